@@ -1,0 +1,95 @@
+#include "capture/block_dispatcher.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "common/reception_window.h"
+
+namespace kub {
+
+namespace {
+
+constexpr std::int32_t kMeterMax = 32760;
+
+int meanMeter(std::int32_t sum) {
+    // Halves go to the even neighbour (the default rounding mode), as the meters always did.
+    double mean = std::nearbyint(static_cast<double>(sum) / kBlockFrames);
+    return mean > kMeterMax ? kMeterMax : static_cast<int>(mean);
+}
+
+int peakMeter(std::int32_t peak) { return peak > kMeterMax ? kMeterMax : peak; }
+
+}  // namespace
+
+void BlockDispatcher::processCaptureBuffer() {
+    if (processingGuard_) {
+        ++heldNotices_;
+        return;
+    }
+    processingGuard_ = true;
+    handleOneBlock();
+    while (heldNotices_ > 0) {
+        --heldNotices_;
+        handleOneBlock();
+    }
+    processingGuard_ = false;
+}
+
+void BlockDispatcher::handleOneBlock() {
+    const CaptureBlock& block = captureBuffers[static_cast<std::size_t>(currentBuffer_)];
+
+    // Only the enabled decoders' inputs are written; a disabled one keeps what it held.
+    double* inputs[6];
+    int leftCount = 0;
+    if (left_.switches.fmsEnabled == 1 && left_.fms) inputs[leftCount++] = left_.fms->samples.data();
+    if (left_.switches.zveiEnabled == 1 && left_.zvei) inputs[leftCount++] = left_.zvei->samples.data();
+    if (left_.switches.pocsagEnabled == 1 && left_.pocsag) inputs[leftCount++] = left_.pocsag->samples.data();
+    int count = leftCount;
+    if (right_.switches.fmsEnabled == 1 && right_.fms) inputs[count++] = right_.fms->samples.data();
+    if (right_.switches.zveiEnabled == 1 && right_.zvei) inputs[count++] = right_.zvei->samples.data();
+    if (right_.switches.pocsagEnabled == 1 && right_.pocsag) inputs[count++] = right_.pocsag->samples.data();
+
+    std::int32_t sumLeft = 0, sumRight = 0, peakLeft = 0, peakRight = 0;
+    for (int k = 0; k < kBlockFrames; ++k) {
+        const std::int32_t l = block[static_cast<std::size_t>(2 * k)];
+        const std::int32_t r = block[static_cast<std::size_t>(2 * k + 1)];
+        const double dl = l, dr = r;
+        for (int i = 0; i < leftCount; ++i) inputs[i][k] = dl;
+        for (int i = leftCount; i < count; ++i) inputs[i][k] = dr;
+        const std::int32_t a = std::abs(l);
+        if (a > peakLeft) peakLeft = a;
+        sumLeft += a;
+        const std::int32_t b = std::abs(r);
+        if (b > peakRight) peakRight = b;
+        sumRight += b;
+    }
+
+    const int handled = currentBuffer_;
+    currentBuffer_ = (currentBuffer_ + 1) % kCaptureBufferCount;
+    if (requeue_) requeue_->requeueBuffer(handled);
+
+    meters_.meanLeft = meanMeter(sumLeft);
+    meters_.peakLeft = peakMeter(peakLeft);
+    meters_.meanRight = meanMeter(sumRight);
+    meters_.peakRight = peakMeter(peakRight);
+    if (window_)
+        window_->setMeters(meters_.meanLeft, meters_.peakLeft, meters_.meanRight,
+                           meters_.peakRight);
+
+    runChannel(left_);
+    runChannel(right_);
+    ++blocksHandled_;
+}
+
+void BlockDispatcher::runChannel(Channel& ch) {
+    ChannelFlags& f = ch.flags;
+    if (f.pocsagBusyFlag == 0) {
+        if (ch.switches.fmsEnabled == 1 && f.zveiDecodedFlag <= 0 && ch.fms) ch.fms->processFmsBuffer();
+        f.zveiDecodedFlag = 0;
+        if (ch.switches.zveiEnabled == 1 && f.fmsBusyFlag == 0 && ch.zvei) ch.zvei->processZveiBuffer();
+    }
+    if (ch.switches.pocsagEnabled == 1 && f.zveiDecodedFlag == 0 && f.fmsBusyFlag == 0 && ch.pocsag)
+        ch.pocsag->processPocsagBuffer();
+}
+
+}  // namespace kub

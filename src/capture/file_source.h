@@ -1,0 +1,25 @@
+#pragma once
+// Feeds a recording through the block dispatch as if the sound card delivered it, block
+// by block, with the stream clock advancing by each block's length.
+
+#include <string>
+
+namespace kub {
+
+class BlockDispatcher;
+class StreamClock;
+
+struct FileDecodeResult {
+    bool ok = false;
+    std::string error;     // one line, German
+    long long frames = 0;  // frames read from the file
+};
+
+// Blocks of silence fed after the end of the file, so a transmission that ends with the
+// file is still finished by the decoders (about one second).
+constexpr int kFlushBlocks = 22;
+
+FileDecodeResult feedAudioFile(const std::string& path, BlockDispatcher& dispatcher,
+                               StreamClock* clock);
+
+}  // namespace kub

@@ -1,0 +1,32 @@
+#include "common/monitor_core.h"
+
+namespace kub {
+
+MonitorCore::MonitorCore(Clock& clock, ReceptionWindow& window)
+    : context(clock, window),
+      fmsLeft(context, left.flags),
+      zveiLeft(context, left.flags),
+      pocsagLeft(context, left.flags),
+      fmsRight(context, right.flags),
+      zveiRight(context, right.flags),
+      pocsagRight(context, right.flags),
+      dispatcher(left, right) {
+    left.fms = &fmsLeft;
+    left.zvei = &zveiLeft;
+    left.pocsag = &pocsagLeft;
+    right.fms = &fmsRight;
+    right.zvei = &zveiRight;
+    right.pocsag = &pocsagRight;
+    dispatcher.setWindow(&window);
+}
+
+void MonitorCore::enableAll(bool on) {
+    const std::int16_t v = on ? 1 : 0;
+    for (Channel* ch : {&left, &right}) {
+        ch->switches.fmsEnabled = v;
+        ch->switches.zveiEnabled = v;
+        ch->switches.pocsagEnabled = v;
+    }
+}
+
+}  // namespace kub

@@ -1,0 +1,53 @@
+#pragma once
+// What the reception handling needs of the main window. The window implements it for
+// real; the headless tool and the tests implement it without a display. Keep it small:
+// table rows, alert lists, board redraws, meters and the two export calls.
+
+#include <cstdint>
+#include <string>
+
+namespace kub {
+
+// The three reception tables: Grid (FMS), Grid_Z (ZVEI), Grid_P (POCSAG).
+enum class ReceptionTable { Fms, Zvei, Pocsag };
+
+// The three alert lists List1, List2, List3.
+enum class AlertList { List1 = 1, List2 = 2, List3 = 3 };
+
+class ReceptionWindow {
+public:
+    virtual ~ReceptionWindow() = default;
+
+    // Tables. Row 0 is the header row; rowCount includes it.
+    virtual int tableRowCount(ReceptionTable table) const = 0;
+    // Cuts the table to `rows` rows (1 keeps only the header).
+    virtual void setTableRowCount(ReceptionTable table, int rows) = 0;
+    // Inserts a TAB-separated reception row as row 1, so the newest is on top.
+    virtual void insertTableRow(ReceptionTable table, const std::string& row) = 0;
+    // Colours one cell (colour value 0x00BBGGRR).
+    virtual void setTableCellColour(ReceptionTable table, int row, int column,
+                                    std::uint32_t colour) = 0;
+
+    // Alert lists.
+    virtual int alertLineCount(AlertList list) const = 0;
+    virtual void clearAlertList(AlertList list) = 0;
+    virtual void appendAlertLine(AlertList list, const std::string& line) = 0;
+    virtual void selectAlertLine(AlertList list, int index) = 0;
+    virtual void setAlertListColour(AlertList list, std::uint32_t colour) = 0;
+
+    // Board: redraw the current page after a status change.
+    virtual void update_label() = 0;
+
+    // Level meters, left mean/peak then right mean/peak, already clipped to 32760.
+    virtual void setMeters(int meanLeft, int peakLeft, int meanRight, int peakRight) = 0;
+
+    // Exports, called by the handling only when their switch is on.
+    virtual void send_message(const std::string& line) = 0;
+    virtual void Send_to_Anwendung(const std::string& line) = 0;
+
+    // Every reception's export line, whatever is switched on. The window ignores it;
+    // the headless tool prints it.
+    virtual void receptionLine(const std::string& /*line*/) {}
+};
+
+}  // namespace kub

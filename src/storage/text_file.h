@@ -1,0 +1,42 @@
+#pragma once
+// The one place that knows how our data files look on disk: 8-bit Windows-1252 text,
+// CR LF line ends, numbers on a line of their own as " 3 ", and the comma-delimited item
+// rule by which every reader takes a line. Inside the program all text is UTF-8.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kub {
+
+std::string cp1252ToUtf8(std::string_view bytes);
+// Characters that Windows-1252 cannot hold become '?'.
+std::string utf8ToCp1252(std::string_view text);
+
+// One line read as one item: leading blanks skipped; an item starting with a double
+// quote runs to the next double quote (quotes dropped); any other item ends at the first
+// comma or at the end of the line.
+std::string readItem(std::string_view line);
+
+// A number item: the leading decimal value, blanks ignored; anything else reads as 0.
+long itemToNumber(std::string_view item);
+short itemToShort(std::string_view item);
+
+// " 3 " for 3, "-1 " for -1.
+std::string numberLine(long value);
+
+// Raw lines of a file (UTF-8, line ends removed); nullopt when it cannot be read.
+std::optional<std::vector<std::string>> readTextLines(const std::string& path);
+// Each line read through the item rule.
+std::optional<std::vector<std::string>> readItemLines(const std::string& path);
+
+// Writes every line followed by CR LF, in Windows-1252. False when the file cannot be written.
+bool writeTextLines(const std::string& path, const std::vector<std::string>& lines);
+// Opens, appends one line with CR LF, closes: the line is on disk at once.
+bool appendTextLine(const std::string& path, std::string_view line);
+
+// True when the file can be opened for reading.
+bool fileExists(const std::string& path);
+
+}  // namespace kub

@@ -1,0 +1,14 @@
+#pragma once
+// Sub-commands of the kubmon tool; each returns the process exit status.
+
+#include <string>
+#include <vector>
+
+namespace kubmon {
+
+using Args = std::vector<std::string>;
+
+int decodeCommand(const Args& args);
+int genCommand(const Args& args);
+
+}  // namespace kubmon

@@ -1,0 +1,34 @@
+// kubmon: the monitor's command-line tool (decode recordings, generate test signals).
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+
+#include "commands.h"
+
+namespace {
+
+void usage() {
+    std::fputs(
+        "Aufruf:\n"
+        "  kubmon decode [--folder ORDNER] DATEI   Aufzeichnung dekodieren, Exportzeilen ausgeben\n"
+        "  kubmon gen [--help] ...                 Testsignale als WAV-Datei erzeugen\n",
+        stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "C");
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        usage();
+        return argc < 2 ? 2 : 0;
+    }
+    kubmon::Args args(argv + 2, argv + argc);
+    const std::string cmd = argv[1];
+    if (cmd == "decode") return kubmon::decodeCommand(args);
+    if (cmd == "gen") return kubmon::genCommand(args);
+    std::fprintf(stderr, "kubmon: unbekannter Befehl: %s\n", cmd.c_str());
+    usage();
+    return 2;
+}
