@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 
 #include "capture/audio_file.h"
 
@@ -14,6 +15,27 @@ void StereoTrack::append(Side side, const std::vector<float>& mono) {
     right_.resize(at + n, 0.0f);
     if (side != Side::Right) std::copy(mono.begin(), mono.end(), left_.begin() + static_cast<long>(at));
     if (side != Side::Left) std::copy(mono.begin(), mono.end(), right_.begin() + static_cast<long>(at));
+}
+
+void StereoTrack::mixAt(Side side, std::size_t at, const std::vector<float>& mono) {
+    const std::size_t end = at + mono.size();
+    if (left_.size() < end) {
+        left_.resize(end, 0.0f);
+        right_.resize(end, 0.0f);
+    }
+    for (std::size_t i = 0; i < mono.size(); ++i) {
+        if (side != Side::Right) left_[at + i] += mono[i];
+        if (side != Side::Left) right_[at + i] += mono[i];
+    }
+}
+
+void StereoTrack::addNoise(double rms, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> n(0.0, rms);
+    for (std::size_t i = 0; i < left_.size(); ++i) {
+        left_[i] += static_cast<float>(n(rng));
+        right_[i] += static_cast<float>(n(rng));
+    }
 }
 
 void StereoTrack::gap(double seconds) {

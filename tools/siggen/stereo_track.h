@@ -17,8 +17,12 @@ public:
     // Appends mono samples at the current end of the chosen side(s); the other side
     // gets silence over the same span.
     void append(Side side, const std::vector<float>& mono);
+    // Adds mono samples onto one or both sides starting at frame `at`, growing the track.
+    void mixAt(Side side, std::size_t at, const std::vector<float>& mono);
     // Silence of the given length on both sides.
     void gap(double seconds);
+    // White noise of the given RMS (full scale 1.0) on both sides, repeatable by seed.
+    void addNoise(double rms, unsigned seed);
     std::size_t frames() const { return left_.size(); }
     const std::vector<float>& left() const { return left_; }
     const std::vector<float>& right() const { return right_; }

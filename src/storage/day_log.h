@@ -1,0 +1,23 @@
+#pragma once
+// The per-day reception logs in "Logbuch": one file per kind and day, one reception row
+// per line, appended and closed at once so every reception is on disk immediately.
+
+#include <string>
+
+#include "common/clock.h"
+
+namespace kub {
+
+enum class LogKind { Fms, Zvei, Pocsag };
+
+// "FMS-2026-3-7.txt", "zvei-2026-3-7.txt", "poc-2026-3-7.txt" (no leading zeros).
+std::string dayLogFileName(LogKind kind, const LocalTime& day);
+// Full path in the program folder's "Logbuch".
+std::string dayLogPath(const std::string& programFolder, LogKind kind, const LocalTime& day);
+
+// Appends one row to today's log of its kind. False when it could not be written; the
+// reception itself is handled all the same. Nothing is written without a program folder.
+bool appendDayLog(const std::string& programFolder, LogKind kind, const Clock& clock,
+                  const std::string& row);
+
+}  // namespace kub
