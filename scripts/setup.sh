@@ -8,7 +8,7 @@ packages=(
   libsndfile1-dev libsamplerate0-dev
   qt6-base-dev qt6-multimedia-dev libcurl4-openssl-dev
   libgtest-dev googletest
-  multimon-ng sox
+  multimon-ng sox python3-pyftpdlib
 )
 
 missing=()

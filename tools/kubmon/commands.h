@@ -10,5 +10,6 @@ using Args = std::vector<std::string>;
 
 int decodeCommand(const Args& args);
 int genCommand(const Args& args);
+int ftpCommand(const Args& args);
 
 }  // namespace kubmon
