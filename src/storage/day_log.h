@@ -21,3 +21,12 @@ bool appendDayLog(const std::string& programFolder, LogKind kind, const Clock& c
                   const std::string& row);
 
 }  // namespace kub
+
+namespace kub {
+
+// One ZVEI reception row to today's "zvei-" log.
+inline bool appendZveiLog(const std::string& programFolder, const Clock& clock, const std::string& row) {
+    return appendDayLog(programFolder, LogKind::Zvei, clock, row);
+}
+
+}  // namespace kub
