@@ -45,8 +45,8 @@ TEST(ZveiDecodeCli, OtherRatesAndFormatsDecodeTheSame) {
     for (const char* target : {"r48000.flac", "r44100.wav", "r16000.wav"}) {
         const std::string out = dir.file(target);
         const std::string rate = std::string(target).substr(1, std::string(target).find('.') - 1);
-        auto r = runCommand("sox " + quoted(wav) + " -r " + rate + " " + quoted(out) + " 2>&1");
-        ASSERT_EQ(r.status, 0) << r.out;
+        auto r = runProcess("sox " + quoted(wav) + " -r " + rate + " " + quoted(out));
+        ASSERT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(kubmonDecode(out), want) << target;
     }
 }
