@@ -7,6 +7,8 @@
 
 #include "common/clock.h"
 #include "common/reception_window.h"
+#include "export/action_launcher.h"
+#include "storage/receiver_list.h"
 
 namespace kub {
 
@@ -19,6 +21,15 @@ struct ReceptionContext {
     std::string programFolder;
     // Set by the handling when the status page should be written anew.
     std::int16_t pageChanged = 0;
+
+    // Receivers ("ZVEI.txt") and the vehicles carrying them ("ZVEI_FMS_Zuord.txt").
+    ReceiverLists receivers;
+    // Action program started per reception; empty path or no launcher: none.
+    std::string actionProgram;
+    ActionLauncher* launcher = nullptr;
+    // The two exports of every reception's line (TCP and window message).
+    bool tcpExportOn = false;
+    bool windowMessageExportOn = false;
 };
 
 }  // namespace kub

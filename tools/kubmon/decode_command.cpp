@@ -2,6 +2,8 @@
 // reception's export line goes to stdout, one per line.
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "capture/file_source.h"
 #include "commands.h"
@@ -43,6 +45,17 @@ int decodeCommand(const Args& args) {
     };
     kub::MonitorCore core(clock, window);
     core.context.programFolder = folder;
+    if (!folder.empty()) {
+        // The folder's receivers and assignments name the codes; the day logs go to its
+        // "Logbuch", made here when missing, as at program start.
+        core.context.receivers.load(folder);
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(folder) / "Logbuch", ec);
+        if (ec) {
+            std::fprintf(stderr, "kubmon decode: Ordner \"Logbuch\" nicht anlegbar: %s\n",
+                         ec.message().c_str());
+        }
+    }
     core.enableAll(true);
 
     kub::FileDecodeResult r = kub::feedAudioFile(file, core.dispatcher, &clock);
