@@ -16,10 +16,13 @@
 #include "platform/qt_tcp_socket.h"
 #include "platform/repeating_timer.h"
 #include "storage/text_file.h"
+#include "support/line_server.h"
 #include "support/qt_app.h"
 
 namespace kub {
 namespace {
+
+using kubtest::LineServer;
 
 TEST(TcpWatchdog, LampAndActionPerState) {
     struct Case { int state; std::uint32_t colour; bool connect; };
@@ -44,53 +47,6 @@ TEST(TcpWatchdog, PortBoxNeverAboveThirtyOneThousand) {
     EXPECT_EQ(limitPortText(""), "");
     EXPECT_EQ(limitPortText("abc"), "abc");
 }
-
-// A server of the user's own: keeps everything it receives, per connection.
-class LineServer {
-public:
-    explicit LineServer(bool reads = true) : reads_(reads) {
-        QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
-            while (QTcpSocket* s = server_.nextPendingConnection()) {
-                clients_.push_back(s);
-                if (!reads_) {
-                    s->setReadBufferSize(1);  // takes nothing: the kernel buffers fill up
-                    continue;
-                }
-                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    const QByteArray b = s->readAll();
-                    received.append(b.constData(), static_cast<std::size_t>(b.size()));
-                });
-            }
-        });
-    }
-    // The port setting holds at most 31000, so the server takes a free port below it
-    // rather than one of the system's (higher) ephemeral ones.
-    bool listen(quint16 port = 0) {
-        if (port != 0) return server_.listen(QHostAddress::LocalHost, port);
-        static quint16 next = static_cast<quint16>(20000 + (QCoreApplication::applicationPid() % 500) * 20);
-        for (int tries = 0; tries < 2000; ++tries) {
-            if (++next > 30999) next = 20000;
-            if (server_.listen(QHostAddress::LocalHost, next)) return true;
-        }
-        return false;
-    }
-    quint16 port() const { return server_.serverPort(); }
-    void stop() {
-        server_.close();
-        for (QTcpSocket* s : clients_) {
-            s->abort();
-            s->deleteLater();
-        }
-        clients_.clear();
-    }
-    std::size_t connections() const { return clients_.size(); }
-    std::string received;
-
-private:
-    bool reads_;
-    QTcpServer server_;
-    std::vector<QTcpSocket*> clients_;
-};
 
 // Pauses that let the event loop run but do not wait: the tests need the behaviour,
 // not the 240 ms.

@@ -9,8 +9,32 @@
 #include "commands.h"
 #include "common/headless_window.h"
 #include "common/monitor_core.h"
+#include "platform/export_bindings.h"
+#include "platform/qt_event_pause.h"
+#include "storage/settings.h"
+
+#include <QCoreApplication>
+#include <memory>
 
 namespace kubmon {
+
+namespace {
+
+// The headless window, with the two export calls going out as the window's would.
+class ExportingWindow final : public kub::HeadlessWindow {
+public:
+    kub::ExportBindings* exports = nullptr;
+    void send_message(const std::string& line) override {
+        if (exports) exports->send_message(line);
+    }
+    void Send_to_Anwendung(const std::string& line) override {
+        if (exports) exports->Send_to_Anwendung(line);
+    }
+};
+
+constexpr int kConnectWaitMs = 5000;
+
+}  // namespace
 
 int decodeCommand(const Args& args) {
     std::string file;
@@ -35,7 +59,7 @@ int decodeCommand(const Args& args) {
 
     kub::WallClock wall;
     kub::StreamClock clock(wall.nowSeconds());
-    kub::HeadlessWindow window;
+    ExportingWindow window;
     window.setRecording(false);
     window.setRowLimit(10);
     window.onReceptionLine = [](const std::string& line) {
@@ -45,6 +69,30 @@ int decodeCommand(const Args& args) {
     };
     kub::MonitorCore core(clock, window);
     core.context.programFolder = folder;
+
+    // With a program folder the exports of its "Mon.ini" run as in the window: action
+    // program, TCP export, local message export.
+    int qtArgc = 1;
+    char qtName[] = "kubmon";
+    char* qtArgv[] = {qtName, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    kub::Settings settings = kub::defaultSettings();
+    kub::QtEventPause pause;
+    std::unique_ptr<kub::ExportBindings> exports;
+    if (!folder.empty()) {
+        app = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
+        settings = kub::loadSettings(folder);
+        exports = std::make_unique<kub::ExportBindings>(settings, pause);
+        exports->applyTo(core.context);
+        window.exports = exports.get();
+        exports->startUp();
+        // A file decodes faster than a connection is made: wait for it before the first
+        // line, or the first receptions would be dropped.
+        if (settings.tcpExport == 1 && !exports->waitUntilConnected(kConnectWaitMs)) {
+            std::fprintf(stderr, "kubmon decode: keine Verbindung zu %s:%d, TCP-Zeilen gehen verloren\n",
+                         settings.tcpServer.c_str(), static_cast<int>(settings.tcpPort));
+        }
+    }
     if (!folder.empty()) {
         // The folder's receivers and assignments name the codes; the day logs go to its
         // "Logbuch", made here when missing, as at program start.
@@ -59,6 +107,7 @@ int decodeCommand(const Args& args) {
     core.enableAll(true);
 
     kub::FileDecodeResult r = kub::feedAudioFile(file, core.dispatcher, &clock);
+    if (exports) exports->shutdown();
     if (!r.ok) {
         std::fprintf(stderr, "kubmon decode: %s\n", r.error.c_str());
         return 2;
