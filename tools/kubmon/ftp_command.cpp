@@ -101,6 +101,8 @@ public:
     }
 
     void setText(bool text) { text_ = text; }
+    // The protocol exchange on stderr, as the classic client's -d shows it.
+    void setDebug(bool debug) { debug_ = debug; }
 
 private:
     enum class Mode { Probe, List, Upload };
@@ -144,6 +146,7 @@ private:
         curl_easy_setopt(c, CURLOPT_READDATA, upload);
         curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, mode == Mode::Upload ? size : curl_off_t{-1});
         curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Session::toStdout);
+        curl_easy_setopt(c, CURLOPT_VERBOSE, debug_ ? 1L : 0L);
         const CURLcode rc = curl_easy_perform(c);
         curl_easy_setopt(c, CURLOPT_ERRORBUFFER, nullptr);
         if (rc == CURLE_OK) return std::nullopt;
@@ -168,6 +171,7 @@ private:
     std::vector<std::string> dirs_;
     bool absolute_ = false;
     bool text_ = false;
+    bool debug_ = false;
 };
 
 int fail(const Failure& f) {
@@ -195,10 +199,13 @@ int ftpCommand(const Args& args) {
     std::string scriptPath;
     std::string hostText;
     bool quiet = false;
+    bool debug = false;
     long timeout = kDefaultTimeoutSeconds;
     for (const std::string& a : args) {
         if (a == "-v") {
             quiet = true;
+        } else if (a == "-d") {
+            debug = true;
         } else if (a.rfind("-s:", 0) == 0) {
             scriptPath = a.substr(3);
         } else if (a.rfind("--timeout=", 0) == 0) {
@@ -213,7 +220,7 @@ int ftpCommand(const Args& args) {
         }
     }
     if (scriptPath.empty() || hostText.empty())
-        return fail({2, "Aufruf: kubmon ftp [-v] [--timeout=SEKUNDEN] -s:SKRIPT HOST[:PORT]"});
+        return fail({2, "Aufruf: kubmon ftp [-v] [-d] [--timeout=SEKUNDEN] -s:SKRIPT HOST[:PORT]"});
     const auto host = kub::parseFtpHost(hostText);
     if (!host) return fail({2, "ungültiger Host: " + hostText});
     const auto lines = kub::readTextLines(scriptPath);
@@ -226,6 +233,7 @@ int ftpCommand(const Args& args) {
     } cleanup;
     Session session(*host, timeout, quiet);
     if (!session.ready()) return fail({1, "libcurl nicht verfügbar"});
+    session.setDebug(debug);
     if (auto f = session.login(script.login, script.password)) return fail(*f);
 
     bool connected = true;
