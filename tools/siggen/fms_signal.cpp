@@ -101,24 +101,13 @@ void FmsModulator::bits(const std::vector<std::uint8_t>& b, std::vector<float>& 
     for (std::uint8_t v : b) bit(v, out);
 }
 
-void FmsModulator::finish(std::vector<float>& out) {
-    const double step = 2.0 * std::numbers::pi * 1200.0 / kRate;
-    while (phase_ > step / 2 && phase_ < 2.0 * std::numbers::pi - step / 2) {
-        out.push_back(static_cast<float>(amplitude_ * std::sin(phase_)));
-        phase_ += step;
-    }
-    phase_ = 0.0;
-    clock_ = 0.0;
-}
-
 std::vector<float> fmsTelegramSignal(const FmsTelegram& t, double amplitude) {
     std::vector<float> out;
     FmsModulator mod(amplitude);
     for (int i = 0; i < 16; ++i) mod.bit(1, out);
     mod.bits(kSyncWord, out);
     mod.bits(fmsTelegramBits(t), out);
-    for (int i = 0; i < 2; ++i) mod.bit(1, out);
-    mod.finish(out);
+    for (int i = 0; i < 4; ++i) mod.bit(1, out);
     return out;
 }
 
@@ -179,7 +168,6 @@ bool fmsTextSignal(const std::string& kennung, int tki, const std::string& text,
         mod.bits(bits, out);
     }
     for (int i = 0; i < 4; ++i) mod.bit(1, out);
-    mod.finish(out);
     return true;
 }
 
