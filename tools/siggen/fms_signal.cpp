@@ -162,12 +162,15 @@ bool fmsTextSignal(const std::string& kennung, int tki, const std::string& text,
             putField(bits, c, 7);
             putField(bits, 0, 1);
         }
-        putField(bits, t + 1 == telegrams.size() ? 11 : 0, 4);
-        while (bits.size() < 48) bits.push_back(1);
+        const bool last = t + 1 == telegrams.size();
+        putField(bits, last ? 11 : 0, 4);
+        // 1 bits keep a slightly misplaced slice on track for the next telegram; after the
+        // last one they would look like a preamble to the receiver, so that one ends in 0s.
+        while (bits.size() < 48) bits.push_back(last ? 0 : 1);
         for (int i = 0; i < 4; ++i) mod.bit(1, out);
         mod.bits(bits, out);
     }
-    for (int i = 0; i < 4; ++i) mod.bit(1, out);
+    for (int i = 0; i < 2; ++i) mod.bit(1, out);
     return true;
 }
 
