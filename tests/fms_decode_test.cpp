@@ -17,6 +17,7 @@
 #include "storage/day_log.h"
 #include "storage/text_file.h"
 #include "support/fms_support.h"
+#include "support/run_process.h"
 
 namespace kub {
 namespace {
@@ -32,7 +33,7 @@ std::string exportLine(const std::string& k, int status, int direction, int tki)
 
 std::vector<std::string> fmsLines(const std::string& out) {
     std::vector<std::string> lines;
-    for (auto& l : test::splitLines(out))
+    for (auto& l : kubtest::splitLines(out))
         if (l.rfind("##FMS#", 0) == 0) lines.push_back(l);
     return lines;
 }
@@ -86,7 +87,7 @@ TEST(FmsDecode, FolderRunWritesStatusFilesAndTheDayLog) {
                              " gap:200 'fmstext:62341234:2:Zum Einsatz: B 42' gap:300",
                          out),
               0);
-    ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " decode --folder " + dir.path + " " + wav + " 2>&1", out), 0);
+    ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " decode --folder " + dir.path + " " + wav, out), 0);
     EXPECT_EQ(fmsLines(out), (std::vector<std::string>{"##FMS#623B1234#3#10#+", "##FMS#62341234#8#01#+",
                                                        "##FMS#12345678#7#00#+", "##FMS#62341234#10#21#+"}));
     EXPECT_TRUE(std::filesystem::is_directory(dir.path + "/Logbuch"));
@@ -122,7 +123,7 @@ TEST(FmsDecode, FolderThatCannotBeWrittenIsReportedOnStderr) {
     ASSERT_TRUE(writeTextLines(notAFolder, {"x"}));
     std::string out;
     ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " gen " + wav + " fms:623B1234:3:0:1 gap:100", out), 0);
-    ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " decode --folder " + notAFolder + " " + wav + " 2>&1", out), 0);
+    ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " decode --folder " + notAFolder + " " + wav, out), 0);
     EXPECT_NE(out.find("##FMS#623B1234#3#10#+"), std::string::npos);
     EXPECT_NE(out.find("FMS-Logbuch nicht geschrieben"), std::string::npos) << out;
 }

@@ -23,7 +23,7 @@ struct RecordingLauncher : ActionLauncher {
         std::vector<std::string> args;
     };
     std::vector<Call> calls;
-    void launch(const std::string& p, const std::vector<std::string>& a) override { calls.push_back({p, a}); }
+    void launch(const std::string& p, std::vector<std::string> a) override { calls.push_back({p, a}); }
 };
 
 class FmsReception : public ::testing::Test {
@@ -32,7 +32,7 @@ protected:
         ctx.programFolder = dir.path;
         ASSERT_TRUE(createProgramFolders(dir.path));
         ctx.launcher = &launcher;
-        ctx.actionProgramPath = "/usr/local/bin/aktion";
+        ctx.actionProgram = "/usr/local/bin/aktion";
         auto& t = ctx.vehicles;
         for (auto& r : t.vehicleTable) r.status = 6;
         place(0, "Wache Nord", "", "");
@@ -72,8 +72,8 @@ protected:
 };
 
 TEST_F(FmsReception, StatusFromAKnownVehicleUpdatesEverything) {
-    ctx.tcpExportOn = 1;
-    ctx.windowMessageExportOn = 1;
+    ctx.tcpExportOn = true;
+    ctx.windowMessageExportOn = true;
     handleFmsReception(ctx, telegram("623b1234", 3, 0, 2));  // matched ignoring case
     const auto& slot = ctx.vehicles.vehicleTable[1];
     EXPECT_EQ(slot.status, 3);

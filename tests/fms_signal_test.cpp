@@ -8,6 +8,7 @@
 
 #include "siggen/fms_signal.h"
 #include "support/fms_support.h"
+#include "support/run_process.h"
 
 namespace kub {
 namespace {
@@ -72,9 +73,9 @@ TEST(FmsSignal, RejectsMalformedTelegrams) {
     EXPECT_TRUE(siggen::validFmsTelegram({"ABCD1234", 3, 0, 3, 0}, error));
 
     std::string out;
-    EXPECT_EQ(runCommand(std::string(KUBMON_EXE) + " gen /dev/null fms:1234567Z:3:0:0 2>/dev/null", out), 2);
-    EXPECT_EQ(runCommand(std::string(KUBMON_EXE) + " gen /dev/null fms:12345678:3:0 2>/dev/null", out), 2);
-    EXPECT_EQ(runCommand(std::string(KUBMON_EXE) + " gen /dev/null tonruf1:x 2>/dev/null", out), 2);
+    EXPECT_EQ(runCommand(std::string(KUBMON_EXE) + " gen /dev/null fms:1234567Z:3:0:0", out), 2);
+    EXPECT_EQ(runCommand(std::string(KUBMON_EXE) + " gen /dev/null fms:12345678:3:0", out), 2);
+    EXPECT_EQ(runCommand(std::string(KUBMON_EXE) + " gen /dev/null tonruf1:x", out), 2);
 }
 
 TEST(FmsSignal, MultimonReadsEveryGeneratedTelegram) {
@@ -101,9 +102,9 @@ TEST(FmsSignal, MultimonReadsEveryGeneratedTelegram) {
                                  " remix " + std::to_string(channel),
                              out),
                   0);
-        ASSERT_EQ(runCommand("multimon-ng -q -t raw -a FMSFSK " + raw + " 2>/dev/null", out), 0);
+        ASSERT_EQ(runCommand("multimon-ng -q -t raw -a FMSFSK " + raw + "", out), 0);
         std::vector<Wanted> got;
-        for (const auto& line : test::splitLines(out)) {
+        for (const auto& line : kubtest::splitLines(out)) {
             if (line.rfind("FMS: ", 0) != 0) continue;
             EXPECT_NE(line.find("CRC correct"), std::string::npos) << line;
             got.push_back(parseMultimon(line.substr(5, 12)));

@@ -1,14 +1,9 @@
 #include "support/fms_support.h"
 
-#include <algorithm>
-#include <array>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <random>
+#include "support/run_process.h"
 
-#include <sys/wait.h>
+#include <algorithm>
+#include <cmath>
 
 namespace kub::test {
 
@@ -29,49 +24,18 @@ void FmsRig::feed(const std::vector<float>& signal, int flushBlocks) {
     }
 }
 
-TempFolder::TempFolder() {
-    static std::mt19937_64 rng(std::random_device{}());
-    auto base = std::filesystem::temp_directory_path();
-    do {
-        path = (base / ("kubfms-" + std::to_string(rng()))).string();
-    } while (std::filesystem::exists(path));
-    std::filesystem::create_directories(path);
-}
+TempFolder::TempFolder() : path(kubtest::makeTempDir("kubfms")) {}
 
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-}
+TempFolder::~TempFolder() { kubtest::removeTree(path); }
 
 int runCommand(const std::string& command, std::string& out) {
-    out.clear();
-    std::FILE* p = popen(command.c_str(), "r");
-    if (!p) return -1;
-    std::array<char, 4096> buf{};
-    std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    const int status = pclose(p);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const kubtest::ProcessResult r = kubtest::runProcess(command);
+    out = r.out + r.err;
+    return r.exitCode;
 }
 
 bool toolAvailable(const char* name) {
-    std::string out;
-    return runCommand(std::string("command -v ") + name + " >/dev/null 2>&1 && echo yes", out) == 0 &&
-           out.find("yes") != std::string::npos;
-}
-
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t nl = text.find('\n', start);
-        if (nl == std::string::npos) nl = text.size();
-        std::string line = text.substr(start, nl - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-        start = nl + 1;
-    }
-    return lines;
+    return kubtest::runProcess(std::string("command -v ") + name + " >/dev/null").exitCode == 0;
 }
 
 std::vector<std::string> splitTabs(const std::string& text) {

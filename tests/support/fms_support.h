@@ -39,10 +39,9 @@ struct TempFolder {
     std::string path;
 };
 
-// Runs a shell command; stdout into `out`; returns the exit status (-1 if it did not run).
+// Runs a shell command; its stdout, then its stderr, into `out`; returns the exit status.
 int runCommand(const std::string& command, std::string& out);
 bool toolAvailable(const char* name);
-std::vector<std::string> splitLines(const std::string& text);
 std::vector<std::string> splitTabs(const std::string& text);
 
 }  // namespace kub::test

@@ -48,14 +48,15 @@ int decodeCommand(const Args& args) {
         std::fprintf(stderr, "kubmon decode: %s\n", message.c_str());
     };
     if (!folder.empty()) {
-        // As the window does at start-up: the sub-folders, then the vehicle table and
-        // the status of every slot.
+        // As at program start: the sub-folders "Status" and "Logbuch", the vehicle table
+        // with the status of every slot, the receivers and their assignments.
         if (!kub::createProgramFolders(folder))
-            std::fprintf(stderr, "kubmon decode: Ordner \"Status\"/\"Logbuch\" in %s nicht angelegt\n",
+            std::fprintf(stderr, "kubmon decode: Ordner \"Status\"/\"Logbuch\" in %s nicht anlegbar\n",
                          folder.c_str());
         if (!kub::loadVehicleTable(folder, core.context.vehicles))
             std::fprintf(stderr, "kubmon decode: %s nicht lesbar\n", kub::vehicleFilePath(folder).c_str());
         kub::loadStatusFiles(folder, core.context.vehicles);
+        core.context.receivers.load(folder);
     }
     core.enableAll(true);
 

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs whatever Debian packages KUB-Monitor needs to build, run and test, and only
+# those that are missing; safe to run again. Needs root or sudo.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  libsndfile1-dev libsamplerate0-dev
+  qt6-base-dev qt6-multimedia-dev libcurl4-openssl-dev
+  libgtest-dev googletest
+  multimon-ng sox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installiere fehlende Pakete: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
