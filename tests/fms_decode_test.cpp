@@ -279,6 +279,10 @@ TEST(FmsDecode, AudioWithoutFmsGivesNoReceptions) {
         EXPECT_TRUE(rig.window.receptionLines.empty()) << "input " << k << ": " << rig.window.receptionLines.front();
         EXPECT_EQ(rig.window.tableRowCount(ReceptionTable::Fms), 1) << k;
         EXPECT_EQ(rig.flags.fmsBusyFlag, 0) << k;
+        // The sweep dwells a quarter second in the Tonruf I band and may count as one.
+        if (k + 1 < inputs.size()) {
+            EXPECT_TRUE(rig.window.alerts(AlertList::List1).lines.empty()) << k;
+        }
         const auto& d = rig.decoder.demodulator;
         EXPECT_TRUE(d.ringRead >= 0 && d.ringRead < 1024 && d.ringWrite >= 0 && d.ringWrite < 1024);
     }

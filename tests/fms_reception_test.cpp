@@ -65,7 +65,7 @@ protected:
     const HeadlessWindow::Row& topRow() { return window.rows(ReceptionTable::Fms).front(); }
 
     test::TempFolder dir;
-    ManualClock clock{1796620431.0};  // 07.12.2026 04:33:51 UTC
+    ManualClock clock{1796620431.0};  // 7 December 2026
     HeadlessWindow window;
     ReceptionContext ctx{clock, window};
     RecordingLauncher launcher;
