@@ -13,6 +13,7 @@
 
 #include "export/local_message_export.h"
 #include "storage/settings.h"
+#include "storage/text_file.h"
 #include "support/line_server.h"
 #include "support/qt_app.h"
 #include "support/run_process.h"
@@ -117,6 +118,35 @@ TEST_F(DecodeExports, EveryReceptionReachesAllThreeExports) {
     // The launcher has started both before the decode ended; the script may still run.
     ASSERT_TRUE(kubtest::waitFor([&] { return actionCalls().size() == 2; }));
     EXPECT_EQ(actionCalls(), (std::set<std::vector<std::string>>{{"ZVEI", "12345"}, {"ZVEI", "25634"}}));
+}
+
+TEST_F(DecodeExports, FmsGoesOutAndOnlyAKnownVehicleStartsTheProgram) {
+    ASSERT_TRUE(writeTextLines(dir + "/Fzg.txt", {"Wache Süd\t\t", "Florian Süd 1\tHLF\t623B1234",
+                                                 "RTW\tRettung\t62341234"}));
+    wav = dir + "/fms.wav";
+    auto g = kubtest::runProcess(std::string(KUBMON_EXE) + " gen '" + wav +
+                                 "' gap:100 fms:623B1234:3:0:1 gap:200 fms:62341234:8:1:0 gap:200"
+                                 " fms:12345678:7:0:0 gap:200");
+    ASSERT_EQ(g.exitCode, 0) << g.err;
+    kubtest::LineServer server;
+    ASSERT_TRUE(server.listen());
+    Settings s = defaultSettings();
+    s.tcpExport = 1;
+    s.tcpServer = "127.0.0.1";
+    s.tcpPort = static_cast<std::int16_t>(server.port());
+    s.actionProgram = program;
+    ASSERT_TRUE(saveSettings(dir, s));
+
+    const auto r = decode();
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string want = "##FMS#623B1234#3#10#+##FMS#62341234#8#01#+##FMS#12345678#7#00#+";
+    ASSERT_TRUE(kubtest::waitFor([&] { return server.received.size() >= want.size(); }));
+    EXPECT_EQ(server.received, want);
+    // From a known vehicle, towards the control room: the only launch. The others (a
+    // telegram to the vehicle, an unknown identifier) start nothing.
+    ASSERT_TRUE(kubtest::waitFor([&] { return !actionCalls().empty(); }));
+    kubtest::waitFor([] { return false; }, 300);
+    EXPECT_EQ(actionCalls(), (std::set<std::vector<std::string>>{{"FMS", "623B1234"}}));
 }
 
 TEST_F(DecodeExports, UnreachableServerIsSaidAndTheDecodeGoesOn) {
