@@ -18,7 +18,7 @@ bool haveTools() {
     return kubtest::runProcess("command -v multimon-ng >/dev/null && command -v sox >/dev/null").exitCode == 0;
 }
 
-// multimon-ng's lines for a generated file, with the zero fill after the end-of-text
+// multimon-ng's lines for a generated file, with the fill after the first end-of-text
 // character taken off.
 std::vector<std::string> multimon(const std::string& dir, const std::string& items, bool invert,
                                   const std::string& mode, const std::string& genOptions = "") {
@@ -31,7 +31,10 @@ std::vector<std::string> multimon(const std::string& dir, const std::string& ite
                                   std::string(invert ? "-i " : "") + "-f " + mode + " " + raw);
     std::vector<std::string> lines;
     for (std::string line : kubtest::splitLines(mm.out)) {
-        while (line.size() >= 5 && line.compare(line.size() - 5, 5, "<NUL>") == 0) line.resize(line.size() - 5);
+        const std::size_t eot = line.find("<EOT>");
+        if (eot != std::string::npos && line.find_first_not_of("<EOT>", eot) == std::string::npos) {
+            line.resize(eot + 5);
+        }
         while (!line.empty() && line.back() == ' ') line.pop_back();
         lines.push_back(line);
     }

@@ -7,6 +7,8 @@
 
 #include "common/clock.h"
 #include "common/reception_window.h"
+#include "export/action_launcher.h"
+#include "storage/receiver_list.h"
 
 namespace kub {
 
@@ -19,6 +21,15 @@ struct ReceptionContext {
     std::string programFolder;
     // Set by the handling when the status page should be written anew.
     std::int16_t pageChanged = 0;
+    // Receivers and their vehicles, looked up by the ZVEI and POCSAG handling.
+    ReceiverLists receivers;
+    // Exports: the action program (empty = none) and the two export switches. All off
+    // until settings say otherwise.
+    std::string actionProgram;
+    bool tcpExportOn = false;
+    bool windowExportOn = false;
+    // Starts the action program; none means nothing is started.
+    ActionLauncher* launcher = nullptr;
 };
 
 }  // namespace kub

@@ -102,8 +102,11 @@ std::vector<std::uint32_t> pocsagAlphaCodewords(const std::string& utf8Text) {
     for (std::size_t i = 0; i < utf8Text.size();) {
         packer.pushLsbFirst(alphaValue(nextCodePoint(utf8Text, i)), 7);
     }
-    packer.pushLsbFirst(4, 7);  // end of text
-    while (packer.partial()) packer.push(0);
+    // End of text, then more of it to fill the last codeword: zero fill would put runs of
+    // twenty and more equal bits on the air, which bit-length trackers take for the carrier
+    // going away.
+    packer.pushLsbFirst(4, 7);
+    for (int b = 0; packer.partial(); b = (b + 1) % 7) packer.push((4u >> b) & 1u);
     return packer.take();
 }
 

@@ -34,7 +34,8 @@ std::uint32_t pocsagAddressCodeword(std::uint32_t ric, int function);
 std::uint32_t pocsagMessageCodeword(std::uint32_t data20);
 
 // The message codewords of a text: 7-bit characters sent least significant bit first,
-// closed by an end-of-text character, the last codeword filled up with zero bits.
+// closed by an end-of-text character; the last codeword is filled up with further
+// end-of-text bits.
 // Ä Ö Ü ä ö ü ß travel as 91 92 93 123 124 125 126. Characters beyond 7 bits become '?'.
 std::vector<std::uint32_t> pocsagAlphaCodewords(const std::string& utf8Text);
 // The message codewords of a numeric message, filled up with spaces. Unknown
