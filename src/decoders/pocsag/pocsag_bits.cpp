@@ -112,7 +112,10 @@ void trackBitLength(PocsagBitState& st) {
         const bool steady = std::fabs(older - newest) / (newest + older) <= 0.1 && h[1] / 4 >= h[0] &&
                             len <= 20.0 * st.bitPeriod;
         if (!steady) {
-            if (st.pocsagState > Hunting && !st.transmissionEnded) st.transmissionEnded = true;
+            if (st.pocsagState > Hunting && !st.transmissionEnded) {
+                st.transmissionEnded = true;
+                st.endRun = st.runRead;
+            }
             st.preambleBits = 0;
             st.preambleSamples = 0;
         }
@@ -143,7 +146,11 @@ void trackBitLength(PocsagBitState& st) {
 }
 
 void sliceRuns(PocsagBitState& st) {
-    for (; st.sliceRead != st.runWrite; st.sliceRead = nextIndex(st.sliceRead)) {
+    // Runs after the end of the transmission would reach the codeword layer as whole
+    // codewords of noise (a dead carrier's long run, then the dither's short ones), to be
+    // read as addresses and message text in a batch that was cut short.
+    const int stop = st.transmissionEnded ? st.endRun : st.runWrite;
+    for (; st.sliceRead != stop; st.sliceRead = nextIndex(st.sliceRead)) {
         const double run = st.runRing[static_cast<std::size_t>(st.sliceRead)];
         const double s = run > 0 ? 1.0 : -1.0;
         const double len = std::fabs(run);
