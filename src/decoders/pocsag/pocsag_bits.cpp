@@ -114,7 +114,7 @@ void trackBitLength(PocsagBitState& st) {
         if (!steady) {
             if (st.pocsagState > Hunting && !st.transmissionEnded) {
                 st.transmissionEnded = true;
-                st.endRun = st.runRead;
+                st.endRun = nextIndex(st.runRead);
             }
             st.preambleBits = 0;
             st.preambleSamples = 0;
@@ -146,9 +146,9 @@ void trackBitLength(PocsagBitState& st) {
 }
 
 void sliceRuns(PocsagBitState& st) {
-    // Runs after the end of the transmission would reach the codeword layer as whole
-    // codewords of noise (a dead carrier's long run, then the dither's short ones), to be
-    // read as addresses and message text in a batch that was cut short.
+    // The run that ended the transmission still carries the last bits (a dead carrier
+    // continues the last level, completing the final codeword); the runs after it are only
+    // noise or dither and would reach a batch cut short as addresses and message text.
     const int stop = st.transmissionEnded ? st.endRun : st.runWrite;
     for (; st.sliceRead != stop; st.sliceRead = nextIndex(st.sliceRead)) {
         const double run = st.runRing[static_cast<std::size_t>(st.sliceRead)];

@@ -21,8 +21,8 @@ void measureRuns(PocsagBitState& st, const SampleArray& samples);
 // transmission has ended.
 void trackBitLength(PocsagBitState& st);
 
-// Cuts the unread runs into soft bits (only while a transmission is on), up to the run
-// that ended the transmission.
+// Cuts the unread runs into soft bits (only while a transmission is on), up to and
+// including the run that ended the transmission.
 void sliceRuns(PocsagBitState& st);
 
 }  // namespace kub

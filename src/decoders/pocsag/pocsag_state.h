@@ -51,8 +51,8 @@ struct PocsagBitState {
     double preambleSamples = 0;
     double samplesPerBit = 0;
     bool transmissionEnded = false;
-    // The run that ended the transmission: it and every later run belong to whatever
-    // followed the carrier, and are kept out of the bit ring.
+    // The run after the one that ended the transmission: it and every later run belong to
+    // whatever followed the carrier, and are kept out of the bit ring.
     int endRun = 0;
 
     // Slicer: soft bits ±1.0 confident, ±0.25 uncertain.
