@@ -2,6 +2,7 @@
 // reception's export line goes to stdout, one per line.
 
 #include <cstdio>
+#include <filesystem>
 
 #include "capture/file_source.h"
 #include "commands.h"
@@ -43,6 +44,12 @@ int decodeCommand(const Args& args) {
     };
     kub::MonitorCore core(clock, window);
     core.context.programFolder = folder;
+    if (!folder.empty()) {
+        // As at start-up: the log folder exists, the receiver lists are read.
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(folder) / "Logbuch", ignored);
+        core.context.receivers.load(folder);
+    }
     core.enableAll(true);
 
     kub::FileDecodeResult r = kub::feedAudioFile(file, core.dispatcher, &clock);
