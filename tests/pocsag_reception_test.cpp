@@ -119,7 +119,7 @@ TEST_F(PocsagReceptionFiles, NameColourLogActionAndExports) {
     // Everything on.
     h.context.actionProgram = "/opt/alarm/aktion";
     h.context.tcpExportOn = true;
-    h.context.windowExportOn = true;
+    h.context.windowMessageExportOn = true;
     h.feed(page(1222222, 0, "Übung"));
     h.silence(0.5);
     const std::string line = "##POC#1222222#0#Übung#+";
@@ -139,7 +139,7 @@ TEST_F(PocsagReceptionFiles, NameColourLogActionAndExports) {
     EXPECT_EQ((*logLines)[0], first.text);
     EXPECT_EQ((*logLines)[1], second.text);
     EXPECT_EQ(kub::dayLogFileName(kub::LogKind::Pocsag, h.clock.now()), "poc-2026-12-7.txt");
-    EXPECT_EQ(kub::quotedArguments(launcher.launches[0].args), "\"POC\" \"1222222\" \"0\" \"Übung\"");
+    EXPECT_EQ(kub::actionArgumentText(launcher.launches[0].args), "\"POC\" \"1222222\" \"0\" \"Übung\"");
 }
 
 TEST_F(PocsagReceptionFiles, ReceptionIsHandledWhenTheLogCannotBeWritten) {

@@ -21,15 +21,15 @@ struct ReceptionContext {
     std::string programFolder;
     // Set by the handling when the status page should be written anew.
     std::int16_t pageChanged = 0;
-    // Receivers and their vehicles, looked up by the ZVEI and POCSAG handling.
+
+    // Receivers ("ZVEI.txt") and the vehicles carrying them ("ZVEI_FMS_Zuord.txt").
     ReceiverLists receivers;
-    // Exports: the action program (empty = none) and the two export switches. All off
-    // until settings say otherwise.
+    // Action program started per reception; empty path or no launcher: none.
     std::string actionProgram;
-    bool tcpExportOn = false;
-    bool windowExportOn = false;
-    // Starts the action program; none means nothing is started.
     ActionLauncher* launcher = nullptr;
+    // The two exports of every reception's line (TCP and window message).
+    bool tcpExportOn = false;
+    bool windowMessageExportOn = false;
 };
 
 }  // namespace kub

@@ -1,7 +1,6 @@
 #pragma once
-// Starts the user's action program for a reception, with the reception's values as
-// quoted arguments. The platform binding decides how a program is started; the
-// reception handling only names the program and the values.
+// Starts the user's action program for a reception. The window binds it to the
+// platform's shell; tests record the calls.
 
 #include <string>
 #include <vector>
@@ -11,12 +10,20 @@ namespace kub {
 class ActionLauncher {
 public:
     virtual ~ActionLauncher() = default;
-    // Starts `programPath` without waiting; the result is not looked at.
+    // Starts `programPath` with the given arguments and returns at once; the result is
+    // not looked at.
     virtual void launch(const std::string& programPath, std::vector<std::string> args) = 0;
 };
 
-// The argument text of a launch: every value in double quotes, single blanks between
-// them. Quotes inside a value are passed on as they are.
-std::string quotedArguments(const std::vector<std::string>& args);
+// The arguments as one command-line text: each enclosed in double quotes, separated by
+// single blanks ("ZVEI" "12345"). Quotes inside a value are passed on unchanged.
+inline std::string actionArgumentText(const std::vector<std::string>& args) {
+    std::string text;
+    for (const auto& a : args) {
+        if (!text.empty()) text += ' ';
+        text += '"' + a + '"';
+    }
+    return text;
+}
 
 }  // namespace kub

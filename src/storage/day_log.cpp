@@ -20,4 +20,21 @@ bool appendDayLog(const std::string& programFolder, LogKind kind, const Clock& c
     return appendTextLine(dayLogPath(programFolder, kind, clock.now()), row);
 }
 
+int reloadDayLog(const std::string& programFolder, LogKind kind, const Clock& clock,
+                 ReceptionWindow& window) {
+    if (programFolder.empty()) return 0;
+    auto items = readItemLines(dayLogPath(programFolder, kind, clock.now()));
+    if (!items) return 0;
+    const ReceptionTable table = kind == LogKind::Fms    ? ReceptionTable::Fms
+                                 : kind == LogKind::Zvei ? ReceptionTable::Zvei
+                                                         : ReceptionTable::Pocsag;
+    int rows = 0;
+    for (const auto& item : *items) {
+        if (item.empty()) continue;
+        window.insertTableRow(table, item);
+        ++rows;
+    }
+    return rows;
+}
+
 }  // namespace kub

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/clock.h"
+#include "common/reception_window.h"
 
 namespace kub {
 
@@ -19,5 +20,26 @@ std::string dayLogPath(const std::string& programFolder, LogKind kind, const Loc
 // reception itself is handled all the same. Nothing is written without a program folder.
 bool appendDayLog(const std::string& programFolder, LogKind kind, const Clock& clock,
                   const std::string& row);
+
+// Reads today's log of its kind into its table, each line inserted on top, so the newest
+// reception ends up first as it was live. Lines are taken by the item rule (cut at a
+// comma); empty lines are skipped. Returns the rows inserted; no file is no rows.
+int reloadDayLog(const std::string& programFolder, LogKind kind, const Clock& clock,
+                 ReceptionWindow& window);
+
+inline int reloadFmsLog(const std::string& folder, const Clock& c, ReceptionWindow& w) {
+    return reloadDayLog(folder, LogKind::Fms, c, w);
+}
+inline int reloadZveiLog(const std::string& folder, const Clock& c, ReceptionWindow& w) {
+    return reloadDayLog(folder, LogKind::Zvei, c, w);
+}
+inline int reloadPocLog(const std::string& folder, const Clock& c, ReceptionWindow& w) {
+    return reloadDayLog(folder, LogKind::Pocsag, c, w);
+}
+
+// One ZVEI reception row to today's "zvei-" log.
+inline bool appendZveiLog(const std::string& programFolder, const Clock& clock, const std::string& row) {
+    return appendDayLog(programFolder, LogKind::Zvei, clock, row);
+}
 
 }  // namespace kub

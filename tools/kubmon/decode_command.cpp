@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
 
 #include "capture/file_source.h"
 #include "commands.h"
@@ -45,10 +46,15 @@ int decodeCommand(const Args& args) {
     kub::MonitorCore core(clock, window);
     core.context.programFolder = folder;
     if (!folder.empty()) {
-        // As at start-up: the log folder exists, the receiver lists are read.
-        std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::path(folder) / "Logbuch", ignored);
+        // The folder's receivers and assignments name the codes; the day logs go to its
+        // "Logbuch", made here when missing, as at program start.
         core.context.receivers.load(folder);
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(folder) / "Logbuch", ec);
+        if (ec) {
+            std::fprintf(stderr, "kubmon decode: Ordner \"Logbuch\" nicht anlegbar: %s\n",
+                         ec.message().c_str());
+        }
     }
     core.enableAll(true);
 

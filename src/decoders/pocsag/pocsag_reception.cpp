@@ -35,7 +35,7 @@ void passOn(const PocsagWordState& w, ReceptionContext& ctx) {
     }
     const std::string line = pocsagExportLine(w.receptionRic, w.receptionFunction, w.receptionText);
     if (ctx.tcpExportOn) ctx.window.send_message(line);
-    if (ctx.windowExportOn) ctx.window.Send_to_Anwendung(line);
+    if (ctx.windowMessageExportOn) ctx.window.Send_to_Anwendung(line);
     ctx.window.receptionLine(line);
 }
 

@@ -1,0 +1,139 @@
+// "Mon.ini" and "Wachen.txt": bytes on disk, files written by hand, and garbage.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "storage/settings.h"
+#include "storage/station_names.h"
+#include "support/run_process.h"
+
+namespace kub {
+namespace {
+
+class SettingsFiles : public ::testing::Test {
+protected:
+    std::string dir = kubtest::makeTempDir("kub-settings");
+    void TearDown() override { kubtest::removeTree(dir); }
+    std::string read(const std::string& name) {
+        std::ifstream in(dir + "/" + name, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    void write(const std::string& name, const std::string& bytes) {
+        std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+    }
+};
+
+TEST_F(SettingsFiles, FreshInstallationHasDefaultColoursAndEverythingOff) {
+    Settings s = loadSettings(dir);
+    EXPECT_EQ(s.statusColour(1), 12648384);
+    EXPECT_EQ(s.statusColour(6), -2147483633);
+    EXPECT_EQ(s.statusColour(9), 16777088);
+    EXPECT_EQ(s.statusColour(10), 0);
+    EXPECT_EQ(s.statusColour(11), 0);
+    EXPECT_EQ(s.statusColour(0), 0);
+    EXPECT_EQ(s.fmsLeft + s.zveiLeft + s.pocsagLeft + s.fmsRight + s.zveiRight + s.pocsagRight, 0);
+    EXPECT_EQ(s.layoutCode, 0);
+    EXPECT_TRUE(s.actionProgram.empty());
+}
+
+TEST_F(SettingsFiles, SavedBytesAreThirtyPositionalLines) {
+    Settings s = defaultSettings();
+    s.deviceIndex = 2;
+    s.actionProgram = "C:\\Programme\\Alarm\\alarm.exe";
+    s.ftpHost = "www.feuerwehr-musterstadt.de";
+    s.ftpLogin = "wache";
+    s.ftpPassword = "geheim";
+    s.ftpFolder = "kub";
+    s.htmlExport = 1;
+    s.tcpPort = 4711;
+    s.tcpExport = 1;
+    s.windowTitle = "Einsatzmonitor Süd";
+    s.layoutCode = 4;
+    s.fmsLeft = 1;
+    s.zveiRight = 1;
+    ASSERT_TRUE(saveSettings(dir, s));
+    const std::string expected =
+        " 2 \r\n 12648384 \r\n 12648447 \r\n 12632319 \r\n 8438015 \r\n 16761024 \r\n"
+        "-2147483633 \r\n 16777215 \r\n 16711935 \r\n 16777088 \r\n 0 \r\n"
+        "C:\\Programme\\Alarm\\alarm.exe\r\nwww.feuerwehr-musterstadt.de\r\nwache\r\ngeheim\r\nkub\r\n"
+        " 0 \r\n 1 \r\n\r\n 4711 \r\n 1 \r\n 0 \r\nEinsatzmonitor S\xFC" "d\r\n 4 \r\n"
+        " 1 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 1 \r\n";
+    EXPECT_EQ(read("Mon.ini"), expected);
+
+    Settings back = loadSettings(dir);
+    EXPECT_EQ(back.windowTitle, "Einsatzmonitor Süd");
+    EXPECT_EQ(back.statusColours, s.statusColours);
+    EXPECT_EQ(back.tcpPort, 4711);
+    EXPECT_EQ(back.fmsLeft, 1);
+    EXPECT_EQ(back.zveiRight, 1);
+    EXPECT_EQ(back.layoutCode, 4);
+    EXPECT_EQ(back.actionProgram, s.actionProgram);
+}
+
+TEST_F(SettingsFiles, ShortLongAndGarbledFilesLoadWithoutHarm) {
+    // Three lines: the device, and two colours; the other colours keep their defaults.
+    write("Mon.ini", " 1 \r\n 255 \r\nkeine Zahl\r\n");
+    Settings s = loadSettings(dir);
+    EXPECT_EQ(s.deviceIndex, 1);
+    EXPECT_EQ(s.statusColour(1), 255);
+    EXPECT_EQ(s.statusColour(2), 0);  // a line that is not a number reads as 0
+    EXPECT_EQ(s.statusColour(3), 12632319);
+    EXPECT_EQ(s.fmsLeft, 0);
+
+    // A comma cuts a text; a password in quotes keeps its comma.
+    std::string lines;
+    for (int i = 1; i <= 300; ++i) {
+        if (i == 13) lines += "host.example,rest\r\n";
+        else if (i == 15) lines += "\"ge,heim\"\r\n";
+        else if (i == 30) lines += " 1 \r\n";
+        else if (i == 24) lines += " 99999999 \r\n";
+        else lines += std::string(i == 12 ? 100000 : 0, 'x') + "\r\n";
+    }
+    write("Mon.ini", lines);
+    s = loadSettings(dir);
+    EXPECT_EQ(s.ftpHost, "host.example");
+    EXPECT_EQ(s.ftpPassword, "ge,heim");
+    EXPECT_EQ(s.actionProgram.size(), 100000u);
+    EXPECT_EQ(s.layoutCode, 0);  // out of range reads as 0
+    EXPECT_EQ(s.fmsLeft, 1);
+
+    write("Mon.ini", std::string("\0\xFF\xFE\x01\r\n\x80\x81", 8));
+    s = loadSettings(dir);
+    EXPECT_EQ(s.deviceIndex, 0);
+    EXPECT_EQ(s.statusColour(1), 0);
+}
+
+TEST_F(SettingsFiles, UnwritableFileIsReportedAndChangesNothing) {
+    EXPECT_FALSE(saveSettings(dir + "/fehlt", defaultSettings()));
+    EXPECT_FALSE(saveStationNames(dir + "/fehlt", StationNames{}));
+}
+
+TEST_F(SettingsFiles, StationNamesRoundTripAndTolerateShortFiles) {
+    StationNames names;
+    names[0] = "FW Nord";
+    names[4] = "Rettungswache Müllerstraße";
+    names[29] = "THW";
+    ASSERT_TRUE(saveStationNames(dir, names));
+    std::string bytes = read("Wachen.txt");
+    EXPECT_EQ(bytes.substr(0, 9), "FW Nord\r\n");
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 30);
+    EXPECT_NE(bytes.find("M\xFCllerstra\xDF" "e\r\n"), std::string::npos);
+    StationNames back = loadStationNames(dir);
+    EXPECT_EQ(back, names);
+
+    write("Wachen.txt", "Eins, mit Komma\r\nZwei\r\n");
+    back = loadStationNames(dir);
+    EXPECT_EQ(back[0], "Eins");
+    EXPECT_EQ(back[1], "Zwei");
+    EXPECT_EQ(back[2], "");
+    kubtest::removeTree(dir + "/Wachen.txt");
+    EXPECT_EQ(loadStationNames(dir), StationNames{});
+}
+
+}  // namespace
+}  // namespace kub
