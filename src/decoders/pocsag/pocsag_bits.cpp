@@ -157,7 +157,8 @@ void sliceRuns(PocsagBitState& st) {
         const double q = roundEven(len / st.samplesPerBit);
         const auto whole = static_cast<int>(std::min(q, kMaxBitsPerRun));
         for (int i = 1; i < whole; ++i) putBit(st, s);
-        const bool certain = std::fabs(len - q * st.samplesPerBit) / st.samplesPerBit <= 0.25;
+        // A run shorter than half a bit is never a certain bit, however short it is.
+        const bool certain = q >= 1 && std::fabs(len - q * st.samplesPerBit) / st.samplesPerBit <= 0.25;
         putBit(st, certain ? s : s / 4);
     }
 }
