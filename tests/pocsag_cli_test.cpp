@@ -59,6 +59,15 @@ TEST_F(PocsagTools, EachChannelDecodesAndRemembersOnItsOwn) {
               std::multiset<std::string>(expected.begin() + 2, expected.end()));
 }
 
+TEST_F(PocsagTools, RepeatWindowRunsOnStreamTime) {
+    // The file decodes in a fraction of a second, but the 20 seconds are those of the
+    // recording: 5 s later the page is a repeat, 25 s later it is not.
+    const auto lines = genAndDecode(" -- poc2400:1234567:3:Alarm gap:5000 poc2400:1234567:3:Alarm gap:20000 "
+                                    "poc2400:1234567:3:Alarm gap:300");
+    const std::vector<std::string> expected{"##POC#1234567#3#Alarm#+", "##POC#1234567#3#Alarm#+"};
+    EXPECT_EQ(lines, expected);
+}
+
 TEST_F(PocsagTools, FolderGivesNamesAndTheDayLog) {
     ASSERT_TRUE(kub::writeTextLines(dir + "/ZVEI.txt", {"1234567\tKreisbrandmeister\t255"}));
     ASSERT_TRUE(kub::writeTextLines(dir + "/ZVEI_FMS_Zuord.txt", {"62341111\t1234567\tFlorian 1"}));
