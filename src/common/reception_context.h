@@ -3,12 +3,14 @@
 // single instances of the shared data. Later pieces add their data here.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/clock.h"
 #include "common/reception_window.h"
 #include "export/action_launcher.h"
 #include "storage/receiver_list.h"
+#include "storage/vehicle_table.h"
 
 namespace kub {
 
@@ -24,12 +26,16 @@ struct ReceptionContext {
 
     // Receivers ("ZVEI.txt") and the vehicles carrying them ("ZVEI_FMS_Zuord.txt").
     ReceiverLists receivers;
+    // The vehicle table with its status (FMS lookups and status updates).
+    VehicleTable vehicles;
     // Action program started per reception; empty path or no launcher: none.
     std::string actionProgram;
     ActionLauncher* launcher = nullptr;
     // The two exports of every reception's line (TCP and window message).
     bool tcpExportOn = false;
     bool windowMessageExportOn = false;
+    // Told when a data file could not be written; the reception is handled all the same.
+    std::function<void(const std::string& message)> reportWriteFailure;
 };
 
 }  // namespace kub

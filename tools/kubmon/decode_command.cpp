@@ -2,13 +2,12 @@
 // reception's export line goes to stdout, one per line.
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "capture/file_source.h"
 #include "commands.h"
 #include "common/headless_window.h"
 #include "common/monitor_core.h"
+#include "storage/vehicle_table.h"
 
 namespace kubmon {
 
@@ -45,16 +44,19 @@ int decodeCommand(const Args& args) {
     };
     kub::MonitorCore core(clock, window);
     core.context.programFolder = folder;
+    core.context.reportWriteFailure = [](const std::string& message) {
+        std::fprintf(stderr, "kubmon decode: %s\n", message.c_str());
+    };
     if (!folder.empty()) {
-        // The folder's receivers and assignments name the codes; the day logs go to its
-        // "Logbuch", made here when missing, as at program start.
+        // As at program start: the sub-folders "Status" and "Logbuch", the vehicle table
+        // with the status of every slot, the receivers and their assignments.
+        if (!kub::createProgramFolders(folder))
+            std::fprintf(stderr, "kubmon decode: Ordner \"Status\"/\"Logbuch\" in %s nicht anlegbar\n",
+                         folder.c_str());
+        if (!kub::loadVehicleTable(folder, core.context.vehicles))
+            std::fprintf(stderr, "kubmon decode: %s nicht lesbar\n", kub::vehicleFilePath(folder).c_str());
+        kub::loadStatusFiles(folder, core.context.vehicles);
         core.context.receivers.load(folder);
-        std::error_code ec;
-        std::filesystem::create_directories(std::filesystem::path(folder) / "Logbuch", ec);
-        if (ec) {
-            std::fprintf(stderr, "kubmon decode: Ordner \"Logbuch\" nicht anlegbar: %s\n",
-                         ec.message().c_str());
-        }
     }
     core.enableAll(true);
 
