@@ -59,6 +59,18 @@ TEST_F(PocsagTools, EachChannelDecodesAndRemembersOnItsOwn) {
               std::multiset<std::string>(expected.begin() + 2, expected.end()));
 }
 
+TEST_F(PocsagTools, OtherSignallingGivesNoPageAndIsNotHeldUp) {
+    // FMS telegrams, five-tone calls and a long tone call next to a page: the POCSAG
+    // decoder reports only the page, and the other decoders of the channel still decode.
+    const auto lines = genAndDecode(" -- fms:623B1234:3:0:1 gap:500 zvei:12345 gap:500 tonruf2:2000 gap:500 "
+                                    "fms:62341111:5:0:0 gap:300 zvei:54321 gap:500 poc1200:1234567:3:Danach gap:300 "
+                                    "zvei:13579 gap:500");
+    std::vector<std::string> pages, others;
+    for (const auto& l : lines) (l.rfind("##POC#", 0) == 0 ? pages : others).push_back(l);
+    EXPECT_EQ(pages, std::vector<std::string>{"##POC#1234567#3#Danach#+"});
+    EXPECT_EQ(others.size(), 5u);
+}
+
 TEST_F(PocsagTools, RepeatWindowRunsOnStreamTime) {
     // The file decodes in a fraction of a second, but the 20 seconds are those of the
     // recording: 5 s later the page is a repeat, 25 s later it is not.
