@@ -4,7 +4,7 @@
 
 #include "common/time_text.h"
 #include "export/export_line.h"
-#include "storage/poc_log.h"
+#include "storage/day_log.h"
 
 namespace kub {
 
