@@ -47,4 +47,9 @@ inline bool appendZveiLog(const std::string& programFolder, const Clock& clock, 
     return appendDayLog(programFolder, LogKind::Zvei, clock, row);
 }
 
+// One POCSAG reception row to today's "poc-" log.
+inline bool appendPocLog(const std::string& programFolder, const Clock& clock, const std::string& row) {
+    return appendDayLog(programFolder, LogKind::Pocsag, clock, row);
+}
+
 }  // namespace kub
