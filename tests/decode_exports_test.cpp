@@ -149,6 +149,27 @@ TEST_F(DecodeExports, FmsGoesOutAndOnlyAKnownVehicleStartsTheProgram) {
     EXPECT_EQ(actionCalls(), (std::set<std::vector<std::string>>{{"FMS", "623B1234"}}));
 }
 
+TEST_F(DecodeExports, PagerTextWithShellCharactersReachesTheProgramVerbatim) {
+    const std::string text = "Brand \"Halle 3\"; $(touch " + dir + "/dollar) `touch " + dir + "/tick` Süd";
+    wav = dir + "/poc.wav";
+    QProcess gen;
+    gen.start(KUBMON_EXE, {"gen", QString::fromStdString(wav), "gap:300",
+                           QString::fromStdString("poc1200:1234567:3:" + text), "gap:500"});
+    ASSERT_TRUE(gen.waitForFinished(60000));
+    ASSERT_EQ(gen.exitCode(), 0);
+    Settings s = defaultSettings();
+    s.actionProgram = program;
+    ASSERT_TRUE(saveSettings(dir, s));
+
+    const auto r = decode();
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(kubtest::splitLines(r.out), (std::vector<std::string>{"##POC#1234567#3#" + text + "#+"}));
+    ASSERT_TRUE(kubtest::waitFor([&] { return actionCalls().size() == 1; }));
+    EXPECT_EQ(*actionCalls().begin(), (std::vector<std::string>{"POC", "1234567", "3", text}));
+    EXPECT_FALSE(std::filesystem::exists(dir + "/dollar"));
+    EXPECT_FALSE(std::filesystem::exists(dir + "/tick"));
+}
+
 TEST_F(DecodeExports, UnreachableServerIsSaidAndTheDecodeGoesOn) {
     kubtest::LineServer probe;
     ASSERT_TRUE(probe.listen());
