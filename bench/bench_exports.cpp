@@ -19,6 +19,8 @@
 #include "platform/qt_event_pause.h"
 #include "platform/qt_local_message_sink.h"
 #include "platform/qt_tcp_socket.h"
+#include "platform/repeating_timer.h"
+#include <vector>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -27,9 +29,13 @@ int main(int argc, char** argv) {
     QTcpServer server;
     for (quint16 port = 20000; port < 31000 && !server.isListening(); ++port) server.listen(QHostAddress::LocalHost, port);
     std::size_t received = 0;
+    std::vector<QTcpSocket*> clients;
     QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
-        while (QTcpSocket* s = server.nextPendingConnection())
-            QObject::connect(s, &QTcpSocket::readyRead, s, [&received, s] { received += static_cast<std::size_t>(s->readAll().size()); });
+        while (QTcpSocket* s = server.nextPendingConnection()) {
+            clients.push_back(s);
+            QObject::connect(s, &QTcpSocket::readyRead, s,
+                             [&received, s] { received += static_cast<std::size_t>(s->readAll().size()); });
+        }
     });
 
     kub::Settings settings = kub::defaultSettings();
@@ -38,6 +44,7 @@ int main(int argc, char** argv) {
     settings.tcpPort = static_cast<std::int16_t>(server.serverPort());
     kub::QtEventPause pause;
     kub::QtTcpExport tcp(settings, pause);
+    kub::RepeatingTimer watchdog(1000, [&] { tcp.exporter.watchdogTick(); });
     tcp.exporter.connect();
     QElapsedTimer wait;
     wait.start();
@@ -63,6 +70,19 @@ int main(int argc, char** argv) {
     std::printf("tcp send_message:        %.1f ms per line (%d lines, %d sent, %zu bytes arrived)\n", perLine, lines,
                 tcp.exporter.linesSent(), received);
     std::printf("longest event-loop gap:  %lld ms during the pauses\n", static_cast<long long>(longestGap));
+
+    // The server goes away and comes back: how long until lines flow again?
+    watchdog.start();
+    const quint16 port = server.serverPort();
+    server.close();
+    for (QTcpSocket* c : clients) c->abort();
+    while (tcp.socket.state() == kub::kTcpConnected) pause.pauseMs(10);
+    pause.pauseMs(1500);
+    server.listen(QHostAddress::LocalHost, port);
+    t.restart();
+    while (tcp.socket.state() != kub::kTcpConnected && t.elapsed() < 10000) pause.pauseMs(5);
+    std::printf("reconnect after restart:    %lld ms\n", static_cast<long long>(t.elapsed()));
+    watchdog.stop();
 
     kub::QtLocalMessageSink sink;
     settings.windowTitle = "bench/" + std::to_string(QCoreApplication::applicationPid());
