@@ -32,6 +32,8 @@ private:
 // Connects the socket's error event to the export and builds both together.
 struct QtTcpExport {
     QtTcpExport(Settings& settings, EventPause& pause);
+    QtTcpExport(const QtTcpExport&) = delete;
+    QtTcpExport& operator=(const QtTcpExport&) = delete;
     QtTcpSocket socket;
     TcpExport exporter;
 };
