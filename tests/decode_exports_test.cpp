@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/program_folder.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
@@ -82,7 +84,7 @@ protected:
 TEST_F(DecodeExports, EveryReceptionReachesAllThreeExports) {
     kubtest::LineServer server;
     ASSERT_TRUE(server.listen());
-    Settings s = defaultSettings();
+    Settings s = kubtest::decodersOn();
     s.tcpExport = 1;
     s.tcpServer = "127.0.0.1";
     s.tcpPort = static_cast<std::int16_t>(server.port());
@@ -130,7 +132,7 @@ TEST_F(DecodeExports, FmsGoesOutAndOnlyAKnownVehicleStartsTheProgram) {
     ASSERT_EQ(g.exitCode, 0) << g.err;
     kubtest::LineServer server;
     ASSERT_TRUE(server.listen());
-    Settings s = defaultSettings();
+    Settings s = kubtest::decodersOn();
     s.tcpExport = 1;
     s.tcpServer = "127.0.0.1";
     s.tcpPort = static_cast<std::int16_t>(server.port());
@@ -157,7 +159,7 @@ TEST_F(DecodeExports, PagerTextWithShellCharactersReachesTheProgramVerbatim) {
                            QString::fromStdString("poc1200:1234567:3:" + text), "gap:500"});
     ASSERT_TRUE(gen.waitForFinished(60000));
     ASSERT_EQ(gen.exitCode(), 0);
-    Settings s = defaultSettings();
+    Settings s = kubtest::decodersOn();
     s.actionProgram = program;
     ASSERT_TRUE(saveSettings(dir, s));
 
@@ -175,7 +177,7 @@ TEST_F(DecodeExports, UnreachableServerIsSaidAndTheDecodeGoesOn) {
     ASSERT_TRUE(probe.listen());
     const quint16 port = probe.port();
     probe.stop();
-    Settings s = defaultSettings();
+    Settings s = kubtest::decodersOn();
     s.tcpExport = 1;
     s.tcpServer = "127.0.0.1";
     s.tcpPort = static_cast<std::int16_t>(port);

@@ -1,4 +1,4 @@
-// kubmon decode: a recording through the block dispatch and all six decoders; each
+// kubmon decode: a recording through the block dispatch and the decoders; each
 // reception's export line goes to stdout, one per line.
 
 #include <cstdio>
@@ -97,7 +97,9 @@ int decodeCommand(const Args& args) {
     }
     if (!folder.empty()) {
         // As at program start: the sub-folders "Status" and "Logbuch", the vehicle table
-        // with the status of every slot, the receivers and their assignments.
+        // in the board layout with the status of every slot, the receivers and their
+        // assignments.
+        core.context.vehicles.applyLayout(settings.layoutCode);
         if (!kub::createProgramFolders(folder))
             std::fprintf(stderr, "kubmon decode: Ordner \"Status\"/\"Logbuch\" in %s nicht anlegbar\n",
                          folder.c_str());
@@ -106,7 +108,12 @@ int decodeCommand(const Args& args) {
         kub::loadStatusFiles(folder, core.context.vehicles);
         core.context.receivers.load(folder);
     }
-    core.enableAll(true);
+    // Without a folder every decoder listens; with one, exactly those its "Mon.ini"
+    // switches on, as the window would (a folder without "Mon.ini" decodes nothing).
+    if (folder.empty())
+        core.enableAll(true);
+    else
+        core.applyDecoderSwitches(settings);
 
     kub::FileDecodeResult r = kub::feedAudioFile(file, core.dispatcher, &clock);
     if (exports) exports->shutdown();
