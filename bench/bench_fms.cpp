@@ -1,7 +1,10 @@
 // FMS decoder measurements: throughput (seconds of audio decoded per second) and the
 // share of telegrams decoded against the signal-to-noise ratio, side by side with
 // multimon-ng's FMSFSK demodulator on the same audio (when it is installed).
-//   ./build/bench/bench_fms [telegrams per SNR point, default 20] [seed, default 1]
+//   ./build/bench/bench_fms [telegrams per SNR point, default 20] [seed, default 1] [--no-throughput]
+// Ours is run twice on every file: with all decoder options on (input filter, check
+// bits) and the classic way. A wrong reception is one whose Kennung, status, direction
+// or TKI was not sent.
 // SNR is the mean power of the FSK signal over the white-noise power in the full
 // 0..11025 Hz band.
 
@@ -71,11 +74,12 @@ std::vector<double> buildAudio(const std::vector<Sent>& sent, double snrDb, std:
     return audio;
 }
 
-std::vector<std::string> decodeOurs(const std::vector<double>& audio) {
+std::vector<std::string> decodeOurs(const std::vector<double>& audio, const kub::DecoderOptions& options) {
     kub::ManualClock clock(0);
     kub::HeadlessWindow window;
     window.setRowLimit(10);
     kub::ReceptionContext context(clock, window);
+    context.options = options;
     kub::ChannelFlags flags;
     kub::FmsDecoder decoder(context, flags);
     const std::size_t blocks = audio.size() / kub::kBlockFrames + 22;
@@ -145,25 +149,32 @@ std::pair<int, int> score(const std::vector<std::string>& sent, const std::vecto
 int main(int argc, char** argv) {
     const int perPoint = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 1u;
+    const bool skipThroughput = argc > 3 && std::string(argv[3]) == "--no-throughput";
     std::mt19937 rng(seed);
 
     // Throughput: 10 minutes of audio, telegrams in noise at 20 dB.
-    {
+    if (!skipThroughput) {
         auto sent = randomTelegrams(1500, rng);
         auto audio = buildAudio(sent, 20.0, rng);
         const auto t0 = std::chrono::steady_clock::now();
-        const auto got = decodeOurs(audio);
+        const auto got = decodeOurs(audio, kub::DecoderOptions::allOn());
         const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        const auto t1 = std::chrono::steady_clock::now();
+        const auto gotClassic = decodeOurs(audio, kub::DecoderOptions::classic());
+        const double secsClassic = std::chrono::duration<double>(std::chrono::steady_clock::now() - t1).count();
         const double audioSecs = static_cast<double>(audio.size()) / kub::kSampleRate;
-        std::printf("throughput: %.0f s of audio in %.3f s = %.0f x real time (one channel, %zu receptions)\n",
+        std::printf("throughput, options on: %.0f s of audio in %.3f s = %.0f x real time (one channel, %zu receptions)\n",
                     audioSecs, secs, audioSecs / secs, got.size());
+        std::printf("throughput, classic:    %.0f s of audio in %.3f s = %.0f x real time (one channel, %zu receptions)\n",
+                    audioSecs, secsClassic, audioSecs / secsClassic, gotClassic.size());
     }
 
     const bool multimon = haveMultimon();
     const std::string raw = (std::filesystem::temp_directory_path() / "bench_fms.raw").string();
     std::printf("\ndecode rate, %d telegrams per point (ours: exact export line; multimon-ng: CRC correct)\n",
                 perPoint);
-    std::printf("SNR dB   ours   wrong   multimon-ng%s\n", multimon ? "" : " (not installed)");
+    std::printf("SNR dB   ours (options on)   ours classic   multimon-ng%s\n", multimon ? "" : " (not installed)");
+    std::printf("          right  wrong      right  wrong   right  wrong\n");
     for (int snr = 30; snr >= 0; snr -= 2) {
         auto sent = randomTelegrams(perPoint, rng);
         auto audio = buildAudio(sent, snr, rng);
@@ -172,12 +183,14 @@ int main(int argc, char** argv) {
             lines.push_back(s.line);
             keys.push_back(s.key);
         }
-        const auto ours = score(lines, decodeOurs(audio));
-        std::printf("%6d  %3d/%d  %5d", snr, ours.first, perPoint, ours.second);
+        const auto ours = score(lines, decodeOurs(audio, kub::DecoderOptions::allOn()));
+        const auto classic = score(lines, decodeOurs(audio, kub::DecoderOptions::classic()));
+        std::printf("%6d  %5d/%d  %5d   %5d/%d  %5d", snr, ours.first, perPoint, ours.second, classic.first, perPoint,
+                    classic.second);
         if (multimon) {
             int printed = 0;
             const auto theirs = score(keys, decodeMultimon(audio, raw, printed));
-            std::printf("   %3d/%d", theirs.first, perPoint);
+            std::printf("  %3d/%d  %5d", theirs.first, perPoint, theirs.second);
         }
         std::printf("\n");
     }

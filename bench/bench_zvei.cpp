@@ -2,7 +2,9 @@
 // five-tone codes decoded against the signal-to-noise ratio (30 dB down to 0 dB), side by
 // side with multimon-ng's ZVEI1 decoder on the very same samples when it is installed.
 //
-//   bench_zvei [codes per SNR point, default 40] [throughput minutes, default 10]
+//   bench_zvei [codes per SNR point, default 40] [throughput minutes, default 10; 0 skips it]
+// Ours runs twice on every recording: all decoder options on, and the classic way. A
+// wrong reception is a code that was not sent.
 
 #include <chrono>
 #include <cmath>
@@ -68,10 +70,11 @@ Recording makeRecording(int count, double snrDb, unsigned seed) {
 }
 
 // Our decoder: the left channel's ZVEI decoder alone, through the block dispatch.
-std::vector<std::string> decodeOurs(const std::vector<std::int16_t>& mono) {
+std::vector<std::string> decodeOurs(const std::vector<std::int16_t>& mono, const kub::DecoderOptions& options) {
     kub::StreamClock clock(1.8e9);
     kub::HeadlessWindow window;
     kub::MonitorCore core(clock, window);
+    core.context.options = options;
     core.left.switches.zveiEnabled = 1;
     for (std::size_t at = 0; at < mono.size(); at += kub::kBlockFrames) {
         auto& block = core.dispatcher.captureBuffers[static_cast<std::size_t>(core.dispatcher.currentBuffer())];
@@ -153,20 +156,25 @@ double secondsSince(Clock::time_point t0) {
 
 int main(int argc, char** argv) {
     const int perPoint = argc > 1 ? std::max(20, std::atoi(argv[1])) : 40;
-    const double minutes = argc > 2 ? std::max(0.5, std::atof(argv[2])) : 10.0;
+    const double minutes = argc > 2 ? std::atof(argv[2]) : 10.0;  // 0: no throughput run
     const bool multimon = haveMultimon();
     if (!multimon) std::printf("multimon-ng not installed: its columns stay empty\n");
 
     // Throughput on a long noisy recording with codes in it.
-    {
+    if (minutes > 0) {
         const int codes = static_cast<int>(minutes * 60 / 1.0);
         Recording rec = makeRecording(codes, 20, 99);
         const double audioSeconds = static_cast<double>(rec.samples.size()) / 22050;
         auto t0 = Clock::now();
-        auto got = decodeOurs(rec.samples);
+        auto got = decodeOurs(rec.samples, kub::DecoderOptions::allOn());
         const double ours = secondsSince(t0);
+        t0 = Clock::now();
+        auto gotClassic = decodeOurs(rec.samples, kub::DecoderOptions::classic());
+        const double oursClassic = secondsSince(t0);
         std::printf("Throughput, %.0f s of audio (%d codes at 20 dB SNR):\n", audioSeconds, codes);
-        std::printf("  kubmon ZVEI    %10.0f s audio per s  (%zu codes decoded)\n", audioSeconds / ours, got.size());
+        std::printf("  kubmon ZVEI, options on %10.0f s audio per s  (%zu codes decoded)\n", audioSeconds / ours, got.size());
+        std::printf("  kubmon ZVEI, classic    %10.0f s audio per s  (%zu codes decoded)\n", audioSeconds / oursClassic,
+                    gotClassic.size());
         if (multimon) {
             const std::string raw = writeRaw(rec.samples);
             t0 = Clock::now();
@@ -179,16 +187,18 @@ int main(int argc, char** argv) {
     }
 
     std::printf("\nDecode rate against SNR (white noise over the full 11 kHz band, %d codes per point):\n", perPoint);
-    std::printf("  SNR dB   kubmon ok  wrong   multimon-ng ok  wrong\n");
+    std::printf("  SNR dB   options on     wrong   classic    wrong   multimon-ng    wrong\n");
     for (int snr = 30; snr >= 0; snr -= 2) {
         Recording rec = makeRecording(perPoint, snr, 1000u + static_cast<unsigned>(snr));
-        Score ours = score(rec.codes, decodeOurs(rec.samples));
-        std::printf("  %6d   %5.1f %%  %5d", snr, 100.0 * ours.hits / perPoint, ours.wrong);
+        Score ours = score(rec.codes, decodeOurs(rec.samples, kub::DecoderOptions::allOn()));
+        Score classic = score(rec.codes, decodeOurs(rec.samples, kub::DecoderOptions::classic()));
+        std::printf("  %6d   %3d/%d %5.1f %%  %4d   %3d/%d  %4d", snr, ours.hits, perPoint, 100.0 * ours.hits / perPoint,
+                    ours.wrong, classic.hits, perPoint, classic.wrong);
         if (multimon) {
             const std::string raw = writeRaw(rec.samples);
             Score theirs = score(rec.codes, decodeMultimon(raw));
             std::filesystem::remove(raw);
-            std::printf("   %11.1f %%  %5d", 100.0 * theirs.hits / perPoint, theirs.wrong);
+            std::printf("   %3d/%d %5.1f %%  %4d", theirs.hits, perPoint, 100.0 * theirs.hits / perPoint, theirs.wrong);
         }
         std::printf("\n");
         std::fflush(stdout);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "capture/decoder_inputs.h"
+#include "common/band_pass_filter.h"
 #include "common/reception_context.h"
 #include "decoders/fms/fms_demodulator.h"
 #include "decoders/fms/fms_telegram.h"
@@ -15,7 +16,9 @@ class FmsDecoder final : public FmsBlockDecoder {
 public:
     // Each channel gets its own dither sequence; the seed keeps runs repeatable.
     FmsDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint32_t ditherSeed = 0x9E3779B9u)
-        : demodulator(ditherSeed), context_(context), flags_(flags) {}
+        : demodulator(ditherSeed), inputFilter_(fmsBandPass()), context_(context), flags_(flags) {}
+
+    static BandPassFilter fmsBandPass();
 
     void processFmsBuffer() override;
 
@@ -23,6 +26,10 @@ public:
     FmsTelegramState telegram;
 
 private:
+    // In front of the demodulator while the input filter is on: the band of the two FSK
+    // tones and of the tone calls at 1750 and 2135 Hz.
+    BandPassFilter inputFilter_;
+
     ReceptionContext& context_;
     ChannelFlags& flags_;
 };

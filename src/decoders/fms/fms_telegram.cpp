@@ -80,6 +80,31 @@ bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, std::int1
     return fmsBusyFlag == 0;
 }
 
+bool fmsCheckBitsValid(const FmsBits& bits) {
+    if (bits.count < 56) return false;
+    constexpr std::uint8_t kSync[8] = {0, 0, 0, 1, 1, 0, 1, 0};
+    for (int i = 0; i < 8; ++i)
+        if (bits.telegramBits[i] != kSync[i]) return false;
+    unsigned reg = 0;
+    unsigned ones = 0;
+    for (int i = 8; i < 48; ++i) {
+        const unsigned b = bits.telegramBits[i];
+        if (b > 1) return false;
+        ones += b;
+        const unsigned feedback = ((reg >> 6) & 1u) ^ b;
+        reg = (reg << 1) & 0x7Fu;
+        if (feedback) reg ^= 0x45u;
+    }
+    for (int k = 0; k < 7; ++k) {
+        const unsigned b = bits.telegramBits[48 + k];
+        if (b != ((reg >> (6 - k)) & 1u)) return false;
+        ones += b;
+    }
+    const unsigned parity = bits.telegramBits[55];
+    if (parity > 1) return false;
+    return ((ones + parity) & 1u) == 0;
+}
+
 bool fmsReceptionPlausible(const FmsTelegramState& state) {
     const std::string& k = state.lastKennung;
     if (k.size() != 8) return false;

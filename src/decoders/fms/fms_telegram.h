@@ -38,6 +38,13 @@ std::string hexDigit(const FmsBits& bits, int first, int last);
 // afterwards). `fmsBusyFlag` is the channel's flag, read and written here.
 bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, std::int16_t& fmsBusyFlag);
 
+// A first telegram as sent over the air: bits 0..7 the block sync word, 8..47 the data,
+// 48..54 the check bits of the generator x^7 + x^6 + x^2 + 1 over the data, 55 even
+// parity over data and check bits. True only if all of it holds and no bit is
+// undecidable. Detects only: with seven check bits a blind correction would take too
+// many random words for telegrams.
+bool fmsCheckBitsValid(const FmsBits& bits);
+
 // The plausibility rules every reception passes before it is shown.
 bool fmsReceptionPlausible(const FmsTelegramState& state);
 

@@ -41,10 +41,15 @@ constexpr ToneRow kToneTable[] = {
     {174, 176, "U"}, {185, 187, "L"}, {212, 215, "J"}, {226, 230, "P"},
 };
 
+// Steady tones do not mind the group delay of steep edges, so the band is cut as close to
+// the table's outer tones as their -3 dB points allow.
+BandPassFilter zveiBandPass() { return BandPassFilter(760.0, 2880.0, 6, 8); }
+
 }  // namespace
 
 ZveiDecoder::ZveiDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint64_t ditherSeed)
-    : context_(context), flags_(flags), rng_(ditherSeed ? ditherSeed : 1) {}
+    : context_(context), flags_(flags), rng_(ditherSeed ? ditherSeed : 1), inputFilter_(zveiBandPass()) {}
+
 
 double ZveiDecoder::nextDither() {
     // xorshift64*: fast, and plenty for dither.
@@ -66,6 +71,7 @@ std::string_view ZveiDecoder::classifyTone(double frequency) {
 
 void ZveiDecoder::processZveiBuffer() {
     ZveiDetectorState& d = d_;
+    if (context_.options.inputFilter) inputFilter_.process(samples);
     for (double& sample : samples) {
         // DC removal.
         d.dcLevel = 0.99 * d.dcLevel + 0.01 * sample;

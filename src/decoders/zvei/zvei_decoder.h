@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "capture/decoder_inputs.h"
+#include "common/band_pass_filter.h"
 #include "common/reception_context.h"
 
 namespace kub {
@@ -74,6 +75,9 @@ private:
     ZveiSequenceState s_;
     std::array<double, 5> lastTones_{};
     std::uint64_t rng_;
+    // In front of the detector while the input filter is on: the whole tone table,
+    // 795 Hz ("C") to 2825 Hz ("Gr").
+    BandPassFilter inputFilter_;
 };
 
 }  // namespace kub

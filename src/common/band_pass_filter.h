@@ -1,0 +1,94 @@
+#pragma once
+// Band-pass in front of the zero-crossing decoders: a Butterworth high-pass and a
+// Butterworth low-pass, each a cascade of second-order sections. Noise outside the band
+// of a decoder's tones moves zero crossings as much as noise inside it, so cutting the
+// band down is most of what a crossing counter can gain. The coefficients are worked out
+// once; per sample there are only multiplications and additions, and the state lives in
+// the object so that each channel filters its own stream without allocating.
+
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace kub {
+
+class BandPassFilter {
+public:
+    static constexpr int kMaxSections = 8;
+
+    // `lowHz`, `highHz`: the -3 dB edges; `highPassOrder`, `lowPassOrder`: even orders
+    // of the two Butterworth halves (two per section). `rate`: samples per second.
+    BandPassFilter(double lowHz, double highHz, int highPassOrder, int lowPassOrder, double rate = 22050.0) {
+        addButterworth(lowHz, highPassOrder, rate, true);
+        addButterworth(highHz, lowPassOrder, rate, false);
+    }
+
+    double step(double x) {
+        for (int i = 0; i < count_; ++i) {
+            Section& s = sections_[static_cast<std::size_t>(i)];
+            const double y = s.b0 * x + s.z1;
+            s.z1 = s.b1 * x - s.a1 * y + s.z2;
+            s.z2 = s.b2 * x - s.a2 * y;
+            x = y;
+        }
+        return x;
+    }
+
+    // Filters a block in place.
+    template <typename Block>
+    void process(Block& block) {
+        for (double& x : block) x = step(x);
+    }
+
+    // Gain magnitude at `hz` (design checks).
+    double gainAt(double hz, double rate = 22050.0) const {
+        const double w = 2.0 * std::numbers::pi * hz / rate;
+        double g = 1.0;
+        for (int i = 0; i < count_; ++i) {
+            const Section& s = sections_[static_cast<std::size_t>(i)];
+            // |B(e^jw)| / |A(e^jw)| with z^-1 = e^-jw.
+            const double c1 = std::cos(w), s1 = std::sin(w), c2 = std::cos(2 * w), s2 = std::sin(2 * w);
+            const double br = s.b0 + s.b1 * c1 + s.b2 * c2, bi = -(s.b1 * s1 + s.b2 * s2);
+            const double ar = 1.0 + s.a1 * c1 + s.a2 * c2, ai = -(s.a1 * s1 + s.a2 * s2);
+            g *= std::sqrt((br * br + bi * bi) / (ar * ar + ai * ai));
+        }
+        return g;
+    }
+
+    int sections() const { return count_; }
+
+private:
+    struct Section {
+        double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+        double z1 = 0, z2 = 0;
+    };
+
+    void addButterworth(double hz, int order, double rate, bool highPass) {
+        const int n = order / 2;
+        const double w0 = 2.0 * std::numbers::pi * hz / rate;
+        const double c = std::cos(w0);
+        for (int k = 0; k < n && count_ < kMaxSections; ++k) {
+            // Pole pair k of an order-`order` Butterworth prototype.
+            const double q = 1.0 / (2.0 * std::cos(std::numbers::pi * (2 * k + 1) / (2.0 * order)));
+            const double alpha = std::sin(w0) / (2.0 * q);
+            const double a0 = 1.0 + alpha;
+            Section s;
+            if (highPass) {
+                s.b0 = (1.0 + c) / 2.0 / a0;
+                s.b1 = -(1.0 + c) / a0;
+            } else {
+                s.b0 = (1.0 - c) / 2.0 / a0;
+                s.b1 = (1.0 - c) / a0;
+            }
+            s.b2 = s.b0;
+            s.a1 = -2.0 * c / a0;
+            s.a2 = (1.0 - alpha) / a0;
+            sections_[static_cast<std::size_t>(count_++)] = s;
+        }
+    }
+
+    std::array<Section, kMaxSections> sections_{};
+    int count_ = 0;
+};
+
+}  // namespace kub
