@@ -41,15 +41,15 @@ constexpr ToneRow kToneTable[] = {
     {174, 176, "U"}, {185, 187, "L"}, {212, 215, "J"}, {226, 230, "P"},
 };
 
-// Steady tones do not mind the group delay of steep edges, so the band is cut as close to
-// the table's outer tones as their -3 dB points allow.
-BandPassFilter zveiBandPass() { return BandPassFilter(760.0, 2880.0, 6, 8); }
-
 }  // namespace
 
 ZveiDecoder::ZveiDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint64_t ditherSeed)
     : context_(context), flags_(flags), rng_(ditherSeed ? ditherSeed : 1), inputFilter_(zveiBandPass()) {}
 
+
+// Steady tones do not mind the group delay of steep edges, so the band is cut as close to
+// the table's outer tones as their -3 dB points allow.
+BandPassFilter ZveiDecoder::zveiBandPass() { return BandPassFilter(760.0, 2880.0, 6, 8); }
 
 double ZveiDecoder::nextDither() {
     // xorshift64*: fast, and plenty for dither.
@@ -189,7 +189,10 @@ void ZveiDecoder::decodeZveiSequence(const std::array<double, 5>& tones) {
         if (!code.empty()) s_.lastChar = code.substr(code.size() - 1);
     }
 
-    flags_.zveiDecodedFlag = 1;
+    // Behind the band-pass, the bit stream of a POCSAG or FMS transmission on the same
+    // channel can leave harmonics steady enough to pass for five tones. Taking the next
+    // block away from those decoders is only worth it for something that is a code.
+    if (!context_.options.inputFilter || code.size() == 5) flags_.zveiDecodedFlag = 1;
     d_.toneCount = 0;
 
     // The clock counts whole seconds. A clock set back is no reason to hold a code back.

@@ -60,6 +60,9 @@ public:
     // The tone table: a digit, a letter, "Gr", kZveiRepeatTone, or empty.
     static std::string_view classifyTone(double frequency);
 
+    // The band-pass every instance puts in front of its detector while the input filter is on.
+    static BandPassFilter zveiBandPass();
+
     const ZveiDetectorState& detector() const { return d_; }
     const ZveiSequenceState& sequence() const { return s_; }
     // The five frequencies of the last sequence handed to decodeZveiSequence.
