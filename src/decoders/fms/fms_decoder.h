@@ -18,6 +18,8 @@ public:
     FmsDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint32_t ditherSeed = 0x9E3779B9u)
         : demodulator(ditherSeed), inputFilter_(fmsBandPass()), context_(context), flags_(flags) {}
 
+    // The band-pass every instance puts in front of its demodulator while the input
+    // filter is on.
     static BandPassFilter fmsBandPass();
 
     void processFmsBuffer() override;
