@@ -34,10 +34,25 @@ public:
         return x;
     }
 
-    // Filters a block in place.
+    // Filters a block in place. The state is worked on in locals: written through the
+    // block's references it would have to be stored and reloaded at every sample, since
+    // the compiler cannot tell the block from the state.
     template <typename Block>
     void process(Block& block) {
-        for (double& x : block) x = step(x);
+        std::array<Section, kMaxSections> s = sections_;
+        const int n = count_;
+        for (double& sample : block) {
+            double x = sample;
+            for (int i = 0; i < n; ++i) {
+                Section& q = s[static_cast<std::size_t>(i)];
+                const double y = q.b0 * x + q.z1;
+                q.z1 = q.b1 * x - q.a1 * y + q.z2;
+                q.z2 = q.b2 * x - q.a2 * y;
+                x = y;
+            }
+            sample = x;
+        }
+        sections_ = s;
     }
 
     // Gain magnitude at `hz` (design checks).
