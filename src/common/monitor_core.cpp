@@ -7,7 +7,7 @@ MonitorCore::MonitorCore(Clock& clock, ReceptionWindow& window)
       fmsLeft(context, left.flags),
       zveiLeft(context, left.flags),
       pocsagLeft(context, left.flags),
-      fmsRight(context, right.flags),
+      fmsRight(context, right.flags, 0x2545F491u),
       zveiRight(context, right.flags),
       pocsagRight(context, right.flags),
       dispatcher(left, right) {

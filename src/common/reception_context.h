@@ -3,10 +3,13 @@
 // single instances of the shared data. Later pieces add their data here.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/clock.h"
 #include "common/reception_window.h"
+#include "export/action_launcher.h"
+#include "storage/vehicle_table.h"
 
 namespace kub {
 
@@ -19,6 +22,16 @@ struct ReceptionContext {
     std::string programFolder;
     // Set by the handling when the status page should be written anew.
     std::int16_t pageChanged = 0;
+
+    // The vehicle table with its status (FMS lookups and status updates).
+    VehicleTable vehicles;
+    // Export switches and the action program, until the settings file provides them.
+    std::int16_t tcpExportOn = 0;
+    std::int16_t windowMessageExportOn = 0;
+    std::string actionProgramPath;
+    ActionLauncher* launcher = nullptr;
+    // Told when a data file could not be written; the reception is handled all the same.
+    std::function<void(const std::string& message)> reportWriteFailure;
 };
 
 }  // namespace kub

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "common/headless_window.h"
 #include "common/monitor_core.h"
+#include "storage/vehicle_table.h"
 
 namespace kubmon {
 
@@ -43,6 +44,19 @@ int decodeCommand(const Args& args) {
     };
     kub::MonitorCore core(clock, window);
     core.context.programFolder = folder;
+    core.context.reportWriteFailure = [](const std::string& message) {
+        std::fprintf(stderr, "kubmon decode: %s\n", message.c_str());
+    };
+    if (!folder.empty()) {
+        // As the window does at start-up: the sub-folders, then the vehicle table and
+        // the status of every slot.
+        if (!kub::createProgramFolders(folder))
+            std::fprintf(stderr, "kubmon decode: Ordner \"Status\"/\"Logbuch\" in %s nicht angelegt\n",
+                         folder.c_str());
+        if (!kub::loadVehicleTable(folder, core.context.vehicles))
+            std::fprintf(stderr, "kubmon decode: %s nicht lesbar\n", kub::vehicleFilePath(folder).c_str());
+        kub::loadStatusFiles(folder, core.context.vehicles);
+    }
     core.enableAll(true);
 
     kub::FileDecodeResult r = kub::feedAudioFile(file, core.dispatcher, &clock);

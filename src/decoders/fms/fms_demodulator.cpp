@@ -1,0 +1,161 @@
+#include "decoders/fms/fms_demodulator.h"
+
+#include <cmath>
+
+namespace kub {
+
+namespace {
+constexpr int kRing = FmsDemodulator::kRingSize;
+inline int wrap(int i) { return ((i % kRing) + kRing) % kRing; }
+// Runs this long are a tone call: about 123 ms of 1750 Hz, 75 ms of 2135 Hz.
+constexpr std::int32_t kToneRunI = 270;
+constexpr std::int32_t kToneRunII = 320;
+}  // namespace
+
+void FmsDemodulator::removeDc(SampleArray& samples) {
+    for (double& x : samples) {
+        dcLevel = 0.999 * dcLevel + 0.001 * x;
+        x -= dcLevel;
+    }
+}
+
+void FmsDemodulator::pushCrossing(double hz) {
+    crossingRing[static_cast<std::size_t>(ringWrite)] = hz;
+    ringWrite = static_cast<std::int16_t>((ringWrite + 1) % kRing);
+    ++valuesWritten_;
+}
+
+void FmsDemodulator::measureCrossings(const SampleArray& samples) {
+    for (double x : samples) {
+        // The dither keeps silence from sitting exactly on zero and crossing regularly.
+        const double s = x + random_.next() - 0.5;
+        if (prevSample < 0.0 && s >= 0.0) {
+            double d = s - prevSample;
+            if (d < 1.0) d = 1.0;
+            const double t = -prevSample / d;
+            pushCrossing(22050.0 / (risingPhase - 1.0 + t));
+            risingPhase = 1.0 - t;
+        } else if (prevSample >= 0.0 && s < 0.0) {
+            double d = prevSample - s;
+            if (d < 1.0) d = 1.0;
+            const double t = prevSample / d;
+            pushCrossing(-22050.0 / (fallingPhase - 1.0 + t));
+            fallingPhase = 1.0 - t;
+        }
+        prevSample = s;
+        risingPhase += 1.0;
+        fallingPhase += 1.0;
+    }
+}
+
+void FmsDemodulator::countToneRuns() {
+    // Values older than one ring are gone; their runs cannot be continued.
+    if (valuesWritten_ - toneCounted_ > static_cast<std::uint64_t>(kRing)) {
+        toneCounted_ = valuesWritten_ - static_cast<std::uint64_t>(kRing);
+        toneRunI_ = toneRunII_ = 0;
+    }
+    const int newValues = static_cast<int>(valuesWritten_ - toneCounted_);
+    int at = wrap(ringWrite - newValues);
+    for (int n = 0; n < newValues; ++n, at = (at + 1) % kRing) {
+        const double v = std::fabs(crossingRing[static_cast<std::size_t>(at)]);
+        if (v > 1650.0 && v < 1850.0) {
+            if (++toneRunI_ > kToneRunI) toneMarkI = 1;
+        } else {
+            toneRunI_ = 0;
+            if (toneMarkI == 1) {
+                toneEventI = 1;
+                toneMarkI = 0;
+            }
+        }
+        if (v > 2050.0 && v < 2200.0) {
+            if (++toneRunII_ > kToneRunII) toneMarkII = 1;
+        } else {
+            toneRunII_ = 0;
+            if (toneMarkII == 1) {
+                toneEventII = 1;
+                toneMarkII = 0;
+            }
+        }
+    }
+    toneCounted_ = valuesWritten_;
+}
+
+void FmsDemodulator::search() {
+    toneEventI = 0;
+    toneEventII = 0;
+    int k = 0;
+    int l = 0;
+    int available = ringWrite - ringRead;
+    if (ringRead > ringWrite) available += kRing;
+
+    if (syncState == 0) {
+        do {
+            const double v = std::fabs(crossingRing[static_cast<std::size_t>(wrap(ringRead + l))]);
+            ++l;
+            if (v > 1100.0 && v < 1300.0) ++k;
+            else k = 0;
+        } while (!(k > 10 || l >= available));
+    }
+
+    countToneRuns();
+
+    if (syncState == 0 && k > 10) {
+        ringRead = static_cast<std::int16_t>(wrap(ringRead + l));
+        syncState = 1;
+    } else if (syncState == 0) {
+        // Start the next search on the last 20 values, so a preamble that straddles two
+        // blocks is still found.
+        ringRead = static_cast<std::int16_t>(wrap(ringRead + available - 20));
+    }
+    if (syncState == 1 && available - l > 200) syncState = 2;
+}
+
+int FmsDemodulator::sliceBits(bool busy) {
+    // Skip the rest of the preamble: slicing starts at the first 0 bit.
+    double v = 0.0;
+    do {
+        v = std::fabs(crossingRing[static_cast<std::size_t>(ringRead)]);
+        ringRead = static_cast<std::int16_t>((ringRead + 1) % kRing);
+    } while (!(v > 1400.0 || ringRead == ringWrite));
+    ringRead = static_cast<std::int16_t>(wrap(ringRead - 1));
+
+    const int n = busy ? kFollowUpBits : kFirstTelegramBits;
+    int offset = 0;
+    for (int b = 0; b < n; ++b) {
+        const double p = std::fabs(crossingRing[static_cast<std::size_t>(wrap(ringRead + offset))]);
+        const double q = std::fabs(crossingRing[static_cast<std::size_t>(wrap(ringRead + offset + 1))]);
+        const double r = std::fabs(crossingRing[static_cast<std::size_t>(wrap(ringRead + offset + 2))]);
+        std::uint8_t bit;
+        if (p > 1300.0 && q > 1300.0 && r > 1300.0 && (p + q + r) / 3.0 > 1500.0) {
+            bit = 0;
+            offset += 3;
+        } else if (p >= 1700.0 || q >= 1700.0 || (p + q) / 2.0 >= 1500.0) {
+            bit = 2;
+            offset += 1;
+        } else {
+            bit = 1;
+            offset += 2;
+        }
+        telegramBits[static_cast<std::size_t>(b)] = bit;
+        bitString[static_cast<std::size_t>(b)] = static_cast<char>('0' + bit);
+    }
+    bitString[static_cast<std::size_t>(n)] = '\0';
+    bitCount = n;
+    syncState = 0;
+    ringRead = static_cast<std::int16_t>(wrap(ringRead + offset));
+    return n;
+}
+
+bool FmsDemodulator::takeToneEventI() {
+    const bool e = toneEventI != 0;
+    toneEventI = 0;
+    return e;
+}
+
+bool FmsDemodulator::takeToneEventII() {
+    const bool e = toneEventII != 0;
+    toneEventII = 0;
+    return e;
+}
+
+}  // namespace kub

@@ -1,0 +1,86 @@
+#pragma once
+// FMS bit recovery from one channel: no filters, no correlation. The period of the
+// signal is measured at every zero crossing, the frequencies go into a ring, the
+// preamble is a run of 1200 Hz values, and bits are cut by how many crossing values fit
+// into them (two for a 1 at 1200 Hz, three for a 0 at 1800 Hz). The same ring yields the
+// two single-tone calls.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "capture/decoder_inputs.h"
+
+namespace kub {
+
+// A small, fast, repeatable uniform source for the dither.
+class XorShift32 {
+public:
+    explicit XorShift32(std::uint32_t seed = 0x9E3779B9u) : s_(seed ? seed : 1u) {}
+    // Uniform in [0, 1).
+    double next() {
+        s_ ^= s_ << 13;
+        s_ ^= s_ >> 17;
+        s_ ^= s_ << 5;
+        return static_cast<double>(s_) * (1.0 / 4294967296.0);
+    }
+
+private:
+    std::uint32_t s_;
+};
+
+class FmsDemodulator {
+public:
+    static constexpr int kRingSize = 1024;
+    static constexpr int kFirstTelegramBits = 56;
+    static constexpr int kFollowUpBits = 48;
+
+    explicit FmsDemodulator(std::uint32_t ditherSeed = 0x9E3779B9u) : random_(ditherSeed) {}
+
+    // DC removal in place over one block.
+    void removeDc(SampleArray& samples);
+    // Zero-crossing frequencies of one DC-free block into the ring.
+    void measureCrossings(const SampleArray& samples);
+    // Preamble and tone search; only while not slicing and no text transmission runs.
+    void search();
+    // Cuts 56 bits (48 while `busy`) into telegramBits/bitString; returns the count.
+    int sliceBits(bool busy);
+
+    // Tone-call events are taken once by whoever reports them.
+    bool takeToneEventI();
+    bool takeToneEventII();
+
+    // State, readable by the evaluation and by tests.
+    std::array<double, kRingSize> crossingRing{};
+    std::int16_t ringWrite = 0;
+    std::int16_t ringRead = 0;
+    std::int16_t syncState = 0;
+    std::int16_t toneMarkI = 0;
+    std::int16_t toneMarkII = 0;
+    std::int16_t toneEventI = 0;
+    std::int16_t toneEventII = 0;
+    std::array<std::uint8_t, 57> telegramBits{};
+    std::array<char, 57> bitString{};  // n characters '0', '1', '2', then a terminating 0
+    int bitCount = 0;
+
+    double dcLevel = 0.0;
+    double prevSample = 0.0;
+    double risingPhase = 0.0;
+    double fallingPhase = 0.0;
+
+    // Writes a value into the ring as the crossing measurement does (tests).
+    void pushCrossing(double hz);
+
+private:
+    void countToneRuns();
+
+    XorShift32 random_;
+    // Tone runs are counted over every ring value once, carried from search to search,
+    // so a tone call longer than one block's crossings is seen as one run.
+    std::uint64_t valuesWritten_ = 0;
+    std::uint64_t toneCounted_ = 0;
+    std::int32_t toneRunI_ = 0;
+    std::int32_t toneRunII_ = 0;
+};
+
+}  // namespace kub

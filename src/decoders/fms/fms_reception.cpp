@@ -1,0 +1,132 @@
+#include "decoders/fms/fms_reception.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "common/time_text.h"
+#include "decoders/fms/fms_code_tables.h"
+#include "export/export_line.h"
+#include "storage/day_log.h"
+
+namespace kub {
+
+namespace {
+
+constexpr int kGridRowLimit = 500;
+constexpr int kAlertLineLimit = 100;
+constexpr std::uint32_t kGreen = 65280;
+
+bool sameKennung(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+int findSlot(const VehicleTable& table, const std::string& kennung, int lastSlot) {
+    const int end = std::min(lastSlot, static_cast<int>(table.vehicleTable.size()) - 1);
+    for (int i = 0; i <= end; ++i)
+        if (sameKennung(table.vehicleTable[static_cast<std::size_t>(i)].kennung, kennung)) return i;
+    return -1;
+}
+
+std::string trimmed(const std::string& s) {
+    const std::size_t a = s.find_first_not_of(' ');
+    if (a == std::string::npos) return {};
+    const std::size_t b = s.find_last_not_of(' ');
+    return s.substr(a, b - a + 1);
+}
+
+void reportFailure(ReceptionContext& context, const std::string& message) {
+    if (context.reportWriteFailure) context.reportWriteFailure(message);
+}
+
+}  // namespace
+
+void addAlertLine(ReceptionContext& context, AlertList list, const std::string& subject) {
+    if (subject == "00000000") return;
+    ReceptionWindow& w = context.window;
+    if (w.alertLineCount(list) > kAlertLineLimit) w.clearAlertList(list);
+    const LocalTime now = context.clock.now();
+    w.appendAlertLine(list, timeText(now) + " " + trimmed(subject) + "        \t" + dateTimeText(now));
+    w.selectAlertLine(list, w.alertLineCount(list) - 1);
+    w.setAlertListColour(list, kGreen);
+}
+
+void appendFmsLog(ReceptionContext& context, const std::string& row) {
+    if (!appendDayLog(context.programFolder, LogKind::Fms, context.clock, row))
+        reportFailure(context, "FMS-Logbuch nicht geschrieben: " +
+                                   dayLogPath(context.programFolder, LogKind::Fms, context.clock.now()));
+}
+
+std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramState& state, int slot) {
+    std::string row;
+    if (slot >= 0) {
+        const VehicleRecord& rec = context.vehicles.vehicleTable[static_cast<std::size_t>(slot)];
+        row = rec.rufname + "\t" + rec.eigenschaft;
+    } else {
+        row = "?\t" + organisationName(state.lastKennung.substr(0, 1)) + " " +
+              stateName(state.lastKennung.substr(1, 1));
+    }
+    row += "\t" + state.lastKennung + "\t" + statusText(state.lastStatus, state.lastDirection) + "\t" +
+           std::to_string(state.lastTki) + "\t" + directionText(state.lastDirection) + "\t" +
+           dateTimeText(context.clock.now()) + "\t" + state.textBuffer;
+    return row;
+}
+
+void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state) {
+    ReceptionWindow& w = context.window;
+    if (w.tableRowCount(ReceptionTable::Fms) > kGridRowLimit) w.setTableRowCount(ReceptionTable::Fms, 1);
+    if (!fmsReceptionPlausible(state)) return;
+
+    VehicleTable& table = context.vehicles;
+    const int allSlots = table.vehicleCount - 1;
+    int slot = -1;
+    switch (state.lastStatus) {
+        case 0: case 5: case 10: case 12: case 15:
+            if (state.lastStatus == 0) addAlertLine(context, AlertList::List3, state.lastKennung);
+            if (state.lastStatus == 5) addAlertLine(context, AlertList::List2, state.lastKennung);
+            if (state.lastStatus == 15) addAlertLine(context, AlertList::List1, state.lastKennung);
+            slot = findSlot(table, state.lastKennung, allSlots);
+            break;
+        case 13: case 14:
+            slot = findSlot(table, state.lastKennung, allSlots);
+            break;
+        case 11:
+            break;
+        default:
+            // Statuses a vehicle reports about itself: only the named slots are searched.
+            slot = findSlot(table, state.lastKennung, table.lastNamedSlot);
+            if (slot >= 0 && state.lastDirection == 0) {
+                VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
+                rec.status = state.lastStatus;
+                rec.tki = state.lastTki;
+                const std::string time = statusTimeText(context.clock.now());
+                rec.statusTime = time;
+                w.update_label();
+                if (!context.programFolder.empty() &&
+                    !writeStatusFile(context.programFolder, table, slot, time))
+                    reportFailure(context, "Statusdatei nicht geschrieben: " +
+                                               statusFilePath(context.programFolder, slot));
+            }
+            break;
+    }
+
+    const std::string row = fmsReceptionRow(context, state, slot);
+    w.insertTableRow(ReceptionTable::Fms, row);
+    appendFmsLog(context, row);
+    if (slot >= 0) {
+        if (state.lastStatus < 10 && state.lastDirection == 0 && !context.actionProgramPath.empty() &&
+            context.launcher)
+            context.launcher->launch(context.actionProgramPath, {"FMS", state.lastKennung});
+        context.pageChanged = 1;
+    }
+
+    const std::string line = fmsExportLine(state.lastKennung, state.lastStatus, state.lastTki, state.lastDirection);
+    w.receptionLine(line);
+    if (context.tcpExportOn == 1) w.send_message(line);
+    if (context.windowMessageExportOn == 1) w.Send_to_Anwendung(line);
+}
+
+}  // namespace kub

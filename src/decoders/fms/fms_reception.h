@@ -1,0 +1,25 @@
+#pragma once
+// What an FMS reception does in the system: plausibility, vehicle lookup and status
+// update, the row in the FMS list and the day log, the alert lists, the action program,
+// the status page flag and the exports.
+
+#include <string>
+
+#include "common/reception_context.h"
+#include "decoders/fms/fms_telegram.h"
+
+namespace kub {
+
+// Handles the reception the channel's telegram state describes.
+void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state);
+
+// Appends "time subject<8 blanks><TAB>date time" to an alert list and turns it green.
+void addAlertLine(ReceptionContext& context, AlertList list, const std::string& subject);
+
+// Appends a row to today's FMS log; reports a failed write.
+void appendFmsLog(ReceptionContext& context, const std::string& row);
+
+// The reception row of a known slot (slot >= 0) or of an unknown vehicle (slot < 0).
+std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramState& state, int slot);
+
+}  // namespace kub

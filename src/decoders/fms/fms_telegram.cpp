@@ -1,0 +1,92 @@
+#include "decoders/fms/fms_telegram.h"
+
+#include <algorithm>
+
+#include "storage/text_file.h"
+
+namespace kub {
+
+namespace {
+
+std::uint8_t bitAt(const FmsBits& bits, int k) {
+    return k >= 0 && k < bits.count ? bits.telegramBits[k] : std::uint8_t{0};
+}
+
+// 1-based position of the first undecidable bit among the first 48, 0 if none.
+std::int16_t firstUndecidable(const FmsBits& bits) {
+    const int n = std::min(48, bits.count);
+    for (int i = 0; i < n; ++i)
+        if (bits.bitString[i] == '2') return static_cast<std::int16_t>(i + 1);
+    return 0;
+}
+
+// Appends a received character; codes below 32 are control codes, 4 ends the text.
+void takeCharacter(int code, FmsTelegramState& state, std::int16_t& busy) {
+    if (code > 31) {
+        const char byte = static_cast<char>(code & 0xFF);
+        state.textBuffer += cp1252ToUtf8(std::string_view(&byte, 1));
+    }
+    if (code == 4) busy = 0;
+}
+
+}  // namespace
+
+int fieldValue(const FmsBits& bits, int first, int last) {
+    int v = 0;
+    for (int k = last; k >= first; --k) v = (v * 2) | bitAt(bits, k);
+    return v;
+}
+
+std::string hexDigit(const FmsBits& bits, int first, int last) {
+    const int v = fieldValue(bits, first, last);
+    if (v < 0 || v > 15) return {};
+    return std::string(1, "0123456789ABCDEF"[v]);
+}
+
+bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, std::int16_t& fmsBusyFlag) {
+    state.undecidablePosition = 0;
+    if (fmsBusyFlag == 0) {
+        if (fieldValue(bits, 40, 43) == 10 && fieldValue(bits, 45, 45) == 1) fmsBusyFlag = 1;
+        state.textBuffer.clear();
+        state.textTelegramCount = 0;
+        state.announcedTextCount = 0;
+        std::string kennung = hexDigit(bits, 8, 11) + hexDigit(bits, 12, 15) + hexDigit(bits, 16, 19) +
+                              hexDigit(bits, 20, 23);
+        for (int d = 24; d < 40; d += 4) kennung += std::to_string(fieldValue(bits, d, d + 3));
+        state.lastKennung = kennung;
+        state.lastTki = static_cast<std::int16_t>(fieldValue(bits, 46, 47));
+        state.lastStatus = static_cast<std::int16_t>(fieldValue(bits, 40, 43));
+        state.lastDirection = static_cast<std::int16_t>(fieldValue(bits, 45, 45));
+        state.undecidablePosition = firstUndecidable(bits);
+        // A broken announcement does not start a text transmission.
+        if (state.undecidablePosition != 0) fmsBusyFlag = 0;
+    } else {
+        ++state.textTelegramCount;
+        if (state.textTelegramCount == 1) {
+            state.announcedTextCount = fieldValue(bits, 1, 7);
+            for (int c = 8; c <= 24; c += 8) takeCharacter(fieldValue(bits, c, c + 6), state, fmsBusyFlag);
+            if (fieldValue(bits, 32, 35) == 11) fmsBusyFlag = 0;
+        } else {
+            if (firstUndecidable(bits) != 0) {
+                state.textBuffer += "---";
+            } else {
+                if (fieldValue(bits, 32, 35) == 11) fmsBusyFlag = 0;
+                for (int c = 0; c <= 24; c += 8) takeCharacter(fieldValue(bits, c, c + 6), state, fmsBusyFlag);
+            }
+            if (state.textTelegramCount > state.announcedTextCount || state.textTelegramCount > 25)
+                fmsBusyFlag = 0;
+        }
+    }
+    return fmsBusyFlag == 0;
+}
+
+bool fmsReceptionPlausible(const FmsTelegramState& state) {
+    const std::string& k = state.lastKennung;
+    if (k.size() != 8) return false;
+    if (std::count(k.begin(), k.end(), '0') >= 6) return false;
+    if (state.undecidablePosition != 0) return false;
+    if (k.compare(0, 4, "0000") == 0 || k.compare(0, 4, "FFFF") == 0) return false;
+    return true;
+}
+
+}  // namespace kub

@@ -1,0 +1,44 @@
+#pragma once
+// Cutting one sliced bit string into the fields of an FMS telegram, and the small state
+// machine of text transmissions, in which a first telegram announces follow-up telegrams
+// that carry characters.
+
+#include <cstdint>
+#include <string>
+
+namespace kub {
+
+class FmsDemodulator;
+
+// What the last evaluation left for the reception handling, per channel.
+struct FmsTelegramState {
+    std::string lastKennung;
+    std::int16_t lastStatus = 0;
+    std::int16_t lastTki = 0;
+    std::int16_t lastDirection = 0;
+    std::string textBuffer;  // UTF-8
+    std::int16_t textTelegramCount = 0;
+    std::int32_t announcedTextCount = 0;
+    std::int16_t undecidablePosition = 0;
+};
+
+// The bits as the slicer left them: decisions 0, 1 or 2 (undecidable), bit 0 first.
+struct FmsBits {
+    const std::uint8_t* telegramBits;
+    const char* bitString;
+    int count;
+};
+
+// Least significant bit first; an undecidable bit sets the next more significant bit.
+int fieldValue(const FmsBits& bits, int first, int last);
+// The value as "0".."9", "A".."F"; empty for 16 and above.
+std::string hexDigit(const FmsBits& bits, int first, int last);
+
+// One evaluation. Returns true when the reception handling is due (the busy flag is 0
+// afterwards). `fmsBusyFlag` is the channel's flag, read and written here.
+bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, std::int16_t& fmsBusyFlag);
+
+// The plausibility rules every reception passes before it is shown.
+bool fmsReceptionPlausible(const FmsTelegramState& state);
+
+}  // namespace kub
