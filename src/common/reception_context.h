@@ -9,6 +9,7 @@
 #include "common/clock.h"
 #include "common/reception_window.h"
 #include "export/action_launcher.h"
+#include "storage/receiver_list.h"
 #include "storage/vehicle_table.h"
 
 namespace kub {
@@ -25,11 +26,14 @@ struct ReceptionContext {
 
     // The vehicle table with its status (FMS lookups and status updates).
     VehicleTable vehicles;
-    // Export switches and the action program, until the settings file provides them.
+    // Receivers ("ZVEI.txt") and the vehicles carrying them ("ZVEI_FMS_Zuord.txt").
+    ReceiverLists receivers;
+    // Action program started per reception; empty path or no launcher: none.
+    std::string actionProgram;
+    ActionLauncher* launcher = nullptr;
+    // The two exports of every reception's line (TCP and window message); on at 1.
     std::int16_t tcpExportOn = 0;
     std::int16_t windowMessageExportOn = 0;
-    std::string actionProgramPath;
-    ActionLauncher* launcher = nullptr;
     // Told when a data file could not be written; the reception is handled all the same.
     std::function<void(const std::string& message)> reportWriteFailure;
 };

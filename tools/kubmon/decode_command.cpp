@@ -2,6 +2,8 @@
 // reception's export line goes to stdout, one per line.
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "capture/file_source.h"
 #include "commands.h"
@@ -48,14 +50,15 @@ int decodeCommand(const Args& args) {
         std::fprintf(stderr, "kubmon decode: %s\n", message.c_str());
     };
     if (!folder.empty()) {
-        // As the window does at start-up: the sub-folders, then the vehicle table and
-        // the status of every slot.
+        // As the window does at start-up: the sub-folders, the vehicle table with the
+        // status of every slot, then the receivers and assignments.
         if (!kub::createProgramFolders(folder))
             std::fprintf(stderr, "kubmon decode: Ordner \"Status\"/\"Logbuch\" in %s nicht angelegt\n",
                          folder.c_str());
         if (!kub::loadVehicleTable(folder, core.context.vehicles))
             std::fprintf(stderr, "kubmon decode: %s nicht lesbar\n", kub::vehicleFilePath(folder).c_str());
         kub::loadStatusFiles(folder, core.context.vehicles);
+        core.context.receivers.load(folder);
     }
     core.enableAll(true);
 

@@ -117,9 +117,9 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
     w.insertTableRow(ReceptionTable::Fms, row);
     appendFmsLog(context, row);
     if (slot >= 0) {
-        if (state.lastStatus < 10 && state.lastDirection == 0 && !context.actionProgramPath.empty() &&
+        if (state.lastStatus < 10 && state.lastDirection == 0 && !context.actionProgram.empty() &&
             context.launcher)
-            context.launcher->launch(context.actionProgramPath, {"FMS", state.lastKennung});
+            context.launcher->launch(context.actionProgram, {"FMS", state.lastKennung});
         context.pageChanged = 1;
     }
 

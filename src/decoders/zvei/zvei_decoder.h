@@ -1,19 +1,79 @@
 #pragma once
+// One channel's ZVEI five-tone decoder (Module5 left, Module14 right). No filters: the
+// signal's period is measured from zero crossings, averaged over short blocks, blocks
+// whose frequency wanders are marked, and runs of steady blocks are cut into tones.
+// Five tones make a code, which is looked up and handed to the window, log and exports.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "capture/decoder_inputs.h"
 #include "common/reception_context.h"
 
 namespace kub {
 
-// One channel's ZVEI detector (Module5 left, Module14 right).
+// What classifyTone gives for the repeat tone; the sequence puts the previous character there.
+inline constexpr std::string_view kZveiRepeatTone = "R";
+
+// The tone detector's state, all zero at start and kept for the whole run.
+struct ZveiDetectorState {
+    double dcLevel = 0;
+    double prevSample = 0;
+    double risingPhase = 0;
+    double fallingPhase = 0;
+    double instantFrequency = 0;
+    std::array<double, 100> freqWindow{};
+    std::array<double, 100> diffWindow{};
+    std::int16_t windowIndex = 0;
+    double meanFrequency = 0;
+    double meanChange = 0;
+    double prevFrequency = 0;
+    std::int16_t blockPhase = 0;
+    std::array<double, 256> blockRing{};
+    std::int16_t blockWrite = 0;
+    std::int16_t blockRead = 0;
+    std::array<double, 10> tones{};
+    std::int16_t toneCount = 0;
+    std::int32_t stableRun = 0;
+    std::int32_t unstableRun = 0;
+};
+
+// What the sequence handling remembers per channel.
+struct ZveiSequenceState {
+    std::string lastChar;   // at most one character
+    std::string lastCode;
+    double lastTime = 0;    // clock seconds of the last accepted code
+};
+
 class ZveiDecoder final : public ZveiBlockDecoder {
 public:
-    ZveiDecoder(ReceptionContext& context, ChannelFlags& flags) : context_(context), flags_(flags) {}
-    void processZveiBuffer() override {}
+    ZveiDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint64_t ditherSeed = 0x5A5E1u);
+
+    void processZveiBuffer() override;
+
+    // Five collected tone frequencies to a code, and the code's reception handling.
+    void decodeZveiSequence(const std::array<double, 5>& tones);
+
+    // The tone table: a digit, a letter, "Gr", kZveiRepeatTone, or empty.
+    static std::string_view classifyTone(double frequency);
+
+    const ZveiDetectorState& detector() const { return d_; }
+    const ZveiSequenceState& sequence() const { return s_; }
+    // The five frequencies of the last sequence handed to decodeZveiSequence.
+    const std::array<double, 5>& lastTones() const { return lastTones_; }
 
 private:
-    [[maybe_unused]] ReceptionContext& context_;
-    [[maybe_unused]] ChannelFlags& flags_;
+    double nextDither();
+    void segmentTones();
+
+    ReceptionContext& context_;
+    ChannelFlags& flags_;
+    ZveiDetectorState d_;
+    ZveiSequenceState s_;
+    std::array<double, 5> lastTones_{};
+    std::uint64_t rng_;
 };
 
 }  // namespace kub

@@ -1,0 +1,216 @@
+#include "decoders/zvei/zvei_decoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "common/time_text.h"
+#include "export/export_line.h"
+#include "storage/day_log.h"
+
+namespace kub {
+
+namespace {
+
+constexpr double kRate = 22050.0;
+constexpr int kWindow = 100;             // samples averaged per block value
+constexpr int kBlockLength = 200;        // samples per block value (window × 2 at 22050 Hz)
+constexpr int kRingSize = 256;
+constexpr double kUnsteadyChange = 0.05; // mean change above 5 % of the frequency: no tone
+constexpr double kSteadyPair = 0.01;     // adjacent blocks within 1 %: the tone goes on
+constexpr std::int32_t kStableRunWrap = 31000;
+// A fifth tone is read three blocks after its start. After a very long fifth tone that
+// block has left the ring, so the look-back stops inside the ring; every block of a
+// steady run holds the same frequency.
+constexpr std::int32_t kMaxLookBack = 200;
+constexpr double kRepeatWindowSeconds = 20.0;
+
+int ringIndex(int position) { return ((position % kRingSize) + kRingSize) % kRingSize; }
+
+struct ToneRow {
+    int low;
+    int high;
+    std::string_view result;
+};
+
+// Tested in this order, first match wins: R = 185 is "7", so "L" only gets 186 and 187.
+constexpr ToneRow kToneTable[] = {
+    {105, 107, "1"}, {114, 118, "2"}, {125, 129, "3"}, {138, 142, "4"}, {151, 155, "5"},
+    {165, 169, "6"}, {181, 185, "7"}, {198, 202, "8"}, {218, 222, "9"}, {238, 245, "0"},
+    {258, 262, kZveiRepeatTone}, {278, 282, "Gr"}, {80, 82, "C"}, {88, 89, "H"},
+    {174, 176, "U"}, {185, 187, "L"}, {212, 215, "J"}, {226, 230, "P"},
+};
+
+}  // namespace
+
+ZveiDecoder::ZveiDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint64_t ditherSeed)
+    : context_(context), flags_(flags), rng_(ditherSeed ? ditherSeed : 1) {}
+
+double ZveiDecoder::nextDither() {
+    // xorshift64*: fast, and plenty for dither.
+    rng_ ^= rng_ >> 12;
+    rng_ ^= rng_ << 25;
+    rng_ ^= rng_ >> 27;
+    const std::uint64_t r = rng_ * 0x2545F4914F6CDD1DULL;
+    return static_cast<double>(r >> 11) * 0x1.0p-53;
+}
+
+std::string_view ZveiDecoder::classifyTone(double frequency) {
+    // Nearest integer, halves to even (the default rounding mode).
+    const double r = std::nearbyint(frequency / 10.0);
+    for (const auto& row : kToneTable) {
+        if (r >= row.low && r <= row.high) return row.result;
+    }
+    return {};
+}
+
+void ZveiDecoder::processZveiBuffer() {
+    ZveiDetectorState& d = d_;
+    for (double& sample : samples) {
+        // DC removal.
+        d.dcLevel = 0.99 * d.dcLevel + 0.01 * sample;
+        const double x = sample - d.dcLevel;
+
+        // Period from the last crossing of the same direction, interpolated between
+        // samples. The dither keeps silence from sitting on exact zeros.
+        const double s = x + nextDither() - 0.5;
+        if (d.prevSample < 0 && s >= 0) {
+            double slope = s - d.prevSample;
+            if (slope < 1.0) slope = 1.0;
+            const double t = -d.prevSample / slope;
+            const double period = d.risingPhase - 1 + t;
+            // Only the very first crossing after start can have no full period behind it.
+            if (period > 0) d.instantFrequency = kRate / period;
+            d.risingPhase = 1 - t;
+        } else if (d.prevSample >= 0 && s < 0) {
+            double slope = d.prevSample - s;
+            if (slope < 1.0) slope = 1.0;
+            const double t = d.prevSample / slope;
+            const double period = d.fallingPhase - 1 + t;
+            if (period > 0) d.instantFrequency = -kRate / period;
+            d.fallingPhase = 1 - t;
+        }
+        d.prevSample = s;
+        d.risingPhase += 1;
+        d.fallingPhase += 1;
+        const double v = std::fabs(d.instantFrequency);
+        sample = v;
+
+        // Running means over the last 100 estimates and their changes.
+        const auto w = static_cast<std::size_t>(d.windowIndex);
+        d.meanFrequency += (v - d.freqWindow[w]) / kWindow;
+        d.freqWindow[w] = v;
+        const double c = std::fabs(v - d.prevFrequency);
+        d.meanChange += (c - d.diffWindow[w]) / kWindow;
+        d.diffWindow[w] = c;
+        d.windowIndex = static_cast<std::int16_t>((d.windowIndex + 1) % kWindow);
+        d.prevFrequency = v;
+
+        if (d.blockPhase == 0) {
+            double out = d.meanFrequency;
+            if (d.meanFrequency == 0) d.meanFrequency = 1.0;
+            if (d.meanChange / d.meanFrequency > kUnsteadyChange) out = 1.0;
+            d.blockRing[static_cast<std::size_t>(d.blockWrite)] = out;
+            d.blockWrite = static_cast<std::int16_t>((d.blockWrite + 1) % kRingSize);
+        }
+        d.blockPhase = static_cast<std::int16_t>((d.blockPhase + 1) % kBlockLength);
+    }
+
+    segmentTones();
+
+    if (d.toneCount == 5) {
+        decodeZveiSequence({d.tones[0], d.tones[1], d.tones[2], d.tones[3], d.tones[4]});
+    }
+}
+
+void ZveiDecoder::segmentTones() {
+    ZveiDetectorState& d = d_;
+    int available = d.blockWrite - d.blockRead;
+    if (d.blockRead > d.blockWrite) available += kRingSize;
+    const int n = available - 1;
+    const auto ring = [&d](int position) {
+        return d.blockRing[static_cast<std::size_t>(ringIndex(position))];
+    };
+
+    int j = 0;
+    while (j < n) {
+        const double f1 = ring(d.blockRead + j + 1);
+        const double f0 = ring(d.blockRead + j);
+        // A marked or empty block counts as a change.
+        const double a = f1 > 1.0 ? std::fabs(f1 - f0) / (f1 + f0) : 1.0;
+
+        if (d.toneCount < 4 && a > kSteadyPair && d.stableRun > 4 && d.stableRun < 10) {
+            // A tone of normal length has just ended: take a block from its middle.
+            d.tones[static_cast<std::size_t>(d.toneCount)] = ring(d.blockRead + j - 3);
+            d.stableRun = 0;
+            d.toneCount = static_cast<std::int16_t>(d.toneCount + 1);
+        }
+        if (d.toneCount == 4 && a > kSteadyPair && d.stableRun > 4) {
+            // The fifth tone may be of any length.
+            const std::int32_t back = std::min(d.stableRun - 3, kMaxLookBack);
+            d.tones[4] = ring(d.blockRead + j - back);
+            d.toneCount = 5;
+        }
+        if (a < kSteadyPair) {
+            d.stableRun += 1;
+            if (d.stableRun > kStableRunWrap) d.stableRun = 0;
+            d.unstableRun = 0;
+        } else {
+            d.stableRun = 0;
+            d.unstableRun += 1;
+        }
+        if (d.unstableRun > 5) {
+            // About 54 ms without a tone: whatever was collected is no sequence.
+            for (std::size_t k = 0; k < 7; ++k) d.tones[k] = 0;
+            d.toneCount = 0;
+        }
+        j += 1;
+        if (d.toneCount == 5) break;
+    }
+    d.blockRead = static_cast<std::int16_t>(ringIndex(d.blockRead + j));
+}
+
+void ZveiDecoder::decodeZveiSequence(const std::array<double, 5>& tones) {
+    lastTones_ = tones;
+    std::string code;
+    for (double f : tones) {
+        const std::string_view t = classifyTone(f);
+        if (t == kZveiRepeatTone) {
+            code += s_.lastChar;
+        } else {
+            code += t;
+        }
+        if (!code.empty()) s_.lastChar = code.substr(code.size() - 1);
+    }
+
+    flags_.zveiDecodedFlag = 1;
+    d_.toneCount = 0;
+
+    // The clock counts whole seconds. A clock set back is no reason to hold a code back.
+    const double now = std::floor(context_.clock.nowSeconds());
+    const double elapsed = now - s_.lastTime;
+    const bool repeat = sameCode(code, s_.lastCode) && elapsed >= 0 && elapsed < kRepeatWindowSeconds;
+    if (code.size() != 5) return;
+    if (repeat) return;
+
+    const ReceiverDisplay shown = context_.receivers.display(code);
+    const std::string row = code + "\t" + shown.name + "\t" + dateTimeText(toLocalTime(now));
+
+    ReceptionWindow& window = context_.window;
+    window.insertTableRow(ReceptionTable::Zvei, row);
+    window.setTableCellColour(ReceptionTable::Zvei, 1, 1, shown.colour);
+    appendZveiLog(context_.programFolder, context_.clock, row);
+    if (!context_.actionProgram.empty() && context_.launcher) {
+        context_.launcher->launch(context_.actionProgram, {"ZVEI", code});
+    }
+    s_.lastCode = code;
+    s_.lastTime = now;
+    context_.pageChanged = 1;
+
+    const std::string line = zveiExportLine(code, shown.name);
+    if (context_.tcpExportOn) window.send_message(line);
+    if (context_.windowMessageExportOn) window.Send_to_Anwendung(line);
+    window.receptionLine(line);
+}
+
+}  // namespace kub
