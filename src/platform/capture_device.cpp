@@ -5,6 +5,7 @@
 #include <QAudioSource>
 #include <QIODevice>
 #include <QMediaDevices>
+#include <QTimer>
 #include <cstring>
 
 namespace kub {
@@ -26,6 +27,9 @@ QAudioFormat captureFormat() {
 CaptureDevice::CaptureDevice(BlockDispatcher& dispatcher, QObject* parent)
     : QObject(parent), dispatcher_(dispatcher), devices_(new QMediaDevices(this)) {
     connect(devices_, &QMediaDevices::audioInputsChanged, this, &CaptureDevice::onInputsChanged);
+    watchdog_ = new QTimer(this);
+    watchdog_->setInterval(500);
+    connect(watchdog_, &QTimer::timeout, this, &CaptureDevice::checkAlive);
 }
 
 CaptureDevice::~CaptureDevice() { stopCapture(); }
@@ -64,11 +68,14 @@ bool CaptureDevice::openCapture(int deviceId) {
     openDeviceId_ = device.id();
     connect(io_, &QIODevice::readyRead, this, &CaptureDevice::onReadyRead);
     connect(source_.get(), &QAudioSource::stateChanged, this, &CaptureDevice::onStateChanged);
+    sinceData_.start();
+    watchdog_->start();
     return true;
 }
 
 void CaptureDevice::stopCapture() {
     if (!source_) return;
+    watchdog_->stop();
     // Disconnect first, so whatever the stop still produces no longer reaches the dispatch.
     std::unique_ptr<QAudioSource> source = std::move(source_);
     if (io_) disconnect(io_, nullptr, this, nullptr);
@@ -100,7 +107,9 @@ void CaptureDevice::requeueBuffer(int /*blockNumber*/) {
 
 void CaptureDevice::onReadyRead() {
     if (!io_) return;
-    staging_.append(io_->readAll());
+    const QByteArray data = io_->readAll();
+    if (!data.isEmpty()) sinceData_.restart();
+    staging_.append(data);
     deliver();
 }
 
@@ -125,9 +134,29 @@ void CaptureDevice::onStateChanged(QAudio::State state) {
 
 void CaptureDevice::onInputsChanged() {
     if (!source_) return;
+    if (!deviceStillListed()) lose();
+}
+
+bool CaptureDevice::deviceStillListed() const {
     for (const QAudioDevice& d : QMediaDevices::audioInputs())
-        if (d.id() == openDeviceId_) return;
-    lose();
+        if (d.id() == openDeviceId_) return true;
+    return false;
+}
+
+void CaptureDevice::checkAlive() {
+    if (!source_) return;
+    // The sound server moves the stream of a removed device to another input and goes
+    // on delivering; decoding the wrong receiver unnoticed is worse than stopping.
+    if (!deviceStillListed()) {
+        lose();
+        return;
+    }
+    // Whatever waits unread counts as data: a busy event loop is not a lost device.
+    if (io_ && io_->bytesAvailable() > 0) {
+        onReadyRead();
+        return;
+    }
+    if (sinceData_.elapsed() > kCaptureSilenceMs) lose();
 }
 
 void CaptureDevice::lose() {

@@ -6,6 +6,7 @@
 // is handed to the dispatch, in order, on the thread this object lives on.
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QtMultimedia/QAudio>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "capture/block_dispatcher.h"
 
 class QAudioSource;
+class QTimer;
 class QIODevice;
 class QMediaDevices;
 
@@ -52,6 +54,8 @@ private:
     void onInputsChanged();
     void deliver();
     void lose();
+    void checkAlive();
+    bool deviceStillListed() const;
 
     BlockDispatcher& dispatcher_;
     std::unique_ptr<QAudioSource> source_;
@@ -63,6 +67,12 @@ private:
     int queued_ = 0;
     bool deliverQueued_ = false;
     long long delivered_ = 0;
+    // A source the server has dropped may simply fall silent: no data for this long
+    // while open counts as the device gone.
+    QTimer* watchdog_ = nullptr;
+    QElapsedTimer sinceData_;
 };
+
+constexpr int kCaptureSilenceMs = 3000;
 
 }  // namespace kub

@@ -1,0 +1,132 @@
+// The window on a real sound server: the operator picks the virtual receiver, ticks the
+// decoders, saves and presses "Start"; radio traffic played into the receiver shows up on
+// the board, in the tables and alert lists, and in the day logs. Then the receiver is
+// pulled out while capturing. The sound server comes from run_capture_e2e.sh.
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include "platform/capture_device.h"
+#include "storage/day_log.h"
+#include "storage/settings.h"
+#include "ui/alert_lists.h"
+#include "ui/colours.h"
+#include "ui/main_window.h"
+#include "ui/reception_tables.h"
+#include "ui/settings_tab.h"
+#include "ui/status_board.h"
+#include "ui/tile_widget.h"
+#include "ui_test_support.h"
+
+namespace kub::test {
+namespace {
+
+// Runs the event loop until `done` or the time is up.
+template <typename F>
+bool waitFor(F done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+int run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!waitFor([&] { return p.state() == QProcess::NotRunning; }, 30000)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+void clickIndicator(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2)); }
+
+TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("PULSE_SERVER")) << "run through run_capture_e2e.sh";
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    folder.write("Fzg.txt", {"Löschzug Süd\t\t", "HLF Süd 1\tHilfeleistung\t623B1234",
+                             "RTW Nord\tRettungswagen\t623B5678"});
+    folder.write("ZVEI.txt", {"12345\tFeuerwehr Musterstadt\t16761024"});
+    const std::string wav = folder.path() + "/funk.wav";
+    ASSERT_EQ(run(QStringLiteral(KUBMON_EXE),
+                  {"gen", QString::fromStdString(wav), "left", "gap:500", "fms:623B1234:3:0:1", "gap:1500",
+                   "fms:623B1234:5:0:1", "gap:1500", "zvei:12345", "gap:1500", "right", "gap:800",
+                   "fms:623B5678:2:0:1", "gap:1000", "sync", "gap:800"}),
+              0);
+
+    WallClock clock;
+    ui::MainWindow w(folder.path(), clock);
+    w.show();
+    ui::SettingsTab* st = w.settingsTab();
+    w.tabs()->setCurrentIndex(2);
+
+    // The operator's steps: receiver, decoders, "speichern", "Start".
+    const int receiver = st->deviceBox()->findText(QStringLiteral("Funkempfaenger"));
+    ASSERT_GE(receiver, 0) << "the sound server lists no virtual receiver";
+    st->deviceBox()->setCurrentIndex(receiver);
+    for (int item : {5, 2, 3}) clickIndicator(st->decoderSwitch(item));  // FMS left, right; ZVEI left
+    QTest::mouseClick(st->saveButton(), Qt::LeftButton);
+    EXPECT_EQ(loadSettings(folder.path()).deviceIndex, receiver);
+    EXPECT_EQ(loadSettings(folder.path()).fmsRight, 1);
+    QTest::mouseClick(st->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text.toStdString();
+    EXPECT_FALSE(st->startButton()->isEnabled());
+    EXPECT_TRUE(st->stopButton()->isEnabled());
+    EXPECT_EQ(st->stopButton()->palette().color(QPalette::Button), QColor(255, 0, 0));
+    ASSERT_TRUE(waitFor([&] { return w.captureDevice().blocksDelivered() >= 5; }, 5000))
+        << "no blocks from the sound server";
+
+    ASSERT_EQ(run(QStringLiteral("paplay"), {"-d", "radio", QString::fromStdString(wav)}), 0);
+    const auto& vehicles = w.core().context.vehicles.vehicleTable;
+    ASSERT_TRUE(waitFor([&] {
+        return w.tables()->table(ReceptionTable::Zvei)->rowCount() >= 1 &&
+               w.tableRowCount(ReceptionTable::Fms) >= 4;
+    }, 5000)) << "FMS rows: " << w.tableRowCount(ReceptionTable::Fms) - 1;
+
+    // Board: HLF Süd 1 at status 3 then 5 (5 stays off the board), RTW Nord at 2.
+    EXPECT_EQ(vehicles[1].status, 3);
+    EXPECT_EQ(vehicles[2].status, 2);
+    EXPECT_EQ(w.board()->tile(1)->look().fill, QColor(255, 192, 192));
+    EXPECT_EQ(w.board()->tile(2)->look().fill, QColor(255, 255, 192));
+    // Tables: the newest on top; every FMS row names its vehicle.
+    const auto fmsRows = w.tables()->rowTexts(ReceptionTable::Fms);
+    ASSERT_EQ(fmsRows.size(), 3u);
+    EXPECT_EQ(fmsRows[0].rfind("HLF Süd 1\t", 0), 0u);
+    EXPECT_NE(fmsRows[0].find("\t623B1234\t5\t"), std::string::npos);
+    int nord = 0;
+    for (const auto& r : fmsRows) nord += r.rfind("RTW Nord\t", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(nord, 1);
+    EXPECT_EQ(w.tables()->rowText(ReceptionTable::Zvei, 1).substr(0, 28), "12345\tFeuerwehr Musterstadt\t");
+    EXPECT_EQ(w.alertLineCount(AlertList::List2), 1);
+    EXPECT_EQ(w.alertLists()->list(AlertList::List2)->backgroundValue(), ui::kGreen);
+    // Day logs, as the tables.
+    const LocalTime today = clock.now();
+    const auto fmsLog = folder.read("Logbuch/" + dayLogFileName(LogKind::Fms, today));
+    ASSERT_EQ(fmsLog.size(), 3u);
+    EXPECT_EQ(fmsLog[2], fmsRows[0]);
+    EXPECT_EQ(folder.read("Logbuch/" + dayLogFileName(LogKind::Zvei, today)).size(), 1u);
+
+    // The receiver vanishes while capturing: capture stops with a message, no hang.
+    ASSERT_EQ(run(QStringLiteral("pactl"), {"unload-module", "module-remap-source"}), 0);
+    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }, 10000)) << "no message after device loss";
+    EXPECT_EQ(dialogs.messages.back().title, "Achtung:");
+    EXPECT_TRUE(st->startButton()->isEnabled());
+    EXPECT_FALSE(st->stopButton()->isEnabled());
+    EXPECT_FALSE(w.captureDevice().isOpen());
+}
+
+}  // namespace
+}  // namespace kub::test
