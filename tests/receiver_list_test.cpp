@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string>
 
+#include <unistd.h>
+
 #include "storage/receiver_list.h"
 
 namespace kub {
@@ -20,7 +22,7 @@ class ReceiverFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = fs::temp_directory_path() /
-                 ("kub-receivers-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                 ("kub-receivers-" + std::to_string(::getpid()) +
                   "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
@@ -148,6 +150,25 @@ TEST_F(ReceiverFiles, AssignmentsAppendRoundTripAndRemove) {
     EXPECT_EQ(reread[0].code, "23456");
     EXPECT_EQ(reread[1].kennung, "69999999");
     EXPECT_EQ(reread[1].rufname, "RTW Süd");
+}
+
+TEST_F(ReceiverFiles, AFailedRewriteKeepsTheOldFile) {
+    ASSERT_TRUE(saveReceiverList(dir(), {{"12345", "Wehr A", 255}}));
+    std::vector<AssignmentRecord> assignments;
+    ASSERT_TRUE(addAssignment(dir(), assignments, "61234567", "12345", "LF 1"));
+    ASSERT_TRUE(addAssignment(dir(), assignments, "61234567", "23456", "LF 1"));
+    const std::string receiversBefore = bytes("ZVEI.txt");
+    const std::string assignmentsBefore = bytes("ZVEI_FMS_Zuord.txt");
+    // Something in the way of the new file: the write fails.
+    fs::create_directories(folder / "ZVEI.txt.neu");
+    fs::create_directories(folder / "ZVEI_FMS_Zuord.txt.neu");
+
+    EXPECT_FALSE(saveReceiverList(dir(), {{"99999", "Neu", 1}}));
+    EXPECT_EQ(bytes("ZVEI.txt"), receiversBefore);
+    EXPECT_FALSE(removeAssignment(dir(), assignments, "61234567", "12345"));
+    EXPECT_EQ(bytes("ZVEI_FMS_Zuord.txt"), assignmentsBefore);
+    ASSERT_EQ(assignments.size(), 1u);  // the list in memory holds the change
+    EXPECT_EQ(assignments[0].code, "23456");
 }
 
 TEST_F(ReceiverFiles, MissingFilesGiveEmptyLists) {

@@ -34,9 +34,9 @@ TEST(ZveiSignal, GenItemRejectsMalformedItems) {
     ScratchFolder dir;
     const std::string out = dir.file("x.wav");
     for (const char* bad : {"zvei:", "zvei:12X45", "zvei:12345:0", "zvei:12345:abc", "zvei:1:2:3"}) {
-        auto r = runCommand(std::string(KUBMON_EXE) + " gen " + quoted(out) + " " + bad + " 2>&1");
-        EXPECT_EQ(r.status, 2) << bad;
-        EXPECT_NE(r.out.find("kubmon gen"), std::string::npos) << bad;
+        auto r = runProcess(std::string(KUBMON_EXE) + " gen " + quoted(out) + " " + bad);
+        EXPECT_EQ(r.exitCode, 2) << bad;
+        EXPECT_NE(r.err.find("kubmon gen"), std::string::npos) << bad;
     }
 }
 
@@ -48,12 +48,12 @@ protected:
     // multimon-ng's ZVEI1 reading of one channel (1 left, 2 right).
     std::vector<std::string> multimon(const std::string& wav, int channel) {
         const std::string raw = wav + std::to_string(channel) + ".raw";
-        auto conv = runCommand("sox " + quoted(wav) + " -t raw -r 22050 -e signed -b 16 -c 1 " +
-                               quoted(raw) + " remix " + std::to_string(channel) + " 2>&1");
-        EXPECT_EQ(conv.status, 0) << conv.out;
-        auto r = runCommand("multimon-ng -q -t raw -a ZVEI1 " + quoted(raw) + " 2>/dev/null");
+        auto conv = runProcess("sox " + quoted(wav) + " -t raw -r 22050 -e signed -b 16 -c 1 " +
+                               quoted(raw) + " remix " + std::to_string(channel));
+        EXPECT_EQ(conv.exitCode, 0) << conv.err;
+        auto r = runProcess("multimon-ng -q -t raw -a ZVEI1 " + quoted(raw));
         std::vector<std::string> found;
-        for (const auto& l : lines(r.out)) {
+        for (const auto& l : splitLines(r.out)) {
             if (l.rfind("ZVEI1: ", 0) == 0) found.push_back(l.substr(7));
         }
         return found;

@@ -14,13 +14,11 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "common/clock.h"
 #include "common/headless_window.h"
 #include "common/monitor_core.h"
 #include "siggen/stereo_track.h"
+#include "support/run_process.h"
 
 namespace kub::zveitest {
 
@@ -29,18 +27,10 @@ namespace fs = std::filesystem;
 // A fresh folder per test, removed afterwards.
 class ScratchFolder {
 public:
-    ScratchFolder() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = fs::temp_directory_path() /
-                (std::string("kub-zvei-") + info->test_suite_name() + "-" + info->name() + "-" +
-                 std::to_string(::getpid()));
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
+    ScratchFolder() : path_(kubtest::makeTempDir("kub-zvei")) {}
+    ~ScratchFolder() { kubtest::removeTree(path_.string()); }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
     const fs::path& path() const { return path_; }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
@@ -48,55 +38,29 @@ private:
     fs::path path_;
 };
 
-struct CommandResult {
-    int status = -1;
-    std::string out;
-};
-
-inline CommandResult runCommand(const std::string& command) {
-    CommandResult r;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe) return r;
-    std::array<char, 4096> buf{};
-    std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), pipe.get())) > 0) r.out.append(buf.data(), n);
-    const int raw = pclose(pipe.release());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
+using kubtest::runProcess;
+using kubtest::splitLines;
 
 inline std::string quoted(const std::string& s) { return "'" + s + "'"; }
 
 inline bool haveTool(const std::string& name) {
-    return runCommand("command -v " + name + " >/dev/null 2>&1 && echo yes").out == "yes\n";
-}
-
-inline std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        out.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return out;
+    return runProcess("command -v " + name + " >/dev/null && echo yes").out == "yes\n";
 }
 
 // kubmon gen [OPTIONS] OUT.wav ITEMS...; true when it succeeded.
 inline bool kubmonGen(const std::string& args) {
-    CommandResult r = runCommand(std::string(KUBMON_EXE) + " gen " + args + " 2>&1");
-    EXPECT_EQ(r.status, 0) << r.out;
-    return r.status == 0;
+    auto r = runProcess(std::string(KUBMON_EXE) + " gen " + args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return r.exitCode == 0;
 }
 
 // kubmon decode [--folder DIR] FILE: the export lines it printed.
 inline std::vector<std::string> kubmonDecode(const std::string& wav, const std::string& folder = {}) {
     std::string cmd = std::string(KUBMON_EXE) + " decode ";
     if (!folder.empty()) cmd += "--folder " + quoted(folder) + " ";
-    CommandResult r = runCommand(cmd + quoted(wav));
-    EXPECT_EQ(r.status, 0) << cmd;
-    return lines(r.out);
+    auto r = runProcess(cmd + quoted(wav));
+    EXPECT_EQ(r.exitCode, 0) << cmd << "\n" << r.err;
+    return splitLines(r.out);
 }
 
 // Runs the whole monitor in-process on a stereo track (plus a second of silence, as the

@@ -37,10 +37,6 @@ inline int reloadPocLog(const std::string& folder, const Clock& c, ReceptionWind
     return reloadDayLog(folder, LogKind::Pocsag, c, w);
 }
 
-}  // namespace kub
-
-namespace kub {
-
 // One ZVEI reception row to today's "zvei-" log.
 inline bool appendZveiLog(const std::string& programFolder, const Clock& clock, const std::string& row) {
     return appendDayLog(programFolder, LogKind::Zvei, clock, row);
