@@ -93,6 +93,18 @@ void MainWindow::build() {
         }
     }
     row->addLayout(meters);
+    // A file that could not be written is said here, not in a box: a box would hold up the
+    // decoding behind it while nobody is at the desk.
+    writeFailure_ = new QLabel(this);
+    writeFailure_->setObjectName(QStringLiteral("writeFailure"));
+    QPalette warn = writeFailure_->palette();
+    warn.setColor(QPalette::WindowText, Qt::red);
+    writeFailure_->setPalette(warn);
+    writeFailure_->hide();
+    core_.context.reportWriteFailure = [this](const std::string& message) {
+        writeFailure_->setText(QString::fromStdString(message));
+        writeFailure_->show();
+    };
 
     capture_ = new CaptureControl(*device_, settingsTab_->startButton(), settingsTab_->stopButton(),
                                   settingsTab_->deviceBox(), [this] { return int(settings_.deviceIndex); }, this);
@@ -154,6 +166,10 @@ void MainWindow::send_message(const std::string& line) {
 
 void MainWindow::Send_to_Anwendung(const std::string& line) {
     if (windowMessageExport) windowMessageExport(line);
+}
+
+QString MainWindow::writeFailure() const {
+    return writeFailure_->isHidden() ? QString() : writeFailure_->text();
 }
 
 // ---- operator actions ----
@@ -247,7 +263,9 @@ void MainWindow::layOut() {
     const int tabHeight = std::max(3000, h - kTabTop - 1200);
     SSTab1->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop), twips_.px(tabWidth), twips_.px(tabHeight));
     bottomFrame_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 50), twips_.px(tabWidth),
-                              twips_.px(1100));
+                              twips_.px(900));
+    writeFailure_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 960), twips_.px(tabWidth),
+                               twips_.px(220));
     tables_->setGeometry(0, 0, twips_.px(tabWidth), twips_.px(tabHeight));
     tables_->setInnerWidth(w);
     // The page under the tab row; the board fills it below the station bar.

@@ -20,6 +20,7 @@ class QProgressBar;
 class QTabWidget;
 class QTimer;
 class QFrame;
+class QLabel;
 
 namespace kub {
 class CaptureDevice;
@@ -85,6 +86,9 @@ public:
     QProgressBar* meanMeter(int channel) const { return ProgressBar1[static_cast<std::size_t>(channel)]; }
     QProgressBar* peakMeter(int channel) const { return ProgressBar2[static_cast<std::size_t>(channel)]; }
     const StationNames& stationNames() const { return stationNames_; }
+    // The last data file that could not be written, shown under the tabs until the next
+    // one; empty while all is well.
+    QString writeFailure() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -117,6 +121,7 @@ private:
     AlertLists* alerts_ = nullptr;
     CaptureControl* capture_ = nullptr;
     QTimer* housekeeping_ = nullptr;
+    QLabel* writeFailure_ = nullptr;
     std::array<QProgressBar*, 2> ProgressBar1{};
     std::array<QProgressBar*, 2> ProgressBar2{};
 };

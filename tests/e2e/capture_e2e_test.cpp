@@ -68,8 +68,23 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
                    "fms:623B5678:2:0:1", "gap:1000", "sync", "gap:800"}),
               0);
 
+    // The TCP export is on; its stand-in pauses 240 ms per line letting the event loop
+    // run, as the real one does, so blocks arrive while a reception is being handled.
+    Settings preset = defaultSettings();
+    preset.tcpExport = 1;
+    ASSERT_TRUE(saveSettings(folder.path(), preset));
     WallClock clock;
     ui::MainWindow w(folder.path(), clock);
+    std::vector<std::string> exported;
+    w.tcpExport = [&](const std::string& line) {
+        exported.push_back(line);
+        QElapsedTimer pause;
+        pause.start();
+        while (pause.elapsed() < 240) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 40);
+            QThread::msleep(5);
+        }
+    };
     w.show();
     ui::SettingsTab* st = w.settingsTab();
     w.tabs()->setCurrentIndex(2);
@@ -133,6 +148,26 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     const auto fmsLog = folder.read("Logbuch/" + dayLogFileName(LogKind::Fms, today));
     EXPECT_EQ(fmsLog, std::vector<std::string>(fmsRows.rbegin(), fmsRows.rend()));
     EXPECT_EQ(folder.read("Logbuch/" + dayLogFileName(LogKind::Zvei, today)).size(), 1u);
+
+    // Every reception went out, and every block captured was decoded.
+    EXPECT_EQ(exported.size(), fmsRows.size() + 1) << shown;
+    ASSERT_TRUE(waitFor([&] { return !w.core().dispatcher.processingGuard(); }, 2000));
+    EXPECT_EQ(w.core().dispatcher.blocksHandled(), w.captureDevice().blocksDelivered());
+
+    // "speichern" while capturing stops capture first; "Start" picks up again at block 0.
+    QTest::mouseClick(st->saveButton(), Qt::LeftButton);
+    EXPECT_FALSE(w.captureDevice().isOpen());
+    EXPECT_TRUE(st->startButton()->isEnabled());
+    QTest::mouseClick(st->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(w.captureDevice().isOpen());
+    ASSERT_TRUE(waitFor([&] { return w.captureDevice().blocksDelivered() >= 3; }, 5000));
+    const std::string again = folder.path() + "/nochmal.wav";
+    ASSERT_EQ(run(QStringLiteral(KUBMON_EXE), {"gen", QString::fromStdString(again), "right", "gap:500",
+                                                 "fms:623B5678:1:0:1", "gap:1000"}),
+              0);
+    ASSERT_EQ(run(QStringLiteral("paplay"), {"-d", "radio", QString::fromStdString(again)}), 0);
+    EXPECT_TRUE(waitFor([&] { return vehicles[2].status == 1; }, 5000)) << "no decoding after restart";
+    EXPECT_EQ(w.board()->tile(2)->look().fill, QColor(192, 255, 192));
 
     // The receiver vanishes while capturing: capture stops with a message, no hang.
     ASSERT_EQ(run(QStringLiteral("pactl"), {"unload-module", "module-remap-source"}), 0);

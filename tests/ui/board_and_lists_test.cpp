@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QCoreApplication>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -415,6 +416,91 @@ TEST(Receptions, DecodedTrafficReachesBoardTablesAlertListsAndLogs) {
     EXPECT_EQ(w.meanMeter(0)->value(), 0);
     EXPECT_EQ(w.peakMeter(1)->value(), 0);
     EXPECT_EQ(w.meanMeter(0)->maximum(), 32760);
+}
+
+}  // namespace
+}  // namespace kub::test
+
+namespace kub::test {
+namespace {
+
+TEST(Receptions, ALogThatCannotBeWrittenIsShownAndTheReceptionStillListed) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    folder.write("Fzg.txt", {"HLF 1\t\t623B1234"});
+    folder.write("Logbuch", {"eine Datei, kein Ordner"});
+    Settings s = defaultSettings();
+    s.fmsLeft = 1;
+    saveSettings(folder.path(), s);
+    ManualClock clock(testEpoch());
+    MainWindow w(folder.path(), clock);
+    EXPECT_TRUE(w.writeFailure().isEmpty());
+    std::vector<float> signal(22050 / 2, 0.0f);
+    const auto t = siggen::fmsTelegramSignal({"623B1234", 2, 0, 1, 0}, 0.5);
+    signal.insert(signal.end(), t.begin(), t.end());
+    signal.insert(signal.end(), 22050, 0.0f);
+    feedBothChannels(w.core(), signal);
+    EXPECT_EQ(w.tableRowCount(ReceptionTable::Fms), 2);
+    EXPECT_TRUE(w.writeFailure().startsWith("FMS-Logbuch nicht geschrieben")) << w.writeFailure().toStdString();
+    EXPECT_TRUE(dialogs.messages.empty() ||
+                dialogs.messages.back().text == QString::fromUtf8("Keine Soundkarte (Input-Device)!"));
+}
+
+TEST(Layout, TablesAndStationButtonsFollowTheWindowWidth) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    ManualClock clock(testEpoch());
+    MainWindow w(folder.path(), clock);
+    w.show();
+    w.tabs()->setCurrentIndex(1);
+    for (int width : {1000, 1500}) {
+        w.resize(width, 900);
+        QCoreApplication::processEvents();
+        // Inner width - 1000 twips (67 px) for FMS and ZVEI; POCSAG keeps 14385 twips.
+        EXPECT_NEAR(w.tables()->table(ReceptionTable::Fms)->width(), width - 67, 1);
+        EXPECT_NEAR(w.tables()->table(ReceptionTable::Zvei)->width(), width - 67, 1);
+        EXPECT_NEAR(w.tables()->table(ReceptionTable::Pocsag)->width(), 959, 1);
+        // Station bar: inner width - 650 twips; ten buttons a row, three rows.
+        const int bar = w.board()->stationBar()->width();
+        EXPECT_NEAR(bar, width - 43, 1);
+        QPushButton* b0 = w.board()->stationButton(0);
+        QPushButton* b11 = w.board()->stationButton(11);
+        EXPECT_NEAR(b0->width(), bar / 10, 1);
+        EXPECT_EQ(b11->y(), w.board()->stationButton(10)->y());
+        EXPECT_GT(b11->x(), b0->x());
+        EXPECT_GT(w.board()->stationButton(20)->y(), b11->y());
+        EXPECT_LE(w.board()->stationButton(29)->geometry().right(), bar);
+    }
+}
+
+TEST(BoardLayout, OneTileRedrawsAloneAndStationsSwitchPages) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    Settings s = defaultSettings();
+    s.layoutCode = 3;  // 10 x 10: station 1 starts at slot 100
+    saveSettings(folder.path(), s);
+    std::vector<std::string> fzg(101, "\t\t");
+    fzg[0] = "HLF 1\t\t623B0001";
+    fzg[100] = "RTW Nord\t\t623B0100";
+    folder.write("Fzg.txt", fzg);
+    ManualClock clock(testEpoch());
+    MainWindow w(folder.path(), clock);
+    auto& table = w.core().context.vehicles.vehicleTable;
+    table[0].rufname = "HLF 1 neu";
+    table[1].rufname = "Zug";
+    std::int16_t tile = 0;
+    w.update_labelx(tile);
+    EXPECT_EQ(w.board()->tile(0)->caption(), "HLF 1 neu");
+    EXPECT_EQ(w.board()->tile(1)->look().kind, ui::SlotKind::Empty);  // not redrawn
+    w.update_label();
+    EXPECT_EQ(w.board()->tile(1)->look().kind, ui::SlotKind::Heading);
+
+    QTest::mouseClick(w.board()->stationButton(1), Qt::LeftButton);
+    EXPECT_EQ(w.board()->currentStation(), 1);
+    EXPECT_TRUE(w.board()->stationButton(1)->isChecked());
+    EXPECT_FALSE(w.board()->stationButton(0)->isChecked());
+    EXPECT_EQ(w.board()->tile(0)->caption(), "RTW Nord");
+    EXPECT_EQ(w.board()->tile(0)->look().font, (ui::BoardFont{10, true}));
 }
 
 }  // namespace
