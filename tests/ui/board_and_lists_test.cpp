@@ -505,3 +505,28 @@ TEST(BoardLayout, OneTileRedrawsAloneAndStationsSwitchPages) {
 
 }  // namespace
 }  // namespace kub::test
+
+namespace kub::test {
+namespace {
+
+TEST(Meters, LeftAndRightMeanAndPeakFromTheDispatch) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    ManualClock clock(testEpoch());
+    MainWindow w(folder.path(), clock);
+    // Left at full negative scale, right at a steady 1000.
+    CaptureBlock& block = w.core().dispatcher.captureBuffers[0];
+    for (int k = 0; k < kBlockFrames; ++k) {
+        block[static_cast<std::size_t>(2 * k)] = -32768;
+        block[static_cast<std::size_t>(2 * k + 1)] = 1000;
+    }
+    w.core().dispatcher.processCaptureBuffer();
+    EXPECT_EQ(w.meanMeter(0)->value(), 32760);
+    EXPECT_EQ(w.peakMeter(0)->value(), 32760);
+    EXPECT_EQ(w.meanMeter(1)->value(), 1000);
+    EXPECT_EQ(w.peakMeter(1)->value(), 1000);
+    EXPECT_EQ(w.peakMeter(1)->maximum(), 32760);
+}
+
+}  // namespace
+}  // namespace kub::test

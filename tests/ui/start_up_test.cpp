@@ -6,6 +6,9 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <gtest/gtest.h>
 
 #include "storage/settings.h"
@@ -14,6 +17,7 @@
 #include "ui/reception_tables.h"
 #include "ui/settings_tab.h"
 #include "ui/startup.h"
+#include "common/program_folder.h"
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
 #include "ui_test_support.h"
@@ -207,6 +211,44 @@ TEST(Tabs, BoardShowsOnlyOnItsTabAndSettingsOpenOnSoundCard) {
     // Frames sit right of the list and below the title.
     EXPECT_GT(st->frame(4)->x(), st->sectionList()->geometry().right());
     EXPECT_GT(st->frame(4)->y(), st->sectionTitle()->geometry().bottom());
+}
+
+}  // namespace
+}  // namespace kub::test
+
+namespace kub::test {
+namespace {
+
+TEST(ShutDown, ClosingStopsTheTimerAndWritesNothing) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    folder.write("Fzg.txt", {"HLF 1\t\t623B1111"});
+    ManualClock clock(testEpoch());
+    auto w = std::make_unique<ui::MainWindow>(folder.path(), clock);
+    w->show();
+    // Opening the device list counts as an edit.
+    w->tabs()->setCurrentIndex(2);
+    w->settingsTab()->deviceBox()->showPopup();
+    w->settingsTab()->deviceBox()->hidePopup();
+    EXPECT_TRUE(w->settingsTab()->unsaved());
+    w->setStatusForAll(4);  // in memory and the status file, as the operator did
+
+    auto snapshot = [&] {
+        std::vector<std::pair<std::string, std::string>> files;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(folder.path()))
+            if (e.is_regular_file() && e.path().filename() != kLockFileName) {
+                std::ifstream in(e.path(), std::ios::binary);
+                files.emplace_back(e.path().string(), std::string(std::istreambuf_iterator<char>(in), {}));
+            }
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    const auto before = snapshot();
+    EXPECT_TRUE(w->close());
+    EXPECT_FALSE(w->housekeepingTimer()->isActive());
+    w.reset();
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_FALSE(folder.exists("Mon.ini"));  // unsaved settings stay unsaved
 }
 
 }  // namespace
