@@ -29,7 +29,7 @@ write("ZVEI.txt", ["12345\tFeuerwehr Musterstadt\t16761024", "23456\tWehrführer
 num = lambda v: (" %d " % v) if v >= 0 else ("%d " % v)
 colours = [12648384, 12648447, 12632319, 8438015, 16761024, -2147483633, 16777215, 16711935, 16777088]
 lines = [num(0)] + [num(c) for c in colours] + [num(0), "", "", "", "", "", num(0), num(0), "", num(0),
-         num(0), num(0), "", num(4), num(1), num(0), num(1), num(1), num(0), num(1)]
+         num(0), num(0), "", num(4), num(1), num(0), num(0), num(0), num(0), num(1)]
 write("Mon.ini", lines)
 PY
 
@@ -60,8 +60,9 @@ click_tab 285
 start="$(xdotool search --name '^KUB-Monitor$' | head -1)"
 xdotool mousemove --window "$win" 390 203 click 1
 sleep 1
+# FMS on the left receiver, ZVEI on the right one.
 "$root/build/kubmon" gen "$demo/funk.wav" left gap:300 fms:623B1234:3:0:1 gap:800 fms:623B1237:5:0:1 \
-    gap:800 zvei:12345 gap:800 fms:623B1236:0:0:1 gap:500 right gap:500 fms:623B5678:7:0:1 gap:500 sync >/dev/null
+    gap:800 fms:623B5678:7:0:1 gap:800 fms:623B1236:0:0:1 gap:500 right gap:1500 zvei:12345 gap:500 sync >/dev/null
 paplay -d radio "$demo/funk.wav"
 sleep 1.5
 import -window "$win" docs/einstellungen.png

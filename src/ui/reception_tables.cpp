@@ -85,6 +85,11 @@ ReceptionTables::ReceptionTables(Twips twips, QWidget* parent) : QWidget(parent)
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         t->setSelectionBehavior(QAbstractItemView::SelectRows);
         t->setWordWrap(false);
+        // The designed widths were drawn for a small face: 7.5 pt keeps a Kennung and a full
+        // date and time readable in their columns.
+        QFont small = t->font();
+        small.setPointSizeF(7.5);
+        t->setFont(small);
         t->horizontalHeader()->setStretchLastSection(false);
         for (int c = 0; c < static_cast<int>(cols.size()); ++c) {
             auto* h = new QTableWidgetItem(QString::fromUtf8(cols[static_cast<std::size_t>(c)].header));
