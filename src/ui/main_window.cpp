@@ -219,6 +219,8 @@ void MainWindow::saveSettingsFromControls() {
 void MainWindow::setStatusForAll(int status) {
     const int failed = ui::setStatusForAll(core_.context.vehicles, static_cast<std::int16_t>(status), folder_,
                                            statusTimeText(clock_.now()));
+    // The status page shows the board; it follows at the next housekeeping pass.
+    core_.context.pageChanged = 1;
     update_label();
     if (failed > 0)
         dialogs().message(this, QStringLiteral("%1 Statusdateien konnten nicht geschrieben werden !").arg(failed),

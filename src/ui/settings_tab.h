@@ -92,7 +92,7 @@ private:
     QLabel* summeFzge_ = nullptr;
 };
 
-// Background of a push button from a colour value; nullopt-like -1 gives the normal face.
+// Background of a push button from a colour value (kNormalButton: the normal face).
 void setButtonColour(QPushButton* button, std::int32_t colourValue);
 constexpr std::int32_t kNormalButton = kButtonFaceColour;
 

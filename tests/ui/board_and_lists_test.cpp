@@ -330,6 +330,7 @@ TEST(StatusForAll, EverySlotGetsTheStatusNamedSlotsAFile) {
     EXPECT_TRUE(folder.exists("Status/2.txt"));   // a heading has a name
     EXPECT_FALSE(folder.exists("Status/1.txt"));  // empty slot: no file
     EXPECT_EQ(table[0].statusTime, "");           // the in-memory time stays
+    EXPECT_EQ(w.core().context.pageChanged, 1);
     EXPECT_EQ(w.board()->tile(0)->look().fill, QColor(255, 192, 192));  // status 3 light red
 }
 
