@@ -46,3 +46,65 @@ TEST(BosFile, MissingFileAndChooserResults) {
 
 }  // namespace
 }  // namespace kub
+
+#include "import/bos_import.h"
+
+namespace kub {
+namespace {
+
+VehicleTable namedTable(int layoutCode, int named) {
+    VehicleTable t;
+    t.applyLayout(layoutCode);
+    for (int i = 0; i < named; ++i) {
+        auto& r = t.vehicleTable[static_cast<std::size_t>(i)];
+        r.kennung = "alt" + std::to_string(i);
+        r.rufname = "Alt " + std::to_string(i);
+        r.status = 2;
+        r.tki = 1;
+        r.statusTime = "01.01. 10:00";
+    }
+    t.lastNamedSlot = static_cast<std::int16_t>(named - 1);
+    return t;
+}
+
+TEST(BosImport, ReplaceOverwritesFromSlotZeroAndKeepsTheRest) {
+    VehicleTable t = namedTable(1, 20);
+    EXPECT_EQ(importBosFile(KUB_TEST_DATA_DIR "/musterstadt.bos", BosImportMode::Vehicles, {&t, nullptr, false}), 5);
+    EXPECT_EQ(t.vehicleTable[0].kennung, "62341234");
+    EXPECT_EQ(t.vehicleTable[0].eigenschaft, "Florian Musterstadt 40/1");
+    EXPECT_EQ(t.vehicleTable[0].status, 6);
+    EXPECT_EQ(t.vehicleTable[0].tki, 1);  // TKI and time stay as they were
+    EXPECT_EQ(t.vehicleTable[0].statusTime, "01.01. 10:00");
+    EXPECT_EQ(t.vehicleTable[5].kennung, "alt5");
+    EXPECT_EQ(t.lastNamedSlot, 4);
+}
+
+TEST(BosImport, AppendStartsAfterTheLastNamedSlotAndNeverFillsTheLastSlot) {
+    VehicleTable t = namedTable(1, 42);  // last named slot 41
+    EXPECT_EQ(importBosFile(KUB_TEST_DATA_DIR "/musterstadt.bos", BosImportMode::Vehicles, {&t, nullptr, true}), 5);
+    EXPECT_EQ(t.vehicleTable[42].kennung, "62341234");
+    EXPECT_EQ(t.lastNamedSlot, 46);
+
+    VehicleTable full = namedTable(1, static_cast<int>(1500 - 4));  // slots 0..1495 named
+    EXPECT_EQ(importBosFile(KUB_TEST_DATA_DIR "/musterstadt.bos", BosImportMode::Vehicles, {&full, nullptr, true}), 3);
+    EXPECT_EQ(full.vehicleTable[1498].kennung, "62341236");  // vehicleCount - 2
+    EXPECT_TRUE(full.vehicleTable[1499].kennung.empty());
+    EXPECT_EQ(full.lastNamedSlot, 1498);
+}
+
+TEST(BosImport, ReceiversAreAppendedWithoutColourAndMissingFilesImportNothing) {
+    ReceiverLists lists;
+    lists.receiverList.push_back({"25431", "schon da", 255});
+    EXPECT_EQ(importBosFile(KUB_TEST_DATA_DIR "/musterstadt.bos", BosImportMode::Receivers, {nullptr, &lists, false}), 3);
+    ASSERT_EQ(lists.receiverList.size(), 4u);
+    EXPECT_EQ(lists.receiverList[1].nummer, "25431");  // duplicates are not looked for
+    EXPECT_EQ(lists.receiverList[1].farbe, 0);
+    EXPECT_EQ(lists.display("25432").name, "Ölwehr");
+
+    VehicleTable t = namedTable(4, 3);
+    EXPECT_EQ(importBosFile(KUB_TEST_DATA_DIR "/fehlt.bos", BosImportMode::Vehicles, {&t, &lists, false}), 0);
+    EXPECT_EQ(t.vehicleTable[0].kennung, "alt0");
+}
+
+}  // namespace
+}  // namespace kub

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -17,18 +18,6 @@
 namespace kub {
 namespace {
 
-double localEpoch(int y, int mo, int d, int h, int mi, int s) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
-    return static_cast<double>(std::mktime(&tm));
-}
-
 TEST(TimeTexts, GermanFormsWhateverTheLocale) {
     LocalTime t{2026, 12, 7, 4, 33, 51};
     EXPECT_EQ(dateTimeText(t), "07.12.2026 04:33:51");
@@ -39,7 +28,7 @@ TEST(TimeTexts, GermanFormsWhateverTheLocale) {
 }
 
 TEST(Clocks, StreamTimeRunsWithTheSamplesFedFromTheStart) {
-    const double start = localEpoch(2026, 3, 7, 23, 59, 50);
+    const double start = kubtest::localEpoch(2026, 3, 7, 23, 59, 50);
     StreamClock c(start);
     EXPECT_EQ(dateTimeText(c.now()), "07.03.2026 23:59:50");
     c.advanceFrames(22050 * 15);  // fifteen seconds of audio later: the next day
@@ -95,6 +84,21 @@ TEST_F(TextFiles, WrittenBytesAreCp1252WithCrLf) {
     EXPECT_FALSE(readTextLines(dir + "/fehlt.txt"));
     EXPECT_FALSE(fileExists(dir + "/fehlt.txt"));
     EXPECT_TRUE(fileExists(path));
+}
+
+TEST_F(TextFiles, ReplacingAFileNeverLosesTheOldOneAndSplitsTabs) {
+    const std::string path = dir + "/Fzg.txt";
+    ASSERT_TRUE(replaceTextLines(path, {"alt"}));
+    ASSERT_TRUE(replaceTextLines(path, {"neu", "zwei"}));
+    EXPECT_EQ(bytesOf(path), "neu\r\nzwei\r\n");
+    EXPECT_FALSE(fileExists(path + ".neu"));
+    // The side file cannot be made: the old content stays whole.
+    std::filesystem::create_directory(path + ".neu");
+    EXPECT_FALSE(replaceTextLines(path, {"verloren"}));
+    EXPECT_EQ(bytesOf(path), "neu\r\nzwei\r\n");
+
+    EXPECT_EQ(splitTabs("a\t\tb"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(splitTabs(""), (std::vector<std::string>{""}));
 }
 
 TEST_F(TextFiles, ItemRuleCutsAtCommasAndHonoursQuotes) {

@@ -13,17 +13,6 @@
 namespace kub {
 namespace {
 
-double localEpoch(int y, int mo, int d, int h, int mi) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_isdst = -1;
-    return static_cast<double>(std::mktime(&tm));
-}
-
 class DayLogs : public ::testing::Test {
 protected:
     std::string dir = kubtest::makeTempDir("kub-log");
@@ -38,7 +27,7 @@ protected:
 };
 
 TEST_F(DayLogs, AppendsRowsToTheFileOfTheDayAndReloadsThemNewestFirst) {
-    ManualClock clock(localEpoch(2026, 3, 7, 23, 59));
+    ManualClock clock(kubtest::localEpoch(2026, 3, 7, 23, 59));
     ASSERT_TRUE(appendDayLog(dir, LogKind::Pocsag, clock, "1234567\t3\tFW Süd\t07.03.2026 23:59:00\tBrand, Dach"));
     ASSERT_TRUE(appendDayLog(dir, LogKind::Pocsag, clock, "7654321\t0\t?\t07.03.2026 23:59:30\t"));
     EXPECT_EQ(bytes("poc-2026-3-7.txt"),
@@ -48,7 +37,7 @@ TEST_F(DayLogs, AppendsRowsToTheFileOfTheDayAndReloadsThemNewestFirst) {
     ASSERT_TRUE(appendDayLog(dir, LogKind::Fms, clock, "row"));
     EXPECT_EQ(bytes("FMS-2026-3-8.txt"), "row\r\n");
 
-    clock.set(localEpoch(2026, 3, 7, 12, 0));
+    clock.set(kubtest::localEpoch(2026, 3, 7, 12, 0));
     HeadlessWindow w;
     EXPECT_EQ(reloadPocLog(dir, clock, w), 2);
     ASSERT_EQ(w.rows(ReceptionTable::Pocsag).size(), 2u);
@@ -62,7 +51,7 @@ TEST_F(DayLogs, AppendsRowsToTheFileOfTheDayAndReloadsThemNewestFirst) {
 }
 
 TEST_F(DayLogs, EmptyLinesAreSkippedAndAnUnwritableLogIsReported) {
-    ManualClock clock(localEpoch(2026, 1, 1, 8, 0));
+    ManualClock clock(kubtest::localEpoch(2026, 1, 1, 8, 0));
     std::ofstream(dir + "/Logbuch/zvei-2026-1-1.txt", std::ios::binary) << "a\r\n\r\n\r\nb\r\n";
     HeadlessWindow w;
     EXPECT_EQ(reloadZveiLog(dir, clock, w), 2);

@@ -120,3 +120,48 @@ TEST(StatusPage, FileIsCp1252WithCrLf) {
 
 }  // namespace
 }  // namespace kub
+
+#include "common/clock.h"
+#include "storage/day_log.h"
+#include "storage/text_file.h"
+#include "storage/vehicle_table.h"
+
+namespace kub {
+namespace {
+
+TEST(StatusPage, ToolWritesThePageOfAProgramFolder) {
+    const std::string dir = kubtest::makeTempDir("kub-pagetool");
+    ASSERT_TRUE(createProgramFolders(dir));
+    Settings s = defaultSettings();
+    s.layoutCode = 1;  // 5 x 10
+    s.statusColours[2] = 255;  // status 3 in red
+    ASSERT_TRUE(saveSettings(dir, s));
+    VehicleTable t;
+    t.applyLayout(1);
+    t.vehicleTable[0] = {"", "Wache Süd", "", 0, 0, ""};
+    t.vehicleTable[1] = {"62341234", "HLF <20>", "Löschfahrzeug", 3, 0, ""};
+    ASSERT_TRUE(saveVehicleTable(dir, t));
+    ASSERT_TRUE(writeStatusFile(dir, t, 1, "07.12. 04:55"));
+    WallClock clock;
+    for (int i = 0; i < 12; ++i)
+        ASSERT_TRUE(appendDayLog(dir, LogKind::Zvei, clock, std::to_string(25400 + i) + "\tZug\tZeit"));
+
+    auto r = kubtest::runProcess(std::string(KUBMON_EXE) + " page --folder " + dir);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    auto lines = readTextLines(dir + "/status.html");
+    ASSERT_TRUE(lines);
+    const auto& l = *lines;
+    auto at = std::find(l.begin(), l.end(), "<font size=3 color=black>HLF &lt;20&gt;</FONT>");
+    ASSERT_NE(at, l.end());
+    EXPECT_EQ(*(at - 1), "<TD width=5% BGCOLOR=#FF0000>");
+    EXPECT_EQ(countOf(l, "<font size=3 color=WHITE>Wache Süd</FONT>"), 1);
+    EXPECT_EQ(countOf(l, "25411"), 1);  // newest first
+    EXPECT_EQ(countOf(l, "25401"), 0);  // only ten rows
+    EXPECT_EQ(countOf(l, "<TR>"), 10 + 10);
+    kubtest::removeTree(dir);
+
+    EXPECT_EQ(kubtest::runProcess(std::string(KUBMON_EXE) + " page").exitCode, 2);
+}
+
+}  // namespace
+}  // namespace kub

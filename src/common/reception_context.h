@@ -24,16 +24,16 @@ struct ReceptionContext {
     // Set by the handling when the status page should be written anew.
     std::int16_t pageChanged = 0;
 
-    // The vehicle table with its status (FMS lookups and status updates).
-    VehicleTable vehicles;
     // Receivers ("ZVEI.txt") and the vehicles carrying them ("ZVEI_FMS_Zuord.txt").
     ReceiverLists receivers;
+    // The vehicle table with its status (FMS lookups and status updates).
+    VehicleTable vehicles;
     // Action program started per reception; empty path or no launcher: none.
     std::string actionProgram;
     ActionLauncher* launcher = nullptr;
-    // The two exports of every reception's line (TCP and window message); on at 1.
-    std::int16_t tcpExportOn = 0;
-    std::int16_t windowMessageExportOn = 0;
+    // The two exports of every reception's line (TCP and window message).
+    bool tcpExportOn = false;
+    bool windowMessageExportOn = false;
     // Told when a data file could not be written; the reception is handled all the same.
     std::function<void(const std::string& message)> reportWriteFailure;
 };

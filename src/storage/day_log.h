@@ -37,9 +37,19 @@ inline int reloadPocLog(const std::string& folder, const Clock& c, ReceptionWind
     return reloadDayLog(folder, LogKind::Pocsag, c, w);
 }
 
+// One FMS reception row to today's "FMS-" log.
+inline bool appendFmsLog(const std::string& programFolder, const Clock& clock, const std::string& row) {
+    return appendDayLog(programFolder, LogKind::Fms, clock, row);
+}
+
 // One ZVEI reception row to today's "zvei-" log.
 inline bool appendZveiLog(const std::string& programFolder, const Clock& clock, const std::string& row) {
     return appendDayLog(programFolder, LogKind::Zvei, clock, row);
+}
+
+// One POCSAG reception row to today's "poc-" log.
+inline bool appendPocLog(const std::string& programFolder, const Clock& clock, const std::string& row) {
+    return appendDayLog(programFolder, LogKind::Pocsag, clock, row);
 }
 
 }  // namespace kub

@@ -10,18 +10,6 @@ namespace {
 
 char foldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-std::vector<std::string> splitTabs(const std::string& line) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t tab = line.find('\t', start);
-        parts.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos) break;
-        start = tab + 1;
-    }
-    return parts;
-}
-
 // A field must not bring its own line or cell breaks into the file.
 std::string cleanField(std::string_view field) {
     std::string out(field);
@@ -48,16 +36,6 @@ std::int32_t colourFromItem(const std::string& item) {
     const long v = itemToNumber(item);
     if (v < INT32_MIN || v > static_cast<long>(UINT32_MAX)) return 0;
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-}
-
-// The new content goes to a side file first, so a failed write leaves the old file whole.
-bool replaceFile(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string temp = path + ".neu";
-    if (!writeTextLines(temp, lines)) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return std::rename(temp.c_str(), path.c_str()) == 0;
 }
 
 std::string assignmentLine(const AssignmentRecord& r) {
@@ -146,7 +124,7 @@ bool saveReceiverList(const std::string& programFolder, const std::vector<Receiv
         lines.push_back(protectLine(cleanField(r.nummer) + "\t" + cleanField(r.name) + "\t" +
                                     std::to_string(r.farbe)));
     }
-    return replaceFile(path, lines);
+    return replaceTextLines(path, lines);
 }
 
 std::vector<AssignmentRecord> loadAssignments(const std::string& programFolder) {
@@ -184,7 +162,7 @@ bool removeAssignment(const std::string& programFolder, std::vector<AssignmentRe
         kept.push_back(std::move(a));
     }
     list = std::move(kept);
-    return replaceFile(assignmentPath(programFolder), lines);
+    return replaceTextLines(assignmentPath(programFolder), lines);
 }
 
 }  // namespace kub

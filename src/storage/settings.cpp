@@ -89,7 +89,7 @@ bool saveSettings(const std::string& programFolder, const Settings& s) {
     l.push_back(numberLine(s.zveiLeft));
     l.push_back(numberLine(s.pocsagLeft));
     l.push_back(numberLine(s.fmsLeft));
-    return writeTextLines(settingsPath(programFolder), l);
+    return replaceTextLines(settingsPath(programFolder), l);
 }
 
 }  // namespace kub

@@ -17,7 +17,7 @@ StationNames loadStationNames(const std::string& programFolder) {
 }
 
 bool saveStationNames(const std::string& programFolder, const StationNames& names) {
-    return writeTextLines(stationNamesPath(programFolder),
+    return replaceTextLines(stationNamesPath(programFolder),
                           std::vector<std::string>(names.begin(), names.begin() + kStationCount));
 }
 

@@ -191,6 +191,31 @@ bool writeTextLines(const std::string& path, const std::vector<std::string>& lin
     return ok;
 }
 
+bool replaceTextLines(const std::string& path, const std::vector<std::string>& lines) {
+    const std::string fresh = path + ".neu";
+    if (!writeTextLines(fresh, lines)) {
+        std::remove(fresh.c_str());
+        return false;
+    }
+    if (std::rename(fresh.c_str(), path.c_str()) != 0) {
+        std::remove(fresh.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> splitTabs(std::string_view line) {
+    std::vector<std::string> cells;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t tab = line.find('\t', start);
+        cells.emplace_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos) break;
+        start = tab + 1;
+    }
+    return cells;
+}
+
 bool appendTextLine(const std::string& path, std::string_view line) {
     std::FILE* f = std::fopen(path.c_str(), "ab");
     if (!f) return false;

@@ -33,6 +33,14 @@ std::optional<std::vector<std::string>> readItemLines(const std::string& path);
 
 // Writes every line followed by CR LF, in Windows-1252. False when the file cannot be written.
 bool writeTextLines(const std::string& path, const std::vector<std::string>& lines);
+// Replaces a whole file: the new content goes to a side file ("….neu") that then takes
+// the old file's place in one step, so a crash or a full disk never leaves the old file
+// half-written or gone. False when the new file could not be written; the old one stays.
+bool replaceTextLines(const std::string& path, const std::vector<std::string>& lines);
+
+// The TAB-separated cells of a row or record.
+std::vector<std::string> splitTabs(std::string_view line);
+
 // Opens, appends one line with CR LF, closes: the line is on disk at once.
 bool appendTextLine(const std::string& path, std::string_view line);
 

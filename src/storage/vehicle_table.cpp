@@ -10,18 +10,6 @@ namespace kub {
 
 namespace {
 
-std::vector<std::string> splitTabs(const std::string& s) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t tab = s.find('\t', start);
-        parts.push_back(s.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos) break;
-        start = tab + 1;
-    }
-    return parts;
-}
-
 // The integer at the start of a field, blanks ignored; false when there is none.
 bool readInteger(const std::string& s, std::int16_t& out) {
     std::size_t i = 0;
@@ -35,24 +23,6 @@ bool readInteger(const std::string& s, std::int16_t& out) {
         if (v > 32767) return false;
     }
     out = static_cast<std::int16_t>(negative ? -v : v);
-    return true;
-}
-
-// The list files are replaced in full. The new content goes to a side file first and
-// then takes the old one's place, so a failing write (disk full) never leaves the
-// table without its file.
-bool replaceFile(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string fresh = path + ".neu";
-    if (!writeTextLines(fresh, lines)) {
-        std::remove(fresh.c_str());
-        return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(fresh, path, ec);
-    if (ec) {
-        std::remove(fresh.c_str());
-        return false;
-    }
     return true;
 }
 
@@ -131,7 +101,7 @@ bool saveVehicleTable(const std::string& programFolder, const VehicleTable& tabl
     lines.reserve(table.vehicleTable.size());
     for (const VehicleRecord& rec : table.vehicleTable)
         lines.push_back(rec.rufname + "\t" + rec.eigenschaft + "\t" + rec.kennung);
-    return replaceFile(path, lines);
+    return replaceTextLines(path, lines);
 }
 
 bool writeStatusFile(const std::string& programFolder, const VehicleTable& table, int slot,
@@ -139,7 +109,7 @@ bool writeStatusFile(const std::string& programFolder, const VehicleTable& table
     if (slot < 0 || static_cast<std::size_t>(slot) >= table.vehicleTable.size()) return false;
     const VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
     const std::string path = statusFilePath(programFolder, slot);
-    return replaceFile(path, {std::to_string(rec.status) + "\t" + std::to_string(rec.tki) + "\t" + timeText});
+    return replaceTextLines(path, {std::to_string(rec.status) + "\t" + std::to_string(rec.tki) + "\t" + timeText});
 }
 
 }  // namespace kub

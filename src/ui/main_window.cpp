@@ -232,8 +232,8 @@ void MainWindow::setStatusForAll(int status) {
 void MainWindow::applyDecoderSwitches() {
     core_.left.switches = {settings_.fmsLeft, settings_.zveiLeft, settings_.pocsagLeft};
     core_.right.switches = {settings_.fmsRight, settings_.zveiRight, settings_.pocsagRight};
-    core_.context.tcpExportOn = settings_.tcpExport;
-    core_.context.windowMessageExportOn = settings_.windowMessageExport;
+    core_.context.tcpExportOn = settings_.tcpExport == 1;
+    core_.context.windowMessageExportOn = settings_.windowMessageExport == 1;
     core_.context.actionProgram = settings_.actionProgram;
     const bool z = settings_.zveiLeft == 1 || settings_.zveiRight == 1;
     const bool p = settings_.pocsagLeft == 1 || settings_.pocsagRight == 1;

@@ -29,18 +29,6 @@ std::string escapeHtml(const std::string& text) {
     return out;
 }
 
-std::vector<std::string> splitTabs(const std::string& row) {
-    std::vector<std::string> cells;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t tab = row.find('\t', start);
-        cells.push_back(row.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos) break;
-        start = tab + 1;
-    }
-    return cells;
-}
-
 void receptionTable(std::vector<std::string>& l, const std::vector<std::string>& rows,
                     const std::vector<const char*>& widths) {
     const std::string grey = htmlColour(kLightGrey);
@@ -133,7 +121,7 @@ std::vector<std::string> statusPageLines(const StatusPageInput& in, const LocalT
 
 bool writeStatusPage(const std::string& programFolder, const StatusPageInput& input,
                      const LocalTime& now) {
-    return writeTextLines(programFolder + "/status.html", statusPageLines(input, now));
+    return replaceTextLines(programFolder + "/status.html", statusPageLines(input, now));
 }
 
 }  // namespace kub

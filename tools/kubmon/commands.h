@@ -10,5 +10,6 @@ using Args = std::vector<std::string>;
 
 int decodeCommand(const Args& args);
 int genCommand(const Args& args);
+int pageCommand(const Args& args);
 
 }  // namespace kubmon

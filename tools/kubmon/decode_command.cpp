@@ -2,8 +2,6 @@
 // reception's export line goes to stdout, one per line.
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "capture/file_source.h"
 #include "commands.h"
@@ -50,10 +48,10 @@ int decodeCommand(const Args& args) {
         std::fprintf(stderr, "kubmon decode: %s\n", message.c_str());
     };
     if (!folder.empty()) {
-        // As the window does at start-up: the sub-folders, the vehicle table with the
-        // status of every slot, then the receivers and assignments.
+        // As at program start: the sub-folders "Status" and "Logbuch", the vehicle table
+        // with the status of every slot, the receivers and their assignments.
         if (!kub::createProgramFolders(folder))
-            std::fprintf(stderr, "kubmon decode: Ordner \"Status\"/\"Logbuch\" in %s nicht angelegt\n",
+            std::fprintf(stderr, "kubmon decode: Ordner \"Status\"/\"Logbuch\" in %s nicht anlegbar\n",
                          folder.c_str());
         if (!kub::loadVehicleTable(folder, core.context.vehicles))
             std::fprintf(stderr, "kubmon decode: %s nicht lesbar\n", kub::vehicleFilePath(folder).c_str());

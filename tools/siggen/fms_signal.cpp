@@ -101,24 +101,13 @@ void FmsModulator::bits(const std::vector<std::uint8_t>& b, std::vector<float>& 
     for (std::uint8_t v : b) bit(v, out);
 }
 
-void FmsModulator::finish(std::vector<float>& out) {
-    const double step = 2.0 * std::numbers::pi * 1200.0 / kRate;
-    while (phase_ > step / 2 && phase_ < 2.0 * std::numbers::pi - step / 2) {
-        out.push_back(static_cast<float>(amplitude_ * std::sin(phase_)));
-        phase_ += step;
-    }
-    phase_ = 0.0;
-    clock_ = 0.0;
-}
-
 std::vector<float> fmsTelegramSignal(const FmsTelegram& t, double amplitude) {
     std::vector<float> out;
     FmsModulator mod(amplitude);
     for (int i = 0; i < 16; ++i) mod.bit(1, out);
     mod.bits(kSyncWord, out);
     mod.bits(fmsTelegramBits(t), out);
-    for (int i = 0; i < 2; ++i) mod.bit(1, out);
-    mod.finish(out);
+    for (int i = 0; i < 4; ++i) mod.bit(1, out);
     return out;
 }
 
@@ -173,13 +162,15 @@ bool fmsTextSignal(const std::string& kennung, int tki, const std::string& text,
             putField(bits, c, 7);
             putField(bits, 0, 1);
         }
-        putField(bits, t + 1 == telegrams.size() ? 11 : 0, 4);
-        while (bits.size() < 48) bits.push_back(1);
+        const bool last = t + 1 == telegrams.size();
+        putField(bits, last ? 11 : 0, 4);
+        // 1 bits keep a slightly misplaced slice on track for the next telegram; after the
+        // last one they would look like a preamble to the receiver, so that one ends in 0s.
+        while (bits.size() < 48) bits.push_back(last ? 0 : 1);
         for (int i = 0; i < 4; ++i) mod.bit(1, out);
         mod.bits(bits, out);
     }
-    for (int i = 0; i < 4; ++i) mod.bit(1, out);
-    mod.finish(out);
+    for (int i = 0; i < 2; ++i) mod.bit(1, out);
     return true;
 }
 

@@ -35,8 +35,6 @@ public:
     explicit FmsModulator(double amplitude) : amplitude_(amplitude) {}
     void bits(const std::vector<std::uint8_t>& b, std::vector<float>& out);
     void bit(int b, std::vector<float>& out);
-    // A quiet end: lets the tone run out to the next zero crossing.
-    void finish(std::vector<float>& out);
 
 private:
     double amplitude_;

@@ -111,13 +111,17 @@ void FmsDemodulator::search() {
 }
 
 int FmsDemodulator::sliceBits(bool busy) {
+    const int available = wrap(ringWrite - ringRead);
+    int consumed = 0;
     // Skip the rest of the preamble: slicing starts at the first 0 bit.
     double v = 0.0;
     do {
         v = std::fabs(crossingRing[static_cast<std::size_t>(ringRead)]);
         ringRead = static_cast<std::int16_t>((ringRead + 1) % kRing);
+        ++consumed;
     } while (!(v > 1400.0 || ringRead == ringWrite));
     ringRead = static_cast<std::int16_t>(wrap(ringRead - 1));
+    --consumed;
 
     const int n = busy ? kFollowUpBits : kFirstTelegramBits;
     int offset = 0;
@@ -143,6 +147,10 @@ int FmsDemodulator::sliceBits(bool busy) {
     bitCount = n;
     syncState = 0;
     ringRead = static_cast<std::int16_t>(wrap(ringRead + offset));
+    // A slice that ran past the newest value has read entries from the previous pass
+    // around the ring. The next search must not start there: it would scan that old
+    // audio once more and could report a telegram that was already shown.
+    if (consumed + offset > available) ringRead = ringWrite;
     return n;
 }
 

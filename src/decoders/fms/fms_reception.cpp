@@ -42,6 +42,12 @@ void reportFailure(ReceptionContext& context, const std::string& message) {
     if (context.reportWriteFailure) context.reportWriteFailure(message);
 }
 
+void logFmsRow(ReceptionContext& context, const std::string& row) {
+    if (!appendFmsLog(context.programFolder, context.clock, row))
+        reportFailure(context, "FMS-Logbuch nicht geschrieben: " +
+                                   dayLogPath(context.programFolder, LogKind::Fms, context.clock.now()));
+}
+
 }  // namespace
 
 void addAlertLine(ReceptionContext& context, AlertList list, const std::string& subject) {
@@ -54,11 +60,6 @@ void addAlertLine(ReceptionContext& context, AlertList list, const std::string& 
     w.setAlertListColour(list, kGreen);
 }
 
-void appendFmsLog(ReceptionContext& context, const std::string& row) {
-    if (!appendDayLog(context.programFolder, LogKind::Fms, context.clock, row))
-        reportFailure(context, "FMS-Logbuch nicht geschrieben: " +
-                                   dayLogPath(context.programFolder, LogKind::Fms, context.clock.now()));
-}
 
 std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramState& state, int slot) {
     std::string row;
@@ -115,7 +116,7 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
 
     const std::string row = fmsReceptionRow(context, state, slot);
     w.insertTableRow(ReceptionTable::Fms, row);
-    appendFmsLog(context, row);
+    logFmsRow(context, row);
     if (slot >= 0) {
         if (state.lastStatus < 10 && state.lastDirection == 0 && !context.actionProgram.empty() &&
             context.launcher)
@@ -125,8 +126,8 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
 
     const std::string line = fmsExportLine(state.lastKennung, state.lastStatus, state.lastTki, state.lastDirection);
     w.receptionLine(line);
-    if (context.tcpExportOn == 1) w.send_message(line);
-    if (context.windowMessageExportOn == 1) w.Send_to_Anwendung(line);
+    if (context.tcpExportOn) w.send_message(line);
+    if (context.windowMessageExportOn) w.Send_to_Anwendung(line);
 }
 
 }  // namespace kub

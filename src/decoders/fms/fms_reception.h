@@ -16,9 +16,6 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
 // Appends "time subject<8 blanks><TAB>date time" to an alert list and turns it green.
 void addAlertLine(ReceptionContext& context, AlertList list, const std::string& subject);
 
-// Appends a row to today's FMS log; reports a failed write.
-void appendFmsLog(ReceptionContext& context, const std::string& row);
-
 // The reception row of a known slot (slot >= 0) or of an unknown vehicle (slot < 0).
 std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramState& state, int slot);
 

@@ -1,19 +1,31 @@
 #pragma once
+// One channel's POCSAG decoder (Module12 left, Module15 right): bit recovery, codeword
+// layer and reception handling over the channel's own long-lived state.
+
+#include <cstdint>
 
 #include "capture/decoder_inputs.h"
 #include "common/reception_context.h"
+#include "decoders/pocsag/dither_source.h"
+#include "decoders/pocsag/pocsag_state.h"
 
 namespace kub {
 
-// One channel's POCSAG decoder (Module12 left, Module15 right).
 class PocsagDecoder final : public PocsagBlockDecoder {
 public:
-    PocsagDecoder(ReceptionContext& context, ChannelFlags& flags) : context_(context), flags_(flags) {}
-    void processPocsagBuffer() override {}
+    PocsagDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint64_t ditherSeed = 1);
+    void processPocsagBuffer() override;
+
+    const PocsagBitState& bitState() const { return bits_; }
+    const PocsagWordState& wordState() const { return words_; }
 
 private:
-    [[maybe_unused]] ReceptionContext& context_;
-    [[maybe_unused]] ChannelFlags& flags_;
+    ReceptionContext& context_;
+    ChannelFlags& flags_;
+    DitherSource dither_;
+    PocsagBitState bits_;
+    PocsagWordState words_;
+    PocsagLastReception last_;
 };
 
 }  // namespace kub

@@ -1,0 +1,24 @@
+#pragma once
+// A fast, seeded uniform random source for the dither: a few shifts and one multiply
+// per value, so the decoder can afford one per sample.
+
+#include <cstdint>
+
+namespace kub {
+
+class DitherSource {
+public:
+    explicit DitherSource(std::uint64_t seed) : state_(seed ? seed : 0x9E3779B97F4A7C15ull) {}
+    // Uniform on [0, 1).
+    double next() {
+        state_ ^= state_ >> 12;
+        state_ ^= state_ << 25;
+        state_ ^= state_ >> 27;
+        return static_cast<double>((state_ * 0x2545F4914F6CDD1Dull) >> 11) * 0x1.0p-53;
+    }
+
+private:
+    std::uint64_t state_;
+};
+
+}  // namespace kub

@@ -1,0 +1,166 @@
+#include "decoders/pocsag/pocsag_bits.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kub {
+
+namespace {
+
+// Nearest integer, halves to even (the default rounding mode).
+double roundEven(double v) { return std::nearbyint(v); }
+
+int nextIndex(int i) { return (i + 1) % kPocsagRingSize; }
+
+// A transmission may run for minutes; the bit count that only matters for the next
+// preamble must not wrap meanwhile.
+constexpr std::int32_t kPreambleBitsLimit = 30000;
+
+// One run longer than the whole bit ring can only be a dead carrier; its bits would
+// only lap the ring.
+constexpr double kMaxBitsPerRun = kPocsagRingSize;
+
+void storeRun(PocsagBitState& st, double run) {
+    st.runRing[static_cast<std::size_t>(st.runWrite)] = run;
+    st.runWrite = nextIndex(st.runWrite);
+}
+
+void putBit(PocsagBitState& st, double soft) {
+    st.bitRing[static_cast<std::size_t>(st.bitWrite)] = soft;
+    st.bitWrite = nextIndex(st.bitWrite);
+}
+
+}  // namespace
+
+void ditherSamples(SampleArray& samples, DitherSource& random) {
+    for (double& x : samples) x += random.next() - 0.5;
+}
+
+void measureRuns(PocsagBitState& st, const SampleArray& samples) {
+    for (const double x : samples) {
+        const double y = 2.0 * x;
+        // Two decay steps, each back to a whole number: below about 500 the peak stays.
+        st.posPeak = static_cast<int>(roundEven(st.posPeak * 0.999));
+        st.posPeak = static_cast<int>(roundEven(st.posPeak * 0.999));
+        if (x > st.posPeak) st.posPeak = static_cast<int>(roundEven(x));
+        if (x < st.negPeak) st.negPeak = static_cast<std::int32_t>(roundEven(x));
+
+        if (y > st.posPeak && !st.triggerHigh) {
+            const double d = std::max(y - st.prevLevel, 1.0);
+            const double t = (st.posPeak - st.prevLevel) / d;
+            storeRun(st, -(st.runPhase - 1.0 + t));
+            st.triggerHigh = true;
+            st.runPhase = 1.0 - t;
+        }
+        if (y < st.negPeak && st.triggerHigh) {
+            const double d = std::max(st.prevLevel - y, 1.0);
+            const double t = (st.prevLevel - st.negPeak) / d;
+            storeRun(st, st.runPhase - 1.0 + t);
+            st.triggerHigh = false;
+            st.runPhase = 1.0 - t;
+        }
+        st.runPhase += 1.0;
+        st.prevLevel = y;
+        // No transition for 40 bit lengths: start the thresholds again from the zero line.
+        if (st.runPhase > 40.0 * st.bitPeriod) {
+            st.posPeak = 0;
+            st.negPeak = 0;
+        }
+    }
+}
+
+void trackBitLength(PocsagBitState& st) {
+    auto& h = st.runHistogram;
+    for (; st.runRead != st.runWrite; st.runRead = nextIndex(st.runRead)) {
+        const double len = std::fabs(st.runRing[static_cast<std::size_t>(st.runRead)]);
+
+        if (st.bitPeriod < 8.0) st.bitPeriod = 8.0;
+        const double r = roundEven(len / st.bitPeriod);
+        if (r > 0) st.bitPeriod += (len - r * st.bitPeriod) / 10.0;
+        st.bitPeriod = std::clamp(st.bitPeriod, 8.0, 50.0);
+
+        // Runs of one bit too rare: the estimate is half the real bit length.
+        if (st.bitPeriod < 24.0 && (h[2] > 2 * h[1] || h[3] > 2 * h[1] || h[4] > 2 * h[1])) {
+            st.bitPeriod *= 2.0;
+            const auto o = h;
+            h[0] = o[0] + o[1] / 2;
+            h[1] = o[1] / 2 + o[2] + o[3] / 2;
+            h[2] = o[3] / 2 + o[4];
+            h[3] = 0;
+            h[4] = 0;
+        }
+        // Runs shorter than half a bit dominate: the estimate is double the real length.
+        if (h[0] > h[1] && st.bitPeriod > 16.0) {
+            st.bitPeriod /= 2.0;
+            const auto o = h;
+            h[4] = o[2] / 2;
+            h[3] = o[2] / 4 + o[1] / 4;
+            h[2] = o[1] / 2;
+            h[1] = o[0] / 2 + o[1] / 4;
+            h[0] = o[0] / 2;
+        }
+
+        for (double& v : h) v *= 0.98;
+        const double bits = roundEven(len / st.bitPeriod);
+        h[static_cast<std::size_t>(std::min(bits, 4.0))] += 2.0;
+
+        std::copy(st.periodHistory.begin() + 1, st.periodHistory.end(), st.periodHistory.begin());
+        st.periodHistory.back() = st.bitPeriod;
+
+        const double newest = st.periodHistory[199];
+        const double older = st.periodHistory[100];
+        const bool steady = std::fabs(older - newest) / (newest + older) <= 0.1 && h[1] / 4 >= h[0] &&
+                            len <= 20.0 * st.bitPeriod;
+        if (!steady) {
+            if (st.pocsagState > Hunting && !st.transmissionEnded) {
+                st.transmissionEnded = true;
+                st.endRun = nextIndex(st.runRead);
+            }
+            st.preambleBits = 0;
+            st.preambleSamples = 0;
+        }
+
+        if (st.preambleBits > 50 && st.pocsagState == Hunting) {
+            st.pocsagState = Preamble;
+            st.bitWrite = 0;
+            st.bitRead = 0;
+            st.samplesPerBit = st.preambleSamples / st.preambleBits;
+            st.preambleBits = 0;
+            st.preambleSamples = 0;
+        }
+        if (st.pocsagState == Hunting && bits >= 1 && bits <= 9) {
+            st.preambleSamples += len;
+            st.preambleBits += static_cast<std::int32_t>(bits);
+        }
+
+        if (st.samplesPerBit == 0) st.samplesPerBit = 1.0;
+        if (st.pocsagState > Hunting) {
+            const double q = roundEven(len / st.samplesPerBit);
+            if (q >= 1 && q <= 9 && std::fabs(len - q * st.samplesPerBit) / st.samplesPerBit < 0.25 &&
+                st.preambleBits < kPreambleBitsLimit) {
+                st.preambleSamples += len;
+                st.preambleBits += static_cast<std::int32_t>(q);
+            }
+        }
+    }
+}
+
+void sliceRuns(PocsagBitState& st) {
+    // The run that ended the transmission still carries the last bits (a dead carrier
+    // continues the last level, completing the final codeword); the runs after it are only
+    // noise or dither and would reach a batch cut short as addresses and message text.
+    const int stop = st.transmissionEnded ? st.endRun : st.runWrite;
+    for (; st.sliceRead != stop; st.sliceRead = nextIndex(st.sliceRead)) {
+        const double run = st.runRing[static_cast<std::size_t>(st.sliceRead)];
+        const double s = run > 0 ? 1.0 : -1.0;
+        const double len = std::fabs(run);
+        const double q = roundEven(len / st.samplesPerBit);
+        const auto whole = static_cast<int>(std::min(q, kMaxBitsPerRun));
+        for (int i = 1; i < whole; ++i) putBit(st, s);
+        // A run shorter than half a bit is never a certain bit, however short it is.
+        const bool certain = q >= 1 && std::fabs(len - q * st.samplesPerBit) / st.samplesPerBit <= 0.25;
+        putBit(st, certain ? s : s / 4);
+    }
+}
+
+}  // namespace kub

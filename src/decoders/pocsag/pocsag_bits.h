@@ -1,0 +1,28 @@
+#pragma once
+// Bit recovery of one channel: the samples become level runs, the runs a bit length and
+// a preamble, and finally soft bits in the bit ring. Works for any rate from about 441
+// to 2756 bit/s without being told which.
+
+#include "capture/decoder_inputs.h"
+#include "decoders/pocsag/dither_source.h"
+#include "decoders/pocsag/pocsag_state.h"
+
+namespace kub {
+
+// Adds uniform noise of [-0.5, 0.5) to every sample, so that digital silence still
+// moves the trigger once its thresholds have been reset.
+void ditherSamples(SampleArray& samples, DitherSource& random);
+
+// Schmitt trigger at half the positive and negative peaks; each finished level run goes
+// to `runRing` with its length interpolated between samples.
+void measureRuns(PocsagBitState& st, const SampleArray& samples);
+
+// Follows the bit length over every new run, recognises the preamble and decides when a
+// transmission has ended.
+void trackBitLength(PocsagBitState& st);
+
+// Cuts the unread runs into soft bits (only while a transmission is on), up to and
+// including the run that ended the transmission.
+void sliceRuns(PocsagBitState& st);
+
+}  // namespace kub

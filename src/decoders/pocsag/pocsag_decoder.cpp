@@ -1,0 +1,27 @@
+#include "decoders/pocsag/pocsag_decoder.h"
+
+#include "decoders/pocsag/pocsag_bits.h"
+#include "decoders/pocsag/pocsag_reception.h"
+#include "decoders/pocsag/pocsag_words.h"
+
+namespace kub {
+
+PocsagDecoder::PocsagDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint64_t ditherSeed)
+    : context_(context), flags_(flags), dither_(ditherSeed) {
+    // Room for the longest message text, so decoding never allocates.
+    words_.receptionText.reserve(1024);
+}
+
+void PocsagDecoder::processPocsagBuffer() {
+    ditherSamples(samples, dither_);
+    measureRuns(bits_, samples);
+    trackBitLength(bits_);
+    if (bits_.pocsagState > Hunting) sliceRuns(bits_);
+    runCodewordLayer(bits_, words_);
+    if (bits_.transmissionEnded && bits_.pocsagState > Hunting) {
+        reportPocsagTransmission(bits_, words_, last_, context_);
+    }
+    flags_.pocsagBusyFlag = bits_.pocsagState > Preamble ? 1 : 0;
+}
+
+}  // namespace kub

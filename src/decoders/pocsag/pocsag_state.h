@@ -1,0 +1,98 @@
+#pragma once
+// The long-lived state of one channel's POCSAG decoder: bit recovery, codeword layer
+// and the reception being built. Plain data, zero at program start; the routines in
+// pocsag_bits, pocsag_words and pocsag_reception work on it.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kub {
+
+constexpr int kPocsagRingSize = 1024;
+
+enum PocsagPhase : std::int16_t {
+    Hunting = 0,         // no transmission; looking for a preamble
+    Preamble = 1,        // preamble recognised; looking for the first sync codeword
+    BetweenBatches = 2,  // a batch is complete; looking for the next sync codeword
+    InBatch = 3,         // collecting the 16 codewords of a batch
+};
+
+constexpr std::uint32_t kSyncCodeword = 0x7CD215D8u;
+constexpr std::uint32_t kInvertedSyncCodeword = 0x832DEA27u;
+constexpr std::uint32_t kIdleCodeword = 0x7A89C197u;
+
+// Unread entries of a 1024-entry ring.
+inline int ringFill(int read, int write) {
+    return write - read + (read > write ? kPocsagRingSize : 0);
+}
+
+struct PocsagBitState {
+    // Schmitt trigger with thresholds at half the peaks.
+    int posPeak = 0;
+    std::int32_t negPeak = 0;
+    bool triggerHigh = false;
+    double prevLevel = 0;
+    double runPhase = 0;
+
+    // Finished level runs in samples: positive high, negative low.
+    std::array<double, kPocsagRingSize> runRing{};
+    int runWrite = 0;
+
+    // Bit-length tracker.
+    int runRead = 0;
+    double bitPeriod = 0;
+    std::array<double, 5> runHistogram{};
+    std::array<double, 200> periodHistory{};
+
+    // Preamble and transmission.
+    std::int16_t pocsagState = Hunting;
+    std::int32_t preambleBits = 0;
+    double preambleSamples = 0;
+    double samplesPerBit = 0;
+    bool transmissionEnded = false;
+    // The run after the one that ended the transmission: it and every later run belong to
+    // whatever followed the carrier, and are kept out of the bit ring.
+    int endRun = 0;
+
+    // Slicer: soft bits ±1.0 confident, ±0.25 uncertain.
+    int sliceRead = 0;
+    std::array<double, kPocsagRingSize> bitRing{};
+    int bitWrite = 0;
+    int bitRead = 0;  // owned by the codeword layer
+};
+
+struct PocsagWordState {
+    std::uint32_t syncRegister = 0;  // newest bit lowest
+    bool invertedPolarity = false;
+    int bitInWord = 0;
+
+    std::array<std::uint32_t, 17> batchWords{};  // [0] sync, [1..16] the batch
+    int batchWordCount = 0;
+    bool batchReady = false;
+    int batchIndex = 0;
+
+    bool messageMode = false;
+    std::array<std::uint32_t, 64> messageWords{};
+    int messageWordCount = 0;
+    bool addressSeen = false;
+    bool firstAddressTaken = false;
+    int idleCount = 0;
+    int syncCount = 0;
+
+    unsigned charBits = 0;
+    int charBitCount = 0;
+
+    // The reception being built; read by the reception handling.
+    std::string receptionRic;
+    int receptionFunction = 0;
+    std::string receptionText;
+};
+
+// What the reception handling remembers per channel for its repeat rule.
+struct PocsagLastReception {
+    std::string lastPocRic;
+    double lastPocTime = 0;  // clock seconds
+};
+
+}  // namespace kub

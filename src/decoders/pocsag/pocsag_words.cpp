@@ -1,0 +1,150 @@
+#include "decoders/pocsag/pocsag_words.h"
+
+#include "decoders/pocsag/pocsag_text.h"
+
+namespace kub {
+
+namespace {
+
+constexpr std::uint32_t kMessageFlag = 0x80000000u;
+// Only the first 63 message codewords (1260 data bits) of a message are decoded.
+constexpr int kMessageWordLimit = 63;
+
+void shiftIn(PocsagWordState& w, double soft) {
+    w.syncRegister = (w.syncRegister << 1) | (soft > 0 ? 1u : 0u);
+}
+
+double takeBit(PocsagBitState& b) {
+    const double soft = b.bitRing[static_cast<std::size_t>(b.bitRead)];
+    b.bitRead = (b.bitRead + 1) % kPocsagRingSize;
+    return soft;
+}
+
+}  // namespace
+
+void searchSync(PocsagBitState& b, PocsagWordState& w) {
+    for (int n = ringFill(b.bitRead, b.bitWrite); n > 0; --n) {
+        shiftIn(w, takeBit(b));
+        bool found = false;
+        if (w.syncRegister == kSyncCodeword) {
+            w.invertedPolarity = false;
+            found = true;
+        } else if (w.syncRegister == kInvertedSyncCodeword) {
+            w.invertedPolarity = true;
+            w.syncRegister = ~w.syncRegister;
+            found = true;
+        }
+        if (found) {
+            b.pocsagState = InBatch;
+            w.bitInWord = 0;
+            break;
+        }
+    }
+    w.batchWords.fill(0);
+    w.batchWords[0] = w.syncRegister;
+    w.batchWordCount = 1;
+}
+
+void collectCodewords(PocsagBitState& b, PocsagWordState& w) {
+    while (!w.batchReady && b.bitRead != b.bitWrite && w.batchWordCount < 17) {
+        shiftIn(w, takeBit(b));
+        if (++w.bitInWord < 32) continue;
+        w.bitInWord = 0;
+        if (w.invertedPolarity) w.syncRegister = ~w.syncRegister;
+        const std::uint32_t word = w.syncRegister;
+        w.batchWords[static_cast<std::size_t>(w.batchWordCount)] = word;
+        ++w.batchWordCount;
+        if (word == 0 || w.batchWordCount >= 17) {
+            w.batchReady = true;
+            b.pocsagState = BetweenBatches;
+            w.batchIndex = 0;
+            if (word == 0) --w.batchWordCount;
+        }
+    }
+    if (b.transmissionEnded) {
+        w.batchIndex = 0;
+        w.batchReady = true;
+    }
+}
+
+void interpretAddresses(PocsagWordState& w) {
+    while (w.batchIndex < w.batchWordCount) {
+        const std::uint32_t word = w.batchWords[static_cast<std::size_t>(w.batchIndex)];
+        if ((word & kMessageFlag) == 0) {
+            if (word == kSyncCodeword) {
+                ++w.syncCount;
+            } else if (word == kIdleCodeword) {
+                ++w.idleCount;
+            } else {
+                const int function = static_cast<int>((word >> 11) & 3u);
+                const auto frame = static_cast<std::uint32_t>((w.batchIndex - 1) / 2);
+                const std::uint32_t ric = ((word >> 13) & 0x3FFFFu) * 8u + frame;
+                if (!w.firstAddressTaken) {
+                    w.receptionRic = std::to_string(ric);
+                    w.receptionFunction = function;
+                }
+                w.addressSeen = true;
+                w.firstAddressTaken = true;
+                w.messageMode = true;
+            }
+        }
+        ++w.batchIndex;
+        if (w.messageMode) break;
+    }
+    if (w.batchIndex >= w.batchWordCount) w.batchReady = false;
+}
+
+void gatherMessage(PocsagWordState& w) {
+    while (w.batchIndex < w.batchWordCount) {
+        const std::uint32_t word = w.batchWords[static_cast<std::size_t>(w.batchIndex)];
+        if (word & kMessageFlag) {
+            w.messageWords[static_cast<std::size_t>(w.messageWordCount)] = word;
+            // Later codewords keep overwriting the one slot that is never decoded.
+            if (++w.messageWordCount > kMessageWordLimit) w.messageWordCount = kMessageWordLimit;
+            ++w.batchIndex;
+        } else if (word == kSyncCodeword) {
+            ++w.syncCount;
+            ++w.batchIndex;
+        } else {
+            // An idle or the next address ends the message; the address is looked at next.
+            if (w.messageWordCount > 0) decodeAlphanumeric(w);
+            w.addressSeen = false;
+            w.messageWordCount = 0;
+            w.messageMode = false;
+            break;
+        }
+    }
+    if (w.batchIndex >= w.batchWordCount) w.batchReady = false;
+}
+
+void decodeAlphanumeric(PocsagWordState& w) {
+    w.receptionText.clear();
+    for (int i = 0; i < w.messageWordCount; ++i) {
+        const std::uint32_t word = w.messageWords[static_cast<std::size_t>(i)];
+        for (int bit = 30; bit >= 11; --bit) {
+            w.charBits |= ((word >> bit) & 1u) << w.charBitCount;
+            w.charBitCount = (w.charBitCount + 1) % 7;
+            if (w.charBitCount == 0) {
+                appendPagerCharacter(w.receptionText, w.charBits);
+                w.charBits = 0;
+            }
+        }
+    }
+    // An incomplete last character is dropped.
+    w.charBits = 0;
+    w.charBitCount = 0;
+}
+
+void runCodewordLayer(PocsagBitState& b, PocsagWordState& w) {
+    if (b.pocsagState == Preamble || b.pocsagState == BetweenBatches) searchSync(b, w);
+    if (b.pocsagState == InBatch) collectCodewords(b, w);
+    while (w.batchReady) {
+        if (w.messageMode) {
+            gatherMessage(w);
+        } else {
+            interpretAddresses(w);
+        }
+    }
+}
+
+}  // namespace kub

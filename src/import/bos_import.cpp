@@ -1,0 +1,34 @@
+#include "import/bos_import.h"
+
+namespace kub {
+
+int importBosFile(const std::string& path, BosImportMode mode, BosImportTargets t) {
+    BosFile file;
+    if (!readBosFile(path, file)) return 0;
+    int taken = 0;
+    if (mode == BosImportMode::Vehicles && t.vehicles) {
+        VehicleTable& table = *t.vehicles;
+        const int start = t.append ? table.lastNamedSlot + 1 : 0;
+        int n = 0;
+        for (const BosVehicle& v : file.vehicles) {
+            const int slot = start + n;
+            if (slot >= table.vehicleCount - 1) continue;  // the rest is read, not stored
+            VehicleRecord& r = table.vehicleTable[static_cast<std::size_t>(slot)];
+            r.kennung = v.kennung;
+            r.rufname = v.rufname;
+            r.eigenschaft = v.rufname;
+            r.status = 6;
+            table.lastNamedSlot = static_cast<std::int16_t>(slot);
+            ++n;
+        }
+        taken = n;
+    } else if (mode == BosImportMode::Receivers && t.receivers) {
+        for (const BosReceiver& r : file.receivers) {
+            t.receivers->receiverList.push_back({r.code, r.name, 0});
+            ++taken;
+        }
+    }
+    return taken;
+}
+
+}  // namespace kub

@@ -1,0 +1,47 @@
+#pragma once
+// Helpers of the FMS tests: feeding synthetic audio through one channel's FMS decoder
+// or the whole monitor, temporary program folders and running the kubmon tool.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/clock.h"
+#include "common/headless_window.h"
+#include "common/reception_context.h"
+#include "decoders/fms/fms_decoder.h"
+
+namespace kub::test {
+
+// One FMS decoder on its own with a recording window and a hand-set clock.
+struct FmsRig {
+    ManualClock clock{1765000000.0};
+    HeadlessWindow window;
+    ReceptionContext context{clock, window};
+    ChannelFlags flags;
+    FmsDecoder decoder{context, flags};
+
+    // Full scale 1.0 becomes 32767, as the sound card delivers it; block by block,
+    // then `flushBlocks` blocks of silence.
+    void feed(const std::vector<float>& signal, int flushBlocks = 22);
+    int blocksFed = 0;
+};
+
+// Converts full-scale floats to the 16-bit sample values the decoders see.
+double toSampleValue(float v);
+
+// A fresh empty folder under the system's temporary folder; removed by the destructor.
+struct TempFolder {
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string path;
+};
+
+// Runs a shell command; its stdout, then its stderr, into `out`; returns the exit status.
+int runCommand(const std::string& command, std::string& out);
+bool toolAvailable(const char* name);
+std::vector<std::string> splitTabs(const std::string& text);
+
+}  // namespace kub::test
