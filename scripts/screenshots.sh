@@ -25,11 +25,12 @@ write("Fzg.txt", fzg)
 for slot, status in [(2, 2), (3, 4), (6, 1), (7, 6), (11, 2), (12, 8)]:
     write(f"Status/{slot}.txt", [f"{status}\t0\t07.12. 08:{slot:02d}"])
 write("Wachen.txt", ["Hauptwache", "Süd", "Nord", "Rettungswache", "Übungen"] + [""] * 25)
-write("ZVEI.txt", ["12345\tFeuerwehr Musterstadt\t16761024", "23456\tWehrführer\t12648447"])
+write("ZVEI.txt", ["12345\tFeuerwehr Musterstadt\t16761024", "23456\tWehrführer\t12648447",
+                   "1234567\tZugführer Süd\t12648384"])
 num = lambda v: (" %d " % v) if v >= 0 else ("%d " % v)
 colours = [12648384, 12648447, 12632319, 8438015, 16761024, -2147483633, 16777215, 16711935, 16777088]
 lines = [num(0)] + [num(c) for c in colours] + [num(0), "", "", "", "", "", num(0), num(0), "", num(0),
-         num(0), num(0), "", num(4), num(1), num(0), num(0), num(0), num(0), num(1)]
+         num(0), num(0), "", num(4), num(1), num(1), num(0), num(0), num(0), num(1)]
 write("Mon.ini", lines)
 PY
 
@@ -60,9 +61,10 @@ click_tab 285
 start="$(xdotool search --name '^KUB-Monitor$' | head -1)"
 xdotool mousemove --window "$win" 390 203 click 1
 sleep 1
-# FMS on the left receiver, ZVEI on the right one.
+# FMS on the left receiver, ZVEI and POCSAG on the right one.
 "$root/build/kubmon" gen "$demo/funk.wav" left gap:300 fms:623B1234:3:0:1 gap:800 fms:623B1237:5:0:1 \
-    gap:800 fms:623B5678:7:0:1 gap:800 fms:623B1236:0:0:1 gap:500 right gap:1500 zvei:12345 gap:500 sync >/dev/null
+    gap:800 fms:623B5678:7:0:1 gap:800 fms:623B1236:0:0:1 gap:500 right gap:1500 zvei:12345 gap:800 \
+    "poc1200:1234567:3:B3 Wohnungsbrand Hauptstr. 5" gap:500 sync >/dev/null
 paplay -d radio "$demo/funk.wav"
 sleep 1.5
 import -window "$win" docs/einstellungen.png

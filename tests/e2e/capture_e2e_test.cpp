@@ -60,12 +60,13 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     ProgramFolder folder;
     folder.write("Fzg.txt", {"Löschzug Süd\t\t", "HLF Süd 1\tHilfeleistung\t623B1234",
                              "RTW Nord\tRettungswagen\t623B5678"});
-    folder.write("ZVEI.txt", {"12345\tFeuerwehr Musterstadt\t16761024"});
+    folder.write("ZVEI.txt", {"12345\tFeuerwehr Musterstadt\t16761024", "1234567\tWehrführer Süd\t12648447"});
     const std::string wav = folder.path() + "/funk.wav";
     ASSERT_EQ(run(QStringLiteral(KUBMON_EXE),
                   {"gen", QString::fromStdString(wav), "left", "gap:500", "fms:623B1234:3:0:1", "gap:1500",
                    "fms:623B1234:5:0:1", "gap:1500", "zvei:12345", "gap:1500", "right", "gap:800",
-                   "fms:623B5678:2:0:1", "gap:1000", "sync", "gap:800"}),
+                   "fms:623B5678:2:0:1", "gap:1000", "poc1200:1234567:3:Brand Hauptstrasse 5", "gap:1000", "sync",
+                   "gap:800"}),
               0);
 
     // The TCP export is on; its stand-in pauses 240 ms per line letting the event loop
@@ -93,7 +94,8 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     const int receiver = st->deviceBox()->findText(QStringLiteral("Funkempfaenger"));
     ASSERT_GE(receiver, 0) << "the sound server lists no virtual receiver";
     st->deviceBox()->setCurrentIndex(receiver);
-    for (int item : {5, 2, 3}) clickIndicator(st->decoderSwitch(item));  // FMS left, right; ZVEI left
+    // FMS left and right, ZVEI left, POCSAG right.
+    for (int item : {5, 2, 3, 1}) clickIndicator(st->decoderSwitch(item));
     QTest::mouseClick(st->saveButton(), Qt::LeftButton);
     EXPECT_EQ(loadSettings(folder.path()).deviceIndex, receiver);
     EXPECT_EQ(loadSettings(folder.path()).fmsRight, 1);
@@ -116,7 +118,8 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
         return rows;
     };
     ASSERT_TRUE(waitFor([&] {
-        return w.tables()->table(ReceptionTable::Zvei)->rowCount() >= 1 && vehicleRows().size() >= 3;
+        return w.tables()->table(ReceptionTable::Zvei)->rowCount() >= 1 &&
+               w.tables()->table(ReceptionTable::Pocsag)->rowCount() >= 1 && vehicleRows().size() >= 3;
     }, 5000)) << "FMS rows of vehicles: " << vehicleRows().size();
 
     // Board: HLF Süd 1 at status 3 then 5 (5 stays off the board), RTW Nord at 2.
@@ -141,6 +144,11 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     EXPECT_EQ(nord, 1) << shown;
     EXPECT_EQ(hlf3, 1) << shown;
     EXPECT_EQ(w.tables()->rowText(ReceptionTable::Zvei, 1).substr(0, 28), "12345\tFeuerwehr Musterstadt\t");
+    const std::string pager = w.tables()->rowText(ReceptionTable::Pocsag, 1);
+    EXPECT_EQ(pager.rfind("1234567\t3\tWehrführer Süd\t", 0), 0u) << pager;
+    EXPECT_NE(pager.find("\tBrand Hauptstrasse 5"), std::string::npos) << pager;
+    EXPECT_EQ(w.tables()->table(ReceptionTable::Pocsag)->item(0, 2)->background().color(), QColor(255, 255, 192));
+    EXPECT_FALSE(w.tables()->table(ReceptionTable::Pocsag)->isHidden());
     EXPECT_EQ(w.alertLineCount(AlertList::List2), 1);
     EXPECT_EQ(w.alertLists()->list(AlertList::List2)->backgroundValue(), ui::kGreen);
     // Day logs: the same rows, oldest first.
@@ -148,9 +156,11 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     const auto fmsLog = folder.read("Logbuch/" + dayLogFileName(LogKind::Fms, today));
     EXPECT_EQ(fmsLog, std::vector<std::string>(fmsRows.rbegin(), fmsRows.rend()));
     EXPECT_EQ(folder.read("Logbuch/" + dayLogFileName(LogKind::Zvei, today)).size(), 1u);
+    EXPECT_EQ(folder.read("Logbuch/" + dayLogFileName(LogKind::Pocsag, today)),
+              std::vector<std::string>{pager});
 
     // Every reception went out, and every block captured was decoded.
-    EXPECT_EQ(exported.size(), fmsRows.size() + 1) << shown;
+    EXPECT_EQ(exported.size(), fmsRows.size() + 2) << shown;
     ASSERT_TRUE(waitFor([&] { return !w.core().dispatcher.processingGuard(); }, 2000));
     EXPECT_EQ(w.core().dispatcher.blocksHandled(), w.captureDevice().blocksDelivered());
 
