@@ -74,8 +74,24 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     Settings preset = defaultSettings();
     preset.tcpExport = 1;
     ASSERT_TRUE(saveSettings(folder.path(), preset));
+    // Two more receivers on the server: the box lists all inputs, in the server's order.
+    for (const char* name : {"Zweitempfaenger", "Drittempfaenger"})
+        ASSERT_EQ(run(QStringLiteral("pactl"),
+                      {"load-module", "module-remap-source", "master=radio.monitor",
+                       QStringLiteral("source_name=%1").arg(QString::fromLatin1(name).toLower()),
+                       QStringLiteral("source_properties=device.description=%1").arg(QString::fromLatin1(name))}),
+                  0);
     WallClock clock;
     ui::MainWindow w(folder.path(), clock);
+    {
+        const auto inputs = CaptureDevice::listCaptureDevices();
+        ASSERT_GE(inputs.size(), 3u);
+        ASSERT_EQ(w.settingsTab()->deviceBox()->count(), static_cast<int>(inputs.size()));
+        for (int i = 0; i < static_cast<int>(inputs.size()); ++i)
+            EXPECT_EQ(w.settingsTab()->deviceBox()->itemText(i).toStdString(), inputs[static_cast<std::size_t>(i)]);
+        for (const char* name : {"Funkempfaenger", "Zweitempfaenger", "Drittempfaenger"})
+            EXPECT_GE(w.settingsTab()->deviceBox()->findText(QString::fromLatin1(name)), 0) << name;
+    }
     std::vector<std::string> exported;
     w.tcpExport = [&](const std::string& line) {
         exported.push_back(line);
@@ -179,8 +195,14 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     EXPECT_TRUE(waitFor([&] { return vehicles[2].status == 1; }, 5000)) << "no decoding after restart";
     EXPECT_EQ(w.board()->tile(2)->look().fill, QColor(192, 255, 192));
 
+    // The next start selects the saved receiver.
+    {
+        ui::MainWindow next(folder.path(), clock);
+        EXPECT_EQ(next.settingsTab()->deviceBox()->currentText(), "Funkempfaenger");
+    }
+
     // The receiver vanishes while capturing: capture stops with a message, no hang.
-    ASSERT_EQ(run(QStringLiteral("pactl"), {"unload-module", "module-remap-source"}), 0);
+    ASSERT_EQ(run(QStringLiteral("pactl"), {"unload-module", "module-remap-source"}), 0);  // all three
     ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }, 10000)) << "no message after device loss";
     EXPECT_EQ(dialogs.messages.back().title, "Achtung:");
     EXPECT_TRUE(st->startButton()->isEnabled());
