@@ -11,7 +11,7 @@ packages=(
   pulseaudio pulseaudio-utils
   xvfb xauth x11-apps xdotool imagemagick
   libgtest-dev googletest
-  multimon-ng sox
+  multimon-ng sox python3-pyftpdlib
 )
 
 missing=()

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/program_folder.h"
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -80,6 +82,7 @@ TEST(FmsDecode, FolderRunWritesStatusFilesAndTheDayLog) {
     test::TempFolder dir;
     ASSERT_TRUE(writeTextLines(dir.path + "/Fzg.txt", {"Wache Süd\t\t", "Florian Süd 1\tHLF\t623B1234",
                                                       "RTW\tRettung\t62341234"}));
+    ASSERT_TRUE(kubtest::writeDecodersOnSettings(dir.path));
     const std::string wav = dir.path + "/in.wav";
     std::string out;
     ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " gen " + wav +
@@ -119,13 +122,36 @@ TEST(FmsDecode, FolderRunWritesStatusFilesAndTheDayLog) {
 TEST(FmsDecode, FolderThatCannotBeWrittenIsReportedOnStderr) {
     test::TempFolder dir;
     const std::string wav = dir.path + "/in.wav";
-    const std::string notAFolder = dir.path + "/datei";
-    ASSERT_TRUE(writeTextLines(notAFolder, {"x"}));
+    ASSERT_TRUE(kubtest::writeDecodersOnSettings(dir.path));
+    // A file where the log folder should be: no log can be written there.
+    ASSERT_TRUE(writeTextLines(dir.path + "/Logbuch", {"x"}));
     std::string out;
     ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " gen " + wav + " fms:623B1234:3:0:1 gap:100", out), 0);
-    ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " decode --folder " + notAFolder + " " + wav, out), 0);
+    ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " decode --folder " + dir.path + " " + wav, out), 0);
     EXPECT_NE(out.find("##FMS#623B1234#3#10#+"), std::string::npos);
     EXPECT_NE(out.find("FMS-Logbuch nicht geschrieben"), std::string::npos) << out;
+}
+
+TEST(FmsDecode, FolderWithoutSettingsDecodesNothingAndItsSwitchesCount) {
+    test::TempFolder dir;
+    const std::string wav = dir.path + "/in.wav";
+    std::string out;
+    ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " gen " + wav +
+                             " left fms:623B1234:3:0:1 gap:100 right fms:62341234:4:0:0 gap:100",
+                         out),
+              0);
+    // A fresh installation has every decoder off.
+    ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " decode --folder " + dir.path + " " + wav, out), 0);
+    EXPECT_EQ(fmsLines(out), std::vector<std::string>{});
+    // Only the right channel's FMS decoder ticked.
+    kub::Settings s = kub::defaultSettings();
+    s.fmsRight = 1;
+    ASSERT_TRUE(kub::saveSettings(dir.path, s));
+    ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " decode --folder " + dir.path + " " + wav, out), 0);
+    EXPECT_EQ(fmsLines(out), std::vector<std::string>{"##FMS#62341234#4#00#+"});
+    // Without a folder every decoder listens.
+    ASSERT_EQ(runCommand(std::string(KUBMON_EXE) + " decode " + wav, out), 0);
+    EXPECT_EQ(fmsLines(out).size(), 2u);
 }
 
 // Text transmissions of many lengths reach the row's last cell, through one channel's

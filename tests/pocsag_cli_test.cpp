@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/program_folder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -81,6 +83,7 @@ TEST_F(PocsagTools, RepeatWindowRunsOnStreamTime) {
 }
 
 TEST_F(PocsagTools, FolderGivesNamesAndTheDayLog) {
+    ASSERT_TRUE(kubtest::writeDecodersOnSettings(dir));
     ASSERT_TRUE(kub::writeTextLines(dir + "/ZVEI.txt", {"1234567\tKreisbrandmeister\t255"}));
     ASSERT_TRUE(kub::writeTextLines(dir + "/ZVEI_FMS_Zuord.txt", {"62341111\t1234567\tFlorian 1"}));
     const auto lines = genAndDecode(" -- poc1200:1234567:2:Übungsalarm gap:300 poc1200:1000000:0:Fremd gap:300",

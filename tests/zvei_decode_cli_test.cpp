@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/program_folder.h"
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -64,6 +66,7 @@ TEST(ZveiDecodeCli, FolderGivesNamesAssignmentsAndTheDayLog) {
     ScratchFolder dir;
     const std::string folder = dir.file("Programm");
     std::filesystem::create_directories(folder);
+    ASSERT_TRUE(kubtest::writeDecodersOnSettings(folder));
     {
         // As another installation wrote them: Windows-1252, CR LF.
         std::ofstream z(folder + "/ZVEI.txt", std::ios::binary);

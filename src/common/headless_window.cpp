@@ -43,6 +43,20 @@ void HeadlessWindow::appendAlertLine(AlertList l, const std::string& line) {
     list(l).lines.push_back(line);
 }
 
+std::string HeadlessWindow::alertLine(AlertList l, int index) const {
+    const auto& lines = alerts(l).lines;
+    return index >= 0 && static_cast<std::size_t>(index) < lines.size() ? lines[static_cast<std::size_t>(index)]
+                                                                          : std::string();
+}
+
+void HeadlessWindow::removeAlertLine(AlertList l, int index) {
+    auto& state = list(l);
+    if (index < 0 || static_cast<std::size_t>(index) >= state.lines.size()) return;
+    state.lines.erase(state.lines.begin() + index);
+    if (state.selected == index) state.selected = -1;
+    else if (state.selected > index) --state.selected;
+}
+
 void HeadlessWindow::selectAlertLine(AlertList l, int i) { list(l).selected = i; }
 
 void HeadlessWindow::setAlertListColour(AlertList l, std::uint32_t colour) { list(l).colour = colour; }

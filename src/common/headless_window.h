@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/reception_window.h"
@@ -53,6 +54,18 @@ public:
     void send_message(const std::string& line) override { sentMessages.push_back(line); }
     void Send_to_Anwendung(const std::string& line) override { anwendungLines.push_back(line); }
     void receptionLine(const std::string& line) override;
+
+    std::string alertLine(AlertList l, int index) const override;
+    void removeAlertLine(AlertList l, int index) override;
+    std::vector<std::string> uploadMessages;                          // List5
+    std::vector<std::pair<std::string, std::string>> messageBoxes;    // text, title
+    // Unattended: the dial-up dialog dials this entry (-1: closes without dialling).
+    int dialUpChoice = 0;
+    void addUploadMessage(const std::string& text) override { uploadMessages.push_back(text); }
+    void messageBox(const std::string& text, const std::string& title) override {
+        messageBoxes.emplace_back(text, title);
+    }
+    int chooseDialUpEntry(const std::vector<std::string>&) override { return dialUpChoice; }
 
     // Keeps only the newest `rows` rows of each table, so a long run does not grow.
     void setRowLimit(int rows) { rowLimit_ = rows; }

@@ -29,4 +29,9 @@ void MonitorCore::enableAll(bool on) {
     }
 }
 
+void MonitorCore::applyDecoderSwitches(const Settings& s) {
+    left.switches = {s.fmsLeft, s.zveiLeft, s.pocsagLeft};
+    right.switches = {s.fmsRight, s.zveiRight, s.pocsagRight};
+}
+
 }  // namespace kub

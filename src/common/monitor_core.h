@@ -8,6 +8,7 @@
 #include "decoders/fms/fms_decoder.h"
 #include "decoders/pocsag/pocsag_decoder.h"
 #include "decoders/zvei/zvei_decoder.h"
+#include "storage/settings.h"
 
 namespace kub {
 
@@ -30,6 +31,8 @@ public:
 
     // Switches all six decoders on or off at once.
     void enableAll(bool on);
+    // The six decoder switches of "Mon.ini"; only the value 1 means on.
+    void applyDecoderSwitches(const Settings& settings);
 };
 
 }  // namespace kub

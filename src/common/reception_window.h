@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kub {
 
@@ -48,6 +49,20 @@ public:
     // Every reception's export line, whatever is switched on. The window ignores it;
     // the headless tool prints it.
     virtual void receptionLine(const std::string& /*line*/) {}
+
+    // Alert-list entries for the housekeeping pass: the text of entry `index` (empty when
+    // there is none) and its removal.
+    virtual std::string alertLine(AlertList list, int index) const = 0;
+    virtual void removeAlertLine(AlertList list, int index) = 0;
+
+    // The web upload's progress list List5 on the "HTML-Export" tab; `text` already
+    // carries its time prefix.
+    virtual void addUploadMessage(const std::string& /*text*/) {}
+    // A message box with a fixed German text; the window shows it, others may record it.
+    virtual void messageBox(const std::string& /*text*/, const std::string& /*title*/) {}
+    // The dial-up dialog: shows the phone book (never empty) with the first entry
+    // selected and returns the entry to dial, or -1 when closed without dialling.
+    virtual int chooseDialUpEntry(const std::vector<std::string>& /*phoneBook*/) { return -1; }
 };
 
 }  // namespace kub

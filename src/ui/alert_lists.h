@@ -1,25 +1,20 @@
 #pragma once
 // The three alert lists under the tabs: `List3` "Status 0", `List2` "Status5" and
 // `List1` " SprechTaste". They collect receptions until the operator acknowledges an
-// entry by pressing the mouse on the list; the housekeeping pass ages old ones out.
+// entry by pressing the mouse on the list; the housekeeping pass ages old ones out
+// through the window.
 
 #include <QListWidget>
 #include <QWidget>
 #include <array>
 #include <string>
 
-#include "common/clock.h"
 #include "common/reception_window.h"
 #include "ui/twips.h"
 
 class QLabel;
 
 namespace kub::ui {
-
-// True when the entry's date (the text after its first TAB: "07.12.2026 04:33:51" or
-// the date alone, meaning midnight) lies more than four minute boundaries before `now`.
-// An entry without a readable date never ages out.
-bool alertEntryExpired(const std::string& entry, const LocalTime& now);
 
 class AlertListWidget : public QListWidget {
     Q_OBJECT
@@ -44,9 +39,6 @@ public:
     AlertListWidget* list(AlertList l) const {
         return lists_[static_cast<std::size_t>(static_cast<int>(l) - 1)];
     }
-
-    // First step of the housekeeping pass, List1, List2, List3 in turn.
-    void ageEntries(const LocalTime& now);
 
 private:
     std::array<AlertListWidget*, 3> lists_{};

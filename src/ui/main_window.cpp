@@ -24,7 +24,9 @@
 #include "ui/settings_tab.h"
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
+#include "web/ftp_upload.h"
 #include "web/status_page.h"
+#include "web/status_page_input.h"
 
 namespace kub::ui {
 
@@ -45,16 +47,33 @@ double screenDpi() {
 MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
     : QWidget(parent), folder_(std::move(programFolder)), clock_(clock), twips_(screenDpi()),
       settings_(defaultSettings()), core_(clock, *this),
-      device_(std::make_unique<CaptureDevice>(core_.dispatcher)) {
+      device_(std::make_unique<CaptureDevice>(core_.dispatcher)),
+      dialUp_(std::make_unique<NmcliDialUp>(processes_)),
+      exports_(std::make_unique<ExportBindings>(settings_, pause_)) {
     setWindowTitle(QStringLiteral("KUB-Monitor"));
     core_.context.programFolder = folder_;
     core_.dispatcher.setRequeue(device_.get());
+    Housekeeping::Hooks hooks;
+    hooks.writeStatusPage = [this] {
+        writeStatusPage(folder_,
+                        statusPageInput(core_.context.vehicles, settings_, tables_->rowTexts(ReceptionTable::Zvei),
+                                        tables_->rowTexts(ReceptionTable::Pocsag)),
+                        clock_.now());
+    };
+    hooks.uploadStatusPage = [this] {
+        FtpUploadContext ftp{settings_, folder_, clock_, *this, processes_, pause_, *dialUp_,
+                             siblingProgram("kubmon"), {"ftp"}};
+        uploadStatusPage(ftp);
+    };
+    housekeepingPass_ = std::make_unique<Housekeeping>(*this, clock_, settings_, core_.context.pageChanged,
+                                                       std::move(hooks));
     build();
     startUp();
 }
 
 MainWindow::~MainWindow() {
     device_->stopCapture();
+    exports_->shutdown();
     core_.dispatcher.setRequeue(nullptr);
 }
 
@@ -160,12 +179,22 @@ void MainWindow::setMeters(int meanLeft, int peakLeft, int meanRight, int peakRi
     ProgressBar2[1]->setValue(clip(peakRight));
 }
 
-void MainWindow::send_message(const std::string& line) {
-    if (tcpExport) tcpExport(line);
+void MainWindow::send_message(const std::string& line) { exports_->send_message(line); }
+
+void MainWindow::Send_to_Anwendung(const std::string& line) { exports_->Send_to_Anwendung(line); }
+
+std::string MainWindow::alertLine(AlertList l, int index) const {
+    const QListWidgetItem* item = alerts_->list(l)->item(index);
+    return item ? item->text().toStdString() : std::string();
 }
 
-void MainWindow::Send_to_Anwendung(const std::string& line) {
-    if (windowMessageExport) windowMessageExport(line);
+void MainWindow::removeAlertLine(AlertList l, int index) {
+    AlertListWidget* list = alerts_->list(l);
+    if (index >= 0 && index < list->count()) delete list->takeItem(index);
+}
+
+void MainWindow::messageBox(const std::string& text, const std::string& title) {
+    dialogs().message(this, QString::fromStdString(text), QString::fromStdString(title), DialogIcon::None);
 }
 
 QString MainWindow::writeFailure() const {
@@ -174,26 +203,7 @@ QString MainWindow::writeFailure() const {
 
 // ---- operator actions ----
 
-void MainWindow::housekeepingPass() {
-    alerts_->ageEntries(clock_.now());
-    if (settings_.htmlExport != 1 || core_.context.pageChanged != 1) return;
-
-    const VehicleTable& table = core_.context.vehicles;
-    StatusPageInput page;
-    page.columns = table.columns;
-    page.rows = table.rows;
-    const int perStation = table.tilesPerStation();
-    for (int k = 0; k < perStation && k < static_cast<int>(table.vehicleTable.size()); ++k) {
-        const VehicleRecord& r = table.vehicleTable[static_cast<std::size_t>(k)];
-        page.tiles.push_back({r.kennung, r.rufname, r.status});
-    }
-    page.statusColours.assign(settings_.statusColours.begin(), settings_.statusColours.end());
-    page.zveiRows = tables_->rowTexts(ReceptionTable::Zvei);
-    page.pocsagRows = tables_->rowTexts(ReceptionTable::Pocsag);
-    writeStatusPage(folder_, page, clock_.now());
-    if (uploadStatusPage) uploadStatusPage();
-    core_.context.pageChanged = 0;
-}
+void MainWindow::housekeepingPass() { housekeepingPass_->pass(); }
 
 void MainWindow::saveSettingsFromControls() {
     if (!settingsTab_->startButton()->isEnabled()) capture_->stop();
@@ -214,6 +224,8 @@ void MainWindow::saveSettingsFromControls() {
     }
     applyDecoderSwitches();
     update_label();
+    // The connection monitor runs exactly when the TCP export is on.
+    exports_->startUp();
 }
 
 void MainWindow::setStatusForAll(int status) {
@@ -230,11 +242,8 @@ void MainWindow::setStatusForAll(int status) {
 // ---- settings in force ----
 
 void MainWindow::applyDecoderSwitches() {
-    core_.left.switches = {settings_.fmsLeft, settings_.zveiLeft, settings_.pocsagLeft};
-    core_.right.switches = {settings_.fmsRight, settings_.zveiRight, settings_.pocsagRight};
-    core_.context.tcpExportOn = settings_.tcpExport == 1;
-    core_.context.windowMessageExportOn = settings_.windowMessageExport == 1;
-    core_.context.actionProgram = settings_.actionProgram;
+    core_.applyDecoderSwitches(settings_);
+    exports_->applyTo(core_.context);
     const bool z = settings_.zveiLeft == 1 || settings_.zveiRight == 1;
     const bool p = settings_.pocsagLeft == 1 || settings_.pocsagRight == 1;
     tables_->arrange(z, p);
@@ -286,6 +295,7 @@ void MainWindow::onTabChanged(int index) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (device_->isOpen()) device_->stopCapture();
     housekeeping_->stop();
+    exports_->shutdown();
     event->accept();
 }
 

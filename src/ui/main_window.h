@@ -12,7 +12,12 @@
 #include "common/clock.h"
 #include "common/monitor_core.h"
 #include "common/reception_window.h"
+#include "platform/export_bindings.h"
+#include "platform/qt_event_pause.h"
+#include "platform/qt_process_runner.h"
 #include "storage/settings.h"
+#include "web/dial_up.h"
+#include "web/housekeeping.h"
 #include "storage/station_names.h"
 #include "ui/twips.h"
 
@@ -56,17 +61,16 @@ public:
     void setMeters(int meanLeft, int peakLeft, int meanRight, int peakRight) override;
     void send_message(const std::string& line) override;
     void Send_to_Anwendung(const std::string& line) override;
+    std::string alertLine(AlertList list, int index) const override;
+    void removeAlertLine(AlertList list, int index) override;
+    void messageBox(const std::string& text, const std::string& title) override;
 
     void update_labelx(std::int16_t& tile);
-
-    // The exports, bound by their own pieces; unbound they do nothing.
-    std::function<void(const std::string&)> tcpExport;
-    std::function<void(const std::string&)> windowMessageExport;
-    std::function<void()> uploadStatusPage;
 
     // The pass the 60 s timer runs: alert entries age out; the status page follows the
     // board when its export is on and something changed.
     void housekeepingPass();
+    ExportBindings& exports() { return *exports_; }
     // "speichern".
     void saveSettingsFromControls();
     // "Status für alle setzen".
@@ -110,6 +114,11 @@ private:
     StationNames stationNames_{};
     MonitorCore core_;
     std::unique_ptr<CaptureDevice> device_;
+    QtEventPause pause_;
+    QtProcessRunner processes_;
+    std::unique_ptr<DialUp> dialUp_;
+    std::unique_ptr<ExportBindings> exports_;
+    std::unique_ptr<Housekeeping> housekeepingPass_;
 
     QTabWidget* SSTab1 = nullptr;
     QWidget* listPage_ = nullptr;

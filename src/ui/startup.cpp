@@ -28,7 +28,7 @@ void MainWindow::startUp() {
     settingsTab_->applySettings(settings_);
     applyDecoderSwitches();
     applyLayout();
-    // The TCP export connects here once it is bound (tcpExport).
+    exports_->startUp();
     capture_->listCaptureDevices(settings_.deviceIndex);
     reloadVehicles();
     core_.context.receivers.load(folder_);

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -69,10 +71,27 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
                    "gap:800"}),
               0);
 
-    // The TCP export is on; its stand-in pauses 240 ms per line letting the event loop
-    // run, as the real one does, so blocks arrive while a reception is being handled.
+    // The TCP export is on, to a server of the test's own: it pauses 240 ms after each
+    // line letting the event loop run, so blocks arrive while a reception is handled.
+    // The port setting is a 16-bit signed number: a port below 32768.
+    QTcpServer server;
+    for (quint16 port = static_cast<quint16>(20000 + QCoreApplication::applicationPid() % 10000);
+         !server.isListening() && port < 32700; port = static_cast<quint16>(port + 7))
+        server.listen(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(server.isListening());
+    // Saving the settings connects anew; lines from every connection count.
+    QTcpSocket* peer = nullptr;
+    QByteArray received;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* c = server.nextPendingConnection()) {
+            peer = c;
+            QObject::connect(c, &QTcpSocket::readyRead, [&received, c] { received += c->readAll(); });
+        }
+    });
     Settings preset = defaultSettings();
     preset.tcpExport = 1;
+    preset.tcpServer = "127.0.0.1";
+    preset.tcpPort = static_cast<std::int16_t>(server.serverPort());
     ASSERT_TRUE(saveSettings(folder.path(), preset));
     // Two more receivers on the server: the box lists all inputs, in the server's order.
     for (const char* name : {"Zweitempfaenger", "Drittempfaenger"})
@@ -92,16 +111,7 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
         for (const char* name : {"Funkempfaenger", "Zweitempfaenger", "Drittempfaenger"})
             EXPECT_GE(w.settingsTab()->deviceBox()->findText(QString::fromLatin1(name)), 0) << name;
     }
-    std::vector<std::string> exported;
-    w.tcpExport = [&](const std::string& line) {
-        exported.push_back(line);
-        QElapsedTimer pause;
-        pause.start();
-        while (pause.elapsed() < 240) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 40);
-            QThread::msleep(5);
-        }
-    };
+    ASSERT_TRUE(waitFor([&] { return peer != nullptr; }, 5000)) << "the TCP export did not connect";
     w.show();
     ui::SettingsTab* st = w.settingsTab();
     w.tabs()->setCurrentIndex(2);
@@ -175,8 +185,10 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     EXPECT_EQ(folder.read("Logbuch/" + dayLogFileName(LogKind::Pocsag, today)),
               std::vector<std::string>{pager});
 
-    // Every reception went out, and every block captured was decoded.
-    EXPECT_EQ(exported.size(), fmsRows.size() + 2) << shown;
+    // Every reception went out over TCP, and every block captured was decoded.
+    waitFor([&] { return received.count("#+") >= static_cast<qsizetype>(fmsRows.size() + 2); }, 3000);
+    EXPECT_EQ(received.count("#+"), static_cast<qsizetype>(fmsRows.size() + 2)) << received.toStdString();
+    EXPECT_TRUE(received.contains("##POC#1234567#3#")) << received.toStdString();
     ASSERT_TRUE(waitFor([&] { return !w.core().dispatcher.processingGuard(); }, 2000));
     EXPECT_EQ(w.core().dispatcher.blocksHandled(), w.captureDevice().blocksDelivered());
 

@@ -10,6 +10,7 @@ using Args = std::vector<std::string>;
 
 int decodeCommand(const Args& args);
 int genCommand(const Args& args);
+int ftpCommand(const Args& args);
 int pageCommand(const Args& args);
 
 }  // namespace kubmon

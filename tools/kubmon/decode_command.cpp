@@ -1,4 +1,4 @@
-// kubmon decode: a recording through the block dispatch and all six decoders; each
+// kubmon decode: a recording through the block dispatch and the decoders; each
 // reception's export line goes to stdout, one per line.
 
 #include <cstdio>
@@ -7,9 +7,33 @@
 #include "commands.h"
 #include "common/headless_window.h"
 #include "common/monitor_core.h"
+#include "platform/export_bindings.h"
+#include "platform/qt_event_pause.h"
+#include "storage/settings.h"
 #include "storage/vehicle_table.h"
 
+#include <QCoreApplication>
+#include <memory>
+
 namespace kubmon {
+
+namespace {
+
+// The headless window, with the two export calls going out as the window's would.
+class ExportingWindow final : public kub::HeadlessWindow {
+public:
+    kub::ExportBindings* exports = nullptr;
+    void send_message(const std::string& line) override {
+        if (exports) exports->send_message(line);
+    }
+    void Send_to_Anwendung(const std::string& line) override {
+        if (exports) exports->Send_to_Anwendung(line);
+    }
+};
+
+constexpr int kConnectWaitMs = 5000;
+
+}  // namespace
 
 int decodeCommand(const Args& args) {
     std::string file;
@@ -34,7 +58,7 @@ int decodeCommand(const Args& args) {
 
     kub::WallClock wall;
     kub::StreamClock clock(wall.nowSeconds());
-    kub::HeadlessWindow window;
+    ExportingWindow window;
     window.setRecording(false);
     window.setRowLimit(10);
     window.onReceptionLine = [](const std::string& line) {
@@ -47,9 +71,35 @@ int decodeCommand(const Args& args) {
     core.context.reportWriteFailure = [](const std::string& message) {
         std::fprintf(stderr, "kubmon decode: %s\n", message.c_str());
     };
+
+    // With a program folder the exports of its "Mon.ini" run as in the window: action
+    // program, TCP export, local message export.
+    int qtArgc = 1;
+    char qtName[] = "kubmon";
+    char* qtArgv[] = {qtName, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    kub::Settings settings = kub::defaultSettings();
+    kub::QtEventPause pause;
+    std::unique_ptr<kub::ExportBindings> exports;
+    if (!folder.empty()) {
+        app = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
+        settings = kub::loadSettings(folder);
+        exports = std::make_unique<kub::ExportBindings>(settings, pause);
+        exports->applyTo(core.context);
+        window.exports = exports.get();
+        exports->startUp();
+        // A file decodes faster than a connection is made: wait for it before the first
+        // line, or the first receptions would be dropped.
+        if (settings.tcpExport == 1 && !exports->waitUntilConnected(kConnectWaitMs)) {
+            std::fprintf(stderr, "kubmon decode: keine Verbindung zu %s:%d, TCP-Zeilen gehen verloren\n",
+                         settings.tcpServer.c_str(), static_cast<int>(settings.tcpPort));
+        }
+    }
     if (!folder.empty()) {
         // As at program start: the sub-folders "Status" and "Logbuch", the vehicle table
-        // with the status of every slot, the receivers and their assignments.
+        // in the board layout with the status of every slot, the receivers and their
+        // assignments.
+        core.context.vehicles.applyLayout(settings.layoutCode);
         if (!kub::createProgramFolders(folder))
             std::fprintf(stderr, "kubmon decode: Ordner \"Status\"/\"Logbuch\" in %s nicht anlegbar\n",
                          folder.c_str());
@@ -58,9 +108,15 @@ int decodeCommand(const Args& args) {
         kub::loadStatusFiles(folder, core.context.vehicles);
         core.context.receivers.load(folder);
     }
-    core.enableAll(true);
+    // Without a folder every decoder listens; with one, exactly those its "Mon.ini"
+    // switches on, as the window would (a folder without "Mon.ini" decodes nothing).
+    if (folder.empty())
+        core.enableAll(true);
+    else
+        core.applyDecoderSwitches(settings);
 
     kub::FileDecodeResult r = kub::feedAudioFile(file, core.dispatcher, &clock);
+    if (exports) exports->shutdown();
     if (!r.ok) {
         std::fprintf(stderr, "kubmon decode: %s\n", r.error.c_str());
         return 2;

@@ -13,6 +13,7 @@ void usage() {
         "Aufruf:\n"
         "  kubmon decode [--folder ORDNER] DATEI   Aufzeichnung dekodieren, Exportzeilen ausgeben\n"
         "  kubmon gen [--help] ...                 Testsignale als WAV-Datei erzeugen\n"
+        "  kubmon ftp [-v] -s:SKRIPT HOST[:PORT]   FTP-Skript ausführen (Upload der Statusseite)\n"
         "  kubmon page --folder ORDNER             status.html des Programmordners schreiben\n",
         stderr);
 }
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     const std::string cmd = argv[1];
     if (cmd == "decode") return kubmon::decodeCommand(args);
     if (cmd == "gen") return kubmon::genCommand(args);
+    if (cmd == "ftp") return kubmon::ftpCommand(args);
     if (cmd == "page") return kubmon::pageCommand(args);
     std::fprintf(stderr, "kubmon: unbekannter Befehl: %s\n", cmd.c_str());
     usage();

@@ -1,0 +1,74 @@
+#include "web/housekeeping.h"
+
+#include <cstdio>
+
+namespace kub {
+
+namespace {
+
+// Days since 1970-01-01 of a calendar date (proleptic Gregorian).
+long daysFromCivil(int y, int m, int d) {
+    y -= m <= 2 ? 1 : 0;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const long yoe = y - era * 400;
+    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+long minuteIndex(const LocalTime& t) {
+    return daysFromCivil(t.year, t.month, t.day) * 1440L + t.hour * 60L + t.minute;
+}
+
+}  // namespace
+
+std::optional<LocalTime> parseDateTimeText(const std::string& text) {
+    LocalTime t;
+    int used = 0;
+    if (std::sscanf(text.c_str(), " %2d.%2d.%4d%n", &t.day, &t.month, &t.year, &used) != 3) return std::nullopt;
+    const std::string rest = text.substr(static_cast<std::size_t>(used));
+    if (rest.find_first_not_of(" ") != std::string::npos) {
+        int n = std::sscanf(rest.c_str(), " %2d:%2d:%2d", &t.hour, &t.minute, &t.second);
+        if (n < 2) return std::nullopt;
+    }
+    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour < 0 || t.hour > 23 ||
+        t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
+        return std::nullopt;
+    return t;
+}
+
+long minuteBoundariesBetween(const LocalTime& from, const LocalTime& to) {
+    return minuteIndex(to) - minuteIndex(from);
+}
+
+void ageAlertLists(ReceptionWindow& window, const LocalTime& now) {
+    for (AlertList list : {AlertList::List1, AlertList::List2, AlertList::List3}) {
+        // From the end, so that a removal does not move an unexamined entry past the
+        // loop: every old entry goes in the same pass.
+        for (int i = window.alertLineCount(list) - 1; i >= 0; --i) {
+            const std::string line = window.alertLine(list, i);
+            const std::size_t tab = line.find('\t');
+            if (tab == std::string::npos) continue;
+            const std::size_t next = line.find('\t', tab + 1);
+            const auto date = parseDateTimeText(line.substr(tab + 1, next == std::string::npos ? std::string::npos : next - tab - 1));
+            if (date && minuteBoundariesBetween(*date, now) > 4) window.removeAlertLine(list, i);
+        }
+        if (window.alertLineCount(list) == 0) window.setAlertListColour(list, static_cast<std::uint32_t>(kLightGrey));
+    }
+}
+
+void Housekeeping::pass() {
+    if (running_) return;
+    running_ = true;
+    ageAlertLists(window_, clock_.now());
+    if (settings_.htmlExport == 1 && pageChanged_ == 1) {
+        // Cleared before writing: a reception that arrives while the page is written or
+        // uploaded sets it again and is on the next page instead of being forgotten.
+        pageChanged_ = 0;
+        if (hooks_.writeStatusPage) hooks_.writeStatusPage();
+        if (hooks_.uploadStatusPage) hooks_.uploadStatusPage();
+    }
+    running_ = false;
+}
+
+}  // namespace kub
