@@ -62,7 +62,8 @@ TEST_F(SettingsFiles, SavedBytesAreThirtyPositionalLines) {
         "-2147483633 \r\n 16777215 \r\n 16711935 \r\n 16777088 \r\n 0 \r\n"
         "C:\\Programme\\Alarm\\alarm.exe\r\nwww.feuerwehr-musterstadt.de\r\nwache\r\ngeheim\r\nkub\r\n"
         " 0 \r\n 1 \r\n\r\n 4711 \r\n 1 \r\n 0 \r\nEinsatzmonitor S\xFC" "d\r\n 4 \r\n"
-        " 1 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 1 \r\n";
+        " 1 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 1 \r\n"
+        " 1 \r\n 1 \r\n 1 \r\n 1 \r\n";  // our own settings after the historic thirty
     EXPECT_EQ(read("Mon.ini"), expected);
 
     Settings back = loadSettings(dir);
@@ -106,6 +107,27 @@ TEST_F(SettingsFiles, ShortLongAndGarbledFilesLoadWithoutHarm) {
     s = loadSettings(dir);
     EXPECT_EQ(s.deviceIndex, 0);
     EXPECT_EQ(s.statusColour(1), 0);
+}
+
+TEST_F(SettingsFiles, OurOwnLinesFollowTheHistoricThirtyAndDefaultToOn) {
+    // A file of an older installation: thirty lines, the improvements on.
+    std::string thirty;
+    for (int i = 1; i <= 30; ++i) thirty += " 0 \r\n";
+    write("Mon.ini", thirty);
+    Settings s = loadSettings(dir);
+    EXPECT_EQ(s.inputFilter, 1);
+    EXPECT_EQ(s.pocsagBatchAwareEnd, 1);
+    DecoderOptions o = decoderOptions(s);
+    EXPECT_TRUE(o.inputFilter && o.pocsagErrorCorrection && o.fmsCheckBits && o.pocsagBatchAwareEnd);
+
+    s.pocsagErrorCorrection = 0;
+    s.fmsCheckBits = 2;  // only 1 means on
+    ASSERT_TRUE(saveSettings(dir, s));
+    o = decoderOptions(loadSettings(dir));
+    EXPECT_TRUE(o.inputFilter);
+    EXPECT_FALSE(o.pocsagErrorCorrection);
+    EXPECT_FALSE(o.fmsCheckBits);
+    EXPECT_EQ(read("Mon.ini").substr(0, thirty.size()).size(), thirty.size());
 }
 
 TEST_F(SettingsFiles, UnwritableFileIsReportedAndChangesNothing) {

@@ -32,6 +32,7 @@ void MonitorCore::enableAll(bool on) {
 void MonitorCore::applyDecoderSwitches(const Settings& s) {
     left.switches = {s.fmsLeft, s.zveiLeft, s.pocsagLeft};
     right.switches = {s.fmsRight, s.zveiRight, s.pocsagRight};
+    context.options = decoderOptions(s);
 }
 
 }  // namespace kub

@@ -31,7 +31,8 @@ public:
 
     // Switches all six decoders on or off at once.
     void enableAll(bool on);
-    // The six decoder switches of "Mon.ini"; only the value 1 means on.
+    // The six decoder switches of "Mon.ini" (only the value 1 means on) and the
+    // decoding improvements.
     void applyDecoderSwitches(const Settings& settings);
 };
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/clock.h"
+#include "common/decoder_options.h"
 #include "common/reception_window.h"
 #include "export/action_launcher.h"
 #include "storage/receiver_list.h"
@@ -34,6 +35,9 @@ struct ReceptionContext {
     // The two exports of every reception's line (TCP and window message).
     bool tcpExportOn = false;
     bool windowMessageExportOn = false;
+    // Our decoding improvements; the context starts with the classic decoders, the
+    // settings switch the improvements on.
+    DecoderOptions options;
     // Told when a data file could not be written; the reception is handled all the same.
     std::function<void(const std::string& message)> reportWriteFailure;
 };

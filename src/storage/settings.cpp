@@ -16,6 +16,15 @@ std::int32_t itemToLong(const std::string& item) {
 
 }  // namespace
 
+DecoderOptions decoderOptions(const Settings& s) {
+    DecoderOptions o;
+    o.inputFilter = s.inputFilter == 1;
+    o.pocsagErrorCorrection = s.pocsagErrorCorrection == 1;
+    o.fmsCheckBits = s.fmsCheckBits == 1;
+    o.pocsagBatchAwareEnd = s.pocsagBatchAwareEnd == 1;
+    return o;
+}
+
 Settings defaultSettings() {
     Settings s;
     for (std::size_t i = 0; i < kDefaultStatusColours.size(); ++i) s.statusColours[i] = kDefaultStatusColours[i];
@@ -61,6 +70,10 @@ Settings loadSettings(const std::string& programFolder) {
     shortAt(28, s.zveiLeft);
     shortAt(29, s.pocsagLeft);
     shortAt(30, s.fmsLeft);
+    shortAt(31, s.inputFilter);
+    shortAt(32, s.pocsagErrorCorrection);
+    shortAt(33, s.fmsCheckBits);
+    shortAt(34, s.pocsagBatchAwareEnd);
     return s;
 }
 
@@ -89,6 +102,10 @@ bool saveSettings(const std::string& programFolder, const Settings& s) {
     l.push_back(numberLine(s.zveiLeft));
     l.push_back(numberLine(s.pocsagLeft));
     l.push_back(numberLine(s.fmsLeft));
+    l.push_back(numberLine(s.inputFilter));
+    l.push_back(numberLine(s.pocsagErrorCorrection));
+    l.push_back(numberLine(s.fmsCheckBits));
+    l.push_back(numberLine(s.pocsagBatchAwareEnd));
     return replaceTextLines(settingsPath(programFolder), l);
 }
 

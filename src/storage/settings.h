@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/decoder_options.h"
+
 namespace kub {
 
 constexpr int kSettingsLines = 30;
@@ -44,6 +46,12 @@ struct Settings {
     std::int16_t zveiLeft = 0;                                     // 28
     std::int16_t pocsagLeft = 0;                                   // 29
     std::int16_t fmsLeft = 0;                                      // 30
+    // Settings of our own, after the historic 30 lines; 1 = on. A file without them
+    // gets them on.
+    std::int16_t inputFilter = 1;                                  // 31
+    std::int16_t pocsagErrorCorrection = 1;                        // 32
+    std::int16_t fmsCheckBits = 1;                                 // 33
+    std::int16_t pocsagBatchAwareEnd = 1;                          // 34
 
     // Colour of status s (1..11); 0 for statuses without an entry.
     std::int32_t statusColour(int status) const {
@@ -52,6 +60,9 @@ struct Settings {
                    : 0;
     }
 };
+
+// The decoding improvements as the settings have them (each on only at 1).
+DecoderOptions decoderOptions(const Settings& settings);
 
 // The values a fresh installation starts with: default colours, everything else 0/empty.
 Settings defaultSettings();

@@ -38,9 +38,12 @@ constexpr int kConnectWaitMs = 5000;
 int decodeCommand(const Args& args) {
     std::string file;
     std::string folder;
+    bool classic = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--folder" && i + 1 < args.size()) {
             folder = args[++i];
+        } else if (args[i] == "--klassisch") {
+            classic = true;
         } else if (!args[i].empty() && args[i][0] == '-') {
             std::fprintf(stderr, "kubmon decode: unbekannte Option: %s\n", args[i].c_str());
             return 2;
@@ -52,7 +55,7 @@ int decodeCommand(const Args& args) {
         }
     }
     if (file.empty()) {
-        std::fprintf(stderr, "Aufruf: kubmon decode [--folder ORDNER] DATEI\n");
+        std::fprintf(stderr, "Aufruf: kubmon decode [--folder ORDNER] [--klassisch] DATEI\n");
         return 2;
     }
 
@@ -110,10 +113,15 @@ int decodeCommand(const Args& args) {
     }
     // Without a folder every decoder listens; with one, exactly those its "Mon.ini"
     // switches on, as the window would (a folder without "Mon.ini" decodes nothing).
-    if (folder.empty())
+    // Our decoding improvements follow the folder's settings, else they are on;
+    // --klassisch turns them all off.
+    if (folder.empty()) {
         core.enableAll(true);
-    else
+        core.context.options = kub::DecoderOptions::allOn();
+    } else {
         core.applyDecoderSwitches(settings);
+    }
+    if (classic) core.context.options = kub::DecoderOptions::classic();
 
     kub::FileDecodeResult r = kub::feedAudioFile(file, core.dispatcher, &clock);
     if (exports) exports->shutdown();

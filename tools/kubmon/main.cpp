@@ -11,7 +11,8 @@ namespace {
 void usage() {
     std::fputs(
         "Aufruf:\n"
-        "  kubmon decode [--folder ORDNER] DATEI   Aufzeichnung dekodieren, Exportzeilen ausgeben\n"
+        "  kubmon decode [--folder ORDNER] [--klassisch] DATEI\n"
+        "                                          Aufzeichnung dekodieren, Exportzeilen ausgeben\n"
         "  kubmon gen [--help] ...                 Testsignale als WAV-Datei erzeugen\n"
         "  kubmon ftp [-v] -s:SKRIPT HOST[:PORT]   FTP-Skript ausführen (Upload der Statusseite)\n"
         "  kubmon page --folder ORDNER             status.html des Programmordners schreiben\n",
