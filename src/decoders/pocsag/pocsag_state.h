@@ -68,7 +68,12 @@ struct PocsagWordState {
     int bitInWord = 0;
 
     std::array<std::uint32_t, 17> batchWords{};  // [0] sync, [1..16] the batch
+    // With error correction: codewords of the batch that could not be corrected.
+    std::array<bool, 17> batchWordFailed{};
     int batchWordCount = 0;
+    // With the batch-aware end: bits searched for the next sync codeword since the last
+    // batch was complete.
+    int bitsSinceBatch = 0;
     bool batchReady = false;
     int batchIndex = 0;
 

@@ -1,5 +1,6 @@
 #include "decoders/pocsag/pocsag_words.h"
 
+#include "decoders/pocsag/pocsag_bch.h"
 #include "decoders/pocsag/pocsag_text.h"
 
 namespace kub {
@@ -9,6 +10,15 @@ namespace {
 constexpr std::uint32_t kMessageFlag = 0x80000000u;
 // Only the first 63 message codewords (1260 data bits) of a message are decoded.
 constexpr int kMessageWordLimit = 63;
+
+// Sync codeword anywhere in the bit stream: up to two wrong bits. Random bits come that
+// close once in about eight million positions.
+constexpr int kSyncErrorsAnywhere = 2;
+// Right where the next batch must begin the position itself is evidence: up to four.
+constexpr int kSyncErrorsExpected = 4;
+// Without a sync codeword this many bits after a batch the transmission is over; a few
+// bits of slip are still found by the search anywhere.
+constexpr int kSyncSearchLimit = 64;
 
 void shiftIn(PocsagWordState& w, double soft) {
     w.syncRegister = (w.syncRegister << 1) | (soft > 0 ? 1u : 0u);
@@ -22,7 +32,9 @@ double takeBit(PocsagBitState& b) {
 
 }  // namespace
 
-void searchSync(PocsagBitState& b, PocsagWordState& w) {
+void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& options) {
+    const bool tolerant = options.pocsagErrorCorrection;
+    const bool endWithoutSync = options.pocsagBatchAwareEnd && b.pocsagState == BetweenBatches;
     for (int n = ringFill(b.bitRead, b.bitWrite); n > 0; --n) {
         shiftIn(w, takeBit(b));
         bool found = false;
@@ -33,31 +45,59 @@ void searchSync(PocsagBitState& b, PocsagWordState& w) {
             w.invertedPolarity = true;
             w.syncRegister = ~w.syncRegister;
             found = true;
+        } else if (tolerant) {
+            // Right where the next batch must begin, in the polarity of the last one.
+            const bool expected = b.pocsagState == BetweenBatches && w.bitsSinceBatch + 1 == 32;
+            const int normalLimit = expected && !w.invertedPolarity ? kSyncErrorsExpected : kSyncErrorsAnywhere;
+            const int invertedLimit = expected && w.invertedPolarity ? kSyncErrorsExpected : kSyncErrorsAnywhere;
+            if (bitDistance(w.syncRegister, kSyncCodeword) <= normalLimit) {
+                w.invertedPolarity = false;
+                found = true;
+            } else if (bitDistance(w.syncRegister, kInvertedSyncCodeword) <= invertedLimit) {
+                w.invertedPolarity = true;
+                found = true;
+            }
+            if (found) w.syncRegister = kSyncCodeword;
         }
         if (found) {
             b.pocsagState = InBatch;
             w.bitInWord = 0;
             break;
         }
+        ++w.bitsSinceBatch;
+        if (endWithoutSync && w.bitsSinceBatch > kSyncSearchLimit) {
+            // No further batch: the carrier has gone, whatever the runs still look like.
+            b.transmissionEnded = true;
+            b.endRun = b.sliceRead;
+            break;
+        }
     }
     w.batchWords.fill(0);
+    w.batchWordFailed.fill(false);
     w.batchWords[0] = w.syncRegister;
     w.batchWordCount = 1;
 }
 
-void collectCodewords(PocsagBitState& b, PocsagWordState& w) {
+void collectCodewords(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& options) {
     while (!w.batchReady && b.bitRead != b.bitWrite && w.batchWordCount < 17) {
         shiftIn(w, takeBit(b));
         if (++w.bitInWord < 32) continue;
         w.bitInWord = 0;
         if (w.invertedPolarity) w.syncRegister = ~w.syncRegister;
         const std::uint32_t word = w.syncRegister;
-        w.batchWords[static_cast<std::size_t>(w.batchWordCount)] = word;
+        const auto at = static_cast<std::size_t>(w.batchWordCount);
+        w.batchWords[at] = word;
+        if (options.pocsagErrorCorrection) {
+            const CheckedCodeword checked = correctCodeword(word);
+            w.batchWords[at] = checked.word;
+            w.batchWordFailed[at] = checked.check == CodewordCheck::Failed;
+        }
         ++w.batchWordCount;
         if (word == 0 || w.batchWordCount >= 17) {
             w.batchReady = true;
             b.pocsagState = BetweenBatches;
             w.batchIndex = 0;
+            w.bitsSinceBatch = 0;
             if (word == 0) --w.batchWordCount;
         }
     }
@@ -70,7 +110,9 @@ void collectCodewords(PocsagBitState& b, PocsagWordState& w) {
 void interpretAddresses(PocsagWordState& w) {
     while (w.batchIndex < w.batchWordCount) {
         const std::uint32_t word = w.batchWords[static_cast<std::size_t>(w.batchIndex)];
-        if ((word & kMessageFlag) == 0) {
+        // A codeword beyond repair is no address: a wrong RIC is worse than none.
+        const bool failed = w.batchWordFailed[static_cast<std::size_t>(w.batchIndex)];
+        if ((word & kMessageFlag) == 0 && !failed) {
             if (word == kSyncCodeword) {
                 ++w.syncCount;
             } else if (word == kIdleCodeword) {
@@ -135,9 +177,9 @@ void decodeAlphanumeric(PocsagWordState& w) {
     w.charBitCount = 0;
 }
 
-void runCodewordLayer(PocsagBitState& b, PocsagWordState& w) {
-    if (b.pocsagState == Preamble || b.pocsagState == BetweenBatches) searchSync(b, w);
-    if (b.pocsagState == InBatch) collectCodewords(b, w);
+void runCodewordLayer(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& options) {
+    if (b.pocsagState == Preamble || b.pocsagState == BetweenBatches) searchSync(b, w, options);
+    if (b.pocsagState == InBatch) collectCodewords(b, w, options);
     while (w.batchReady) {
         if (w.messageMode) {
             gatherMessage(w);
