@@ -50,19 +50,21 @@ CheckedCodeword correctCodeword(std::uint32_t word) {
     const bool parityOk = (std::popcount(word) & 1) == 0;
     if (syndrome == 0) {
         // A wrong parity bit alone is a single error.
-        return parityOk ? CheckedCodeword{word, CodewordCheck::Clean}
-                        : CheckedCodeword{word ^ 1u, CodewordCheck::Corrected};
+        return parityOk ? CheckedCodeword{word, CodewordCheck::Clean, 0}
+                        : CheckedCodeword{word ^ 1u, CodewordCheck::Corrected, 1};
     }
     const std::uint32_t mask = kErrors.mask[syndrome];
-    if (mask == 0) return {word, CodewordCheck::Failed};
+    if (mask == 0) return {word, CodewordCheck::Failed, 0};
     std::uint32_t fixed = word ^ mask;
+    int flipped = std::popcount(mask);
     if ((std::popcount(fixed) & 1) != 0) {
         // One code bit and the parity bit wrong is still two errors; two code bits and
         // a parity that does not fit is a third error.
-        if (std::popcount(mask) == 2) return {word, CodewordCheck::Failed};
+        if (flipped == 2) return {word, CodewordCheck::Failed, 0};
         fixed ^= 1u;
+        ++flipped;
     }
-    return {fixed, CodewordCheck::Corrected};
+    return {fixed, CodewordCheck::Corrected, flipped};
 }
 
 }  // namespace kub

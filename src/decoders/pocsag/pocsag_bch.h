@@ -17,6 +17,7 @@ enum class CodewordCheck : std::uint8_t {
 struct CheckedCodeword {
     std::uint32_t word;
     CodewordCheck check;
+    int flipped = 0;  // bits corrected
 };
 
 // Bit 31 is the first bit sent; bits 10..1 carry the check bits, bit 0 the parity.

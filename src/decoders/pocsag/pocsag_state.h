@@ -10,6 +10,7 @@
 namespace kub {
 
 constexpr int kPocsagRingSize = 1024;
+constexpr std::int8_t kUncorrectable = 3;
 
 enum PocsagPhase : std::int16_t {
     Hunting = 0,         // no transmission; looking for a preamble
@@ -68,8 +69,9 @@ struct PocsagWordState {
     int bitInWord = 0;
 
     std::array<std::uint32_t, 17> batchWords{};  // [0] sync, [1..16] the batch
-    // With error correction: codewords of the batch that could not be corrected.
-    std::array<bool, 17> batchWordFailed{};
+    // With error correction: bits corrected in each codeword of the batch, or
+    // kUncorrectable.
+    std::array<std::int8_t, 17> batchWordErrors{};
     int batchWordCount = 0;
     // With the batch-aware end: bits searched for the next sync codeword since the last
     // batch was complete.

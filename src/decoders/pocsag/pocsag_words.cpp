@@ -30,6 +30,17 @@ double takeBit(PocsagBitState& b) {
     return soft;
 }
 
+// Whether a codeword may be taken as it reads after correction. Two corrected bits are
+// trusted only beside a neighbour that needed at most one: a batch that has slipped by a
+// bit turns every later codeword into random bits, and a quarter of random words lie
+// within two bits of some codeword.
+bool trustworthy(const PocsagWordState& w, int index) {
+    const auto errors = [&](int i) { return w.batchWordErrors[static_cast<std::size_t>(i)]; };
+    if (errors(index) <= 1) return true;
+    if (errors(index) == kUncorrectable) return false;
+    return errors(index - 1) <= 1 || (index + 1 < w.batchWordCount && errors(index + 1) <= 1);
+}
+
 }  // namespace
 
 void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& options) {
@@ -73,7 +84,7 @@ void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& opt
         }
     }
     w.batchWords.fill(0);
-    w.batchWordFailed.fill(false);
+    w.batchWordErrors.fill(0);
     w.batchWords[0] = w.syncRegister;
     w.batchWordCount = 1;
 }
@@ -90,7 +101,9 @@ void collectCodewords(PocsagBitState& b, PocsagWordState& w, const DecoderOption
         if (options.pocsagErrorCorrection) {
             const CheckedCodeword checked = correctCodeword(word);
             w.batchWords[at] = checked.word;
-            w.batchWordFailed[at] = checked.check == CodewordCheck::Failed;
+            w.batchWordErrors[at] = checked.check == CodewordCheck::Failed
+                                        ? kUncorrectable
+                                        : static_cast<std::int8_t>(checked.flipped);
         }
         ++w.batchWordCount;
         if (word == 0 || w.batchWordCount >= 17) {
@@ -111,8 +124,7 @@ void interpretAddresses(PocsagWordState& w) {
     while (w.batchIndex < w.batchWordCount) {
         const std::uint32_t word = w.batchWords[static_cast<std::size_t>(w.batchIndex)];
         // A codeword beyond repair is no address: a wrong RIC is worse than none.
-        const bool failed = w.batchWordFailed[static_cast<std::size_t>(w.batchIndex)];
-        if ((word & kMessageFlag) == 0 && !failed) {
+        if ((word & kMessageFlag) == 0 && trustworthy(w, w.batchIndex)) {
             if (word == kSyncCodeword) {
                 ++w.syncCount;
             } else if (word == kIdleCodeword) {
