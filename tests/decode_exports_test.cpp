@@ -23,13 +23,6 @@
 namespace kub {
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 class DecodeExports : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -63,7 +56,7 @@ protected:
             if (e.path().filename().string().rfind("args.", 0) != 0) continue;
             std::vector<std::string> args;
             std::string cur;
-            for (char c : readFile(e.path().string())) {
+            for (char c : kubtest::readFileBytes(e.path().string())) {
                 if (c == '\0') {
                     args.push_back(cur);
                     cur.clear();

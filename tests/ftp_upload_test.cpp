@@ -18,6 +18,7 @@
 #include "common/headless_window.h"
 #include "common/time_text.h"
 #include "platform/qt_process_runner.h"
+#include "support/no_wait_pause.h"
 #include "support/qt_app.h"
 #include "support/run_process.h"
 #include "web/ftp_script.h"
@@ -25,13 +26,6 @@
 
 namespace kub {
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 TEST(FtpScript, FileNameAndLines) {
     LocalTime t{2026, 12, 7, 12, 0, 7};
@@ -80,17 +74,6 @@ TEST(FtpScript, ReadLikeTheClassicClient) {
     EXPECT_FALSE(parseFtpHost("host:21x"));
 }
 
-// Lets events run without waiting the 5 seconds; remembers what was asked.
-class NoWaitPause final : public EventPause {
-public:
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void pauseMs(int ms) override {
-        pauses.push_back(ms);
-        QCoreApplication::processEvents();
-    }
-    std::vector<int> pauses;
-};
-
 class RecordingRunner final : public ProcessRunner {
 public:
     ProcessOutcome run(const std::string& program, const std::vector<std::string>&) override {
@@ -125,7 +108,7 @@ protected:
     Settings settings = defaultSettings();
     ManualClock clock{kAtSeven};
     HeadlessWindow window;
-    NoWaitPause pause;
+    kubtest::NoWaitPause pause;
     NoDialUp dialUp;
 };
 
@@ -232,10 +215,10 @@ TEST_F(FtpServerTest, StatusPageLandsInTheTargetFolder) {
     EXPECT_EQ(runFtpUpload(ctx, folder + "/status.html"), UploadResult::Transferred);
     capture.stop();
     EXPECT_EQ(window.uploadMessages, (std::vector<std::string>{stamped("Datei übertragen")}));
-    EXPECT_EQ(readFile(root + "/kub/status.html"), page);
+    EXPECT_EQ(kubtest::readFileBytes(root + "/kub/status.html"), page);
     EXPECT_GT(ticks, 0);
     EXPECT_EQ(pause.pauses, (std::vector<int>{5000}));
-    EXPECT_EQ(readFile(folder + "/ftp07.dat"), "wache\r\ngeheim\r\nbin\r\ncd kub\r\ndir\r\nput " + folder +
+    EXPECT_EQ(kubtest::readFileBytes(folder + "/ftp07.dat"), "wache\r\ngeheim\r\nbin\r\ncd kub\r\ndir\r\nput " + folder +
                                                    "/status.html\r\ndisconnect\r\nquit\r\n");
 }
 
@@ -246,8 +229,8 @@ TEST_F(FtpServerTest, WithoutFolderIntoTheLoginFolderEvenWithBlanksInThePath) {
     auto ctx = context(runner);
     ctx.programFolder = spaced;
     EXPECT_EQ(uploadStatusPage(ctx), UploadResult::Transferred);
-    EXPECT_EQ(readFile(root + "/status.html"), page);
-    EXPECT_EQ(readFile(spaced + "/ftp07.dat").find("cd "), std::string::npos);
+    EXPECT_EQ(kubtest::readFileBytes(root + "/status.html"), page);
+    EXPECT_EQ(kubtest::readFileBytes(spaced + "/ftp07.dat").find("cd "), std::string::npos);
 }
 
 TEST_F(FtpServerTest, FailuresAreReportedWithTheirReason) {
@@ -304,7 +287,7 @@ public:
                                "exit 2\n";
         std::filesystem::permissions(path, std::filesystem::perms::owner_all);
     }
-    std::string log() const { return readFile(dir_ + "/nmcli.log"); }
+    std::string log() const { return kubtest::readFileBytes(dir_ + "/nmcli.log"); }
     void connectOutside() { std::ofstream(dir_ + "/up") << "DSL:pppoe:activated\n"; }
     std::string path;
 
@@ -343,7 +326,7 @@ TEST_F(FtpServerTest, DialUpDialsUploadsAndHangsUp) {
 
     window.dialUpChoice = 1;  // "DSL"
     EXPECT_EQ(uploadStatusPage(dialCtx), UploadResult::Transferred);
-    EXPECT_EQ(readFile(root + "/status.html"), page);
+    EXPECT_EQ(kubtest::readFileBytes(root + "/status.html"), page);
     EXPECT_EQ(window.uploadMessages, (std::vector<std::string>{stamped("Datei übertragen")}));
     EXPECT_NE(nmcli.log().find("connection up id DSL"), std::string::npos);
     EXPECT_NE(nmcli.log().find("connection down id DSL"), std::string::npos);

@@ -16,6 +16,7 @@
 #include "platform/repeating_timer.h"
 #include "storage/text_file.h"
 #include "support/line_server.h"
+#include "support/no_wait_pause.h"
 #include "support/qt_app.h"
 
 namespace kub {
@@ -47,23 +48,11 @@ TEST(TcpWatchdog, PortBoxNeverAboveThirtyOneThousand) {
     EXPECT_EQ(limitPortText("abc"), "abc");
 }
 
-// Pauses that let the event loop run but do not wait: the tests need the behaviour,
-// not the 240 ms.
-class NoWaitPause final : public EventPause {
-public:
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void pauseMs(int ms) override {
-        pauses.push_back(ms);
-        QCoreApplication::processEvents();
-    }
-    std::vector<int> pauses;
-};
-
 class TcpExportTest : public ::testing::Test {
 protected:
     void SetUp() override { kubtest::ensureQtApp(); }
     Settings settings = defaultSettings();
-    NoWaitPause pause;
+    kubtest::NoWaitPause pause;
 };
 
 std::vector<std::string> splitOnEnd(const std::string& bytes) {

@@ -21,6 +21,9 @@ void removeTree(const std::string& path);
 // Lines of a text, without their line ends; no trailing empty line.
 std::vector<std::string> splitLines(const std::string& text);
 
+// The whole file as bytes; empty when it cannot be read.
+std::string readFileBytes(const std::string& path);
+
 // Seconds since the epoch of a local date and time.
 double localEpoch(int year, int month, int day, int hour, int minute, int second = 0);
 
