@@ -1,5 +1,7 @@
 #include "decoders/pocsag/pocsag_words.h"
 
+#include <array>
+
 #include "decoders/pocsag/pocsag_bch.h"
 #include "decoders/pocsag/pocsag_text.h"
 
@@ -19,6 +21,9 @@ constexpr int kSyncErrorsExpected = 4;
 // Without a sync codeword this many bits after a batch the transmission is over; a few
 // bits of slip are still found by the search anywhere.
 constexpr int kSyncSearchLimit = 64;
+// More codewords with two or more wrong bits in one batch than this and none of its
+// addresses is taken.
+constexpr int kDamagedWordsPerBatch = 3;
 
 void shiftIn(PocsagWordState& w, double soft) {
     w.syncRegister = (w.syncRegister << 1) | (soft > 0 ? 1u : 0u);
@@ -30,14 +35,38 @@ double takeBit(PocsagBitState& b) {
     return soft;
 }
 
-// Whether a codeword may be taken as it reads after correction. Two corrected bits are
-// trusted only beside a neighbour that needed at most one: a batch that has slipped by a
-// bit turns every later codeword into random bits, and a quarter of random words lie
-// within two bits of some codeword.
+// The code is cyclic: 32 bits read across two idle codewords with the batch slipped by a
+// few bits are nearly a rotated idle and pass the check, reading as an address. The idle
+// pair at every offset, to recognise them.
+constexpr std::array<std::uint32_t, 31> slippedIdles() {
+    std::array<std::uint32_t, 31> out{};
+    const std::uint64_t pair = (std::uint64_t{kIdleCodeword} << 32) | kIdleCodeword;
+    for (int shift = 1; shift < 32; ++shift) {
+        out[static_cast<std::size_t>(shift - 1)] = static_cast<std::uint32_t>(pair >> (32 - shift));
+    }
+    return out;
+}
+constexpr std::array<std::uint32_t, 31> kSlippedIdles = slippedIdles();
+
+bool looksLikeSlippedIdle(std::uint32_t word) {
+    for (std::uint32_t idle : kSlippedIdles) {
+        if (bitDistance(word, idle) <= 2) return true;
+    }
+    return false;
+}
+
+// Whether a codeword may be taken as the address it reads. The code is cyclic, so a
+// batch that has slipped by a bit reads an address as another valid one; and a quarter
+// of random words lie within two bits of some codeword. An address therefore needs a
+// neighbour that came through with at most one wrong bit, and comes from no batch full
+// of damaged codewords.
 bool trustworthy(const PocsagWordState& w, int index) {
     const auto errors = [&](int i) { return w.batchWordErrors[static_cast<std::size_t>(i)]; };
-    if (errors(index) <= 1) return true;
     if (errors(index) == kUncorrectable) return false;
+    int damaged = 0;
+    for (int i = 1; i < w.batchWordCount; ++i) damaged += errors(i) >= 2 ? 1 : 0;
+    if (damaged > kDamagedWordsPerBatch) return false;
+    if (looksLikeSlippedIdle(w.batchWords[static_cast<std::size_t>(index)])) return false;
     return errors(index - 1) <= 1 || (index + 1 < w.batchWordCount && errors(index + 1) <= 1);
 }
 
