@@ -72,6 +72,7 @@ struct PocsagWordState {
     // With error correction: bits corrected in each codeword of the batch, or
     // kUncorrectable.
     std::array<std::int8_t, 17> batchWordErrors{};
+    bool correcting = false;  // the batch was collected with error correction
     int batchWordCount = 0;
     // With the batch-aware end: bits searched for the next sync codeword since the last
     // batch was complete.

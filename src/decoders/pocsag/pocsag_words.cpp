@@ -67,7 +67,7 @@ bool trustworthy(const PocsagWordState& w, int index) {
     for (int i = 1; i < w.batchWordCount; ++i) damaged += errors(i) >= 2 ? 1 : 0;
     if (damaged > kDamagedWordsPerBatch) return false;
     if (looksLikeSlippedIdle(w.batchWords[static_cast<std::size_t>(index)])) return false;
-    return errors(index - 1) <= 1 || (index + 1 < w.batchWordCount && errors(index + 1) <= 1);
+    return (index > 0 && errors(index - 1) <= 1) || (index + 1 < w.batchWordCount && errors(index + 1) <= 1);
 }
 
 }  // namespace
@@ -119,6 +119,7 @@ void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& opt
 }
 
 void collectCodewords(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& options) {
+    w.correcting = options.pocsagErrorCorrection;
     while (!w.batchReady && b.bitRead != b.bitWrite && w.batchWordCount < 17) {
         shiftIn(w, takeBit(b));
         if (++w.bitInWord < 32) continue;
@@ -152,13 +153,14 @@ void collectCodewords(PocsagBitState& b, PocsagWordState& w, const DecoderOption
 void interpretAddresses(PocsagWordState& w) {
     while (w.batchIndex < w.batchWordCount) {
         const std::uint32_t word = w.batchWords[static_cast<std::size_t>(w.batchIndex)];
-        // A codeword beyond repair is no address: a wrong RIC is worse than none.
-        if ((word & kMessageFlag) == 0 && trustworthy(w, w.batchIndex)) {
+        if ((word & kMessageFlag) == 0) {
             if (word == kSyncCodeword) {
                 ++w.syncCount;
             } else if (word == kIdleCodeword) {
                 ++w.idleCount;
-            } else {
+            } else if (!w.correcting || trustworthy(w, w.batchIndex)) {
+                // With correction, a doubtful codeword is no address: a wrong RIC is worse
+                // than none.
                 const int function = static_cast<int>((word >> 11) & 3u);
                 const auto frame = static_cast<std::uint32_t>((w.batchIndex - 1) / 2);
                 const std::uint32_t ric = ((word >> 13) & 0x3FFFFu) * 8u + frame;
