@@ -7,6 +7,9 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libsndfile1-dev libsamplerate0-dev
   qt6-base-dev qt6-multimedia-dev libcurl4-openssl-dev
+  libqt6multimedia6 qt6-qpa-plugins fonts-dejavu-core
+  pulseaudio pulseaudio-utils
+  xvfb xauth x11-apps xdotool imagemagick
   libgtest-dev googletest
   multimon-ng sox python3-pyftpdlib
 )

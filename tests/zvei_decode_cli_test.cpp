@@ -18,6 +18,15 @@ namespace {
 
 using namespace zveitest;
 
+// The ZVEI lines alone: `kubmon decode` runs every decoder, and FMS, which has no check
+// bits, may now and then read a telegram out of a tone sequence.
+std::vector<std::string> zveiLines(const std::vector<std::string>& lines) {
+    std::vector<std::string> z;
+    for (const auto& l : lines)
+        if (l.rfind("##ZVEI#", 0) == 0) z.push_back(l);
+    return z;
+}
+
 TEST(ZveiDecodeCli, GeneratedCodesOnBothChannelsWithStreamTimeRepeats) {
     ScratchFolder dir;
     const std::string wav = dir.file("both.wav");
@@ -30,7 +39,7 @@ TEST(ZveiDecodeCli, GeneratedCodesOnBothChannelsWithStreamTimeRepeats) {
                           // repeat tone first repeats the channel's previous last digit.
                           " right gap:3000 zvei:12345 gap:1000 zvei:24680 gap:1000 zvei:13579"
                           " gap:1000 zvei:R7777"));
-    EXPECT_EQ(kubmonDecode(wav),
+    EXPECT_EQ(zveiLines(kubmonDecode(wav)),
               (std::vector<std::string>{"##ZVEI#12345##+", "##ZVEI#12345##+", "##ZVEI#24680##+",
                                         "##ZVEI#13579##+", "##ZVEI#97777##+", "##ZVEI#12345##+",
                                         "##ZVEI#67890##+", "##ZVEI#11111##+", "##ZVEI#90009##+"}));
@@ -43,13 +52,13 @@ TEST(ZveiDecodeCli, OtherRatesAndFormatsDecodeTheSame) {
     ASSERT_TRUE(kubmonGen(quoted(wav) + " both gap:300 zvei:35791 gap:600 zvei:08642 gap:300"));
     const std::vector<std::string> want = {"##ZVEI#35791##+", "##ZVEI#35791##+", "##ZVEI#08642##+",
                                            "##ZVEI#08642##+"};
-    EXPECT_EQ(kubmonDecode(wav), want);
+    EXPECT_EQ(zveiLines(kubmonDecode(wav)), want);
     for (const char* target : {"r48000.flac", "r44100.wav", "r16000.wav"}) {
         const std::string out = dir.file(target);
         const std::string rate = std::string(target).substr(1, std::string(target).find('.') - 1);
         auto r = runProcess("sox " + quoted(wav) + " -r " + rate + " " + quoted(out));
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(kubmonDecode(out), want) << target;
+        EXPECT_EQ(zveiLines(kubmonDecode(out)), want) << target;
     }
 }
 
@@ -110,7 +119,7 @@ TEST(ZveiDecodeCli, NoisyRecordingStillDecodes) {
     const std::string wav = dir.file("noisy.wav");
     ASSERT_TRUE(kubmonGen("--snr 25 --seed 4 " + quoted(wav) +
                           " gap:500 zvei:12345 gap:800 zvei:67890 gap:800 zvei:55555 gap:500"));
-    EXPECT_EQ(kubmonDecode(wav),
+    EXPECT_EQ(zveiLines(kubmonDecode(wav)),
               (std::vector<std::string>{"##ZVEI#12345##+", "##ZVEI#67890##+", "##ZVEI#55555##+"}));
 }
 

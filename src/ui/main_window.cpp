@@ -1,0 +1,302 @@
+#include "ui/main_window.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "common/time_text.h"
+#include "platform/capture_device.h"
+#include "storage/vehicle_table.h"
+#include "ui/alert_lists.h"
+#include "ui/board_model.h"
+#include "ui/capture_control.h"
+#include "ui/colours.h"
+#include "ui/dialog_service.h"
+#include "ui/reception_tables.h"
+#include "ui/settings_tab.h"
+#include "ui/status_board.h"
+#include "ui/tile_widget.h"
+#include "web/ftp_upload.h"
+#include "web/status_page.h"
+#include "web/status_page_input.h"
+
+namespace kub::ui {
+
+namespace {
+
+constexpr int kTabLeft = 120;
+constexpr int kTabTop = 120;
+constexpr int kMeterMax = 32760;
+constexpr int kHousekeepingMs = 60000;
+
+double screenDpi() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->logicalDotsPerInch() : 96.0;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
+    : QWidget(parent), folder_(std::move(programFolder)), clock_(clock), twips_(screenDpi()),
+      settings_(defaultSettings()), core_(clock, *this),
+      device_(std::make_unique<CaptureDevice>(core_.dispatcher)),
+      dialUp_(std::make_unique<NmcliDialUp>(processes_)),
+      exports_(std::make_unique<ExportBindings>(settings_, pause_)) {
+    setWindowTitle(QStringLiteral("KUB-Monitor"));
+    core_.context.programFolder = folder_;
+    core_.dispatcher.setRequeue(device_.get());
+    Housekeeping::Hooks hooks;
+    hooks.writeStatusPage = [this] {
+        writeStatusPage(folder_,
+                        statusPageInput(core_.context.vehicles, settings_, tables_->rowTexts(ReceptionTable::Zvei),
+                                        tables_->rowTexts(ReceptionTable::Pocsag)),
+                        clock_.now());
+    };
+    hooks.uploadStatusPage = [this] {
+        FtpUploadContext ftp{settings_, folder_, clock_, *this, processes_, pause_, *dialUp_,
+                             siblingProgram("kubmon"), {"ftp"}};
+        uploadStatusPage(ftp);
+    };
+    housekeepingPass_ = std::make_unique<Housekeeping>(*this, clock_, settings_, core_.context.pageChanged,
+                                                       std::move(hooks));
+    build();
+    startUp();
+}
+
+MainWindow::~MainWindow() {
+    device_->stopCapture();
+    exports_->shutdown();
+    core_.dispatcher.setRequeue(nullptr);
+}
+
+void MainWindow::build() {
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    listPage_ = new QWidget;
+    tables_ = new ReceptionTables(twips_, listPage_);
+    boardPage_ = new QWidget;
+    board_ = new StatusBoard(core_.context.vehicles, settings_, twips_, boardPage_);
+    settingsTab_ = new SettingsTab(twips_, nullptr);
+    SSTab1->addTab(listPage_, QStringLiteral("Listenansicht"));
+    SSTab1->addTab(boardPage_, QStringLiteral("Fahrzeugansicht"));
+    SSTab1->addTab(settingsTab_, QStringLiteral("Einstellungen"));
+    connect(SSTab1, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
+
+    bottomFrame_ = new QFrame(this);
+    bottomFrame_->setObjectName(QStringLiteral("bottomFrame"));
+    auto* row = new QHBoxLayout(bottomFrame_);
+    row->setContentsMargins(0, 0, 0, 0);
+    alerts_ = new AlertLists(twips_, bottomFrame_);
+    row->addWidget(alerts_, 1);
+    auto* meters = new QGridLayout;
+    for (int ch = 0; ch < 2; ++ch) {
+        meters->addWidget(new QLabel(ch == 0 ? QStringLiteral("L") : QStringLiteral("R"), bottomFrame_), ch, 0);
+        for (int kind = 0; kind < 2; ++kind) {
+            auto* bar = new QProgressBar(bottomFrame_);
+            bar->setObjectName(QStringLiteral("ProgressBar%1_%2").arg(kind + 1).arg(ch));
+            bar->setRange(0, kMeterMax);
+            bar->setValue(0);
+            bar->setTextVisible(false);
+            bar->setFixedWidth(twips_.px(1500));
+            bar->setFixedHeight(twips_.px(180));
+            meters->addWidget(bar, ch, kind + 1);
+            (kind == 0 ? ProgressBar1 : ProgressBar2)[static_cast<std::size_t>(ch)] = bar;
+        }
+    }
+    row->addLayout(meters);
+    // A file that could not be written is said here, not in a box: a box would hold up the
+    // decoding behind it while nobody is at the desk.
+    writeFailure_ = new QLabel(this);
+    writeFailure_->setObjectName(QStringLiteral("writeFailure"));
+    QPalette warn = writeFailure_->palette();
+    warn.setColor(QPalette::WindowText, Qt::red);
+    writeFailure_->setPalette(warn);
+    writeFailure_->hide();
+    core_.context.reportWriteFailure = [this](const std::string& message) {
+        writeFailure_->setText(QString::fromStdString(message));
+        writeFailure_->show();
+    };
+
+    capture_ = new CaptureControl(*device_, settingsTab_->startButton(), settingsTab_->stopButton(),
+                                  settingsTab_->deviceBox(), [this] { return int(settings_.deviceIndex); }, this);
+    connect(settingsTab_, &SettingsTab::saveRequested, this, &MainWindow::saveSettingsFromControls);
+    connect(settingsTab_, &SettingsTab::statusForAll, this, &MainWindow::setStatusForAll);
+
+    housekeeping_ = new QTimer(this);
+    housekeeping_->setInterval(kHousekeepingMs);
+    connect(housekeeping_, &QTimer::timeout, this, &MainWindow::housekeepingPass);
+
+    resize(twips_.px(16000), twips_.px(12000));
+}
+
+// ---- the reception handling's view of the window ----
+
+int MainWindow::tableRowCount(ReceptionTable t) const { return tables_->rowCount(t); }
+
+void MainWindow::setTableRowCount(ReceptionTable t, int rows) { tables_->setRowCount(t, rows); }
+
+void MainWindow::insertTableRow(ReceptionTable t, const std::string& row) { tables_->insertRow(t, row); }
+
+void MainWindow::setTableCellColour(ReceptionTable t, int row, int column, std::uint32_t colour) {
+    tables_->setCellColour(t, row, column, colourFromValue(colour, palette()));
+}
+
+int MainWindow::alertLineCount(AlertList l) const { return alerts_->list(l)->count(); }
+
+void MainWindow::clearAlertList(AlertList l) { alerts_->list(l)->clear(); }
+
+void MainWindow::appendAlertLine(AlertList l, const std::string& line) {
+    alerts_->list(l)->addItem(QString::fromStdString(line));
+}
+
+void MainWindow::selectAlertLine(AlertList l, int index) {
+    AlertListWidget* list = alerts_->list(l);
+    list->setCurrentRow(index);
+    if (QListWidgetItem* item = list->item(index)) list->scrollToItem(item);
+}
+
+void MainWindow::setAlertListColour(AlertList l, std::uint32_t colour) {
+    alerts_->list(l)->setBackgroundValue(static_cast<std::int32_t>(colour));
+}
+
+void MainWindow::update_label() { board_->update_label(); }
+
+void MainWindow::update_labelx(std::int16_t& tile) { board_->update_labelx(tile); }
+
+void MainWindow::setMeters(int meanLeft, int peakLeft, int meanRight, int peakRight) {
+    auto clip = [](int v) { return v > kMeterMax ? kMeterMax : (v < 0 ? 0 : v); };
+    ProgressBar1[0]->setValue(clip(meanLeft));
+    ProgressBar2[0]->setValue(clip(peakLeft));
+    ProgressBar1[1]->setValue(clip(meanRight));
+    ProgressBar2[1]->setValue(clip(peakRight));
+}
+
+void MainWindow::send_message(const std::string& line) { exports_->send_message(line); }
+
+void MainWindow::Send_to_Anwendung(const std::string& line) { exports_->Send_to_Anwendung(line); }
+
+std::string MainWindow::alertLine(AlertList l, int index) const {
+    const QListWidgetItem* item = alerts_->list(l)->item(index);
+    return item ? item->text().toStdString() : std::string();
+}
+
+void MainWindow::removeAlertLine(AlertList l, int index) {
+    AlertListWidget* list = alerts_->list(l);
+    if (index >= 0 && index < list->count()) delete list->takeItem(index);
+}
+
+void MainWindow::messageBox(const std::string& text, const std::string& title) {
+    dialogs().message(this, QString::fromStdString(text), QString::fromStdString(title), DialogIcon::None);
+}
+
+QString MainWindow::writeFailure() const {
+    return writeFailure_->isHidden() ? QString() : writeFailure_->text();
+}
+
+// ---- operator actions ----
+
+void MainWindow::housekeepingPass() { housekeepingPass_->pass(); }
+
+void MainWindow::saveSettingsFromControls() {
+    if (!settingsTab_->startButton()->isEnabled()) capture_->stop();
+    settingsTab_->clearUnsaved();
+    const std::int16_t layoutBefore = settings_.layoutCode;
+    settingsTab_->takeSettings(settings_);
+    if (!saveSettings(folder_, settings_)) {
+        // The values are in force for this run; the button stays red so nobody takes
+        // them for saved.
+        settingsTab_->markUnsaved();
+        dialogs().message(this, QStringLiteral("Die Einstellungen konnten nicht gespeichert werden (Mon.ini) !"),
+                          QStringLiteral("Achtung:"), DialogIcon::Warning);
+    }
+    if (settings_.layoutCode != layoutBefore) {
+        applyLayout();
+        layOut();
+        reloadVehicles();
+    }
+    applyDecoderSwitches();
+    update_label();
+    // The connection monitor runs exactly when the TCP export is on.
+    exports_->startUp();
+}
+
+void MainWindow::setStatusForAll(int status) {
+    const int failed = ui::setStatusForAll(core_.context.vehicles, static_cast<std::int16_t>(status), folder_,
+                                           statusTimeText(clock_.now()));
+    // The status page shows the board; it follows at the next housekeeping pass.
+    core_.context.pageChanged = 1;
+    update_label();
+    if (failed > 0)
+        dialogs().message(this, QStringLiteral("%1 Statusdateien konnten nicht geschrieben werden !").arg(failed),
+                          QStringLiteral("Achtung:"), DialogIcon::Warning);
+}
+
+// ---- settings in force ----
+
+void MainWindow::applyDecoderSwitches() {
+    core_.applyDecoderSwitches(settings_);
+    exports_->applyTo(core_.context);
+    const bool z = settings_.zveiLeft == 1 || settings_.zveiRight == 1;
+    const bool p = settings_.pocsagLeft == 1 || settings_.pocsagRight == 1;
+    tables_->arrange(z, p);
+}
+
+void MainWindow::applyLayout() {
+    core_.context.vehicles.applyLayout(settings_.layoutCode);
+    board_->setLayoutCode(settings_.layoutCode);
+    settingsTab_->setSlotTotal(core_.context.vehicles.vehicleCount);
+}
+
+void MainWindow::reloadVehicles() {
+    loadVehicleTable(folder_, core_.context.vehicles);
+    loadStatusFiles(folder_, core_.context.vehicles);
+}
+
+// ---- layout ----
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void MainWindow::layOut() {
+    const int w = twips_.twips(width());
+    const int h = twips_.twips(height());
+    const int tabWidth = std::max(3000, w - kTabLeft - 300);
+    const int tabHeight = std::max(3000, h - kTabTop - 1200);
+    SSTab1->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop), twips_.px(tabWidth), twips_.px(tabHeight));
+    bottomFrame_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 50), twips_.px(tabWidth),
+                              twips_.px(900));
+    writeFailure_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 960), twips_.px(tabWidth),
+                               twips_.px(220));
+    tables_->setGeometry(0, 0, twips_.px(tabWidth), twips_.px(tabHeight));
+    tables_->setInnerWidth(w);
+    // The page under the tab row; the board fills it below the station bar.
+    const int pageHeight = twips_.twips(SSTab1->height() - SSTab1->tabBar()->height());
+    board_->setGeometry(0, 0, twips_.px(tabWidth), twips_.px(pageHeight));
+    const int stationBarHeight = 3 * 375;
+    board_->arrange(std::max(1500, w - 650), std::max(1500, pageHeight - stationBarHeight - 60 - 100 - 100));
+}
+
+void MainWindow::onTabChanged(int index) {
+    // The board and its station bar belong to the board tab alone.
+    board_->stationBar()->setVisible(index == 1);
+    board_->boardArea()->setVisible(index == 1);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (device_->isOpen()) device_->stopCapture();
+    housekeeping_->stop();
+    exports_->shutdown();
+    event->accept();
+}
+
+}  // namespace kub::ui

@@ -1,0 +1,138 @@
+#pragma once
+// The main window "KUB-Monitor": owns the decoder core and wires the tabs, the board,
+// the tables, the alert lists, the settings tab and the capture together. It is the
+// window the reception handling talks to.
+
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/clock.h"
+#include "common/monitor_core.h"
+#include "common/reception_window.h"
+#include "platform/export_bindings.h"
+#include "platform/qt_event_pause.h"
+#include "platform/qt_process_runner.h"
+#include "storage/settings.h"
+#include "web/dial_up.h"
+#include "web/housekeeping.h"
+#include "storage/station_names.h"
+#include "ui/twips.h"
+
+class QProgressBar;
+class QTabWidget;
+class QTimer;
+class QFrame;
+class QLabel;
+
+namespace kub {
+class CaptureDevice;
+}
+
+namespace kub::ui {
+
+class AlertLists;
+class CaptureControl;
+class ReceptionTables;
+class SettingsTab;
+class StatusBoard;
+
+class MainWindow : public QWidget, public ReceptionWindow {
+    Q_OBJECT
+public:
+    // Starts up on `programFolder` (the folder lock is the caller's): folders, settings,
+    // tables, layout, devices, vehicles, receivers, station names, board, today's logs.
+    MainWindow(std::string programFolder, Clock& clock, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // ReceptionWindow
+    int tableRowCount(ReceptionTable table) const override;
+    void setTableRowCount(ReceptionTable table, int rows) override;
+    void insertTableRow(ReceptionTable table, const std::string& row) override;
+    void setTableCellColour(ReceptionTable table, int row, int column, std::uint32_t colour) override;
+    int alertLineCount(AlertList list) const override;
+    void clearAlertList(AlertList list) override;
+    void appendAlertLine(AlertList list, const std::string& line) override;
+    void selectAlertLine(AlertList list, int index) override;
+    void setAlertListColour(AlertList list, std::uint32_t colour) override;
+    void update_label() override;
+    void setMeters(int meanLeft, int peakLeft, int meanRight, int peakRight) override;
+    void send_message(const std::string& line) override;
+    void Send_to_Anwendung(const std::string& line) override;
+    std::string alertLine(AlertList list, int index) const override;
+    void removeAlertLine(AlertList list, int index) override;
+    void messageBox(const std::string& text, const std::string& title) override;
+
+    void update_labelx(std::int16_t& tile);
+
+    // The pass the 60 s timer runs: alert entries age out; the status page follows the
+    // board when its export is on and something changed.
+    void housekeepingPass();
+    ExportBindings& exports() { return *exports_; }
+    // "speichern".
+    void saveSettingsFromControls();
+    // "Status für alle setzen".
+    void setStatusForAll(int status);
+
+    const std::string& programFolder() const { return folder_; }
+    const Settings& settings() const { return settings_; }
+    MonitorCore& core() { return core_; }
+    QTabWidget* tabs() const { return SSTab1; }
+    StatusBoard* board() const { return board_; }
+    ReceptionTables* tables() const { return tables_; }
+    AlertLists* alertLists() const { return alerts_; }
+    SettingsTab* settingsTab() const { return settingsTab_; }
+    CaptureControl* captureControl() const { return capture_; }
+    CaptureDevice& captureDevice() const { return *device_; }
+    QTimer* housekeepingTimer() const { return housekeeping_; }
+    QProgressBar* meanMeter(int channel) const { return ProgressBar1[static_cast<std::size_t>(channel)]; }
+    QProgressBar* peakMeter(int channel) const { return ProgressBar2[static_cast<std::size_t>(channel)]; }
+    const StationNames& stationNames() const { return stationNames_; }
+    // The last data file that could not be written, shown under the tabs until the next
+    // one; empty while all is well.
+    QString writeFailure() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void build();
+    void startUp();
+    void applyDecoderSwitches();
+    void applyLayout();
+    void reloadVehicles();
+    void layOut();
+    void onTabChanged(int index);
+
+    std::string folder_;
+    Clock& clock_;
+    Twips twips_;
+    Settings settings_;
+    StationNames stationNames_{};
+    MonitorCore core_;
+    std::unique_ptr<CaptureDevice> device_;
+    QtEventPause pause_;
+    QtProcessRunner processes_;
+    std::unique_ptr<DialUp> dialUp_;
+    std::unique_ptr<ExportBindings> exports_;
+    std::unique_ptr<Housekeeping> housekeepingPass_;
+
+    QTabWidget* SSTab1 = nullptr;
+    QWidget* listPage_ = nullptr;
+    QWidget* boardPage_ = nullptr;
+    QFrame* bottomFrame_ = nullptr;
+    ReceptionTables* tables_ = nullptr;
+    StatusBoard* board_ = nullptr;
+    SettingsTab* settingsTab_ = nullptr;
+    AlertLists* alerts_ = nullptr;
+    CaptureControl* capture_ = nullptr;
+    QTimer* housekeeping_ = nullptr;
+    QLabel* writeFailure_ = nullptr;
+    std::array<QProgressBar*, 2> ProgressBar1{};
+    std::array<QProgressBar*, 2> ProgressBar2{};
+};
+
+}  // namespace kub::ui

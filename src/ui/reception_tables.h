@@ -1,0 +1,60 @@
+#pragma once
+// The "Listenansicht" tab: the FMS table `Grid`, the ZVEI table `Grid_Z` and the POCSAG
+// table `Grid_P`. Row 0 of each is its header; the newest reception is row 1. Which
+// tables show, and how high, follows the decoder switches.
+
+#include <QTableWidget>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/reception_window.h"
+#include "ui/twips.h"
+
+namespace kub::ui {
+
+struct TableArrangement {
+    bool zveiShown = false, pocsagShown = false;
+    int fmsHeight = 0;
+    int zveiTop = 0, zveiHeight = 0;
+    int pocsagTop = 0, pocsagHeight = 0;
+};
+// Heights and tops in twips for the switches: ZVEI on either channel (z), POCSAG on
+// either channel (p).
+TableArrangement arrangeTables(bool z, bool p);
+
+constexpr int kFmsTableTop = 480;
+constexpr int kPocsagTableWidth = 14385;
+
+class ReceptionTables : public QWidget {
+    Q_OBJECT
+public:
+    ReceptionTables(Twips twips, QWidget* parent);
+
+    QTableWidget* table(ReceptionTable t) const { return tables_[static_cast<std::size_t>(t)]; }
+
+    // Header row included, as the reception handling counts.
+    int rowCount(ReceptionTable t) const { return table(t)->rowCount() + 1; }
+    void setRowCount(ReceptionTable t, int rows);
+    void insertRow(ReceptionTable t, const std::string& row);
+    void setCellColour(ReceptionTable t, int row, int column, QColor colour);
+    // Row r (1 = newest) as the TAB-separated text it was inserted with.
+    std::string rowText(ReceptionTable t, int row) const;
+    std::vector<std::string> rowTexts(ReceptionTable t) const;
+
+    void arrange(bool z, bool p);
+    // On every window resize: FMS and ZVEI tables take the inner width − 1000.
+    void setInnerWidth(int innerWidthTwips);
+
+private:
+    void place();
+
+    Twips twips_;
+    std::array<QTableWidget*, 3> tables_{};
+    TableArrangement arrangement_ = arrangeTables(false, false);
+    int innerWidth_ = 15000;
+};
+
+}  // namespace kub::ui

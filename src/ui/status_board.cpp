@@ -1,0 +1,162 @@
+#include "ui/status_board.h"
+
+#include <QButtonGroup>
+#include <QLabel>
+
+#include "ui/colours.h"
+#include "ui/tile_widget.h"
+
+namespace kub::ui {
+
+namespace {
+
+constexpr int kButtonHeight = 375;  // twips
+constexpr int kStationBarTop = 60;
+constexpr int kFirstTileTop = 60;
+constexpr int kInfoHeight = 240;
+// Left edges of the five info fields, as fractions of the strip's width.
+constexpr std::array<int, 6> kInfoSplit = {0, 20, 30, 40, 80, 100};
+
+}  // namespace
+
+StatusBoard::StatusBoard(VehicleTable& table, const Settings& settings, Twips twips, QWidget* parent)
+    : QWidget(parent), table_(table), settings_(settings), twips_(twips) {
+    stationBar_ = new QFrame(this);
+    stationBar_->setObjectName(QStringLiteral("ctFrame3"));
+    boardArea_ = new QFrame(this);
+    boardArea_->setObjectName(QStringLiteral("ctFrame2"));
+
+    stationGroup_ = new QButtonGroup(this);
+    stationGroup_->setExclusive(true);
+    for (int i = 0; i < kStationCount; ++i) {
+        auto* b = new QPushButton(stationBar_);
+        b->setObjectName(QStringLiteral("label8_%1").arg(i));
+        b->setCheckable(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        stationGroup_->addButton(b, i);
+        stationButtons_[static_cast<std::size_t>(i)] = b;
+    }
+    stationButtons_[0]->setChecked(true);
+    connect(stationGroup_, &QButtonGroup::idClicked, this, &StatusBoard::selectStation);
+
+    for (int k = 0; k < kTilePool; ++k) {
+        auto* t = new TileWidget(k, boardArea_);
+        connect(t, &TileWidget::hovered, this, &StatusBoard::showSlotDetails);
+        tiles_[static_cast<std::size_t>(k)] = t;
+    }
+
+    static const std::array<const char*, 5> headers = {"Rufname", "Status", "TKI", "Eigenschaft",
+                                                       "letzte Änderung"};
+    QPalette grey = palette();
+    grey.setColor(QPalette::Window, colourFromValue(kLightGreyValue, grey));
+    for (std::size_t i = 0; i < 5; ++i) {
+        auto* h = new QLabel(QString::fromUtf8(headers[i]), boardArea_);
+        h->setObjectName(QStringLiteral("Label27_%1").arg(i));
+        infoHeaders_[i] = h;
+        auto* f = new QLabel(boardArea_);
+        f->setObjectName(QStringLiteral("Label28_%1").arg(i));
+        f->setAutoFillBackground(true);
+        f->setPalette(grey);
+        infoFields_[i] = f;
+    }
+}
+
+void StatusBoard::setLayoutCode(int layoutCode) {
+    if (const auto f = boardFontFor(layoutCode)) font_ = *f;
+}
+
+void StatusBoard::setStationNames(const StationNames& names) {
+    for (int i = 0; i < kStationCount; ++i)
+        stationButtons_[static_cast<std::size_t>(i)]->setText(
+            QString::fromStdString(names[static_cast<std::size_t>(i)]));
+}
+
+void StatusBoard::selectStation(int station) {
+    if (station < 0 || station >= kStationCount) return;
+    currentStation_ = station;
+    stationButtons_[static_cast<std::size_t>(station)]->setChecked(true);
+    update_label();
+}
+
+void StatusBoard::update_label() {
+    const int perStation = table_.tilesPerStation();
+    for (int k = 0; k < perStation && k < kTilePool; ++k) update_labelx(k);
+}
+
+void StatusBoard::update_labelx(int tile) {
+    if (tile < 0 || tile >= kTilePool || tile >= table_.tilesPerStation()) return;
+    const std::size_t slot = static_cast<std::size_t>(currentStation_ * table_.tilesPerStation() + tile);
+    static const VehicleRecord none;
+    const VehicleRecord& rec = slot < table_.vehicleTable.size() ? table_.vehicleTable[slot] : none;
+    tiles_[static_cast<std::size_t>(tile)]->setLook(tileLook(rec, settings_, font_, palette()));
+}
+
+void StatusBoard::arrange(int barWidth, int boardHeight) {
+    const int barHeight = 3 * kButtonHeight;
+    stationBar_->setGeometry(0, twips_.px(kStationBarTop), twips_.px(barWidth), twips_.px(barHeight));
+    boardArea_->setGeometry(0, twips_.px(kStationBarTop + barHeight + 100), twips_.px(barWidth),
+                            twips_.px(boardHeight));
+    layoutStationButtons();
+    layoutInfoStrip();
+    layoutTiles();
+}
+
+void StatusBoard::layoutStationButtons() {
+    const int width = twips_.twips(stationBar_->width()) / 10;
+    for (int i = 0; i < kStationCount; ++i) {
+        const int left = (width - 20) * (i % 10);
+        const int top = std::max(0, kButtonHeight * (i / 10) - 5);
+        stationButtons_[static_cast<std::size_t>(i)]->setGeometry(twips_.px(left), twips_.px(top),
+                                                                  twips_.px(width), twips_.px(kButtonHeight));
+    }
+}
+
+void StatusBoard::layoutInfoStrip() {
+    const int w = twips_.twips(boardArea_->width());
+    const int top = twips_.twips(boardArea_->height()) - 260;
+    for (std::size_t i = 0; i < 5; ++i) {
+        const int left = w * kInfoSplit[i] / 100;
+        const int width = w * kInfoSplit[i + 1] / 100 - left - 30;
+        infoHeaders_[i]->setGeometry(twips_.px(left), twips_.px(top - kInfoHeight), twips_.px(width),
+                                     twips_.px(kInfoHeight));
+        infoFields_[i]->setGeometry(twips_.px(left), twips_.px(top), twips_.px(width),
+                                    twips_.px(kInfoHeight));
+    }
+}
+
+void StatusBoard::layoutTiles() {
+    const int w = twips_.twips(boardArea_->width());
+    // The info strip and its headers sit under the tiles.
+    const int h = twips_.twips(boardArea_->height()) - 260 - kInfoHeight;
+    const int perStation = table_.tilesPerStation();
+    for (int k = 0; k < kTilePool; ++k) {
+        TileWidget* t = tiles_[static_cast<std::size_t>(k)];
+        if (k >= perStation) {
+            t->hide();
+            continue;
+        }
+        const TileRect r = tileRect(k, table_.columns, table_.rows, w, h, kFirstTileTop);
+        t->setGeometry(twips_.px(r.left), twips_.px(r.top), std::max(1, twips_.px(r.width)),
+                       std::max(1, twips_.px(r.height)));
+        t->show();
+    }
+}
+
+void StatusBoard::showSlotDetails(int tile) {
+    if (tile == lastShownTile_) return;
+    const std::size_t slot = static_cast<std::size_t>(currentStation_ * table_.tilesPerStation() + tile);
+    if (slot >= table_.vehicleTable.size()) return;
+    const VehicleRecord& rec = table_.vehicleTable[slot];
+    if (rec.rufname.empty()) {
+        for (QLabel* f : infoFields_) f->clear();
+    } else {
+        infoFields_[0]->setText(QString::fromStdString(rec.rufname));
+        infoFields_[1]->setText(QString::number(rec.status));
+        infoFields_[2]->setText(QString::number(rec.tki));
+        infoFields_[3]->setText(QString::fromStdString(rec.eigenschaft));
+        infoFields_[4]->setText(QString::fromStdString(rec.statusTime));
+    }
+    lastShownTile_ = tile;
+}
+
+}  // namespace kub::ui
