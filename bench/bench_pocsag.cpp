@@ -1,6 +1,8 @@
 // POCSAG decoding: throughput of one channel's decoder, and the share of pages decoded
 // exactly (RIC, function and text) against white noise, side by side with multimon-ng
-// (with its default two-bit error correction, and with -b 0, no correction).
+// (with its default two-bit error correction, and with -b 0, no correction). Our decoder
+// runs twice: with our improvements on (as the settings default) and classic. Beside the
+// right pages each column counts the receptions with a RIC that was never sent.
 //
 //   bench_pocsag [pages per point, default 24]
 //
@@ -72,10 +74,12 @@ std::vector<std::int16_t> withNoise(const TestTape& tape, double snrDb, unsigned
 }
 
 // Our decoder on one channel; returns the export lines.
-std::vector<std::string> decodeOurs(const std::vector<std::int16_t>& pcm, double* seconds = nullptr) {
+std::vector<std::string> decodeOurs(const std::vector<std::int16_t>& pcm, const kub::DecoderOptions& options,
+                                    double* seconds = nullptr) {
     kub::HeadlessWindow window;
     kub::StreamClock clock(1796630400.0);
     kub::ReceptionContext context(clock, window);
+    context.options = options;
     kub::ChannelFlags flags;
     kub::PocsagDecoder decoder(context, flags);
     const auto start = std::chrono::steady_clock::now();
@@ -114,17 +118,33 @@ std::string asPagerAscii(const std::string& text) {
     return out;
 }
 
-int countOurs(const std::vector<std::string>& lines, const std::vector<Page>& pages) {
+struct Score {
+    int right = 0;     // pages decoded exactly
+    int wrongRic = 0;  // receptions with a RIC that was not sent
+};
+
+bool sentRic(const std::string& ric, const std::vector<Page>& pages) {
+    for (const auto& page : pages) {
+        if (std::get<0>(page) == ric) return true;
+    }
+    return false;
+}
+
+Score countOurs(const std::vector<std::string>& lines, const std::vector<Page>& pages) {
     std::multiset<std::string> got(lines.begin(), lines.end());
-    int hits = 0;
+    Score score;
     for (const auto& [ric, function, text] : pages) {
         auto it = got.find("##POC#" + ric + "#" + std::to_string(function) + "#" + text + "#+");
         if (it != got.end()) {
-            ++hits;
+            ++score.right;
             got.erase(it);
         }
     }
-    return hits;
+    for (const std::string& line : lines) {
+        const std::string ric = line.substr(6, line.find('#', 6) - 6);
+        if (!sentRic(ric, pages)) ++score.wrongRic;
+    }
+    return score;
 }
 
 bool haveMultimon() { return std::system("command -v multimon-ng >/dev/null 2>&1") == 0; }
@@ -159,17 +179,23 @@ std::multiset<std::string> runMultimon(const std::string& raw, double rate, cons
     return out;
 }
 
-int countMultimon(std::multiset<std::string> got, const std::vector<Page>& pages) {
-    int hits = 0;
+Score countMultimon(const std::multiset<std::string>& lines, const std::vector<Page>& pages) {
+    std::multiset<std::string> got = lines;
+    Score score;
     for (const auto& [ric, function, text] : pages) {
         auto it = got.find(ric + "#" + std::to_string(function) + "#" + asPagerAscii(text));
         if (it != got.end()) {
-            ++hits;
+            ++score.right;
             got.erase(it);
         }
     }
-    return hits;
+    for (const std::string& line : lines) {
+        if (!sentRic(line.substr(0, line.find('#')), pages)) ++score.wrongRic;
+    }
+    return score;
 }
+
+void printScore(const Score& s, int pages) { std::printf("  %3d/%d %4d", s.right, pages, s.wrongRic); }
 
 void writeRaw(const std::string& path, const std::vector<std::int16_t>& pcm) {
     FILE* f = std::fopen(path.c_str(), "wb");
@@ -182,18 +208,29 @@ void writeRaw(const std::string& path, const std::vector<std::int16_t>& pcm) {
 
 int main(int argc, char** argv) {
     const int pages = argc > 1 ? std::max(1, std::atoi(argv[1])) : 24;
+    // Optional: only this rate (512, 1200 or 2400).
+    const double onlyRate = argc > 2 ? std::atof(argv[2]) : 0;
     const bool multimon = haveMultimon();
     const std::string raw = "/tmp/bench_pocsag_" + std::to_string(::getpid()) + ".raw";
+    const kub::DecoderOptions improved = kub::DecoderOptions::allOn();
+    const kub::DecoderOptions classic = kub::DecoderOptions::classic();
+    std::vector<double> rates;
+    for (double rate : {512.0, 1200.0, 2400.0}) {
+        if (onlyRate == 0 || onlyRate == rate) rates.push_back(rate);
+    }
 
     std::printf("Throughput (one channel, pages at 20 dB SNR with 0.5 s of noise between them):\n");
-    for (double rate : {512.0, 1200.0, 2400.0}) {
+    for (double rate : rates) {
         const TestTape tape = makeTape(rate, pages, 99);
         const auto pcm = withNoise(tape, 20, 5);
-        double ours = 0, theirs = 0;
-        decodeOurs(pcm, &ours);
+        double ours = 0, plain = 0, theirs = 0;
+        decodeOurs(pcm, improved, &ours);
+        decodeOurs(pcm, classic, &plain);
         const double audio = static_cast<double>(pcm.size()) / 22050.0;
-        std::printf("  %4.0f bit/s: %.1f s audio, ours %.3f s (%.0f x real time, %.1f us per 1024-sample block)",
-                    rate, audio, ours, audio / ours, ours * 1e6 / (static_cast<double>(pcm.size()) / 1024));
+        std::printf("  %4.0f bit/s: %.1f s audio, ours %.3f s (%.0f x real time, %.1f us per 1024-sample block),"
+                    " classic %.0f x real time",
+                    rate, audio, ours, audio / ours, ours * 1e6 / (static_cast<double>(pcm.size()) / 1024),
+                    audio / plain);
         if (multimon) {
             writeRaw(raw, pcm);
             runMultimon(raw, rate, "", &theirs);
@@ -202,18 +239,22 @@ int main(int argc, char** argv) {
         std::printf("\n");
     }
 
-    std::printf("\nPages decoded exactly (RIC, function, text), %d pages per point:\n", pages);
-    for (double rate : {512.0, 1200.0, 2400.0}) {
+    std::printf("\nPages decoded exactly (RIC, function, text) out of %d, and receptions with a RIC never sent:\n",
+                pages);
+    for (double rate : rates) {
         const TestTape tape = makeTape(rate, pages, 1000 + static_cast<unsigned>(rate));
-        std::printf("\n  %4.0f bit/s\n  SNR dB   ours   multimon-ng  multimon-ng -b 0\n", rate);
+        std::printf("\n  %4.0f bit/s\n  SNR dB    ours  wrong   classic wrong", rate);
+        if (multimon) std::printf("  multimon-ng wrong  mm -b 0 wrong");
+        std::printf("\n");
         for (int snr = 30; snr >= 0; snr -= 2) {
             const auto pcm = withNoise(tape, snr, static_cast<unsigned>(snr) * 7 + 3);
-            const int ours = countOurs(decodeOurs(pcm), tape.pages);
-            std::printf("  %5d  %4d/%d", snr, ours, pages);
+            std::printf("  %5d", snr);
+            printScore(countOurs(decodeOurs(pcm, improved), tape.pages), pages);
+            printScore(countOurs(decodeOurs(pcm, classic), tape.pages), pages);
             if (multimon) {
                 writeRaw(raw, pcm);
-                std::printf("     %4d/%d", countMultimon(runMultimon(raw, rate, ""), tape.pages), pages);
-                std::printf("        %4d/%d", countMultimon(runMultimon(raw, rate, "-b 0"), tape.pages), pages);
+                printScore(countMultimon(runMultimon(raw, rate, ""), tape.pages), pages);
+                printScore(countMultimon(runMultimon(raw, rate, "-b 0"), tape.pages), pages);
             }
             std::printf("\n");
             std::fflush(stdout);

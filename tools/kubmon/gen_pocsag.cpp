@@ -8,6 +8,8 @@ namespace kubmon {
 const char* const kPocsagItemHelp =
     "  poc512:RIC:FUNK:TEXT     POCSAG-Alphanachricht (auch poc1200, poc2400); der Text darf\n"
     "                           ':' enthalten, leerer Text = Nur-Ton-Ruf\n"
+    "  poczero1200:RIC:FUNK:TEXT   Alphanachricht, das letzte Codewort nach dem Textende mit\n"
+    "                           Nullbits gefüllt (auch poczero512, poczero2400)\n"
     "  pocnum1200:RIC:FUNK:ZIFFERN   numerische Nachricht (auch pocnum512, pocnum2400)\n"
     "  poctone1200:RIC:FUNK     Nur-Ton-Ruf ohne Nachricht (auch poctone512, poctone2400)\n"
     "  pocmulti1200:RIC:FUNK:TEXT;RIC:FUNK:TEXT;...   mehrere Alphanachrichten in einer\n"
@@ -78,6 +80,13 @@ bool genPocsagItem(const GenItem& item, const GenOptions& opt, std::vector<float
             if (!parseMessage(split(part, ':'), siggen::PocsagContent::Alpha, msg, error)) return false;
             messages.push_back(msg);
         }
+    } else if (parseRate(item.kind, "poczero", rate)) {
+        if (item.fields.size() < 3 || !parseMessage(item.fields, siggen::PocsagContent::Alpha, msg, error)) {
+            if (error.empty()) error = "RIC, Funktion und Text erwartet";
+            return false;
+        }
+        msg.zeroFill = true;
+        messages.push_back(msg);
     } else if (parseRate(item.kind, "pocnum", rate)) {
         if (!parseMessage(item.fields, siggen::PocsagContent::Numeric, msg, error)) return false;
         messages.push_back(msg);

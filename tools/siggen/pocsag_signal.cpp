@@ -97,7 +97,7 @@ std::uint32_t pocsagMessageCodeword(std::uint32_t data20) {
     return pocsagCodeword(0x80000000u | (data20 & 0xFFFFFu) << 11);
 }
 
-std::vector<std::uint32_t> pocsagAlphaCodewords(const std::string& utf8Text) {
+std::vector<std::uint32_t> pocsagAlphaCodewords(const std::string& utf8Text, bool zeroFill) {
     MessagePacker packer;
     for (std::size_t i = 0; i < utf8Text.size();) {
         packer.pushLsbFirst(alphaValue(nextCodePoint(utf8Text, i)), 7);
@@ -106,7 +106,7 @@ std::vector<std::uint32_t> pocsagAlphaCodewords(const std::string& utf8Text) {
     // twenty and more equal bits on the air, which bit-length trackers take for the carrier
     // going away.
     packer.pushLsbFirst(4, 7);
-    for (int b = 0; packer.partial(); b = (b + 1) % 7) packer.push((4u >> b) & 1u);
+    for (int b = 0; packer.partial(); b = (b + 1) % 7) packer.push(zeroFill ? 0u : (4u >> b) & 1u);
     return packer.take();
 }
 
@@ -130,7 +130,7 @@ std::vector<std::uint32_t> pocsagBatches(const std::vector<PocsagMessage>& messa
         while (slot / 2 != frame) put(kPocsagIdle);
         put(pocsagAddressCodeword(m.ric, m.function));
         std::vector<std::uint32_t> body;
-        if (m.content == PocsagContent::Alpha) body = pocsagAlphaCodewords(m.text);
+        if (m.content == PocsagContent::Alpha) body = pocsagAlphaCodewords(m.text, m.zeroFill);
         if (m.content == PocsagContent::Numeric) body = pocsagNumericCodewords(m.text);
         for (std::uint32_t w : body) put(w);
         // One idle closes the message, so the next address never runs into it.

@@ -24,6 +24,9 @@ struct PocsagMessage {
     int function = 0;        // 0..3
     PocsagContent content = PocsagContent::Alpha;
     std::string text;        // UTF-8 for Alpha; digits, space, U, -, [, ] for Numeric
+    // Alpha only: fill the last codeword with zero bits after the end-of-text character,
+    // as many encoders do, instead of repeating end-of-text.
+    bool zeroFill = false;
 };
 
 // Adds the BCH(31,21) check bits and the even parity bit to a codeword whose bits 31..11
@@ -37,7 +40,8 @@ std::uint32_t pocsagMessageCodeword(std::uint32_t data20);
 // closed by an end-of-text character; the last codeword is filled up with further
 // end-of-text bits.
 // Ä Ö Ü ä ö ü ß travel as 91 92 93 123 124 125 126. Characters beyond 7 bits become '?'.
-std::vector<std::uint32_t> pocsagAlphaCodewords(const std::string& utf8Text);
+// With `zeroFill` the rest of the last codeword is zero bits instead.
+std::vector<std::uint32_t> pocsagAlphaCodewords(const std::string& utf8Text, bool zeroFill = false);
 // The message codewords of a numeric message, filled up with spaces. Unknown
 // characters become spaces.
 std::vector<std::uint32_t> pocsagNumericCodewords(const std::string& digits);

@@ -36,13 +36,17 @@ void ditherSamples(SampleArray& samples, DitherSource& random) {
     for (double& x : samples) x += random.next() - 0.5;
 }
 
-void measureRuns(PocsagBitState& st, const SampleArray& samples) {
+void measureRuns(PocsagBitState& st, const SampleArray& samples, bool decayingNegPeak) {
     for (const double x : samples) {
         const double y = 2.0 * x;
         // Two decay steps, each back to a whole number: below about 500 the peak stays.
         st.posPeak = static_cast<int>(roundEven(st.posPeak * 0.999));
         st.posPeak = static_cast<int>(roundEven(st.posPeak * 0.999));
         if (x > st.posPeak) st.posPeak = static_cast<int>(roundEven(x));
+        if (decayingNegPeak) {
+            st.negPeak = static_cast<std::int32_t>(roundEven(st.negPeak * 0.999));
+            st.negPeak = static_cast<std::int32_t>(roundEven(st.negPeak * 0.999));
+        }
         if (x < st.negPeak) st.negPeak = static_cast<std::int32_t>(roundEven(x));
 
         if (y > st.posPeak && !st.triggerHigh) {
@@ -69,7 +73,7 @@ void measureRuns(PocsagBitState& st, const SampleArray& samples) {
     }
 }
 
-void trackBitLength(PocsagBitState& st) {
+void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
     auto& h = st.runHistogram;
     for (; st.runRead != st.runWrite; st.runRead = nextIndex(st.runRead)) {
         const double len = std::fabs(st.runRing[static_cast<std::size_t>(st.runRead)]);
@@ -112,7 +116,8 @@ void trackBitLength(PocsagBitState& st) {
         const bool steady = std::fabs(older - newest) / (newest + older) <= 0.1 && h[1] / 4 >= h[0] &&
                             len <= 20.0 * st.bitPeriod;
         if (!steady) {
-            if (st.pocsagState > Hunting && !st.transmissionEnded) {
+            const bool batchesRunning = batchAwareEnd && st.pocsagState > Preamble;
+            if (st.pocsagState > Hunting && !st.transmissionEnded && !batchesRunning) {
                 st.transmissionEnded = true;
                 st.endRun = nextIndex(st.runRead);
             }

@@ -14,12 +14,17 @@ namespace kub {
 void ditherSamples(SampleArray& samples, DitherSource& random);
 
 // Schmitt trigger at half the positive and negative peaks; each finished level run goes
-// to `runRing` with its length interpolated between samples.
-void measureRuns(PocsagBitState& st, const SampleArray& samples);
+// to `runRing` with its length interpolated between samples. Classic: the negative peak
+// never decays, so one early spike holds the low threshold down for the whole run;
+// `decayingNegPeak` lets it decay like the positive one.
+void measureRuns(PocsagBitState& st, const SampleArray& samples, bool decayingNegPeak = false);
 
 // Follows the bit length over every new run, recognises the preamble and decides when a
-// transmission has ended.
-void trackBitLength(PocsagBitState& st);
+// transmission has ended. Classic: any run longer than 20 bit lengths ends it. With
+// `batchAwareEnd` the lock test no longer ends a transmission once its batches are
+// running (a message padded with zero bits holds such runs); the codeword layer ends it
+// when no further sync codeword comes.
+void trackBitLength(PocsagBitState& st, bool batchAwareEnd = false);
 
 // Cuts the unread runs into soft bits (only while a transmission is on), up to and
 // including the run that ended the transmission.

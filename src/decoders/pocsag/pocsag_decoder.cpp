@@ -13,11 +13,17 @@ PocsagDecoder::PocsagDecoder(ReceptionContext& context, ChannelFlags& flags, std
 }
 
 void PocsagDecoder::processPocsagBuffer() {
+    const DecoderOptions& options = context_.options;
     ditherSamples(samples, dither_);
-    measureRuns(bits_, samples);
-    trackBitLength(bits_);
+    if (options.inputFilter) {
+        lowPass_.setCorner(bits_.pocsagState > Hunting ? PocsagLowPass::cornerFor(bits_.samplesPerBit)
+                                                       : PocsagLowPass::kHuntingHz);
+        lowPass_.process(samples);
+    }
+    measureRuns(bits_, samples, options.inputFilter);
+    trackBitLength(bits_, options.pocsagBatchAwareEnd);
     if (bits_.pocsagState > Hunting) sliceRuns(bits_);
-    runCodewordLayer(bits_, words_);
+    runCodewordLayer(bits_, words_, options);
     if (bits_.transmissionEnded && bits_.pocsagState > Hunting) {
         reportPocsagTransmission(bits_, words_, last_, context_);
     }

@@ -7,6 +7,7 @@
 #include "capture/decoder_inputs.h"
 #include "common/reception_context.h"
 #include "decoders/pocsag/dither_source.h"
+#include "decoders/pocsag/pocsag_filter.h"
 #include "decoders/pocsag/pocsag_state.h"
 
 namespace kub {
@@ -23,6 +24,7 @@ private:
     ReceptionContext& context_;
     ChannelFlags& flags_;
     DitherSource dither_;
+    PocsagLowPass lowPass_;
     PocsagBitState bits_;
     PocsagWordState words_;
     PocsagLastReception last_;

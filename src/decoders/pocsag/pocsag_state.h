@@ -10,6 +10,7 @@
 namespace kub {
 
 constexpr int kPocsagRingSize = 1024;
+constexpr std::int8_t kUncorrectable = 3;
 
 enum PocsagPhase : std::int16_t {
     Hunting = 0,         // no transmission; looking for a preamble
@@ -68,7 +69,14 @@ struct PocsagWordState {
     int bitInWord = 0;
 
     std::array<std::uint32_t, 17> batchWords{};  // [0] sync, [1..16] the batch
+    // With error correction: bits corrected in each codeword of the batch, or
+    // kUncorrectable.
+    std::array<std::int8_t, 17> batchWordErrors{};
+    bool correcting = false;  // the batch was collected with error correction
     int batchWordCount = 0;
+    // With the batch-aware end: bits searched for the next sync codeword since the last
+    // batch was complete.
+    int bitsSinceBatch = 0;
     bool batchReady = false;
     int batchIndex = 0;
 

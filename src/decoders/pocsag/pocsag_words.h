@@ -1,17 +1,22 @@
 #pragma once
 // The codeword layer of one channel: finds the sync codeword in either polarity,
 // collects batches of 16 codewords and turns them into RIC, function and message text.
-// Check bits are carried along but not used.
+// Classic: check bits are carried along but not used. With error correction every
+// codeword is checked and mended before it is classified, and the sync codeword is
+// recognised with a few bits wrong.
 
+#include "common/decoder_options.h"
 #include "decoders/pocsag/pocsag_state.h"
 
 namespace kub {
 
 // Looks for the sync codeword in the unread bits (states Preamble and BetweenBatches).
-void searchSync(PocsagBitState& bits, PocsagWordState& words);
+// With the batch-aware end, a transmission whose next sync codeword does not come
+// within two codewords of the end of a batch is over.
+void searchSync(PocsagBitState& bits, PocsagWordState& words, const DecoderOptions& options = {});
 // Fills the batch from the unread bits (state InBatch). An all-zero codeword cuts the
 // batch short; at the end of a transmission the partial batch is released as it is.
-void collectCodewords(PocsagBitState& bits, PocsagWordState& words);
+void collectCodewords(PocsagBitState& bits, PocsagWordState& words, const DecoderOptions& options = {});
 // Counts sync and idle codewords and takes addresses until one starts a message.
 void interpretAddresses(PocsagWordState& words);
 // Gathers message codewords until an idle or address codeword ends the message.
@@ -21,6 +26,6 @@ void decodeAlphanumeric(PocsagWordState& words);
 
 // The whole layer for one buffer, in its order: sync search, collection, then the
 // ready batch interpreted to its end.
-void runCodewordLayer(PocsagBitState& bits, PocsagWordState& words);
+void runCodewordLayer(PocsagBitState& bits, PocsagWordState& words, const DecoderOptions& options = {});
 
 }  // namespace kub

@@ -1,0 +1,75 @@
+#pragma once
+// Low-pass in front of the POCSAG bit recovery. The bit recovery only looks at level
+// runs, so everything far above the fastest data signal is noise that makes the Schmitt
+// trigger chatter and lifts its peaks. The corner always stays above the fundamental of
+// the data (half the bit rate), so that runs of every rate keep their length.
+
+#include <cmath>
+#include <numbers>
+
+#include "capture/decoder_inputs.h"
+
+namespace kub {
+
+// A cascade of two second-order Butterworth sections (fourth order overall); the state
+// lives with the channel, so blocks join without a seam. The corner can follow the data
+// rate once a preamble has told it.
+class PocsagLowPass {
+public:
+    PocsagLowPass() { setCorner(kHuntingHz); }
+
+    // While hunting: the corner that suits the fastest rate.
+    static constexpr double kHuntingHz = 4000.0;
+
+    // The corner for a measured bit length: near the bit rate for the slower rates, where
+    // the noise bandwidth matters most; well above it at 2400 bit/s, where a lower corner
+    // keeps single bits from reaching the far threshold of the Schmitt trigger.
+    static double cornerFor(double samplesPerBit) { return samplesPerBit >= 14.0 ? 1200.0 : 4000.0; }
+
+    void setCorner(double hz) {
+        if (hz == corner_) return;
+        corner_ = hz;
+        // Bilinear transform with the corner prewarped; the two sections of a fourth-order
+        // Butterworth have the quality factors 1/(2 cos(pi/8)) and 1/(2 cos(3 pi/8)).
+        const double k = std::tan(std::numbers::pi * hz / 22050.0);
+        const double qs[2] = {0.5 / std::cos(std::numbers::pi / 8), 0.5 / std::cos(3 * std::numbers::pi / 8)};
+        for (int s = 0; s < 2; ++s) {
+            const double norm = 1.0 / (1.0 + k / qs[s] + k * k);
+            Section& c = sections_[s];
+            c.b0 = k * k * norm;
+            c.b1 = 2.0 * c.b0;
+            c.b2 = c.b0;
+            c.a1 = 2.0 * (k * k - 1.0) * norm;
+            c.a2 = (1.0 - k / qs[s] + k * k) * norm;
+            // The old state does not fit the new coefficients and would ring out as a spike
+            // that lifts the peaks; start from rest at the section's last input instead.
+            c.z2 = (c.b2 - c.a2) * c.in;
+            c.z1 = (c.b1 - c.a1) * c.in + c.z2;
+        }
+    }
+
+    void process(SampleArray& samples) {
+        for (double& x : samples) {
+            double v = x;
+            for (Section& c : sections_) {
+                c.in = v;
+                const double out = c.b0 * v + c.z1;
+                c.z1 = c.b1 * v - c.a1 * out + c.z2;
+                c.z2 = c.b2 * v - c.a2 * out;
+                v = out;
+            }
+            x = v;
+        }
+    }
+
+private:
+    struct Section {
+        double b0 = 0, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+        double z1 = 0, z2 = 0;
+        double in = 0;  // last input
+    };
+    Section sections_[2];
+    double corner_ = 0;
+};
+
+}  // namespace kub
