@@ -13,8 +13,7 @@
 #include "common/monitor_core.h"
 #include "common/reception_window.h"
 #include "platform/export_bindings.h"
-#include "platform/qt_event_pause.h"
-#include "platform/qt_process_runner.h"
+#include "platform/monitor_session.h"
 #include "storage/settings.h"
 #include "web/dial_up.h"
 #include "web/housekeeping.h"
@@ -110,15 +109,13 @@ private:
     std::string folder_;
     Clock& clock_;
     Twips twips_;
-    Settings settings_;
+    // The monitor behind the window; the names below are the window's view of it.
+    MonitorSession session_;
+    Settings& settings_ = session_.settings;
     StationNames stationNames_{};
-    MonitorCore core_;
-    std::unique_ptr<CaptureDevice> device_;
-    QtEventPause pause_;
-    QtProcessRunner processes_;
-    std::unique_ptr<DialUp> dialUp_;
-    std::unique_ptr<ExportBindings> exports_;
-    std::unique_ptr<Housekeeping> housekeepingPass_;
+    MonitorCore& core_ = session_.core;
+    std::unique_ptr<CaptureDevice>& device_ = session_.device;
+    std::unique_ptr<ExportBindings>& exports_ = session_.exports;
 
     QTabWidget* SSTab1 = nullptr;
     QWidget* listPage_ = nullptr;
