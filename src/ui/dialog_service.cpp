@@ -1,5 +1,6 @@
 #include "ui/dialog_service.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace kub::ui {
@@ -28,6 +29,10 @@ MessageBoxService boxes;
 DialogService* current = &boxes;
 
 }  // namespace
+
+QString DialogService::openFile(QWidget* parent, const QString& caption, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}
 
 DialogService& dialogs() { return *current; }
 

@@ -17,6 +17,8 @@ public:
     // title takes the program's name, as message boxes without a title of their own do.
     virtual void message(QWidget* parent, const QString& text, const QString& title,
                          DialogIcon icon) = 0;
+    // A file to open; empty when the chooser was closed without one.
+    virtual QString openFile(QWidget* parent, const QString& caption, const QString& filter);
 };
 
 // The service in force: message boxes, unless a test put its own in place.

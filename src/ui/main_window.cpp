@@ -21,6 +21,7 @@
 #include "ui/colours.h"
 #include "ui/dialog_service.h"
 #include "ui/reception_tables.h"
+#include "ui/replay_control.h"
 #include "ui/settings_tab.h"
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
@@ -104,6 +105,7 @@ void MainWindow::build() {
 
     capture_ = new CaptureControl(*device_, settingsTab_->startButton(), settingsTab_->stopButton(),
                                   settingsTab_->deviceBox(), [this] { return int(settings_.deviceIndex); }, this);
+    replay_ = new ReplayControl(core_.dispatcher, *device_, *capture_, settingsTab_->startButton(), this);
     connect(settingsTab_, &SettingsTab::saveRequested, this, &MainWindow::saveSettingsFromControls);
     connect(settingsTab_, &SettingsTab::statusForAll, this, &MainWindow::setStatusForAll);
 

@@ -34,6 +34,7 @@ namespace kub::ui {
 
 class AlertLists;
 class CaptureControl;
+class ReplayControl;
 class ReceptionTables;
 class SettingsTab;
 class StatusBoard;
@@ -84,6 +85,7 @@ public:
     AlertLists* alertLists() const { return alerts_; }
     SettingsTab* settingsTab() const { return settingsTab_; }
     CaptureControl* captureControl() const { return capture_; }
+    ReplayControl* replayControl() const { return replay_; }
     CaptureDevice& captureDevice() const { return *device_; }
     QTimer* housekeepingTimer() const { return housekeeping_; }
     QProgressBar* meanMeter(int channel) const { return ProgressBar1[static_cast<std::size_t>(channel)]; }
@@ -126,6 +128,7 @@ private:
     SettingsTab* settingsTab_ = nullptr;
     AlertLists* alerts_ = nullptr;
     CaptureControl* capture_ = nullptr;
+    ReplayControl* replay_ = nullptr;
     QTimer* housekeeping_ = nullptr;
     QLabel* writeFailure_ = nullptr;
     std::array<QProgressBar*, 2> ProgressBar1{};

@@ -33,6 +33,9 @@ public:
         return false;
     }
     std::vector<RecordedMessage> messages;
+    // The file chooser "picks" this one (empty: closed without a file).
+    QString openFile(QWidget*, const QString&, const QString&) override { return fileToOpen; }
+    QString fileToOpen;
 };
 
 // A fresh folder under the temporary directory, removed again at the end.
