@@ -12,9 +12,12 @@
 #include <QThread>
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include "common/clock.h"
+#include "common/program_folder.h"
 #include "capture/audio_file.h"
 #include "storage/day_log.h"
 #include "storage/settings.h"
@@ -138,7 +141,9 @@ private:
 // One "kubmon run", its stdout and stderr as they come.
 class Monitor {
 public:
-    explicit Monitor(const std::string& folder, QStringList extra = {}) {
+    explicit Monitor(const std::string& folder, QStringList extra = {},
+                     const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+        p_.setProcessEnvironment(env);
         QObject::connect(&p_, &QProcess::readyReadStandardOutput, [this] { out += p_.readAllStandardOutput().toStdString(); });
         QObject::connect(&p_, &QProcess::readyReadStandardError, [this] { err += p_.readAllStandardError().toStdString(); });
         p_.start(QStringLiteral(KUBMON_EXE), QStringList{"run", "--folder", QString::fromStdString(folder)} + extra);
@@ -282,9 +287,9 @@ TEST_F(RunEndToEnd, CapturesTrafficExportsLogsAndUploadsThenStopsOnSigterm) {
     ASSERT_EQ(m.end(SIGTERM), 0) << m.err;
     EXPECT_NE(m.err.find("kubmon run: beendet."), std::string::npos) << m.err;
     checkTraffic(folder, m, tcp.received, ftp);
-    // Stopped means stopped: the lock is free again.
-    Monitor again(folder.path(), {"--input", QString::fromStdString(makeWav(folder, "kurz.wav", "gap:100"))});
-    EXPECT_EQ(again.end(0, 10000), 0) << again.err;
+    // Stopped means stopped: the folder's lock is free again.
+    kub::FolderLock lock;
+    EXPECT_EQ(lock.acquire(folder.path()), kub::FolderLock::Result::Acquired);
 }
 
 TEST_F(RunEndToEnd, ReplaysARecordingAtRealTimeThroughTheSamePath) {
@@ -315,6 +320,51 @@ TEST_F(RunEndToEnd, ReplaysARecordingAtRealTimeThroughTheSamePath) {
     EXPECT_GE(took.elapsed(), static_cast<qint64>(seconds * 1000 * 0.95));
     EXPECT_NE(m.err.find("Aufzeichnung zu Ende."), std::string::npos) << m.err;
     checkTraffic(folder, m, tcp.received, ftp);
+}
+
+// Dial-up mode: nobody is there to pick a connection, so the first of the phone book is
+// dialled, the page goes up, and the connection is hung up again. nmcli is a script that
+// plays NetworkManager (a LAN, then two dial-up profiles).
+TEST_F(RunEndToEnd, DialUpModeDialsTheFirstProfileUploadsAndHangsUp) {
+    FtpServer ftp;
+    ASSERT_TRUE(ftp.up());
+    const std::string bin = folder.path() + "/bin";
+    std::filesystem::create_directories(bin);
+    std::ofstream(bin + "/nmcli") << "#!/bin/sh\n"
+                                     "echo \"$*\" >> '" << bin << "/nmcli.log'\n"
+                                     "case \"$*\" in\n"
+                                     "  *'connection show --active'*) echo 'LAN:802-3-ethernet:activated'\n"
+                                     "    [ -f '" << bin << "/up' ] && cat '" << bin << "/up'; exit 0 ;;\n"
+                                     "  *'connection show'*) printf 'LAN:802-3-ethernet\\nDSL:pppoe\\nMobil:gsm\\n'; exit 0 ;;\n"
+                                     "  *'connection up id DSL'*) echo 'DSL:pppoe:activated' > '" << bin << "/up'; exit 0 ;;\n"
+                                     "  *'connection down id DSL'*) rm -f '" << bin << "/up'; exit 0 ;;\n"
+                                     "esac\n"
+                                     "exit 4\n";
+    std::filesystem::permissions(bin + "/nmcli", std::filesystem::perms::owner_all);
+    kub::Settings s = monitorSettings(-1);
+    s.htmlExport = 1;
+    s.dialUp = 1;
+    s.ftpHost = ftp.host();
+    s.ftpLogin = "wache";
+    s.ftpPassword = "geheim";
+    ASSERT_TRUE(kub::saveSettings(folder.path(), s));
+    const std::string wav = makeWav(folder, "kurz.wav", "left gap:300 fms:623B1234:7:0:1 gap:300");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"), QString::fromStdString(bin) + ":" + env.value(QStringLiteral("PATH")));
+
+    Monitor m(folder.path(), {"--input", QString::fromStdString(wav)}, env);
+    ASSERT_EQ(m.end(0, 30000), 0) << m.err;
+    EXPECT_NE(m.out.find("##FMS#623B1234#7#"), std::string::npos) << m.out;
+    const std::string log = kubtest::readFileBytes(bin + "/nmcli.log");
+    const std::size_t up = log.find("connection up id DSL");
+    const std::size_t down = log.find("connection down id DSL");
+    ASSERT_NE(up, std::string::npos) << log;
+    ASSERT_NE(down, std::string::npos) << log;
+    EXPECT_LT(up, down) << log;
+    EXPECT_EQ(log.find("connection up id Mobil"), std::string::npos) << log;
+    EXPECT_FALSE(std::filesystem::exists(bin + "/up")) << "still dialled in";
+    EXPECT_EQ(ftp.page(), kubtest::readFileBytes(folder.path() + "/status.html"));
+    EXPECT_NE(ftp.page().find(kub::utf8ToCp1252("HLF Süd 1")), std::string::npos);
 }
 
 TEST_F(RunEndToEnd, KilledInTrafficRestartsWithTheDaysReceptionsAndLastStatuses) {

@@ -54,7 +54,9 @@ void RunWindow::addUploadMessage(const std::string& text) {
 }
 
 void RunWindow::messageBox(const std::string& text, const std::string& title) {
-    if (faults_.begin(text, title.empty() ? text : title + " " + text)) boxes_.push_back(text);
+    // The same box with another file name or number in it is the same fault.
+    const std::string kind = title + "|" + text.substr(0, text.find_first_of("=/0123456789"));
+    if (faults_.begin(kind, title.empty() ? text : title + " " + text)) boxes_.push_back(kind);
 }
 
 int RunWindow::chooseDialUpEntry(const std::vector<std::string>& phoneBook) {
