@@ -1,5 +1,7 @@
 #include "platform/monitor_session.h"
 
+#include <QTimer>
+
 #include "storage/day_log.h"
 #include "storage/vehicle_table.h"
 #include "web/ftp_upload.h"
@@ -7,6 +9,10 @@
 #include "web/status_page_input.h"
 
 namespace kub {
+
+namespace {
+constexpr int kPassRetryMs = 50;
+}  // namespace
 
 MonitorSession::MonitorSession(std::string programFolder, Clock& clock, ReceptionWindow& window,
                                NewestRows newestRows)
@@ -58,6 +64,20 @@ void MonitorSession::loadReceivers() { core.context.receivers.load(folder_); }
 std::array<int, 3> MonitorSession::reloadDayLogs() {
     return {reloadFmsLog(folder_, clock_, window_), reloadZveiLog(folder_, clock_, window_),
             reloadPocLog(folder_, clock_, window_)};
+}
+
+void MonitorSession::housekeepingPass() {
+    if (core.dispatcher.processingGuard()) {
+        if (!passWaiting_) {
+            passWaiting_ = true;
+            QTimer::singleShot(kPassRetryMs, &passTimerContext_, [this] {
+                passWaiting_ = false;
+                housekeepingPass();
+            });
+        }
+        return;
+    }
+    housekeeping_->pass();
 }
 
 void MonitorSession::shutdown() {

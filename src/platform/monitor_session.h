@@ -4,6 +4,7 @@
 // page and its upload. The main window and the headless monitor ("kubmon run") each own
 // one, drive its start-up steps in their own order and show its receptions their way.
 
+#include <QObject>
 #include <array>
 #include <functional>
 #include <memory>
@@ -45,8 +46,11 @@ public:
     // Today's logs into the tables; the number of rows per kind (FMS, ZVEI, POCSAG).
     std::array<int, 3> reloadDayLogs();
 
-    // One housekeeping pass (alert lists age, status page and upload when changed).
-    void housekeepingPass() { housekeeping_->pass(); }
+    // One housekeeping pass (alert lists age, status page and upload when changed). Due
+    // while a block is being handled (an export pause lets the timer in), it waits until
+    // that block is done: an upload inside the handling would hold up the decoding for as
+    // long as it takes.
+    void housekeepingPass();
     // Capture stopped, TCP export closed; nothing is written.
     void shutdown();
 
@@ -70,6 +74,8 @@ public:
 
 private:
     std::unique_ptr<Housekeeping> housekeeping_;
+    QObject passTimerContext_;
+    bool passWaiting_ = false;
 };
 
 }  // namespace kub
