@@ -7,13 +7,14 @@ namespace kubmon {
 
 namespace {
 constexpr int kRetryMs = 2000;
+constexpr int kFirstRetryMs = 200;
 constexpr const char* kDevice = "Soundkarte";
 }  // namespace
 
 CaptureKeeper::CaptureKeeper(kub::CaptureDevice& device, FaultLines& faults) : device_(device), faults_(faults) {
     retry_.setInterval(kRetryMs);
     QObject::connect(&retry_, &QTimer::timeout, [this] { tryOpen(); });
-    QObject::connect(&device_, &kub::CaptureDevice::deviceLost, [this] { lost(); });
+    QObject::connect(&device_, &kub::CaptureDevice::deviceLost, &retry_, [this] { lost(); });
 }
 
 void CaptureKeeper::start(int index) {
@@ -58,6 +59,11 @@ void CaptureKeeper::tryOpen() {
 void CaptureKeeper::lost() {
     faults_.begin(kDevice, "Die Soundkarte \"" + name_ +
                                "\" liefert keine Daten mehr (entfernt ?). Die Aufnahme wurde gestoppt; warte auf sie.");
+    // A card that only fell silent for a moment is still listed: take it up again at
+    // once rather than after the first retry interval.
+    QTimer::singleShot(kFirstRetryMs, &retry_, [this] {
+        if (!device_.isOpen()) tryOpen();
+    });
     retry_.start();
 }
 

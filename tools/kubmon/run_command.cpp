@@ -117,6 +117,10 @@ int runCommand(const Args& args) {
     const auto reloaded = session.reloadDayLogs();
     say("Programmordner \"" + folder + "\"; heute bisher " + std::to_string(reloaded[0]) + " FMS, " +
         std::to_string(reloaded[1]) + " ZVEI, " + std::to_string(reloaded[2]) + " POCSAG.");
+    const kub::Settings& on = session.settings;
+    if (on.fmsLeft != 1 && on.zveiLeft != 1 && on.pocsagLeft != 1 && on.fmsRight != 1 && on.zveiRight != 1 &&
+        on.pocsagRight != 1)
+        say("Alle Decoder sind ausgeschaltet (Mon.ini Zeilen 25 bis 30); es wird nichts dekodiert.");
     // The page on the server shows the board as it is now, not as it was before the
     // restart: the first pass writes it even before the first reception.
     session.core.context.pageChanged = 1;
