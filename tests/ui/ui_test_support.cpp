@@ -4,9 +4,17 @@
 #include <ctime>
 #include <random>
 
+#include <QDialog>
+
 #include "storage/text_file.h"
 
 namespace kub::test {
+
+int RecordingDialogs::exec(QDialog& dialog) {
+    prompts.push_back({QStringLiteral("dialog"), {}, dialog.windowTitle(), {}});
+    if (!onDialog) return QDialog::Rejected;
+    return onDialog(dialog);
+}
 
 ProgramFolder::ProgramFolder() {
     std::random_device rd;
