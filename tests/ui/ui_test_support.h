@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -113,10 +114,19 @@ public:
     void write(const std::string& relative, const std::vector<std::string>& lines) const;
     std::vector<std::string> read(const std::string& relative) const;
     bool exists(const std::string& relative) const;
+    // The file exactly as it is on disk; "" when it is missing.
+    std::string bytes(const std::string& relative) const;
 
 private:
     std::string path_;
 };
+
+// The bytes a file of these lines has on disk: each line in Windows-1252 with CR LF.
+std::string fileBytes(const std::vector<std::string>& utf8Lines);
+
+// Byte-for-byte equality that reports only the first difference (the files run to
+// thousands of lines).
+::testing::AssertionResult sameBytes(const std::string& actual, const std::string& expected);
 
 // 07.12.2026 10:30:00 local time, the tests' "now".
 double testEpoch();
