@@ -11,8 +11,10 @@ namespace kub::ui {
 BoardEditor::BoardEditor(BoardEditorContext context, StatusBoard* board, QWidget* dialogParent)
     : QObject(board), ctx_(std::move(context)), board_(board), parent_(dialogParent) {
     connect(board_, &StatusBoard::propertiesRequested, this, &BoardEditor::editTile);
-    connect(board_, &StatusBoard::tileDroppedOnTile, this, &BoardEditor::dropOnTile);
-    connect(board_, &StatusBoard::tileDroppedOnStation, this, &BoardEditor::dropOnStation);
+    // A drop is answered after the drag has ended: its questions must not stand in the
+    // middle of the platform's drag and drop.
+    connect(board_, &StatusBoard::tileDroppedOnTile, this, &BoardEditor::dropOnTile, Qt::QueuedConnection);
+    connect(board_, &StatusBoard::tileDroppedOnStation, this, &BoardEditor::dropOnStation, Qt::QueuedConnection);
     connect(board_, &StatusBoard::renameRequested, this, &BoardEditor::renameStation);
 }
 

@@ -72,6 +72,7 @@ void drop(QWidget* target, int fromTile) {
     QDropEvent event(QPointF(3, 3), Qt::MoveAction, data.get(), Qt::LeftButton, {}, QEvent::Drop);
     QApplication::sendEvent(target, &event);
     EXPECT_TRUE(event.isAccepted());
+    QCoreApplication::processEvents();  // the move runs once the drop has ended
 }
 
 TEST(VehicleDialog, EmptyTileBecomesAVehicleWithStatusSixAndTheTileIsRedrawn) {
