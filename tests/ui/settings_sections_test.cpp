@@ -12,7 +12,9 @@
 #include <QTableWidget>
 #include <QTcpServer>
 #include <QTest>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 
 #include "storage/settings.h"
 #include "storage/text_file.h"
@@ -294,6 +296,82 @@ TEST(HtmlExportSection, PageButtonWritesTheFileAndUploadReportsInList5) {
     EXPECT_EQ(s.ftpFolder, "status");
     EXPECT_EQ(s.dialUp, 1);
     EXPECT_EQ(s.htmlExport, 1);
+}
+
+// A stand-in for NetworkManager's nmcli, first on PATH while it lives: two dial-up
+// profiles besides the LAN; "DSL" comes up when dialled. Every call is logged.
+class FakeNmcliOnPath {
+public:
+    FakeNmcliOnPath(const ProgramFolder& f, const std::string& profiles) : dir_(f.path() + "/bin") {
+        std::filesystem::create_directories(dir_);
+        std::ofstream(dir_ + "/nmcli") << "#!/bin/sh\n"
+                                          "echo \"$*\" >> '" << dir_ << "/nmcli.log'\n"
+                                          "case \"$*\" in\n"
+                                          "  *'connection show --active'*)\n"
+                                          "    echo 'LAN:802-3-ethernet:activated'\n"
+                                          "    [ -f '" << dir_ << "/up' ] && cat '" << dir_ << "/up'\n"
+                                          "    exit 0 ;;\n"
+                                          "  *'connection show'*) printf '%s' '" << profiles << "'; exit 0 ;;\n"
+                                          "  *'connection up id DSL'*) echo 'DSL:pppoe:activated' > '" << dir_ << "/up'; exit 0 ;;\n"
+                                          "  *'connection up id'*) exit 4 ;;\n"
+                                          "  *'connection down id'*) rm -f '" << dir_ << "/up'; exit 0 ;;\n"
+                                          "esac\n"
+                                          "exit 2\n";
+        std::filesystem::permissions(dir_ + "/nmcli", std::filesystem::perms::owner_all);
+        oldPath_ = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(dir_) + ":" + oldPath_);
+    }
+    ~FakeNmcliOnPath() { qputenv("PATH", oldPath_); }
+    std::string log() const {
+        std::ifstream in(dir_ + "/nmcli.log");
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    std::string dir_;
+    QByteArray oldPath_;
+};
+
+TEST(HtmlExportSection, UploadOverDialUpShowsTheProfilesDialsAndHangsUpAgain) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    FakeNmcliOnPath nmcli(folder, "LAN:802-3-ethernet\nDSL:pppoe\nModem:gsm\n");
+    Settings s = defaultSettings();
+    s.dialUp = 1;  // no host name: the check after dialling ends the upload at once
+    ASSERT_TRUE(saveSettings(folder.path(), s));
+    ManualClock clock(testEpoch());
+    MainWindow w(folder.path(), clock);
+    ui::HtmlExportSection* h = w.htmlSection();
+    EXPECT_TRUE(h->connectionOption(1)->isChecked());
+
+    QStringList shown;
+    dialogs.onDialog = [&](QDialog& d) {
+        auto* du = dynamic_cast<ui::DialUpDialog*>(&d);
+        EXPECT_NE(du, nullptr);
+        if (!du) return 0;
+        for (int i = 0; i < du->entries()->count(); ++i) shown << du->entries()->item(i)->text();
+        du->entries()->setCurrentRow(0);  // "DSL"
+        click(du->connectButton());
+        return d.result();
+    };
+    click(h->uploadButton());
+    EXPECT_EQ(shown, (QStringList{"DSL", "Modem"}));
+    ASSERT_EQ(h->progressList()->count(), 1);
+    EXPECT_TRUE(h->progressList()->item(0)->text().endsWith(
+        QString::fromUtf8("Datei nicht übertragen-> kein Hostname angegeben")));
+    const std::string log = nmcli.log();
+    EXPECT_NE(log.find("connection up id DSL"), std::string::npos) << log;
+    EXPECT_NE(log.find("connection down id DSL"), std::string::npos) << log;
+
+    // Closed without dialling: nothing is dialled, the failure is said.
+    dialogs.onDialog = [&](QDialog& d) {
+        click(dynamic_cast<ui::DialUpDialog*>(&d)->closeButton());
+        return d.result();
+    };
+    dialogs.messages.clear();
+    click(h->uploadButton());
+    EXPECT_TRUE(dialogs.saw(QString::fromUtf8("DFÜ-Verbindung konnte nicht hergestellt werden!")));
+    EXPECT_EQ(h->progressList()->count(), 1);
 }
 
 TEST(DialUpDialog, ListsTheProfilesDialsTheChosenOneOrClosesWithout) {
