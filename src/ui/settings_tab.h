@@ -1,9 +1,9 @@
 #pragma once
 // The "Einstellungen" tab: the section list `List4`, the title `Label33`, one frame per
 // section (`Frame1`(0..9)) and the save button `Command1` "speichern", which turns red
-// while an edit has not been saved. Holds the controls of the sections "Soundkarte",
-// "Status für alle setzen" and "Fahrzeugansicht"; the other frames are there to be
-// filled by their own sections (`addSection`).
+// while an edit has not been saved. Holds the controls of the sections "Soundkarte" (with
+// our decoding improvements under the decoder switches), "Status für alle setzen" and
+// "Fahrzeugansicht"; the other frames are filled by their own sections (`addSection`).
 
 #include <QComboBox>
 #include <QWidget>
