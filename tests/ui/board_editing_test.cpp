@@ -342,3 +342,40 @@ TEST(StationNames, RightClickRenamesAndAnEmptyAnswerKeepsTheName) {
 
 }  // namespace
 }  // namespace kub::test
+
+namespace kub::test {
+namespace {
+
+// A file that cannot be replaced (a folder stands in its place) is said in a message
+// naming it; the change stays in memory and the other files are written.
+TEST(BoardEditing, FilesThatCannotBeWrittenAreNamedAndTheRestIsWritten) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    prepare(folder);
+    std::filesystem::create_directories(std::filesystem::path(folder.path()) / "Status" / "3.txt" / "x");
+    std::filesystem::create_directories(std::filesystem::path(folder.path()) / "Wachen.txt" / "x");
+    ManualClock clock(testEpoch());
+    MainWindow w(folder.path(), clock);
+    dialogs.messages.clear();
+
+    dialogs.onDialog = [&](QDialog& d) {
+        auto* v = dynamic_cast<VehicleDialog*>(&d);
+        v->field(0)->setText("ELW");
+        v->field(2)->setText("623B3333");
+        QTest::mouseClick(v->saveButton(), Qt::LeftButton);
+        return v->result();
+    };
+    QTest::mouseClick(w.board()->tile(3), Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(dialogs.saw(QString::fromUtf8("Die Datei \"Status/3.txt\" konnte nicht geschrieben werden !")));
+    EXPECT_TRUE(sameBytes(folder.bytes("Fzg.txt"), fileBytes(fzgWith({{3, "ELW\t\t623B3333"}}))));
+    EXPECT_EQ(w.core().context.vehicles.vehicleTable[3].status, 6);
+
+    dialogs.inputs = {"Nord"};
+    QTest::mouseClick(w.board()->stationButton(2), Qt::RightButton);
+    EXPECT_TRUE(dialogs.saw(QString::fromUtf8("Die Datei \"Wachen.txt\" konnte nicht geschrieben werden !")));
+    EXPECT_EQ(w.board()->stationButton(2)->text(), "Nord");
+    EXPECT_EQ(w.stationNames()[2], "Nord");
+}
+
+}  // namespace
+}  // namespace kub::test
