@@ -25,19 +25,10 @@ MonitorSession::MonitorSession(std::string programFolder, Clock& clock, Receptio
     core.dispatcher.setRequeue(device.get());
     Housekeeping::Hooks hooks;
     hooks.writeStatusPage = [this] {
-        const bool written =
-            writeStatusPage(folder_,
-                            statusPageInput(core.context.vehicles, settings, newestRows_(ReceptionTable::Zvei),
-                                            newestRows_(ReceptionTable::Pocsag)),
-                            clock_.now());
-        if (!written && core.context.reportWriteFailure)
+        if (!writeStatusPage() && core.context.reportWriteFailure)
             core.context.reportWriteFailure("Statusseite nicht geschrieben: " + statusPagePath(folder_));
     };
-    hooks.uploadStatusPage = [this] {
-        FtpUploadContext ftp{settings, folder_, clock_, window_, processes, pause, *dialUp,
-                             siblingProgram("kubmon"), {"ftp"}};
-        uploadStatusPage(ftp);
-    };
+    hooks.uploadStatusPage = [this] { uploadStatusPage(); };
     housekeeping_ = std::make_unique<Housekeeping>(window_, clock_, settings, core.context.pageChanged,
                                                    std::move(hooks));
 }
@@ -78,6 +69,18 @@ void MonitorSession::housekeepingPass() {
         return;
     }
     housekeeping_->pass();
+}
+
+bool MonitorSession::writeStatusPage() {
+    return kub::writeStatusPage(folder_,
+                                statusPageInput(core.context.vehicles, settings, newestRows_(ReceptionTable::Zvei),
+                                                newestRows_(ReceptionTable::Pocsag)),
+                                clock_.now());
+}
+
+void MonitorSession::uploadStatusPage() {
+    FtpUploadContext ftp{settings, folder_, clock_, window_, processes, pause, *dialUp, siblingProgram("kubmon"), {"ftp"}};
+    kub::uploadStatusPage(ftp);
 }
 
 void MonitorSession::shutdown() {

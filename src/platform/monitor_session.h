@@ -51,6 +51,11 @@ public:
     // that block is done: an upload inside the handling would hold up the decoding for as
     // long as it takes.
     void housekeepingPass();
+    // "status.html" from the vehicle table, the settings and the newest rows; false when
+    // it could not be written.
+    bool writeStatusPage();
+    // The page to the web server (over the dial-up connection when so configured).
+    void uploadStatusPage();
     // Capture stopped, TCP export closed; nothing is written.
     void shutdown();
 

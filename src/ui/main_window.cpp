@@ -108,6 +108,7 @@ void MainWindow::build() {
     replay_ = new ReplayControl(core_.dispatcher, *device_, *capture_, settingsTab_->startButton(), this);
     connect(settingsTab_, &SettingsTab::saveRequested, this, &MainWindow::saveSettingsFromControls);
     connect(settingsTab_, &SettingsTab::statusForAll, this, &MainWindow::setStatusForAll);
+    buildSettingsSections();
 
     housekeeping_ = new QTimer(this);
     housekeeping_->setInterval(kHousekeepingMs);

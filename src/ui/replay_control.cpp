@@ -53,8 +53,7 @@ void ReplayControl::onClicked() {
         stop();
         return;
     }
-    const QString path = dialogs().openFile(dialogParent_, kCaption,
-                                            QStringLiteral("Aufzeichnungen (*.wav *.flac *.ogg);;Alle Dateien (*)"));
+    const QString path = dialogs().chooseFile(dialogParent_, kCaption);
     if (!path.isEmpty()) play(path);
 }
 

@@ -59,7 +59,7 @@ TEST(ReplayButton, PlaysARecordingThroughTheDecodingAndComesBackToStart) {
     button->click();
     EXPECT_FALSE(replay->playing());
 
-    dialogs.fileToOpen = wav;
+    dialogs.files.push_back(wav);
     button->click();
     ASSERT_TRUE(replay->playing()) << (dialogs.messages.empty() ? "" : dialogs.messages.back().text.toStdString());
     EXPECT_FALSE(w.settingsTab()->startButton()->isEnabled());
@@ -77,7 +77,7 @@ TEST(ReplayButton, PlaysARecordingThroughTheDecodingAndComesBackToStart) {
 
     // Not a recording: said, nothing plays.
     folder.write("kaputt.wav", {"kein Ton"});
-    dialogs.fileToOpen = QString::fromStdString(folder.path() + "/kaputt.wav");
+    dialogs.files.push_back(QString::fromStdString(folder.path() + "/kaputt.wav"));
     button->click();
     EXPECT_FALSE(replay->playing());
     ASSERT_FALSE(dialogs.messages.empty());
