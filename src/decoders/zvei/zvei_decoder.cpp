@@ -53,7 +53,7 @@ double ZveiDecoder::nextDither() {
     rng_ ^= rng_ << 25;
     rng_ ^= rng_ >> 27;
     const std::uint64_t r = rng_ * 0x2545F4914F6CDD1DULL;
-    return static_cast<double>(r >> 11) * 0x1.0p-53;
+    return static_cast<double>(static_cast<std::int64_t>(r >> 11)) * 0x1.0p-53;
 }
 
 std::string_view ZveiDecoder::classifyTone(double frequency) {
