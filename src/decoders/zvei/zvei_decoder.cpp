@@ -97,15 +97,6 @@ void ZveiDecoder::processZveiBuffer() {
 
 void ZveiDecoder::estimateByToneBank() {
     ZveiDetectorState& d = d_;
-    // DC removal as for the crossings; the bank wants the DC-free signal for the block's
-    // energy.
-    double dc = d.dcLevel;
-    for (double& sample : samples) {
-        dc = 0.99 * dc + 0.01 * sample;
-        sample -= dc;
-    }
-    d.dcLevel = dc;
-
     // Blocks end after the sample at block phase 0, their first halves after phase 100.
     const int total = static_cast<int>(samples.size());
     int at = 0;

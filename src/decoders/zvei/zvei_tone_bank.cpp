@@ -34,9 +34,11 @@ void ZveiToneBank::add(const double* samples, int count) {
     std::array<float, kBins> s1 = s1_;
     std::array<float, kBins> s2 = s2_;
     double energy = energy_;
+    double sum = sum_;
     for (int n = 0; n < count; ++n) {
         const double x = samples[n];
         energy += x * x;
+        sum += x;
         const auto xf = static_cast<float>(x);
         for (std::size_t i = 0; i < kBins; ++i) {
             const float s = xf + coef_[i] * s1[i] - s2[i];
@@ -47,6 +49,7 @@ void ZveiToneBank::add(const double* samples, int count) {
     s1_ = s1;
     s2_ = s2;
     energy_ = energy;
+    sum_ = sum;
     filled_ += count;
 }
 
@@ -54,6 +57,7 @@ void ZveiToneBank::restart() {
     s1_.fill(0);
     s2_.fill(0);
     energy_ = 0;
+    sum_ = 0;
     filled_ = 0;
     secondHalf_ = false;
 }
@@ -94,10 +98,11 @@ double ZveiToneBank::finishBlock() {
         power[i] = re * re + im * im;
         if (power[i] > power[best]) best = i;
     }
-    const double energy = energy_;
+    const double energy = energy_ - sum_ * sum_ / kBlock;
     s1_.fill(0);
     s2_.fill(0);
     energy_ = 0;
+    sum_ = 0;
     filled_ = 0;
     secondHalf_ = false;
 

@@ -26,8 +26,9 @@ public:
 
     ZveiToneBank();
 
-    // Feeds `count` DC-free samples, all belonging to the current half block (the caller
-    // cuts at kHalfBlock).
+    // Feeds `count` samples, all belonging to the current half block (the caller cuts at
+    // kHalfBlock). A DC level does not reach the bins of a whole block, and the block's
+    // energy is taken about its mean.
     void add(const double* samples, int count);
     // Closes the first half of a block.
     void finishFirstHalf();
@@ -45,7 +46,8 @@ private:
     std::array<float, kBins> s2_{};
     std::array<float, kBins> firstRe_{};
     std::array<float, kBins> firstIm_{};
-    double energy_ = 0;
+    double energy_ = 0;  // sum of squares
+    double sum_ = 0;     // sum, for the mean
     int filled_ = 0;
     bool secondHalf_ = false;
 };
