@@ -42,19 +42,7 @@ void append(std::vector<float>& out, const std::vector<float>& piece, std::size_
 
 std::vector<siggen::FmsTelegram> randomTelegrams(int n, unsigned seed) {
     std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> hex(1, 14), dec(1, 9), status(0, 15), bit(0, 1), tki(0, 3);
-    std::vector<siggen::FmsTelegram> out;
-    while (static_cast<int>(out.size()) < n) {
-        siggen::FmsTelegram t;
-        for (int i = 0; i < 4; ++i) t.kennung += "0123456789ABCDEF"[hex(rng)];
-        for (int i = 0; i < 4; ++i) t.kennung += static_cast<char>('0' + dec(rng));
-        t.status = status(rng);
-        t.direction = bit(rng);
-        t.tki = tki(rng);
-        if (t.status == 10 && t.direction == 1) continue;
-        out.push_back(t);
-    }
-    return out;
+    return siggen::randomFmsTelegrams(n, rng);
 }
 
 // How many of the lines in `got` were sent, and how many were not.
