@@ -25,8 +25,11 @@ void PocsagDecoder::processPocsagBuffer() {
     if (bits_.pocsagState > Hunting) {
         if (!options.inputFilter) {
             sliceRuns(bits_);
-        } else if (!bits_.transmissionEnded) {
-            slicer_.slice(bits_, samples, bits_.pocsagState == Preamble);
+        } else {
+            if (!bits_.transmissionEnded) slicer_.slice(bits_, samples, bits_.pocsagState == Preamble);
+            // The runs are sliced by the clock now; should the setting be switched off in
+            // the middle of a transmission, the run slicer must not go back over them.
+            bits_.sliceRead = bits_.runWrite;
         }
     }
     runCodewordLayer(bits_, words_, options);
