@@ -103,8 +103,16 @@ void MainWindow::build() {
         writeFailure_->show();
     };
 
-    capture_ = new CaptureControl(*device_, settingsTab_->startButton(), settingsTab_->stopButton(),
-                                  settingsTab_->deviceBox(), [this] { return int(settings_.deviceIndex); }, this);
+    deviceFault_ = new QLabel(this);
+    deviceFault_->setObjectName(QStringLiteral("deviceFault"));
+    deviceFault_->setPalette(warn);
+    deviceFault_->hide();
+    capture_ = new CaptureControl(
+        *device_, settingsTab_->startButton(), settingsTab_->stopButton(), settingsTab_->deviceBox(),
+        [this] { return int(settings_.deviceIndex); }, this, [this](const QString& text) {
+            deviceFault_->setText(text);
+            deviceFault_->setVisible(!text.isEmpty());
+        });
     replay_ = new ReplayControl(core_.dispatcher, *device_, *capture_, settingsTab_->startButton(), this);
     connect(settingsTab_, &SettingsTab::saveRequested, this, &MainWindow::saveSettingsFromControls);
     connect(settingsTab_, &SettingsTab::statusForAll, this, &MainWindow::setStatusForAll);
@@ -181,6 +189,8 @@ QString MainWindow::writeFailure() const {
     return writeFailure_->isHidden() ? QString() : writeFailure_->text();
 }
 
+QString MainWindow::deviceFault() const { return deviceFault_->isHidden() ? QString() : deviceFault_->text(); }
+
 // ---- operator actions ----
 
 void MainWindow::housekeepingPass() { session_.housekeepingPass(); }
@@ -253,8 +263,11 @@ void MainWindow::layOut() {
     SSTab1->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop), twips_.px(tabWidth), twips_.px(tabHeight));
     bottomFrame_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 50), twips_.px(tabWidth),
                               twips_.px(900));
-    writeFailure_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 960), twips_.px(tabWidth),
+    // Both fault lines share the row under the buttons: files on the left, sound card on the right.
+    writeFailure_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 960), twips_.px(tabWidth / 2),
                                twips_.px(220));
+    deviceFault_->setGeometry(twips_.px(kTabLeft + tabWidth / 2), twips_.px(kTabTop + tabHeight + 960),
+                              twips_.px(tabWidth - tabWidth / 2), twips_.px(220));
     tables_->setGeometry(0, 0, twips_.px(tabWidth), twips_.px(tabHeight));
     tables_->setInnerWidth(w);
     // The page under the tab row; the board fills it below the station bar.

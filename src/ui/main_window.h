@@ -115,6 +115,7 @@ public:
     // The last data file that could not be written, shown under the tabs until the next
     // one; empty while all is well.
     QString writeFailure() const;
+    QString deviceFault() const;  // the sound-card line, empty when capture is fine
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -154,6 +155,7 @@ private:
     ReplayControl* replay_ = nullptr;
     QTimer* housekeeping_ = nullptr;
     QLabel* writeFailure_ = nullptr;
+    QLabel* deviceFault_ = nullptr;
     BoardEditor* boardEditor_ = nullptr;
     ReceiversSection* receiversSection_ = nullptr;
     VehicleImportSection* importSection_ = nullptr;
