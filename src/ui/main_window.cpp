@@ -124,6 +124,7 @@ void MainWindow::build() {
         writeFailure_->setText(QString::fromStdString(message));
         writeFailure_->show();
     };
+    core_.context.reportWriteRecovered = [this] { writeFailure_->hide(); };
 
     capture_ = new CaptureControl(*device_, settingsTab_->startButton(), settingsTab_->stopButton(),
                                   settingsTab_->deviceBox(), [this] { return int(settings_.deviceIndex); }, this);
