@@ -196,7 +196,8 @@ TEST_F(NetworkFaults, TcpPeerThatNeverReads) {
     rig.expectAllReceived();
     EXPECT_TRUE(rig.writeFailures.empty());
     EXPECT_EQ(exports.tcpState(), kTcpConnected);
-    EXPECT_EQ(exports.tcp().linesSent() + exports.tcp().linesDropped(), rig.window.sent + 1);
+    EXPECT_GT(exports.tcp().linesDropped(), 0) << "the backlog limit was reached";
+    EXPECT_EQ(exports.tcp().linesSent() + exports.tcp().linesDropped(), rig.window.sent);
     exports.shutdown();
 }
 
