@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
+
+#include "decoders/zvei/zvei_decoder.h"
+#include "siggen/zvei_signal.h"
 #include "storage/day_log.h"
 #include "storage/text_file.h"
 #include "support/run_process.h"
@@ -49,15 +54,40 @@ TEST(Soak, TenMinutesOfMixedTrafficAcrossMidnight) {
 
     // The tables are bounded by what the monitor keeps, not by the run's length.
     const kubtest::SoakSizes end = soak.sizes();
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_LE(end.tableRows[i], 501);
-        EXPECT_LE(end.alertLines[i], 101);
-    }
+    EXPECT_LE(end.tableRows[0], 501);
+    EXPECT_LE(end.tableRows[1], kub::kKeptReceptionRows + 1);
+    EXPECT_LE(end.tableRows[2], kub::kKeptReceptionRows + 1);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_LE(end.alertLines[i], 101);
     EXPECT_EQ(end.vehicles, half.vehicles);
     EXPECT_EQ(end.receivers, half.receivers);
     EXPECT_EQ(end.assignments, half.assignments);
     EXPECT_EQ(end.heldNotices, 0);
     kubtest::removeTree(folder);
+}
+
+// Months of traffic: the ZVEI table keeps the newest receptions, not all of them.
+TEST(Soak, ZveiTableKeepsTheNewestReceptions) {
+    kub::ManualClock clock(kubtest::localEpoch(2026, 12, 7, 10, 0));
+    kub::HeadlessWindow window;
+    window.setRecording(false);
+    kub::ReceptionContext context(clock, window);
+    kub::ChannelFlags flags;
+    kub::ZveiDecoder zvei(context, flags);
+    const int total = kub::kKeptReceptionRows + 150;
+    std::string last;
+    for (int i = 0; i < total; ++i) {
+        char code[8];
+        std::snprintf(code, sizeof code, "%05d", i * 37 % 100000);
+        std::array<double, 5> tones{};
+        const std::string symbols = siggen::zveiToneSymbols(code);
+        for (std::size_t k = 0; k < 5; ++k) tones[k] = siggen::zveiToneFrequency(symbols[k]);
+        zvei.decodeZveiSequence(tones);
+        clock.advance(10);
+        last = code;
+    }
+    EXPECT_EQ(window.tableRowCount(kub::ReceptionTable::Zvei), kub::kKeptReceptionRows + 1);
+    ASSERT_EQ(window.rows(kub::ReceptionTable::Zvei).size(), static_cast<std::size_t>(kub::kKeptReceptionRows));
+    EXPECT_EQ(window.rows(kub::ReceptionTable::Zvei).front().text.substr(0, 5), last) << "the newest stays on top";
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ void passOn(const PocsagWordState& w, ReceptionContext& ctx) {
                                       dateTimeText(ctx.clock.now()), w.receptionText);
     ctx.window.insertTableRow(ReceptionTable::Pocsag, row);
     ctx.window.setTableCellColour(ReceptionTable::Pocsag, 1, kNameColumn, display.colour);
+    keepNewestRows(ctx.window, ReceptionTable::Pocsag);
     const bool logged = appendPocLog(ctx.programFolder, ctx.clock, row);
     ctx.noteWrite("POCSAG-Logbuch", logged,
                   logged ? std::string()

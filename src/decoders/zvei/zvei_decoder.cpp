@@ -208,6 +208,7 @@ void ZveiDecoder::decodeZveiSequence(const std::array<double, 5>& tones) {
     ReceptionWindow& window = context_.window;
     window.insertTableRow(ReceptionTable::Zvei, row);
     window.setTableCellColour(ReceptionTable::Zvei, 1, 1, shown.colour);
+    keepNewestRows(window, ReceptionTable::Zvei);
     const bool logged = appendZveiLog(context_.programFolder, context_.clock, row);
     context_.noteWrite("ZVEI-Logbuch", logged,
                        logged ? std::string()
