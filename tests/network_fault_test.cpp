@@ -185,7 +185,7 @@ TEST_F(NetworkFaults, TcpPeerThatNeverReads) {
     ASSERT_TRUE(peer.listen());
     settings.tcpPort = static_cast<std::int16_t>(peer.port());
     ExportBindings exports(settings, pause);
-    LiveRig rig(&exports, 2);
+    LiveRig rig(&exports, 1);
     exports.applyTo(rig.core.context);
     exports.startUp();
     ASSERT_TRUE(exports.waitUntilConnected(5000));
@@ -242,7 +242,7 @@ TEST_F(NetworkFaults, FtpServerThatHangsHoldsUpNothing) {
     settings.ftpHost = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
     settings.ftpLogin = "wache";
     settings.ftpPassword = "geheim";
-    LiveRig rig(nullptr, 3);
+    LiveRig rig(nullptr, 2);
     rig.core.context.programFolder = folder;
     createProgramFolders(folder);
     rig.core.context.vehicles.vehicleTable[0].kennung = siggen::trafficKennung(0, false);
