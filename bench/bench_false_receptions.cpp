@@ -1,6 +1,7 @@
-// False receptions: what the FMS and ZVEI decoders report from audio that holds neither,
-// white noise and speech (espeak-ng) mixed with noise. Ours with every decoder option
-// on and the classic way, and multimon-ng (FMSFSK and ZVEI1) on the same samples.
+// False receptions: what the FMS, ZVEI and POCSAG decoders report from audio that holds
+// none of them, white noise and speech (espeak-ng) mixed with noise. Ours with every
+// decoder option on and the classic way, and multimon-ng (FMSFSK, ZVEI1 and POCSAG at
+// each rate) on the same samples.
 //
 //   bench_false_receptions [minutes of each kind, default 10] [noise|speech|both, default both]
 //
@@ -27,12 +28,14 @@ namespace {
 
 constexpr std::size_t kRate = 22050;
 
-// Left channel of one monitor with FMS and ZVEI on, fed block by block.
+// One monitor fed block by block with the same audio on both channels: FMS and ZVEI on the
+// left, POCSAG on the right (so that a busy POCSAG decoder cannot hold the others back).
 class Monitor {
 public:
     explicit Monitor(const kub::DecoderOptions& options) : clock_(1.8e9), core_(clock_, window_) {
         core_.left.switches.fmsEnabled = 1;
         core_.left.switches.zveiEnabled = 1;
+        core_.right.switches.pocsagEnabled = 1;
         core_.context.options = options;
     }
     void feed(const std::vector<std::int16_t>& mono) {
@@ -48,7 +51,7 @@ private:
         auto& block = core_.dispatcher.captureBuffers[static_cast<std::size_t>(core_.dispatcher.currentBuffer())];
         for (std::size_t k = 0; k < pending_.size(); ++k) {
             block[2 * k] = pending_[k];
-            block[2 * k + 1] = 0;
+            block[2 * k + 1] = pending_[k];
         }
         pending_.clear();
         clock_.advanceFrames(kub::kBlockFrames);
@@ -103,7 +106,7 @@ Result run(double minutes, const std::vector<float>& voice, unsigned seed) {
     Monitor on(kub::DecoderOptions::allOn());
     Monitor classic(kub::DecoderOptions::classic());
     const std::string out = (std::filesystem::temp_directory_path() / ("bench-false-" + std::to_string(::getpid()) + ".txt")).string();
-    FILE* mm = popen(("multimon-ng -q -t raw -a FMSFSK -a ZVEI1 - > '" + out + "' 2>/dev/null").c_str(), "w");
+    FILE* mm = popen(("multimon-ng -q -t raw -a FMSFSK -a ZVEI1 -a POCSAG512 -a POCSAG1200 -a POCSAG2400 - > '" + out + "' 2>/dev/null").c_str(), "w");
 
     // Speech peaks near -6 dBFS, the noise 10 dB below the speech's mean power; plain
     // noise at a tenth of full scale.
@@ -139,7 +142,8 @@ Result run(double minutes, const std::vector<float>& voice, unsigned seed) {
         std::ifstream in(out);
         std::string line;
         while (std::getline(in, line))
-            if (line.rfind("FMS:", 0) == 0 || line.rfind("ZVEI1:", 0) == 0) r.multimon.push_back(line);
+            if (line.rfind("FMS:", 0) == 0 || line.rfind("ZVEI1:", 0) == 0 || line.rfind("POCSAG", 0) == 0)
+                r.multimon.push_back(line);
         std::filesystem::remove(out);
     }
     return r;
@@ -156,10 +160,12 @@ int countCrcOk(const std::vector<std::string>& lines) {
 }
 
 void report(const char* kind, double minutes, const Result& r, double seconds) {
-    std::printf("%-7s %6.1f min  ours on: FMS %d ZVEI %d   classic: FMS %d ZVEI %d   multimon-ng: FMS %d (CRC correct %d) ZVEI1 %d   (%.0f s)\n",
-                kind, minutes, count(r.on, "##FMS#"), count(r.on, "##ZVEI#"), count(r.classic, "##FMS#"),
-                count(r.classic, "##ZVEI#"), count(r.multimon, "FMS:"), countCrcOk(r.multimon), count(r.multimon, "ZVEI1:"),
-                seconds);
+    std::printf("%-7s %6.1f min  ours on: FMS %d ZVEI %d POCSAG %d   classic: FMS %d ZVEI %d POCSAG %d   "
+                "multimon-ng: FMS %d (CRC correct %d) ZVEI1 %d POCSAG %d   (%.0f s)\n",
+                kind, minutes, count(r.on, "##FMS#"), count(r.on, "##ZVEI#"), count(r.on, "##POC#"),
+                count(r.classic, "##FMS#"), count(r.classic, "##ZVEI#"), count(r.classic, "##POC#"),
+                count(r.multimon, "FMS:"), countCrcOk(r.multimon), count(r.multimon, "ZVEI1:"),
+                count(r.multimon, "POCSAG"), seconds);
     for (const auto& l : r.on) std::printf("    ours on: %s\n", l.c_str());
     std::fflush(stdout);
 }
@@ -170,7 +176,7 @@ int main(int argc, char** argv) {
     const double minutes = argc > 1 ? std::max(0.1, std::atof(argv[1])) : 10.0;
     const std::string which = argc > 2 ? argv[2] : "both";
     if (std::system("command -v multimon-ng >/dev/null 2>&1") != 0) std::printf("multimon-ng not installed: its counts stay 0\n");
-    std::printf("False receptions: receptions per decoder from audio without FMS or ZVEI\n");
+    std::printf("False receptions: receptions per decoder from audio without FMS, ZVEI or POCSAG\n");
     if (which == "noise" || which == "both") {
         const auto t0 = std::chrono::steady_clock::now();
         const Result r = run(minutes, {}, 1);

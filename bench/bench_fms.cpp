@@ -36,16 +36,8 @@ std::string keyOf(const std::string& kennung, int status, int direction, int tki
 }
 
 std::vector<Sent> randomTelegrams(int n, std::mt19937& rng) {
-    std::uniform_int_distribution<int> hex(1, 14), dec(0, 9), status(0, 15), bit(0, 1), tki(0, 3);
     std::vector<Sent> out;
-    while (static_cast<int>(out.size()) < n) {
-        siggen::FmsTelegram t;
-        for (int i = 0; i < 4; ++i) t.kennung += "0123456789ABCDEF"[hex(rng)];
-        for (int i = 0; i < 4; ++i) t.kennung += static_cast<char>('0' + dec(rng));
-        t.status = status(rng);
-        t.direction = bit(rng);
-        t.tki = tki(rng);
-        if (t.status == 10 && t.direction == 1) continue;  // that would announce a text
+    for (const siggen::FmsTelegram& t : siggen::randomFmsTelegrams(n, rng)) {
         const std::string line = "##FMS#" + t.kennung + "#" + std::to_string(t.status) + "#" +
                                  std::to_string(t.tki) + std::to_string(t.direction) + "#+";
         out.push_back({t, line, keyOf(t.kennung, t.status, t.direction, t.tki)});

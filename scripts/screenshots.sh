@@ -2,7 +2,9 @@
 # Screenshots of the three tabs for the README: the window runs under a virtual X server
 # on a demo program folder, with the virtual receiver as its sound card, and plays a
 # little radio traffic so that the tables, the board and the alert lists have something
-# to show. Writes docs/listenansicht.png, docs/fahrzeugansicht.png, docs/einstellungen.png.
+# to show. Writes docs/listenansicht.png, docs/fahrzeugansicht.png, docs/einstellungen.png,
+# one picture per settings section (docs/einstellungen-1.png .. -9.png) and the vehicle
+# dialog (docs/eigenschaften.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
@@ -27,10 +29,12 @@ for slot, status in [(2, 2), (3, 4), (6, 1), (7, 6), (11, 2), (12, 8)]:
 write("Wachen.txt", ["Hauptwache", "Süd", "Nord", "Rettungswache", "Übungen"] + [""] * 25)
 write("ZVEI.txt", ["12345\tFeuerwehr Musterstadt\t16761024", "23456\tWehrführer\t12648447",
                    "1234567\tZugführer Süd\t12648384"])
+write("ZVEI_FMS_Zuord.txt", ["623B1234\t12345\tHLF Süd 1", "623B1234\t1234567\tHLF Süd 1"])
 num = lambda v: (" %d " % v) if v >= 0 else ("%d " % v)
 colours = [12648384, 12648447, 12632319, 8438015, 16761024, -2147483633, 16777215, 16711935, 16777088]
-lines = [num(0)] + [num(c) for c in colours] + [num(0), "", "", "", "", "", num(0), num(0), "", num(0),
-         num(0), num(0), "", num(4), num(1), num(1), num(0), num(0), num(0), num(1)]
+lines = [num(0)] + [num(c) for c in colours] + [num(1), "/usr/local/bin/alarmierung", "www.example.org", "kub",
+         "geheim", "kub", num(0), num(1), "localhost", num(9000), num(0), num(0), "Einsatzleitrechner", num(4),
+         num(1), num(1), num(0), num(0), num(0), num(1)]
 write("Mon.ini", lines)
 PY
 
@@ -76,4 +80,23 @@ sleep 0.3
 xdotool mousemove --window "$win" 60 185
 sleep 0.5
 import -window "$win" docs/fahrzeugansicht.png
-echo "docs/listenansicht.png docs/fahrzeugansicht.png docs/einstellungen.png"
+# The vehicle dialog of "HLF Süd 1" (right mouse button on its tile), closed with Escape.
+xdotool mousemove --window "$win" 60 185 click 3
+dialog=""
+for _ in $(seq 25); do dialog="$(xdotool search --name '^Eigenschaften$' 2>/dev/null | head -1 || true)"; [ -n "$dialog" ] && break; sleep 0.2; done
+if [ -n "$dialog" ]; then
+    sleep 0.4
+    import -window "$dialog" docs/eigenschaften.png
+    xdotool key --window "$dialog" Escape
+    sleep 0.3
+fi
+# Every settings section: the first entry of the section list, then one down per picture.
+click_tab 285
+xdotool mousemove --window "$win" 60 55 click 1
+sleep 0.3
+for i in 1 2 3 4 5 6 7 8 9; do
+    xdotool key Down
+    sleep 0.5
+    import -window "$win" "docs/einstellungen-$i.png"
+done
+echo "docs/listenansicht.png docs/fahrzeugansicht.png docs/einstellungen.png docs/einstellungen-1..9.png docs/eigenschaften.png"

@@ -76,7 +76,9 @@ TEST(BosImport, ReplaceOverwritesFromSlotZeroAndKeepsTheRest) {
     EXPECT_EQ(t.vehicleTable[0].tki, 1);  // TKI and time stay as they were
     EXPECT_EQ(t.vehicleTable[0].statusTime, "01.01. 10:00");
     EXPECT_EQ(t.vehicleTable[5].kennung, "alt5");
-    EXPECT_EQ(t.lastNamedSlot, 4);
+    // Slots 5..19 keep their vehicles, so the last named slot stays 19: lowered to 4, the
+    // FMS lookup would no longer find them and the next append would overwrite them.
+    EXPECT_EQ(t.lastNamedSlot, 19);
 }
 
 TEST(BosImport, AppendStartsAfterTheLastNamedSlotAndNeverFillsTheLastSlot) {

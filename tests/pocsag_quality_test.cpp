@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -249,6 +250,43 @@ TEST(PocsagImproved, NoiseAloneGivesNoReception) {
     for (float& v : audio) v = static_cast<float>(noise(rng));
     h.feed(audio);
     EXPECT_TRUE(h.window.receptionLines.empty());
+}
+
+TEST(PocsagImproved, BitClockReadsAt4DbAndFollowsATransmitterOffItsRate) {
+    // Pages at each rate under white noise 4 dB below them, and pages from a transmitter
+    // 1.5 % off its rate: the bit clock starts at the standard rate and follows.
+    for (double rate : {512.0, 1200.0, 2400.0}) {
+        for (const auto& [snrDb, drift] : {std::pair{4.0, 1.0}, std::pair{99.0, 1.015}, std::pair{99.0, 0.985}}) {
+            SCOPED_TRACE(std::to_string(rate) + " " + std::to_string(snrDb) + " " + std::to_string(drift));
+            std::mt19937 rng(static_cast<unsigned>(rate));
+            std::vector<float> audio;
+            std::vector<std::string> sent;
+            double energy = 0;
+            std::size_t n = 0;
+            for (int p = 0; p < 6; ++p) {
+                const auto ric = static_cast<std::uint32_t>(200000 + 4099 * p + rng() % 100);
+                const std::string text = "Einsatz " + std::to_string(p) + ": Brand Lagerhalle B 27";
+                const auto s = siggen::pocsagSignal({alpha(ric, p % 4, text)}, rate * drift, 0.5, p % 2 == 1);
+                for (float v : s) energy += static_cast<double>(v) * v;
+                n += s.size();
+                audio.insert(audio.end(), 11025, 0.0f);
+                audio.insert(audio.end(), s.begin(), s.end());
+                sent.push_back(line(ric, p % 4, text));
+            }
+            audio.insert(audio.end(), 22050, 0.0f);
+            if (snrDb < 90) {
+                std::normal_distribution<double> noise(0.0, std::sqrt(energy / static_cast<double>(n) / std::pow(10.0, snrDb / 10)));
+                for (float& v : audio) v = static_cast<float>(v + noise(rng));
+            }
+            const auto got = decode(audio, true);
+            int right = 0;
+            for (const auto& g : got) {
+                EXPECT_NE(std::find(sent.begin(), sent.end(), g), sent.end()) << g;
+                right += std::find(sent.begin(), sent.end(), g) != sent.end() ? 1 : 0;
+            }
+            EXPECT_GE(right, 5);
+        }
+    }
 }
 
 }  // namespace

@@ -26,6 +26,9 @@ struct AudioFileReader::Impl {
     std::vector<float> raw;  // file frames, all channels
     std::vector<float> in;   // the same frames as stereo
     std::vector<float> out;  // stereo frames at our rate
+    // 16-bit PCM at our rate: read as it is stored, without the round trip through floats.
+    bool direct16 = false;
+    std::vector<short> rawShort;
 
     ~Impl() {
         if (src) src_delete(src);
@@ -97,6 +100,8 @@ bool AudioFileReader::open(const std::string& path) {
             return false;
         }
         impl_->ratio = static_cast<double>(kTargetRate) / impl_->info.samplerate;
+    } else {
+        impl_->direct16 = (impl_->info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16;
     }
     return true;
 }
@@ -106,6 +111,21 @@ int AudioFileReader::fileChannels() const { return impl_ ? impl_->info.channels 
 
 std::size_t AudioFileReader::read(std::int16_t* stereo, std::size_t frames) {
     if (!impl_) return 0;
+    if (impl_->direct16) {
+        const auto ch = static_cast<std::size_t>(impl_->info.channels);
+        if (ch == 2) {
+            const sf_count_t got = sf_readf_short(impl_->file, stereo, static_cast<sf_count_t>(frames));
+            return got > 0 ? static_cast<std::size_t>(got) : 0;
+        }
+        impl_->rawShort.resize(frames * ch);
+        const sf_count_t got = sf_readf_short(impl_->file, impl_->rawShort.data(), static_cast<sf_count_t>(frames));
+        if (got <= 0) return 0;
+        for (std::size_t k = 0; k < static_cast<std::size_t>(got); ++k) {
+            stereo[2 * k] = impl_->rawShort[k * ch];
+            stereo[2 * k + 1] = ch >= 2 ? impl_->rawShort[k * ch + 1] : std::int16_t{0};
+        }
+        return static_cast<std::size_t>(got);
+    }
     std::size_t done = 0;
     while (done < frames) {
         long n = impl_->next(frames - done);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "common/reception_window.h"
 
@@ -50,12 +51,14 @@ void BlockDispatcher::handleOneBlock() {
     if (right_.switches.pocsagEnabled == 1 && right_.pocsag) inputs[count++] = right_.pocsag->samples.data();
 
     std::int32_t sumLeft = 0, sumRight = 0, peakLeft = 0, peakRight = 0;
+    // Each channel is converted once, into its first input; the others get a copy.
+    double* const firstLeft = leftCount > 0 ? inputs[0] : nullptr;
+    double* const firstRight = count > leftCount ? inputs[leftCount] : nullptr;
     for (int k = 0; k < kBlockFrames; ++k) {
         const std::int32_t l = block[static_cast<std::size_t>(2 * k)];
         const std::int32_t r = block[static_cast<std::size_t>(2 * k + 1)];
-        const double dl = l, dr = r;
-        for (int i = 0; i < leftCount; ++i) inputs[i][k] = dl;
-        for (int i = leftCount; i < count; ++i) inputs[i][k] = dr;
+        if (firstLeft) firstLeft[k] = l;
+        if (firstRight) firstRight[k] = r;
         const std::int32_t a = std::abs(l);
         if (a > peakLeft) peakLeft = a;
         sumLeft += a;
@@ -63,7 +66,8 @@ void BlockDispatcher::handleOneBlock() {
         if (b > peakRight) peakRight = b;
         sumRight += b;
     }
-
+    for (int i = 1; i < leftCount; ++i) std::memcpy(inputs[i], firstLeft, sizeof(double) * kBlockFrames);
+    for (int i = leftCount + 1; i < count; ++i) std::memcpy(inputs[i], firstRight, sizeof(double) * kBlockFrames);
     const int handled = currentBuffer_;
     currentBuffer_ = (currentBuffer_ + 1) % kCaptureBufferCount;
     if (requeue_) requeue_->requeueBuffer(handled);

@@ -36,23 +36,21 @@ public:
 
     // Filters a block in place. The state is worked on in locals: written through the
     // block's references it would have to be stored and reloaded at every sample, since
-    // the compiler cannot tell the block from the state.
+    // the compiler cannot tell the block from the state. The number of sections is made a
+    // constant of the loop, so that it unrolls and the state stays in registers.
     template <typename Block>
     void process(Block& block) {
-        std::array<Section, kMaxSections> s = sections_;
-        const int n = count_;
-        for (double& sample : block) {
-            double x = sample;
-            for (int i = 0; i < n; ++i) {
-                Section& q = s[static_cast<std::size_t>(i)];
-                const double y = q.b0 * x + q.z1;
-                q.z1 = q.b1 * x - q.a1 * y + q.z2;
-                q.z2 = q.b2 * x - q.a2 * y;
-                x = y;
-            }
-            sample = x;
+        switch (count_) {
+            case 1: run<1>(block); break;
+            case 2: run<2>(block); break;
+            case 3: run<3>(block); break;
+            case 4: run<4>(block); break;
+            case 5: run<5>(block); break;
+            case 6: run<6>(block); break;
+            case 7: run<7>(block); break;
+            case 8: run<8>(block); break;
+            default: break;
         }
-        sections_ = s;
     }
 
     // Gain magnitude at `hz` (design checks).
@@ -77,6 +75,24 @@ private:
         double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
         double z1 = 0, z2 = 0;
     };
+
+    template <int N, typename Block>
+    void run(Block& block) {
+        std::array<Section, N> s;
+        for (std::size_t i = 0; i < N; ++i) s[i] = sections_[i];
+        for (double& sample : block) {
+            double x = sample;
+            for (std::size_t i = 0; i < N; ++i) {
+                Section& q = s[i];
+                const double y = q.b0 * x + q.z1;
+                q.z1 = q.b1 * x - q.a1 * y + q.z2;
+                q.z2 = q.b2 * x - q.a2 * y;
+                x = y;
+            }
+            sample = x;
+        }
+        for (std::size_t i = 0; i < N; ++i) sections_[i] = s[i];
+    }
 
     void addButterworth(double hz, int order, double rate, bool highPass) {
         const int n = order / 2;

@@ -5,7 +5,9 @@
 namespace kub {
 
 struct DecoderOptions {
-    // Band-pass (FMS, ZVEI) and low-pass (POCSAG) filtering in front of each decoder.
+    // Filtering inside each decoder's channel: a band-pass in front of the FMS
+    // demodulator, a bank of narrow filters in place of the ZVEI zero crossings, and for
+    // POCSAG a low-pass with a bit clock that sums the signal over each bit.
     bool inputFilter = false;
     // POCSAG codewords checked against their BCH check bits and parity, up to two bit
     // errors corrected.

@@ -18,7 +18,9 @@ int importBosFile(const std::string& path, BosImportMode mode, BosImportTargets 
             r.rufname = v.rufname;
             r.eigenschaft = v.rufname;
             r.status = 6;
-            table.lastNamedSlot = static_cast<std::int16_t>(slot);
+            // Raised, never lowered: a replace import of fewer names than the table holds
+            // must not let the next append overwrite the named slots after it.
+            if (slot > table.lastNamedSlot) table.lastNamedSlot = static_cast<std::int16_t>(slot);
             ++n;
         }
         taken = n;

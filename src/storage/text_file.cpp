@@ -157,7 +157,14 @@ std::string numberLine(long value) {
 std::optional<std::vector<std::string>> readTextLines(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string data;
+    try {
+        // A read error (a folder in the file's place, a failing disk) throws out of the
+        // stream buffer; it must cost the file, not the program.
+        data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return std::nullopt;
+    }
     if (in.bad()) return std::nullopt;
     std::vector<std::string> lines;
     std::size_t start = 0;

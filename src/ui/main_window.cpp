@@ -54,17 +54,8 @@ MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
     core_.context.programFolder = folder_;
     core_.dispatcher.setRequeue(device_.get());
     Housekeeping::Hooks hooks;
-    hooks.writeStatusPage = [this] {
-        writeStatusPage(folder_,
-                        statusPageInput(core_.context.vehicles, settings_, tables_->rowTexts(ReceptionTable::Zvei),
-                                        tables_->rowTexts(ReceptionTable::Pocsag)),
-                        clock_.now());
-    };
-    hooks.uploadStatusPage = [this] {
-        FtpUploadContext ftp{settings_, folder_, clock_, *this, processes_, pause_, *dialUp_,
-                             siblingProgram("kubmon"), {"ftp"}};
-        uploadStatusPage(ftp);
-    };
+    hooks.writeStatusPage = [this] { writeStatusPageNow(); };
+    hooks.uploadStatusPage = [this] { uploadStatusPageNow(); };
     housekeepingPass_ = std::make_unique<Housekeeping>(*this, clock_, settings_, core_.context.pageChanged,
                                                        std::move(hooks));
     build();
@@ -130,6 +121,7 @@ void MainWindow::build() {
                                   settingsTab_->deviceBox(), [this] { return int(settings_.deviceIndex); }, this);
     connect(settingsTab_, &SettingsTab::saveRequested, this, &MainWindow::saveSettingsFromControls);
     connect(settingsTab_, &SettingsTab::statusForAll, this, &MainWindow::setStatusForAll);
+    buildSettingsSections();
 
     housekeeping_ = new QTimer(this);
     housekeeping_->setInterval(kHousekeepingMs);

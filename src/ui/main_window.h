@@ -33,8 +33,16 @@ class CaptureDevice;
 
 namespace kub::ui {
 
+class ActionsSection;
 class AlertLists;
+class BoardEditor;
 class CaptureControl;
+class HtmlExportSection;
+class ReceiversSection;
+class StatusColoursSection;
+class TcpExportSection;
+class VehicleImportSection;
+class WindowMessageSection;
 class ReceptionTables;
 class SettingsTab;
 class StatusBoard;
@@ -64,6 +72,8 @@ public:
     std::string alertLine(AlertList list, int index) const override;
     void removeAlertLine(AlertList list, int index) override;
     void messageBox(const std::string& text, const std::string& title) override;
+    void addUploadMessage(const std::string& text) override;
+    int chooseDialUpEntry(const std::vector<std::string>& phoneBook) override;
 
     void update_labelx(std::int16_t& tile);
 
@@ -90,6 +100,17 @@ public:
     QProgressBar* meanMeter(int channel) const { return ProgressBar1[static_cast<std::size_t>(channel)]; }
     QProgressBar* peakMeter(int channel) const { return ProgressBar2[static_cast<std::size_t>(channel)]; }
     const StationNames& stationNames() const { return stationNames_; }
+    BoardEditor* boardEditor() const { return boardEditor_; }
+    ReceiversSection* receiversSection() const { return receiversSection_; }
+    VehicleImportSection* importSection() const { return importSection_; }
+    ActionsSection* actionsSection() const { return actionsSection_; }
+    StatusColoursSection* coloursSection() const { return coloursSection_; }
+    HtmlExportSection* htmlSection() const { return htmlSection_; }
+    TcpExportSection* tcpSection() const { return tcpSection_; }
+    WindowMessageSection* messageSection() const { return messageSection_; }
+    // "Html-Seite erzeugen" and "hochladen".
+    bool writeStatusPageNow();
+    void uploadStatusPageNow();
     // The last data file that could not be written, shown under the tabs until the next
     // one; empty while all is well.
     QString writeFailure() const;
@@ -100,7 +121,9 @@ protected:
 
 private:
     void build();
+    void buildSettingsSections();
     void startUp();
+    void notWritten(const QString& fileName);
     void applyDecoderSwitches();
     void applyLayout();
     void reloadVehicles();
@@ -131,6 +154,14 @@ private:
     CaptureControl* capture_ = nullptr;
     QTimer* housekeeping_ = nullptr;
     QLabel* writeFailure_ = nullptr;
+    BoardEditor* boardEditor_ = nullptr;
+    ReceiversSection* receiversSection_ = nullptr;
+    VehicleImportSection* importSection_ = nullptr;
+    ActionsSection* actionsSection_ = nullptr;
+    StatusColoursSection* coloursSection_ = nullptr;
+    HtmlExportSection* htmlSection_ = nullptr;
+    TcpExportSection* tcpSection_ = nullptr;
+    WindowMessageSection* messageSection_ = nullptr;
     std::array<QProgressBar*, 2> ProgressBar1{};
     std::array<QProgressBar*, 2> ProgressBar2{};
 };

@@ -12,6 +12,8 @@
 
 #include "ui/board_model.h"
 #include "ui/colours.h"
+#include "ui/settings_quality.h"
+#include "ui/settings_section.h"
 
 namespace kub::ui {
 
@@ -103,7 +105,11 @@ void SettingsTab::buildSoundCard(QFrame* f) {
         QStringLiteral("Der rechte und der linke Kanal der Soundkarte dekodieren unabhängig voneinander."), f);
     note->setWordWrap(true);
     grid->addWidget(note, 6, 0, 1, 4);
-    grid->setRowStretch(7, 1);
+    quality_ = new DecoderQualitySection(f);
+    grid->addWidget(quality_, 7, 0, 1, 4);
+    sections_.push_back(quality_);
+    connect(quality_, &SettingsSection::edited, this, &SettingsTab::markUnsaved);
+    grid->setRowStretch(8, 1);
     grid->setColumnStretch(3, 1);
 }
 
@@ -142,7 +148,18 @@ void SettingsTab::buildLayout(QFrame* f) {
     grid->setColumnStretch(2, 1);
 }
 
+void SettingsTab::addSection(int entry, SettingsSection* section) {
+    if (entry < 0 || entry >= kSectionCount) return;
+    QFrame* f = Frame1[static_cast<std::size_t>(entry)];
+    auto* layout = new QVBoxLayout(f);
+    section->setParent(f);
+    layout->addWidget(section);
+    sections_.push_back(section);
+    connect(section, &SettingsSection::edited, this, &SettingsTab::markUnsaved);
+}
+
 void SettingsTab::applySettings(const Settings& s) {
+    for (SettingsSection* section : sections_) section->applySettings(s);
     const std::array<std::int16_t, 6> switches = {s.zveiRight, s.pocsagRight, s.fmsRight,
                                                   s.zveiLeft,  s.pocsagLeft,  s.fmsLeft};
     for (std::size_t i = 0; i < 6; ++i) Check5[i]->setChecked(switches[i] == 1);
@@ -151,6 +168,7 @@ void SettingsTab::applySettings(const Settings& s) {
 }
 
 void SettingsTab::takeSettings(Settings& s) const {
+    for (const SettingsSection* section : sections_) section->takeSettings(s);
     auto on = [this](int i) -> std::int16_t { return Check5[static_cast<std::size_t>(i)]->isChecked() ? 1 : 0; };
     s.zveiRight = on(0);
     s.pocsagRight = on(1);

@@ -1,13 +1,14 @@
 #pragma once
 // The "Einstellungen" tab: the section list `List4`, the title `Label33`, one frame per
 // section (`Frame1`(0..9)) and the save button `Command1` "speichern", which turns red
-// while an edit has not been saved. Holds the controls of the sections "Soundkarte",
-// "Status für alle setzen" and "Fahrzeugansicht"; the other frames are there to be
-// filled by their own pieces.
+// while an edit has not been saved. Holds the controls of the sections "Soundkarte" (with
+// our decoding improvements under the decoder switches), "Status für alle setzen" and
+// "Fahrzeugansicht"; the other frames are filled by their own sections (`addSection`).
 
 #include <QComboBox>
 #include <QWidget>
 #include <array>
+#include <vector>
 
 #include "storage/settings.h"
 #include "ui/twips.h"
@@ -20,6 +21,9 @@ class QPushButton;
 class QRadioButton;
 
 namespace kub::ui {
+
+class DecoderQualitySection;
+class SettingsSection;
 
 constexpr int kSectionCount = 10;
 extern const std::array<const char*, kSectionCount> kSectionNames;
@@ -44,6 +48,10 @@ public:
     // Save: the values of the controls that exist here; the rest stay as they are.
     void takeSettings(Settings& s) const;
 
+    // Puts a section into frame `entry`; its settings are applied and taken with the
+    // others, and its edits mark the settings unsaved.
+    void addSection(int entry, SettingsSection* section);
+
     void markUnsaved();
     void clearUnsaved();
     bool unsaved() const { return unsaved_; }
@@ -62,6 +70,7 @@ public:
     QPushButton* statusButton(int i) const { return Command4[static_cast<std::size_t>(i)]; }
     QRadioButton* layoutOption(int i) const { return Option2[static_cast<std::size_t>(i)]; }
     QLabel* slotTotal() const { return summeFzge_; }
+    DecoderQualitySection* decoderQuality() const { return quality_; }
 
 signals:
     void saveRequested();
@@ -90,6 +99,8 @@ private:
     std::array<QPushButton*, 9> Command4{};
     std::array<QRadioButton*, 5> Option2{};  // 1..4
     QLabel* summeFzge_ = nullptr;
+    DecoderQualitySection* quality_ = nullptr;
+    std::vector<SettingsSection*> sections_;
 };
 
 // Background of a push button from a colour value (kNormalButton: the normal face).

@@ -13,6 +13,7 @@
 #include "ui/dialog_service.h"
 #include "ui/main_window.h"
 #include "ui/reception_tables.h"
+#include "ui/settings_receivers.h"
 #include "ui/settings_tab.h"
 #include "ui/status_board.h"
 
@@ -32,6 +33,7 @@ void MainWindow::startUp() {
     capture_->listCaptureDevices(settings_.deviceIndex);
     reloadVehicles();
     core_.context.receivers.load(folder_);
+    receiversSection_->showReceivers();
     stationNames_ = loadStationNames(folder_);
     board_->setStationNames(stationNames_);
     layOut();

@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "ui/colours.h"
+#include "ui/station_button.h"
 #include "ui/tile_widget.h"
 
 namespace kub::ui {
@@ -29,10 +30,9 @@ StatusBoard::StatusBoard(VehicleTable& table, const Settings& settings, Twips tw
     stationGroup_ = new QButtonGroup(this);
     stationGroup_->setExclusive(true);
     for (int i = 0; i < kStationCount; ++i) {
-        auto* b = new QPushButton(stationBar_);
-        b->setObjectName(QStringLiteral("label8_%1").arg(i));
-        b->setCheckable(true);
-        b->setFocusPolicy(Qt::NoFocus);
+        auto* b = new StationButton(i, stationBar_);
+        connect(b, &StationButton::renameRequested, this, &StatusBoard::renameRequested);
+        connect(b, &StationButton::tileDropped, this, &StatusBoard::tileDroppedOnStation);
         stationGroup_->addButton(b, i);
         stationButtons_[static_cast<std::size_t>(i)] = b;
     }
@@ -42,6 +42,8 @@ StatusBoard::StatusBoard(VehicleTable& table, const Settings& settings, Twips tw
     for (int k = 0; k < kTilePool; ++k) {
         auto* t = new TileWidget(k, boardArea_);
         connect(t, &TileWidget::hovered, this, &StatusBoard::showSlotDetails);
+        connect(t, &TileWidget::propertiesRequested, this, &StatusBoard::propertiesRequested);
+        connect(t, &TileWidget::tileDropped, this, &StatusBoard::tileDroppedOnTile);
         tiles_[static_cast<std::size_t>(k)] = t;
     }
 

@@ -54,6 +54,16 @@ public:
     QFrame* stationBar() const { return stationBar_; }
     QFrame* boardArea() const { return boardArea_; }
 
+signals:
+    // Right mouse button on tile k of the current station.
+    void propertiesRequested(int tile);
+    // Tile `from` of the current station dropped on tile `to` of it.
+    void tileDroppedOnTile(int from, int to);
+    // Tile `from` of the current station dropped on a station button.
+    void tileDroppedOnStation(int from, int station);
+    // Any button but the left one on a station button.
+    void renameRequested(int station);
+
 private:
     void layoutStationButtons();
     void layoutInfoStrip();

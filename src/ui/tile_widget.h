@@ -6,7 +6,15 @@
 
 #include "ui/board_model.h"
 
+class QMimeData;
+
 namespace kub::ui {
+
+// A dragged tile travels as its index under this type.
+inline constexpr const char* kTileMimeType = "application/x-kub-tile";
+QMimeData* tileMimeData(int tile);
+// The dragged tile's index, or -1 when the data is no tile.
+int tileFromMimeData(const QMimeData* data);
 
 class TileWidget : public QWidget {
     Q_OBJECT
@@ -20,13 +28,22 @@ public:
 
 signals:
     void hovered(int index);
+    // Right mouse button: the vehicle dialog of this tile.
+    void propertiesRequested(int index);
+    // Another tile of the page was dropped here.
+    void tileDropped(int fromTile, int toTile);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     int index_;
+    QPoint pressedAt_;
+    bool pressed_ = false;
     TileLook look_;
     QFont font_;
 };

@@ -2,11 +2,21 @@
 
 #include <cmath>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <random>
+
+#include <QDialog>
 
 #include "storage/text_file.h"
 
 namespace kub::test {
+
+int RecordingDialogs::exec(QDialog& dialog) {
+    prompts.push_back({QStringLiteral("dialog"), {}, dialog.windowTitle(), {}});
+    if (!onDialog) return QDialog::Rejected;
+    return onDialog(dialog);
+}
 
 ProgramFolder::ProgramFolder() {
     std::random_device rd;
@@ -33,6 +43,35 @@ std::vector<std::string> ProgramFolder::read(const std::string& relative) const 
 
 bool ProgramFolder::exists(const std::string& relative) const {
     return std::filesystem::exists(std::filesystem::path(path_) / relative);
+}
+
+std::string ProgramFolder::bytes(const std::string& relative) const {
+    std::ifstream in(std::filesystem::path(path_) / relative, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string fileBytes(const std::vector<std::string>& utf8Lines) {
+    std::string out;
+    for (const auto& l : utf8Lines) out += utf8ToCp1252(l) + "\r\n";
+    return out;
+}
+
+::testing::AssertionResult sameBytes(const std::string& actual, const std::string& expected) {
+    if (actual == expected) return ::testing::AssertionSuccess();
+    std::size_t i = 0;
+    while (i < actual.size() && i < expected.size() && actual[i] == expected[i]) ++i;
+    const std::size_t from = i > 40 ? i - 40 : 0;
+    auto show = [from](const std::string& s) {
+        std::string out;
+        for (std::size_t k = from; k < s.size() && k < from + 100; ++k) {
+            const char c = s[k];
+            out += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : c == '\t' ? std::string("\\t") : std::string(1, c);
+        }
+        return out;
+    };
+    return ::testing::AssertionFailure() << "differ at byte " << i << " (sizes " << actual.size() << " and "
+                                         << expected.size() << ")\n actual:   ..." << show(actual)
+                                         << "\n expected: ..." << show(expected);
 }
 
 double testEpoch() {

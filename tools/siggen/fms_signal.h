@@ -5,6 +5,7 @@
 // transmissions in the shape our receiver takes them, and the two tone calls.
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ struct FmsTelegram {
 
 // False when the Kennung, status, direction or TKI is out of range.
 bool validFmsTelegram(const FmsTelegram& t, std::string& error);
+
+// `n` random status telegrams for tests and benchmarks: organisation, state and place from
+// 1..E, four random vehicle digits, any status, direction and TKI, but none that would
+// announce a text (status 10 towards the vehicle).
+std::vector<FmsTelegram> randomFmsTelegrams(int n, std::mt19937& rng);
 
 // The 48 bits after the sync word: 40 data bits, 7 check bits, parity. Bit 0 first.
 std::vector<std::uint8_t> fmsTelegramBits(const FmsTelegram& t);

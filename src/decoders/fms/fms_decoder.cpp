@@ -11,8 +11,12 @@ BandPassFilter FmsDecoder::fmsBandPass() {
 }
 
 void FmsDecoder::processFmsBuffer() {
-    if (context_.options.inputFilter) inputFilter_.process(samples);
-    demodulator.removeDc(samples);
+    // The band-pass's high-pass half leaves no DC to remove.
+    if (context_.options.inputFilter) {
+        inputFilter_.process(samples);
+    } else {
+        demodulator.removeDc(samples);
+    }
     demodulator.measureCrossings(samples);
     if (demodulator.syncState < 2 && flags_.fmsBusyFlag == 0) demodulator.search();
     if (demodulator.syncState == 2 || flags_.fmsBusyFlag == 1) {

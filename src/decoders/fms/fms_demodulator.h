@@ -22,7 +22,7 @@ public:
         s_ ^= s_ << 13;
         s_ ^= s_ >> 17;
         s_ ^= s_ << 5;
-        return static_cast<double>(s_) * (1.0 / 4294967296.0);
+        return static_cast<double>(static_cast<std::int64_t>(s_)) * (1.0 / 4294967296.0);
     }
 
 private:

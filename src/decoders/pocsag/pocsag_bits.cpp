@@ -2,15 +2,39 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace kub {
 
 namespace {
 
-// Nearest integer, halves to even (the default rounding mode).
-double roundEven(double v) { return std::nearbyint(v); }
+// Nearest integer, halves to even (the default rounding mode), as std::nearbyint gives it
+// but without a library call per sample: adding 1.5 × 2^52 leaves no bits below the units,
+// so the addition itself rounds; subtracting it again is exact.
+inline double roundEven(double v) {
+    constexpr double kShift = 6755399441055744.0;
+    return std::fabs(v) < 0x1p51 ? (v + kShift) - kShift : v;
+}
 
 int nextIndex(int i) { return (i + 1) % kPocsagRingSize; }
+
+// The peaks' decay per sample, two steps of × 0.999 each rounded to a whole number, looked
+// up for every peak a 16-bit sample can reach: computed, the two steps form a chain of a
+// dozen dependent operations that every sample waits for. Rounding halves to even is
+// symmetric, so one table serves both signs.
+constexpr int kDecayTableSize = 1 << 17;
+
+double decayStep(double peak);
+
+const std::vector<std::int32_t>& decayTable() {
+    static const std::vector<std::int32_t> table = [] {
+        std::vector<std::int32_t> t(kDecayTableSize);
+        for (int p = 0; p < kDecayTableSize; ++p) t[static_cast<std::size_t>(p)] = static_cast<std::int32_t>(decayStep(decayStep(p)));
+        return t;
+    }();
+    return table;
+}
 
 // A transmission may run for minutes; the bit count that only matters for the next
 // preamble must not wrap meanwhile.
@@ -30,6 +54,8 @@ void putBit(PocsagBitState& st, double soft) {
     st.bitWrite = nextIndex(st.bitWrite);
 }
 
+double decayStep(double peak) { return roundEven(static_cast<double>(static_cast<std::int32_t>(peak)) * 0.999); }
+
 }  // namespace
 
 void ditherSamples(SampleArray& samples, DitherSource& random) {
@@ -37,16 +63,18 @@ void ditherSamples(SampleArray& samples, DitherSource& random) {
 }
 
 void measureRuns(PocsagBitState& st, const SampleArray& samples, bool decayingNegPeak) {
+    const std::int32_t* const decay = decayTable().data();
+    const auto decayed = [decay](std::int32_t peak) {
+        if (peak >= 0 && peak < kDecayTableSize) return decay[peak];
+        if (peak < 0 && peak > -kDecayTableSize) return -decay[-peak];
+        return static_cast<std::int32_t>(decayStep(decayStep(peak)));
+    };
     for (const double x : samples) {
         const double y = 2.0 * x;
         // Two decay steps, each back to a whole number: below about 500 the peak stays.
-        st.posPeak = static_cast<int>(roundEven(st.posPeak * 0.999));
-        st.posPeak = static_cast<int>(roundEven(st.posPeak * 0.999));
+        st.posPeak = decayed(st.posPeak);
         if (x > st.posPeak) st.posPeak = static_cast<int>(roundEven(x));
-        if (decayingNegPeak) {
-            st.negPeak = static_cast<std::int32_t>(roundEven(st.negPeak * 0.999));
-            st.negPeak = static_cast<std::int32_t>(roundEven(st.negPeak * 0.999));
-        }
+        if (decayingNegPeak) st.negPeak = decayed(st.negPeak);
         if (x < st.negPeak) st.negPeak = static_cast<std::int32_t>(roundEven(x));
 
         if (y > st.posPeak && !st.triggerHigh) {

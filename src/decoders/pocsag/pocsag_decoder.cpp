@@ -22,11 +22,21 @@ void PocsagDecoder::processPocsagBuffer() {
     }
     measureRuns(bits_, samples, options.inputFilter);
     trackBitLength(bits_, options.pocsagBatchAwareEnd);
-    if (bits_.pocsagState > Hunting) sliceRuns(bits_);
+    if (bits_.pocsagState > Hunting) {
+        if (!options.inputFilter) {
+            sliceRuns(bits_);
+        } else {
+            if (!bits_.transmissionEnded) slicer_.slice(bits_, samples, bits_.pocsagState == Preamble);
+            // The runs are sliced by the clock now; should the setting be switched off in
+            // the middle of a transmission, the run slicer must not go back over them.
+            bits_.sliceRead = bits_.runWrite;
+        }
+    }
     runCodewordLayer(bits_, words_, options);
     if (bits_.transmissionEnded && bits_.pocsagState > Hunting) {
         reportPocsagTransmission(bits_, words_, last_, context_);
     }
+    if (bits_.pocsagState == Hunting) slicer_.reset();
     flags_.pocsagBusyFlag = bits_.pocsagState > Preamble ? 1 : 0;
 }
 

@@ -9,6 +9,7 @@
 #include "decoders/pocsag/dither_source.h"
 #include "decoders/pocsag/pocsag_filter.h"
 #include "decoders/pocsag/pocsag_state.h"
+#include "decoders/pocsag/pocsag_symbol_slicer.h"
 
 namespace kub {
 
@@ -25,6 +26,8 @@ private:
     ChannelFlags& flags_;
     DitherSource dither_;
     PocsagLowPass lowPass_;
+    // The bit recovery of the improved path (with the input filter).
+    PocsagSymbolSlicer slicer_;
     PocsagBitState bits_;
     PocsagWordState words_;
     PocsagLastReception last_;

@@ -49,17 +49,26 @@ public:
     }
 
     void process(SampleArray& samples) {
+        // The state in locals, so that it stays in registers over the block.
+        Section a = sections_[0];
+        Section b = sections_[1];
+        double inA = a.in;
+        double inB = b.in;
         for (double& x : samples) {
-            double v = x;
-            for (Section& c : sections_) {
-                c.in = v;
-                const double out = c.b0 * v + c.z1;
-                c.z1 = c.b1 * v - c.a1 * out + c.z2;
-                c.z2 = c.b2 * v - c.a2 * out;
-                v = out;
-            }
+            inA = x;
+            const double u = a.b0 * x + a.z1;
+            a.z1 = a.b1 * x - a.a1 * u + a.z2;
+            a.z2 = a.b2 * x - a.a2 * u;
+            inB = u;
+            const double v = b.b0 * u + b.z1;
+            b.z1 = b.b1 * u - b.a1 * v + b.z2;
+            b.z2 = b.b2 * u - b.a2 * v;
             x = v;
         }
+        a.in = inA;
+        b.in = inB;
+        sections_[0] = a;
+        sections_[1] = b;
     }
 
 private:

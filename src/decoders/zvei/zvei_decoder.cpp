@@ -44,12 +44,8 @@ constexpr ToneRow kToneTable[] = {
 }  // namespace
 
 ZveiDecoder::ZveiDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint64_t ditherSeed)
-    : context_(context), flags_(flags), rng_(ditherSeed ? ditherSeed : 1), inputFilter_(zveiBandPass()) {}
+    : context_(context), flags_(flags), rng_(ditherSeed ? ditherSeed : 1) {}
 
-
-// Steady tones do not mind the group delay of steep edges, so the band is cut as close to
-// the table's outer tones as their -3 dB points allow.
-BandPassFilter ZveiDecoder::zveiBandPass() { return BandPassFilter(760.0, 2880.0, 6, 8); }
 
 double ZveiDecoder::nextDither() {
     // xorshift64*: fast, and plenty for dither.
@@ -57,7 +53,7 @@ double ZveiDecoder::nextDither() {
     rng_ ^= rng_ << 25;
     rng_ ^= rng_ >> 27;
     const std::uint64_t r = rng_ * 0x2545F4914F6CDD1DULL;
-    return static_cast<double>(r >> 11) * 0x1.0p-53;
+    return static_cast<double>(static_cast<std::int64_t>(r >> 11)) * 0x1.0p-53;
 }
 
 std::string_view ZveiDecoder::classifyTone(double frequency) {
@@ -69,9 +65,67 @@ std::string_view ZveiDecoder::classifyTone(double frequency) {
     return {};
 }
 
-void ZveiDecoder::processZveiBuffer() {
+double ZveiDecoder::toneRowMiddle(double frequency) {
+    const double r = std::nearbyint(frequency / 10.0);
+    for (const auto& row : kToneTable) {
+        // "L" starts where "7" ends; its middle must not fall back into "7".
+        const int low = row.result == "L" ? 186 : row.low;
+        if (r >= row.low && r <= row.high) return 5.0 * (low + row.high);
+    }
+    return 0;
+}
+
+void ZveiDecoder::pushBlock(double value) {
     ZveiDetectorState& d = d_;
-    if (context_.options.inputFilter) inputFilter_.process(samples);
+    d.blockRing[static_cast<std::size_t>(d.blockWrite)] = value;
+    d.blockWrite = static_cast<std::int16_t>((d.blockWrite + 1) % kRingSize);
+}
+
+void ZveiDecoder::processZveiBuffer() {
+    if (context_.options.inputFilter) {
+        estimateByToneBank();
+    } else {
+        estimateByCrossings();
+    }
+
+    segmentTones();
+
+    if (d_.toneCount == 5) {
+        decodeZveiSequence({d_.tones[0], d_.tones[1], d_.tones[2], d_.tones[3], d_.tones[4]});
+    }
+}
+
+void ZveiDecoder::estimateByToneBank() {
+    ZveiDetectorState& d = d_;
+    // Blocks end after the sample at block phase 0, their first halves after phase 100.
+    const int total = static_cast<int>(samples.size());
+    int at = 0;
+    while (at < total) {
+        const int phase = d.blockPhase;
+        const int toBoundary = phase == 0 ? 1 : (phase <= kWindow ? kWindow + 1 - phase : kBlockLength + 1 - phase);
+        const int n = std::min(toBoundary, total - at);
+        toneBank_.add(samples.data() + at, n);
+        at += n;
+        const int last = (phase + n - 1) % kBlockLength;
+        d.blockPhase = static_cast<std::int16_t>((phase + n) % kBlockLength);
+        if (n < toBoundary) break;
+        if (last == kWindow) {
+            toneBank_.finishFirstHalf();
+        } else if (last == 0) {
+            const double middle = toneRowMiddle(toneBank_.finishBlock());
+            const double value = middle > 0 ? middle : 1.0;
+            // A tone lasts seven blocks or more: one odd block between two equal ones is
+            // noise and takes their value. The block goes out one block late for that.
+            if (value > 1.0 && value == bankHistory_[0] && bankHistory_[1] != value) bankHistory_[1] = value;
+            pushBlock(bankHistory_[1]);
+            bankHistory_[0] = bankHistory_[1];
+            bankHistory_[1] = value;
+        }
+    }
+}
+
+void ZveiDecoder::estimateByCrossings() {
+    ZveiDetectorState& d = d_;
     for (double& sample : samples) {
         // DC removal.
         d.dcLevel = 0.99 * d.dcLevel + 0.01 * sample;
@@ -116,16 +170,9 @@ void ZveiDecoder::processZveiBuffer() {
             double out = d.meanFrequency;
             if (d.meanFrequency == 0) d.meanFrequency = 1.0;
             if (d.meanChange / d.meanFrequency > kUnsteadyChange) out = 1.0;
-            d.blockRing[static_cast<std::size_t>(d.blockWrite)] = out;
-            d.blockWrite = static_cast<std::int16_t>((d.blockWrite + 1) % kRingSize);
+            pushBlock(out);
         }
         d.blockPhase = static_cast<std::int16_t>((d.blockPhase + 1) % kBlockLength);
-    }
-
-    segmentTones();
-
-    if (d.toneCount == 5) {
-        decodeZveiSequence({d.tones[0], d.tones[1], d.tones[2], d.tones[3], d.tones[4]});
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// One channel's ZVEI five-tone decoder (Module5 left, Module14 right). No filters: the
-// signal's period is measured from zero crossings, averaged over short blocks, blocks
-// whose frequency wanders are marked, and runs of steady blocks are cut into tones.
+// One channel's ZVEI five-tone decoder (Module5 left, Module14 right). Classic, without
+// filters: the signal's period is measured from zero crossings, averaged over short
+// blocks, blocks whose frequency wanders are marked, and runs of steady blocks are cut
+// into tones. With the input filter on, a bank of narrow filters gives the block values
+// instead (zvei_tone_bank.h); the cutting into tones stays the same.
 // Five tones make a code, which is looked up and handed to the window, log and exports.
 
 #include <array>
@@ -10,8 +12,8 @@
 #include <string_view>
 
 #include "capture/decoder_inputs.h"
-#include "common/band_pass_filter.h"
 #include "common/reception_context.h"
+#include "decoders/zvei/zvei_tone_bank.h"
 
 namespace kub {
 
@@ -60,8 +62,9 @@ public:
     // The tone table: a digit, a letter, "Gr", kZveiRepeatTone, or empty.
     static std::string_view classifyTone(double frequency);
 
-    // The band-pass every instance puts in front of its detector while the input filter is on.
-    static BandPassFilter zveiBandPass();
+    // The middle of the tone table row `frequency` falls in, so that a tone read a few
+    // hertz apart block by block still gives equal blocks; 0 outside every row.
+    static double toneRowMiddle(double frequency);
 
     const ZveiDetectorState& detector() const { return d_; }
     const ZveiSequenceState& sequence() const { return s_; }
@@ -70,6 +73,11 @@ public:
 
 private:
     double nextDither();
+    // The block values from zero crossings, the classic way.
+    void estimateByCrossings();
+    // The block values from the tone bank (input filter on).
+    void estimateByToneBank();
+    void pushBlock(double value);
     void segmentTones();
 
     ReceptionContext& context_;
@@ -78,9 +86,11 @@ private:
     ZveiSequenceState s_;
     std::array<double, 5> lastTones_{};
     std::uint64_t rng_;
-    // In front of the detector while the input filter is on: the whole tone table,
-    // 795 Hz ("C") to 2825 Hz ("Gr").
-    BandPassFilter inputFilter_;
+    // In place of the zero crossings while the input filter is on: narrow filters over the
+    // whole tone table, 795 Hz ("C") to 2825 Hz ("Gr").
+    ZveiToneBank toneBank_;
+    // The bank's last two block values, the older one not yet handed on.
+    std::array<double, 2> bankHistory_{1.0, 1.0};
 };
 
 }  // namespace kub

@@ -1,0 +1,116 @@
+#include "decoders/pocsag/pocsag_symbol_slicer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kub {
+
+namespace {
+
+// How far one transition pulls the clock, as a share of its measured error: hard while the
+// preamble offers a transition at every bit, gently inside the batches.
+constexpr double kAcquireGain = 0.25;
+constexpr double kTrackGain = 0.08;
+// How far one transition corrects the clock rate, and how far the rate may leave the
+// measured one.
+constexpr double kRateGain = 0.002;
+constexpr double kRateRange = 0.02;
+// Bits over which the levels of ones and zeros are averaged.
+constexpr double kLevelBits = 16.0;
+// Pagers are sent at one of three rates from a crystal; a preamble measured in noise can be
+// a few per cent off. Within this much of a standard rate the clock starts at that rate.
+constexpr double kStandardRates[] = {512.0, 1200.0, 2400.0};
+constexpr double kSnapRange = 0.06;
+
+double startingStep(double samplesPerBit) {
+    const double measured = 1.0 / std::max(samplesPerBit, 2.0);
+    for (const double rate : kStandardRates) {
+        const double step = rate / 22050.0;
+        if (std::fabs(measured - step) <= kSnapRange * step) return step;
+    }
+    return measured;
+}
+
+}  // namespace
+
+void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, bool acquiring) {
+    if (!active_) {
+        active_ = true;
+        nominalStep_ = startingStep(st.samplesPerBit);
+        step_ = nominalStep_;
+        phase_ = 0;
+        firstHalf_ = secondHalf_ = 0;
+        havePrevious_ = false;
+        haveHigh_ = haveLow_ = false;
+        high_ = low_ = mid_ = 0;
+    }
+    for (const double x : samples) {
+        // Each sample stands for one sample period; where the bit's halves or the bit itself
+        // end inside it, it is shared in proportion.
+        double left = 1.0;  // part of this sample period still to place
+        while (left > 0) {
+            const double boundary = phase_ < 0.5 ? 0.5 : 1.0;
+            const double reach = (boundary - phase_) / step_;  // sample periods to the boundary
+            if (reach >= left) {
+                (phase_ < 0.5 ? firstHalf_ : secondHalf_) += x * left;
+                phase_ += left * step_;
+                break;
+            }
+            (phase_ < 0.5 ? firstHalf_ : secondHalf_) += x * reach;
+            left -= reach;
+            phase_ = boundary;
+            if (boundary == 1.0) {
+                phase_ = 0;
+                finishBit(st, acquiring);
+            }
+        }
+    }
+}
+
+void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
+    const double half = 0.5 / step_;  // samples per half bit
+    const double h1 = firstHalf_ - mid_ * half;
+    const double h2 = secondHalf_ - mid_ * half;
+    firstHalf_ = secondHalf_ = 0;
+    const double sum = h1 + h2;
+
+    if (havePrevious_ && (sum > 0) != (previousSum_ > 0)) {
+        const double norm = 0.5 * (std::fabs(sum) + std::fabs(previousSum_));
+        if (norm > 0) {
+            // How late this bit's window lies, as a share of a bit.
+            const double straddle = previousSecondHalf_ + h1;
+            const double late = std::clamp(-0.5 * straddle / norm * (previousSum_ > 0 ? 1.0 : -1.0), -0.5, 0.5);
+            phase_ += (acquiring ? kAcquireGain : kTrackGain) * late;
+            step_ = std::clamp(step_ * (1.0 + kRateGain * late), nominalStep_ * (1.0 - kRateRange),
+                               nominalStep_ * (1.0 + kRateRange));
+            // A pull backwards leaves the phase below zero: the samples up to zero still
+            // belong to the bit just finished and are simply not counted.
+            if (phase_ < 0) phase_ = 0;
+        }
+    }
+    havePrevious_ = true;
+    previousSum_ = sum;
+    previousSecondHalf_ = h2;
+
+    // The bit's mean level updates the level of ones or of zeros.
+    const double level = sum / (2.0 * half) + mid_;
+    if (sum > 0) {
+        high_ = haveHigh_ ? high_ + (level - high_) / kLevelBits : level;
+        haveHigh_ = true;
+    } else {
+        low_ = haveLow_ ? low_ + (level - low_) / kLevelBits : level;
+        haveLow_ = true;
+    }
+    double soft = sum > 0 ? 1.0 : -1.0;
+    if (haveHigh_ && haveLow_) {
+        mid_ = 0.5 * (high_ + low_);
+        const double swing = 0.5 * (high_ - low_) * 2.0 * half;
+        if (swing > 0) soft = std::clamp(sum / swing, -1.0, 1.0);
+        if (soft == 0) soft = sum > 0 ? 1e-6 : -1e-6;
+    }
+    if (sum <= 0 && soft > 0) soft = -soft;
+    st.bitRing[static_cast<std::size_t>(st.bitWrite)] = soft;
+    st.bitWrite = (st.bitWrite + 1) % kPocsagRingSize;
+}
+
+}  // namespace kub

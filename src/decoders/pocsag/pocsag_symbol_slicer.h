@@ -1,0 +1,52 @@
+#pragma once
+// Bit recovery of the improved path, once a preamble has told the bit length. The level
+// runs of the classic slicer are rounded to whole bits, so one noise spike inside a run
+// splits it, and a run a third of a bit off is a bit too many or too few: the batch slips
+// and every later codeword is shifted. Here a bit clock runs at the measured rate (the
+// standard rate it is close to, when it is) and the
+// signal is summed over each bit (integrate and dump, the matched filter of a rectangular
+// bit); the sign of the sum is the bit. The clock is pulled towards the transitions: at a
+// change of sign between two bits, the sum over the second half of the first and the first
+// half of the second is zero when the clock is right, and its sign says whether the clock
+// runs early or late. The level half way between the ones and the zeros is followed, so a
+// signal sitting off zero is still cut in the middle.
+
+#include "capture/decoder_inputs.h"
+#include "decoders/pocsag/pocsag_state.h"
+
+namespace kub {
+
+class PocsagSymbolSlicer {
+public:
+    // Forgets the clock; the next call starts again from the given bit length.
+    void reset() { active_ = false; }
+    bool active() const { return active_; }
+
+    // Sums the block's samples into bits and puts them into the bit ring as soft bits
+    // (±1 a full-level bit, less for a doubtful one). `acquiring`: the preamble is still on,
+    // so the clock may be pulled hard.
+    void slice(PocsagBitState& st, const SampleArray& samples, bool acquiring);
+
+    // The bit length the clock runs at now (tests).
+    double samplesPerBit() const { return 1.0 / step_; }
+
+private:
+    void finishBit(PocsagBitState& st, bool acquiring);
+
+    bool active_ = false;
+    double nominalStep_ = 0;
+    double step_ = 0;           // bits per sample
+    double phase_ = 0;          // part of the current bit gone by, 0..1
+    double firstHalf_ = 0;      // sums over the two halves of the current bit
+    double secondHalf_ = 0;
+    bool havePrevious_ = false;
+    double previousSum_ = 0;
+    double previousSecondHalf_ = 0;
+    double high_ = 0;           // mean level of ones and of zeros
+    double low_ = 0;
+    bool haveHigh_ = false;
+    bool haveLow_ = false;
+    double mid_ = 0;
+};
+
+}  // namespace kub

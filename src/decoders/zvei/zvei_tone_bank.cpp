@@ -1,0 +1,141 @@
+#include "decoders/zvei/zvei_tone_bank.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace kub {
+
+namespace {
+
+constexpr double kRate = 22050.0;
+constexpr int kBlock = 2 * ZveiToneBank::kHalfBlock;
+// Share of the block's energy the strongest bin and its stronger neighbour must hold: a
+// clean tone holds about 0.8 to 1, a tone at 0 dB SNR still about 0.4, white noise
+// about 0.02.
+constexpr double kMinShare = 0.2;
+// The strongest pair of neighbouring bins against every bin beyond their skirts (a clean
+// tone: about 50 times).
+constexpr double kDominance = 6.0;
+
+}  // namespace
+
+ZveiToneBank::ZveiToneBank() {
+    for (int i = 0; i < kBins; ++i) {
+        const double w = 2.0 * std::numbers::pi * (kFirstBin + i) / kBlock;
+        coef_[static_cast<std::size_t>(i)] = static_cast<float>(2.0 * std::cos(w));
+        cosW_[static_cast<std::size_t>(i)] = static_cast<float>(std::cos(w));
+        sinW_[static_cast<std::size_t>(i)] = static_cast<float>(std::sin(w));
+    }
+}
+
+void ZveiToneBank::add(const double* samples, int count) {
+    // The filter state in locals, so that it can stay in registers over the run.
+    std::array<float, kBins> s1 = s1_;
+    std::array<float, kBins> s2 = s2_;
+    double energy = energy_;
+    double sum = sum_;
+    for (int n = 0; n < count; ++n) {
+        const double x = samples[n];
+        energy += x * x;
+        sum += x;
+        const auto xf = static_cast<float>(x);
+        for (std::size_t i = 0; i < kBins; ++i) {
+            const float s = xf + coef_[i] * s1[i] - s2[i];
+            s2[i] = s1[i];
+            s1[i] = s;
+        }
+    }
+    s1_ = s1;
+    s2_ = s2;
+    energy_ = energy;
+    sum_ = sum;
+    filled_ += count;
+}
+
+void ZveiToneBank::restart() {
+    s1_.fill(0);
+    s2_.fill(0);
+    energy_ = 0;
+    sum_ = 0;
+    filled_ = 0;
+    secondHalf_ = false;
+}
+
+void ZveiToneBank::finishFirstHalf() {
+    if (filled_ != kHalfBlock || secondHalf_) {
+        restart();
+        return;
+    }
+    for (std::size_t i = 0; i < kBins; ++i) {
+        firstRe_[i] = s1_[i] - cosW_[i] * s2_[i];
+        firstIm_[i] = sinW_[i] * s2_[i];
+    }
+    s1_.fill(0);
+    s2_.fill(0);
+    filled_ = 0;
+    secondHalf_ = true;
+}
+
+double ZveiToneBank::finishBlock() {
+    if (filled_ != kHalfBlock || !secondHalf_) {
+        restart();
+        return 0;
+    }
+    // Both halves as coefficients relative to their own start; the whole block's
+    // coefficient is the first plus the second turned back by 100 samples, which for bin k
+    // of a 200-sample block is a factor (-1)^k.
+    std::array<double, kBins> power{};
+    std::array<double, kBins> re2{};
+    std::array<double, kBins> im2{};
+    std::size_t best = 0;
+    for (std::size_t i = 0; i < kBins; ++i) {
+        re2[i] = s1_[i] - cosW_[i] * s2_[i];
+        im2[i] = sinW_[i] * s2_[i];
+        const double sign = ((kFirstBin + static_cast<int>(i)) % 2) ? -1.0 : 1.0;
+        const double re = firstRe_[i] + sign * re2[i];
+        const double im = firstIm_[i] + sign * im2[i];
+        power[i] = re * re + im * im;
+        if (power[i] > power[best]) best = i;
+    }
+    const double energy = energy_ - sum_ * sum_ / kBlock;
+    s1_.fill(0);
+    s2_.fill(0);
+    energy_ = 0;
+    sum_ = 0;
+    filled_ = 0;
+    secondHalf_ = false;
+
+    if (energy <= 0) return 0;
+    // A tone between two bins shares itself between them; the pair is the tone.
+    std::size_t pair = best;
+    if (best > 0) pair = best - 1;
+    if (best + 1 < kBins && (pair == best || power[best + 1] > power[pair])) pair = best + 1;
+    const double tone = power[best] + (pair != best ? power[pair] : 0.0);
+    if (2.0 * tone < kMinShare * kBlock * energy) return 0;
+    // Every bin beyond the pair's own skirts must stay well below it.
+    const std::size_t lo = std::min(best, pair);
+    const std::size_t hi = std::max(best, pair);
+    for (std::size_t i = 0; i < kBins; ++i) {
+        if (i + 1 >= lo && i <= hi + 1) continue;
+        if (kDominance * power[i] > tone) return 0;
+    }
+
+    // Phase advance of the tone over 100 samples, seen alike by both bins of the pair and
+    // taken from both, weighted by their strength; less what the strongest bin's own
+    // frequency advances (k × pi).
+    double cr = 0;
+    double ci = 0;
+    for (const std::size_t i : {best, pair}) {
+        cr += re2[i] * firstRe_[i] + im2[i] * firstIm_[i];
+        ci += im2[i] * firstRe_[i] - re2[i] * firstIm_[i];
+        if (pair == best) break;
+    }
+    const int k = kFirstBin + static_cast<int>(best);
+    double delta = std::atan2(ci, cr) - ((k % 2) ? std::numbers::pi : 0.0);
+    if (delta > std::numbers::pi) delta -= 2.0 * std::numbers::pi;
+    if (delta <= -std::numbers::pi) delta += 2.0 * std::numbers::pi;
+    return (k + delta * kBlock / (2.0 * std::numbers::pi * kHalfBlock)) * (kRate / kBlock);
+}
+
+}  // namespace kub

@@ -1,0 +1,1 @@
+#include "ui/settings_section.h"
