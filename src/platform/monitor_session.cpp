@@ -25,8 +25,9 @@ MonitorSession::MonitorSession(std::string programFolder, Clock& clock, Receptio
     core.dispatcher.setRequeue(device.get());
     Housekeeping::Hooks hooks;
     hooks.writeStatusPage = [this] {
-        if (!writeStatusPage() && core.context.reportWriteFailure)
-            core.context.reportWriteFailure("Statusseite nicht geschrieben: " + statusPagePath(folder_));
+        const bool ok = writeStatusPage();
+        core.context.noteWrite("Statusseite", ok,
+                               ok ? std::string() : "Statusseite nicht geschrieben: " + statusPagePath(folder_));
     };
     hooks.uploadStatusPage = [this] { uploadStatusPage(); };
     housekeeping_ = std::make_unique<Housekeeping>(window_, clock_, settings, core.context.pageChanged,

@@ -102,6 +102,7 @@ void MainWindow::build() {
         writeFailure_->setText(QString::fromStdString(message));
         writeFailure_->show();
     };
+    core_.context.reportWriteRecovered = [this] { writeFailure_->hide(); };
 
     deviceFault_ = new QLabel(this);
     deviceFault_->setObjectName(QStringLiteral("deviceFault"));

@@ -104,6 +104,7 @@ int runCommand(const Args& args) {
                                 [&window](kub::ReceptionTable t) { return rowTexts(window, t); });
     window.exports = session.exports.get();
     session.core.context.reportWriteFailure = [&window](const std::string& m) { window.writeFailed(m); };
+    session.core.context.reportWriteRecovered = [&window] { window.writeRecovered(); };
 
     // Start-up as the window's, without its controls.
     if (!kub::createProgramFolders(folder))

@@ -28,13 +28,13 @@ void RunWindow::receptionLine(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
-    if (failuresSinceLine_ == 0)
-        faults_.end(kFiles, "Dateien im Programmordner werden wieder geschrieben.");
-    failuresSinceLine_ = 0;
+}
+
+void RunWindow::writeRecovered() {
+    faults_.end(kFiles, "Dateien im Programmordner werden wieder geschrieben.");
 }
 
 void RunWindow::writeFailed(const std::string& message) {
-    ++failuresSinceLine_;
     faults_.begin(kFiles, message + " (weitere Schreibfehler werden nicht gemeldet, bis wieder geschrieben werden kann; "
                                     "der Empfang läuft weiter)");
 }

@@ -30,14 +30,13 @@ public:
     void messageBox(const std::string& text, const std::string& title) override;
     int chooseDialUpEntry(const std::vector<std::string>& phoneBook) override;
 
-    // A data file could not be written (the reception is handled all the same).
+    // A data file could not be written (the reception is handled all the same); the
+    // core tells this once per fault, and when every file can be written again.
     void writeFailed(const std::string& message);
+    void writeRecovered();
 
 private:
     FaultLines& faults_;
-    // Write failures since the last reception line: a reception whose writes all went
-    // through ends a file fault.
-    std::size_t failuresSinceLine_ = 0;
     std::string lastUpload_;
     std::vector<std::string> boxes_;
 };
