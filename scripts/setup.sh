@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-apps xdotool imagemagick
   libgtest-dev googletest
   multimon-ng sox python3-pyftpdlib
+  clang libclang-rt-14-dev
 )
 
 missing=()

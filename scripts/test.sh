@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Set-up, then the whole test suite twice: a Release build and an
-# AddressSanitizer/UndefinedBehaviorSanitizer build.
+# AddressSanitizer/UndefinedBehaviorSanitizer build; then a few seconds of every fuzzing
+# harness (clang, libFuzzer). fuzz/run_all.sh MINUTES is the long fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -14,3 +15,6 @@ scripts/build.sh asan
 echo "== Tests (AddressSanitizer + UndefinedBehaviorSanitizer) =="
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --preset asan -j "$jobs"
+
+echo "== Fuzzing (a few seconds per harness; fuzz/run_all.sh MINUTEN for a long run) =="
+fuzz/run_all.sh --seconds 4

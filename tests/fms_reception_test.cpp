@@ -228,7 +228,14 @@ TEST_F(FmsReception, FailedWritesAreReportedAndTheReceptionStillHandled) {
     handleFmsReception(ctx, telegram("623B1234", 3, 0, 0));
     EXPECT_EQ(ctx.vehicles.vehicleTable[1].status, 3);
     EXPECT_EQ(window.receptionLines.size(), 1u);
-    EXPECT_EQ(failures.size(), 2u) << "status file and day log";
+    ASSERT_EQ(failures.size(), 1u) << "one report for the fault, not one per file";
+    EXPECT_NE(failures[0].find("Statusdatei"), std::string::npos);
+    // The same fault with the next reception is not reported again.
+    clock.advance(10);
+    handleFmsReception(ctx, telegram("623B1234", 4, 0, 0));
+    EXPECT_EQ(ctx.vehicles.vehicleTable[1].status, 4);
+    EXPECT_EQ(failures.size(), 1u);
+    EXPECT_TRUE(ctx.writeFaults.faulty());
 }
 
 }  // namespace

@@ -21,7 +21,11 @@ bool writableFolder(const std::filesystem::path& p) {
 std::string defaultProgramFolder() {
     std::error_code ec;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec && writableFolder(exe.parent_path())) return exe.parent_path().string();
+    // An installed program (the package puts it in /usr/bin) keeps no data beside itself,
+    // not even when root could write there.
+    const std::string dir = exe.parent_path().string();
+    const bool installed = dir.rfind("/usr/", 0) == 0 || dir == "/bin" || dir == "/sbin";
+    if (!ec && !installed && writableFolder(exe.parent_path())) return dir;
 
     std::filesystem::path base;
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {

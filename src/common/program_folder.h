@@ -7,7 +7,8 @@
 
 namespace kub {
 
-// The folder of the running executable when it can be written there; otherwise a
+// The folder of the running executable when it can be written there and is not a system
+// folder (/usr/..., /bin, /sbin: an installed package); otherwise a
 // per-user folder ($XDG_DATA_HOME/KUB-Monitor, else ~/.local/share/KUB-Monitor), made
 // when missing. Empty when neither works.
 std::string defaultProgramFolder();

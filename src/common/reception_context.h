@@ -9,6 +9,7 @@
 #include "common/clock.h"
 #include "common/decoder_options.h"
 #include "common/reception_window.h"
+#include "common/write_faults.h"
 #include "export/action_launcher.h"
 #include "storage/receiver_list.h"
 #include "storage/vehicle_table.h"
@@ -39,7 +40,22 @@ struct ReceptionContext {
     // settings switch the improvements on.
     DecoderOptions options;
     // Told when a data file could not be written; the reception is handled all the same.
+    // Told once per fault, not with every reception that meets it.
     std::function<void(const std::string& message)> reportWriteFailure;
+    // Told when every file that failed can be written again.
+    std::function<void()> reportWriteRecovered;
+    WriteFaults writeFaults;
+
+    // The outcome of a write of a data file of family `kind`, for the two reports above.
+    void noteWrite(const std::string& kind, bool ok, const std::string& message) {
+        const auto news = writeFaults.written(kind, ok, message);
+        if (!news) return;
+        if (news->recovered) {
+            if (reportWriteRecovered) reportWriteRecovered();
+        } else if (reportWriteFailure) {
+            reportWriteFailure(news->message);
+        }
+    }
 };
 
 }  // namespace kub

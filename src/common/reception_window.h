@@ -15,6 +15,11 @@ enum class ReceptionTable { Fms, Zvei, Pocsag };
 // The three alert lists List1, List2, List3.
 enum class AlertList { List1 = 1, List2 = 2, List3 = 3 };
 
+// The ZVEI and POCSAG tables keep this many receptions, the newest; older ones leave at
+// the bottom (the day logs keep them all). A monitor runs for months: a table that only
+// grows would in the end take all memory.
+constexpr int kKeptReceptionRows = 2000;
+
 class ReceptionWindow {
 public:
     virtual ~ReceptionWindow() = default;
@@ -64,5 +69,10 @@ public:
     // selected and returns the entry to dial, or -1 when closed without dialling.
     virtual int chooseDialUpEntry(const std::vector<std::string>& /*phoneBook*/) { return -1; }
 };
+
+// After an insert: cuts the table back to the kept receptions and its header.
+inline void keepNewestRows(ReceptionWindow& window, ReceptionTable table) {
+    if (window.tableRowCount(table) > kKeptReceptionRows + 1) window.setTableRowCount(table, kKeptReceptionRows + 1);
+}
 
 }  // namespace kub

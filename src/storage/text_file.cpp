@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include <unistd.h>
+
 namespace kub {
 
 namespace {
@@ -185,7 +187,12 @@ std::optional<std::vector<std::string>> readItemLines(const std::string& path) {
     return lines;
 }
 
-bool writeTextLines(const std::string& path, const std::vector<std::string>& lines) {
+namespace {
+
+// With `durable` the bytes are on the disk, not only in the system's cache, when this
+// returns: a file that is about to replace another must not turn out empty after a
+// power cut.
+bool writeLines(const std::string& path, const std::vector<std::string>& lines, bool durable) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     bool ok = true;
@@ -194,13 +201,20 @@ bool writeTextLines(const std::string& path, const std::vector<std::string>& lin
         bytes += "\r\n";
         if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) ok = false;
     }
+    if (durable && ok) ok = std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
     if (std::fclose(f) != 0) ok = false;
     return ok;
 }
 
+}  // namespace
+
+bool writeTextLines(const std::string& path, const std::vector<std::string>& lines) {
+    return writeLines(path, lines, false);
+}
+
 bool replaceTextLines(const std::string& path, const std::vector<std::string>& lines) {
     const std::string fresh = path + ".neu";
-    if (!writeTextLines(fresh, lines)) {
+    if (!writeLines(fresh, lines, true)) {
         std::remove(fresh.c_str());
         return false;
     }
@@ -226,10 +240,15 @@ std::vector<std::string> splitTabs(std::string_view line) {
 bool appendTextLine(const std::string& path, std::string_view line) {
     std::FILE* f = std::fopen(path.c_str(), "ab");
     if (!f) return false;
+    std::fseek(f, 0, SEEK_END);
+    const long before = std::ftell(f);
     std::string bytes = utf8ToCp1252(line);
     bytes += "\r\n";
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     if (std::fclose(f) != 0) ok = false;
+    // A full disk may take part of the line: cut it off again, or the next line that
+    // fits would be glued to the broken one and both would be lost to the reader.
+    if (!ok && before >= 0) (void)::truncate(path.c_str(), static_cast<off_t>(before));
     return ok;
 }
 

@@ -10,10 +10,18 @@
 
 namespace kub::ui {
 
+namespace {
+constexpr int kRetryMs = 2000;
+constexpr int kFirstRetryMs = 200;
+}  // namespace
+
 CaptureControl::CaptureControl(CaptureDevice& device, QPushButton* start, QPushButton* stop,
-                               QComboBox* devices, std::function<int()> deviceId, QWidget* dialogParent)
+                               QComboBox* devices, std::function<int()> deviceId, QWidget* dialogParent,
+                               std::function<void(const QString&)> tellFault)
     : QObject(start), device_(device), start_(start), stop_(stop), devices_(devices),
-      deviceId_(std::move(deviceId)), dialogParent_(dialogParent) {
+      deviceId_(std::move(deviceId)), dialogParent_(dialogParent), tellFault_(std::move(tellFault)) {
+    retry_.setInterval(kRetryMs);
+    connect(&retry_, &QTimer::timeout, this, &CaptureControl::tryReopen);
     connect(start_, &QPushButton::clicked, this, &CaptureControl::start);
     connect(stop_, &QPushButton::clicked, this, &CaptureControl::stop);
     connect(&device_, &CaptureDevice::deviceLost, this, &CaptureControl::onDeviceLost);
@@ -32,7 +40,7 @@ void CaptureControl::listCaptureDevices(int selected) {
     devices_->setCurrentIndex(selected >= 0 && selected < devices_->count() ? selected : -1);
 }
 
-bool CaptureControl::running() const { return device_.isOpen(); }
+bool CaptureControl::running() const { return device_.isOpen() || retry_.isActive(); }
 
 void CaptureControl::start() {
     showRunning();
@@ -49,19 +57,47 @@ void CaptureControl::start() {
                           QStringLiteral("Soundkarte kann nicht geöffnet werden ! (von anderem Programm in Benutzung ?)"),
                           QStringLiteral("Achtung:"), DialogIcon::Warning);
         showClosed();
+        return;
     }
+    const auto names = CaptureDevice::listCaptureDevices();
+    deviceName_ = static_cast<std::size_t>(id) < names.size() ? names[static_cast<std::size_t>(id)] : std::string();
 }
 
 void CaptureControl::stop() {
+    retry_.stop();
+    tell(QString());
     device_.stopCapture();
     showClosed();
 }
 
 void CaptureControl::onDeviceLost() {
-    showClosed();
-    dialogs().message(dialogParent_,
-                      QStringLiteral("Die Soundkarte liefert keine Daten mehr (entfernt ?). Die Aufnahme wurde gestoppt."),
-                      QStringLiteral("Achtung:"), DialogIcon::Warning);
+    // The buttons keep the running look: the operator asked for capture, and it goes on
+    // by itself as soon as the receiver is back. "stop" ends the waiting.
+    tell(QStringLiteral("Die Soundkarte \"%1\" liefert keine Daten mehr (entfernt ?). "
+                        "Die Aufnahme läuft weiter, sobald sie wieder da ist.")
+             .arg(QString::fromStdString(deviceName_)));
+    retry_.start();
+    // A card that only fell silent for a moment is still listed: take it up again at
+    // once rather than after the first retry interval.
+    QTimer::singleShot(kFirstRetryMs, &retry_, [this] {
+        if (retry_.isActive()) tryReopen();
+    });
+}
+
+void CaptureControl::tryReopen() {
+    if (device_.isOpen()) return;
+    const auto names = CaptureDevice::listCaptureDevices();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] != deviceName_) continue;
+        if (!device_.openCapture(static_cast<int>(i))) return;  // still busy: next interval
+        retry_.stop();
+        tell(QString());
+        return;
+    }
+}
+
+void CaptureControl::tell(const QString& text) {
+    if (tellFault_) tellFault_(text);
 }
 
 void CaptureControl::showClosed() {

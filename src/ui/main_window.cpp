@@ -21,6 +21,7 @@
 #include "ui/colours.h"
 #include "ui/dialog_service.h"
 #include "ui/reception_tables.h"
+#include "ui/replay_control.h"
 #include "ui/settings_tab.h"
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
@@ -46,27 +47,13 @@ double screenDpi() {
 
 MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
     : QWidget(parent), folder_(std::move(programFolder)), clock_(clock), twips_(screenDpi()),
-      settings_(defaultSettings()), core_(clock, *this),
-      device_(std::make_unique<CaptureDevice>(core_.dispatcher)),
-      dialUp_(std::make_unique<NmcliDialUp>(processes_)),
-      exports_(std::make_unique<ExportBindings>(settings_, pause_)) {
+      session_(folder_, clock, *this, [this](ReceptionTable t) { return tables_->rowTexts(t); }) {
     setWindowTitle(QStringLiteral("KUB-Monitor"));
-    core_.context.programFolder = folder_;
-    core_.dispatcher.setRequeue(device_.get());
-    Housekeeping::Hooks hooks;
-    hooks.writeStatusPage = [this] { writeStatusPageNow(); };
-    hooks.uploadStatusPage = [this] { uploadStatusPageNow(); };
-    housekeepingPass_ = std::make_unique<Housekeeping>(*this, clock_, settings_, core_.context.pageChanged,
-                                                       std::move(hooks));
     build();
     startUp();
 }
 
-MainWindow::~MainWindow() {
-    device_->stopCapture();
-    exports_->shutdown();
-    core_.dispatcher.setRequeue(nullptr);
-}
+MainWindow::~MainWindow() { session_.shutdown(); }
 
 void MainWindow::build() {
     SSTab1 = new QTabWidget(this);
@@ -115,9 +102,19 @@ void MainWindow::build() {
         writeFailure_->setText(QString::fromStdString(message));
         writeFailure_->show();
     };
+    core_.context.reportWriteRecovered = [this] { writeFailure_->hide(); };
 
-    capture_ = new CaptureControl(*device_, settingsTab_->startButton(), settingsTab_->stopButton(),
-                                  settingsTab_->deviceBox(), [this] { return int(settings_.deviceIndex); }, this);
+    deviceFault_ = new QLabel(this);
+    deviceFault_->setObjectName(QStringLiteral("deviceFault"));
+    deviceFault_->setPalette(warn);
+    deviceFault_->hide();
+    capture_ = new CaptureControl(
+        *device_, settingsTab_->startButton(), settingsTab_->stopButton(), settingsTab_->deviceBox(),
+        [this] { return int(settings_.deviceIndex); }, this, [this](const QString& text) {
+            deviceFault_->setText(text);
+            deviceFault_->setVisible(!text.isEmpty());
+        });
+    replay_ = new ReplayControl(core_.dispatcher, *device_, *capture_, settingsTab_->startButton(), this);
     connect(settingsTab_, &SettingsTab::saveRequested, this, &MainWindow::saveSettingsFromControls);
     connect(settingsTab_, &SettingsTab::statusForAll, this, &MainWindow::setStatusForAll);
     buildSettingsSections();
@@ -193,9 +190,11 @@ QString MainWindow::writeFailure() const {
     return writeFailure_->isHidden() ? QString() : writeFailure_->text();
 }
 
+QString MainWindow::deviceFault() const { return deviceFault_->isHidden() ? QString() : deviceFault_->text(); }
+
 // ---- operator actions ----
 
-void MainWindow::housekeepingPass() { housekeepingPass_->pass(); }
+void MainWindow::housekeepingPass() { session_.housekeepingPass(); }
 
 void MainWindow::saveSettingsFromControls() {
     if (!settingsTab_->startButton()->isEnabled()) capture_->stop();
@@ -234,8 +233,7 @@ void MainWindow::setStatusForAll(int status) {
 // ---- settings in force ----
 
 void MainWindow::applyDecoderSwitches() {
-    core_.applyDecoderSwitches(settings_);
-    exports_->applyTo(core_.context);
+    session_.applySettings();
     const bool z = settings_.zveiLeft == 1 || settings_.zveiRight == 1;
     const bool p = settings_.pocsagLeft == 1 || settings_.pocsagRight == 1;
     tables_->arrange(z, p);
@@ -248,8 +246,7 @@ void MainWindow::applyLayout() {
 }
 
 void MainWindow::reloadVehicles() {
-    loadVehicleTable(folder_, core_.context.vehicles);
-    loadStatusFiles(folder_, core_.context.vehicles);
+    session_.loadVehicles();
 }
 
 // ---- layout ----
@@ -267,8 +264,11 @@ void MainWindow::layOut() {
     SSTab1->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop), twips_.px(tabWidth), twips_.px(tabHeight));
     bottomFrame_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 50), twips_.px(tabWidth),
                               twips_.px(900));
-    writeFailure_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 960), twips_.px(tabWidth),
+    // Both fault lines share the row under the buttons: files on the left, sound card on the right.
+    writeFailure_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 960), twips_.px(tabWidth / 2),
                                twips_.px(220));
+    deviceFault_->setGeometry(twips_.px(kTabLeft + tabWidth / 2), twips_.px(kTabTop + tabHeight + 960),
+                              twips_.px(tabWidth - tabWidth / 2), twips_.px(220));
     tables_->setGeometry(0, 0, twips_.px(tabWidth), twips_.px(tabHeight));
     tables_->setInnerWidth(w);
     // The page under the tab row; the board fills it below the station bar.

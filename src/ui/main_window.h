@@ -13,8 +13,7 @@
 #include "common/monitor_core.h"
 #include "common/reception_window.h"
 #include "platform/export_bindings.h"
-#include "platform/qt_event_pause.h"
-#include "platform/qt_process_runner.h"
+#include "platform/monitor_session.h"
 #include "storage/settings.h"
 #include "web/dial_up.h"
 #include "web/housekeeping.h"
@@ -37,6 +36,7 @@ class ActionsSection;
 class AlertLists;
 class BoardEditor;
 class CaptureControl;
+class ReplayControl;
 class HtmlExportSection;
 class ReceiversSection;
 class StatusColoursSection;
@@ -95,6 +95,7 @@ public:
     AlertLists* alertLists() const { return alerts_; }
     SettingsTab* settingsTab() const { return settingsTab_; }
     CaptureControl* captureControl() const { return capture_; }
+    ReplayControl* replayControl() const { return replay_; }
     CaptureDevice& captureDevice() const { return *device_; }
     QTimer* housekeepingTimer() const { return housekeeping_; }
     QProgressBar* meanMeter(int channel) const { return ProgressBar1[static_cast<std::size_t>(channel)]; }
@@ -114,6 +115,7 @@ public:
     // The last data file that could not be written, shown under the tabs until the next
     // one; empty while all is well.
     QString writeFailure() const;
+    QString deviceFault() const;  // the sound-card line, empty when capture is fine
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -133,15 +135,13 @@ private:
     std::string folder_;
     Clock& clock_;
     Twips twips_;
-    Settings settings_;
+    // The monitor behind the window; the names below are the window's view of it.
+    MonitorSession session_;
+    Settings& settings_ = session_.settings;
     StationNames stationNames_{};
-    MonitorCore core_;
-    std::unique_ptr<CaptureDevice> device_;
-    QtEventPause pause_;
-    QtProcessRunner processes_;
-    std::unique_ptr<DialUp> dialUp_;
-    std::unique_ptr<ExportBindings> exports_;
-    std::unique_ptr<Housekeeping> housekeepingPass_;
+    MonitorCore& core_ = session_.core;
+    std::unique_ptr<CaptureDevice>& device_ = session_.device;
+    std::unique_ptr<ExportBindings>& exports_ = session_.exports;
 
     QTabWidget* SSTab1 = nullptr;
     QWidget* listPage_ = nullptr;
@@ -152,8 +152,10 @@ private:
     SettingsTab* settingsTab_ = nullptr;
     AlertLists* alerts_ = nullptr;
     CaptureControl* capture_ = nullptr;
+    ReplayControl* replay_ = nullptr;
     QTimer* housekeeping_ = nullptr;
     QLabel* writeFailure_ = nullptr;
+    QLabel* deviceFault_ = nullptr;
     BoardEditor* boardEditor_ = nullptr;
     ReceiversSection* receiversSection_ = nullptr;
     VehicleImportSection* importSection_ = nullptr;

@@ -58,18 +58,9 @@ void MainWindow::buildSettingsSections() {
 
 void MainWindow::notWritten(const QString& fileName) { warnNotWritten(this, fileName); }
 
-bool MainWindow::writeStatusPageNow() {
-    return writeStatusPage(folder_,
-                    statusPageInput(core_.context.vehicles, settings_, tables_->rowTexts(ReceptionTable::Zvei),
-                                    tables_->rowTexts(ReceptionTable::Pocsag)),
-                    clock_.now());
-}
+bool MainWindow::writeStatusPageNow() { return session_.writeStatusPage(); }
 
-void MainWindow::uploadStatusPageNow() {
-    FtpUploadContext ftp{settings_, folder_, clock_, *this, processes_, pause_, *dialUp_,
-                         siblingProgram("kubmon"), {"ftp"}};
-    uploadStatusPage(ftp);
-}
+void MainWindow::uploadStatusPageNow() { session_.uploadStatusPage(); }
 
 void MainWindow::addUploadMessage(const std::string& text) {
     htmlSection_->addUploadMessage(QString::fromStdString(text));

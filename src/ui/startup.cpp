@@ -25,23 +25,21 @@ void MainWindow::startUp() {
     settingsTab_->selectSection(0);
     createProgramFolders(folder_);
 
-    settings_ = loadSettings(folder_);
+    session_.loadSettings();
     settingsTab_->applySettings(settings_);
     applyDecoderSwitches();
     applyLayout();
     exports_->startUp();
     capture_->listCaptureDevices(settings_.deviceIndex);
     reloadVehicles();
-    core_.context.receivers.load(folder_);
+    session_.loadReceivers();
     receiversSection_->showReceivers();
     stationNames_ = loadStationNames(folder_);
     board_->setStationNames(stationNames_);
     layOut();
     update_label();
     onTabChanged(SSTab1->currentIndex());
-    reloadFmsLog(folder_, clock_, *this);
-    reloadZveiLog(folder_, clock_, *this);
-    reloadPocLog(folder_, clock_, *this);
+    session_.reloadDayLogs();
     // Alert entries age out and the status page follows the board once a minute.
     housekeeping_->start();
 }

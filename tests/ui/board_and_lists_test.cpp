@@ -8,6 +8,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/time_text.h"
 #include "siggen/fms_signal.h"
 #include "siggen/zvei_signal.h"
@@ -437,6 +439,33 @@ TEST(Receptions, ALogThatCannotBeWrittenIsShownAndTheReceptionStillListed) {
     EXPECT_TRUE(w.writeFailure().startsWith("FMS-Logbuch nicht geschrieben")) << w.writeFailure().toStdString();
     EXPECT_TRUE(dialogs.messages.empty() ||
                 dialogs.messages.back().text == QString::fromUtf8("Keine Soundkarte (Input-Device)!"));
+}
+
+TEST(Receptions, TheWriteFailureLineClearsWhenTheLogCanBeWrittenAgain) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    folder.write("Logbuch", {"eine Datei, kein Ordner"});
+    Settings s = defaultSettings();
+    s.fmsLeft = 1;
+    saveSettings(folder.path(), s);
+    ManualClock clock(testEpoch());
+    MainWindow w(folder.path(), clock);
+    auto telegram = [](int status) {
+        std::vector<float> signal(22050 / 2, 0.0f);
+        const auto t = siggen::fmsTelegramSignal({"623B1234", status, 0, 1, 0}, 0.5);
+        signal.insert(signal.end(), t.begin(), t.end());
+        signal.insert(signal.end(), 22050, 0.0f);
+        return signal;
+    };
+    feedBothChannels(w.core(), telegram(2));
+    ASSERT_FALSE(w.writeFailure().isEmpty());
+    // The user mends the folder; the next reception is logged and the line goes.
+    std::filesystem::remove(folder.path() + "/Logbuch");
+    std::filesystem::create_directory(folder.path() + "/Logbuch");
+    clock.advance(60);
+    feedBothChannels(w.core(), telegram(3));
+    EXPECT_EQ(w.tableRowCount(ReceptionTable::Fms), 3);
+    EXPECT_TRUE(w.writeFailure().isEmpty()) << w.writeFailure().toStdString();
 }
 
 TEST(Layout, TablesAndStationButtonsFollowTheWindowWidth) {

@@ -12,5 +12,7 @@ int decodeCommand(const Args& args);
 int genCommand(const Args& args);
 int ftpCommand(const Args& args);
 int pageCommand(const Args& args);
+int runCommand(const Args& args);
+int devicesCommand(const Args& args);
 
 }  // namespace kubmon

@@ -1,4 +1,5 @@
-// kubmon: the monitor's command-line tool (decode recordings, generate test signals).
+// kubmon: the monitor's command-line tool (the monitor without a window, decode
+// recordings, generate test signals, status page and its upload).
 
 #include <clocale>
 #include <cstdio>
@@ -15,7 +16,10 @@ void usage() {
         "                                          Aufzeichnung dekodieren, Exportzeilen ausgeben\n"
         "  kubmon gen [--help] ...                 Testsignale als WAV-Datei erzeugen\n"
         "  kubmon ftp [-v] -s:SKRIPT HOST[:PORT]   FTP-Skript ausführen (Upload der Statusseite)\n"
-        "  kubmon page --folder ORDNER             status.html des Programmordners schreiben\n",
+        "  kubmon page --folder ORDNER             status.html des Programmordners schreiben\n"
+        "  kubmon run [--folder ORDNER] [--input DATEI] [--takt SEKUNDEN]\n"
+        "                                          der Monitor ohne Fenster (Soundkarte oder Aufzeichnung)\n"
+        "  kubmon devices                          Soundkarten mit ihrer Nummer für Mon.ini Zeile 1\n",
         stderr);
 }
 
@@ -33,6 +37,8 @@ int main(int argc, char** argv) {
     if (cmd == "gen") return kubmon::genCommand(args);
     if (cmd == "ftp") return kubmon::ftpCommand(args);
     if (cmd == "page") return kubmon::pageCommand(args);
+    if (cmd == "run") return kubmon::runCommand(args);
+    if (cmd == "devices") return kubmon::devicesCommand(args);
     std::fprintf(stderr, "kubmon: unbekannter Befehl: %s\n", cmd.c_str());
     usage();
     return 2;

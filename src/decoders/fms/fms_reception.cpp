@@ -38,14 +38,11 @@ std::string trimmed(const std::string& s) {
     return s.substr(a, b - a + 1);
 }
 
-void reportFailure(ReceptionContext& context, const std::string& message) {
-    if (context.reportWriteFailure) context.reportWriteFailure(message);
-}
-
 void logFmsRow(ReceptionContext& context, const std::string& row) {
-    if (!appendFmsLog(context.programFolder, context.clock, row))
-        reportFailure(context, "FMS-Logbuch nicht geschrieben: " +
-                                   dayLogPath(context.programFolder, LogKind::Fms, context.clock.now()));
+    const bool ok = appendFmsLog(context.programFolder, context.clock, row);
+    context.noteWrite("FMS-Logbuch", ok,
+                      ok ? std::string() : "FMS-Logbuch nicht geschrieben: " +
+                                               dayLogPath(context.programFolder, LogKind::Fms, context.clock.now()));
 }
 
 }  // namespace
@@ -106,10 +103,13 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
                 const std::string time = statusTimeText(context.clock.now());
                 rec.statusTime = time;
                 w.update_label();
-                if (!context.programFolder.empty() &&
-                    !writeStatusFile(context.programFolder, table, slot, time))
-                    reportFailure(context, "Statusdatei nicht geschrieben: " +
+                if (!context.programFolder.empty()) {
+                    const bool ok = writeStatusFile(context.programFolder, table, slot, time);
+                    context.noteWrite("Statusdatei", ok,
+                                      ok ? std::string()
+                                         : "Statusdatei nicht geschrieben: " +
                                                statusFilePath(context.programFolder, slot));
+                }
             }
             break;
     }

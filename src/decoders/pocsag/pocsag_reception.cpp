@@ -28,7 +28,12 @@ void passOn(const PocsagWordState& w, ReceptionContext& ctx) {
                                       dateTimeText(ctx.clock.now()), w.receptionText);
     ctx.window.insertTableRow(ReceptionTable::Pocsag, row);
     ctx.window.setTableCellColour(ReceptionTable::Pocsag, 1, kNameColumn, display.colour);
-    appendPocLog(ctx.programFolder, ctx.clock, row);
+    keepNewestRows(ctx.window, ReceptionTable::Pocsag);
+    const bool logged = appendPocLog(ctx.programFolder, ctx.clock, row);
+    ctx.noteWrite("POCSAG-Logbuch", logged,
+                  logged ? std::string()
+                         : "POCSAG-Logbuch nicht geschrieben: " +
+                               dayLogPath(ctx.programFolder, LogKind::Pocsag, ctx.clock.now()));
     if (!ctx.actionProgram.empty() && ctx.launcher) {
         ctx.launcher->launch(ctx.actionProgram,
                              {"POC", w.receptionRic, std::to_string(w.receptionFunction), w.receptionText});

@@ -255,7 +255,12 @@ void ZveiDecoder::decodeZveiSequence(const std::array<double, 5>& tones) {
     ReceptionWindow& window = context_.window;
     window.insertTableRow(ReceptionTable::Zvei, row);
     window.setTableCellColour(ReceptionTable::Zvei, 1, 1, shown.colour);
-    appendZveiLog(context_.programFolder, context_.clock, row);
+    keepNewestRows(window, ReceptionTable::Zvei);
+    const bool logged = appendZveiLog(context_.programFolder, context_.clock, row);
+    context_.noteWrite("ZVEI-Logbuch", logged,
+                       logged ? std::string()
+                              : "ZVEI-Logbuch nicht geschrieben: " +
+                                    dayLogPath(context_.programFolder, LogKind::Zvei, context_.clock.now()));
     if (!context_.actionProgram.empty() && context_.launcher) {
         context_.launcher->launch(context_.actionProgram, {"ZVEI", code});
     }

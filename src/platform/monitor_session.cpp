@@ -1,0 +1,92 @@
+#include "platform/monitor_session.h"
+
+#include <QTimer>
+
+#include "storage/day_log.h"
+#include "storage/vehicle_table.h"
+#include "web/ftp_upload.h"
+#include "web/status_page.h"
+#include "web/status_page_input.h"
+
+namespace kub {
+
+namespace {
+constexpr int kPassRetryMs = 50;
+}  // namespace
+
+MonitorSession::MonitorSession(std::string programFolder, Clock& clock, ReceptionWindow& window,
+                               NewestRows newestRows)
+    : folder_(std::move(programFolder)), clock_(clock), window_(window), newestRows_(std::move(newestRows)),
+      settings(defaultSettings()), core(clock, window),
+      device(std::make_unique<CaptureDevice>(core.dispatcher)),
+      dialUp(std::make_unique<NmcliDialUp>(processes)),
+      exports(std::make_unique<ExportBindings>(settings, pause)) {
+    core.context.programFolder = folder_;
+    core.dispatcher.setRequeue(device.get());
+    Housekeeping::Hooks hooks;
+    hooks.writeStatusPage = [this] {
+        const bool ok = writeStatusPage();
+        core.context.noteWrite("Statusseite", ok,
+                               ok ? std::string() : "Statusseite nicht geschrieben: " + statusPagePath(folder_));
+    };
+    hooks.uploadStatusPage = [this] { uploadStatusPage(); };
+    housekeeping_ = std::make_unique<Housekeeping>(window_, clock_, settings, core.context.pageChanged,
+                                                   std::move(hooks));
+}
+
+MonitorSession::~MonitorSession() {
+    shutdown();
+    core.dispatcher.setRequeue(nullptr);
+}
+
+void MonitorSession::loadSettings() { settings = kub::loadSettings(folder_); }
+
+void MonitorSession::applySettings() {
+    core.applyDecoderSwitches(settings);
+    exports->applyTo(core.context);
+}
+
+void MonitorSession::loadVehicles() {
+    loadVehicleTable(folder_, core.context.vehicles);
+    loadStatusFiles(folder_, core.context.vehicles);
+}
+
+void MonitorSession::loadReceivers() { core.context.receivers.load(folder_); }
+
+std::array<int, 3> MonitorSession::reloadDayLogs() {
+    return {reloadFmsLog(folder_, clock_, window_), reloadZveiLog(folder_, clock_, window_),
+            reloadPocLog(folder_, clock_, window_)};
+}
+
+void MonitorSession::housekeepingPass() {
+    if (core.dispatcher.processingGuard()) {
+        if (!passWaiting_) {
+            passWaiting_ = true;
+            QTimer::singleShot(kPassRetryMs, &passTimerContext_, [this] {
+                passWaiting_ = false;
+                housekeepingPass();
+            });
+        }
+        return;
+    }
+    housekeeping_->pass();
+}
+
+bool MonitorSession::writeStatusPage() {
+    return kub::writeStatusPage(folder_,
+                                statusPageInput(core.context.vehicles, settings, newestRows_(ReceptionTable::Zvei),
+                                                newestRows_(ReceptionTable::Pocsag)),
+                                clock_.now());
+}
+
+void MonitorSession::uploadStatusPage() {
+    FtpUploadContext ftp{settings, folder_, clock_, window_, processes, pause, *dialUp, siblingProgram("kubmon"), {"ftp"}};
+    kub::uploadStatusPage(ftp);
+}
+
+void MonitorSession::shutdown() {
+    device->stopCapture();
+    exports->shutdown();
+}
+
+}  // namespace kub

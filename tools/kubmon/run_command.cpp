@@ -1,0 +1,180 @@
+// kubmon run: the whole monitor without a window, on one program folder, configured by
+// its "Mon.ini" as the window is. Audio from the sound card of "Mon.ini" line 1, or with
+// --input from a recording played at the pace of a sound card. Each reception's export
+// line goes to stdout; faults and start/stop go to stderr, one line each.
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "capture_keeper.h"
+#include "commands.h"
+#include "common/clock.h"
+#include "common/program_folder.h"
+#include "fault_lines.h"
+#include "platform/file_replay.h"
+#include "platform/monitor_session.h"
+#include "platform/repeating_timer.h"
+#include "platform/stop_signals.h"
+#include "run_window.h"
+
+namespace kubmon {
+
+namespace {
+
+constexpr int kDefaultPassSeconds = 60;
+
+void usage() {
+    std::fputs("Aufruf: kubmon run [--folder ORDNER] [--input DATEI] [--takt SEKUNDEN]\n"
+               "  --folder  Programmordner (Vorgabe: wie das Fenster, siehe README)\n"
+               "  --input   Aufzeichnung statt Soundkarte, in Echtzeit abgespielt; endet danach\n"
+               "  --takt    Abstand der Durchgänge für Alarmlisten, Statusseite und Upload (Vorgabe 60)\n",
+               stderr);
+}
+
+void say(const std::string& line) {
+    std::fprintf(stderr, "kubmon run: %s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+std::vector<std::string> rowTexts(const kub::HeadlessWindow& w, kub::ReceptionTable t) {
+    std::vector<std::string> rows;
+    for (const auto& r : w.rows(t)) rows.push_back(r.text);
+    return rows;
+}
+
+}  // namespace
+
+int runCommand(const Args& args) {
+    std::string folder;
+    std::string input;
+    int passSeconds = kDefaultPassSeconds;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == "--folder" && hasValue) {
+            folder = args[++i];
+        } else if (args[i] == "--input" && hasValue) {
+            input = args[++i];
+        } else if (args[i] == "--takt" && hasValue) {
+            try {
+                passSeconds = std::stoi(args[++i]);
+            } catch (...) {
+                passSeconds = 0;
+            }
+            if (passSeconds < 1 || passSeconds > 86400) {
+                say("--takt erwartet Sekunden von 1 bis 86400");
+                return 2;
+            }
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (folder.empty()) folder = kub::defaultProgramFolder();
+    std::error_code ec;
+    if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
+        say("Programmordner \"" + folder + "\" gibt es nicht.");
+        return 2;
+    }
+
+    int qtArgc = 1;
+    char qtName[] = "kubmon";
+    char* qtArgv[] = {qtName, nullptr};
+    QCoreApplication app(qtArgc, qtArgv);
+
+    kub::FolderLock lock;
+    switch (lock.acquire(folder)) {
+        case kub::FolderLock::Result::HeldByOther:
+            say("Server läuft schon ! Im Programmordner \"" + folder +
+                "\" arbeitet bereits ein Monitor (Fenster oder kubmon run).");
+            return 1;
+        case kub::FolderLock::Result::Unavailable:
+            say("Sperrdatei \"" + std::string(kub::kLockFileName) + "\" nicht anlegbar (Ordner schreibgeschützt ?); "
+                "ein zweiter Monitor auf diesem Ordner würde nicht erkannt.");
+            break;
+        case kub::FolderLock::Result::Acquired:
+            break;
+    }
+
+    FaultLines faults(say);
+    RunWindow window(faults);
+    kub::WallClock clock;
+    kub::MonitorSession session(folder, clock, window,
+                                [&window](kub::ReceptionTable t) { return rowTexts(window, t); });
+    window.exports = session.exports.get();
+    session.core.context.reportWriteFailure = [&window](const std::string& m) { window.writeFailed(m); };
+    session.core.context.reportWriteRecovered = [&window] { window.writeRecovered(); };
+
+    // Start-up as the window's, without its controls.
+    if (!kub::createProgramFolders(folder))
+        faults.begin("Dateien", "Ordner \"Status\"/\"Logbuch\" in \"" + folder + "\" nicht anlegbar.");
+    session.loadSettings();
+    session.applySettings();
+    session.core.context.vehicles.applyLayout(session.settings.layoutCode);
+    session.exports->startUp();
+    session.loadVehicles();
+    session.loadReceivers();
+    const auto reloaded = session.reloadDayLogs();
+    say("Programmordner \"" + folder + "\"; heute bisher " + std::to_string(reloaded[0]) + " FMS, " +
+        std::to_string(reloaded[1]) + " ZVEI, " + std::to_string(reloaded[2]) + " POCSAG.");
+    const kub::Settings& on = session.settings;
+    if (on.fmsLeft != 1 && on.zveiLeft != 1 && on.pocsagLeft != 1 && on.fmsRight != 1 && on.zveiRight != 1 &&
+        on.pocsagRight != 1)
+        say("Alle Decoder sind ausgeschaltet (Mon.ini Zeilen 25 bis 30); es wird nichts dekodiert.");
+    // The page on the server shows the board as it is now, not as it was before the
+    // restart: the first pass writes it even before the first reception.
+    session.core.context.pageChanged = 1;
+
+    std::string lamp;
+    session.exports->onWatchdogTick = [&](const kub::WatchdogTick& tick) {
+        const bool up = tick.lampColour == kub::kLampGreen;
+        const std::string now = up ? "verbunden" : "getrennt";
+        if (now == lamp) return;
+        if (!lamp.empty() || !up)
+            say("TCP-Export " + now + " (" + session.settings.tcpServer + ":" +
+                std::to_string(session.settings.tcpPort) + ").");
+        lamp = now;
+    };
+
+    kub::RepeatingTimer housekeeping(passSeconds * 1000, [&] { session.housekeepingPass(); });
+    housekeeping.start();
+
+    int status = 0;
+    kub::onStopSignals([&](int) { QCoreApplication::quit(); });
+
+    std::unique_ptr<kub::FileReplay> replay;
+    std::unique_ptr<CaptureKeeper> keeper;
+    if (!input.empty()) {
+        replay = std::make_unique<kub::FileReplay>(session.core.dispatcher);
+        session.core.dispatcher.setRequeue(replay.get());
+        if (!replay->start(input)) {
+            say(replay->error());
+            return 2;
+        }
+        replay->onFinished = [&] {
+            say("Aufzeichnung zu Ende.");
+            // What the recording changed reaches the page and the server before the end.
+            session.housekeepingPass();
+            QCoreApplication::quit();
+        };
+    } else {
+        if (session.settings.deviceIndex < 0) {
+            say("Es wurde noch keine Soundkarte selektiert (Mon.ini Zeile 1, siehe \"kubmon devices\").");
+            return 2;
+        }
+        keeper = std::make_unique<CaptureKeeper>(*session.device, faults);
+        keeper->start(session.settings.deviceIndex);
+    }
+
+    QCoreApplication::exec();
+
+    housekeeping.stop();
+    if (keeper) keeper->stop();
+    if (replay) replay->stop();
+    session.shutdown();
+    say("beendet.");
+    return status;
+}
+
+}  // namespace kubmon
