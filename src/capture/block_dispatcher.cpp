@@ -50,22 +50,30 @@ void BlockDispatcher::handleOneBlock() {
     if (right_.switches.zveiEnabled == 1 && right_.zvei) inputs[count++] = right_.zvei->samples.data();
     if (right_.switches.pocsagEnabled == 1 && right_.pocsag) inputs[count++] = right_.pocsag->samples.data();
 
-    std::int32_t sumLeft = 0, sumRight = 0, peakLeft = 0, peakRight = 0;
-    // Each channel is converted once, into its first input; the others get a copy.
+    // Each channel is converted once, into its first input; the others get a copy. One
+    // simple loop per channel and task, so that the compiler can work on several samples
+    // per instruction; the integer sums come out the same in any order.
     double* const firstLeft = leftCount > 0 ? inputs[0] : nullptr;
     double* const firstRight = count > leftCount ? inputs[leftCount] : nullptr;
-    for (int k = 0; k < kBlockFrames; ++k) {
-        const std::int32_t l = block[static_cast<std::size_t>(2 * k)];
-        const std::int32_t r = block[static_cast<std::size_t>(2 * k + 1)];
-        if (firstLeft) firstLeft[k] = l;
-        if (firstRight) firstRight[k] = r;
-        const std::int32_t a = std::abs(l);
-        if (a > peakLeft) peakLeft = a;
-        sumLeft += a;
-        const std::int32_t b = std::abs(r);
-        if (b > peakRight) peakRight = b;
-        sumRight += b;
-    }
+    const auto convert = [&block](double* to, int side) {
+        if (!to) return;
+        for (int k = 0; k < kBlockFrames; ++k) to[k] = block[static_cast<std::size_t>(2 * k + side)];
+    };
+    const auto level = [&block](int side, std::int32_t& sum, std::int32_t& peak) {
+        std::int32_t s = 0, p = 0;
+        for (int k = 0; k < kBlockFrames; ++k) {
+            const std::int32_t a = std::abs(static_cast<std::int32_t>(block[static_cast<std::size_t>(2 * k + side)]));
+            p = a > p ? a : p;
+            s += a;
+        }
+        sum = s;
+        peak = p;
+    };
+    convert(firstLeft, 0);
+    convert(firstRight, 1);
+    std::int32_t sumLeft = 0, sumRight = 0, peakLeft = 0, peakRight = 0;
+    level(0, sumLeft, peakLeft);
+    level(1, sumRight, peakRight);
     for (int i = 1; i < leftCount; ++i) std::memcpy(inputs[i], firstLeft, sizeof(double) * kBlockFrames);
     for (int i = leftCount + 1; i < count; ++i) std::memcpy(inputs[i], firstRight, sizeof(double) * kBlockFrames);
     const int handled = currentBuffer_;

@@ -40,15 +40,23 @@ public:
     // constant of the loop, so that it unrolls and the state stays in registers.
     template <typename Block>
     void process(Block& block) {
+        process(block, [](double) {});
+    }
+
+    // The same, handing every filtered sample to `each` as it comes out. Whatever the
+    // caller does with it then runs in the same loop as the filter: each of the two waits
+    // for its own previous sample, and in one loop the processor works on both at once.
+    template <typename Block, typename Each>
+    void process(Block& block, Each&& each) {
         switch (count_) {
-            case 1: run<1>(block); break;
-            case 2: run<2>(block); break;
-            case 3: run<3>(block); break;
-            case 4: run<4>(block); break;
-            case 5: run<5>(block); break;
-            case 6: run<6>(block); break;
-            case 7: run<7>(block); break;
-            case 8: run<8>(block); break;
+            case 1: run<1>(block, each); break;
+            case 2: run<2>(block, each); break;
+            case 3: run<3>(block, each); break;
+            case 4: run<4>(block, each); break;
+            case 5: run<5>(block, each); break;
+            case 6: run<6>(block, each); break;
+            case 7: run<7>(block, each); break;
+            case 8: run<8>(block, each); break;
             default: break;
         }
     }
@@ -76,8 +84,8 @@ private:
         double z1 = 0, z2 = 0;
     };
 
-    template <int N, typename Block>
-    void run(Block& block) {
+    template <int N, typename Block, typename Each>
+    void run(Block& block, Each& each) {
         std::array<Section, N> s;
         for (std::size_t i = 0; i < N; ++i) s[i] = sections_[i];
         for (double& sample : block) {
@@ -90,6 +98,7 @@ private:
                 x = y;
             }
             sample = x;
+            each(x);
         }
         for (std::size_t i = 0; i < N; ++i) sections_[i] = s[i];
     }

@@ -13,11 +13,11 @@ BandPassFilter FmsDecoder::fmsBandPass() {
 void FmsDecoder::processFmsBuffer() {
     // The band-pass's high-pass half leaves no DC to remove.
     if (context_.options.inputFilter) {
-        inputFilter_.process(samples);
+        demodulator.filterAndMeasureCrossings(samples, inputFilter_);
     } else {
         demodulator.removeDc(samples);
+        demodulator.measureCrossings(samples);
     }
-    demodulator.measureCrossings(samples);
     if (demodulator.syncState < 2 && flags_.fmsBusyFlag == 0) demodulator.search();
     if (demodulator.syncState == 2 || flags_.fmsBusyFlag == 1) {
         const int n = demodulator.sliceBits(flags_.fmsBusyFlag == 1);

@@ -19,33 +19,10 @@ void FmsDemodulator::removeDc(SampleArray& samples) {
     }
 }
 
-void FmsDemodulator::pushCrossing(double hz) {
-    crossingRing[static_cast<std::size_t>(ringWrite)] = hz;
-    ringWrite = static_cast<std::int16_t>((ringWrite + 1) % kRing);
-    ++valuesWritten_;
-}
-
 void FmsDemodulator::measureCrossings(const SampleArray& samples) {
-    for (double x : samples) {
-        // The dither keeps silence from sitting exactly on zero and crossing regularly.
-        const double s = x + random_.next() - 0.5;
-        if (prevSample < 0.0 && s >= 0.0) {
-            double d = s - prevSample;
-            if (d < 1.0) d = 1.0;
-            const double t = -prevSample / d;
-            pushCrossing(22050.0 / (risingPhase - 1.0 + t));
-            risingPhase = 1.0 - t;
-        } else if (prevSample >= 0.0 && s < 0.0) {
-            double d = prevSample - s;
-            if (d < 1.0) d = 1.0;
-            const double t = prevSample / d;
-            pushCrossing(-22050.0 / (fallingPhase - 1.0 + t));
-            fallingPhase = 1.0 - t;
-        }
-        prevSample = s;
-        risingPhase += 1.0;
-        fallingPhase += 1.0;
-    }
+    Crossings c = startCrossings();
+    for (const double x : samples) crossing(c, x);
+    endCrossings(c);
 }
 
 void FmsDemodulator::countToneRuns() {

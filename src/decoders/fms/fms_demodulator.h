@@ -41,6 +41,14 @@ public:
     void removeDc(SampleArray& samples);
     // Zero-crossing frequencies of one DC-free block into the ring.
     void measureCrossings(const SampleArray& samples);
+    // Filters the block in place with `filter` and measures the crossings of its output in
+    // the same pass (see BandPassFilter::process).
+    template <typename Filter>
+    void filterAndMeasureCrossings(SampleArray& samples, Filter& filter) {
+        Crossings c = startCrossings();
+        filter.process(samples, [this, &c](double x) { crossing(c, x); });
+        endCrossings(c);
+    }
     // Preamble and tone search; only while not slicing and no text transmission runs.
     void search();
     // Cuts 56 bits (48 while `busy`) into telegramBits/bitString; returns the count.
@@ -69,9 +77,49 @@ public:
     double fallingPhase = 0.0;
 
     // Writes a value into the ring as the crossing measurement does (tests).
-    void pushCrossing(double hz);
+    void pushCrossing(double hz) {
+        crossingRing[static_cast<std::size_t>(ringWrite)] = hz;
+        ringWrite = static_cast<std::int16_t>((ringWrite + 1) % kRingSize);
+        ++valuesWritten_;
+    }
 
 private:
+    // The crossing measurement's state in locals while it runs over a block: kept in the
+    // object, it would be stored and reloaded at every sample, since the ring writes
+    // could be taken to change it.
+    struct Crossings {
+        double prevSample;
+        double risingPhase;
+        double fallingPhase;
+        XorShift32 random;
+    };
+    Crossings startCrossings() const { return {prevSample, risingPhase, fallingPhase, random_}; }
+    void endCrossings(const Crossings& c) {
+        prevSample = c.prevSample;
+        risingPhase = c.risingPhase;
+        fallingPhase = c.fallingPhase;
+        random_ = c.random;
+    }
+    void crossing(Crossings& c, double x) {
+        // The dither keeps silence from sitting exactly on zero and crossing regularly.
+        const double s = x + c.random.next() - 0.5;
+        if (c.prevSample < 0.0 && s >= 0.0) {
+            double d = s - c.prevSample;
+            if (d < 1.0) d = 1.0;
+            const double t = -c.prevSample / d;
+            pushCrossing(22050.0 / (c.risingPhase - 1.0 + t));
+            c.risingPhase = 1.0 - t;
+        } else if (c.prevSample >= 0.0 && s < 0.0) {
+            double d = c.prevSample - s;
+            if (d < 1.0) d = 1.0;
+            const double t = c.prevSample / d;
+            pushCrossing(-22050.0 / (c.fallingPhase - 1.0 + t));
+            c.fallingPhase = 1.0 - t;
+        }
+        c.prevSample = s;
+        c.risingPhase += 1.0;
+        c.fallingPhase += 1.0;
+    }
     void countToneRuns();
 
     XorShift32 random_;

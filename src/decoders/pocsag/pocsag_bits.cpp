@@ -62,14 +62,21 @@ void ditherSamples(SampleArray& samples, DitherSource& random) {
     for (double& x : samples) x += random.next() - 0.5;
 }
 
-void measureRuns(PocsagBitState& st, const SampleArray& samples, bool decayingNegPeak) {
-    const std::int32_t* const decay = decayTable().data();
-    const auto decayed = [decay](std::int32_t peak) {
+namespace {
+
+// The run measurement of one sample; the decay table is looked up once per block.
+struct RunMeter {
+    PocsagBitState& st;
+    const std::int32_t* decay;
+    bool decayingNegPeak;
+
+    std::int32_t decayed(std::int32_t peak) const {
         if (peak >= 0 && peak < kDecayTableSize) return decay[peak];
         if (peak < 0 && peak > -kDecayTableSize) return -decay[-peak];
         return static_cast<std::int32_t>(decayStep(decayStep(peak)));
-    };
-    for (const double x : samples) {
+    }
+
+    void operator()(double x) const {
         const double y = 2.0 * x;
         // Two decay steps, each back to a whole number: below about 500 the peak stays.
         st.posPeak = decayed(st.posPeak);
@@ -98,6 +105,25 @@ void measureRuns(PocsagBitState& st, const SampleArray& samples, bool decayingNe
             st.posPeak = 0;
             st.negPeak = 0;
         }
+    }
+};
+
+}  // namespace
+
+void measureRuns(PocsagBitState& st, const SampleArray& samples, bool decayingNegPeak) {
+    const RunMeter meter{st, decayTable().data(), decayingNegPeak};
+    for (const double x : samples) meter(x);
+}
+
+void ditherAndMeasureRuns(PocsagBitState& st, SampleArray& samples, DitherSource& random, PocsagLowPass* lowPass) {
+    const RunMeter meter{st, decayTable().data(), lowPass != nullptr};
+    if (lowPass) {
+        lowPass->process(samples, random, meter);
+        return;
+    }
+    for (double& x : samples) {
+        x += random.next() - 0.5;
+        meter(x);
     }
 }
 

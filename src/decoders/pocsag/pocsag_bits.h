@@ -5,6 +5,7 @@
 
 #include "capture/decoder_inputs.h"
 #include "decoders/pocsag/dither_source.h"
+#include "decoders/pocsag/pocsag_filter.h"
 #include "decoders/pocsag/pocsag_state.h"
 
 namespace kub {
@@ -18,6 +19,12 @@ void ditherSamples(SampleArray& samples, DitherSource& random);
 // never decays, so one early spike holds the low threshold down for the whole run;
 // `decayingNegPeak` lets it decay like the positive one.
 void measureRuns(PocsagBitState& st, const SampleArray& samples, bool decayingNegPeak = false);
+
+// Dither, optionally the low-pass, and the run measurement in one pass over the block,
+// exactly as the three one after the other; the samples are left dithered and filtered.
+// Each step waits for its own previous sample only, and in one loop the processor works
+// on all of them at once. With a low-pass the negative peak decays.
+void ditherAndMeasureRuns(PocsagBitState& st, SampleArray& samples, DitherSource& random, PocsagLowPass* lowPass);
 
 // Follows the bit length over every new run, recognises the preamble and decides when a
 // transmission has ended. Classic: any run longer than 20 bit lengths ends it. With

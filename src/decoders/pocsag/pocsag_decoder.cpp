@@ -14,13 +14,11 @@ PocsagDecoder::PocsagDecoder(ReceptionContext& context, ChannelFlags& flags, std
 
 void PocsagDecoder::processPocsagBuffer() {
     const DecoderOptions& options = context_.options;
-    ditherSamples(samples, dither_);
     if (options.inputFilter) {
         lowPass_.setCorner(bits_.pocsagState > Hunting ? PocsagLowPass::cornerFor(bits_.samplesPerBit)
                                                        : PocsagLowPass::kHuntingHz);
-        lowPass_.process(samples);
     }
-    measureRuns(bits_, samples, options.inputFilter);
+    ditherAndMeasureRuns(bits_, samples, dither_, options.inputFilter ? &lowPass_ : nullptr);
     trackBitLength(bits_, options.pocsagBatchAwareEnd);
     if (bits_.pocsagState > Hunting) {
         if (!options.inputFilter) {

@@ -49,12 +49,26 @@ public:
     }
 
     void process(SampleArray& samples) {
+        run(samples, [](double&) {}, [](double) {});
+    }
+
+    // The same with dither from `random` added in front (as ditherSamples does) and every
+    // filtered sample handed to `each`, all in one loop (see ditherAndMeasureRuns).
+    template <typename Random, typename Each>
+    void process(SampleArray& samples, Random& random, const Each& each) {
+        run(samples, [&random](double& x) { x += random.next() - 0.5; }, each);
+    }
+
+private:
+    template <typename Before, typename Each>
+    void run(SampleArray& samples, const Before& before, const Each& each) {
         // The state in locals, so that it stays in registers over the block.
         Section a = sections_[0];
         Section b = sections_[1];
         double inA = a.in;
         double inB = b.in;
         for (double& x : samples) {
+            before(x);
             inA = x;
             const double u = a.b0 * x + a.z1;
             a.z1 = a.b1 * x - a.a1 * u + a.z2;
@@ -64,6 +78,7 @@ public:
             b.z1 = b.b1 * u - b.a1 * v + b.z2;
             b.z2 = b.b2 * u - b.a2 * v;
             x = v;
+            each(v);
         }
         a.in = inA;
         b.in = inB;
@@ -71,7 +86,6 @@ public:
         sections_[1] = b;
     }
 
-private:
     struct Section {
         double b0 = 0, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
         double z1 = 0, z2 = 0;
