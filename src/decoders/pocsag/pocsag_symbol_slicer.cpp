@@ -18,11 +18,12 @@ constexpr double kRateRange = 0.02;
 // Bits over which the levels of ones and zeros are averaged.
 constexpr double kLevelBits = 16.0;
 // Pagers are sent at one of three rates from a crystal; a preamble measured in noise, or
-// with short runs of the traffic before it, can be several per cent off (7 % short was seen
-// at 2400 bit/s, and the clock, held near its start, then never locked). The rates lie more
-// than twice apart, so within this much of a standard rate the clock starts at that rate.
+// with short runs of the traffic before it, can be far off (7 % and 15 % short were seen at
+// 2400 bit/s, and the clock, held near its start, then never locked). The rates lie more
+// than twice apart, so within this much of a standard rate the clock starts at that rate;
+// the ranges of the three do not meet.
 constexpr double kStandardRates[] = {512.0, 1200.0, 2400.0};
-constexpr double kSnapRange = 0.15;
+constexpr double kSnapRange = 0.3;
 
 double startingStep(double samplesPerBit) {
     const double measured = 1.0 / std::max(samplesPerBit, 2.0);
