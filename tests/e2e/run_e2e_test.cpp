@@ -165,13 +165,22 @@ public:
     bool capturing() { return said("Aufnahme läuft", 10000); }
     void signal(int sig) { ::kill(static_cast<pid_t>(p_.processId()), sig); }
     // The exit status once it has ended by itself or after `sig`; -1 when it did not end.
-    int end(int sig = 0, int ms = 10000) {
+    // A monitor still running after the time says so in `err`, one that crashed gives its signal:
+    // the two faults look alike from the exit status alone.
+    int end(int sig = 0, int ms = 20000) {
         if (sig != 0) signal(sig);
-        if (!waitFor([&] { return p_.state() == QProcess::NotRunning; }, ms)) return -1;
+        if (!waitFor([&] { return p_.state() == QProcess::NotRunning; }, ms)) {
+            err += "[test: still running after " + std::to_string(ms) + " ms]\n";
+            return -1;
+        }
         settle(50);
         out += p_.readAllStandardOutput().toStdString();
         err += p_.readAllStandardError().toStdString();
-        return p_.exitStatus() == QProcess::NormalExit ? p_.exitCode() : -1;
+        if (p_.exitStatus() != QProcess::NormalExit) {
+            err += "[test: crashed: " + p_.errorString().toStdString() + "]\n";
+            return -1;
+        }
+        return p_.exitCode();
     }
     bool running() const { return p_.state() != QProcess::NotRunning; }
     std::string out;
