@@ -26,22 +26,12 @@
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
 #include "ui_test_support.h"
+#include "support/event_wait.h"
 
 namespace kub::test {
 namespace {
 
-// Runs the event loop until `done` or the time is up.
-template <typename F>
-bool waitFor(F done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
+using kubtest::waitFor;
 
 int run(const QString& program, const QStringList& args) {
     QProcess p;

@@ -24,23 +24,14 @@
 #include "storage/text_file.h"
 #include "storage/vehicle_table.h"
 #include "support/line_server.h"
+#include "support/event_wait.h"
 #include "support/run_process.h"
 
 namespace {
 
 using kubtest::runProcess;
 
-template <typename F>
-bool waitFor(F done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
+using kubtest::waitFor;
 
 void settle(int ms) {
     waitFor([] { return false; }, ms);

@@ -14,21 +14,12 @@
 #include "ui/replay_control.h"
 #include "ui/settings_tab.h"
 #include "ui_test_support.h"
+#include "support/event_wait.h"
 
 namespace kub::test {
 namespace {
 
-template <typename F>
-bool waitFor(F done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
+using kubtest::waitFor;
 
 TEST(ReplayButton, PlaysARecordingThroughTheDecodingAndComesBackToStart) {
     RecordingDialogs dialogs;
