@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "common/headless_window.h"
+#include "core/headless_window.h"
 #include "storage/day_log.h"
 
 int main(int argc, char** argv) {

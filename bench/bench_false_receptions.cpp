@@ -21,8 +21,8 @@
 #include <unistd.h>
 
 #include "common/clock.h"
-#include "common/headless_window.h"
-#include "common/monitor_core.h"
+#include "core/headless_window.h"
+#include "core/monitor_core.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "common/headless_window.h"
-#include "common/reception_context.h"
+#include "core/headless_window.h"
+#include "core/reception_context.h"
 #include "decoders/fms/fms_decoder.h"
 #include "siggen/fms_signal.h"
 

@@ -21,8 +21,8 @@
 #include <tuple>
 #include <vector>
 
-#include "common/headless_window.h"
-#include "common/reception_context.h"
+#include "core/headless_window.h"
+#include "core/reception_context.h"
 #include "decoders/pocsag/pocsag_decoder.h"
 #include "siggen/pocsag_signal.h"
 

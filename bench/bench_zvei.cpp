@@ -19,8 +19,8 @@
 #include <unistd.h>
 
 #include "common/clock.h"
-#include "common/headless_window.h"
-#include "common/monitor_core.h"
+#include "core/headless_window.h"
+#include "core/monitor_core.h"
 #include "siggen/stereo_track.h"
 #include "siggen/zvei_signal.h"
 

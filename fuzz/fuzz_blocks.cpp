@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "common/clock.h"
-#include "common/headless_window.h"
-#include "common/monitor_core.h"
+#include "core/headless_window.h"
+#include "core/monitor_core.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

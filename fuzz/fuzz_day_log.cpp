@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "common/clock.h"
-#include "common/headless_window.h"
+#include "core/headless_window.h"
 #include "fuzz_support.h"
 #include "storage/day_log.h"
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "common/clock.h"
-#include "common/headless_window.h"
-#include "common/reception_context.h"
+#include "core/headless_window.h"
+#include "core/reception_context.h"
 #include "decoders/pocsag/pocsag_reception.h"
 #include "decoders/pocsag/pocsag_words.h"
 #include "fuzz_support.h"

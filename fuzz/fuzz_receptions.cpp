@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/clock.h"
-#include "common/headless_window.h"
-#include "common/monitor_core.h"
+#include "core/headless_window.h"
+#include "core/monitor_core.h"
 #include "fuzz_support.h"
 #include "siggen/fms_signal.h"
 #include "siggen/pocsag_signal.h"

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libsndfile1-dev libsamplerate0-dev
+  libsndfile1-dev libsamplerate0-dev nlohmann-json3-dev
   qt6-base-dev qt6-multimedia-dev libcurl4-openssl-dev
   libqt6multimedia6 qt6-qpa-plugins fonts-dejavu-core
   pulseaudio pulseaudio-utils

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "capture/block_dispatcher.h"
-#include "common/headless_window.h"
+#include "core/headless_window.h"
 
 namespace kub {
 namespace {

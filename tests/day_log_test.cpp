@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/headless_window.h"
+#include "core/headless_window.h"
 #include "storage/day_log.h"
 #include "support/run_process.h"
 

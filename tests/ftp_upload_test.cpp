@@ -15,7 +15,7 @@
 #include <sstream>
 #include <thread>
 
-#include "common/headless_window.h"
+#include "core/headless_window.h"
 #include "common/time_text.h"
 #include "platform/qt_process_runner.h"
 #include "support/no_wait_pause.h"

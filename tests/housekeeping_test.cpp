@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/headless_window.h"
+#include "core/headless_window.h"
 #include "common/time_text.h"
 #include "web/housekeeping.h"
 

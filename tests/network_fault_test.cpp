@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "common/headless_window.h"
-#include "common/monitor_core.h"
+#include "core/headless_window.h"
+#include "core/monitor_core.h"
 #include "platform/export_bindings.h"
 #include "platform/qt_process_runner.h"
 #include "siggen/mixed_traffic.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/reception_window.h"
+#include "core/reception_window.h"
 
 namespace kub {
 

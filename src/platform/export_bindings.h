@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "common/reception_context.h"
+#include "core/reception_context.h"
 #include "export/local_message_export.h"
 #include "platform/qt_action_launcher.h"
 #include "platform/qt_local_message_sink.h"

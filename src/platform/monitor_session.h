@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "common/clock.h"
-#include "common/monitor_core.h"
-#include "common/reception_window.h"
+#include "core/monitor_core.h"
+#include "core/reception_window.h"
 #include "platform/capture_device.h"
 #include "platform/export_bindings.h"
 #include "platform/qt_event_pause.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/clock.h"
-#include "common/reception_window.h"
+#include "core/reception_window.h"
 
 namespace kub {
 

@@ -9,7 +9,7 @@
 #include <array>
 #include <string>
 
-#include "common/reception_window.h"
+#include "core/reception_window.h"
 #include "ui/twips.h"
 
 class QLabel;

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "common/clock.h"
-#include "common/monitor_core.h"
-#include "common/reception_window.h"
+#include "core/monitor_core.h"
+#include "core/reception_window.h"
 #include "platform/export_bindings.h"
 #include "platform/monitor_session.h"
 #include "storage/settings.h"

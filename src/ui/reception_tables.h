@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "common/reception_window.h"
+#include "core/reception_window.h"
 #include "ui/twips.h"
 
 namespace kub::ui {

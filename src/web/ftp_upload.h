@@ -7,7 +7,7 @@
 
 #include "common/clock.h"
 #include "common/event_pause.h"
-#include "common/reception_window.h"
+#include "core/reception_window.h"
 #include "storage/settings.h"
 #include "web/dial_up.h"
 #include "web/process_runner.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/clock.h"
-#include "common/reception_window.h"
+#include "core/reception_window.h"
 #include "storage/settings.h"
 
 namespace kub {

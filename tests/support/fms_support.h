@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/clock.h"
-#include "common/headless_window.h"
-#include "common/reception_context.h"
+#include "core/headless_window.h"
+#include "core/reception_context.h"
 #include "decoders/fms/fms_decoder.h"
 
 namespace kub::test {

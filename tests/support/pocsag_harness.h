@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "common/headless_window.h"
-#include "common/reception_context.h"
+#include "core/headless_window.h"
+#include "core/reception_context.h"
 #include "decoders/pocsag/pocsag_decoder.h"
 
 namespace kubtest {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "common/clock.h"
-#include "common/headless_window.h"
-#include "common/monitor_core.h"
+#include "core/headless_window.h"
+#include "core/monitor_core.h"
 #include "siggen/mixed_traffic.h"
 
 namespace kubtest {

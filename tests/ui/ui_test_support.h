@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "common/clock.h"
-#include "common/monitor_core.h"
+#include "core/monitor_core.h"
 #include "ui/dialog_service.h"
 
 namespace kub::test {

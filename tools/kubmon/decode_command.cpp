@@ -5,8 +5,8 @@
 
 #include "capture/file_source.h"
 #include "commands.h"
-#include "common/headless_window.h"
-#include "common/monitor_core.h"
+#include "core/headless_window.h"
+#include "core/monitor_core.h"
 #include "platform/export_bindings.h"
 #include "platform/qt_event_pause.h"
 #include "storage/settings.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "commands.h"
-#include "common/headless_window.h"
+#include "core/headless_window.h"
 #include "storage/day_log.h"
 #include "storage/settings.h"
 #include "storage/vehicle_table.h"

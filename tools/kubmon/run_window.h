@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/headless_window.h"
+#include "core/headless_window.h"
 #include "fault_lines.h"
 
 namespace kub {

@@ -6,7 +6,7 @@
 
 #include "capture/decoder_inputs.h"
 #include "common/band_pass_filter.h"
-#include "common/reception_context.h"
+#include "core/reception_context.h"
 #include "decoders/fms/fms_demodulator.h"
 #include "decoders/fms/fms_telegram.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "common/reception_context.h"
+#include "core/reception_context.h"
 #include "decoders/fms/fms_telegram.h"
 
 namespace kub {

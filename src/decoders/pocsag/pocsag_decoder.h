@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "capture/decoder_inputs.h"
-#include "common/reception_context.h"
+#include "core/reception_context.h"
 #include "decoders/pocsag/dither_source.h"
 #include "decoders/pocsag/pocsag_filter.h"
 #include "decoders/pocsag/pocsag_state.h"

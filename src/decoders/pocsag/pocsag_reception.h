@@ -4,7 +4,7 @@
 // the exports, unless it repeats the channel's last one within 20 seconds. Then the
 // decoder goes back to hunting.
 
-#include "common/reception_context.h"
+#include "core/reception_context.h"
 #include "decoders/pocsag/pocsag_state.h"
 
 namespace kub {

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "capture/decoder_inputs.h"
-#include "common/reception_context.h"
+#include "core/reception_context.h"
 #include "decoders/zvei/zvei_tone_bank.h"
 
 namespace kub {

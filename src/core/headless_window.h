@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/reception_window.h"
+#include "core/reception_window.h"
 
 namespace kub {
 

@@ -1,4 +1,4 @@
-#include "common/headless_window.h"
+#include "core/headless_window.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "common/monitor_core.h"
+#include "core/monitor_core.h"
 
 namespace kub {
 

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/clock.h"
 #include "common/decoder_options.h"
-#include "common/reception_window.h"
+#include "core/reception_window.h"
 #include "common/write_faults.h"
+#include "core/reception_output.h"
 #include "export/action_launcher.h"
 #include "storage/receiver_list.h"
 #include "storage/vehicle_table.h"
@@ -45,6 +47,12 @@ struct ReceptionContext {
     // Told when every file that failed can be written again.
     std::function<void()> reportWriteRecovered;
     WriteFaults writeFaults;
+    // Every output a record is handed to, in this order. Not owned.
+    std::vector<ReceptionOutput*> outputs;
+
+    void handOn(const ReceptionRecord& record) {
+        for (ReceptionOutput* out : outputs) out->deliver(record);
+    }
 
     // The outcome of a write of a data file of family `kind`, for the two reports above.
     void noteWrite(const std::string& kind, bool ok, const std::string& message) {

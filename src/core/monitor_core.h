@@ -4,7 +4,7 @@
 // the headless tool each own one and feed it capture blocks.
 
 #include "capture/block_dispatcher.h"
-#include "common/reception_context.h"
+#include "core/reception_context.h"
 #include "decoders/fms/fms_decoder.h"
 #include "decoders/pocsag/pocsag_decoder.h"
 #include "decoders/zvei/zvei_decoder.h"

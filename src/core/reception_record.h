@@ -1,0 +1,52 @@
+#pragma once
+// One reception, as every output is handed it: the window's tables and lists, the day
+// logs, the export line, the local message, the action program, stdout, JSON, MQTT and
+// the web board. Made once by the reception handling of each protocol; outputs read it
+// and never change it.
+
+#include <string>
+
+namespace kub {
+
+enum class RecordProtocol { Fms, Zvei, Pocsag, Tonruf };
+
+// "fms", "zvei", "pocsag", "tonruf"
+const char* protocolName(RecordProtocol p);
+
+struct ReceptionRecord {
+    // Local time, ISO 8601 with offset ("2026-12-08T13:05:07+01:00"), and the same
+    // instant as clock seconds (for repeat and merge rules).
+    std::string time;
+    double seconds = 0;
+    std::string channel;  // "left" or "right"
+    RecordProtocol protocol = RecordProtocol::Fms;
+    // The export line ("##FMS#…#+"); empty for tone calls.
+    std::string line;
+
+    // FMS. Numbers are -1 where the reception has none.
+    std::string kennung;
+    int status = -1;
+    int tki = -1;
+    int direction = -1;
+    std::string vehicle;  // call name, when the vehicle is in the table
+    std::string info;     // its Eigenschaft
+    // The vehicle's stored status changed with this reception (board, status file).
+    bool statusStored = false;
+
+    // FMS text transmissions and POCSAG messages.
+    std::string text;
+    // ZVEI
+    std::string code;
+    // ZVEI and POCSAG: the receiver name as the table shows it.
+    std::string name;
+    // POCSAG
+    std::string ric;
+    int function = -1;
+    // Tone calls: "I" or "II".
+    std::string tone;
+
+    // The receiver site a reception came from; empty when heard here.
+    std::string site;
+};
+
+}  // namespace kub

@@ -1,0 +1,52 @@
+#include "core/record_json.h"
+
+#include <nlohmann/json.hpp>
+
+namespace kub {
+
+const char* protocolName(RecordProtocol p) {
+    switch (p) {
+        case RecordProtocol::Fms: return "fms";
+        case RecordProtocol::Zvei: return "zvei";
+        case RecordProtocol::Pocsag: return "pocsag";
+        case RecordProtocol::Tonruf: return "tonruf";
+    }
+    return "";
+}
+
+std::string recordJson(const ReceptionRecord& r) {
+    nlohmann::ordered_json j;
+    j["time"] = r.time;
+    j["channel"] = r.channel;
+    j["protocol"] = protocolName(r.protocol);
+    j["line"] = r.line;
+    switch (r.protocol) {
+        case RecordProtocol::Fms:
+            j["kennung"] = r.kennung;
+            j["status"] = r.status;
+            j["tki"] = r.tki;
+            j["direction"] = r.direction;
+            j["text"] = r.text;
+            j["vehicle"] = r.vehicle;
+            j["info"] = r.info;
+            break;
+        case RecordProtocol::Zvei:
+            j["code"] = r.code;
+            j["name"] = r.name;
+            break;
+        case RecordProtocol::Pocsag:
+            j["ric"] = r.ric;
+            j["function"] = r.function;
+            j["text"] = r.text;
+            j["name"] = r.name;
+            break;
+        case RecordProtocol::Tonruf:
+            j["tone"] = r.tone;
+            break;
+    }
+    // Radio text is not always valid UTF-8; a broken byte becomes U+FFFD rather than
+    // a line no consumer can read.
+    return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace kub
