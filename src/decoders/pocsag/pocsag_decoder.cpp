@@ -32,7 +32,7 @@ void PocsagDecoder::processPocsagBuffer() {
     }
     runCodewordLayer(bits_, words_, options);
     if (bits_.transmissionEnded && bits_.pocsagState > Hunting) {
-        reportPocsagTransmission(bits_, words_, last_, context_);
+        reportPocsagTransmission(bits_, words_, last_, context_, flags_.channel);
     }
     if (bits_.pocsagState == Hunting) slicer_.reset();
     flags_.pocsagBusyFlag = bits_.pocsagState > Preamble ? 1 : 0;

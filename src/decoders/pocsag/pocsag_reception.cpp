@@ -22,7 +22,7 @@ bool isRepeat(const std::string& ric, double now, const PocsagLastReception& las
     return passed >= 0 && passed < kRepeatSeconds;
 }
 
-void passOn(const PocsagWordState& w, ReceptionContext& ctx) {
+void passOn(const PocsagWordState& w, ReceptionContext& ctx, const char* channel) {
     const ReceiverDisplay display = ctx.receivers.display(w.receptionRic);
     const std::string row = pocsagRow(w.receptionRic, w.receptionFunction, display.name,
                                       dateTimeText(ctx.clock.now()), w.receptionText);
@@ -42,6 +42,14 @@ void passOn(const PocsagWordState& w, ReceptionContext& ctx) {
     if (ctx.tcpExportOn) ctx.window.send_message(line);
     if (ctx.windowMessageExportOn) ctx.window.Send_to_Anwendung(line);
     ctx.window.receptionLine(line);
+
+    ReceptionRecord record = ctx.newRecord(RecordProtocol::Pocsag, channel);
+    record.line = line;
+    record.ric = w.receptionRic;
+    record.function = w.receptionFunction;
+    record.text = w.receptionText;
+    record.name = display.name;
+    ctx.handOn(record);
 }
 
 }  // namespace
@@ -52,7 +60,7 @@ std::string pocsagRow(const std::string& ric, int function, const std::string& n
 }
 
 void reportPocsagTransmission(PocsagBitState& b, PocsagWordState& w, PocsagLastReception& last,
-                              ReceptionContext& ctx) {
+                              ReceptionContext& ctx, const char* channel) {
     if (w.idleCount > 0 || w.syncCount > 0) {
         // Only a transmission with an address codeword of its own is a reception. Without
         // one, RIC and function would still be those of an earlier transmission, and a
@@ -61,7 +69,7 @@ void reportPocsagTransmission(PocsagBitState& b, PocsagWordState& w, PocsagLastR
         if (w.firstAddressTaken) {
             const double now = ctx.clock.nowSeconds();
             if (!isRepeat(w.receptionRic, now, last)) {
-                passOn(w, ctx);
+                passOn(w, ctx, channel);
                 last.lastPocRic = w.receptionRic;
                 last.lastPocTime = now;
                 ctx.pageChanged = 1;

@@ -14,6 +14,6 @@ std::string pocsagRow(const std::string& ric, int function, const std::string& n
                       const std::string& timeText, const std::string& text);
 
 void reportPocsagTransmission(PocsagBitState& bits, PocsagWordState& words, PocsagLastReception& last,
-                              ReceptionContext& context);
+                              ReceptionContext& context, const char* channel = "left");
 
 }  // namespace kub
