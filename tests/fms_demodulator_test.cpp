@@ -119,36 +119,37 @@ TEST(FmsDemodulator, SlicingSkipsThePreambleAndStartsAtTheFirstZero) {
     EXPECT_EQ(sliced(d), bits);
 }
 
-TEST(FmsDemodulator, ToneRunsCarryOverSearchesAndEndOnce) {
-    // 1750 Hz for 400 values, searched in four pieces, then something else.
-    FmsDemodulator d;
-    for (int piece = 0; piece < 4; ++piece) {
-        push(d, 1750, 100);
-        d.search();
-        EXPECT_EQ(d.toneEventI, 0);
+TEST(FmsDemodulator, SteadyToneRunsCarryOverSearchesAndAreReportedOnce) {
+    struct Case {
+        double hz;
+        int values;   // crossing values of the tone, searched in pieces of 100
+        int eventsI;
+        int eventsII;
+    };
+    // Two values per cycle: 0.4 s of 1750 Hz are 1400 values, of 2135 Hz 1708.
+    for (const Case& c : {Case{1750, 1500, 1, 0}, Case{1750, 7000, 1, 0}, Case{1770, 1500, 1, 0},
+                          Case{1750, 1200, 0, 0}, Case{1700, 7000, 0, 0}, Case{1800, 7000, 0, 0},
+                          Case{2135, 1800, 0, 1}, Case{2165, 1800, 0, 1}, Case{2135, 1500, 0, 0},
+                          Case{2180, 7000, 0, 0}}) {
+        FmsDemodulator d;
+        int eventsI = 0, eventsII = 0;
+        for (int done = 0; done < c.values + 400; done += 100) {
+            push(d, done < c.values ? c.hz : 900, 100);
+            d.search();
+            eventsI += d.takeToneEventI();
+            eventsII += d.takeToneEventII();
+        }
+        EXPECT_EQ(eventsI, c.eventsI) << c.hz << " Hz, " << c.values;
+        EXPECT_EQ(eventsII, c.eventsII) << c.hz << " Hz, " << c.values;
     }
-    EXPECT_EQ(d.toneMarkI, 1);
-    push(d, 900, 5);
-    d.search();
-    EXPECT_EQ(d.toneEventI, 1);
-    EXPECT_TRUE(d.takeToneEventI());
-    EXPECT_FALSE(d.takeToneEventI()) << "reported once";
-    push(d, 900, 50);
-    d.search();
-    EXPECT_EQ(d.toneEventI, 0);
-
-    // 275 values of 2135 Hz are too short for Tonruf II (more than 320 needed).
-    FmsDemodulator e;
-    push(e, 2135, 275);
-    push(e, 900, 10);
-    e.search();
-    EXPECT_EQ(e.toneEventII, 0);
-    push(e, 2135, 330);
-    e.search();
-    push(e, 900, 10);
-    e.search();
-    EXPECT_EQ(e.toneEventII, 1);
-    EXPECT_EQ(e.toneEventI, 0);
+    // Tones 6 and 7 of a five-tone code alternating: a long run inside 1650..1850 Hz, but
+    // never a steady 1750 Hz.
+    FmsDemodulator z;
+    for (int k = 0; k < 40; ++k) {
+        push(z, k % 2 ? 1830 : 1670, 240);
+        z.search();
+        EXPECT_FALSE(z.takeToneEventI());
+    }
 }
 
 TEST(FmsDemodulator, PureToneGivesAlternatingValuesOfItsFrequency) {

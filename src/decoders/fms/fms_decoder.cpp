@@ -33,7 +33,7 @@ void FmsDecoder::processFmsBuffer() {
         }
         if (due) handleFmsReception(context_, telegram, flags_.channel);
     }
-    // A tone call is reported once, when it has ended.
+    // A tone call is reported once, as soon as it has lasted long enough.
     const bool toneI = demodulator.takeToneEventI();
     const bool toneII = demodulator.takeToneEventII();
     if (toneI) reportToneCall("I");

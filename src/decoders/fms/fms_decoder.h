@@ -28,7 +28,7 @@ public:
     FmsTelegramState telegram;
 
 private:
-    // A tone call that has ended: List1 and a record ("I" or "II").
+    // A tone call: List1 and a record ("I" or "II").
     void reportToneCall(const char* tone);
 
     // In front of the demodulator while the input filter is on: the band of the two FSK

@@ -7,9 +7,6 @@ namespace kub {
 namespace {
 constexpr int kRing = FmsDemodulator::kRingSize;
 inline int wrap(int i) { return ((i % kRing) + kRing) % kRing; }
-// Runs this long are a tone call: about 123 ms of 1750 Hz, 75 ms of 2135 Hz.
-constexpr std::int32_t kToneRunI = 270;
-constexpr std::int32_t kToneRunII = 320;
 }  // namespace
 
 void FmsDemodulator::removeDc(SampleArray& samples) {
@@ -25,36 +22,23 @@ void FmsDemodulator::measureCrossings(const SampleArray& samples) {
     endCrossings(c);
 }
 
-void FmsDemodulator::countToneRuns() {
-    // Values older than one ring are gone; their runs cannot be continued.
+void FmsDemodulator::feedToneCalls() {
+    // Values older than one ring are gone; a run cannot continue across them.
     if (valuesWritten_ - toneCounted_ > static_cast<std::uint64_t>(kRing)) {
         toneCounted_ = valuesWritten_ - static_cast<std::uint64_t>(kRing);
-        toneRunI_ = toneRunII_ = 0;
+        toneI_.interrupt();
+        toneII_.interrupt();
     }
     const int newValues = static_cast<int>(valuesWritten_ - toneCounted_);
     int at = wrap(ringWrite - newValues);
     for (int n = 0; n < newValues; ++n, at = (at + 1) % kRing) {
-        const double v = std::fabs(crossingRing[static_cast<std::size_t>(at)]);
-        if (v > 1650.0 && v < 1850.0) {
-            if (++toneRunI_ > kToneRunI) toneMarkI = 1;
-        } else {
-            toneRunI_ = 0;
-            if (toneMarkI == 1) {
-                toneEventI = 1;
-                toneMarkI = 0;
-            }
-        }
-        if (v > 2050.0 && v < 2200.0) {
-            if (++toneRunII_ > kToneRunII) toneMarkII = 1;
-        } else {
-            toneRunII_ = 0;
-            if (toneMarkII == 1) {
-                toneEventII = 1;
-                toneMarkII = 0;
-            }
-        }
+        const double v = crossingRing[static_cast<std::size_t>(at)];
+        toneI_.add(v);
+        toneII_.add(v);
     }
     toneCounted_ = valuesWritten_;
+    if (toneI_.takeEvent()) toneEventI = 1;
+    if (toneII_.takeEvent()) toneEventII = 1;
 }
 
 void FmsDemodulator::search() {
@@ -74,7 +58,7 @@ void FmsDemodulator::search() {
         } while (!(k > 10 || l >= available));
     }
 
-    countToneRuns();
+    feedToneCalls();
 
     if (syncState == 0 && k > 10) {
         ringRead = static_cast<std::int16_t>(wrap(ringRead + l));

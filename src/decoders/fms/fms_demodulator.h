@@ -3,13 +3,14 @@
 // signal is measured at every zero crossing, the frequencies go into a ring, the
 // preamble is a run of 1200 Hz values, and bits are cut by how many crossing values fit
 // into them (two for a 1 at 1200 Hz, three for a 0 at 1800 Hz). The same ring yields the
-// two single-tone calls.
+// two single-tone calls (tone_call_detector.h).
 
 #include <array>
 #include <cstdint>
 #include <string>
 
 #include "capture/decoder_inputs.h"
+#include "decoders/fms/tone_call_detector.h"
 
 namespace kub {
 
@@ -63,8 +64,6 @@ public:
     std::int16_t ringWrite = 0;
     std::int16_t ringRead = 0;
     std::int16_t syncState = 0;
-    std::int16_t toneMarkI = 0;
-    std::int16_t toneMarkII = 0;
     std::int16_t toneEventI = 0;
     std::int16_t toneEventII = 0;
     std::array<std::uint8_t, 57> telegramBits{};
@@ -120,15 +119,15 @@ private:
         c.risingPhase += 1.0;
         c.fallingPhase += 1.0;
     }
-    void countToneRuns();
+    void feedToneCalls();
 
     XorShift32 random_;
-    // Tone runs are counted over every ring value once, carried from search to search,
-    // so a tone call longer than one block's crossings is seen as one run.
+    // Every ring value goes to the tone-call detectors once, carried from search to
+    // search, so a tone call longer than one block's crossings is seen as one run.
     std::uint64_t valuesWritten_ = 0;
     std::uint64_t toneCounted_ = 0;
-    std::int32_t toneRunI_ = 0;
-    std::int32_t toneRunII_ = 0;
+    SteadyToneDetector toneI_{1750.0};
+    SteadyToneDetector toneII_{2135.0};
 };
 
 }  // namespace kub

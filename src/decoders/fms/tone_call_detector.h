@@ -1,0 +1,54 @@
+#pragma once
+// Tone calls ("Tonruf I" at 1750 Hz, "Tonruf II" at 2135 Hz) from the FMS demodulator's
+// zero-crossing frequencies. A tone call is keyed by hand and held for about half a
+// second to a few seconds (a relay station wants that long to open), so only a tone that
+// stays within 1.5 % of its nominal frequency for at least kMinSeconds counts. Nothing
+// else on a BOS channel does that: a five-tone code changes tone every 50 to 100 ms (and
+// its tones 6 and 7, 1670 and 1830 Hz, lie on either side of 1750 Hz), FMS and POCSAG
+// change frequency with every bit, and speech seldom holds a pitch that closely.
+//
+// The crossing values are taken in windows of kWindow values (about 18 ms at 1750 Hz).
+// A window holds the tone when most of its values lie near the nominal frequency and
+// their mean (taken over the periods, so that noise spikes weigh little) lies within
+// 1.5 %. A run of such windows is a tone; one odd window inside a run (a noise burst, a
+// fade) does not break it. A call is reported once, as soon as its run is long enough,
+// and not again before the tone has been gone for a quarter of a second.
+
+#include <cstdint>
+
+namespace kub {
+
+class SteadyToneDetector {
+public:
+    static constexpr int kWindow = 64;
+    static constexpr double kMinSeconds = 0.4;
+    static constexpr double kTolerance = 0.015;
+
+    explicit SteadyToneDetector(double nominalHz);
+
+    // One crossing value in Hz (its sign is ignored).
+    void add(double hz);
+    // Values were lost (the ring was overrun): a run cannot continue across them.
+    void interrupt();
+    // True once per tone call, when it has lasted long enough.
+    bool takeEvent();
+
+    double nominalHz() const { return nominal_; }
+
+private:
+    void finishWindow();
+
+    double nominal_;
+    int neededWindows_;
+    // The window being filled.
+    int values_ = 0;
+    int near_ = 0;
+    double periods_ = 0;  // sum of 1/f over the values near the tone
+    // The run.
+    int goodWindows_ = 0;
+    int badStreak_ = 0;
+    bool reported_ = false;
+    bool event_ = false;
+};
+
+}  // namespace kub

@@ -1,0 +1,89 @@
+// Tone calls through the whole monitor, in both modes: a steady 1750 or 2135 Hz tone of
+// a second is one call; five-tone codes whose tones 6 and 7 lie either side of 1750 Hz,
+// FMS telegrams, POCSAG transmissions and noise are none.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "siggen/fms_signal.h"
+#include "siggen/pocsag_signal.h"
+#include "siggen/zvei_signal.h"
+#include "support/monitor_feed.h"
+
+namespace {
+
+using kub::DecoderOptions;
+
+void append(std::vector<float>& to, const std::vector<float>& what, std::size_t gapAfter = 11025) {
+    to.insert(to.end(), what.begin(), what.end());
+    to.resize(to.size() + gapAfter, 0.0f);
+}
+
+TEST(ToneCalls, OnlyASteadyToneCallIsOne) {
+    struct Case {
+        const char* name;
+        std::vector<float> signal;
+        int toneI;
+        int toneII;
+    };
+    std::vector<Case> cases;
+    {
+        std::vector<float> s(4410, 0.0f);
+        for (const char* code : {"12367", "25476", "67676", "76767", "16767"}) {
+            append(s, siggen::zveiSequence(code, 0.4), 4410);
+            append(s, siggen::zveiSequence(code, 0.4));
+        }
+        cases.push_back({"ZVEI 12367, 25476, 67…", s, 0, 0});
+    }
+    {
+        std::mt19937 rng(5);
+        std::vector<float> s(4410, 0.0f);
+        for (const auto& t : siggen::randomFmsTelegrams(6, rng)) append(s, siggen::fmsTelegramSignal(t, 0.4), 6615);
+        cases.push_back({"FMS", s, 0, 0});
+    }
+    {
+        std::vector<float> s(4410, 0.0f);
+        for (double rate : {512.0, 1200.0, 2400.0}) {
+            append(s, siggen::pocsagSignal({{1234567, 3, siggen::PocsagContent::Alpha, "Brand 3, Hauptstrasse 17"}},
+                                           rate, 0.4, false));
+        }
+        cases.push_back({"POCSAG", s, 0, 0});
+    }
+    {
+        std::mt19937 rng(9);
+        std::normal_distribution<float> gauss(0.0f, 1.0f);
+        std::vector<float> s(22050 * 20);
+        for (std::size_t i = 0; i < s.size(); ++i) s[i] = (i / 44100 % 2 ? 0.3f : 0.02f) * gauss(rng);
+        cases.push_back({"noise", s, 0, 0});
+    }
+    {
+        std::vector<float> s(4410, 0.0f);
+        append(s, siggen::toneSignal(1750, 1000, 0.4));
+        append(s, siggen::toneSignal(2135, 1000, 0.4));
+        append(s, siggen::toneSignal(1750, 6000, 0.4));
+        cases.push_back({"tone calls", s, 2, 1});
+    }
+    for (const auto& c : cases) {
+        for (bool improved : {true, false}) {
+            for (bool noisy : {false, true}) {
+                SCOPED_TRACE(std::string(c.name) + (improved ? ", improved" : ", classic") + (noisy ? ", 15 dB" : ""));
+                std::vector<float> signal = c.signal;
+                if (noisy) {
+                    // 15 dB below a sine of amplitude 0.4.
+                    std::mt19937 rng(3);
+                    std::normal_distribution<float> gauss(0.0f, 0.0503f);
+                    for (float& x : signal) x += gauss(rng);
+                }
+                kub::test::MonitorFeed monitor(improved ? DecoderOptions::allOn() : DecoderOptions::classic());
+                monitor.feed(signal);
+                EXPECT_EQ(monitor.toneCalls("Tonruf I"), c.toneI);
+                EXPECT_EQ(monitor.toneCalls("Tonruf II"), c.toneII);
+            }
+        }
+    }
+}
+
+}  // namespace
