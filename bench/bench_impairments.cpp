@@ -62,6 +62,9 @@ void addTransmission(Tape& tape, const std::vector<float>& s, double& energy, st
 
 Tape makeTape(Proto proto, double pocsagRate, int n, unsigned seed, const Making& making) {
     Tape tape;
+    // Three seconds before the first transmission: a monitor listens all day, and what is
+    // always on the channel (hum) is known to it when a transmission comes.
+    tape.audio.assign(3 * 22050, 0.0f);
     tape.proto = proto;
     tape.pocsagRate = pocsagRate;
     std::mt19937 rng(seed);
@@ -167,6 +170,7 @@ struct Case {
 struct Score {
     int right = 0;
     int wrong = 0;
+    std::vector<std::string> wrongLines;
 };
 
 Score score(const std::vector<std::string>& sent, const std::vector<std::string>& got) {
@@ -180,6 +184,7 @@ Score score(const std::vector<std::string>& sent, const std::vector<std::string>
             ++sc.right;
         } else {
             ++sc.wrong;
+            sc.wrongLines.push_back(g);
         }
     }
     return sc;
@@ -337,6 +342,8 @@ int main(int argc, char** argv) {
         }
         std::printf("\n");
         std::fflush(stdout);
+        // What went wrong, to the error stream, so that the table stays clean.
+        for (const auto& w : ours.wrongLines) std::fprintf(stderr, "  %s, ours wrong: %s\n", c.name.c_str(), w.c_str());
     }
     std::remove(raw.c_str());
     return 0;

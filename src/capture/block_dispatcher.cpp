@@ -95,6 +95,7 @@ void BlockDispatcher::handleOneBlock() {
 
 void BlockDispatcher::runChannel(Channel& ch) {
     ChannelFlags& f = ch.flags;
+    ++f.blocks;
     if (f.pocsagBusyFlag == 0) {
         if (ch.switches.fmsEnabled == 1 && f.zveiDecodedFlag <= 0 && ch.fms) ch.fms->processFmsBuffer();
         f.zveiDecodedFlag = 0;

@@ -19,6 +19,9 @@ struct ChannelFlags {
     std::int16_t fmsBusyFlag = 0;
     std::int16_t zveiDecodedFlag = 0;
     std::int16_t pocsagBusyFlag = 0;
+    // Blocks the dispatch has handled on this channel, this one included: a decoder that
+    // follows something periodic across blocks sees from it which blocks it was not given.
+    std::uint64_t blocks = 0;
 };
 
 // Decoder switches of one channel; only the value 1 means on.

@@ -14,12 +14,29 @@ PocsagDecoder::PocsagDecoder(ReceptionContext& context, ChannelFlags& flags, std
 
 void PocsagDecoder::processPocsagBuffer() {
     const DecoderOptions& options = context_.options;
+    const std::uint64_t previousBlock = lastBlock_;
+    lastBlock_ = flags_.blocks;
     if (options.inputFilter) {
+        // Blocks handed to the other decoders of the channel still moved the mains on.
+        if (flags_.blocks > previousBlock + 1) humCanceller_.skip((flags_.blocks - previousBlock - 1) * kBlockFrames);
+        // Learnt only between transmissions: inside one the data would be learnt too.
+        humCanceller_.process(samples, bits_.pocsagState == Hunting);
+        // An estimate kept every eight blocks (0.37 s): when a preamble is found, the
+        // older of the last two is from before it began.
+        if (bits_.pocsagState == Hunting && ++blocksSinceKept_ >= 8) {
+            humCanceller_.keep();
+            blocksSinceKept_ = 0;
+        }
         lowPass_.setCorner(bits_.pocsagState > Hunting ? PocsagLowPass::cornerFor(bits_.samplesPerBit)
                                                        : PocsagLowPass::kHuntingHz);
     }
     ditherAndMeasureRuns(bits_, samples, dither_, options.inputFilter ? &lowPass_ : nullptr);
+    const bool hunting = bits_.pocsagState == Hunting;
     trackBitLength(bits_, options.pocsagBatchAwareEnd);
+    if (options.inputFilter && hunting && bits_.pocsagState != Hunting) {
+        humCanceller_.goBack();
+        blocksSinceKept_ = 0;
+    }
     if (bits_.pocsagState > Hunting) {
         if (!options.inputFilter) {
             sliceRuns(bits_);

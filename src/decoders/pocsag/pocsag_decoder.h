@@ -6,6 +6,7 @@
 
 #include "capture/decoder_inputs.h"
 #include "core/reception_context.h"
+#include "common/hum_canceller.h"
 #include "decoders/pocsag/dither_source.h"
 #include "decoders/pocsag/pocsag_filter.h"
 #include "decoders/pocsag/pocsag_state.h"
@@ -26,6 +27,10 @@ private:
     ChannelFlags& flags_;
     DitherSource dither_;
     PocsagLowPass lowPass_;
+    // In front of the low-pass while the input filter is on.
+    HumCanceller humCanceller_;
+    std::uint64_t lastBlock_ = 0;  // the channel's block count at the last call
+    int blocksSinceKept_ = 0;
     // The bit recovery of the improved path (with the input filter).
     PocsagSymbolSlicer slicer_;
     PocsagBitState bits_;

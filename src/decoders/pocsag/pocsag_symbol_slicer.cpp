@@ -14,7 +14,9 @@ constexpr double kTrackGain = 0.08;
 // How far one transition corrects the clock rate, and how far the rate may leave the
 // measured one.
 constexpr double kRateGain = 0.002;
-constexpr double kRateRange = 0.02;
+// A sound card's clock or a transmitter's crystal can be off by a few per cent; the clock
+// follows that far from the standard rate.
+constexpr double kRateRange = 0.04;
 // Bits over which the levels of ones and zeros are averaged.
 constexpr double kLevelBits = 16.0;
 // Pagers are sent at one of three rates from a crystal; a preamble measured in noise, or
@@ -34,13 +36,20 @@ double startingStep(double samplesPerBit) {
     return measured;
 }
 
+// Where the clock starts: at the measured rate when it lies within the clock's range of
+// the standard one (the whole signal a little off), at the standard rate otherwise.
+double firstStep(double samplesPerBit, double nominal) {
+    const double measured = 1.0 / std::max(samplesPerBit, 2.0);
+    return std::fabs(measured - nominal) <= kRateRange * nominal ? measured : nominal;
+}
+
 }  // namespace
 
 void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, bool acquiring) {
     if (!active_) {
         active_ = true;
         nominalStep_ = startingStep(st.samplesPerBit);
-        step_ = nominalStep_;
+        step_ = firstStep(st.samplesPerBit, nominalStep_);
         phase_ = 0;
         firstHalf_ = secondHalf_ = 0;
         havePrevious_ = false;

@@ -1,0 +1,79 @@
+#pragma once
+// Mains hum out of a channel: 50 Hz or 60 Hz with its harmonics, picked up on the way
+// from the receiver to the sound card (a ground loop, a transformer nearby). Hum repeats
+// with the mains period and nothing else on the channel does for long, so the mean of
+// the signal at each point of the period, over a second or so, is the hum alone, and it
+// is taken away. A high-pass could not do it for pager data, whose long runs of equal
+// bits reach down to a few hertz. 441 samples are one period of 50 Hz at 22050 samples
+// per second, 735 two periods of 60 Hz; the two stages follow each other, and each lets
+// the other's hum through (it does not repeat with its period).
+//
+// A long steady tone whose period fits the ring (1200 Hz fits 441 samples, and so does a
+// pager preamble at 1200 or 2400 bit/s) is learnt as well, and would be taken away from
+// what follows it. So the caller stops the learning while its own transmission runs, and
+// when a transmission turns out to have begun, it goes back to the estimate from before
+// its start: keep() every few tenths of a second, goBack() to the older of the last two
+// kept estimates.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace kub {
+
+class HumCanceller {
+public:
+    // One sample through both stages; `learn`: update the hum estimate with it.
+    double step(double x, bool learn) {
+        double& a = fifty_[i50_];
+        const double y = x - a;
+        double& b = sixty_[i60_];
+        const double z = y - b;
+        if (learn) {
+            a += kGain * (x - a);
+            b += kGain * (y - b);
+        }
+        if (++i50_ == fifty_.size()) i50_ = 0;
+        if (++i60_ == sixty_.size()) i60_ = 0;
+        return z;
+    }
+
+    // `n` samples went by unseen: the estimate stays, its place in the period moves on.
+    void skip(std::uint64_t n) {
+        i50_ = static_cast<std::size_t>((i50_ + n) % fifty_.size());
+        i60_ = static_cast<std::size_t>((i60_ + n) % sixty_.size());
+    }
+
+    void keep() {
+        older_ = newer_;
+        newer_ = {fifty_, sixty_};
+    }
+    void goBack() {
+        fifty_ = older_.fifty;
+        sixty_ = older_.sixty;
+        newer_ = older_;
+    }
+
+    template <typename Block>
+    void process(Block& block, bool learn) {
+        for (double& x : block) x = step(x, learn);
+    }
+
+private:
+    // About 64 periods: a second and a quarter at 50 Hz. Slower would follow the mains
+    // frequency's wandering less well; faster would let more of the noise and the data
+    // into the estimate.
+    static constexpr double kGain = 1.0 / 64.0;
+    std::array<double, 441> fifty_{};
+    std::array<double, 735> sixty_{};
+    std::size_t i50_ = 0;
+    std::size_t i60_ = 0;
+    struct Estimate {
+        std::array<double, 441> fifty{};
+        std::array<double, 735> sixty{};
+    };
+    Estimate newer_;
+    Estimate older_;
+};
+
+}  // namespace kub
