@@ -28,6 +28,7 @@
 
 #include "common/band_pass_filter.h"
 #include "siggen/fms_signal.h"
+#include "siggen/impairments.h"
 #include "siggen/pocsag_signal.h"
 #include "siggen/zvei_signal.h"
 #include "support/monitor_feed.h"
@@ -104,58 +105,13 @@ Tape makeTape(Proto proto, double pocsagRate, int n, unsigned seed, const Making
     return tape;
 }
 
-// The whole signal `factor` times faster (tones and bit rate), by cubic interpolation.
-std::vector<float> speed(const std::vector<float>& x, double factor) {
-    const auto at = [&x](long i) { return i < 0 || i >= static_cast<long>(x.size()) ? 0.0 : static_cast<double>(x[static_cast<std::size_t>(i)]); };
-    std::vector<float> y(static_cast<std::size_t>(static_cast<double>(x.size()) / factor));
-    for (std::size_t n = 0; n < y.size(); ++n) {
-        const double pos = static_cast<double>(n) * factor;
-        const long i = static_cast<long>(std::floor(pos));
-        const double t = pos - static_cast<double>(i);
-        const double p0 = at(i - 1), p1 = at(i), p2 = at(i + 1), p3 = at(i + 2);
-        y[n] = static_cast<float>(p1 + 0.5 * t * (p2 - p0 + t * (2 * p0 - 5 * p1 + 4 * p2 - p3 + t * (3 * (p1 - p2) + p3 - p0))));
-    }
-    return y;
-}
-
-// First-order sections, as the capacitors of a receiver's audio path make them.
-void lowPass1(std::vector<float>& x, double hz) {
-    const double a = std::exp(-2.0 * std::numbers::pi * hz / kRate);
-    double y = 0;
-    for (float& v : x) v = static_cast<float>(y = (1 - a) * v + a * y);
-}
-void highPass1(std::vector<float>& x, double hz) {
-    const double a = std::exp(-2.0 * std::numbers::pi * hz / kRate);
-    double y = 0, prev = 0;
-    for (float& v : x) {
-        y = a * (y + v - prev);
-        prev = v;
-        v = static_cast<float>(y);
-    }
-}
-
-double power(const std::vector<float>& x) {
-    double e = 0;
-    for (float v : x) e += static_cast<double>(v) * v;
-    return e / static_cast<double>(std::max<std::size_t>(x.size(), 1));
-}
-
 void scale(std::vector<float>& x, double g) {
     for (float& v : x) v = static_cast<float>(v * g);
 }
 
-// Mains hum: the fundamental with the harmonics a transformer's field and a rectifier
-// add, `db` relative to the transmissions' mean power.
+// Hum `db` relative to the transmissions' mean power.
 void addHum(std::vector<float>& x, double hz, double db, double signalPower) {
-    const double parts[][2] = {{1, 1.0}, {2, 0.5}, {3, 0.4}, {4, 0.15}, {5, 0.25}, {7, 0.1}};
-    double sum = 0;
-    for (const auto& p : parts) sum += p[1] * p[1] / 2;
-    const double g = std::sqrt(signalPower * std::pow(10.0, db / 10.0) / sum);
-    for (std::size_t n = 0; n < x.size(); ++n) {
-        double h = 0;
-        for (const auto& p : parts) h += p[1] * std::sin(2 * std::numbers::pi * hz * p[0] * static_cast<double>(n) / kRate + p[0]);
-        x[n] = static_cast<float>(x[n] + g * h);
-    }
+    siggen::addHum(x, hz, signalPower * std::pow(10.0, db / 10.0));
 }
 
 struct Case {
@@ -275,10 +231,10 @@ std::vector<Case> allCases() {
             add(name, 1.0 + off / 100.0, nullptr);
         }
         add("loudspeaker path", 1.0, [](std::vector<float>& x, double) {
-            const double before = power(x);
-            lowPass1(x, 300);   // de-emphasis, 6 dB per octave above 300 Hz
-            highPass1(x, 300);  // AC coupling
-            scale(x, std::sqrt(before / power(x)));
+            const double before = siggen::meanPower(x);
+            siggen::lowPassFirstOrder(x, 300);   // de-emphasis, 6 dB per octave above 300 Hz
+            siggen::highPassFirstOrder(x, 300);  // AC coupling
+            scale(x, std::sqrt(before / siggen::meanPower(x)));
         });
         add("voice band 300-3000 Hz", 1.0, [](std::vector<float>& x, double) {
             kub::BandPassFilter f(300, 3000, 4, 4);
@@ -325,7 +281,7 @@ int main(int argc, char** argv) {
         ++k;
         if (!filter.empty() && c.name.find(filter) == std::string::npos) continue;
         const Tape tape = makeTape(c.proto, c.pocsagRate, n, seed * 1000 + k, c.making);
-        std::vector<float> audio = c.speedFactor == 1.0 ? tape.audio : speed(tape.audio, c.speedFactor);
+        std::vector<float> audio = c.speedFactor == 1.0 ? tape.audio : siggen::speedChanged(tape.audio, c.speedFactor);
         std::mt19937 rng(seed * 7919 + k);
         std::normal_distribution<double> gauss(0.0, std::sqrt(tape.signalPower / std::pow(10.0, 1.5)));
         for (float& v : audio) v = static_cast<float>(v + gauss(rng));

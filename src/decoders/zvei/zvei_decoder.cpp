@@ -185,6 +185,12 @@ void ZveiDecoder::segmentTones() {
         return d.blockRing[static_cast<std::size_t>(ringIndex(position))];
     };
 
+    // The classic cut takes tones of 5 to 9 steady pairs (about 55 to 90 ms). Encoders in
+    // the field send anything from 50 to 100 ms; the tone bank's blocks are steady from the
+    // first whole block of a tone, so with it a tone may hold 3 to 12 pairs.
+    const bool bank = context_.options.inputFilter;
+    const std::int32_t shortest = bank ? 3 : 5;
+    const std::int32_t longest = bank ? 12 : 9;
     int j = 0;
     while (j < n) {
         const double f1 = ring(d.blockRead + j + 1);
@@ -192,13 +198,13 @@ void ZveiDecoder::segmentTones() {
         // A marked or empty block counts as a change.
         const double a = f1 > 1.0 ? std::fabs(f1 - f0) / (f1 + f0) : 1.0;
 
-        if (d.toneCount < 4 && a > kSteadyPair && d.stableRun > 4 && d.stableRun < 10) {
+        if (d.toneCount < 4 && a > kSteadyPair && d.stableRun >= shortest && d.stableRun <= longest) {
             // A tone of normal length has just ended: take a block from its middle.
             d.tones[static_cast<std::size_t>(d.toneCount)] = ring(d.blockRead + j - 3);
             d.stableRun = 0;
             d.toneCount = static_cast<std::int16_t>(d.toneCount + 1);
         }
-        if (d.toneCount == 4 && a > kSteadyPair && d.stableRun > 4) {
+        if (d.toneCount == 4 && a > kSteadyPair && d.stableRun >= shortest) {
             // The fifth tone may be of any length.
             const std::int32_t back = std::min(d.stableRun - 3, kMaxLookBack);
             d.tones[4] = ring(d.blockRead + j - back);
