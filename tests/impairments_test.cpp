@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -95,6 +96,34 @@ TEST(Impairments, ImprovedDecodingReadsThroughHumOffsetsAndToneLengths) {
     kub::test::MonitorFeed classic(DecoderOptions::classic());
     classic.feed(codes(50).audio);
     EXPECT_TRUE(classic.lines().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A message codeword damaged beyond mending ends the text there: the characters before
+// it are shown, the garbage from it on is not. Classic shows everything it read.
+TEST(Impairments, TextEndsAtACodewordThatCannotBeMended) {
+    const std::uint32_t ric = 1234560;  // frame 0: the text codewords follow in the same batch
+    const std::string text = "Brand Halle 3, Strasse 17";
+    auto words = siggen::pocsagBatches({{ric, 3, siggen::PocsagContent::Alpha, text}});
+    const auto address = std::find(words.begin(), words.end(), siggen::pocsagAddressCodeword(ric, 3));
+    ASSERT_NE(address, words.end());
+    *(address + 3) ^= (1u << 5) | (1u << 9) | (1u << 13);  // three bits of the third text codeword
+    std::vector<float> audio(11025, 0.0f);
+    const auto signal = siggen::pocsagWaveform(siggen::pocsagBits(words), 1200, 0.3, false);
+    audio.insert(audio.end(), signal.begin(), signal.end());
+
+    kub::test::MonitorFeed improved(DecoderOptions::allOn());
+    improved.feed(audio);
+    // Two sound codewords of 20 bits carry five whole characters.
+    EXPECT_EQ(improved.lines(), std::vector<std::string>{"##POC#1234560#3#Brand#+"});
+    kub::test::MonitorFeed classic(DecoderOptions::classic());
+    classic.feed(audio);
+    ASSERT_EQ(classic.lines().size(), 1u);
+    EXPECT_EQ(classic.lines()[0].substr(0, 22), "##POC#1234560#3#Brand ");
+    EXPECT_NE(classic.lines()[0], "##POC#1234560#3#" + text + "#+");
 }
 
 }  // namespace

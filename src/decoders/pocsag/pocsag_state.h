@@ -99,6 +99,10 @@ struct PocsagWordState {
     bool messageMode = false;
     std::array<std::uint32_t, 64> messageWords{};
     int messageWordCount = 0;
+    // With error correction: a message codeword of the open page could not be mended,
+    // and how many came before it. The text ends there.
+    bool messageBroken = false;
+    int soundMessageWords = 0;
     bool addressSeen = false;
     int idleCount = 0;
     int syncCount = 0;

@@ -185,6 +185,11 @@ void gatherMessage(PocsagWordState& w) {
     while (w.batchIndex < w.batchWordCount) {
         const std::uint32_t word = w.batchWords[static_cast<std::size_t>(w.batchIndex)];
         if (word & kMessageFlag) {
+            if (w.correcting && !w.messageBroken &&
+                w.batchWordErrors[static_cast<std::size_t>(w.batchIndex)] == kUncorrectable) {
+                w.messageBroken = true;
+                w.soundMessageWords = w.messageWordCount;
+            }
             w.messageWords[static_cast<std::size_t>(w.messageWordCount)] = word;
             // Later codewords keep overwriting the one slot that is never decoded.
             if (++w.messageWordCount > kMessageWordLimit) w.messageWordCount = kMessageWordLimit;
@@ -204,8 +209,13 @@ void gatherMessage(PocsagWordState& w) {
 }
 
 void finishPage(PocsagWordState& w, bool closed) {
+    const bool broken = w.messageBroken;
+    w.messageBroken = false;
     if (!w.pageOpen) return;
     w.pageOpen = false;
+    // A codeword that could not be mended gives characters that were never sent, and the
+    // ones after it may be shifted; the text is shown only as far as it is sound.
+    if (broken) w.messageWordCount = w.soundMessageWords;
     // A message the carrier cut off has no end: its last codewords are sliced from
     // whatever followed, and a wrong tail is worse than none. The page keeps its RIC.
     if (closed && w.messageWordCount > 0) {
