@@ -5,7 +5,9 @@
 // noise power across 0..11025 Hz), and decoded three ways on the same samples: ours
 // with the improvements on, ours classic (both through the whole monitor, all decoders of
 // the channel on, as in the program) and multimon-ng (the protocol's own demodulator
-// only). Right: transmissions decoded exactly; wrong: receptions that were not sent
+// only). Right: transmissions decoded exactly; cut: pages with the RIC and function sent
+// and a text that stops early but is the beginning of the text sent (so do multimon-ng's
+// pages without an end-of-text mark, when what it printed is that beginning); wrong: receptions that were not sent
 // (another code, Kennung, RIC or text), tone calls included.
 //
 //   bench_impairments [transmissions per case, default 20] [seed, default 1] [case filter]
@@ -125,6 +127,7 @@ struct Case {
 
 struct Score {
     int right = 0;
+    int cut = 0;  // a page with the right RIC and function whose text stops early
     int wrong = 0;
     std::vector<std::string> wrongLines;
 };
@@ -138,6 +141,23 @@ Score score(const std::vector<std::string>& sent, const std::vector<std::string>
         if (it != wanted.end() && it->second > 0) {
             --it->second;
             ++sc.right;
+            continue;
+        }
+        // A page whose text is the beginning of a page sent (at least its RIC and function).
+        const std::string head = g.substr(0, g.size() >= 2 ? g.size() - 2 : 0);
+        bool cut = false;
+        if (g.rfind("##POC#", 0) == 0 && g.size() > 2 && g.compare(g.size() - 2, 2, "#+") == 0) {
+            for (auto& [line, left] : wanted) {
+                if (left > 0 && line.size() > head.size() && line.compare(0, head.size(), head) == 0 &&
+                    std::count(head.begin(), head.end(), '#') >= 4) {
+                    --left;
+                    cut = true;
+                    break;
+                }
+            }
+        }
+        if (cut) {
+            ++sc.cut;
         } else {
             ++sc.wrong;
             sc.wrongLines.push_back(g);
@@ -198,7 +218,7 @@ std::vector<std::string> decodeMultimon(const std::vector<float>& audio, const T
                 text = line.substr(t + 6);
                 text.erase(0, text.find_first_not_of(' '));
                 const auto eot = text.find("<EOT>");
-                text = eot == std::string::npos ? text + "(unvollständig)" : text.substr(0, eot);
+                if (eot != std::string::npos) text = text.substr(0, eot);
             }
             out.push_back("##POC#" + std::to_string(std::atol(line.c_str() + a + 8)) + "#" +
                           std::to_string(std::atoi(line.c_str() + f + 9)) + "#" + text + "#+");
@@ -288,11 +308,14 @@ int main(int argc, char** argv) {
         if (c.after) c.after(audio, tape.signalPower);
         const Score ours = decodeOurs(audio, tape.sent, kub::DecoderOptions::allOn());
         const Score classic = decodeOurs(audio, tape.sent, kub::DecoderOptions::classic());
-        std::printf("| %s | %d/%d | %d | %d/%d | %d |", c.name.c_str(), ours.right, n, ours.wrong, classic.right, n,
+        const auto right = [n](const Score& sc) {
+            return std::to_string(sc.right) + "/" + std::to_string(n) + (sc.cut ? " +" + std::to_string(sc.cut) + " cut" : "");
+        };
+        std::printf("| %s | %s | %d | %s | %d |", c.name.c_str(), right(ours).c_str(), ours.wrong, right(classic).c_str(),
                     classic.wrong);
         if (multimon) {
             const Score theirs = score(tape.sent, decodeMultimon(audio, tape, raw));
-            std::printf(" %d/%d | %d |", theirs.right, n, theirs.wrong);
+            std::printf(" %s | %d |", right(theirs).c_str(), theirs.wrong);
         } else {
             std::printf(" | |");
         }
