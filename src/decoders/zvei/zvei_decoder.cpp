@@ -82,7 +82,8 @@ void ZveiDecoder::pushBlock(double value) {
 }
 
 void ZveiDecoder::processZveiBuffer() {
-    if (context_.options.inputFilter) {
+    const bool bank = context_.options.inputFilter;
+    if (bank) {
         estimateByToneBank();
     } else {
         estimateByCrossings();
@@ -91,8 +92,71 @@ void ZveiDecoder::processZveiBuffer() {
     segmentTones();
 
     if (d_.toneCount == 5) {
-        decodeZveiSequence({d_.tones[0], d_.tones[1], d_.tones[2], d_.tones[3], d_.tones[4]});
+        std::array<double, 5> tones{d_.tones[0], d_.tones[1], d_.tones[2], d_.tones[3], d_.tones[4]};
+        bool onGrid = true;
+        for (double t : tones) onGrid = onGrid && toneRowMiddle(t) == t;
+        if (!bank || onGrid || readWithOffset(tones)) {
+            decodeZveiSequence(tones);
+        } else {
+            // Tones off the table and not all off alike: no code.
+            d_.toneCount = 0;
+        }
     }
+}
+
+namespace {
+// The tones a sequence of digits is made of, repeat tone included.
+constexpr double kDigitTones[] = {1060, 1160, 1270, 1400, 1530, 1670, 1830, 2000, 2200, 2400, 2600};
+// How far the whole signal may be off, and how closely the five tones must agree on it.
+constexpr double kMaxOffset = 0.04;
+constexpr double kOffsetAgreement = 0.008;
+
+double nearestDigitTone(double hz) {
+    double best = 0;
+    for (double t : kDigitTones) {
+        if (best == 0 || std::fabs(hz / t - 1.0) < std::fabs(hz / best - 1.0)) best = t;
+    }
+    return best;
+}
+}  // namespace
+
+double ZveiDecoder::offGridValue(double hz) {
+    if (hz <= 0) return 1.0;
+    const double tone = nearestDigitTone(hz);
+    const double off = hz / tone - 1.0;
+    if (std::fabs(off) > kMaxOffset) return 1.0;
+    // In steps of 1 %: a tone read a few hertz apart block by block stays one tone.
+    return tone * (1.0 + std::nearbyint(off * 100.0) / 100.0);
+}
+
+bool ZveiDecoder::readWithOffset(std::array<double, 5>& tones) const {
+    // Letter tones lie 1.6 to 5 % from digit tones: one of them, off the table, cannot be
+    // told from a digit tone off frequency. So only digits and the repeat tone are read
+    // this way, and only when all five measured tones are off by one factor.
+    std::array<double, 5> ratio{};
+    for (std::size_t i = 0; i < 5; ++i) {
+        const double raw = rawTones_[i];
+        if (raw <= 0) return false;
+        ratio[i] = raw / nearestDigitTone(raw);
+        if (std::fabs(ratio[i] - 1.0) > kMaxOffset) return false;
+    }
+    std::array<double, 5> sorted = ratio;
+    std::sort(sorted.begin(), sorted.end());
+    const double factor = sorted[2];
+    for (std::size_t i = 0; i < 5; ++i) {
+        if (std::fabs(ratio[i] / factor - 1.0) > kOffsetAgreement) return false;
+    }
+    std::array<double, 5> read{};
+    for (std::size_t i = 0; i < 5; ++i) {
+        const double corrected = rawTones_[i] / factor;
+        const std::string_view t = classifyTone(corrected);
+        const bool digit = t.size() == 1 && t[0] >= '0' && t[0] <= '9';
+        if (!digit && t != kZveiRepeatTone) return false;
+        if (std::fabs(corrected / nearestDigitTone(corrected) - 1.0) > kOffsetAgreement) return false;
+        read[i] = toneRowMiddle(corrected);
+    }
+    tones = read;
+    return true;
 }
 
 void ZveiDecoder::estimateByToneBank() {
@@ -112,14 +176,21 @@ void ZveiDecoder::estimateByToneBank() {
         if (last == kWindow) {
             toneBank_.finishFirstHalf();
         } else if (last == 0) {
-            const double middle = toneRowMiddle(toneBank_.finishBlock());
-            const double value = middle > 0 ? middle : 1.0;
+            const double raw = toneBank_.finishBlock();
+            const double middle = toneRowMiddle(raw);
+            const double value = middle > 0 ? middle : offGridValue(raw);
             // A tone lasts seven blocks or more: one odd block between two equal ones is
             // noise and takes their value. The block goes out one block late for that.
-            if (value > 1.0 && value == bankHistory_[0] && bankHistory_[1] != value) bankHistory_[1] = value;
+            if (value > 1.0 && value == bankHistory_[0] && bankHistory_[1] != value) {
+                bankHistory_[1] = value;
+                rawHistory_[1] = rawHistory_[0];
+            }
+            rawRing_[static_cast<std::size_t>(d.blockWrite)] = rawHistory_[1];
             pushBlock(bankHistory_[1]);
             bankHistory_[0] = bankHistory_[1];
             bankHistory_[1] = value;
+            rawHistory_[0] = rawHistory_[1];
+            rawHistory_[1] = raw;
         }
     }
 }
@@ -201,6 +272,8 @@ void ZveiDecoder::segmentTones() {
         if (d.toneCount < 4 && a > kSteadyPair && d.stableRun >= shortest && d.stableRun <= longest) {
             // A tone of normal length has just ended: take a block from its middle.
             d.tones[static_cast<std::size_t>(d.toneCount)] = ring(d.blockRead + j - 3);
+            rawTones_[static_cast<std::size_t>(d.toneCount)] =
+                rawRing_[static_cast<std::size_t>(ringIndex(d.blockRead + j - 3))];
             d.stableRun = 0;
             d.toneCount = static_cast<std::int16_t>(d.toneCount + 1);
         }
@@ -208,6 +281,7 @@ void ZveiDecoder::segmentTones() {
             // The fifth tone may be of any length.
             const std::int32_t back = std::min(d.stableRun - 3, kMaxLookBack);
             d.tones[4] = ring(d.blockRead + j - back);
+            rawTones_[4] = rawRing_[static_cast<std::size_t>(ringIndex(d.blockRead + j - back))];
             d.toneCount = 5;
         }
         if (a < kSteadyPair) {

@@ -91,6 +91,16 @@ private:
     ZveiToneBank toneBank_;
     // The bank's last two block values, the older one not yet handed on.
     std::array<double, 2> bankHistory_{1.0, 1.0};
+    // With the bank, a whole signal off frequency (a transmitter's tone generator, a sound
+    // card's clock) puts tones outside the rows of the tone table. Such a block keeps a
+    // value of its own, so that the tone is still cut out, and the frequency each block
+    // measured is kept beside the ring; a sequence with such tones is read only when all
+    // five are off by the same factor (offGridValue, readWithOffset).
+    static double offGridValue(double hz);
+    bool readWithOffset(std::array<double, 5>& tones) const;
+    std::array<double, 2> rawHistory_{};
+    std::array<double, 256> rawRing_{};
+    std::array<double, 5> rawTones_{};
 };
 
 }  // namespace kub
