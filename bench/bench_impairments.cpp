@@ -10,9 +10,10 @@
 // pages without an end-of-text mark, when what it printed is that beginning); wrong: receptions that were not sent
 // (another code, Kennung, RIC or text), tone calls included.
 //
-//   bench_impairments [transmissions per case, default 20] [seed, default 1] [case filter]
+//   bench_impairments [transmissions per case, default 20] [seed, default 1] [case filter] [SNR dB, default 15]
 //
-// The case filter picks the cases whose name holds the given text.
+// The case filter picks the cases whose name holds the given text ("" for all); a lower
+// SNR shows what an impairment costs near the decoders' limits.
 
 #include <algorithm>
 #include <cmath>
@@ -241,7 +242,7 @@ std::vector<Case> allCases() {
                        std::function<void(std::vector<float>&, double)> after, Making making = {}) {
             cases.push_back({p + ", " + what, proto, rate, making, speedFactor, std::move(after)});
         };
-        add("15 dB, nothing else", 1.0, nullptr);
+        add("noise only", 1.0, nullptr);
         add("hum 50 Hz -6 dB", 1.0, [](std::vector<float>& x, double s) { addHum(x, 50, -6, s); });
         add("hum 50 Hz 0 dB", 1.0, [](std::vector<float>& x, double s) { addHum(x, 50, 0, s); });
         add("hum 60 Hz 0 dB", 1.0, [](std::vector<float>& x, double s) { addHum(x, 60, 0, s); });
@@ -288,11 +289,12 @@ int main(int argc, char** argv) {
     const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 1u;
     const std::string filter = argc > 3 ? argv[3] : "";
+    const double snrDb = argc > 4 ? std::atof(argv[4]) : 15.0;
     const bool multimon = haveMultimon();
     const std::string raw =
         (std::filesystem::temp_directory_path() / ("bench-impair-" + std::to_string(::getpid()) + ".raw")).string();
 
-    std::printf("%d transmissions per case, 15 dB SNR; right/sent and wrong%s\n\n", n,
+    std::printf("%d transmissions per case, %.0f dB SNR; right/sent and wrong%s\n\n", n, snrDb,
                 multimon ? "" : " (multimon-ng not installed: its column stays empty)");
     std::printf("| Case | ours | wrong | classic | wrong | multimon-ng | wrong |\n");
     std::printf("|---|---|---|---|---|---|---|\n");
@@ -303,7 +305,7 @@ int main(int argc, char** argv) {
         const Tape tape = makeTape(c.proto, c.pocsagRate, n, seed * 1000 + k, c.making);
         std::vector<float> audio = c.speedFactor == 1.0 ? tape.audio : siggen::speedChanged(tape.audio, c.speedFactor);
         std::mt19937 rng(seed * 7919 + k);
-        std::normal_distribution<double> gauss(0.0, std::sqrt(tape.signalPower / std::pow(10.0, 1.5)));
+        std::normal_distribution<double> gauss(0.0, std::sqrt(tape.signalPower / std::pow(10.0, snrDb / 10.0)));
         for (float& v : audio) v = static_cast<float>(v + gauss(rng));
         if (c.after) c.after(audio, tape.signalPower);
         const Score ours = decodeOurs(audio, tape.sent, kub::DecoderOptions::allOn());
