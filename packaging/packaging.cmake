@@ -17,8 +17,8 @@ set(KUB_PACKAGING_OUT ${CMAKE_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${KUB_PACKAGING_OUT})
 foreach(page kubmon.1 kub-monitor.1 changelog)
   if(page STREQUAL "changelog")
-    configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${KUB_PACKAGING_OUT}/changelog.Debian @ONLY)
-    set(page_out ${KUB_PACKAGING_OUT}/changelog.Debian)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${KUB_PACKAGING_OUT}/changelog @ONLY)
+    set(page_out ${KUB_PACKAGING_OUT}/changelog)
   else()
     configure_file(${CMAKE_CURRENT_LIST_DIR}/${page} ${KUB_PACKAGING_OUT}/${page} @ONLY)
     set(page_out ${KUB_PACKAGING_OUT}/${page})
@@ -30,18 +30,18 @@ foreach(page kubmon.1 kub-monitor.1 changelog)
 endforeach()
 install(FILES ${KUB_PACKAGING_OUT}/kubmon.1.gz ${KUB_PACKAGING_OUT}/kub-monitor.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${KUB_PACKAGING_OUT}/changelog.Debian.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kub-monitor)
+install(FILES ${KUB_PACKAGING_OUT}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kub-monitor)
 
 set(CPACK_PACKAGE_NAME "kub-monitor")
 set(CPACK_PACKAGE_VENDOR "KUB-Monitor")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "monitor for German BOS radio traffic (FMS, ZVEI, POCSAG)")
-# Lines of at most 80 characters, as the control file wants them.
+# Short lines: the control file's description lines stay under 80 characters.
 set(CPACK_PACKAGE_DESCRIPTION "KUB-Monitor decodes FMS status telegrams, ZVEI five-tone calls and
-POCSAG pager messages from the left and the right channel of the sound card and
-shows them on a vehicle status board, in day logs, over a TCP export line and as
-an HTML status page uploaded by FTP. kub-monitor is the window, kubmon run the
-same monitor without a window for servers.")
+POCSAG pager messages from the left and the right channel of the sound
+card and shows them on a vehicle status board, in day logs, over a TCP
+export line and as an HTML status page uploaded by FTP. kub-monitor is
+the window, kubmon run the same monitor without a window for servers.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "KUB-Monitor Entwickler <kub-monitor@example.org>")
 # No debug symbols in the programs shipped.

@@ -250,11 +250,12 @@ TEST(CaptureEndToEnd, ANewFolderCapturesFromTheStartAnOlderMonIniWaitsForStart) 
             if (name == "Funkempfaenger") return true;
         return false;
     };
-    if (!listed())
+    if (!listed()) {
         ASSERT_EQ(run(QStringLiteral("pactl"), {"load-module", "module-remap-source", "master=radio.monitor",
                                                 "source_name=radio_in",
                                                 "source_properties=device.description=Funkempfaenger"}),
                   0);
+    }
     ASSERT_TRUE(waitFor(listed, 5000));
     ASSERT_EQ(CaptureDevice::listCaptureDevices().front(), "Funkempfaenger");
     RecordingDialogs dialogs;

@@ -15,7 +15,7 @@ for f in ./usr/bin/kub-monitor ./usr/bin/kubmon ./usr/share/applications/kub-mon
          ./usr/share/icons/hicolor/scalable/apps/kub-monitor.svg \
          ./usr/share/doc/kub-monitor/examples/kubmon.service \
          ./usr/share/doc/kub-monitor/examples/kub-monitor-autostart.desktop \
-         ./usr/share/doc/kub-monitor/copyright ./usr/share/doc/kub-monitor/changelog.Debian.gz \
+         ./usr/share/doc/kub-monitor/copyright ./usr/share/doc/kub-monitor/changelog.gz \
          ./usr/share/man/man1/kubmon.1.gz ./usr/share/man/man1/kub-monitor.1.gz; do
     grep -q " $f\$" <<<"$contents" || { echo "fehlt im Paket: $f" >&2; exit 1; }
 done
