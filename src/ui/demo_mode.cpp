@@ -9,18 +9,19 @@
 namespace kub::ui {
 
 namespace {
-const QString kDemoText = QStringLiteral(
-    "DEMO: erfundener Landkreis, Funkverkehr aus einer Aufzeichnung.\n"
-    "Beenden: Fenster schließen und kub-monitor ohne --demo starten.");
+const QString kDemoText =
+    QStringLiteral("DEMO: erfundener Landkreis, Funk aus einer Aufzeichnung – Beenden: Fenster schließen");
 }  // namespace
 
 DemoMode::DemoMode(MainWindow& window, QString recording)
     : QObject(&window), window_(window), recording_(std::move(recording)) {
     line_ = new QLabel(kDemoText);
     line_->setObjectName(QStringLiteral("demoLine"));
-    line_->setToolTip(QStringLiteral("Programmordner der Demo: %1\nAufzeichnung: %2")
+    line_->setToolTip(QStringLiteral("Programmordner der Demo: %1\nAufzeichnung: %2\n"
+                                     "Danach kub-monitor (oder scripts/run.sh) ohne --demo starten.")
                           .arg(QString::fromStdString(window.programFolder()), recording_));
-    line_->setStyleSheet(QStringLiteral("QLabel { background: #fff3b0; color: #202020; padding: 1px 8px; }"));
+    line_->setStyleSheet(
+        QStringLiteral("QLabel { background: #fff3b0; color: #202020; font-weight: bold; padding: 0px 8px; }"));
     // Beside the tabs, so every tab shows it and nothing else has to make room.
     window.tabs()->setCornerWidget(line_, Qt::TopRightCorner);
     line_->show();

@@ -42,11 +42,13 @@ logs="$folder/Demo/Logbuch"
 filled() { [ -s "$logs/$1" ]; }
 while [ $((SECONDS - start)) -lt 90 ]; do
     kill -0 "$win" 2>/dev/null || { cat "$scratch/log" >&2; fail "kub-monitor --demo endete"; }
-    for box in $(xdotool search --name '^Achtung!$' 2>/dev/null); do
+    # One box may show as more than one X window; a box is one answer with Return.
+    ids="$(xdotool search --name '^Achtung!$' 2>/dev/null)"
+    if [ -n "$ids" ]; then
         boxes=$((boxes + 1))
-        xdotool key --window "$box" Return
-        sleep 0.5
-    done
+        for box in $ids; do xdotool key --window "$box" Return 2>/dev/null; done
+        sleep 1
+    fi
     day="$(date +%Y-%-m-%-d)"
     if filled "FMS-$day.txt" && filled "zvei-$day.txt" && filled "poc-$day.txt"; then break; fi
     sleep 1
