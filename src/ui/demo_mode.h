@@ -19,7 +19,6 @@ public:
 
     // Plays the recording from its start; false (said in the window) when it cannot be read.
     bool play();
-    QLabel* line() const { return line_; }
 
 private:
     MainWindow& window_;
