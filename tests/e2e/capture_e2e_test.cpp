@@ -19,6 +19,7 @@
 #include "storage/day_log.h"
 #include "storage/settings.h"
 #include "ui/alert_lists.h"
+#include "ui/capture_stopped_line.h"
 #include "ui/colours.h"
 #include "ui/main_window.h"
 #include "ui/reception_tables.h"
@@ -115,7 +116,9 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     QTest::mouseClick(st->saveButton(), Qt::LeftButton);
     EXPECT_EQ(loadSettings(folder.path()).deviceIndex, receiver);
     EXPECT_EQ(loadSettings(folder.path()).fmsRight, 1);
+    EXPECT_TRUE(w.captureStoppedLine()->isVisible());  // not capturing yet: nothing restarts
     QTest::mouseClick(st->startButton(), Qt::LeftButton);
+    EXPECT_FALSE(w.captureStoppedLine()->isVisible());
     ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text.toStdString();
     EXPECT_FALSE(st->startButton()->isEnabled());
     EXPECT_TRUE(st->stopButton()->isEnabled());
@@ -182,12 +185,12 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     ASSERT_TRUE(waitFor([&] { return !w.core().dispatcher.processingGuard(); }, 2000));
     EXPECT_EQ(w.core().dispatcher.blocksHandled(), w.captureDevice().blocksDelivered());
 
-    // "speichern" while capturing stops capture first; "Start" picks up again at block 0.
+    // "speichern" while capturing opens the card anew and captures on with the saved
+    // settings; no red line.
     QTest::mouseClick(st->saveButton(), Qt::LeftButton);
-    EXPECT_FALSE(w.captureDevice().isOpen());
-    EXPECT_TRUE(st->startButton()->isEnabled());
-    QTest::mouseClick(st->startButton(), Qt::LeftButton);
     ASSERT_TRUE(w.captureDevice().isOpen());
+    EXPECT_FALSE(st->startButton()->isEnabled());
+    EXPECT_FALSE(w.captureStoppedLine()->isVisible());
     ASSERT_TRUE(waitFor([&] { return w.captureDevice().blocksDelivered() >= 3; }, 5000));
     const std::string again = folder.path() + "/nochmal.wav";
     ASSERT_EQ(run(QStringLiteral(KUBMON_EXE), {"gen", QString::fromStdString(again), "right", "gap:500",
@@ -235,6 +238,7 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     QTest::mouseClick(st->stopButton(), Qt::LeftButton);
     EXPECT_TRUE(w.deviceFault().isEmpty());
     EXPECT_TRUE(st->startButton()->isEnabled());
+    EXPECT_TRUE(w.captureStoppedLine()->isVisible());
     EXPECT_FALSE(st->stopButton()->isEnabled());
     EXPECT_EQ(dialogs.messages.size(), boxesBefore);
 }
