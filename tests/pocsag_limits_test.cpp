@@ -44,7 +44,7 @@ TEST(PocsagLimits, ADeadCarrierRunGivesNoMoreBitsThanTheRingHolds) {
     st.bitWrite = 7;
     // Hours of one level: sliced bit by bit it would take minutes and lap the ring
     // millions of times.
-    st.runRing[0] = 1e12;
+    st.runRing[0] = 1e9 * kSamplesPerBit;
     st.runWrite = 1;
     sliceRuns(st);
     EXPECT_EQ(st.bitWrite, 7);  // exactly one lap

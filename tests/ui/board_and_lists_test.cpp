@@ -217,19 +217,23 @@ TEST(AlertLists, HousekeepingAgesEntriesInTheWindowsLists) {
     ProgramFolder folder;
     ManualClock clock(testEpoch());  // 10:30:00
     MainWindow w(folder.path(), clock);
-    w.appendAlertLine(AlertList::List3, "a\t07.12.2026 10:20:00");
-    w.appendAlertLine(AlertList::List3, "b\t07.12.2026 10:21:00");
-    w.appendAlertLine(AlertList::List3, "c\t07.12.2026 10:29:00");
-    w.setAlertListColour(AlertList::List3, 65280);
+    w.appendAlertLine(AlertList::List2, "a\t07.12.2026 10:20:00");
+    w.appendAlertLine(AlertList::List2, "b\t07.12.2026 10:21:00");
+    w.appendAlertLine(AlertList::List2, "c\t07.12.2026 10:29:00");
+    w.setAlertListColour(AlertList::List2, 65280);
     w.housekeepingPass();
     // "a" and "b" are older than four minutes, "c" is not.
-    ASSERT_EQ(w.alertLineCount(AlertList::List3), 1);
-    EXPECT_EQ(w.alertLine(AlertList::List3, 0), "c\t07.12.2026 10:29:00");
-    EXPECT_EQ(w.alertLists()->list(AlertList::List3)->backgroundValue(), ui::kGreen);
+    ASSERT_EQ(w.alertLineCount(AlertList::List2), 1);
+    EXPECT_EQ(w.alertLine(AlertList::List2, 0), "c\t07.12.2026 10:29:00");
+    EXPECT_EQ(w.alertLists()->list(AlertList::List2)->backgroundValue(), ui::kGreen);
     clock.advance(600);
     w.housekeepingPass();
-    EXPECT_EQ(w.alertLineCount(AlertList::List3), 0);
-    EXPECT_EQ(w.alertLists()->list(AlertList::List3)->backgroundValue(), ui::kLightGreyValue);
+    EXPECT_EQ(w.alertLineCount(AlertList::List2), 0);
+    EXPECT_EQ(w.alertLists()->list(AlertList::List2)->backgroundValue(), ui::kLightGreyValue);
+    // An emergency call stays until someone acknowledges it.
+    w.appendAlertLine(AlertList::List3, "Notruf\t07.12.2026 10:20:00");
+    w.housekeepingPass();
+    EXPECT_EQ(w.alertLineCount(AlertList::List3), 1);
 }
 
 TEST(AlertLists, HousekeepingWritesTheStatusPageOnlyWhenOnAndChanged) {

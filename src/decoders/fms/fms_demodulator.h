@@ -51,7 +51,9 @@ public:
     }
     // Preamble and tone search; only while not slicing and no text transmission runs.
     void search();
-    // Cuts 56 bits (48 while `busy`) into telegramBits/bitString; returns the count.
+    // Cuts 56 bits (48 while `busy`) into telegramBits/bitString; returns the count. A
+    // first telegram is cut only once all of it has arrived: until then 0, and the next
+    // block's call goes on from where this one stopped.
     int sliceBits(bool busy);
 
     // Tone-call events are taken once by whoever reports them.
@@ -121,6 +123,8 @@ private:
         c.fallingPhase += 1.0;
     }
     void countToneRuns();
+    // Cuts `n` bits from ring position `from`; returns the values they took.
+    int cutBits(int from, int n);
 
     XorShift32 random_;
     // Tone runs are counted over every ring value once, carried from search to search,
