@@ -38,10 +38,15 @@ std::vector<std::string> saveImportedVehicles(const std::string& programFolder, 
                                               const std::vector<int>& importedSlots) {
     std::vector<std::string> notWritten;
     if (!saveVehicleTable(programFolder, table)) notWritten.push_back("Fzg.txt");
+    bool statusFailed = false;
     for (int slot : importedSlots) {
         const std::string& time = table.vehicleTable[static_cast<std::size_t>(slot)].statusTime;
-        if (!writeStatusFile(programFolder, table, slot, time))
+        // The first status file that fails is named; hundreds of the same message would
+        // say nothing more.
+        if (!writeStatusFile(programFolder, table, slot, time) && !statusFailed) {
+            statusFailed = true;
             notWritten.push_back("Status/" + std::to_string(slot) + ".txt");
+        }
     }
     return notWritten;
 }

@@ -27,8 +27,8 @@ struct BosImportTargets {
 int importBosFile(const std::string& path, BosImportMode mode, BosImportTargets targets);
 
 // After a vehicle import: "Fzg.txt", and the status file of every imported slot, or the
-// slot's predecessor's status would come back at the next start. The names of the files
-// that could not be written.
+// slot's predecessor's status would come back at the next start. The files that could
+// not be written: "Fzg.txt" and the first status file that failed.
 std::vector<std::string> saveImportedVehicles(const std::string& programFolder, const VehicleTable& table,
                                               const std::vector<int>& importedSlots);
 
