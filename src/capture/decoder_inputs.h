@@ -14,6 +14,8 @@ using SampleArray = std::array<double, kBlockFrames>;
 
 // The busy flags through which the decoders of one channel keep out of each other's way.
 struct ChannelFlags {
+    // The channel these flags belong to, as reception records name it.
+    const char* channel = "left";
     std::int16_t fmsBusyFlag = 0;
     std::int16_t zveiDecodedFlag = 0;
     std::int16_t pocsagBusyFlag = 0;

@@ -16,5 +16,7 @@ std::string shortDateText(const LocalTime& t);
 std::string timeText(const LocalTime& t);
 // 07.12. 04:55 — the time a vehicle's status was set.
 std::string statusTimeText(const LocalTime& t);
+// 2026-12-07T04:33:51+01:00 — local time with its offset, for scripts and other machines.
+std::string isoTimeText(double epochSeconds);
 
 }  // namespace kub

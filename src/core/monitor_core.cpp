@@ -11,6 +11,7 @@ MonitorCore::MonitorCore(Clock& clock, ReceptionWindow& window)
       zveiRight(context, right.flags),
       pocsagRight(context, right.flags),
       dispatcher(left, right) {
+    right.flags.channel = "right";
     left.fms = &fmsLeft;
     left.zvei = &zveiLeft;
     left.pocsag = &pocsagLeft;

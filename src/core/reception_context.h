@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/clock.h"
+#include "common/time_text.h"
 #include "common/decoder_options.h"
 #include "core/reception_window.h"
 #include "common/write_faults.h"
@@ -49,6 +50,16 @@ struct ReceptionContext {
     WriteFaults writeFaults;
     // Every output a record is handed to, in this order. Not owned.
     std::vector<ReceptionOutput*> outputs;
+
+    // A record of this moment on `channel`, for the handling to fill in.
+    ReceptionRecord newRecord(RecordProtocol protocol, const char* channel) const {
+        ReceptionRecord r;
+        r.seconds = clock.nowSeconds();
+        r.time = isoTimeText(r.seconds);
+        r.channel = channel;
+        r.protocol = protocol;
+        return r;
+    }
 
     void handOn(const ReceptionRecord& record) {
         for (ReceptionOutput* out : outputs) out->deliver(record);

@@ -117,8 +117,12 @@ void MainWindow::build() {
         });
     replay_ = new ReplayControl(core_.dispatcher, *device_, *capture_, settingsTab_->startButton(), this);
     // Beside the tab row, so it is seen on every tab.
-    captureStopped_ = new CaptureStoppedLine(settingsTab_->startButton(), SSTab1);
-    SSTab1->setCornerWidget(captureStopped_, Qt::TopRightCorner);
+    besideTabs_ = new QWidget(SSTab1);
+    auto* strip = new QHBoxLayout(besideTabs_);
+    strip->setContentsMargins(0, 0, 0, 0);
+    captureStopped_ = new CaptureStoppedLine(settingsTab_->startButton(), besideTabs_);
+    strip->addWidget(captureStopped_);
+    SSTab1->setCornerWidget(besideTabs_, Qt::TopRightCorner);
     connect(settingsTab_, &SettingsTab::saveRequested, this, &MainWindow::saveSettingsFromControls);
     connect(settingsTab_, &SettingsTab::statusForAll, this, &MainWindow::setStatusForAll);
     buildSettingsSections();
@@ -192,6 +196,11 @@ void MainWindow::messageBox(const std::string& text, const std::string& title) {
 
 QString MainWindow::writeFailure() const {
     return writeFailure_->isHidden() ? QString() : writeFailure_->text();
+}
+
+void MainWindow::showBesideTabs(QWidget* line) {
+    static_cast<QHBoxLayout*>(besideTabs_->layout())->insertWidget(0, line);
+    line->show();
 }
 
 QString MainWindow::deviceFault() const { return deviceFault_->isHidden() ? QString() : deviceFault_->text(); }

@@ -32,12 +32,21 @@ void FmsDecoder::processFmsBuffer() {
                 flags_.fmsBusyFlag = 0;
                 due = false;
             }
-            if (due) handleFmsReception(context_, telegram);
+            if (due) handleFmsReception(context_, telegram, flags_.channel);
         }
     }
     // A tone call is reported once, when it has ended.
-    if (demodulator.takeToneEventI()) addAlertLine(context_, AlertList::List1, "Tonruf I");
-    if (demodulator.takeToneEventII()) addAlertLine(context_, AlertList::List1, "Tonruf II");
+    const bool toneI = demodulator.takeToneEventI();
+    const bool toneII = demodulator.takeToneEventII();
+    if (toneI) reportToneCall("I");
+    if (toneII) reportToneCall("II");
+}
+
+void FmsDecoder::reportToneCall(const char* tone) {
+    addAlertLine(context_, AlertList::List1, std::string("Tonruf ") + tone);
+    ReceptionRecord record = context_.newRecord(RecordProtocol::Tonruf, flags_.channel);
+    record.tone = tone;
+    context_.handOn(record);
 }
 
 }  // namespace kub

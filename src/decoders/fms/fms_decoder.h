@@ -28,6 +28,9 @@ public:
     FmsTelegramState telegram;
 
 private:
+    // A tone call that has ended: List1 and a record ("I" or "II").
+    void reportToneCall(const char* tone);
+
     // In front of the demodulator while the input filter is on: the band of the two FSK
     // tones and of the tone calls at 1750 and 2135 Hz.
     BandPassFilter inputFilter_;

@@ -73,7 +73,7 @@ std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramSt
     return row;
 }
 
-void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state) {
+void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state, const char* channel) {
     ReceptionWindow& w = context.window;
     if (w.tableRowCount(ReceptionTable::Fms) > kGridRowLimit) w.setTableRowCount(ReceptionTable::Fms, 1);
     if (!fmsReceptionPlausible(state)) return;
@@ -81,6 +81,7 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
     VehicleTable& table = context.vehicles;
     const int allSlots = table.vehicleCount - 1;
     int slot = -1;
+    bool statusStored = false;
     switch (state.lastStatus) {
         case 0: case 5: case 10: case 12: case 15:
             if (state.lastStatus == 0) addAlertLine(context, AlertList::List3, state.lastKennung);
@@ -102,6 +103,7 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
                 rec.tki = state.lastTki;
                 const std::string time = statusTimeText(context.clock.now());
                 rec.statusTime = time;
+                statusStored = true;
                 w.update_label();
                 if (!context.programFolder.empty()) {
                     const bool ok = writeStatusFile(context.programFolder, table, slot, time);
@@ -128,6 +130,21 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
     w.receptionLine(line);
     if (context.tcpExportOn) w.send_message(line);
     if (context.windowMessageExportOn) w.Send_to_Anwendung(line);
+
+    ReceptionRecord record = context.newRecord(RecordProtocol::Fms, channel);
+    record.line = line;
+    record.kennung = state.lastKennung;
+    record.status = state.lastStatus;
+    record.tki = state.lastTki;
+    record.direction = state.lastDirection;
+    record.text = state.textBuffer;
+    if (slot >= 0) {
+        const VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
+        record.vehicle = rec.rufname;
+        record.info = rec.eigenschaft;
+    }
+    record.statusStored = statusStored;
+    context.handOn(record);
 }
 
 }  // namespace kub

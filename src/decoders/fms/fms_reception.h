@@ -11,7 +11,7 @@
 namespace kub {
 
 // Handles the reception the channel's telegram state describes.
-void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state);
+void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state, const char* channel = "left");
 
 // Appends "time subject<8 blanks><TAB>date time" to an alert list and turns it green.
 void addAlertLine(ReceptionContext& context, AlertList list, const std::string& subject);

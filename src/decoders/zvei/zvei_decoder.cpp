@@ -272,6 +272,12 @@ void ZveiDecoder::decodeZveiSequence(const std::array<double, 5>& tones) {
     if (context_.tcpExportOn) window.send_message(line);
     if (context_.windowMessageExportOn) window.Send_to_Anwendung(line);
     window.receptionLine(line);
+
+    ReceptionRecord record = context_.newRecord(RecordProtocol::Zvei, flags_.channel);
+    record.line = line;
+    record.code = code;
+    record.name = shown.name;
+    context_.handOn(record);
 }
 
 }  // namespace kub
