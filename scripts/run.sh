@@ -16,7 +16,7 @@ esac
 scripts/setup.sh
 scripts/build.sh release
 folder="${KUB_ORDNER:-$HOME/KUB-Monitor}"
-mkdir -p "$folder"
+mkdir -p -m 700 "$folder"   # for its owner alone: it holds radio traffic and the FTP password
 install -m 755 build/kub-monitor "$folder/kub-monitor"
 # The web upload runs "kubmon ftp" from beside the window program.
 install -m 755 build/kubmon "$folder/kubmon"

@@ -4,7 +4,8 @@
 # little radio traffic so that the tables, the board and the alert lists have something
 # to show. Writes docs/listenansicht.png, docs/fahrzeugansicht.png, docs/einstellungen.png,
 # one picture per settings section (docs/einstellungen-1.png .. -9.png) and the vehicle
-# dialog (docs/eigenschaften.png).
+# dialog (docs/eigenschaften.png), and the board before capture starts with the red line
+# of stopped capture (docs/aufnahme-gestoppt.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
@@ -60,6 +61,9 @@ xdotool windowsize "$win" 1380 930
 sleep 0.5
 
 click_tab() { xdotool mousemove --window "$win" "$1" 20 click 1; sleep 0.6; }
+# Before "Start": the red line beside the tabs, on the board.
+click_tab 170
+import -window "$win" docs/aufnahme-gestoppt.png
 # Settings tab, then "Start" (the receiver is device 0 and saved as such).
 click_tab 285
 start="$(xdotool search --name '^KUB-Monitor$' | head -1)"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "import/bos_file.h"
+#include "support/run_process.h"
 
 namespace kub {
 namespace {
@@ -79,6 +80,31 @@ TEST(BosImport, ReplaceOverwritesFromSlotZeroAndKeepsTheRest) {
     // Slots 5..19 keep their vehicles, so the last named slot stays 19: lowered to 4, the
     // FMS lookup would no longer find them and the next append would overwrite them.
     EXPECT_EQ(t.lastNamedSlot, 19);
+}
+
+TEST(BosImport, ImportedVehiclesComeBackWithStatusSixNotTheirPredecessorsStatus) {
+    const std::string dir = kubtest::makeTempDir("kub-import");
+    ASSERT_TRUE(createProgramFolders(dir));
+    VehicleTable t = namedTable(1, 20);
+    for (int slot = 0; slot < 20; ++slot) ASSERT_TRUE(writeStatusFile(dir, t, slot, "01.01. 10:00"));
+    std::vector<int> imported;
+    ASSERT_EQ(importBosFile(KUB_TEST_DATA_DIR "/musterstadt.bos", BosImportMode::Vehicles,
+                            {&t, nullptr, false, &imported}),
+              5);
+    EXPECT_EQ(imported, (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_TRUE(saveImportedVehicles(dir, t, imported).empty());
+
+    VehicleTable next;  // the next start
+    next.applyLayout(1);
+    ASSERT_TRUE(loadVehicleTable(dir, next));
+    loadStatusFiles(dir, next);
+    for (int slot = 0; slot < 5; ++slot) {
+        EXPECT_EQ(next.vehicleTable[static_cast<std::size_t>(slot)].status, 6) << slot;
+        EXPECT_EQ(next.vehicleTable[static_cast<std::size_t>(slot)].statusTime, "01.01. 10:00") << slot;
+    }
+    EXPECT_EQ(next.vehicleTable[0].kennung, "62341234");
+    EXPECT_EQ(next.vehicleTable[5].status, 2);  // not imported: keeps its own
+    kubtest::removeTree(dir);
 }
 
 TEST(BosImport, AppendStartsAfterTheLastNamedSlotAndNeverFillsTheLastSlot) {

@@ -42,8 +42,7 @@ TEST_F(DayLogs, AppendsRowsToTheFileOfTheDayAndReloadsThemNewestFirst) {
     EXPECT_EQ(reloadPocLog(dir, clock, w), 2);
     ASSERT_EQ(w.rows(ReceptionTable::Pocsag).size(), 2u);
     EXPECT_EQ(w.rows(ReceptionTable::Pocsag)[0].text, "7654321\t0\t?\t07.03.2026 23:59:30\t");
-    // Shown in full while live, cut at the comma after a restart.
-    EXPECT_EQ(w.rows(ReceptionTable::Pocsag)[1].text, "1234567\t3\tFW Süd\t07.03.2026 23:59:00\tBrand");
+    EXPECT_EQ(w.rows(ReceptionTable::Pocsag)[1].text, "1234567\t3\tFW Süd\t07.03.2026 23:59:00\tBrand, Dach");
     EXPECT_EQ(w.tableRowCount(ReceptionTable::Pocsag), 3);
     EXPECT_EQ(reloadFmsLog(dir, clock, w), 0);   // no file today
     EXPECT_EQ(reloadZveiLog(dir, clock, w), 0);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/stat.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -81,6 +82,25 @@ public:
         return {};
     }
     std::vector<std::string> programs;
+};
+
+// Runs the real client and keeps what the script held, and who could read it, while
+// the client ran.
+class ScriptPeekRunner final : public ProcessRunner {
+public:
+    ProcessOutcome run(const std::string& program, const std::vector<std::string>& args) override {
+        for (const auto& a : args) {
+            if (a.rfind("-s:", 0) != 0) continue;
+            path = a.substr(3);
+            script = kubtest::readFileBytes(path);
+            struct stat st {};
+            if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+        }
+        return real.run(program, args);
+    }
+    QtProcessRunner real;
+    std::string path, script;
+    unsigned mode = 0;
 };
 
 // 12:00:07 somewhere: the seconds do not depend on the time zone.
@@ -202,7 +222,7 @@ protected:
     }
     std::string root = kubtest::makeTempDir("kub-ftproot");
     std::unique_ptr<FtpServer> server;
-    QtProcessRunner runner;
+    ScriptPeekRunner runner;
 };
 
 TEST_F(FtpServerTest, StatusPageLandsInTheTargetFolder) {
@@ -218,8 +238,29 @@ TEST_F(FtpServerTest, StatusPageLandsInTheTargetFolder) {
     EXPECT_EQ(kubtest::readFileBytes(root + "/kub/status.html"), page);
     EXPECT_GT(ticks, 0);
     EXPECT_EQ(pause.pauses, (std::vector<int>{5000}));
-    EXPECT_EQ(kubtest::readFileBytes(folder + "/ftp07.dat"), "wache\r\ngeheim\r\nbin\r\ncd kub\r\ndir\r\nput " + folder +
-                                                   "/status.html\r\ndisconnect\r\nquit\r\n");
+    EXPECT_EQ(runner.path, folder + "/ftp07.dat");
+    EXPECT_EQ(runner.script, "wache\r\ngeheim\r\nbin\r\ncd kub\r\ndir\r\nput " + folder +
+                                 "/status.html\r\ndisconnect\r\nquit\r\n");
+}
+
+TEST_F(FtpServerTest, ThePasswordScriptIsTheOwnersAloneAndGoneAfterTheUpload) {
+    // Scripts of a run that ended in the middle of an upload go at the next start.
+    for (const char* stale : {"ftp00.dat", "ftp31.dat", "ftp59.dat"})
+        std::ofstream(folder + "/" + stale) << "wache\r\ngeheim\r\n";
+    removeFtpScripts(folder);
+    for (const char* stale : {"ftp00.dat", "ftp31.dat", "ftp59.dat"})
+        EXPECT_FALSE(std::filesystem::exists(folder + "/" + stale)) << stale;
+    EXPECT_TRUE(std::filesystem::exists(folder + "/status.html"));
+
+    const mode_t umaskBefore = ::umask(0);  // the most open umask there is
+    auto ctx = context(runner);
+    EXPECT_EQ(runFtpUpload(ctx, folder + "/status.html"), UploadResult::Transferred);
+    settings.ftpPassword = "falsch";
+    EXPECT_EQ(runFtpUpload(ctx, folder + "/status.html"), UploadResult::Failed);
+    ::umask(umaskBefore);
+    EXPECT_EQ(runner.mode, 0600u);
+    EXPECT_NE(runner.script.find("falsch"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/ftp07.dat"));
 }
 
 TEST_F(FtpServerTest, WithoutFolderIntoTheLoginFolderEvenWithBlanksInThePath) {
@@ -230,7 +271,8 @@ TEST_F(FtpServerTest, WithoutFolderIntoTheLoginFolderEvenWithBlanksInThePath) {
     ctx.programFolder = spaced;
     EXPECT_EQ(uploadStatusPage(ctx), UploadResult::Transferred);
     EXPECT_EQ(kubtest::readFileBytes(root + "/status.html"), page);
-    EXPECT_EQ(kubtest::readFileBytes(spaced + "/ftp07.dat").find("cd "), std::string::npos);
+    EXPECT_EQ(runner.path, spaced + "/ftp07.dat");
+    EXPECT_EQ(runner.script.find("cd "), std::string::npos);
 }
 
 TEST_F(FtpServerTest, FailuresAreReportedWithTheirReason) {

@@ -55,11 +55,22 @@ TEST(AlertAgeing, OldEntriesLeaveEmptiedListsTurnGrey) {
 
 TEST(AlertAgeing, DateAloneIsMidnight) {
     HeadlessWindow w;
-    w.appendAlertLine(AlertList::List3, entry("Florian 1", "07.12.2026"));
+    w.appendAlertLine(AlertList::List2, entry("Florian 1", "07.12.2026"));
     ageAlertLists(w, {2026, 12, 7, 0, 4, 59});
-    EXPECT_EQ(w.alertLineCount(AlertList::List3), 1);
+    EXPECT_EQ(w.alertLineCount(AlertList::List2), 1);
     ageAlertLists(w, {2026, 12, 7, 0, 5, 0});
-    EXPECT_EQ(w.alertLineCount(AlertList::List3), 0);
+    EXPECT_EQ(w.alertLineCount(AlertList::List2), 0);
+}
+
+TEST(AlertAgeing, AnUnacknowledgedEmergencyCallStaysUntilAcknowledged) {
+    HeadlessWindow w;
+    w.appendAlertLine(AlertList::List3, entry("Florian 1 Notruf", "07.12.2026 04:00:00"));
+    w.appendAlertLine(AlertList::List2, entry("Florian 1", "07.12.2026 04:00:00"));
+    w.setAlertListColour(AlertList::List3, 0x0000FF00);
+    ageAlertLists(w, {2026, 12, 8, 4, 0, 0});  // a day later
+    EXPECT_EQ(w.alertLineCount(AlertList::List3), 1);
+    EXPECT_EQ(w.alerts(AlertList::List3).colour, 0x0000FF00u);
+    EXPECT_EQ(w.alertLineCount(AlertList::List2), 0);
 }
 
 class HousekeepingPass : public ::testing::Test {

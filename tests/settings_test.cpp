@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
+
+#include <sys/stat.h>
 
 #include "storage/settings.h"
 #include "storage/station_names.h"
@@ -143,6 +146,38 @@ TEST_F(SettingsFiles, OurOwnLinesFollowTheHistoricThirtyAndDefaultToOn) {
     EXPECT_FALSE(o.pocsagErrorCorrection);
     EXPECT_FALSE(o.fmsCheckBits);
     EXPECT_EQ(read("Mon.ini").substr(0, thirty.size()).size(), thirty.size());
+}
+
+TEST_F(SettingsFiles, APortEditedPastTheBoxLimitReadsAsTheLimitAndIsSaidOnce) {
+    std::string lines;
+    for (int i = 1; i <= 30; ++i) lines += i == 20 ? " 40000 \r\n" : " 0 \r\n";
+    // Past the box's limit, past a 16-bit number, within it.
+    for (const auto& [written, expected, remarks] : std::vector<std::tuple<std::string, int, std::size_t>>{
+             {" 40000 ", 31000, 1}, {" 31001 ", 31000, 1}, {" 4711 ", 4711, 0}, {" 31000 ", 31000, 0}}) {
+        std::string file = lines;
+        file.replace(file.find(" 40000 "), 7, written);
+        write("Mon.ini", file);
+        std::vector<std::string> said;
+        EXPECT_EQ(loadSettings(dir, &said).tcpPort, expected) << written;
+        ASSERT_EQ(said.size(), remarks) << written;
+        if (remarks) {
+            EXPECT_NE(said[0].find("31000"), std::string::npos) << said[0];
+        }
+    }
+}
+
+TEST_F(SettingsFiles, TheFileHoldingThePasswordIsTheOwnersAloneWhateverTheUmask) {
+    write("Mon.ini", " 0 \r\n");
+    ::chmod((dir + "/Mon.ini").c_str(), 0644);  // an older installation's file
+    const mode_t before = ::umask(0);
+    Settings s = defaultSettings();
+    s.ftpPassword = "geheim";
+    const bool saved = saveSettings(dir, s);
+    ::umask(before);
+    ASSERT_TRUE(saved);
+    struct stat st {};
+    ASSERT_EQ(::stat((dir + "/Mon.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
 }
 
 TEST_F(SettingsFiles, UnwritableFileIsReportedAndChangesNothing) {

@@ -11,6 +11,9 @@
 #include "storage/text_file.h"
 #include "storage/vehicle_table.h"
 #include "support/fms_support.h"
+#include "support/run_process.h"
+
+#include <sys/stat.h>
 
 namespace kub {
 namespace {
@@ -23,6 +26,31 @@ std::string readBytes(const std::string& path) {
 void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out << bytes;
+}
+
+TEST(ProgramFolders, FoldersWeMakeAreTheOwnersAloneAndExistingOnesKeepTheirRights) {
+    const std::string base = kubtest::makeTempDir("kub-rechte");
+    auto mode = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    for (const mode_t umask : {mode_t{0}, mode_t{022}, mode_t{0277}}) {
+        const std::string folder = base + "/neu" + std::to_string(umask);
+        const mode_t before = ::umask(umask);
+        const bool made = createProgramFolders(folder);
+        ::umask(before);
+        ASSERT_TRUE(made) << umask;
+        for (const std::string sub : {"", "/Status", "/Logbuch"}) EXPECT_EQ(mode(folder + sub), 0700u) << umask << sub;
+    }
+    const std::string existing = base + "/alt";
+    std::filesystem::create_directories(existing + "/Status");
+    ::chmod(existing.c_str(), 0755);
+    ::chmod((existing + "/Status").c_str(), 0750);
+    ASSERT_TRUE(createProgramFolders(existing));
+    EXPECT_EQ(mode(existing), 0755u);
+    EXPECT_EQ(mode(existing + "/Status"), 0750u);
+    EXPECT_EQ(mode(existing + "/Logbuch"), 0700u);
+    kubtest::removeTree(base);
 }
 
 TEST(VehicleTable, LayoutsGiveTheirSlotCounts) {

@@ -1,6 +1,12 @@
 #pragma once
 // Improvements of ours over the classic decoders. Each is a "Mon.ini" setting and on by
-// default; with all four off every decoder works exactly the classic way.
+// default; with all four off every decoder works the classic way, apart from fault fixes
+// that hold in every mode because the classic behaviour loses or invents receptions:
+// POCSAG runs after a transmission's end are not sliced, one run yields at most 1024
+// bits, the preamble bit count stops at 30000, and a clock set back makes no repeat;
+// the ZVEI look-back is capped and the first crossing after start is guarded, and a
+// clock set back makes no repeat there either; an FMS tone call is counted as one run
+// across blocks; the ZVEI and POCSAG tables keep the newest 2000 rows.
 
 namespace kub {
 

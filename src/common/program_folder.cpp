@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -17,6 +18,17 @@ bool writableFolder(const std::filesystem::path& p) {
 }
 
 }  // namespace
+
+bool makePrivateFolder(const std::string& path) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    const std::filesystem::path p(path);
+    if (std::filesystem::is_directory(p, ec)) return true;
+    if (p.has_parent_path() && p.parent_path() != p) std::filesystem::create_directories(p.parent_path(), ec);
+    // Set again after making: the umask may have taken the owner's own rights.
+    if (::mkdir(p.c_str(), 0700) == 0) ::chmod(p.c_str(), 0700);
+    return std::filesystem::is_directory(p, ec);
+}
 
 std::string defaultProgramFolder() {
     std::error_code ec;
@@ -36,7 +48,7 @@ std::string defaultProgramFolder() {
         return {};
     }
     const std::filesystem::path folder = base / "KUB-Monitor";
-    std::filesystem::create_directories(folder, ec);
+    makePrivateFolder(folder.string());
     return writableFolder(folder) ? folder.string() : std::string();
 }
 

@@ -13,6 +13,12 @@ namespace kub {
 // when missing. Empty when neither works.
 std::string defaultProgramFolder();
 
+// Makes a missing folder (and missing folders above it) for our data: the folder itself
+// gets 0700 whatever the umask, as it will hold what the radio carries (names, addresses,
+// pager texts) and the FTP password. A folder that exists is left as it is. False when
+// there is no folder at `path` afterwards.
+bool makePrivateFolder(const std::string& path);
+
 // Held for as long as the object lives; the system drops it when the process ends, so a
 // crashed monitor never blocks the next start.
 class FolderLock {

@@ -32,6 +32,11 @@ std::string limitPortText(const std::string& text) {
     return text;
 }
 
+bool sameTcpTarget(const Settings& a, const Settings& b) {
+    auto server = [](const Settings& s) { return s.tcpServer.empty() ? std::string("localhost") : s.tcpServer; };
+    return (a.tcpExport == 1) == (b.tcpExport == 1) && a.tcpPort == b.tcpPort && server(a) == server(b);
+}
+
 void TcpExport::connect() {
     if (socket_.state() != kTcpClosed) socket_.close();
     const auto port = static_cast<std::uint16_t>(std::clamp<int>(settings_.tcpPort, 0, kMaxTcpPort));

@@ -53,10 +53,13 @@ struct WatchdogRule {
 // What the watchdog shows and does for a socket state.
 WatchdogRule watchdogRule(int state);
 
-constexpr int kMaxTcpPort = 31000;
 // The port box never holds more than 31000: a text whose numeric value is above it
 // becomes "31000", any other text stays as typed.
 std::string limitPortText(const std::string& text);
+
+// Whether two settings connect the TCP export alike: the switch, the server (empty being
+// "localhost") and the port. Anything else may change without a reconnect.
+bool sameTcpTarget(const Settings& a, const Settings& b);
 
 struct WatchdogTick {
     bool ran = false;          // false when the export is off: lamp and label stay

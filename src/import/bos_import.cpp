@@ -21,6 +21,7 @@ int importBosFile(const std::string& path, BosImportMode mode, BosImportTargets 
             // Raised, never lowered: a replace import of fewer names than the table holds
             // must not let the next append overwrite the named slots after it.
             if (slot > table.lastNamedSlot) table.lastNamedSlot = static_cast<std::int16_t>(slot);
+            if (t.importedSlots) t.importedSlots->push_back(slot);
             ++n;
         }
         taken = n;
@@ -31,6 +32,23 @@ int importBosFile(const std::string& path, BosImportMode mode, BosImportTargets 
         }
     }
     return taken;
+}
+
+std::vector<std::string> saveImportedVehicles(const std::string& programFolder, const VehicleTable& table,
+                                              const std::vector<int>& importedSlots) {
+    std::vector<std::string> notWritten;
+    if (!saveVehicleTable(programFolder, table)) notWritten.push_back("Fzg.txt");
+    bool statusFailed = false;
+    for (int slot : importedSlots) {
+        const std::string& time = table.vehicleTable[static_cast<std::size_t>(slot)].statusTime;
+        // The first status file that fails is named; hundreds of the same message would
+        // say nothing more.
+        if (!writeStatusFile(programFolder, table, slot, time) && !statusFailed) {
+            statusFailed = true;
+            notWritten.push_back("Status/" + std::to_string(slot) + ".txt");
+        }
+    }
+    return notWritten;
 }
 
 }  // namespace kub

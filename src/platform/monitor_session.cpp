@@ -23,6 +23,8 @@ MonitorSession::MonitorSession(std::string programFolder, Clock& clock, Receptio
       exports(std::make_unique<ExportBindings>(settings, pause)) {
     core.context.programFolder = folder_;
     core.dispatcher.setRequeue(device.get());
+    // The folder is ours now (its lock is held): no upload of an earlier run is going on.
+    if (!folder_.empty()) removeFtpScripts(folder_);
     Housekeeping::Hooks hooks;
     hooks.writeStatusPage = [this] {
         const bool ok = writeStatusPage();
@@ -39,7 +41,11 @@ MonitorSession::~MonitorSession() {
     core.dispatcher.setRequeue(nullptr);
 }
 
-void MonitorSession::loadSettings() { settings = kub::loadSettings(folder_); }
+void MonitorSession::loadSettings() {
+    std::vector<std::string> remarks;
+    settings = kub::loadSettings(folder_, &remarks);
+    for (const auto& r : remarks) window_.messageBox(r, "KUB-Monitor");
+}
 
 void MonitorSession::applySettings() {
     core.applyDecoderSwitches(settings);

@@ -23,7 +23,8 @@ bool appendDayLog(const std::string& programFolder, LogKind kind, const Clock& c
 int reloadDayLog(const std::string& programFolder, LogKind kind, const Clock& clock,
                  ReceptionWindow& window) {
     if (programFolder.empty()) return 0;
-    auto items = readItemLines(dayLogPath(programFolder, kind, clock.now()));
+    // The whole line: a pager text is cut at no comma ("Brand, Hauptstr. 5").
+    auto items = readTextLines(dayLogPath(programFolder, kind, clock.now()));
     if (!items) return 0;
     const ReceptionTable table = kind == LogKind::Fms    ? ReceptionTable::Fms
                                  : kind == LogKind::Zvei ? ReceptionTable::Zvei

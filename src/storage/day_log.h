@@ -22,8 +22,8 @@ bool appendDayLog(const std::string& programFolder, LogKind kind, const Clock& c
                   const std::string& row);
 
 // Reads today's log of its kind into its table, each line inserted on top, so the newest
-// reception ends up first as it was live. Lines are taken by the item rule (cut at a
-// comma); empty lines are skipped. Returns the rows inserted; no file is no rows.
+// reception ends up first as it was live. Each line is taken whole, commas and all, as
+// it was shown live; empty lines are skipped. Returns the rows inserted; no file is no rows.
 int reloadDayLog(const std::string& programFolder, LogKind kind, const Clock& clock,
                  ReceptionWindow& window);
 

@@ -19,19 +19,6 @@ std::string cleanField(std::string_view field) {
     return out;
 }
 
-// Readers cut a line at its first comma unless the line is enclosed in double quotes,
-// so a line with a comma (a name such as "Wehr A, Zug 2") is written enclosed. A double
-// quote inside such a line would end it early; it becomes a single quote.
-std::string protectLine(std::string line) {
-    const bool needsQuotes = line.find(',') != std::string::npos ||
-                             (!line.empty() && (line.front() == ' ' || line.front() == '"'));
-    if (!needsQuotes) return line;
-    for (char& c : line) {
-        if (c == '"') c = '\'';
-    }
-    return "\"" + line + "\"";
-}
-
 std::int32_t colourFromItem(const std::string& item) {
     const long v = itemToNumber(item);
     if (v < INT32_MIN || v > static_cast<long>(UINT32_MAX)) return 0;
@@ -39,7 +26,7 @@ std::int32_t colourFromItem(const std::string& item) {
 }
 
 std::string assignmentLine(const AssignmentRecord& r) {
-    return protectLine(cleanField(r.kennung) + "\t" + cleanField(r.code) + "\t" + cleanField(r.rufname));
+    return itemLine(cleanField(r.kennung) + "\t" + cleanField(r.code) + "\t" + cleanField(r.rufname));
 }
 
 }  // namespace
@@ -121,7 +108,7 @@ bool saveReceiverList(const std::string& programFolder, const std::vector<Receiv
     std::vector<std::string> lines;
     lines.reserve(list.size());
     for (const auto& r : list) {
-        lines.push_back(protectLine(cleanField(r.nummer) + "\t" + cleanField(r.name) + "\t" +
+        lines.push_back(itemLine(cleanField(r.nummer) + "\t" + cleanField(r.name) + "\t" +
                                     std::to_string(r.farbe)));
     }
     return replaceTextLines(path, lines);

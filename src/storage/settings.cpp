@@ -42,7 +42,7 @@ Settings newFolderSettings() {
 
 std::string settingsPath(const std::string& programFolder) { return programFolder + "/Mon.ini"; }
 
-Settings loadSettings(const std::string& programFolder) {
+Settings loadSettings(const std::string& programFolder, std::vector<std::string>* remarks) {
     const std::string path = settingsPath(programFolder);
     // Only a folder that has never had the file is new; one that cannot be read is not.
     std::error_code ec;
@@ -72,7 +72,15 @@ Settings loadSettings(const std::string& programFolder) {
     shortAt(17, s.dialUp);
     shortAt(18, s.htmlExport);
     textAt(19, s.tcpServer);
-    shortAt(20, s.tcpPort);
+    if (has(20)) {
+        // A port typed into the file past the box's limit would read as 0 (or connect
+        // where the box never could): the limit is what the operator can have meant.
+        const long port = itemToNumber(text(20));
+        s.tcpPort = static_cast<std::int16_t>(port > kMaxTcpPort ? kMaxTcpPort : itemToShort(text(20)));
+        if (port > kMaxTcpPort && remarks)
+            remarks->push_back("Port " + std::to_string(port) + " in \"Mon.ini\" (Zeile 20) ist höher als " +
+                               std::to_string(kMaxTcpPort) + "; es gilt " + std::to_string(kMaxTcpPort) + ".");
+    }
     shortAt(21, s.tcpExport);
     shortAt(22, s.windowMessageExport);
     textAt(23, s.windowTitle);
@@ -97,18 +105,18 @@ bool saveSettings(const std::string& programFolder, const Settings& s) {
     l.push_back(numberLine(s.deviceIndex));
     for (int i = 0; i < 9; ++i) l.push_back(numberLine(s.statusColours[static_cast<std::size_t>(i)]));
     l.push_back(numberLine(s.bosImportAppend));
-    l.push_back(s.actionProgram);
-    l.push_back(s.ftpHost);
-    l.push_back(s.ftpLogin);
-    l.push_back(s.ftpPassword);
-    l.push_back(s.ftpFolder);
+    l.push_back(itemLine(s.actionProgram));
+    l.push_back(itemLine(s.ftpHost));
+    l.push_back(itemLine(s.ftpLogin));
+    l.push_back(itemLine(s.ftpPassword));
+    l.push_back(itemLine(s.ftpFolder));
     l.push_back(numberLine(s.dialUp));
     l.push_back(numberLine(s.htmlExport));
-    l.push_back(s.tcpServer);
+    l.push_back(itemLine(s.tcpServer));
     l.push_back(numberLine(s.tcpPort));
     l.push_back(numberLine(s.tcpExport));
     l.push_back(numberLine(s.windowMessageExport));
-    l.push_back(s.windowTitle);
+    l.push_back(itemLine(s.windowTitle));
     l.push_back(numberLine(s.layoutCode));
     l.push_back(numberLine(s.zveiRight));
     l.push_back(numberLine(s.pocsagRight));
@@ -121,7 +129,8 @@ bool saveSettings(const std::string& programFolder, const Settings& s) {
     l.push_back(numberLine(s.fmsCheckBits));
     l.push_back(numberLine(s.pocsagBatchAwareEnd));
     l.push_back(numberLine(s.captureAtStart));
-    return replaceTextLines(settingsPath(programFolder), l);
+    // It holds the FTP password: for the owner's eyes only.
+    return replaceTextLines(settingsPath(programFolder), l, FileAccess::OwnerOnly);
 }
 
 }  // namespace kub

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/decoder_options.h"
 
@@ -18,6 +19,8 @@ constexpr int kStatusColourCount = 11;
 constexpr std::int32_t kSystemColourBase = -2147483647 - 1;
 constexpr std::int32_t kButtonFaceColour = kSystemColourBase + 15;  // -2147483633
 constexpr std::int32_t kLightGrey = 14737632;
+// The port box takes no higher port.
+constexpr int kMaxTcpPort = 31000;
 
 // The status colours before any file exists (status 1..9).
 constexpr std::array<std::int32_t, 9> kDefaultStatusColours = {
@@ -78,8 +81,10 @@ Settings newFolderSettings();
 std::string settingsPath(const std::string& programFolder);
 
 // Missing file: newFolderSettings(). A short file keeps the defaults for the lines it lacks;
-// a longer one's extra lines are left to the settings that own them.
-Settings loadSettings(const std::string& programFolder);
+// a longer one's extra lines are left to the settings that own them. A value edited by
+// hand beyond what the window allows is taken at the window's limit, and `remarks`
+// (when given) gets one German line saying so.
+Settings loadSettings(const std::string& programFolder, std::vector<std::string>* remarks = nullptr);
 
 // Writes the file anew. False when it cannot be written; the values in memory stay.
 bool saveSettings(const std::string& programFolder, const Settings& settings);

@@ -17,8 +17,9 @@ StationNames loadStationNames(const std::string& programFolder) {
 }
 
 bool saveStationNames(const std::string& programFolder, const StationNames& names) {
-    return replaceTextLines(stationNamesPath(programFolder),
-                          std::vector<std::string>(names.begin(), names.begin() + kStationCount));
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < kStationCount; ++i) lines.push_back(itemLine(names[i]));
+    return replaceTextLines(stationNamesPath(programFolder), lines);
 }
 
 }  // namespace kub

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kub {
@@ -123,6 +125,16 @@ std::string readItem(std::string_view line) {
     return std::string(line.substr(i, end - i));
 }
 
+std::string itemLine(std::string line) {
+    const bool needsQuotes = line.find(',') != std::string::npos ||
+                             (!line.empty() && (line.front() == ' ' || line.front() == '"'));
+    if (!needsQuotes) return line;
+    for (char& c : line) {
+        if (c == '"') c = '\'';
+    }
+    return "\"" + line + "\"";
+}
+
 long itemToNumber(std::string_view item) {
     std::size_t i = 0;
     while (i < item.size() && (item[i] == ' ' || item[i] == '\t')) ++i;
@@ -192,8 +204,21 @@ namespace {
 // With `durable` the bytes are on the disk, not only in the system's cache, when this
 // returns: a file that is about to replace another must not turn out empty after a
 // power cut.
-bool writeLines(const std::string& path, const std::vector<std::string>& lines, bool durable) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+bool writeLines(const std::string& path, const std::vector<std::string>& lines, bool durable,
+                FileAccess access) {
+    std::FILE* f = nullptr;
+    if (access == FileAccess::OwnerOnly) {
+        // Created without any right for others, and set again for a file that existed:
+        // the password must never be readable, not even for a moment.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0) return false;
+        if (::fchmod(fd, 0600) != 0 || !(f = ::fdopen(fd, "wb"))) {
+            ::close(fd);
+            return false;
+        }
+    } else {
+        f = std::fopen(path.c_str(), "wb");
+    }
     if (!f) return false;
     bool ok = true;
     for (const auto& l : lines) {
@@ -208,13 +233,13 @@ bool writeLines(const std::string& path, const std::vector<std::string>& lines, 
 
 }  // namespace
 
-bool writeTextLines(const std::string& path, const std::vector<std::string>& lines) {
-    return writeLines(path, lines, false);
+bool writeTextLines(const std::string& path, const std::vector<std::string>& lines, FileAccess access) {
+    return writeLines(path, lines, false, access);
 }
 
-bool replaceTextLines(const std::string& path, const std::vector<std::string>& lines) {
+bool replaceTextLines(const std::string& path, const std::vector<std::string>& lines, FileAccess access) {
     const std::string fresh = path + ".neu";
-    if (!writeLines(fresh, lines, true)) {
+    if (!writeLines(fresh, lines, true, access)) {
         std::remove(fresh.c_str());
         return false;
     }

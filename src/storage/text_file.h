@@ -19,6 +19,12 @@ std::string utf8ToCp1252(std::string_view text);
 // comma or at the end of the line.
 std::string readItem(std::string_view line);
 
+// A line written so that readItem gives it back whole: a line holding a comma (or one
+// that a reader would otherwise cut or trim: leading blank or double quote) is enclosed
+// in double quotes, a double quote inside it becoming a single quote. Any other line
+// stays byte for byte as it is.
+std::string itemLine(std::string line);
+
 // A number item: the leading decimal value, blanks ignored; anything else reads as 0.
 long itemToNumber(std::string_view item);
 short itemToShort(std::string_view item);
@@ -31,12 +37,18 @@ std::optional<std::vector<std::string>> readTextLines(const std::string& path);
 // Each line read through the item rule.
 std::optional<std::vector<std::string>> readItemLines(const std::string& path);
 
+// Who may read a file we write: everyone the umask allows, or its owner alone (0600
+// whatever the umask) for files holding a password.
+enum class FileAccess { Shared, OwnerOnly };
+
 // Writes every line followed by CR LF, in Windows-1252. False when the file cannot be written.
-bool writeTextLines(const std::string& path, const std::vector<std::string>& lines);
+bool writeTextLines(const std::string& path, const std::vector<std::string>& lines,
+                    FileAccess access = FileAccess::Shared);
 // Replaces a whole file: the new content goes to a side file ("….neu") that then takes
 // the old file's place in one step, so a crash or a full disk never leaves the old file
 // half-written or gone. False when the new file could not be written; the old one stays.
-bool replaceTextLines(const std::string& path, const std::vector<std::string>& lines);
+bool replaceTextLines(const std::string& path, const std::vector<std::string>& lines,
+                      FileAccess access = FileAccess::Shared);
 
 // The TAB-separated cells of a row or record.
 std::vector<std::string> splitTabs(std::string_view line);

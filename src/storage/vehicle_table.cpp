@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/program_folder.h"
 #include "storage/text_file.h"
 
 namespace kub {
@@ -43,12 +44,10 @@ void VehicleTable::applyLayout(int layoutCode) {
 
 bool createProgramFolders(const std::string& programFolder) {
     if (programFolder.empty()) return false;
-    std::error_code ec;
-    bool ok = true;
+    bool ok = makePrivateFolder(programFolder);
     for (const char* sub : {"Status", "Logbuch"}) {
         const std::filesystem::path p = std::filesystem::path(programFolder) / sub;
-        std::filesystem::create_directories(p, ec);
-        if (!std::filesystem::is_directory(p, ec)) ok = false;
+        if (!makePrivateFolder(p.string())) ok = false;
     }
     return ok;
 }
@@ -100,7 +99,7 @@ bool saveVehicleTable(const std::string& programFolder, const VehicleTable& tabl
     std::vector<std::string> lines;
     lines.reserve(table.vehicleTable.size());
     for (const VehicleRecord& rec : table.vehicleTable)
-        lines.push_back(rec.rufname + "\t" + rec.eigenschaft + "\t" + rec.kennung);
+        lines.push_back(itemLine(rec.rufname + "\t" + rec.eigenschaft + "\t" + rec.kennung));
     return replaceTextLines(path, lines);
 }
 

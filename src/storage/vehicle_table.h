@@ -35,7 +35,8 @@ struct VehicleTable {
 
 constexpr int kStations = 30;
 
-// Makes "Status" and "Logbuch" in the program folder when they are missing.
+// Makes the program folder, "Status" and "Logbuch" when they are missing, each for its
+// owner alone (0700); folders that exist keep their rights.
 bool createProgramFolders(const std::string& programFolder);
 
 std::string vehicleFilePath(const std::string& programFolder);

@@ -23,8 +23,7 @@ DemoMode::DemoMode(MainWindow& window, QString recording)
     line_->setStyleSheet(
         QStringLiteral("QLabel { background: #fff3b0; color: #202020; font-weight: bold; padding: 0px 8px; }"));
     // Beside the tabs, so every tab shows it and nothing else has to make room.
-    window.tabs()->setCornerWidget(line_, Qt::TopRightCorner);
-    line_->show();
+    window.showBesideTabs(line_);
     // Once through, again from the start; an operator who stops the playing ends the loop.
     connect(window.replayControl(), &ReplayControl::finished, this, [this] { play(); });
 }

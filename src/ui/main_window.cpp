@@ -18,6 +18,7 @@
 #include "ui/alert_lists.h"
 #include "ui/board_model.h"
 #include "ui/capture_control.h"
+#include "ui/capture_stopped_line.h"
 #include "ui/colours.h"
 #include "ui/dialog_service.h"
 #include "ui/reception_tables.h"
@@ -115,6 +116,13 @@ void MainWindow::build() {
             deviceFault_->setVisible(!text.isEmpty());
         });
     replay_ = new ReplayControl(core_.dispatcher, *device_, *capture_, settingsTab_->startButton(), this);
+    // Beside the tab row, so it is seen on every tab.
+    besideTabs_ = new QWidget(SSTab1);
+    auto* strip = new QHBoxLayout(besideTabs_);
+    strip->setContentsMargins(0, 0, 0, 0);
+    captureStopped_ = new CaptureStoppedLine(settingsTab_->startButton(), besideTabs_);
+    strip->addWidget(captureStopped_);
+    SSTab1->setCornerWidget(besideTabs_, Qt::TopRightCorner);
     connect(settingsTab_, &SettingsTab::saveRequested, this, &MainWindow::saveSettingsFromControls);
     connect(settingsTab_, &SettingsTab::statusForAll, this, &MainWindow::setStatusForAll);
     buildSettingsSections();
@@ -190,6 +198,11 @@ QString MainWindow::writeFailure() const {
     return writeFailure_->isHidden() ? QString() : writeFailure_->text();
 }
 
+void MainWindow::showBesideTabs(QWidget* line) {
+    static_cast<QHBoxLayout*>(besideTabs_->layout())->insertWidget(0, line);
+    line->show();
+}
+
 QString MainWindow::deviceFault() const { return deviceFault_->isHidden() ? QString() : deviceFault_->text(); }
 
 // ---- operator actions ----
@@ -197,9 +210,13 @@ QString MainWindow::deviceFault() const { return deviceFault_->isHidden() ? QStr
 void MainWindow::housekeepingPass() { session_.housekeepingPass(); }
 
 void MainWindow::saveSettingsFromControls() {
+    // The chosen card is opened anew; a monitor that was capturing goes on capturing
+    // with the saved settings, as nobody expects a colour change to stop the decoding.
+    const bool wasCapturing = capture_->running();
     if (!settingsTab_->startButton()->isEnabled()) capture_->stop();
     settingsTab_->clearUnsaved();
     const std::int16_t layoutBefore = settings_.layoutCode;
+    const Settings before = settings_;
     settingsTab_->takeSettings(settings_);
     if (!saveSettings(folder_, settings_)) {
         // The values are in force for this run; the button stays red so nobody takes
@@ -215,8 +232,10 @@ void MainWindow::saveSettingsFromControls() {
     }
     applyDecoderSwitches();
     update_label();
-    // The connection monitor runs exactly when the TCP export is on.
-    exports_->startUp();
+    // The connection monitor runs exactly when the TCP export is on. The receiving
+    // program sees a new connection only when where or whether to connect changed.
+    if (!sameTcpTarget(before, settings_)) exports_->startUp();
+    if (wasCapturing && !capture_->running()) capture_->start();
 }
 
 void MainWindow::setStatusForAll(int status) {

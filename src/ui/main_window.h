@@ -36,6 +36,7 @@ class ActionsSection;
 class AlertLists;
 class BoardEditor;
 class CaptureControl;
+class CaptureStoppedLine;
 class ReplayControl;
 class HtmlExportSection;
 class ReceiversSection;
@@ -96,6 +97,10 @@ public:
     SettingsTab* settingsTab() const { return settingsTab_; }
     CaptureControl* captureControl() const { return capture_; }
     ReplayControl* replayControl() const { return replay_; }
+    // The red line shown on every tab while capture is stopped.
+    CaptureStoppedLine* captureStoppedLine() const { return captureStopped_; }
+    // A line of its own beside the tab row, left of the red line (the demo's).
+    void showBesideTabs(QWidget* line);
     CaptureDevice& captureDevice() const { return *device_; }
     QTimer* housekeepingTimer() const { return housekeeping_; }
     QProgressBar* meanMeter(int channel) const { return ProgressBar1[static_cast<std::size_t>(channel)]; }
@@ -156,6 +161,8 @@ private:
     QTimer* housekeeping_ = nullptr;
     QLabel* writeFailure_ = nullptr;
     QLabel* deviceFault_ = nullptr;
+    QWidget* besideTabs_ = nullptr;
+    CaptureStoppedLine* captureStopped_ = nullptr;
     BoardEditor* boardEditor_ = nullptr;
     ReceiversSection* receiversSection_ = nullptr;
     VehicleImportSection* importSection_ = nullptr;

@@ -64,9 +64,11 @@ void VehicleImportSection::takeSettings(Settings& s) const { s.bosImportAppend =
 
 void VehicleImportSection::importVehicles() {
     const std::string path = chooseBosFile(this);
+    std::vector<int> imported;
     if (!path.empty())
-        importBosFile(path, BosImportMode::Vehicles, BosImportTargets{&ctx_.table, nullptr, Check1->isChecked()});
-    if (!saveVehicleTable(ctx_.programFolder, ctx_.table) && ctx_.notWritten) ctx_.notWritten(QStringLiteral("Fzg.txt"));
+        importBosFile(path, BosImportMode::Vehicles, BosImportTargets{&ctx_.table, nullptr, Check1->isChecked(), &imported});
+    for (const std::string& file : saveImportedVehicles(ctx_.programFolder, ctx_.table, imported))
+        if (ctx_.notWritten) ctx_.notWritten(QString::fromStdString(file));
     if (ctx_.redraw) ctx_.redraw();
 }
 

@@ -1,5 +1,7 @@
 #include "web/ftp_upload.h"
 
+#include <cstdio>
+
 #include "common/time_text.h"
 #include "storage/text_file.h"
 
@@ -56,6 +58,13 @@ std::vector<std::string> ftpScriptLines(const Settings& s, const std::string& pa
     return lines;
 }
 
+void removeFtpScripts(const std::string& programFolder) {
+    for (int second = 0; second < 60; ++second) {
+        const std::string name = std::string(second < 10 ? "ftp0" : "ftp") + std::to_string(second) + ".dat";
+        std::remove((programFolder + "/" + name).c_str());
+    }
+}
+
 std::string statusPagePath(const std::string& programFolder) { return programFolder + "/status.html"; }
 
 UploadResult runFtpUpload(FtpUploadContext& ctx, const std::string& path) {
@@ -74,13 +83,17 @@ UploadResult runFtpUpload(FtpUploadContext& ctx, const std::string& path) {
     }
 
     const std::string script = ctx.programFolder + "/" + ftpScriptName(ctx.clock.now());
-    if (!writeTextLines(script, ftpScriptLines(s, path))) {
+    // The script holds login and password: readable by us alone, and gone once the
+    // client is done with it.
+    if (!writeTextLines(script, ftpScriptLines(s, path), FileAccess::OwnerOnly)) {
+        std::remove(script.c_str());
         transferError(ctx, 75, "Skriptdatei " + script + " kann nicht geschrieben werden");
         return UploadResult::NotStarted;
     }
     std::vector<std::string> args = ctx.ftpLeadingArgs;
     args.insert(args.end(), {"-v", "-s:" + script, s.ftpHost});
     const ProcessOutcome r = ctx.runner.run(ctx.ftpProgram, args);
+    std::remove(script.c_str());
     if (!r.started) {
         transferError(ctx, 53, "FTP-Programm nicht gefunden: " + ctx.ftpProgram);
         return UploadResult::NotStarted;

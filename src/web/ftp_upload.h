@@ -34,6 +34,9 @@ struct FtpUploadContext {
 std::string ftpScriptName(const LocalTime& now);
 std::vector<std::string> ftpScriptLines(const Settings& settings, const std::string& pagePath);
 std::string statusPagePath(const std::string& programFolder);
+// Scripts left behind by a run that ended in the middle of an upload ("ftp00.dat" to
+// "ftp59.dat"): they hold the password and serve nothing any more.
+void removeFtpScripts(const std::string& programFolder);
 
 enum class UploadResult { NotStarted, Transferred, Failed };
 

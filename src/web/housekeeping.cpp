@@ -43,9 +43,12 @@ long minuteBoundariesBetween(const LocalTime& from, const LocalTime& to) {
 
 void ageAlertLists(ReceptionWindow& window, const LocalTime& now) {
     for (AlertList list : {AlertList::List1, AlertList::List2, AlertList::List3}) {
+        // An emergency call (status 0, List3) waits for someone to acknowledge it, however
+        // long that takes: aging it out would hide it from the dispatcher unseen.
+        const bool ages = list != AlertList::List3;
         // From the end, so that a removal does not move an unexamined entry past the
         // loop: every old entry goes in the same pass.
-        for (int i = window.alertLineCount(list) - 1; i >= 0; --i) {
+        for (int i = ages ? window.alertLineCount(list) - 1 : -1; i >= 0; --i) {
             const std::string line = window.alertLine(list, i);
             const std::size_t tab = line.find('\t');
             if (tab == std::string::npos) continue;

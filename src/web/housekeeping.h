@@ -18,9 +18,9 @@ std::optional<LocalTime> parseDateTimeText(const std::string& text);
 // How many minute boundaries lie between `from` and `to` (negative when `to` is earlier).
 long minuteBoundariesBetween(const LocalTime& from, const LocalTime& to);
 
-// Removes from List1, List2, List3 every entry whose date (after its first TAB) lies more
+// Removes from List1 and List2 every entry whose date (after its first TAB) lies more
 // than four minute boundaries back; an emptied list turns light grey. Entries without a
-// readable date stay.
+// readable date stay, and so does every emergency call in List3 until acknowledged.
 void ageAlertLists(ReceptionWindow& window, const LocalTime& now);
 
 class Housekeeping {

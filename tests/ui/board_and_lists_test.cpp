@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QCoreApplication>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include "storage/settings.h"
 #include "ui/alert_lists.h"
 #include "ui/board_model.h"
+#include "ui/capture_stopped_line.h"
 #include "ui/colours.h"
 #include <QProgressBar>
 #include "ui/main_window.h"
@@ -215,19 +217,23 @@ TEST(AlertLists, HousekeepingAgesEntriesInTheWindowsLists) {
     ProgramFolder folder;
     ManualClock clock(testEpoch());  // 10:30:00
     MainWindow w(folder.path(), clock);
-    w.appendAlertLine(AlertList::List3, "a\t07.12.2026 10:20:00");
-    w.appendAlertLine(AlertList::List3, "b\t07.12.2026 10:21:00");
-    w.appendAlertLine(AlertList::List3, "c\t07.12.2026 10:29:00");
-    w.setAlertListColour(AlertList::List3, 65280);
+    w.appendAlertLine(AlertList::List2, "a\t07.12.2026 10:20:00");
+    w.appendAlertLine(AlertList::List2, "b\t07.12.2026 10:21:00");
+    w.appendAlertLine(AlertList::List2, "c\t07.12.2026 10:29:00");
+    w.setAlertListColour(AlertList::List2, 65280);
     w.housekeepingPass();
     // "a" and "b" are older than four minutes, "c" is not.
-    ASSERT_EQ(w.alertLineCount(AlertList::List3), 1);
-    EXPECT_EQ(w.alertLine(AlertList::List3, 0), "c\t07.12.2026 10:29:00");
-    EXPECT_EQ(w.alertLists()->list(AlertList::List3)->backgroundValue(), ui::kGreen);
+    ASSERT_EQ(w.alertLineCount(AlertList::List2), 1);
+    EXPECT_EQ(w.alertLine(AlertList::List2, 0), "c\t07.12.2026 10:29:00");
+    EXPECT_EQ(w.alertLists()->list(AlertList::List2)->backgroundValue(), ui::kGreen);
     clock.advance(600);
     w.housekeepingPass();
-    EXPECT_EQ(w.alertLineCount(AlertList::List3), 0);
-    EXPECT_EQ(w.alertLists()->list(AlertList::List3)->backgroundValue(), ui::kLightGreyValue);
+    EXPECT_EQ(w.alertLineCount(AlertList::List2), 0);
+    EXPECT_EQ(w.alertLists()->list(AlertList::List2)->backgroundValue(), ui::kLightGreyValue);
+    // An emergency call stays until someone acknowledges it.
+    w.appendAlertLine(AlertList::List3, "Notruf\t07.12.2026 10:20:00");
+    w.housekeepingPass();
+    EXPECT_EQ(w.alertLineCount(AlertList::List3), 1);
 }
 
 TEST(AlertLists, HousekeepingWritesTheStatusPageOnlyWhenOnAndChanged) {
@@ -360,6 +366,33 @@ TEST(Capture, StartWithoutDeviceOrWithAMissingOneSaysSoAndShowsStopped) {
     EXPECT_EQ(dialogs.messages.back().icon, ui::DialogIcon::Warning);
     EXPECT_TRUE(w.settingsTab()->startButton()->isEnabled());
     EXPECT_EQ(w.settingsTab()->startButton()->palette().color(QPalette::Button), QColor(0, 255, 0));
+}
+
+TEST(Capture, WhileStoppedEveryTabShowsTheRedLineAndItsButtonStartsCapture) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    Settings s = defaultSettings();
+    s.deviceIndex = -1;
+    saveSettings(folder.path(), s);
+    ManualClock clock(testEpoch());
+    MainWindow w(folder.path(), clock);
+    w.show();
+    ui::CaptureStoppedLine* line = w.captureStoppedLine();
+    for (int tab = 0; tab < 3; ++tab) {
+        w.tabs()->setCurrentIndex(tab);
+        EXPECT_TRUE(line->isVisible()) << tab;
+    }
+    EXPECT_EQ(line->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(line->text()->text(), QString::fromUtf8("Aufnahme gestoppt – es wird nichts dekodiert"));
+    // Its button is "Start": without a sound card it says so, and the line stays.
+    QTest::mouseClick(line->startButton(), Qt::LeftButton);
+    EXPECT_TRUE(dialogs.saw("Es wurde noch keine Soundkarte selektiert"));
+    EXPECT_TRUE(line->isVisible());
+    // Whenever "Start" cannot be pressed (capture running, a recording playing) it goes.
+    w.settingsTab()->startButton()->setEnabled(false);
+    EXPECT_FALSE(line->isVisible());
+    w.settingsTab()->startButton()->setEnabled(true);
+    EXPECT_TRUE(line->isVisible());
 }
 
 TEST(Receptions, DecodedTrafficReachesBoardTablesAlertListsAndLogs) {

@@ -438,6 +438,47 @@ TEST(TcpExportSection, PortIsLimitedTheLampFollowsTheConnectionAndTheValuesAreSa
     w.close();
 }
 
+TEST(TcpExportSection, ASaveReconnectsOnlyWhenServerPortOrSwitchChanged) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    QTcpServer first, second;
+    for (quint16 port = 24000 + static_cast<quint16>(::getpid() % 3000); !second.isListening() && port < 31000; port += 7)
+        (first.isListening() ? second : first).listen(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(second.isListening());
+    int toFirst = 0, toSecond = 0;
+    QObject::connect(&first, &QTcpServer::newConnection, [&] { while (first.nextPendingConnection()) ++toFirst; });
+    QObject::connect(&second, &QTcpServer::newConnection, [&] { while (second.nextPendingConnection()) ++toSecond; });
+    Settings s = defaultSettings();
+    s.tcpExport = 1;
+    s.tcpServer = "127.0.0.1";
+    s.tcpPort = static_cast<std::int16_t>(first.serverPort());
+    ASSERT_TRUE(saveSettings(folder.path(), s));
+    ManualClock clock(testEpoch());
+    MainWindow w(folder.path(), clock);
+    QDeadlineTimer deadline(4000);
+    while (toFirst < 1 && !deadline.hasExpired()) QTest::qWait(20);
+    ASSERT_EQ(toFirst, 1);
+
+    // Another title for the message export, then a save without any change: saved, and
+    // the connection stays.
+    w.messageSection()->titleBox()->setText(QStringLiteral("Einsatzmonitor"));
+    click(w.settingsTab()->saveButton());
+    click(w.settingsTab()->saveButton());
+    QTest::qWait(1500);  // a watchdog tick would have reconnected a dropped connection
+    EXPECT_EQ(toFirst, 1);
+    EXPECT_EQ(loadSettings(folder.path()).windowTitle, "Einsatzmonitor");
+
+    // Another port: a new connection there.
+    ui::TcpExportSection* t = w.tcpSection();
+    t->portBox()->setText(QString::number(second.serverPort()));
+    click(w.settingsTab()->saveButton());
+    deadline = QDeadlineTimer(4000);
+    while (toSecond < 1 && !deadline.hasExpired()) QTest::qWait(20);
+    EXPECT_EQ(toSecond, 1);
+    EXPECT_EQ(toFirst, 1);
+    w.close();
+}
+
 TEST(WindowMessageSection, TitleAndSwitchAreMarkedAndSaved) {
     RecordingDialogs dialogs;
     ProgramFolder folder;

@@ -86,7 +86,9 @@ int decodeCommand(const Args& args) {
     std::unique_ptr<kub::ExportBindings> exports;
     if (!folder.empty()) {
         app = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
-        settings = kub::loadSettings(folder);
+        std::vector<std::string> remarks;
+        settings = kub::loadSettings(folder, &remarks);
+        for (const auto& r : remarks) std::fprintf(stderr, "kubmon decode: %s\n", r.c_str());
         exports = std::make_unique<kub::ExportBindings>(settings, pause);
         exports->applyTo(core.context);
         window.exports = exports.get();

@@ -20,18 +20,20 @@ void FmsDecoder::processFmsBuffer() {
     }
     if (demodulator.syncState < 2 && flags_.fmsBusyFlag == 0) demodulator.search();
     if (demodulator.syncState == 2 || flags_.fmsBusyFlag == 1) {
-        const int n = demodulator.sliceBits(flags_.fmsBusyFlag == 1);
-        const FmsBits bits{demodulator.telegramBits.data(), demodulator.bitString.data(), n};
-        const bool firstTelegram = flags_.fmsBusyFlag == 0;
-        bool due = evaluateFmsTelegram(bits, telegram, flags_.fmsBusyFlag);
-        // A first telegram that fails its check bits is dropped whole: it is not shown
-        // and, if it seemed to announce a text, does not start a text transmission.
-        // Follow-up telegrams carry no check bits of their own.
-        if (firstTelegram && context_.options.fmsCheckBits && !fmsCheckBitsValid(bits)) {
-            flags_.fmsBusyFlag = 0;
-            due = false;
+        // 0: the telegram has not fully arrived; the next block goes on with it.
+        if (const int n = demodulator.sliceBits(flags_.fmsBusyFlag == 1); n > 0) {
+            const FmsBits bits{demodulator.telegramBits.data(), demodulator.bitString.data(), n};
+            const bool firstTelegram = flags_.fmsBusyFlag == 0;
+            bool due = evaluateFmsTelegram(bits, telegram, flags_.fmsBusyFlag);
+            // A first telegram that fails its check bits is dropped whole: it is not shown
+            // and, if it seemed to announce a text, does not start a text transmission.
+            // Follow-up telegrams carry no check bits of their own.
+            if (firstTelegram && context_.options.fmsCheckBits && !fmsCheckBitsValid(bits)) {
+                flags_.fmsBusyFlag = 0;
+                due = false;
+            }
+            if (due) handleFmsReception(context_, telegram, flags_.channel);
         }
-        if (due) handleFmsReception(context_, telegram, flags_.channel);
     }
     // A tone call is reported once, as soon as it has lasted long enough.
     const bool toneI = demodulator.takeToneEventI();

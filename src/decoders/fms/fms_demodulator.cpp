@@ -71,25 +71,12 @@ void FmsDemodulator::search() {
     if (syncState == 1 && available - l > 200) syncState = 2;
 }
 
-int FmsDemodulator::sliceBits(bool busy) {
-    const int available = wrap(ringWrite - ringRead);
-    int consumed = 0;
-    // Skip the rest of the preamble: slicing starts at the first 0 bit.
-    double v = 0.0;
-    do {
-        v = std::fabs(crossingRing[static_cast<std::size_t>(ringRead)]);
-        ringRead = static_cast<std::int16_t>((ringRead + 1) % kRing);
-        ++consumed;
-    } while (!(v > 1400.0 || ringRead == ringWrite));
-    ringRead = static_cast<std::int16_t>(wrap(ringRead - 1));
-    --consumed;
-
-    const int n = busy ? kFollowUpBits : kFirstTelegramBits;
+int FmsDemodulator::cutBits(int from, int n) {
     int offset = 0;
     for (int b = 0; b < n; ++b) {
-        const double p = std::fabs(crossingRing[static_cast<std::size_t>(wrap(ringRead + offset))]);
-        const double q = std::fabs(crossingRing[static_cast<std::size_t>(wrap(ringRead + offset + 1))]);
-        const double r = std::fabs(crossingRing[static_cast<std::size_t>(wrap(ringRead + offset + 2))]);
+        const double p = std::fabs(crossingRing[static_cast<std::size_t>(wrap(from + offset))]);
+        const double q = std::fabs(crossingRing[static_cast<std::size_t>(wrap(from + offset + 1))]);
+        const double r = std::fabs(crossingRing[static_cast<std::size_t>(wrap(from + offset + 2))]);
         std::uint8_t bit;
         if (p > 1300.0 && q > 1300.0 && r > 1300.0 && (p + q + r) / 3.0 > 1500.0) {
             bit = 0;
@@ -105,6 +92,52 @@ int FmsDemodulator::sliceBits(bool busy) {
         bitString[static_cast<std::size_t>(b)] = static_cast<char>('0' + bit);
     }
     bitString[static_cast<std::size_t>(n)] = '\0';
+    return offset;
+}
+
+int FmsDemodulator::sliceBits(bool busy) {
+    const int available = wrap(ringWrite - ringRead);
+    if (!busy) {
+        // A telegram is cut only from values that have arrived. Beyond the newest value
+        // the ring still holds audio of one pass ago: a lead-in longer than the search
+        // looks ahead (a long preamble, tones in the preamble band) would otherwise have
+        // the telegram behind it cut from that old audio, so that it is lost or, worse,
+        // reported with wrong bits, depending on where the blocks happen to begin.
+        int start = 0;
+        while (start < available &&
+               std::fabs(crossingRing[static_cast<std::size_t>(wrap(ringRead + start))]) <= 1400.0)
+            ++start;
+        if (start == available) {
+            ringRead = ringWrite;  // still the lead-in: the first 0 bit is yet to come
+            return 0;
+        }
+        const int used = cutBits(ringRead + start, kFirstTelegramBits);
+        // The last bit's decision looks two values ahead.
+        if (start + used + 2 > available) {
+            ringRead = static_cast<std::int16_t>(wrap(ringRead + start));
+            return 0;  // the rest of the telegram comes with the next block
+        }
+        bitCount = kFirstTelegramBits;
+        syncState = 0;
+        ringRead = static_cast<std::int16_t>(wrap(ringRead + start + used));
+        return kFirstTelegramBits;
+    }
+
+    // Follow-up telegrams of a text transmission are cut at once, from whatever the ring
+    // holds: a transmission that broke off must still come to its end.
+    int consumed = 0;
+    // Skip to the first 0 bit.
+    double v = 0.0;
+    do {
+        v = std::fabs(crossingRing[static_cast<std::size_t>(ringRead)]);
+        ringRead = static_cast<std::int16_t>((ringRead + 1) % kRing);
+        ++consumed;
+    } while (!(v > 1400.0 || ringRead == ringWrite));
+    ringRead = static_cast<std::int16_t>(wrap(ringRead - 1));
+    --consumed;
+
+    const int n = kFollowUpBits;
+    const int offset = cutBits(ringRead, n);
     bitCount = n;
     syncState = 0;
     ringRead = static_cast<std::int16_t>(wrap(ringRead + offset));

@@ -52,7 +52,9 @@ public:
     }
     // Preamble and tone search; only while not slicing and no text transmission runs.
     void search();
-    // Cuts 56 bits (48 while `busy`) into telegramBits/bitString; returns the count.
+    // Cuts 56 bits (48 while `busy`) into telegramBits/bitString; returns the count. A
+    // first telegram is cut only once all of it has arrived: until then 0, and the next
+    // block's call goes on from where this one stopped.
     int sliceBits(bool busy);
 
     // Tone-call events are taken once by whoever reports them.
@@ -120,6 +122,8 @@ private:
         c.fallingPhase += 1.0;
     }
     void feedToneCalls();
+    // Cuts `n` bits from ring position `from`; returns the values they took.
+    int cutBits(int from, int n);
 
     XorShift32 random_;
     // Every ring value goes to the tone-call detectors once, carried from search to
