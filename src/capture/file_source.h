@@ -8,6 +8,7 @@ namespace kub {
 
 class BlockDispatcher;
 class StreamClock;
+class StereoSource;
 
 struct FileDecodeResult {
     bool ok = false;
@@ -18,6 +19,9 @@ struct FileDecodeResult {
 // Blocks of silence fed after the end of the file, so a transmission that ends with the
 // file is still finished by the decoders (about one second).
 constexpr int kFlushBlocks = 22;
+
+// Any source of frames, the same way; `frames` of the result counts what it delivered.
+FileDecodeResult feedStereoSource(StereoSource& source, BlockDispatcher& dispatcher, StreamClock* clock);
 
 FileDecodeResult feedAudioFile(const std::string& path, BlockDispatcher& dispatcher,
                                StreamClock* clock);

@@ -1,15 +1,21 @@
-// kubmon decode: a recording through the block dispatch and the decoders; each
-// reception's export line goes to stdout, one per line.
+// kubmon decode: a recording (or raw PCM on stdin) through the block dispatch and the
+// decoders; each reception's export line goes to stdout, one per line, or with --json
+// each reception as a JSON object.
+
+#include <unistd.h>
 
 #include <cstdio>
 
 #include "capture/file_source.h"
+#include "capture/pipe_reader.h"
 #include "commands.h"
 #include "core/headless_window.h"
 #include "core/monitor_core.h"
 #include "platform/export_bindings.h"
 #include "platform/qt_event_pause.h"
 #include "storage/settings.h"
+#include "raw_input_options.h"
+#include "stdout_output.h"
 #include "storage/vehicle_table.h"
 
 #include <QCoreApplication>
@@ -39,12 +45,17 @@ int decodeCommand(const Args& args) {
     std::string file;
     std::string folder;
     bool classic = false;
+    bool json = false;
+    RawInputOptions raw;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--folder" && i + 1 < args.size()) {
+        if (raw.take(args, i)) continue;
+        if (args[i] == "--json") {
+            json = true;
+        } else if (args[i] == "--folder" && i + 1 < args.size()) {
             folder = args[++i];
         } else if (args[i] == "--klassisch") {
             classic = true;
-        } else if (!args[i].empty() && args[i][0] == '-') {
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
             std::fprintf(stderr, "kubmon decode: unbekannte Option: %s\n", args[i].c_str());
             return 2;
         } else if (file.empty()) {
@@ -55,7 +66,14 @@ int decodeCommand(const Args& args) {
         }
     }
     if (file.empty()) {
-        std::fprintf(stderr, "Aufruf: kubmon decode [--folder ORDNER] [--klassisch] DATEI\n");
+        std::fprintf(stderr, "Aufruf: kubmon decode [--folder ORDNER] [--klassisch] [--json] DATEI\n"
+                             "       kubmon decode [...] - --rate HZ [--channels 1|2]\n");
+        return 2;
+    }
+    const bool fromStdin = file == "-";
+    kub::RawPcmFormat rawFormat;
+    if (const std::string wrong = raw.format(fromStdin, rawFormat); !wrong.empty()) {
+        std::fprintf(stderr, "kubmon decode: %s\n", wrong.c_str());
         return 2;
     }
 
@@ -64,12 +82,9 @@ int decodeCommand(const Args& args) {
     ExportingWindow window;
     window.setRecording(false);
     window.setRowLimit(10);
-    window.onReceptionLine = [](const std::string& line) {
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-    };
+    StdoutOutput out(json);
     kub::MonitorCore core(clock, window);
+    core.context.outputs.push_back(&out);
     core.context.programFolder = folder;
     core.context.reportWriteFailure = [](const std::string& message) {
         std::fprintf(stderr, "kubmon decode: %s\n", message.c_str());
@@ -123,7 +138,13 @@ int decodeCommand(const Args& args) {
     }
     if (classic) core.context.options = kub::DecoderOptions::classic();
 
-    kub::FileDecodeResult r = kub::feedAudioFile(file, core.dispatcher, &clock);
+    kub::FileDecodeResult r;
+    if (fromStdin) {
+        kub::PipeReader pipe(STDIN_FILENO, rawFormat);
+        r = kub::feedStereoSource(pipe, core.dispatcher, &clock);
+    } else {
+        r = kub::feedAudioFile(file, core.dispatcher, &clock);
+    }
     if (exports) exports->shutdown();
     if (!r.ok) {
         std::fprintf(stderr, "kubmon decode: %s\n", r.error.c_str());

@@ -24,12 +24,6 @@ void RunWindow::Send_to_Anwendung(const std::string& line) {
     if (exports) exports->Send_to_Anwendung(line);
 }
 
-void RunWindow::receptionLine(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
 void RunWindow::writeRecovered() {
     faults_.end(kFiles, "Dateien im Programmordner werden wieder geschrieben.");
 }
