@@ -35,7 +35,7 @@
 namespace kub {
 namespace {
 
-// The window's share of the exports: every line to the TCP export, as the main window does.
+// The export lines of the monitor, counted on their way to the TCP export.
 class ExportingWindow final : public HeadlessWindow {
 public:
     explicit ExportingWindow(ExportBindings* exports) : exports_(exports) {}
@@ -155,9 +155,10 @@ TEST_F(NetworkFaults, TcpPeerThatResetsEveryConnection) {
     exports.onWatchdogTick = [&](const WatchdogTick& t) { lamps.push_back(t.lampColour); };
     LiveRig rig(&exports, 2);
     exports.applyTo(rig.core.context);
+    rig.core.context.exportLines = &rig.window;
     exports.startUp();
     rig.start(4);
-    ASSERT_TRUE(kubtest::waitFor([&] { return rig.done(); }, 120000));
+    ASSERT_TRUE(kubtest::waitFor([&] { return rig.done() && exports.queuedLines() == 0; }, 120000));
 
     rig.expectAllReceived();
     EXPECT_TRUE(rig.writeFailures.empty()) << "a TCP fault is shown by the lamp alone";
@@ -174,8 +175,8 @@ TEST_F(NetworkFaults, TcpPeerThatResetsEveryConnection) {
     ASSERT_TRUE(kubtest::waitFor([&] { return !lamps.empty() && lamps.back() == kLampGreen; }, 15000))
         << "the watchdog reconnects by itself";
     const int before = exports.tcp().linesSent();
-    rig.core.context.window.send_message("##ZVEI#12345##+");
-    EXPECT_EQ(exports.tcp().linesSent(), before + 1);
+    rig.window.send_message("##ZVEI#12345##+");
+    EXPECT_TRUE(kubtest::waitFor([&] { return exports.tcp().linesSent() == before + 1; }));
     EXPECT_TRUE(kubtest::waitFor([&] { return good.received.find("##ZVEI#12345##+") != std::string::npos; }));
     exports.shutdown();
 }
@@ -187,12 +188,13 @@ TEST_F(NetworkFaults, TcpPeerThatNeverReads) {
     ExportBindings exports(settings, pause);
     LiveRig rig(&exports, 1);
     exports.applyTo(rig.core.context);
+    rig.core.context.exportLines = &rig.window;
     exports.startUp();
     ASSERT_TRUE(exports.waitUntilConnected(5000));
     // Lines far longer than any real one, so the peer's buffers fill within the run.
-    rig.core.context.window.send_message("##POC#1234567#3#" + std::string(4 << 20, 'x') + "#+");
+    rig.window.send_message("##POC#1234567#3#" + std::string(4 << 20, 'x') + "#+");
     rig.start(4);
-    ASSERT_TRUE(kubtest::waitFor([&] { return rig.done(); }, 120000));
+    ASSERT_TRUE(kubtest::waitFor([&] { return rig.done() && exports.queuedLines() == 0; }, 120000));
     rig.expectAllReceived();
     EXPECT_TRUE(rig.writeFailures.empty());
     EXPECT_EQ(exports.tcpState(), kTcpConnected);

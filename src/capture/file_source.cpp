@@ -9,17 +9,18 @@
 namespace kub {
 
 FileDecodeResult feedAudioFile(const std::string& path, BlockDispatcher& dispatcher,
-                               StreamClock* clock) {
+                               StreamClock* clock, const std::function<void()>& afterBlock) {
     AudioFileReader reader;
     if (!reader.open(path)) {
         FileDecodeResult result;
         result.error = reader.error();
         return result;
     }
-    return feedStereoSource(reader, dispatcher, clock);
+    return feedStereoSource(reader, dispatcher, clock, afterBlock);
 }
 
-FileDecodeResult feedStereoSource(StereoSource& reader, BlockDispatcher& dispatcher, StreamClock* clock) {
+FileDecodeResult feedStereoSource(StereoSource& reader, BlockDispatcher& dispatcher, StreamClock* clock,
+                                  const std::function<void()>& afterBlock) {
     FileDecodeResult result;
     int silentBlocks = 0;
     bool fileDone = false;
@@ -36,6 +37,7 @@ FileDecodeResult feedStereoSource(StereoSource& reader, BlockDispatcher& dispatc
         if (got == 0) ++silentBlocks;
         if (clock) clock->advanceFrames(kBlockFrames);
         dispatcher.processCaptureBuffer();
+        if (afterBlock) afterBlock();
     }
     result.ok = true;
     return result;

@@ -2,6 +2,7 @@
 // Feeds a recording through the block dispatch as if the sound card delivered it, block
 // by block, with the stream clock advancing by each block's length.
 
+#include <functional>
 #include <string>
 
 namespace kub {
@@ -21,9 +22,11 @@ struct FileDecodeResult {
 constexpr int kFlushBlocks = 22;
 
 // Any source of frames, the same way; `frames` of the result counts what it delivered.
-FileDecodeResult feedStereoSource(StereoSource& source, BlockDispatcher& dispatcher, StreamClock* clock);
+// `afterBlock`, when given, runs after each block (the tool lets its exports work there).
+FileDecodeResult feedStereoSource(StereoSource& source, BlockDispatcher& dispatcher, StreamClock* clock,
+                                  const std::function<void()>& afterBlock = {});
 
 FileDecodeResult feedAudioFile(const std::string& path, BlockDispatcher& dispatcher,
-                               StreamClock* clock);
+                               StreamClock* clock, const std::function<void()>& afterBlock = {});
 
 }  // namespace kub

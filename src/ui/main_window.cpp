@@ -168,9 +168,7 @@ void MainWindow::setMeters(int meanLeft, int peakLeft, int meanRight, int peakRi
     ProgressBar2[1]->setValue(clip(peakRight));
 }
 
-void MainWindow::send_message(const std::string& line) { exports_->send_message(line); }
 
-void MainWindow::Send_to_Anwendung(const std::string& line) { exports_->Send_to_Anwendung(line); }
 
 std::string MainWindow::alertLine(AlertList l, int index) const {
     const QListWidgetItem* item = alerts_->list(l)->item(index);

@@ -19,23 +19,12 @@
 #include "storage/vehicle_table.h"
 
 #include <QCoreApplication>
+#include <functional>
 #include <memory>
 
 namespace kubmon {
 
 namespace {
-
-// The headless window, with the two export calls going out as the window's would.
-class ExportingWindow final : public kub::HeadlessWindow {
-public:
-    kub::ExportBindings* exports = nullptr;
-    void send_message(const std::string& line) override {
-        if (exports) exports->send_message(line);
-    }
-    void Send_to_Anwendung(const std::string& line) override {
-        if (exports) exports->Send_to_Anwendung(line);
-    }
-};
 
 constexpr int kConnectWaitMs = 5000;
 
@@ -79,7 +68,7 @@ int decodeCommand(const Args& args) {
 
     kub::WallClock wall;
     kub::StreamClock clock(wall.nowSeconds());
-    ExportingWindow window;
+    kub::HeadlessWindow window;
     window.setRecording(false);
     window.setRowLimit(10);
     StdoutOutput out(json);
@@ -104,7 +93,7 @@ int decodeCommand(const Args& args) {
         settings = kub::loadSettings(folder);
         exports = std::make_unique<kub::ExportBindings>(settings, pause);
         exports->applyTo(core.context);
-        window.exports = exports.get();
+        exports->onDropping = [](const std::string& m) { std::fprintf(stderr, "kubmon decode: %s\n", m.c_str()); };
         exports->startUp();
         // A file decodes faster than a connection is made: wait for it before the first
         // line, or the first receptions would be dropped.
@@ -138,12 +127,15 @@ int decodeCommand(const Args& args) {
     }
     if (classic) core.context.options = kub::DecoderOptions::classic();
 
+    // The exports send and start from the event loop: it runs between the blocks.
+    std::function<void()> afterBlock;
+    if (app) afterBlock = [] { QCoreApplication::processEvents(); };
     kub::FileDecodeResult r;
     if (fromStdin) {
         kub::PipeReader pipe(STDIN_FILENO, rawFormat);
-        r = kub::feedStereoSource(pipe, core.dispatcher, &clock);
+        r = kub::feedStereoSource(pipe, core.dispatcher, &clock, afterBlock);
     } else {
-        r = kub::feedAudioFile(file, core.dispatcher, &clock);
+        r = kub::feedAudioFile(file, core.dispatcher, &clock, afterBlock);
     }
     if (exports) exports->shutdown();
     if (!r.ok) {

@@ -128,7 +128,7 @@ int runCommand(const Args& args) {
     kub::Clock& clock = fromStdin ? static_cast<kub::Clock&>(stream) : wall;
     kub::MonitorSession session(folder, clock, window,
                                 [&window](kub::ReceptionTable t) { return rowTexts(window, t); });
-    window.exports = session.exports.get();
+    session.exports->onDropping = [](const std::string& m) { say(m); };
     session.core.context.reportWriteFailure = [&window](const std::string& m) { window.writeFailed(m); };
     session.core.context.reportWriteRecovered = [&window] { window.writeRecovered(); };
     StdoutOutput out(json);

@@ -10,20 +10,12 @@
 #include "core/headless_window.h"
 #include "fault_lines.h"
 
-namespace kub {
-class ExportBindings;
-}
-
 namespace kubmon {
 
 class RunWindow final : public kub::HeadlessWindow {
 public:
     explicit RunWindow(FaultLines& faults);
 
-    kub::ExportBindings* exports = nullptr;
-
-    void send_message(const std::string& line) override;
-    void Send_to_Anwendung(const std::string& line) override;
     void addUploadMessage(const std::string& text) override;
     void messageBox(const std::string& text, const std::string& title) override;
     int chooseDialUpEntry(const std::vector<std::string>& phoneBook) override;

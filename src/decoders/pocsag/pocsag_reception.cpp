@@ -4,14 +4,12 @@
 
 #include "common/time_text.h"
 #include "export/export_line.h"
-#include "storage/day_log.h"
 
 namespace kub {
 
 namespace {
 
 constexpr double kRepeatSeconds = 20;
-constexpr int kNameColumn = 2;
 
 // The same RIC within 20 whole seconds of the channel's last report. Times are compared
 // in whole seconds, as the row texts show them. A clock set back is no reason to drop
@@ -24,31 +22,16 @@ bool isRepeat(const std::string& ric, double now, const PocsagLastReception& las
 
 void passOn(const PocsagWordState& w, ReceptionContext& ctx, const char* channel) {
     const ReceiverDisplay display = ctx.receivers.display(w.receptionRic);
-    const std::string row = pocsagRow(w.receptionRic, w.receptionFunction, display.name,
-                                      dateTimeText(ctx.clock.now()), w.receptionText);
-    ctx.window.insertTableRow(ReceptionTable::Pocsag, row);
-    ctx.window.setTableCellColour(ReceptionTable::Pocsag, 1, kNameColumn, display.colour);
-    keepNewestRows(ctx.window, ReceptionTable::Pocsag);
-    const bool logged = appendPocLog(ctx.programFolder, ctx.clock, row);
-    ctx.noteWrite("POCSAG-Logbuch", logged,
-                  logged ? std::string()
-                         : "POCSAG-Logbuch nicht geschrieben: " +
-                               dayLogPath(ctx.programFolder, LogKind::Pocsag, ctx.clock.now()));
-    if (!ctx.actionProgram.empty() && ctx.launcher) {
-        ctx.launcher->launch(ctx.actionProgram,
-                             {"POC", w.receptionRic, std::to_string(w.receptionFunction), w.receptionText});
-    }
-    const std::string line = pocsagExportLine(w.receptionRic, w.receptionFunction, w.receptionText);
-    if (ctx.tcpExportOn) ctx.window.send_message(line);
-    if (ctx.windowMessageExportOn) ctx.window.Send_to_Anwendung(line);
-    ctx.window.receptionLine(line);
-
     ReceptionRecord record = ctx.newRecord(RecordProtocol::Pocsag, channel);
-    record.line = line;
+    record.row = pocsagRow(w.receptionRic, w.receptionFunction, display.name, dateTimeText(ctx.clock.now()),
+                           w.receptionText);
+    record.colour = display.colour;
+    record.line = pocsagExportLine(w.receptionRic, w.receptionFunction, w.receptionText);
     record.ric = w.receptionRic;
     record.function = w.receptionFunction;
     record.text = w.receptionText;
     record.name = display.name;
+    // Row, log, action program, export lines, and whatever else listens.
     ctx.handOn(record);
 }
 
