@@ -103,6 +103,11 @@ void MainWindow::build() {
         writeFailure_->show();
     };
     core_.context.reportWriteRecovered = [this] { writeFailure_->hide(); };
+    // An export that cannot keep up says so once, in the same red line.
+    exports_->onDropping = [this](const std::string& message) {
+        writeFailure_->setText(QString::fromStdString(message));
+        writeFailure_->show();
+    };
 
     deviceFault_ = new QLabel(this);
     deviceFault_->setObjectName(QStringLiteral("deviceFault"));
