@@ -4,6 +4,7 @@
 
 #include "common/time_text.h"
 #include "export/export_line.h"
+#include "decoders/pocsag/pocsag_words.h"
 
 namespace kub {
 
@@ -11,25 +12,41 @@ namespace {
 
 constexpr double kRepeatSeconds = 20;
 
-// The same RIC within 20 whole seconds of the channel's last report. Times are compared
-// in whole seconds, as the row texts show them. A clock set back is no reason to drop
-// receptions, so a reception "before" the last one is never a repeat.
+// Whole seconds since `then`, as the row texts show them.
+double secondsSince(double then, double now) { return std::floor(now) - std::floor(then); }
+
+// The same RIC reported on this channel within 20 whole seconds. A clock set back is no
+// reason to drop receptions, so a reception "before" the last one is never a repeat.
 bool isRepeat(const std::string& ric, double now, const PocsagLastReception& last) {
-    if (last.lastPocRic.empty() || !sameCode(ric, last.lastPocRic)) return false;
-    const double passed = std::floor(now) - std::floor(last.lastPocTime);
-    return passed >= 0 && passed < kRepeatSeconds;
+    for (const auto& [known, when] : last.reported) {
+        if (!sameCode(ric, known)) continue;
+        const double passed = secondsSince(when, now);
+        return passed >= 0 && passed < kRepeatSeconds;
+    }
+    return false;
 }
 
-void passOn(const PocsagWordState& w, ReceptionContext& ctx, const char* channel) {
-    const ReceiverDisplay display = ctx.receivers.display(w.receptionRic);
+// Remembers the report; forgets what can no longer be a repeat, and never more than the
+// limit (the oldest first), so a network with many pagers does not grow the list.
+void remember(const std::string& ric, double now, PocsagLastReception& last) {
+    auto& list = last.reported;
+    std::erase_if(list, [&](const auto& entry) {
+        const double passed = secondsSince(entry.second, now);
+        return sameCode(entry.first, ric) || passed < 0 || passed >= kRepeatSeconds;
+    });
+    if (list.size() >= kPocsagRememberedRics) list.erase(list.begin());
+    list.emplace_back(ric, now);
+}
+
+void passOn(const PocsagPage& page, ReceptionContext& ctx, const char* channel) {
+    const ReceiverDisplay display = ctx.receivers.display(page.ric);
     ReceptionRecord record = ctx.newRecord(RecordProtocol::Pocsag, channel);
-    record.row = pocsagRow(w.receptionRic, w.receptionFunction, display.name, dateTimeText(ctx.clock.now()),
-                           w.receptionText);
+    record.row = pocsagRow(page.ric, page.function, display.name, dateTimeText(ctx.clock.now()), page.text);
     record.colour = display.colour;
-    record.line = pocsagExportLine(w.receptionRic, w.receptionFunction, w.receptionText);
-    record.ric = w.receptionRic;
-    record.function = w.receptionFunction;
-    record.text = w.receptionText;
+    record.line = pocsagExportLine(page.ric, page.function, page.text);
+    record.ric = page.ric;
+    record.function = page.function;
+    record.text = page.text;
     record.name = display.name;
     // Row, log, action program, export lines, and whatever else listens.
     ctx.handOn(record);
@@ -42,25 +59,25 @@ std::string pocsagRow(const std::string& ric, int function, const std::string& n
     return ric + '\t' + std::to_string(function) + '\t' + name + '\t' + timeText + '\t' + text;
 }
 
+void reportPocsagPages(PocsagWordState& w, PocsagLastReception& last, ReceptionContext& ctx,
+                       const char* channel) {
+    // Only pages with an address of their own exist: message codewords without an address
+    // before them are never attributed to an earlier pager.
+    for (const PocsagPage& page : w.finishedPages) {
+        const double now = ctx.clock.nowSeconds();
+        if (isRepeat(page.ric, now, last)) continue;
+        passOn(page, ctx, channel);
+        remember(page.ric, now, last);
+        ctx.pageChanged = 1;
+    }
+    w.finishedPages.clear();
+}
+
 void reportPocsagTransmission(PocsagBitState& b, PocsagWordState& w, PocsagLastReception& last,
                               ReceptionContext& ctx, const char* channel) {
-    if (w.idleCount > 0 || w.syncCount > 0) {
-        // Only a transmission with an address codeword of its own is a reception. Without
-        // one, RIC and function would still be those of an earlier transmission, and a
-        // batch of idles (or a misread address) would report that old pager again as a
-        // new alarm with an empty text once its repeat window had passed.
-        if (w.firstAddressTaken) {
-            const double now = ctx.clock.nowSeconds();
-            if (!isRepeat(w.receptionRic, now, last)) {
-                passOn(w, ctx, channel);
-                last.lastPocRic = w.receptionRic;
-                last.lastPocTime = now;
-                ctx.pageChanged = 1;
-            }
-        }
-        w.receptionText.clear();
-        w.firstAddressTaken = false;
-    }
+    // The carrier has gone: the page still open is reported without its unfinished text.
+    finishPage(w, false);
+    reportPocsagPages(w, last, ctx, channel);
     w.idleCount = 0;
     w.syncCount = 0;
     b.transmissionEnded = false;
