@@ -14,6 +14,8 @@ packages=(
   multimon-ng sox python3-pyftpdlib
   clang libclang-rt-14-dev
   lintian   # the package test checks the .deb
+  # the end-to-end tests on PipeWire with its PulseAudio server (a D-Bus session of their own)
+  pipewire pipewire-pulse wireplumber dbus-daemon
 )
 
 missing=()

@@ -21,6 +21,7 @@
 #include "core/monitor_core.h"
 #include "platform/export_bindings.h"
 #include "platform/qt_process_runner.h"
+#include "platform/queued_action_launcher.h"
 #include "siggen/mixed_traffic.h"
 #include "storage/vehicle_table.h"
 #include "support/line_server.h"
@@ -35,7 +36,7 @@
 namespace kub {
 namespace {
 
-// The window's share of the exports: every line to the TCP export, as the main window does.
+// The export lines of the monitor, counted on their way to the TCP export.
 class ExportingWindow final : public HeadlessWindow {
 public:
     explicit ExportingWindow(ExportBindings* exports) : exports_(exports) {}
@@ -155,9 +156,10 @@ TEST_F(NetworkFaults, TcpPeerThatResetsEveryConnection) {
     exports.onWatchdogTick = [&](const WatchdogTick& t) { lamps.push_back(t.lampColour); };
     LiveRig rig(&exports, 2);
     exports.applyTo(rig.core.context);
+    rig.core.context.exportLines = &rig.window;
     exports.startUp();
     rig.start(4);
-    ASSERT_TRUE(kubtest::waitFor([&] { return rig.done(); }, 120000));
+    ASSERT_TRUE(kubtest::waitFor([&] { return rig.done() && exports.queuedLines() == 0; }, 120000));
 
     rig.expectAllReceived();
     EXPECT_TRUE(rig.writeFailures.empty()) << "a TCP fault is shown by the lamp alone";
@@ -174,8 +176,8 @@ TEST_F(NetworkFaults, TcpPeerThatResetsEveryConnection) {
     ASSERT_TRUE(kubtest::waitFor([&] { return !lamps.empty() && lamps.back() == kLampGreen; }, 15000))
         << "the watchdog reconnects by itself";
     const int before = exports.tcp().linesSent();
-    rig.core.context.window.send_message("##ZVEI#12345##+");
-    EXPECT_EQ(exports.tcp().linesSent(), before + 1);
+    rig.window.send_message("##ZVEI#12345##+");
+    EXPECT_TRUE(kubtest::waitFor([&] { return exports.tcp().linesSent() == before + 1; }));
     EXPECT_TRUE(kubtest::waitFor([&] { return good.received.find("##ZVEI#12345##+") != std::string::npos; }));
     exports.shutdown();
 }
@@ -187,17 +189,61 @@ TEST_F(NetworkFaults, TcpPeerThatNeverReads) {
     ExportBindings exports(settings, pause);
     LiveRig rig(&exports, 1);
     exports.applyTo(rig.core.context);
+    rig.core.context.exportLines = &rig.window;
     exports.startUp();
     ASSERT_TRUE(exports.waitUntilConnected(5000));
     // Lines far longer than any real one, so the peer's buffers fill within the run.
-    rig.core.context.window.send_message("##POC#1234567#3#" + std::string(4 << 20, 'x') + "#+");
+    rig.window.send_message("##POC#1234567#3#" + std::string(4 << 20, 'x') + "#+");
     rig.start(4);
-    ASSERT_TRUE(kubtest::waitFor([&] { return rig.done(); }, 120000));
+    ASSERT_TRUE(kubtest::waitFor([&] { return rig.done() && exports.queuedLines() == 0; }, 120000));
     rig.expectAllReceived();
     EXPECT_TRUE(rig.writeFailures.empty());
     EXPECT_EQ(exports.tcpState(), kTcpConnected);
     EXPECT_GT(exports.tcp().linesDropped(), 0) << "the backlog limit was reached";
     EXPECT_EQ(exports.tcp().linesSent() + exports.tcp().linesDropped(), rig.window.sent);
+    exports.shutdown();
+}
+
+// Receptions come faster than the TCP line and the action program take them: both wait
+// in bounded queues, what does not fit is dropped and said once, and once the queues
+// have emptied everything goes out.
+TEST_F(NetworkFaults, BlockingExportsQueueBoundedAndSayDroppingOnce) {
+    kubtest::LineServer peer;
+    ASSERT_TRUE(peer.listen());
+    settings.tcpPort = static_cast<std::int16_t>(peer.port());
+    ExportBindings exports(settings, pause);
+    std::vector<std::string> said;
+    exports.onDropping = [&said](const std::string& m) { said.push_back(m); };
+    exports.startUp();
+    ASSERT_TRUE(exports.waitUntilConnected(5000));
+
+    class Counting final : public ActionLauncher {
+    public:
+        void launch(const std::string&, std::vector<std::string>) override { ++started; }
+        int started = 0;
+    } starter;
+    QueuedActionLauncher launcher(starter);
+    launcher.onDropping = exports.onDropping;
+
+    // All at once, inside one handling: nothing is sent or started yet.
+    const int lines = static_cast<int>(ExportBindings::kMaxQueuedLines) + 100;
+    for (int i = 0; i < lines; ++i) exports.send_message("##ZVEI#" + std::to_string(10000 + i) + "##+");
+    for (int i = 0; i < 100; ++i) launcher.launch("/bin/true", {"ZVEI", std::to_string(i)});
+    EXPECT_EQ(exports.tcp().linesSent(), 0);
+    EXPECT_EQ(starter.started, 0);
+    EXPECT_EQ(exports.droppedLines(), 100);
+    EXPECT_EQ(launcher.dropped(), 100 - static_cast<long long>(QueuedActionLauncher::kMaxQueued));
+    EXPECT_EQ(said.size(), 2u) << "each export says it once";
+
+    ASSERT_TRUE(kubtest::waitFor([&] { return exports.queuedLines() == 0 && launcher.queued() == 0; }, 20000));
+    EXPECT_EQ(exports.tcp().linesSent(), static_cast<int>(ExportBindings::kMaxQueuedLines));
+    EXPECT_EQ(starter.started, static_cast<int>(QueuedActionLauncher::kMaxQueued));
+    EXPECT_TRUE(kubtest::waitFor([&] { return peer.received.find("##ZVEI#10499##+") != std::string::npos; }));
+    EXPECT_EQ(peer.received.find("##ZVEI#10500##+"), std::string::npos);
+
+    // With the queues empty again a new jam is news again.
+    for (int i = 0; i < lines; ++i) exports.send_message("##ZVEI#12345##+");
+    EXPECT_EQ(said.size(), 3u);
     exports.shutdown();
 }
 

@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "capture/stereo_source.h"
+
 namespace kub {
 
-class AudioFileReader {
+class AudioFileReader final : public StereoSource {
 public:
     AudioFileReader();
-    ~AudioFileReader();
+    ~AudioFileReader() override;
     AudioFileReader(const AudioFileReader&) = delete;
     AudioFileReader& operator=(const AudioFileReader&) = delete;
 
@@ -26,7 +28,7 @@ public:
 
     // Fills up to `frames` interleaved stereo frames at 22050 Hz; returns the frames
     // written, 0 at the end of the file.
-    std::size_t read(std::int16_t* stereo, std::size_t frames);
+    std::size_t read(std::int16_t* stereo, std::size_t frames) override;
 
 private:
     struct Impl;

@@ -39,6 +39,13 @@ public:
     explicit StreamClock(double startEpochSeconds) : start_(startEpochSeconds) {}
     void advanceFrames(std::int64_t frames) { frames_ += frames; }
     std::int64_t frames() const { return frames_; }
+    // A live stream (an SDR receiver on a pipe) delivers a little slower than the wall
+    // clock now and then; its time never falls behind the wall clock, so the day logs and
+    // the repeat windows stay on the time of day. A stream faster than real time (a
+    // recording piped in) keeps its own time.
+    void keepUpWith(double wallSeconds) {
+        if (nowSeconds() < wallSeconds) start_ = wallSeconds - static_cast<double>(frames_) / kSampleRate;
+    }
     double nowSeconds() const override {
         return start_ + static_cast<double>(frames_) / kSampleRate;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The window without a display: keeps the tables and alert lists in memory, records the
-// export calls, and hands every reception line to a callback. Used by the headless tool
+// export lines it is handed (as the context's export lines), and hands every reception
+// line to a callback. Used by the headless tool
 // and, as a recording stand-in for the real window, by the tests.
 
 #include <array>
@@ -10,11 +11,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/export_lines.h"
 #include "core/reception_window.h"
 
 namespace kub {
 
-class HeadlessWindow : public ReceptionWindow {
+class HeadlessWindow : public ReceptionWindow, public ExportLines {
 public:
     struct Row {
         std::string text;

@@ -21,6 +21,11 @@ MonitorCore::MonitorCore(Clock& clock, ReceptionWindow& window)
     dispatcher.setWindow(&window);
 }
 
+MonitorCore::MonitorCore(Clock& clock, HeadlessWindow& window)
+    : MonitorCore(clock, static_cast<ReceptionWindow&>(window)) {
+    context.exportLines = &window;
+}
+
 void MonitorCore::enableAll(bool on) {
     const std::int16_t v = on ? 1 : 0;
     for (Channel* ch : {&left, &right}) {

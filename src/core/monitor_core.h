@@ -15,6 +15,8 @@ namespace kub {
 class MonitorCore {
 public:
     MonitorCore(Clock& clock, ReceptionWindow& window);
+    // The headless window also records the export lines.
+    MonitorCore(Clock& clock, HeadlessWindow& window);
     MonitorCore(const MonitorCore&) = delete;
     MonitorCore& operator=(const MonitorCore&) = delete;
 

@@ -12,7 +12,13 @@
 #include "common/decoder_options.h"
 #include "core/reception_window.h"
 #include "common/write_faults.h"
+#include "core/action_output.h"
+#include "core/day_log_output.h"
+#include "core/export_line_output.h"
+#include "core/export_lines.h"
+#include "core/headless_window.h"
 #include "core/reception_output.h"
+#include "core/window_output.h"
 #include "export/action_launcher.h"
 #include "storage/receiver_list.h"
 #include "storage/vehicle_table.h"
@@ -20,7 +26,16 @@
 namespace kub {
 
 struct ReceptionContext {
-    ReceptionContext(Clock& c, ReceptionWindow& w) : clock(c), window(w) {}
+    ReceptionContext(Clock& c, ReceptionWindow& w)
+        : clock(c), window(w), windowOutput(*this), dayLogOutput(*this), actionOutput(*this), exportLineOutput(*this) {
+        outputs = {&windowOutput, &dayLogOutput, &actionOutput, &exportLineOutput};
+    }
+    // The headless window also records the export lines.
+    ReceptionContext(Clock& c, HeadlessWindow& w) : ReceptionContext(c, static_cast<ReceptionWindow&>(w)) {
+        exportLines = &w;
+    }
+    ReceptionContext(const ReceptionContext&) = delete;
+    ReceptionContext& operator=(const ReceptionContext&) = delete;
 
     Clock& clock;
     ReceptionWindow& window;
@@ -36,9 +51,11 @@ struct ReceptionContext {
     // Action program started per reception; empty path or no launcher: none.
     std::string actionProgram;
     ActionLauncher* launcher = nullptr;
-    // The two exports of every reception's line (TCP and window message).
+    // The two exports of every reception's line (TCP and window message), and where
+    // the lines go; none: nowhere.
     bool tcpExportOn = false;
     bool windowMessageExportOn = false;
+    ExportLines* exportLines = nullptr;
     // Our decoding improvements; the context starts with the classic decoders, the
     // settings switch the improvements on.
     DecoderOptions options;
@@ -48,7 +65,14 @@ struct ReceptionContext {
     // Told when every file that failed can be written again.
     std::function<void()> reportWriteRecovered;
     WriteFaults writeFaults;
-    // Every output a record is handed to, in this order. Not owned.
+    // The outputs every monitor has, in the order a reception reaches them: the window's
+    // tables and alert lists, the day log, the action program, the export lines.
+    WindowOutput windowOutput;
+    DayLogOutput dayLogOutput;
+    ActionOutput actionOutput;
+    ExportLineOutput exportLineOutput;
+    // Every output a record is handed to, in this order: the four above, then whatever
+    // the program adds (stdout, ...). Not owned.
     std::vector<ReceptionOutput*> outputs;
 
     // A record of this moment on `channel`, for the handling to fill in.

@@ -4,6 +4,7 @@
 // the web board. Made once by the reception handling of each protocol; outputs read it
 // and never change it.
 
+#include <cstdint>
 #include <string>
 
 namespace kub {
@@ -22,6 +23,11 @@ struct ReceptionRecord {
     RecordProtocol protocol = RecordProtocol::Fms;
     // The export line ("##FMS#…#+"); empty for tone calls.
     std::string line;
+    // The TAB-separated row as the reception table shows it and the day log keeps it;
+    // empty for tone calls.
+    std::string row;
+    // ZVEI and POCSAG: the colour of the name cell (the receiver's, light grey without one).
+    std::uint32_t colour = 0;
 
     // FMS. Numbers are -1 where the reception has none.
     std::string kennung;
@@ -32,6 +38,8 @@ struct ReceptionRecord {
     std::string info;     // its Eigenschaft
     // The vehicle's stored status changed with this reception (board, status file).
     bool statusStored = false;
+    // The vehicle's board slot, -1 when the Kennung is not in the vehicle table.
+    int slot = -1;
 
     // FMS text transmissions and POCSAG messages.
     std::string text;

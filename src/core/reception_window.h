@@ -1,7 +1,8 @@
 #pragma once
 // What the reception handling needs of the main window. The window implements it for
 // real; the headless tool and the tests implement it without a display. Keep it small:
-// table rows, alert lists, board redraws, meters and the two export calls.
+// table rows, alert lists, board redraws and meters. What goes elsewhere (logs, exports,
+// programs) is an output of the reception records.
 
 #include <cstdint>
 #include <string>
@@ -46,14 +47,6 @@ public:
 
     // Level meters, left mean/peak then right mean/peak, already clipped to 32760.
     virtual void setMeters(int meanLeft, int peakLeft, int meanRight, int peakRight) = 0;
-
-    // Exports, called by the handling only when their switch is on.
-    virtual void send_message(const std::string& line) = 0;
-    virtual void Send_to_Anwendung(const std::string& line) = 0;
-
-    // Every reception's export line, whatever is switched on. The window ignores it;
-    // the headless tool prints it.
-    virtual void receptionLine(const std::string& /*line*/) {}
 
     // Alert-list entries for the housekeeping pass: the text of entry `index` (empty when
     // there is none) and its removal.

@@ -104,6 +104,11 @@ void MainWindow::build() {
         writeFailure_->show();
     };
     core_.context.reportWriteRecovered = [this] { writeFailure_->hide(); };
+    // An export that cannot keep up says so once, in the same red line.
+    exports_->onDropping = [this](const std::string& message) {
+        writeFailure_->setText(QString::fromStdString(message));
+        writeFailure_->show();
+    };
 
     deviceFault_ = new QLabel(this);
     deviceFault_->setObjectName(QStringLiteral("deviceFault"));
@@ -176,9 +181,7 @@ void MainWindow::setMeters(int meanLeft, int peakLeft, int meanRight, int peakRi
     ProgressBar2[1]->setValue(clip(peakRight));
 }
 
-void MainWindow::send_message(const std::string& line) { exports_->send_message(line); }
 
-void MainWindow::Send_to_Anwendung(const std::string& line) { exports_->Send_to_Anwendung(line); }
 
 std::string MainWindow::alertLine(AlertList l, int index) const {
     const QListWidgetItem* item = alerts_->list(l)->item(index);

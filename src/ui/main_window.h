@@ -68,8 +68,6 @@ public:
     void setAlertListColour(AlertList list, std::uint32_t colour) override;
     void update_label() override;
     void setMeters(int meanLeft, int peakLeft, int meanRight, int peakRight) override;
-    void send_message(const std::string& line) override;
-    void Send_to_Anwendung(const std::string& line) override;
     std::string alertLine(AlertList list, int index) const override;
     void removeAlertLine(AlertList list, int index) override;
     void messageBox(const std::string& text, const std::string& title) override;

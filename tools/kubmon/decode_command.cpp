@@ -1,35 +1,30 @@
-// kubmon decode: a recording through the block dispatch and the decoders; each
-// reception's export line goes to stdout, one per line.
+// kubmon decode: a recording (or raw PCM on stdin) through the block dispatch and the
+// decoders; each reception's export line goes to stdout, one per line, or with --json
+// each reception as a JSON object.
+
+#include <unistd.h>
 
 #include <cstdio>
 
 #include "capture/file_source.h"
+#include "capture/pipe_reader.h"
 #include "commands.h"
 #include "core/headless_window.h"
 #include "core/monitor_core.h"
 #include "platform/export_bindings.h"
 #include "platform/qt_event_pause.h"
 #include "storage/settings.h"
+#include "raw_input_options.h"
+#include "stdout_output.h"
 #include "storage/vehicle_table.h"
 
 #include <QCoreApplication>
+#include <functional>
 #include <memory>
 
 namespace kubmon {
 
 namespace {
-
-// The headless window, with the two export calls going out as the window's would.
-class ExportingWindow final : public kub::HeadlessWindow {
-public:
-    kub::ExportBindings* exports = nullptr;
-    void send_message(const std::string& line) override {
-        if (exports) exports->send_message(line);
-    }
-    void Send_to_Anwendung(const std::string& line) override {
-        if (exports) exports->Send_to_Anwendung(line);
-    }
-};
 
 constexpr int kConnectWaitMs = 5000;
 
@@ -39,12 +34,17 @@ int decodeCommand(const Args& args) {
     std::string file;
     std::string folder;
     bool classic = false;
+    bool json = false;
+    RawInputOptions raw;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--folder" && i + 1 < args.size()) {
+        if (raw.take(args, i)) continue;
+        if (args[i] == "--json") {
+            json = true;
+        } else if (args[i] == "--folder" && i + 1 < args.size()) {
             folder = args[++i];
         } else if (args[i] == "--klassisch") {
             classic = true;
-        } else if (!args[i].empty() && args[i][0] == '-') {
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
             std::fprintf(stderr, "kubmon decode: unbekannte Option: %s\n", args[i].c_str());
             return 2;
         } else if (file.empty()) {
@@ -55,21 +55,25 @@ int decodeCommand(const Args& args) {
         }
     }
     if (file.empty()) {
-        std::fprintf(stderr, "Aufruf: kubmon decode [--folder ORDNER] [--klassisch] DATEI\n");
+        std::fprintf(stderr, "Aufruf: kubmon decode [--folder ORDNER] [--klassisch] [--json] DATEI\n"
+                             "       kubmon decode [...] - --rate HZ [--channels 1|2]\n");
+        return 2;
+    }
+    const bool fromStdin = file == "-";
+    kub::RawPcmFormat rawFormat;
+    if (const std::string wrong = raw.format(fromStdin, rawFormat); !wrong.empty()) {
+        std::fprintf(stderr, "kubmon decode: %s\n", wrong.c_str());
         return 2;
     }
 
     kub::WallClock wall;
     kub::StreamClock clock(wall.nowSeconds());
-    ExportingWindow window;
+    kub::HeadlessWindow window;
     window.setRecording(false);
     window.setRowLimit(10);
-    window.onReceptionLine = [](const std::string& line) {
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-    };
+    StdoutOutput out(json);
     kub::MonitorCore core(clock, window);
+    core.context.outputs.push_back(&out);
     core.context.programFolder = folder;
     core.context.reportWriteFailure = [](const std::string& message) {
         std::fprintf(stderr, "kubmon decode: %s\n", message.c_str());
@@ -91,7 +95,7 @@ int decodeCommand(const Args& args) {
         for (const auto& r : remarks) std::fprintf(stderr, "kubmon decode: %s\n", r.c_str());
         exports = std::make_unique<kub::ExportBindings>(settings, pause);
         exports->applyTo(core.context);
-        window.exports = exports.get();
+        exports->onDropping = [](const std::string& m) { std::fprintf(stderr, "kubmon decode: %s\n", m.c_str()); };
         exports->startUp();
         // A file decodes faster than a connection is made: wait for it before the first
         // line, or the first receptions would be dropped.
@@ -125,7 +129,16 @@ int decodeCommand(const Args& args) {
     }
     if (classic) core.context.options = kub::DecoderOptions::classic();
 
-    kub::FileDecodeResult r = kub::feedAudioFile(file, core.dispatcher, &clock);
+    // The exports send and start from the event loop: it runs between the blocks.
+    std::function<void()> afterBlock;
+    if (app) afterBlock = [] { QCoreApplication::processEvents(); };
+    kub::FileDecodeResult r;
+    if (fromStdin) {
+        kub::PipeReader pipe(STDIN_FILENO, rawFormat);
+        r = kub::feedStereoSource(pipe, core.dispatcher, &clock, afterBlock);
+    } else {
+        r = kub::feedAudioFile(file, core.dispatcher, &clock, afterBlock);
+    }
     if (exports) exports->shutdown();
     if (!r.ok) {
         std::fprintf(stderr, "kubmon decode: %s\n", r.error.c_str());

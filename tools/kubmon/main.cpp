@@ -12,12 +12,14 @@ namespace {
 void usage(std::FILE* to) {
     std::fputs(
         "Aufruf:\n"
-        "  kubmon decode [--folder ORDNER] [--klassisch] DATEI\n"
+        "  kubmon decode [--folder ORDNER] [--klassisch] [--json] DATEI\n"
         "                                          Aufzeichnung dekodieren, Exportzeilen ausgeben\n"
+        "  kubmon decode [...] - --rate HZ [--channels 1|2]\n"
+        "                                          Rohdaten (S16LE) von der Standardeingabe, z. B. von rtl_fm\n"
         "  kubmon gen [--help] ...                 Testsignale als WAV-Datei erzeugen\n"
         "  kubmon ftp [-v] -s:SKRIPT HOST[:PORT]   FTP-Skript ausführen (Upload der Statusseite)\n"
         "  kubmon page --folder ORDNER             status.html des Programmordners schreiben\n"
-        "  kubmon run [--folder ORDNER] [--input DATEI] [--takt SEKUNDEN]\n"
+        "  kubmon run [--folder ORDNER] [--input DATEI|-] [--rate HZ] [--channels 1|2] [--takt SEKUNDEN] [--json]\n"
         "                                          der Monitor ohne Fenster (Soundkarte oder Aufzeichnung)\n"
         "  kubmon devices                          Soundkarten mit ihrer Nummer für Mon.ini Zeile 1\n"
         "  kubmon --version                        Version\n",

@@ -1,7 +1,11 @@
 // kubmon run: the whole monitor without a window, on one program folder, configured by
 // its "Mon.ini" as the window is. Audio from the sound card of "Mon.ini" line 1, or with
-// --input from a recording played at the pace of a sound card. Each reception's export
-// line goes to stdout; faults and start/stop go to stderr, one line each.
+// --input from a recording played at the pace of a sound card, or with "--input -" raw
+// PCM from stdin at the pace of the pipe (an SDR receiver). Each reception's export line
+// goes to stdout (with --json each reception as a JSON object); faults and start/stop go
+// to stderr, one line each.
+
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -15,9 +19,12 @@
 #include "fault_lines.h"
 #include "platform/file_replay.h"
 #include "platform/monitor_session.h"
+#include "platform/pipe_replay.h"
 #include "platform/repeating_timer.h"
 #include "platform/stop_signals.h"
+#include "raw_input_options.h"
 #include "run_window.h"
+#include "stdout_output.h"
 
 namespace kubmon {
 
@@ -26,10 +33,14 @@ namespace {
 constexpr int kDefaultPassSeconds = 60;
 
 void usage() {
-    std::fputs("Aufruf: kubmon run [--folder ORDNER] [--input DATEI] [--takt SEKUNDEN]\n"
-               "  --folder  Programmordner (Vorgabe: wie das Fenster, siehe README)\n"
-               "  --input   Aufzeichnung statt Soundkarte, in Echtzeit abgespielt; endet danach\n"
-               "  --takt    Abstand der Durchgänge für Alarmlisten, Statusseite und Upload (Vorgabe 60)\n",
+    std::fputs("Aufruf: kubmon run [--folder ORDNER] [--input DATEI|-] [--rate HZ] [--channels 1|2] [--takt SEKUNDEN] [--json]\n"
+               "  --folder    Programmordner (Vorgabe: wie das Fenster, siehe README)\n"
+               "  --input     Aufzeichnung statt Soundkarte, in Echtzeit abgespielt; endet danach\n"
+               "              \"-\": Rohdaten (16 Bit, little endian) von der Standardeingabe, z. B. von rtl_fm\n"
+               "  --rate      Abtastrate der Rohdaten in Hz (nur mit --input -)\n"
+               "  --channels  1 (Vorgabe, links dekodiert) oder 2 Kanäle der Rohdaten\n"
+               "  --takt      Abstand der Durchgänge für Alarmlisten, Statusseite und Upload (Vorgabe 60)\n"
+               "  --json      jeder Empfang als JSON-Objekt auf einer Zeile statt der Exportzeile\n",
                stderr);
 }
 
@@ -50,9 +61,14 @@ int runCommand(const Args& args) {
     std::string folder;
     std::string input;
     int passSeconds = kDefaultPassSeconds;
+    bool json = false;
+    RawInputOptions raw;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
-        if (args[i] == "--folder" && hasValue) {
+        if (raw.take(args, i)) continue;
+        if (args[i] == "--json") {
+            json = true;
+        } else if (args[i] == "--folder" && hasValue) {
             folder = args[++i];
         } else if (args[i] == "--input" && hasValue) {
             input = args[++i];
@@ -70,6 +86,12 @@ int runCommand(const Args& args) {
             usage();
             return 2;
         }
+    }
+    const bool fromStdin = input == "-";
+    kub::RawPcmFormat rawFormat;
+    if (const std::string wrong = raw.format(fromStdin, rawFormat); !wrong.empty()) {
+        say(wrong);
+        return 2;
     }
     if (folder.empty()) folder = kub::defaultProgramFolder();
     std::error_code ec;
@@ -99,12 +121,18 @@ int runCommand(const Args& args) {
 
     FaultLines faults(say);
     RunWindow window(faults);
-    kub::WallClock clock;
+    // A pipe keeps its own time (see StreamClock::keepUpWith); everything else runs on
+    // the wall clock.
+    kub::WallClock wall;
+    kub::StreamClock stream(wall.nowSeconds());
+    kub::Clock& clock = fromStdin ? static_cast<kub::Clock&>(stream) : wall;
     kub::MonitorSession session(folder, clock, window,
                                 [&window](kub::ReceptionTable t) { return rowTexts(window, t); });
-    window.exports = session.exports.get();
+    session.exports->onDropping = [](const std::string& m) { say(m); };
     session.core.context.reportWriteFailure = [&window](const std::string& m) { window.writeFailed(m); };
     session.core.context.reportWriteRecovered = [&window] { window.writeRecovered(); };
+    StdoutOutput out(json);
+    session.core.context.outputs.push_back(&out);
 
     // Start-up as the window's, without its controls.
     if (!kub::createProgramFolders(folder))
@@ -144,8 +172,19 @@ int runCommand(const Args& args) {
     kub::onStopSignals([&](int) { QCoreApplication::quit(); });
 
     std::unique_ptr<kub::FileReplay> replay;
+    std::unique_ptr<kub::PipeReplay> pipe;
     std::unique_ptr<CaptureKeeper> keeper;
-    if (!input.empty()) {
+    if (fromStdin) {
+        pipe = std::make_unique<kub::PipeReplay>(session.core.dispatcher, STDIN_FILENO, rawFormat, stream, wall);
+        session.core.dispatcher.setRequeue(pipe.get());
+        pipe->onFinished = [&] {
+            say("Eingabe zu Ende.");
+            // What the input changed reaches the page and the server before the end.
+            session.housekeepingPass();
+            QCoreApplication::quit();
+        };
+        pipe->start();
+    } else if (!input.empty()) {
         replay = std::make_unique<kub::FileReplay>(session.core.dispatcher);
         session.core.dispatcher.setRequeue(replay.get());
         if (!replay->start(input)) {
@@ -172,6 +211,7 @@ int runCommand(const Args& args) {
     housekeeping.stop();
     if (keeper) keeper->stop();
     if (replay) replay->stop();
+    if (pipe) pipe->stop();
     session.shutdown();
     say("beendet.");
     return status;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "platform/export_bindings.h"
 
 namespace kubmon {
 
@@ -14,20 +13,6 @@ constexpr const char* kFiles = "Dateien";
 RunWindow::RunWindow(FaultLines& faults) : faults_(faults) {
     setRecording(false);
     setRowLimit(kPageRows);
-}
-
-void RunWindow::send_message(const std::string& line) {
-    if (exports) exports->send_message(line);
-}
-
-void RunWindow::Send_to_Anwendung(const std::string& line) {
-    if (exports) exports->Send_to_Anwendung(line);
-}
-
-void RunWindow::receptionLine(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
 }
 
 void RunWindow::writeRecovered() {

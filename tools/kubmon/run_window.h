@@ -1,6 +1,5 @@
 #pragma once
-// The window of the headless monitor: the receptions' export lines on stdout, the exports
-// to the session's bindings, and instead of message boxes and status lines one line on
+// The window of the headless monitor: the exports to the session's bindings, and instead of message boxes and status lines one line on
 // stderr per fault. It keeps only the newest ten rows per table (the status page shows
 // no more) and no record of lines, so it does not grow over months.
 
@@ -11,21 +10,12 @@
 #include "core/headless_window.h"
 #include "fault_lines.h"
 
-namespace kub {
-class ExportBindings;
-}
-
 namespace kubmon {
 
 class RunWindow final : public kub::HeadlessWindow {
 public:
     explicit RunWindow(FaultLines& faults);
 
-    kub::ExportBindings* exports = nullptr;
-
-    void send_message(const std::string& line) override;
-    void Send_to_Anwendung(const std::string& line) override;
-    void receptionLine(const std::string& line) override;
     void addUploadMessage(const std::string& text) override;
     void messageBox(const std::string& text, const std::string& title) override;
     int chooseDialUpEntry(const std::vector<std::string>& phoneBook) override;

@@ -43,7 +43,7 @@ void FmsDecoder::processFmsBuffer() {
 }
 
 void FmsDecoder::reportToneCall(const char* tone) {
-    addAlertLine(context_, AlertList::List1, std::string("Tonruf ") + tone);
+    // The alert line in List1 is the window output's.
     ReceptionRecord record = context_.newRecord(RecordProtocol::Tonruf, flags_.channel);
     record.tone = tone;
     context_.handOn(record);

@@ -6,7 +6,6 @@
 #include "common/time_text.h"
 #include "decoders/fms/fms_code_tables.h"
 #include "export/export_line.h"
-#include "storage/day_log.h"
 
 namespace kub {
 
@@ -36,13 +35,6 @@ std::string trimmed(const std::string& s) {
     if (a == std::string::npos) return {};
     const std::size_t b = s.find_last_not_of(' ');
     return s.substr(a, b - a + 1);
-}
-
-void logFmsRow(ReceptionContext& context, const std::string& row) {
-    const bool ok = appendFmsLog(context.programFolder, context.clock, row);
-    context.noteWrite("FMS-Logbuch", ok,
-                      ok ? std::string() : "FMS-Logbuch nicht geschrieben: " +
-                                               dayLogPath(context.programFolder, LogKind::Fms, context.clock.now()));
 }
 
 }  // namespace
@@ -84,9 +76,7 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
     bool statusStored = false;
     switch (state.lastStatus) {
         case 0: case 5: case 10: case 12: case 15:
-            if (state.lastStatus == 0) addAlertLine(context, AlertList::List3, state.lastKennung);
-            if (state.lastStatus == 5) addAlertLine(context, AlertList::List2, state.lastKennung);
-            if (state.lastStatus == 15) addAlertLine(context, AlertList::List1, state.lastKennung);
+            // The alert lists of statuses 0, 5 and 15 are the window output's.
             slot = findSlot(table, state.lastKennung, allSlots);
             break;
         case 13: case 14:
@@ -116,34 +106,24 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
             break;
     }
 
-    const std::string row = fmsReceptionRow(context, state, slot);
-    w.insertTableRow(ReceptionTable::Fms, row);
-    logFmsRow(context, row);
-    if (slot >= 0) {
-        if (state.lastStatus < 10 && state.lastDirection == 0 && !context.actionProgram.empty() &&
-            context.launcher)
-            context.launcher->launch(context.actionProgram, {"FMS", state.lastKennung});
-        context.pageChanged = 1;
-    }
-
-    const std::string line = fmsExportLine(state.lastKennung, state.lastStatus, state.lastTki, state.lastDirection);
-    w.receptionLine(line);
-    if (context.tcpExportOn) w.send_message(line);
-    if (context.windowMessageExportOn) w.Send_to_Anwendung(line);
-
     ReceptionRecord record = context.newRecord(RecordProtocol::Fms, channel);
-    record.line = line;
+    record.row = fmsReceptionRow(context, state, slot);
+    record.line = fmsExportLine(state.lastKennung, state.lastStatus, state.lastTki, state.lastDirection);
     record.kennung = state.lastKennung;
     record.status = state.lastStatus;
     record.tki = state.lastTki;
     record.direction = state.lastDirection;
     record.text = state.textBuffer;
+    record.slot = slot;
     if (slot >= 0) {
         const VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
         record.vehicle = rec.rufname;
         record.info = rec.eigenschaft;
+        // Read by the status page pass, which never runs inside a reception's handling.
+        context.pageChanged = 1;
     }
     record.statusStored = statusStored;
+    // Row, alert lines, log, action program, export lines, and whatever else listens.
     context.handOn(record);
 }
 

@@ -5,14 +5,12 @@
 #include "common/time_text.h"
 #include "export/export_line.h"
 #include "decoders/pocsag/pocsag_words.h"
-#include "storage/day_log.h"
 
 namespace kub {
 
 namespace {
 
 constexpr double kRepeatSeconds = 20;
-constexpr int kNameColumn = 2;
 
 // Whole seconds since `then`, as the row texts show them.
 double secondsSince(double then, double now) { return std::floor(now) - std::floor(then); }
@@ -42,30 +40,15 @@ void remember(const std::string& ric, double now, PocsagLastReception& last) {
 
 void passOn(const PocsagPage& page, ReceptionContext& ctx, const char* channel) {
     const ReceiverDisplay display = ctx.receivers.display(page.ric);
-    const std::string row = pocsagRow(page.ric, page.function, display.name,
-                                      dateTimeText(ctx.clock.now()), page.text);
-    ctx.window.insertTableRow(ReceptionTable::Pocsag, row);
-    ctx.window.setTableCellColour(ReceptionTable::Pocsag, 1, kNameColumn, display.colour);
-    keepNewestRows(ctx.window, ReceptionTable::Pocsag);
-    const bool logged = appendPocLog(ctx.programFolder, ctx.clock, row);
-    ctx.noteWrite("POCSAG-Logbuch", logged,
-                  logged ? std::string()
-                         : "POCSAG-Logbuch nicht geschrieben: " +
-                               dayLogPath(ctx.programFolder, LogKind::Pocsag, ctx.clock.now()));
-    if (!ctx.actionProgram.empty() && ctx.launcher) {
-        ctx.launcher->launch(ctx.actionProgram, {"POC", page.ric, std::to_string(page.function), page.text});
-    }
-    const std::string line = pocsagExportLine(page.ric, page.function, page.text);
-    if (ctx.tcpExportOn) ctx.window.send_message(line);
-    if (ctx.windowMessageExportOn) ctx.window.Send_to_Anwendung(line);
-    ctx.window.receptionLine(line);
-
     ReceptionRecord record = ctx.newRecord(RecordProtocol::Pocsag, channel);
-    record.line = line;
+    record.row = pocsagRow(page.ric, page.function, display.name, dateTimeText(ctx.clock.now()), page.text);
+    record.colour = display.colour;
+    record.line = pocsagExportLine(page.ric, page.function, page.text);
     record.ric = page.ric;
     record.function = page.function;
     record.text = page.text;
     record.name = display.name;
+    // Row, log, action program, export lines, and whatever else listens.
     ctx.handOn(record);
 }
 

@@ -6,7 +6,6 @@
 
 #include "common/time_text.h"
 #include "export/export_line.h"
-#include "storage/day_log.h"
 
 namespace kub {
 
@@ -330,33 +329,17 @@ void ZveiDecoder::decodeZveiSequence(const std::array<double, 5>& tones) {
     if (repeat) return;
 
     const ReceiverDisplay shown = context_.receivers.display(code);
-    const std::string row = code + "\t" + shown.name + "\t" + dateTimeText(toLocalTime(now));
-
-    ReceptionWindow& window = context_.window;
-    window.insertTableRow(ReceptionTable::Zvei, row);
-    window.setTableCellColour(ReceptionTable::Zvei, 1, 1, shown.colour);
-    keepNewestRows(window, ReceptionTable::Zvei);
-    const bool logged = appendZveiLog(context_.programFolder, context_.clock, row);
-    context_.noteWrite("ZVEI-Logbuch", logged,
-                       logged ? std::string()
-                              : "ZVEI-Logbuch nicht geschrieben: " +
-                                    dayLogPath(context_.programFolder, LogKind::Zvei, context_.clock.now()));
-    if (!context_.actionProgram.empty() && context_.launcher) {
-        context_.launcher->launch(context_.actionProgram, {"ZVEI", code});
-    }
-    s_.lastCode = code;
-    s_.lastTime = now;
-    context_.pageChanged = 1;
-
-    const std::string line = zveiExportLine(code, shown.name);
-    if (context_.tcpExportOn) window.send_message(line);
-    if (context_.windowMessageExportOn) window.Send_to_Anwendung(line);
-    window.receptionLine(line);
-
     ReceptionRecord record = context_.newRecord(RecordProtocol::Zvei, flags_.channel);
-    record.line = line;
+    record.row = code + "\t" + shown.name + "\t" + dateTimeText(toLocalTime(now));
+    record.colour = shown.colour;
+    record.line = zveiExportLine(code, shown.name);
     record.code = code;
     record.name = shown.name;
+    s_.lastCode = code;
+    s_.lastTime = now;
+    // Read by the status page pass, which never runs inside a reception's handling.
+    context_.pageChanged = 1;
+    // Row, log, action program, export lines, and whatever else listens.
     context_.handOn(record);
 }
 

@@ -1,0 +1,25 @@
+#include "core/action_output.h"
+
+#include "core/reception_context.h"
+
+namespace kub {
+
+void ActionOutput::deliver(const ReceptionRecord& r) {
+    if (context_.actionProgram.empty() || !context_.launcher) return;
+    switch (r.protocol) {
+        case RecordProtocol::Fms:
+            if (r.slot >= 0 && r.status < 10 && r.direction == 0)
+                context_.launcher->launch(context_.actionProgram, {"FMS", r.kennung});
+            break;
+        case RecordProtocol::Zvei:
+            context_.launcher->launch(context_.actionProgram, {"ZVEI", r.code});
+            break;
+        case RecordProtocol::Pocsag:
+            context_.launcher->launch(context_.actionProgram, {"POC", r.ric, std::to_string(r.function), r.text});
+            break;
+        case RecordProtocol::Tonruf:
+            break;
+    }
+}
+
+}  // namespace kub

@@ -1,0 +1,38 @@
+#include "core/window_output.h"
+
+#include "core/reception_context.h"
+#include "decoders/fms/fms_reception.h"
+
+namespace kub {
+
+namespace {
+constexpr int kZveiNameColumn = 1;
+constexpr int kPocsagNameColumn = 2;
+}  // namespace
+
+void WindowOutput::deliver(const ReceptionRecord& r) {
+    ReceptionWindow& w = context_.window;
+    switch (r.protocol) {
+        case RecordProtocol::Fms:
+            if (r.status == 0) addAlertLine(context_, AlertList::List3, r.kennung);
+            if (r.status == 5) addAlertLine(context_, AlertList::List2, r.kennung);
+            if (r.status == 15) addAlertLine(context_, AlertList::List1, r.kennung);
+            w.insertTableRow(ReceptionTable::Fms, r.row);
+            break;
+        case RecordProtocol::Zvei:
+            w.insertTableRow(ReceptionTable::Zvei, r.row);
+            w.setTableCellColour(ReceptionTable::Zvei, 1, kZveiNameColumn, r.colour);
+            keepNewestRows(w, ReceptionTable::Zvei);
+            break;
+        case RecordProtocol::Pocsag:
+            w.insertTableRow(ReceptionTable::Pocsag, r.row);
+            w.setTableCellColour(ReceptionTable::Pocsag, 1, kPocsagNameColumn, r.colour);
+            keepNewestRows(w, ReceptionTable::Pocsag);
+            break;
+        case RecordProtocol::Tonruf:
+            addAlertLine(context_, AlertList::List1, "Tonruf " + r.tone);
+            break;
+    }
+}
+
+}  // namespace kub
