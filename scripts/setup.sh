@@ -13,6 +13,8 @@ packages=(
   libgtest-dev googletest
   multimon-ng sox python3-pyftpdlib
   clang libclang-rt-14-dev
+  qt6-httpserver-dev qt6-websockets-dev   # the live web board's server
+  chromium chromium-driver python3-selenium   # its end-to-end test in a real browser
 )
 
 missing=()
