@@ -85,11 +85,14 @@ class Monitor:
             self.proc.wait()
 
 
-def browser(width, height):
+def browser(width, height, phone=False):
     o = Options()
     for a in ("--headless=new", "--no-sandbox", "--disable-gpu", "--window-size=%d,%d" % (width, height),
               "--force-device-scale-factor=1"):
         o.add_argument(a)
+    if phone:
+        o.add_experimental_option("mobileEmulation", {"deviceMetrics": {"width": width, "height": height,
+                                                                        "pixelRatio": 1.0}})
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=o)
 
 
@@ -151,7 +154,7 @@ def live_board(work):
         check(stations == ["Wache Süd", "Wache Nord"], "Wachenknöpfe: %r" % stations)
         if SHOTS:
             d.save_screenshot(os.path.join(SHOTS, "web-ansicht.png"))
-            p = browser(390, 844)
+            p = browser(390, 844, phone=True)
             try:
                 p.get("http://127.0.0.1:%d/" % m.port)
                 WebDriverWait(p, 10).until(lambda x: len(table_texts(x, "pocsag")) == 1)
