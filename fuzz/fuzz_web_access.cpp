@@ -1,6 +1,6 @@
 // What a browser sends the live web board and we read ourselves: the query string and the
 // Cookie header of a request (the access key), a viewer's message on its live connection,
-// and "Web.ini". The input is cut at its first two newlines into key, query and cookie.
+// the Origin and Host headers of a live connection, and "Web.ini". The input is cut at its first two newlines into key, query and cookie.
 
 #include <cstdint>
 #include <string>
@@ -24,6 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!key.empty() && access == kub::WebAccess::Granted && kub::cookieValue(cookie, kub::kWebKeyCookie) != key)
         std::abort();
     if (access == kub::WebAccess::GrantedByQuery && kub::queryValue(query, "key") != key) std::abort();
+
+    // Query and cookie stand in for an Origin and a Host header here.
+    if (kub::sameOrigin(query, cookie) && !query.empty() && query.size() <= cookie.size()) std::abort();
+    if (kub::loopbackHost(all) && all.find_first_of(" /@") != std::string_view::npos) std::abort();
 
     if (const auto station = kub::viewerStation(all); station && (*station < 0 || *station >= kub::kStationCount))
         std::abort();

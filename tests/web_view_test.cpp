@@ -67,6 +67,24 @@ TEST(WebAccess, ListenOnlyOnLoopbackWithoutKey) {
     }
 }
 
+TEST(WebAccess, LiveConnectionOnlyFromTheBoardsOwnPage) {
+    struct Case { std::string origin, host; bool same; };
+    const std::vector<Case> cases = {
+        {"", "127.0.0.1:8080", true},
+        {"http://127.0.0.1:8080", "127.0.0.1:8080", true},
+        {"HTTP://LocalHost:8080", "localhost:8080", true},
+        {"http://böse.example", "127.0.0.1:8080", false},
+        {"http://127.0.0.1:8081", "127.0.0.1:8080", false},
+        {"null", "127.0.0.1:8080", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(sameOrigin(c.origin, c.host), c.same) << c.origin << " " << c.host;
+    const std::vector<std::pair<std::string, bool>> hosts = {
+        {"127.0.0.1:8080", true}, {"127.0.0.2", true}, {"localhost:80", true}, {"[::1]:8080", true},
+        {"[::1]", true}, {"127.0.0.1.evil.example:8080", false}, {"evil.example:8080", false},
+        {"127.1", false}, {"[::2]:8080", false}, {"localhost:80x", false}, {"", false}};
+    for (const auto& [host, loopback] : hosts) EXPECT_EQ(loopbackHost(host), loopback) << host;
+}
+
 TEST(WebAccess, ViewerAsksForAStation) {
     const std::vector<std::pair<std::string, std::optional<int>>> cases = {
         {"station 0", 0}, {"station 29", 29}, {"station 30", std::nullopt}, {"station -1", std::nullopt},
@@ -76,6 +94,7 @@ TEST(WebAccess, ViewerAsksForAStation) {
 
 TEST(WebSettings, RoundTripReadableByOwnerOnly) {
     const std::string folder = ::testing::TempDir() + "/web_settings";
+    std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     EXPECT_FALSE(loadWebSettings(folder).on());
     const WebSettings s{"0.0.0.0", 8080, kKey};

@@ -100,11 +100,18 @@ bool WebViewServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
     const WebAccess access = webAccess(key_, std::string_view(query.constData(), static_cast<std::size_t>(query.size())),
                                        std::string_view(cookies.constData(), static_cast<std::size_t>(cookies.size())));
     const QString path = request.url().path();
+    const QByteArray host = request.value("Host");
+    const QByteArray origin = request.value("Origin");
+    const auto view = [](const QByteArray& b) { return std::string_view(b.constData(), static_cast<std::size_t>(b.size())); };
+    const bool foreignHost = key_.empty() && !loopbackHost(view(host));
     const bool upgrade = request.value("Upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
     if (upgrade) {
         // True hands the connection to the WebSocket side; false closes it after what
         // was written here.
-        if (access == WebAccess::Denied) {
+        if (foreignHost || !sameOrigin(view(origin), view(host))) {
+            respond(makeResponder(request, socket), Status::Forbidden, "text/plain; charset=utf-8",
+                    "Nur für die Seite dieses Monitors.\n");
+        } else if (access == WebAccess::Denied) {
             respond(makeResponder(request, socket), Status::Unauthorized, "text/plain; charset=utf-8",
                     "Zugangsschlüssel fehlt oder ist falsch.\n");
         } else if (path != QLatin1String("/live")) {
@@ -121,6 +128,11 @@ bool WebViewServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
     if (request.method() != QHttpServerRequest::Method::Get && request.method() != QHttpServerRequest::Method::Head) {
         respond(makeResponder(request, socket), Status::MethodNotAllowed, "text/plain; charset=utf-8",
                 "Nur Lesen: diese Seite ändert nichts am Monitor.\n");
+        return true;
+    }
+    if (foreignHost) {
+        respond(makeResponder(request, socket), Status::Forbidden, "text/plain; charset=utf-8",
+                "Ohne Zugangsschlüssel nur über 127.0.0.1 oder localhost erreichbar.\n");
         return true;
     }
     if (access == WebAccess::Denied) {

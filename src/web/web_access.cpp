@@ -112,6 +112,50 @@ WebAccess webAccess(const std::string& key, std::string_view query, std::string_
     return WebAccess::Denied;
 }
 
+namespace {
+
+bool sameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+}
+
+}  // namespace
+
+bool sameOrigin(std::string_view origin, std::string_view host) {
+    if (origin.empty()) return true;
+    for (std::string_view scheme : {std::string_view("http://"), std::string_view("https://")}) {
+        if (origin.size() > scheme.size() && sameText(origin.substr(0, scheme.size()), scheme))
+            return sameText(origin.substr(scheme.size()), host);
+    }
+    return false;
+}
+
+bool loopbackHost(std::string_view host) {
+    std::string_view name = host;
+    if (!name.empty() && name.front() == '[') {
+        const std::size_t close = name.find(']');
+        if (close == std::string_view::npos) return false;
+        const std::string_view rest = name.substr(close + 1);
+        if (!rest.empty() && (rest.front() != ':' || rest.find_first_not_of("0123456789", 1) != std::string_view::npos))
+            return false;
+        return name.substr(1, close - 1) == "::1";
+    }
+    if (const std::size_t colon = name.find(':'); colon != std::string_view::npos) {
+        if (name.find_first_not_of("0123456789", colon + 1) != std::string_view::npos) return false;
+        name = name.substr(0, colon);
+    }
+    if (sameText(name, "localhost")) return true;
+    if (name.substr(0, 4) != "127.") return false;
+    int dots = 0;
+    for (char c : name) {
+        if (c == '.') ++dots;
+        else if (c < '0' || c > '9') return false;
+    }
+    return dots == 3;
+}
+
 std::optional<int> viewerStation(std::string_view message) {
     constexpr std::string_view prefix = "station ";
     if (message.substr(0, prefix.size()) != prefix) return std::nullopt;

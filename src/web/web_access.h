@@ -34,6 +34,15 @@ enum class WebAccess {
 // The verdict for one request: `key` empty means none is needed.
 WebAccess webAccess(const std::string& key, std::string_view query, std::string_view cookieHeader);
 
+// A live connection opened by a page of another site (its Origin header names another
+// host than the request's Host header) is refused: without this, any web page open in a
+// browser of this machine could read the receptions. No Origin (not a browser): allowed.
+bool sameOrigin(std::string_view origin, std::string_view host);
+// The Host header names this machine's loopback ("localhost", "127.…", "[::1]", with or
+// without port). Without a key the board answers only such requests, so a name of another
+// site that merely resolves to 127.0.0.1 gets nothing.
+bool loopbackHost(std::string_view host);
+
 // A viewer's message on its live connection: the station it wants to see ("station 3",
 // 0..29). Anything else is none.
 std::optional<int> viewerStation(std::string_view message);

@@ -163,6 +163,12 @@ def live_board(work):
                 p.quit()
         # Read-only, no listing, nothing outside the page.
         check(fetch(m.port, "/", method="POST")[0] == 405, "POST wird abgelehnt")
+        upgrade = {"Connection": "Upgrade", "Upgrade": "websocket", "Sec-WebSocket-Version": "13",
+                   "Sec-WebSocket-Key": "dGhlIHNhbXBsZSBub25jZQ=="}
+        check(fetch(m.port, "/live", dict(upgrade, Origin="http://fremde-seite.example"))[0] == 403,
+              "eine fremde Seite bekommt keine Live-Verbindung")
+        check(fetch(m.port, "/", {"Host": "fremde-seite.example"})[0] == 403,
+              "ein fremder Name für 127.0.0.1 bekommt nichts")
         check(fetch(m.port, "/Mon.ini")[0] == 404 and fetch(m.port, "/Status/")[0] == 404,
               "keine Dateien des Programmordners")
     finally:
