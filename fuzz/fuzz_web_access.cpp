@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
+#include "storage/station_names.h"
 #include "storage/web_settings.h"
 #include "web/web_access.h"
 

@@ -103,7 +103,8 @@ TEST(WebSettings, RoundTripReadableByOwnerOnly) {
     struct stat st{};
     ASSERT_EQ(::stat(webSettingsPath(folder).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(parseWebSettings("Port=99999\nPort=x\n").port, 0);
+    for (const char* bad : {"Port=99999\n", "Port=x\n", "Port=8080W&808080808080\n", "Port=\n"})
+        EXPECT_EQ(parseWebSettings(bad).port, 0) << bad;
 }
 
 ReceptionRecord pocsag(int n) {

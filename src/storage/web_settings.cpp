@@ -36,9 +36,9 @@ WebSettings parseWebSettings(const std::string& text) {
             const std::string v = line.substr(std::string(kPort).size());
             int port = 0;
             bool digits = !v.empty() && v.size() <= 5;
-            for (char c : v) {
-                if (c < '0' || c > '9') digits = false;
-                else port = port * 10 + (c - '0');
+            for (std::size_t i = 0; digits && i < v.size(); ++i) {
+                if (v[i] < '0' || v[i] > '9') digits = false;
+                else port = port * 10 + (v[i] - '0');
             }
             s.port = digits && port <= 65535 ? port : 0;
         } else if (startsWith(line, kKey)) {
