@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/headless_window.h"
+#include "decoders/fms/fms_code_tables.h"
 #include "platform/web_view_server.h"
 #include "storage/web_settings.h"
 #include "support/qt_app.h"
@@ -141,6 +142,35 @@ TEST(WebViewState, NewestFiftyRowsAndOneMessagePerReception) {
     const auto burst = state.takePending();
     ASSERT_EQ(burst.size(), 1u);
     EXPECT_EQ(nlohmann::json::parse(burst[0])["type"], "tables");
+}
+
+TEST(WebViewState, RowsAsTheWindowShowsThem) {
+    ReceptionRecord fms;
+    fms.protocol = RecordProtocol::Fms;
+    fms.kennung = "623B1234";
+    fms.status = 3;
+    fms.tki = 1;
+    fms.direction = 0;
+    fms.vehicle = "HLF 1";
+    fms.info = "Hilfe";
+    const WebRow known = webRow(fms);
+    ASSERT_EQ(known.size(), 8u);
+    EXPECT_EQ(known[0], "HLF 1");
+    EXPECT_EQ(known[3], "3");
+    EXPECT_EQ(known[5], "Fzg->Lst");
+    fms.vehicle.clear();
+    fms.info.clear();
+    const WebRow unknown = webRow(fms);
+    EXPECT_EQ(unknown[0], "?");
+    EXPECT_EQ(unknown[1], organisationName("6") + " " + stateName("2"));
+    ReceptionRecord zvei;
+    zvei.protocol = RecordProtocol::Zvei;
+    zvei.code = "12345";
+    zvei.name = "Feuerwehr";
+    EXPECT_EQ(webRow(zvei).size(), 3u);
+    ReceptionRecord tone;
+    tone.protocol = RecordProtocol::Tonruf;
+    EXPECT_TRUE(webRow(tone).empty());
 }
 
 TEST(WebViewState, TilesInStatusColours) {

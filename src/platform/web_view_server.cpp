@@ -125,7 +125,7 @@ bool WebViewServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
         answered_ = true;
         return false;
     }
-    if (request.method() != QHttpServerRequest::Method::Get && request.method() != QHttpServerRequest::Method::Head) {
+    if (request.method() != QHttpServerRequest::Method::Get) {
         respond(makeResponder(request, socket), Status::MethodNotAllowed, "text/plain; charset=utf-8",
                 "Nur Lesen: diese Seite ändert nichts am Monitor.\n");
         return true;

@@ -57,8 +57,13 @@ WebRow webRow(const ReceptionRecord& r) {
     const std::string time = dateTimeText(toLocalTime(r.seconds));
     switch (r.protocol) {
         case RecordProtocol::Fms: {
+            // As the window's row: a vehicle not in the table shows "?" and what its
+            // identifier's first two digits stand for.
             const bool known = !r.vehicle.empty() || !r.info.empty();
-            return {known ? r.vehicle : "?", r.info, r.kennung, statusText(r.status, r.direction),
+            const std::string info = known || r.kennung.size() < 2
+                                         ? r.info
+                                         : organisationName(r.kennung.substr(0, 1)) + " " + stateName(r.kennung.substr(1, 1));
+            return {known ? r.vehicle : "?", info, r.kennung, statusText(r.status, r.direction),
                     std::to_string(r.tki), directionText(r.direction), time, r.text};
         }
         case RecordProtocol::Zvei:
