@@ -5,6 +5,10 @@
 
 namespace kub {
 
+namespace {
+constexpr qint64 kLongestRequestSeconds = 120;
+}  // namespace
+
 BoundedTcpServer::BoundedTcpServer(int maxConnections, qint64 maxRequestBytes, int idleSeconds, QObject* parent)
     : QTcpServer(parent), maxConnections_(maxConnections), maxRequestBytes_(maxRequestBytes),
       idleSeconds_(idleSeconds) {
@@ -23,9 +27,10 @@ int BoundedTcpServer::openConnections() {
     return static_cast<int>(connections_.size());
 }
 
-void BoundedTcpServer::markViewer(quint16 peerPort) {
+void BoundedTcpServer::markViewer(const QHostAddress& peerAddress, quint16 peerPort) {
     for (auto& c : connections_)
-        if (!c.socket.isNull() && c.socket->peerPort() == peerPort) c.viewer = true;
+        if (!c.socket.isNull() && c.socket->peerPort() == peerPort && c.socket->peerAddress() == peerAddress)
+            c.viewer = true;
 }
 
 void BoundedTcpServer::incomingConnection(qintptr descriptor) {
@@ -40,7 +45,8 @@ void BoundedTcpServer::incomingConnection(qintptr descriptor) {
         return;
     }
     socket->setReadBufferSize(maxRequestBytes_);
-    connections_.insert(socket, Connection{socket, 0, QDateTime::currentSecsSinceEpoch(), false});
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    connections_.insert(socket, Connection{socket, 0, now, now, false});
     // Connected before the HTTP server's own handler, so it sees each chunk first.
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
         auto it = connections_.find(socket);
@@ -59,7 +65,8 @@ void BoundedTcpServer::sweep() {
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     openConnections();
     for (auto& c : connections_)
-        if (!c.viewer && now - c.lastActive > idleSeconds_) c.socket->abort();
+        if (!c.viewer && (now - c.lastActive > idleSeconds_ || now - c.opened > kLongestRequestSeconds))
+            c.socket->abort();
 }
 
 }  // namespace kub

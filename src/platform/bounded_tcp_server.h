@@ -1,10 +1,12 @@
 #pragma once
 // A TCP server that keeps the number of open connections bounded: past the limit a new
-// connection is closed at once. A connection that sends more than a request may hold, or
-// that idles without being a live viewer, is closed too, so neither thousands of
-// connections nor a slow sender can take the monitor's memory or its event loop.
+// connection is closed at once. A connection that sends more than a request may hold, that
+// idles, or that is still no live viewer after two minutes (a sender dribbling a request
+// byte by byte) is closed too, so neither thousands of connections nor a slow sender can
+// take the monitor's memory, its event loop or the places of real viewers for long.
 
 #include <QHash>
+#include <QHostAddress>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTimer>
@@ -18,9 +20,9 @@ public:
     BoundedTcpServer(int maxConnections, qint64 maxRequestBytes, int idleSeconds, QObject* parent = nullptr);
 
     int openConnections();
-    // The connection from this peer port became a live viewer: it may idle from now on,
+    // The connection from this peer became a live viewer: it may idle from now on,
     // and what it sends is the viewer's business (bounded by the WebSocket's own limits).
-    void markViewer(quint16 peerPort);
+    void markViewer(const QHostAddress& peerAddress, quint16 peerPort);
 
 protected:
     void incomingConnection(qintptr descriptor) override;
@@ -30,6 +32,7 @@ private:
         QPointer<QTcpSocket> socket;
         qint64 bytesIn = 0;
         qint64 lastActive = 0;
+        qint64 opened = 0;
         bool viewer = false;
     };
     void sweep();

@@ -182,7 +182,7 @@ void WebViewServer::acceptViewers() {
             ws->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("abgewiesen"));
             continue;
         }
-        if (tcp_) tcp_->markViewer(ws->peerPort());
+        if (tcp_) tcp_->markViewer(ws->peerAddress(), ws->peerPort());
         ws->setMaxAllowedIncomingFrameSize(64);
         ws->setMaxAllowedIncomingMessageSize(64);
         viewers_.push_back(std::make_unique<Viewer>());
