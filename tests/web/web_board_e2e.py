@@ -83,6 +83,9 @@ class Monitor:
         except subprocess.TimeoutExpired:
             self.proc.kill()
             self.proc.wait()
+        err = self.err()
+        check("runtime error" not in err and "Sanitizer" not in err and self.proc.returncode in (0, -15),
+              "kubmon run ohne Fehler beendet (%s)" % self.proc.returncode)
 
 
 def browser(width, height, phone=False):
