@@ -16,6 +16,8 @@ packages=(
   lintian   # the package test checks the .deb
   # the end-to-end tests on PipeWire with its PulseAudio server (a D-Bus session of their own)
   pipewire pipewire-pulse wireplumber dbus-daemon
+  qt6-httpserver-dev qt6-websockets-dev   # the live web board's server
+  chromium chromium-driver python3-selenium   # its end-to-end test in a real browser
 )
 
 missing=()

@@ -14,6 +14,7 @@
 
 #include "common/time_text.h"
 #include "platform/capture_device.h"
+#include "platform/web_view_server.h"
 #include "storage/vehicle_table.h"
 #include "ui/alert_lists.h"
 #include "ui/board_model.h"
@@ -24,6 +25,7 @@
 #include "ui/reception_tables.h"
 #include "ui/replay_control.h"
 #include "ui/settings_tab.h"
+#include "ui/settings_web.h"
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
 #include "web/ftp_upload.h"
@@ -54,7 +56,11 @@ MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
     startUp();
 }
 
-MainWindow::~MainWindow() { session_.shutdown(); }
+MainWindow::~MainWindow() {
+    if (web_) std::erase(core_.context.outputs, web_.get());
+    web_.reset();
+    session_.shutdown();
+}
 
 void MainWindow::build() {
     SSTab1 = new QTabWidget(this);
@@ -238,6 +244,16 @@ void MainWindow::saveSettingsFromControls() {
     // The connection monitor runs exactly when the TCP export is on. The receiving
     // program sees a new connection only when where or whether to connect changed.
     if (!sameTcpTarget(before, settings_)) exports_->startUp();
+    const WebSettings web = webSection_->webSettings();
+    if (web != webSettings_ || (web.on() && !web_)) {
+        webSettings_ = web;
+        if (!saveWebSettings(folder_, webSettings_)) {
+            settingsTab_->markUnsaved();
+            dialogs().message(this, QStringLiteral("Die Web-Ansicht konnte nicht gespeichert werden (Web.ini) !"),
+                              QStringLiteral("Achtung:"), DialogIcon::Warning);
+        }
+        startWebView();
+    }
     if (wasCapturing && !capture_->running()) capture_->start();
 }
 

@@ -18,6 +18,7 @@
 #include "web/dial_up.h"
 #include "web/housekeeping.h"
 #include "storage/station_names.h"
+#include "storage/web_settings.h"
 #include "ui/twips.h"
 
 class QProgressBar;
@@ -28,6 +29,10 @@ class QLabel;
 
 namespace kub {
 class CaptureDevice;
+}
+
+namespace kub {
+class WebViewServer;
 }
 
 namespace kub::ui {
@@ -44,6 +49,7 @@ class StatusColoursSection;
 class TcpExportSection;
 class VehicleImportSection;
 class WindowMessageSection;
+class WebViewSection;
 class ReceptionTables;
 class SettingsTab;
 class StatusBoard;
@@ -112,6 +118,9 @@ public:
     HtmlExportSection* htmlSection() const { return htmlSection_; }
     TcpExportSection* tcpSection() const { return tcpSection_; }
     WindowMessageSection* messageSection() const { return messageSection_; }
+    WebViewSection* webSection() const { return webSection_; }
+    // The live web board; null while it is off or refused.
+    WebViewServer* webView() const { return web_.get(); }
     // "Html-Seite erzeugen" and "hochladen".
     bool writeStatusPageNow();
     void uploadStatusPageNow();
@@ -132,6 +141,8 @@ private:
     void applyDecoderSwitches();
     void applyLayout();
     void reloadVehicles();
+    // (Re)starts the live web board with the settings of "Web.ini" in force.
+    void startWebView();
     void layOut();
     void onTabChanged(int index);
 
@@ -169,6 +180,9 @@ private:
     HtmlExportSection* htmlSection_ = nullptr;
     TcpExportSection* tcpSection_ = nullptr;
     WindowMessageSection* messageSection_ = nullptr;
+    WebViewSection* webSection_ = nullptr;
+    WebSettings webSettings_;
+    std::unique_ptr<WebViewServer> web_;
     std::array<QProgressBar*, 2> ProgressBar1{};
     std::array<QProgressBar*, 2> ProgressBar2{};
 };

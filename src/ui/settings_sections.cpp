@@ -12,6 +12,7 @@
 #include "ui/settings_messages.h"
 #include "ui/settings_receivers.h"
 #include "ui/settings_tab.h"
+#include "ui/settings_web.h"
 #include "ui/settings_tcp.h"
 #include "ui/status_board.h"
 #include "web/ftp_upload.h"
@@ -44,6 +45,8 @@ void MainWindow::buildSettingsSections() {
     settingsTab_->addSection(7, htmlSection_);
     settingsTab_->addSection(8, tcpSection_);
     settingsTab_->addSection(9, messageSection_);
+    webSection_ = new WebViewSection(settingsTab_);
+    settingsTab_->addSection(10, webSection_);
     connect(htmlSection_, &HtmlExportSection::writePageRequested, this, [this] {
         if (!writeStatusPageNow()) notWritten(QStringLiteral("status.html"));
     });

@@ -22,6 +22,7 @@
 #include "ui/reception_tables.h"
 #include "ui/settings_receivers.h"
 #include "ui/settings_tab.h"
+#include "ui/settings_web.h"
 #include "ui/status_board.h"
 
 namespace kub::ui {
@@ -47,6 +48,9 @@ void MainWindow::startUp() {
     update_label();
     onTabChanged(SSTab1->currentIndex());
     session_.reloadDayLogs();
+    webSettings_ = loadWebSettings(folder_);
+    webSection_->applyWeb(webSettings_);
+    startWebView();
     // Alert entries age out and the status page follows the board once a minute.
     housekeeping_->start();
     // A monitor that comes back after a power cut decodes again without anyone at the

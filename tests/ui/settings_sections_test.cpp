@@ -30,6 +30,9 @@
 #include "ui/settings_receivers.h"
 #include "ui/settings_tab.h"
 #include "ui/settings_tcp.h"
+#include "ui/settings_web.h"
+#include "platform/web_view_server.h"
+#include "storage/web_settings.h"
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
 #include "ui_test_support.h"
@@ -494,6 +497,40 @@ TEST(WindowMessageSection, TitleAndSwitchAreMarkedAndSaved) {
     EXPECT_EQ(s.windowTitle, "Einsatzleitrechner");
     EXPECT_EQ(s.windowMessageExport, 1);
     EXPECT_TRUE(w.core().context.windowMessageExportOn);
+}
+
+TEST(WebViewSection, OffByDefaultRunsOnLoopbackAndRefusesOtherAddressesWithoutKey) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    ManualClock clock(testEpoch());
+    MainWindow w(folder.path(), clock);
+    ui::WebViewSection* web = w.webSection();
+    EXPECT_EQ(w.webView(), nullptr);
+    EXPECT_EQ(web->stateLabel()->text(), "Web-Ansicht aus.");
+
+    QTcpServer probe;  // a port that is free right now
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    web->portBox()->setFocus();
+    web->portBox()->selectAll();
+    QTest::keyClicks(web->portBox(), QString::number(port));
+    EXPECT_TRUE(w.settingsTab()->unsaved());
+    click(w.settingsTab()->saveButton());
+    ASSERT_NE(w.webView(), nullptr);
+    EXPECT_TRUE(w.webView()->listening());
+    EXPECT_EQ(web->stateLabel()->text(), QStringLiteral("Web-Ansicht läuft: http://127.0.0.1:%1/").arg(port));
+    EXPECT_EQ(loadWebSettings(folder.path()), (WebSettings{"127.0.0.1", port, ""}));
+
+    web->addressBox()->setFocus();
+    web->addressBox()->selectAll();
+    QTest::keyClicks(web->addressBox(), "0.0.0.0");
+    click(w.settingsTab()->saveButton());
+    EXPECT_EQ(w.webView(), nullptr);
+    EXPECT_TRUE(web->stateLabel()->text().contains(QStringLiteral("nur mit Zugangsschlüssel")))
+        << web->stateLabel()->text().toStdString();
+    EXPECT_EQ(web->stateLabel()->palette().color(QPalette::WindowText), QColor(Qt::red));
+    w.close();
 }
 
 TEST(DecoderQuality, SwitchesShowTheFileMarkUnsavedAndReachTheRunningDecoders) {

@@ -22,9 +22,12 @@
 #include "platform/pipe_replay.h"
 #include "platform/repeating_timer.h"
 #include "platform/stop_signals.h"
+#include "platform/web_view_server.h"
 #include "raw_input_options.h"
 #include "run_window.h"
 #include "stdout_output.h"
+#include "storage/station_names.h"
+
 
 namespace kubmon {
 
@@ -34,19 +37,37 @@ constexpr int kDefaultPassSeconds = 60;
 
 void usage() {
     std::fputs("Aufruf: kubmon run [--folder ORDNER] [--input DATEI|-] [--rate HZ] [--channels 1|2] [--takt SEKUNDEN] [--json]\n"
+               "                  [--http ADRESSE:PORT [--http-key SCHLÜSSEL]]\n"
                "  --folder    Programmordner (Vorgabe: wie das Fenster, siehe README)\n"
                "  --input     Aufzeichnung statt Soundkarte, in Echtzeit abgespielt; endet danach\n"
                "              \"-\": Rohdaten (16 Bit, little endian) von der Standardeingabe, z. B. von rtl_fm\n"
                "  --rate      Abtastrate der Rohdaten in Hz (nur mit --input -)\n"
                "  --channels  1 (Vorgabe, links dekodiert) oder 2 Kanäle der Rohdaten\n"
                "  --takt      Abstand der Durchgänge für Alarmlisten, Statusseite und Upload (Vorgabe 60)\n"
-               "  --json      jeder Empfang als JSON-Objekt auf einer Zeile statt der Exportzeile\n",
+               "  --json      jeder Empfang als JSON-Objekt auf einer Zeile statt der Exportzeile\n"
+               "  --http      Web-Ansicht (Statustafel und Listen live im Browser) auf ADRESSE:PORT,\n"
+               "              z. B. 127.0.0.1:8080 oder [::1]:8080; andere Adressen als dieser Rechner\n"
+               "              nur mit --http-key (8 bis 128 Zeichen: A-Z a-z 0-9 - . _ ~)\n",
                stderr);
 }
 
 void say(const std::string& line) {
     std::fprintf(stderr, "kubmon run: %s\n", line.c_str());
     std::fflush(stderr);
+}
+
+// "ADDRESS:PORT" or "[IPv6]:PORT"; false when it is neither.
+bool splitHostPort(const std::string& text, std::string& address, int& port) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon + 1 >= text.size()) return false;
+    address = text.substr(0, colon);
+    if (address.size() >= 2 && address.front() == '[' && address.back() == ']')
+        address = address.substr(1, address.size() - 2);
+    const std::string digits = text.substr(colon + 1);
+    if (address.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    port = std::stoi(digits);
+    return port <= 65535;
 }
 
 std::vector<std::string> rowTexts(const kub::HeadlessWindow& w, kub::ReceptionTable t) {
@@ -63,6 +84,9 @@ int runCommand(const Args& args) {
     int passSeconds = kDefaultPassSeconds;
     bool json = false;
     RawInputOptions raw;
+    std::string httpAddress;
+    int httpPort = -1;
+    std::string httpKey;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (raw.take(args, i)) continue;
@@ -72,6 +96,13 @@ int runCommand(const Args& args) {
             folder = args[++i];
         } else if (args[i] == "--input" && hasValue) {
             input = args[++i];
+        } else if (args[i] == "--http" && hasValue) {
+            if (!splitHostPort(args[++i], httpAddress, httpPort)) {
+                say("--http erwartet ADRESSE:PORT, z. B. 127.0.0.1:8080");
+                return 2;
+            }
+        } else if (args[i] == "--http-key" && hasValue) {
+            httpKey = args[++i];
         } else if (args[i] == "--takt" && hasValue) {
             try {
                 passSeconds = std::stoi(args[++i]);
@@ -86,6 +117,10 @@ int runCommand(const Args& args) {
             usage();
             return 2;
         }
+    }
+    if (!httpKey.empty() && httpPort < 0) {
+        say("--http-key gilt nur zusammen mit --http");
+        return 2;
     }
     const bool fromStdin = input == "-";
     kub::RawPcmFormat rawFormat;
@@ -154,6 +189,25 @@ int runCommand(const Args& args) {
     // restart: the first pass writes it even before the first reception.
     session.core.context.pageChanged = 1;
 
+    // The live web board: one more output of every reception.
+    const kub::StationNames stationNames = kub::loadStationNames(folder);
+    std::unique_ptr<kub::WebViewServer> web;
+    if (httpPort >= 0) {
+        web = std::make_unique<kub::WebViewServer>(
+            kub::WebViewSources{&session.core.context.vehicles, &session.settings, &stationNames, &window});
+        const std::string refusal = web->start(httpAddress, httpPort, httpKey);
+        if (!refusal.empty()) {
+            say(refusal);
+            return 2;
+        }
+        for (auto t : {kub::ReceptionTable::Fms, kub::ReceptionTable::Zvei, kub::ReceptionTable::Pocsag})
+            web->state().seedTable(t, rowTexts(window, t));
+        session.core.context.outputs.push_back(web.get());
+        const bool v6 = httpAddress.find(':') != std::string::npos;
+        say("Web-Ansicht: http://" + (v6 ? "[" + httpAddress + "]" : httpAddress) + ":" +
+            std::to_string(web->port()) + "/" + (httpKey.empty() ? "" : " (mit Zugangsschlüssel)"));
+    }
+
     std::string lamp;
     session.exports->onWatchdogTick = [&](const kub::WatchdogTick& tick) {
         const bool up = tick.lampColour == kub::kLampGreen;
@@ -209,6 +263,10 @@ int runCommand(const Args& args) {
     QCoreApplication::exec();
 
     housekeeping.stop();
+    if (web) {
+        std::erase(session.core.context.outputs, web.get());
+        web->stop();
+    }
     if (keeper) keeper->stop();
     if (replay) replay->stop();
     if (pipe) pipe->stop();

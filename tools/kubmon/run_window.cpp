@@ -6,7 +6,8 @@
 namespace kubmon {
 
 namespace {
-constexpr int kPageRows = 10;
+// The status page shows ten, the live web board fifty.
+constexpr int kPageRows = 50;
 constexpr const char* kFiles = "Dateien";
 }  // namespace
 

@@ -1,7 +1,8 @@
 #pragma once
-// The window of the headless monitor: the exports to the session's bindings, and instead of message boxes and status lines one line on
-// stderr per fault. It keeps only the newest ten rows per table (the status page shows
-// no more) and no record of lines, so it does not grow over months.
+// The window of the headless monitor: the exports to the session's bindings, and instead
+// of message boxes and status lines one line on stderr per fault. It keeps only the newest
+// fifty rows per table (the live web board shows no more) and no record of lines, so it
+// does not grow over months.
 
 #include <cstddef>
 #include <string>

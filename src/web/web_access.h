@@ -1,0 +1,50 @@
+#pragma once
+// Who may see the live web board. On a loopback address anyone on this machine may; on
+// any other address only a browser that brings the access key, once in the address
+// (?key=…) and from then on in a cookie. The checks work on the raw request texts.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kub {
+
+// The cookie that carries the key after the first load.
+constexpr std::string_view kWebKeyCookie = "kub_schluessel";
+
+// Empty when the key may be used; otherwise why not, in German. A key is 8 to 128
+// characters of letters, digits and "-._~", so it travels in an address unchanged.
+std::string webKeyProblem(const std::string& key);
+
+// Empty when a server may listen on this address with this key; otherwise the German
+// reason it must not (another address than loopback without a key, or a bad key).
+std::string webListenRefusal(const std::string& address, bool loopback, const std::string& key);
+
+// The value of `name` in a query string ("a=1&key=…"), percent-decoded; none when absent.
+std::optional<std::string> queryValue(std::string_view query, std::string_view name);
+// The value of cookie `name` in a Cookie header ("a=1; kub_schluessel=…").
+std::optional<std::string> cookieValue(std::string_view cookieHeader, std::string_view name);
+
+enum class WebAccess {
+    Granted,          // no key needed, or the cookie holds it
+    GrantedByQuery,   // the address holds it: set the cookie
+    Denied,           // 401
+};
+
+// The verdict for one request: `key` empty means none is needed.
+WebAccess webAccess(const std::string& key, std::string_view query, std::string_view cookieHeader);
+
+// A live connection opened by a page of another site (its Origin header names another
+// host than the request's Host header) is refused: without this, any web page open in a
+// browser of this machine could read the receptions. No Origin (not a browser): allowed.
+bool sameOrigin(std::string_view origin, std::string_view host);
+// The Host header names this machine's loopback ("localhost", "127.…", "[::1]", with or
+// without port). Without a key the board answers only such requests, so a name of another
+// site that merely resolves to 127.0.0.1 gets nothing.
+bool loopbackHost(std::string_view host);
+
+// A viewer's message on its live connection: the station it wants to see ("station 3",
+// 0..29). Anything else is none.
+std::optional<int> viewerStation(std::string_view message);
+
+}  // namespace kub

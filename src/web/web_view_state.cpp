@@ -1,0 +1,213 @@
+#include "web/web_view_state.h"
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "common/clock.h"
+#include "common/time_text.h"
+#include "core/record_json.h"
+#include "decoders/fms/fms_code_tables.h"
+
+namespace kub {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Radio texts are whatever the air brought; invalid UTF-8 is shown replaced, never refused.
+std::string dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+// Black on light tiles, white on dark ones (the window's rule of thumb).
+std::string textColourOn(std::int32_t value) {
+    if (value < 0) return "#000000";
+    const int r = value & 0xFF, g = (value >> 8) & 0xFF, b = (value >> 16) & 0xFF;
+    return (299 * r + 587 * g + 114 * b) / 1000 >= 128 ? "#000000" : "#FFFFFF";
+}
+
+std::vector<std::string> splitTabs(const std::string& text) {
+    std::vector<std::string> cells;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = text.find('\t', start);
+        cells.push_back(text.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) return cells;
+        start = tab + 1;
+    }
+}
+
+Json rowsJson(const std::deque<WebRow>& rows) {
+    Json a = Json::array();
+    for (const WebRow& r : rows) a.push_back(r);
+    return a;
+}
+
+constexpr std::int32_t kButtonFaceGrey = 0xC8D0D4;  // 0x00BBGGRR of #D4D0C8
+
+
+}  // namespace
+
+std::string webColour(std::int32_t value) {
+    if (value < 0) value = kButtonFaceGrey;
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+    return text;
+}
+
+WebRow webRow(const ReceptionRecord& r) {
+    const std::string time = dateTimeText(toLocalTime(r.seconds));
+    switch (r.protocol) {
+        case RecordProtocol::Fms: {
+            // As the window's row: a vehicle not in the table shows "?" and what its
+            // identifier's first two digits stand for.
+            const bool known = !r.vehicle.empty() || !r.info.empty();
+            const std::string info = known || r.kennung.size() < 2
+                                         ? r.info
+                                         : organisationName(r.kennung.substr(0, 1)) + " " + stateName(r.kennung.substr(1, 1));
+            return {known ? r.vehicle : "?", info, r.kennung, statusText(r.status, r.direction),
+                    std::to_string(r.tki), directionText(r.direction), time, r.text};
+        }
+        case RecordProtocol::Zvei:
+            return {r.code, r.name, time};
+        case RecordProtocol::Pocsag:
+            return {r.ric, std::to_string(r.function), r.name, time, r.text};
+        case RecordProtocol::Tonruf:
+            break;
+    }
+    return {};
+}
+
+void WebViewState::push(ReceptionTable table, WebRow row) {
+    auto& rows = tables_[index(table)];
+    rows.push_front(std::move(row));
+    while (rows.size() > static_cast<std::size_t>(kWebTableRows)) rows.pop_back();
+}
+
+void WebViewState::seedTable(ReceptionTable table, const std::vector<std::string>& rowTexts) {
+    tables_[index(table)].clear();
+    for (auto it = rowTexts.rbegin(); it != rowTexts.rend(); ++it) push(table, splitTabs(*it));
+}
+
+void WebViewState::add(const ReceptionRecord& record) {
+    WebRow row = webRow(record);
+    switch (record.protocol) {
+        case RecordProtocol::Fms: push(ReceptionTable::Fms, std::move(row)); break;
+        case RecordProtocol::Zvei: push(ReceptionTable::Zvei, std::move(row)); break;
+        case RecordProtocol::Pocsag: push(ReceptionTable::Pocsag, std::move(row)); break;
+        case RecordProtocol::Tonruf: break;
+    }
+    if (record.statusStored) boardChanged_ = true;
+    if (pending_.size() < kPendingLimit) {
+        pending_.push_back(record);
+    } else {
+        overflow_ = true;
+    }
+}
+
+std::vector<std::string> WebViewState::takePending() {
+    std::vector<std::string> out;
+    if (overflow_) {
+        out.push_back(tablesMessage());
+    } else {
+        for (const ReceptionRecord& r : pending_) {
+            Json j;
+            j["type"] = "reception";
+            j["record"] = Json::parse(recordJson(r));
+            const WebRow row = webRow(r);
+            if (!row.empty()) j["row"] = row;
+            out.push_back(dump(j));
+        }
+    }
+    pending_.clear();
+    overflow_ = false;
+    return out;
+}
+
+bool WebViewState::takeBoardChanged() {
+    const bool changed = boardChanged_;
+    boardChanged_ = false;
+    return changed;
+}
+
+std::string WebViewState::tablesMessage() const {
+    Json j;
+    j["type"] = "tables";
+    j["fms"] = rowsJson(rows(ReceptionTable::Fms));
+    j["zvei"] = rowsJson(rows(ReceptionTable::Zvei));
+    j["pocsag"] = rowsJson(rows(ReceptionTable::Pocsag));
+    return dump(j);
+}
+
+std::string WebViewState::helloMessage(const StationNames& names, const Settings& settings,
+                                       const VehicleTable& vehicles) const {
+    Json j;
+    j["type"] = "hello";
+    Json stations = Json::array();
+    for (int s = 0; s < kStationCount; ++s) stations.push_back(names[static_cast<std::size_t>(s)]);
+    j["stations"] = stations;
+    Json colours = Json::array();
+    for (int s = 1; s <= 9; ++s) colours.push_back(webColour(settings.statusColour(s)));
+    j["colours"] = colours;
+    j["columns"] = vehicles.columns;
+    j["rows"] = vehicles.rows;
+    j["tables"] = Json::parse(tablesMessage());
+    return dump(j);
+}
+
+std::string boardMessage(int station, const VehicleTable& vehicles, const Settings& settings,
+                         const StationNames& names) {
+    Json j;
+    j["type"] = "board";
+    j["station"] = station;
+    j["name"] = station >= 0 && station < kStationCount ? names[static_cast<std::size_t>(station)] : "";
+    j["columns"] = vehicles.columns;
+    j["rows"] = vehicles.rows;
+    Json tiles = Json::array();
+    const int perStation = vehicles.tilesPerStation();
+    for (int k = 0; k < perStation && station >= 0 && station < kStationCount; ++k) {
+        const std::size_t slot = static_cast<std::size_t>(station * perStation + k);
+        if (slot >= vehicles.vehicleTable.size()) break;
+        const VehicleRecord& v = vehicles.vehicleTable[slot];
+        Json t;
+        if (v.kennung.size() == 8) {
+            const bool hasColour = v.status >= 1 && v.status <= kStatusColourCount;
+            const std::int32_t fill = hasColour ? settings.statusColour(v.status) : kLightGrey;
+            t["art"] = "fahrzeug";
+            t["rufname"] = v.rufname;
+            t["status"] = v.status;
+            t["tki"] = v.tki;
+            t["zeit"] = v.statusTime;
+            t["eigenschaft"] = v.eigenschaft;
+            t["farbe"] = webColour(fill);
+            t["schrift"] = textColourOn(fill);
+        } else if (!v.rufname.empty()) {
+            t["art"] = "ueberschrift";
+            t["rufname"] = v.rufname;
+        } else {
+            t["art"] = "leer";
+        }
+        tiles.push_back(t);
+    }
+    j["tiles"] = tiles;
+    return dump(j);
+}
+
+std::string alertsMessage(const ReceptionWindow& window) {
+    Json j;
+    j["type"] = "alerts";
+    const std::pair<const char*, AlertList> lists[] = {
+        {"status0", AlertList::List3}, {"status5", AlertList::List2}, {"sprechtaste", AlertList::List1}};
+    for (const auto& [name, list] : lists) {
+        Json a = Json::array();
+        const int n = window.alertLineCount(list);
+        for (int i = 0; i < n; ++i) {
+            std::string line = window.alertLine(list, i);
+            line = line.substr(0, line.find('\t'));
+            while (!line.empty() && line.back() == ' ') line.pop_back();
+            a.push_back(line);
+        }
+        j[name] = a;
+    }
+    return dump(j);
+}
+
+}  // namespace kub

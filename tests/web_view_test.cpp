@@ -1,0 +1,251 @@
+// The live web board: who gets in (key in the address, then the cookie; none needed on
+// loopback; refused elsewhere without one), what the page is sent (rows, tiles, colours),
+// "Web.ini", and a real server with a viewer that never reads next to one that does.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QTcpSocket>
+#include <QWebSocket>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "core/headless_window.h"
+#include "decoders/fms/fms_code_tables.h"
+#include "platform/web_view_server.h"
+#include "storage/web_settings.h"
+#include "support/qt_app.h"
+#include "web/web_access.h"
+#include "web/web_view_state.h"
+
+namespace kub {
+namespace {
+
+const std::string kKey = "Wache-Sued.2026";
+
+TEST(WebAccess, KeyFromAddressThenCookie) {
+    struct Case { std::string key, query, cookie; WebAccess want; };
+    const std::vector<Case> cases = {
+        {"", "", "", WebAccess::Granted},
+        {"", "key=egal", "", WebAccess::Granted},
+        {kKey, "", "", WebAccess::Denied},
+        {kKey, "key=" + kKey, "", WebAccess::GrantedByQuery},
+        {kKey, "a=1&key=Wache%2DSued%2E2026&b", "", WebAccess::GrantedByQuery},
+        {kKey, "key=Wache-Sued", "", WebAccess::Denied},
+        {kKey, "key=" + kKey + "x", "", WebAccess::Denied},
+        {kKey, "schluessel=" + kKey, "", WebAccess::Denied},
+        {kKey, "", "kub_schluessel=" + kKey, WebAccess::Granted},
+        {kKey, "", "theme=dunkel;  kub_schluessel=\"" + kKey + "\" ; x=y", WebAccess::Granted},
+        {kKey, "", "kub_schluessel=falsch-falsch", WebAccess::Denied},
+        {kKey, "", "xkub_schluessel=" + kKey, WebAccess::Denied},
+        {kKey, "key=falsch-falsch", "kub_schluessel=" + kKey, WebAccess::Granted},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(webAccess(c.key, c.query, c.cookie), c.want) << c.key << " | " << c.query << " | " << c.cookie;
+}
+
+TEST(WebAccess, ListenOnlyOnLoopbackWithoutKey) {
+    struct Case { std::string address; bool loopback; std::string key; std::string said; };
+    const std::vector<Case> cases = {
+        {"127.0.0.1", true, "", ""},
+        {"::1", true, "", ""},
+        {"0.0.0.0", false, "", "nur mit Zugangsschlüssel"},
+        {"192.0.2.7", false, "", "nur mit Zugangsschlüssel"},
+        {"0.0.0.0", false, kKey, ""},
+        {"0.0.0.0", false, "kurz", "8 bis 128 Zeichen"},
+        {"0.0.0.0", false, "mit leer zeichen", "nur Buchstaben"},
+        {"127.0.0.1", true, "<script>x</script>", "nur Buchstaben"},
+    };
+    for (const Case& c : cases) {
+        const std::string refusal = webListenRefusal(c.address, c.loopback, c.key);
+        if (c.said.empty()) {
+            EXPECT_EQ(refusal, "") << c.address << " " << c.key;
+        } else {
+            EXPECT_NE(refusal.find(c.said), std::string::npos) << c.address << " " << c.key << ": " << refusal;
+        }
+    }
+}
+
+TEST(WebAccess, LiveConnectionOnlyFromTheBoardsOwnPage) {
+    struct Case { std::string origin, host; bool same; };
+    const std::vector<Case> cases = {
+        {"", "127.0.0.1:8080", true},
+        {"http://127.0.0.1:8080", "127.0.0.1:8080", true},
+        {"HTTP://LocalHost:8080", "localhost:8080", true},
+        {"http://böse.example", "127.0.0.1:8080", false},
+        {"http://127.0.0.1:8081", "127.0.0.1:8080", false},
+        {"null", "127.0.0.1:8080", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(sameOrigin(c.origin, c.host), c.same) << c.origin << " " << c.host;
+    const std::vector<std::pair<std::string, bool>> hosts = {
+        {"127.0.0.1:8080", true}, {"127.0.0.2", true}, {"localhost:80", true}, {"[::1]:8080", true},
+        {"[::1]", true}, {"127.0.0.1.evil.example:8080", false}, {"evil.example:8080", false},
+        {"127.1", false}, {"[::2]:8080", false}, {"localhost:80x", false}, {"", false}};
+    for (const auto& [host, loopback] : hosts) EXPECT_EQ(loopbackHost(host), loopback) << host;
+}
+
+TEST(WebAccess, ViewerAsksForAStation) {
+    const std::vector<std::pair<std::string, std::optional<int>>> cases = {
+        {"station 0", 0}, {"station 29", 29}, {"station 30", std::nullopt}, {"station -1", std::nullopt},
+        {"station ", std::nullopt}, {"station 007", std::nullopt}, {"Station 1", std::nullopt}, {"", std::nullopt}};
+    for (const auto& [text, want] : cases) EXPECT_EQ(viewerStation(text), want) << text;
+}
+
+TEST(WebSettings, RoundTripReadableByOwnerOnly) {
+    const std::string folder = ::testing::TempDir() + "/web_settings";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    EXPECT_FALSE(loadWebSettings(folder).on());
+    const WebSettings s{"0.0.0.0", 8080, kKey};
+    ASSERT_TRUE(saveWebSettings(folder, s));
+    EXPECT_EQ(loadWebSettings(folder), s);
+    struct stat st{};
+    ASSERT_EQ(::stat(webSettingsPath(folder).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    for (const char* bad : {"Port=99999\n", "Port=x\n", "Port=8080W&808080808080\n", "Port=\n"})
+        EXPECT_EQ(parseWebSettings(bad).port, 0) << bad;
+}
+
+ReceptionRecord pocsag(int n) {
+    ReceptionRecord r;
+    r.protocol = RecordProtocol::Pocsag;
+    r.seconds = 1796730000 + n;
+    r.ric = std::to_string(1000000 + n);
+    r.function = 3;
+    r.name = "Wehrführer";
+    r.text = "<b>Brand</b> " + std::to_string(n);
+    return r;
+}
+
+TEST(WebViewState, NewestFiftyRowsAndOneMessagePerReception) {
+    WebViewState state;
+    state.seedTable(ReceptionTable::Zvei, {"12345\tFeuerwehr\t08.12.2026 10:00:01", "54321\tRettung\t08.12.2026 09:00:00"});
+    ASSERT_EQ(state.rows(ReceptionTable::Zvei).size(), 2u);
+    EXPECT_EQ(state.rows(ReceptionTable::Zvei).front(), (WebRow{"12345", "Feuerwehr", "08.12.2026 10:00:01"}));
+    for (int i = 0; i < 60; ++i) state.add(pocsag(i));
+    const auto& rows = state.rows(ReceptionTable::Pocsag);
+    ASSERT_EQ(rows.size(), 50u);
+    EXPECT_EQ(rows.front()[0], "1000059");
+    EXPECT_EQ(rows.front()[4], "<b>Brand</b> 59");
+    EXPECT_EQ(rows.back()[0], "1000010");
+    const auto messages = state.takePending();
+    ASSERT_EQ(messages.size(), 60u);
+    const auto j = nlohmann::json::parse(messages.back());
+    EXPECT_EQ(j["type"], "reception");
+    EXPECT_EQ(j["record"]["ric"], "1000059");
+    EXPECT_EQ(j["row"][2], "Wehrführer");
+    EXPECT_TRUE(state.takePending().empty());
+    // More at once than a push takes: the viewers get the tables whole.
+    for (int i = 0; i < 100; ++i) state.add(pocsag(i));
+    const auto burst = state.takePending();
+    ASSERT_EQ(burst.size(), 1u);
+    EXPECT_EQ(nlohmann::json::parse(burst[0])["type"], "tables");
+}
+
+TEST(WebViewState, RowsAsTheWindowShowsThem) {
+    ReceptionRecord fms;
+    fms.protocol = RecordProtocol::Fms;
+    fms.kennung = "623B1234";
+    fms.status = 3;
+    fms.tki = 1;
+    fms.direction = 0;
+    fms.vehicle = "HLF 1";
+    fms.info = "Hilfe";
+    const WebRow known = webRow(fms);
+    ASSERT_EQ(known.size(), 8u);
+    EXPECT_EQ(known[0], "HLF 1");
+    EXPECT_EQ(known[3], "3");
+    EXPECT_EQ(known[5], "Fzg->Lst");
+    fms.vehicle.clear();
+    fms.info.clear();
+    const WebRow unknown = webRow(fms);
+    EXPECT_EQ(unknown[0], "?");
+    EXPECT_EQ(unknown[1], organisationName("6") + " " + stateName("2"));
+    ReceptionRecord zvei;
+    zvei.protocol = RecordProtocol::Zvei;
+    zvei.code = "12345";
+    zvei.name = "Feuerwehr";
+    EXPECT_EQ(webRow(zvei).size(), 3u);
+    ReceptionRecord tone;
+    tone.protocol = RecordProtocol::Tonruf;
+    EXPECT_TRUE(webRow(tone).empty());
+}
+
+TEST(WebViewState, TilesInStatusColours) {
+    VehicleTable vehicles;
+    vehicles.applyLayout(1);
+    auto& t = vehicles.vehicleTable;
+    t[0] = {"", "Löschzug Süd", "", 0, 0, ""};
+    t[1] = {"623B1234", "HLF 1", "Hilfe", 2, 1, "08.12. 10:00"};
+    t[2] = {"623B5678", "MTW", "", 6, 0, ""};
+    t[3] = {"623B9999", "RTW", "", 0, 0, ""};
+    t[50] = {"62341234", "Wache 2", "", 3, 0, ""};
+    StationNames names{};
+    names[0] = "Süd";
+    const auto j = nlohmann::json::parse(boardMessage(0, vehicles, defaultSettings(), names));
+    EXPECT_EQ(j["name"], "Süd");
+    ASSERT_EQ(j["tiles"].size(), 50u);
+    EXPECT_EQ(j["tiles"][0]["art"], "ueberschrift");
+    EXPECT_EQ(j["tiles"][1]["art"], "fahrzeug");
+    EXPECT_EQ(j["tiles"][1]["farbe"], "#FFFFC0");
+    EXPECT_EQ(j["tiles"][1]["zeit"], "08.12. 10:00");
+    EXPECT_EQ(j["tiles"][2]["farbe"], "#D4D0C8");  // the button face of status 6
+    EXPECT_EQ(j["tiles"][3]["farbe"], "#E0E0E0");  // no colour for status 0
+    EXPECT_EQ(j["tiles"][4]["art"], "leer");
+    EXPECT_EQ(nlohmann::json::parse(boardMessage(1, vehicles, defaultSettings(), names))["tiles"][0]["rufname"],
+              "Wache 2");
+}
+
+TEST(WebViewServer, RefusesAnotherAddressWithoutKeyBeforeListening) {
+    kubtest::ensureQtApp();
+    VehicleTable vehicles;
+    Settings settings = defaultSettings();
+    StationNames names{};
+    HeadlessWindow window;
+    WebViewServer server({&vehicles, &settings, &names, &window});
+    const std::string refusal = server.start("192.0.2.7", 0, "");
+    EXPECT_NE(refusal.find("nur mit Zugangsschlüssel"), std::string::npos) << refusal;
+    EXPECT_FALSE(server.listening());
+}
+
+// A viewer that never reads is dropped once its backlog is full; the one that reads gets
+// every reception meanwhile, and handing records on never waits for either.
+TEST(WebViewServer, ViewerThatNeverReadsIsDroppedNotWaitedFor) {
+    kubtest::ensureQtApp();
+    VehicleTable vehicles;
+    Settings settings = defaultSettings();
+    StationNames names{};
+    HeadlessWindow window;
+    WebViewServer server({&vehicles, &settings, &names, &window});
+    ASSERT_EQ(server.start("127.0.0.1", 0, ""), "");
+
+    QTcpSocket stuck;
+    stuck.setReadBufferSize(1024);
+    stuck.connectToHost(QHostAddress::LocalHost, server.port());
+    ASSERT_TRUE(stuck.waitForConnected(5000));
+    stuck.write("GET /live HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+    QWebSocket reader;
+    int receptions = 0;
+    QObject::connect(&reader, &QWebSocket::textMessageReceived, [&](const QString& m) {
+        if (m.startsWith(QStringLiteral("{\"type\":\"reception\""))) ++receptions;
+    });
+    reader.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/live").arg(server.port())));
+    ASSERT_TRUE(kubtest::waitFor([&] { return server.viewerCount() == 2; }));
+
+    // About 40 MB for each viewer: far more than the socket buffers of a stuck one hold.
+    ReceptionRecord r = pocsag(1);
+    r.text = std::string(8000, 'x');
+    const int total = 5000;
+    for (int sent = 0; sent < total;) {
+        for (int i = 0; i < 20 && sent < total; ++i, ++sent) server.deliver(r);
+        kubtest::waitFor([] { return false; }, 5);
+    }
+    EXPECT_TRUE(kubtest::waitFor([&] { return receptions == total; }, 60000)) << receptions;
+    EXPECT_EQ(server.viewerCount(), 1);
+}
+
+}  // namespace
+}  // namespace kub
