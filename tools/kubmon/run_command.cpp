@@ -13,6 +13,8 @@
 #include "common/clock.h"
 #include "common/program_folder.h"
 #include "fault_lines.h"
+#include "mqtt/mqtt_settings.h"
+#include "mqtt/mqtt_site.h"
 #include "platform/file_replay.h"
 #include "platform/monitor_session.h"
 #include "platform/repeating_timer.h"
@@ -26,10 +28,11 @@ namespace {
 constexpr int kDefaultPassSeconds = 60;
 
 void usage() {
-    std::fputs("Aufruf: kubmon run [--folder ORDNER] [--input DATEI] [--takt SEKUNDEN]\n"
+    std::fputs("Aufruf: kubmon run [--folder ORDNER] [--input DATEI] [--takt SEKUNDEN] [--mqtt ADRESSE]\n"
                "  --folder  Programmordner (Vorgabe: wie das Fenster, siehe README)\n"
                "  --input   Aufzeichnung statt Soundkarte, in Echtzeit abgespielt; endet danach\n"
-               "  --takt    Abstand der Durchgänge für Alarmlisten, Statusseite und Upload (Vorgabe 60)\n",
+               "  --takt    Abstand der Durchgänge für Alarmlisten, Statusseite und Upload (Vorgabe 60)\n"
+               "  --mqtt    mqtt://[Benutzer:Passwort@]Server[:Port]/Präfix (oder mqtts://) statt \"MQTT.ini\"\n",
                stderr);
 }
 
@@ -50,12 +53,20 @@ int runCommand(const Args& args) {
     std::string folder;
     std::string input;
     int passSeconds = kDefaultPassSeconds;
+    std::string mqttAddress;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--folder" && hasValue) {
             folder = args[++i];
         } else if (args[i] == "--input" && hasValue) {
             input = args[++i];
+        } else if (args[i] == "--mqtt" && hasValue) {
+            mqttAddress = args[++i];
+            kub::MqttSettings check;
+            if (const auto error = kub::applyMqttAddress(mqttAddress, check)) {
+                say(*error);
+                return 2;
+            }
         } else if (args[i] == "--takt" && hasValue) {
             try {
                 passSeconds = std::stoi(args[++i]);
@@ -137,6 +148,16 @@ int runCommand(const Args& args) {
         lamp = now;
     };
 
+    // MQTT: the folder's "MQTT.ini", the connection part replaced by --mqtt.
+    kub::MqttSettings mqtt = kub::loadMqttSettings(folder);
+    if (!mqttAddress.empty()) kub::applyMqttAddress(mqttAddress, mqtt);
+    std::unique_ptr<kub::MqttSite> mqttSite;
+    if (mqtt.on()) mqttSite = std::make_unique<kub::MqttSite>(session.core.context, mqtt, say);
+    kub::RepeatingTimer mqttPoll(100, [&] {
+        if (mqttSite) mqttSite->poll();
+    });
+    mqttPoll.start();
+
     kub::RepeatingTimer housekeeping(passSeconds * 1000, [&] { session.housekeepingPass(); });
     housekeeping.start();
 
@@ -172,6 +193,8 @@ int runCommand(const Args& args) {
     housekeeping.stop();
     if (keeper) keeper->stop();
     if (replay) replay->stop();
+    mqttPoll.stop();
+    if (mqttSite) mqttSite->stop();
     session.shutdown();
     say("beendet.");
     return status;
