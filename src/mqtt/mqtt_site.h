@@ -34,6 +34,9 @@ public:
     // Clean end: "online" 0 after what is waiting, for at most `graceSeconds`.
     void stop(double graceSeconds = 3.0);
 
+    // The reception watchdog's state, retained under "<prefix>/empfang".
+    void publishReceptionState(const std::string& json) { link_.publish({prefix_ + "/empfang", json, true}); }
+
     MqttLink& link() { return link_; }
     const std::string& prefix() const { return prefix_; }
 

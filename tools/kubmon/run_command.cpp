@@ -13,6 +13,7 @@
 #include "common/clock.h"
 #include "common/program_folder.h"
 #include "fault_lines.h"
+#include "core/reception_watchdog.h"
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/mqtt_site.h"
 #include "platform/file_replay.h"
@@ -32,7 +33,9 @@ void usage() {
                "  --folder  Programmordner (Vorgabe: wie das Fenster, siehe README)\n"
                "  --input   Aufzeichnung statt Soundkarte, in Echtzeit abgespielt; endet danach\n"
                "  --takt    Abstand der Durchgänge für Alarmlisten, Statusseite und Upload (Vorgabe 60)\n"
-               "  --mqtt    mqtt://[Benutzer:Passwort@]Server[:Port]/Präfix (oder mqtts://) statt \"MQTT.ini\"\n",
+               "  --mqtt    mqtt://[Benutzer:Passwort@]Server[:Port]/Präfix (oder mqtts://) statt \"MQTT.ini\"\n"
+               "  --stille MINUTEN       melden, wenn ein Kanal so lange nichts dekodiert hat\n"
+               "  --erwarte NAME=MINUTEN melden, wenn RIC, Kennung oder ZVEI-Folge NAME so lange fehlt (mehrfach)\n",
                stderr);
 }
 
@@ -54,6 +57,8 @@ int runCommand(const Args& args) {
     std::string input;
     int passSeconds = kDefaultPassSeconds;
     std::string mqttAddress;
+    int silentMinutes = -1;
+    std::vector<kub::WatchedName> expected;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--folder" && hasValue) {
@@ -67,6 +72,22 @@ int runCommand(const Args& args) {
                 say(*error);
                 return 2;
             }
+        } else if (args[i] == "--stille" && hasValue) {
+            const std::string v = args[++i];
+            silentMinutes = v.find_first_not_of("0123456789") == std::string::npos && v.size() < 6 && !v.empty()
+                                ? std::stoi(v)
+                                : -1;
+            if (silentMinutes < 1) {
+                say("--stille erwartet Minuten von 1 bis 99999");
+                return 2;
+            }
+        } else if (args[i] == "--erwarte" && hasValue) {
+            const auto names = kub::parseWatchedNames(args[++i]);
+            if (names.size() != 1) {
+                say("--erwarte erwartet NAME=MINUTEN, zum Beispiel 1234567=60");
+                return 2;
+            }
+            expected.push_back(names.front());
         } else if (args[i] == "--takt" && hasValue) {
             try {
                 passSeconds = std::stoi(args[++i]);
@@ -158,6 +179,24 @@ int runCommand(const Args& args) {
     });
     mqttPoll.start();
 
+    // The reception watchdog: "MQTT.ini", or the options.
+    if (silentMinutes > 0) mqtt.silentChannelMinutes = silentMinutes;
+    if (!expected.empty()) mqtt.watchedNames = expected;
+    std::vector<std::string> channels;
+    if (on.fmsLeft == 1 || on.zveiLeft == 1 || on.pocsagLeft == 1) channels.push_back("left");
+    if (on.fmsRight == 1 || on.zveiRight == 1 || on.pocsagRight == 1) channels.push_back("right");
+    std::vector<kub::ReceptionWatchdog::Watched> watched;
+    for (const auto& n : mqtt.watchedNames) watched.push_back({n.name, n.minutes});
+    kub::ReceptionWatchdog watchdog(clock, channels, mqtt.silentChannelMinutes, watched);
+    if (!watchdog.empty()) session.core.context.outputs.push_back(&watchdog);
+    kub::RepeatingTimer watchdogTimer(1000, [&] {
+        for (const auto& e : watchdog.check()) {
+            say(e.message);
+            if (mqttSite) mqttSite->publishReceptionState(watchdog.stateJson(e));
+        }
+    });
+    if (!watchdog.empty()) watchdogTimer.start();
+
     kub::RepeatingTimer housekeeping(passSeconds * 1000, [&] { session.housekeepingPass(); });
     housekeeping.start();
 
@@ -194,6 +233,7 @@ int runCommand(const Args& args) {
     if (keeper) keeper->stop();
     if (replay) replay->stop();
     mqttPoll.stop();
+    watchdogTimer.stop();
     if (mqttSite) mqttSite->stop();
     session.shutdown();
     say("beendet.");
