@@ -48,7 +48,8 @@ bool allOf(const std::string& s, int (*pred)(int)) {
 
 void onlyFields(const Json& j, std::initializer_list<const char*> extra) {
     static const char* const common[] = {"time", "channel", "protocol", "line", "site"};
-    for (const auto& [key, value] : j.items()) {
+    for (const auto& item : j.items()) {
+        const std::string& key = item.key();
         const bool known = std::any_of(std::begin(common), std::end(common), [&](const char* k) { return key == k; }) ||
                            std::any_of(extra.begin(), extra.end(), [&](const char* k) { return key == k; });
         if (!known) throw Refused{"unbekanntes Feld \"" + key.substr(0, 40) + "\""};

@@ -53,7 +53,10 @@ MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
     startUp();
 }
 
-MainWindow::~MainWindow() { session_.shutdown(); }
+MainWindow::~MainWindow() {
+    stopMqtt();
+    session_.shutdown();
+}
 
 void MainWindow::build() {
     SSTab1 = new QTabWidget(this);
@@ -118,6 +121,7 @@ void MainWindow::build() {
     connect(settingsTab_, &SettingsTab::saveRequested, this, &MainWindow::saveSettingsFromControls);
     connect(settingsTab_, &SettingsTab::statusForAll, this, &MainWindow::setStatusForAll);
     buildSettingsSections();
+    buildMqtt();
 
     housekeeping_ = new QTimer(this);
     housekeeping_->setInterval(kHousekeepingMs);
@@ -217,6 +221,7 @@ void MainWindow::saveSettingsFromControls() {
     update_label();
     // The connection monitor runs exactly when the TCP export is on.
     exports_->startUp();
+    saveMqttFromControls();
 }
 
 void MainWindow::setStatusForAll(int status) {
@@ -287,6 +292,7 @@ void MainWindow::onTabChanged(int index) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (device_->isOpen()) device_->stopCapture();
     housekeeping_->stop();
+    stopMqtt();
     exports_->shutdown();
     event->accept();
 }

@@ -11,6 +11,9 @@
 
 #include "common/clock.h"
 #include "core/monitor_core.h"
+#include "core/reception_watchdog.h"
+#include "mqtt/mqtt_settings.h"
+#include "mqtt/mqtt_site.h"
 #include "core/reception_window.h"
 #include "platform/export_bindings.h"
 #include "platform/monitor_session.h"
@@ -38,6 +41,7 @@ class BoardEditor;
 class CaptureControl;
 class ReplayControl;
 class HtmlExportSection;
+class MqttSection;
 class ReceiversSection;
 class StatusColoursSection;
 class TcpExportSection;
@@ -60,6 +64,7 @@ public:
     void setTableRowCount(ReceptionTable table, int rows) override;
     void insertTableRow(ReceptionTable table, const std::string& row) override;
     void setTableCellColour(ReceptionTable table, int row, int column, std::uint32_t colour) override;
+    void setTableRowSite(ReceptionTable table, int row, const std::string& site) override;
     int alertLineCount(AlertList list) const override;
     void clearAlertList(AlertList list) override;
     void appendAlertLine(AlertList list, const std::string& line) override;
@@ -109,6 +114,10 @@ public:
     HtmlExportSection* htmlSection() const { return htmlSection_; }
     TcpExportSection* tcpSection() const { return tcpSection_; }
     WindowMessageSection* messageSection() const { return messageSection_; }
+    MqttSection* mqttSection() const { return mqttSection_; }
+    MqttSite* mqttSite() const { return mqttSite_.get(); }
+    // The reception watchdog's line; empty while all is heard.
+    QString receptionFault() const;
     // "Html-Seite erzeugen" and "hochladen".
     bool writeStatusPageNow();
     void uploadStatusPageNow();
@@ -131,6 +140,13 @@ private:
     void reloadVehicles();
     void layOut();
     void onTabChanged(int index);
+    // MQTT and the reception watchdog, by "MQTT.ini"; again after every save.
+    void buildMqtt();
+    void startMqtt();
+    void runMqtt(const MqttSettings& s);
+    void stopMqtt();
+    void saveMqttFromControls();
+    void watchdogTick();
 
     std::string folder_;
     Clock& clock_;
@@ -156,6 +172,15 @@ private:
     QTimer* housekeeping_ = nullptr;
     QLabel* writeFailure_ = nullptr;
     QLabel* deviceFault_ = nullptr;
+    MqttSection* mqttSection_ = nullptr;
+    MqttSettings mqtt_;
+    std::unique_ptr<MqttSite> mqttSite_;
+    std::unique_ptr<ReceptionWatchdog> watchdog_;
+    QTimer* mqttTimer_ = nullptr;
+    QTimer* watchdogTimer_ = nullptr;
+    QLabel* receptionFault_ = nullptr;
+    // What the watchdog said of each subject that is quiet now, in the order it went quiet.
+    std::vector<std::pair<std::string, std::string>> quietLines_;
     BoardEditor* boardEditor_ = nullptr;
     ReceiversSection* receiversSection_ = nullptr;
     VehicleImportSection* importSection_ = nullptr;

@@ -27,7 +27,8 @@ const std::array<const char*, kSectionCount> kSectionNames = {
     "FMS-Statusfarben",
     "HTML-Export",
     "eigene Anwendung per Winsock",
-    "eigene Anwendung per Win-Messages"};
+    "eigene Anwendung per Win-Messages",
+    "MQTT"};
 
 void setButtonColour(QPushButton* button, std::int32_t colourValue) {
     QPalette p = button->palette();

@@ -25,7 +25,7 @@ namespace kub::ui {
 class DecoderQualitySection;
 class SettingsSection;
 
-constexpr int kSectionCount = 10;
+constexpr int kSectionCount = 11;
 extern const std::array<const char*, kSectionCount> kSectionNames;
 
 // The device box marks the settings unsaved when it is opened.

@@ -40,6 +40,7 @@ void MainWindow::startUp() {
     update_label();
     onTabChanged(SSTab1->currentIndex());
     session_.reloadDayLogs();
+    startMqtt();
     // Alert entries age out and the status page follows the board once a minute.
     housekeeping_->start();
 }
