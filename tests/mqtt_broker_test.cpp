@@ -219,8 +219,6 @@ TEST_F(MqttBroker, AWrongPasswordIsSaidOnceAndDecodingGoesOn) {
     ASSERT_EQ(kubtest::runProcess("/usr/bin/mosquitto_passwd -c -b " + pw + " wache geheim").exitCode, 0);
     // Started as root, mosquitto reads it as its own user.
     namespace fs = std::filesystem;
-    fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                             fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(pw, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                             fs::perms::others_read);
     TestBroker broker(dir, "password_file " + pw + "\n");

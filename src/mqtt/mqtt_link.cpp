@@ -209,7 +209,9 @@ void MqttLink::pump(struct mosquitto* m) {
 }
 
 bool MqttLink::connectOnce() {
-    struct mosquitto* m = mosquitto_new(o_.clientId.c_str(), true, this);
+    // A site that takes others in keeps its session on the broker: what they send while
+    // it reconnects waits there for it.
+    struct mosquitto* m = mosquitto_new(o_.clientId.c_str(), o_.subscriptions.empty(), this);
     if (!m) {
         setState(State::Unreachable, " (kein Speicher)");
         return false;

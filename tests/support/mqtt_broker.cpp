@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -92,6 +93,9 @@ TestBroker::TestBroker(std::string dir, std::string extra)
     : dir_(std::move(dir)), extra_(std::move(extra)), port_(freeLoopbackPort()) {}
 
 bool TestBroker::start() {
+    // Started as root, mosquitto works as its own user: it must read the password file
+    // and write its database here.
+    std::filesystem::permissions(dir_, std::filesystem::perms::all);
     std::ofstream(dir_ + "/broker.conf") << "listener " << port_ << " 127.0.0.1\n"
                                          << (extra_.find("password_file") == std::string::npos
                                                  ? "allow_anonymous true\n"
