@@ -15,6 +15,7 @@
 
 #include "mqtt/mqtt_link.h"
 #include "mqtt/mqtt_settings.h"
+#include "mqtt/mqtt_site.h"
 #include "storage/vehicle_table.h"
 #include "support/mqtt_broker.h"
 #include "support/program_folder.h"
@@ -246,6 +247,45 @@ TEST_F(MqttBroker, AWrongPasswordIsSaidOnceAndDecodingGoesOn) {
     kub::MqttLink link(o);
     link.start();
     EXPECT_TRUE(kubtest::waitUntil([&] { return link.connected(); }, 10));
+}
+
+TEST_F(MqttBroker, TlsTrustsTheGivenCaOnly) {
+    // A CA of our own and the broker's certificate for 127.0.0.1, signed by it.
+    const std::string cd = "cd " + dir + " && ";
+    ASSERT_EQ(kubtest::runProcess(cd + "(openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=Test-CA "
+                                       "-keyout ca.key -out ca.pem)")
+                  .exitCode,
+              0);
+    std::ofstream(dir + "/san.cnf") << "subjectAltName=IP:127.0.0.1\n";
+    ASSERT_EQ(kubtest::runProcess(cd + "(openssl req -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -keyout server.key "
+                                       "-out server.csr && openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key "
+                                       "-CAcreateserial -days 2 -extfile san.cnf -out server.pem && chmod 644 server.key)")
+                  .exitCode,
+              0);
+    TestBroker broker(dir, "cafile " + dir + "/ca.pem\ncertfile " + dir + "/server.pem\nkeyfile " + dir +
+                               "/server.key\n");
+    ASSERT_TRUE(broker.start());
+    kub::MqttSettings s;
+    ASSERT_FALSE(kub::applyMqttAddress("mqtts://127.0.0.1:" + std::to_string(broker.port()) + "/wache1", s));
+    s.caFile = dir + "/ca.pem";
+    kub::MqttLink trusted(kub::linkOptions(s));
+    trusted.start();
+    EXPECT_TRUE(kubtest::waitUntil([&] { return trusted.connected(); }, 10));
+
+    // The system's certificates do not know our CA: no connection, said once.
+    s.caFile.clear();
+    kub::MqttLink stranger(kub::linkOptions(s));
+    stranger.start();
+    std::string said;
+    EXPECT_TRUE(kubtest::waitUntil(
+        [&] {
+            for (const auto& l : stranger.takeNotices()) said += l + "\n";
+            return !said.empty();
+        },
+        10));
+    EXPECT_FALSE(stranger.connected());
+    EXPECT_NE(said.find("nicht erreichbar"), std::string::npos) << said;
+    EXPECT_NE(said.find("TLS"), std::string::npos) << said;
 }
 
 }  // namespace
