@@ -3,7 +3,7 @@
 // "Fernempfang" does. Measured: the time from the site's reception (handed to its MQTT
 // output) to the monitor's tables, p50 and p99, and what never arrived; the broker is
 // restarted in the middle.
-//   build/bench/bench_mqtt [SEKUNDEN] [SITES] [PRO_SEKUNDE]   (default 300 50 20)
+//   build/bench/bench_mqtt [SEKUNDEN] [SITES] [PRO_SEKUNDE] [ohne-neustart]   (default 300 50 20)
 
 #include <algorithm>
 #include <chrono>
@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 300;
     const int sites = argc > 2 ? std::atoi(argv[2]) : 50;
     const double rate = argc > 3 ? std::atof(argv[3]) : 20;
+    const bool restartBroker = !(argc > 4 && std::string(argv[4]) == "ohne-neustart");
     if (!kubtest::haveMosquitto()) {
         std::fprintf(stderr, "mosquitto fehlt\n");
         return 2;
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::min<long>(
                 100, std::max<long>(1, std::chrono::duration_cast<std::chrono::milliseconds>(due - Steady::now()).count()))));
         }
-        if (!restarted && n >= total / 2) {
+        if (restartBroker && !restarted && n >= total / 2) {
             restarted = true;
             broker.stop();
             restart = std::thread([&broker] {
@@ -137,8 +138,11 @@ int main(int argc, char** argv) {
     long duplicates = 0;
     for (const auto& [k, c] : arrivals.seen) duplicates += c - 1;
     const long lost = total - static_cast<long>(arrivals.seen.size());
-    std::printf("sites %d, %.1f receptions/s, %d s, broker restarted after %d s (2 s away)\n", sites, rate, seconds,
-                seconds / 2);
+    if (restartBroker)
+        std::printf("sites %d, %.1f receptions/s, %d s, broker restarted after %d s (2 s away)\n", sites, rate,
+                    seconds, seconds / 2);
+    else
+        std::printf("sites %d, %.1f receptions/s, %d s, broker not restarted\n", sites, rate, seconds);
     std::printf("sent %ld, arrived %zu, lost %ld, shown twice %ld\n", total, arrivals.seen.size(), lost, duplicates);
     std::printf("latency p50 %.1f ms, p99 %.1f ms, max %.1f ms\n", 1000 * percentile(arrivals.latencies, 0.5),
                 1000 * percentile(arrivals.latencies, 0.99), 1000 * percentile(arrivals.latencies, 1.0));
