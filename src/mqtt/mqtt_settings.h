@@ -22,6 +22,7 @@ constexpr int kMqttsDefaultPort = 8883;
 struct WatchedName {
     std::string name;  // a RIC or a Kennung
     int minutes = 0;
+    bool operator==(const WatchedName&) const = default;
 };
 
 struct MqttSettings {
@@ -38,6 +39,13 @@ struct MqttSettings {
     std::vector<WatchedName> watchedNames;
 
     bool on() const { return !server.empty(); }
+    bool operator==(const MqttSettings&) const = default;
+    // The same broker, login, site and other sites: the link need not start anew.
+    bool sameLink(const MqttSettings& o) const {
+        return server == o.server && port == o.port && user == o.user && password == o.password &&
+               prefix == o.prefix && tls == o.tls && caFile == o.caFile && remotePrefixes == o.remotePrefixes &&
+               remoteActions == o.remoteActions;
+    }
 };
 
 // The folder's "MQTT.ini"; the defaults (MQTT off) when there is none.

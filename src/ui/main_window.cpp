@@ -54,6 +54,7 @@ MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    stopWatchdog();
     stopMqtt();
     session_.shutdown();
 }
@@ -292,6 +293,7 @@ void MainWindow::onTabChanged(int index) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (device_->isOpen()) device_->stopCapture();
     housekeeping_->stop();
+    stopWatchdog();
     stopMqtt();
     exports_->shutdown();
     event->accept();

@@ -145,6 +145,7 @@ private:
     void startMqtt();
     void runMqtt(const MqttSettings& s);
     void stopMqtt();
+    void stopWatchdog();
     void saveMqttFromControls();
     void watchdogTick();
 

@@ -44,17 +44,22 @@ void MainWindow::startMqtt() {
 }
 
 void MainWindow::runMqtt(const MqttSettings& s) {
-    stopMqtt();
+    // The link starts anew only when something of it changed: every save of another
+    // section would otherwise take the site off the broker for a moment.
+    const bool relink = !mqttSite_ || !s.sameLink(mqtt_);
+    stopWatchdog();
+    if (relink) stopMqtt();
     mqtt_ = s;
-    if (mqtt_.on()) {
+    if (relink && mqtt_.on()) {
         mqttSection_->showState(QStringLiteral("Verbindung wird aufgebaut …"));
         mqttSite_ = std::make_unique<MqttSite>(core_.context, mqtt_, [this](const std::string& line) {
             mqttSection_->showState(QString::fromStdString(line));
         });
         mqttTimer_->start();
-    } else {
+    } else if (!mqtt_.on()) {
         mqttSection_->showState(QStringLiteral("MQTT ist aus (kein Server eingetragen)."));
     }
+    // The watchdog follows the decoder switches and its own settings at every save.
     std::vector<std::string> channels;
     if (settings_.fmsLeft == 1 || settings_.zveiLeft == 1 || settings_.pocsagLeft == 1) channels.push_back("left");
     if (settings_.fmsRight == 1 || settings_.zveiRight == 1 || settings_.pocsagRight == 1) channels.push_back("right");
@@ -67,14 +72,17 @@ void MainWindow::runMqtt(const MqttSettings& s) {
     }
 }
 
-void MainWindow::stopMqtt() {
-    if (mqttTimer_) mqttTimer_->stop();
+void MainWindow::stopWatchdog() {
     if (watchdogTimer_) watchdogTimer_->stop();
     auto& outs = core_.context.outputs;
     if (watchdog_) outs.erase(std::remove(outs.begin(), outs.end(), watchdog_.get()), outs.end());
     watchdog_.reset();
     quietLines_.clear();
     if (receptionFault_) receptionFault_->hide();
+}
+
+void MainWindow::stopMqtt() {
+    if (mqttTimer_) mqttTimer_->stop();
     if (mqttSite_) mqttSite_->stop();
     mqttSite_.reset();
 }

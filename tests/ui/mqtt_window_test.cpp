@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "mqtt/mqtt_settings.h"
+#include "storage/settings.h"
 #include "support/mqtt_broker.h"
 #include "support/run_process.h"
 #include "ui/main_window.h"
@@ -68,6 +69,32 @@ TEST(MqttSection, SavedSettingsConnectAndAnotherSitesReceptionsAppear) {
     EXPECT_EQ(fms->item(0, 2)->text(), QStringLiteral("62341234"));
     EXPECT_EQ(fms->item(0, 0)->toolTip(), QStringLiteral("Empfangen von wache2"));
     kubtest::removeTree(dir);
+}
+
+TEST(ReceptionWatchdogLine, RedWhileAChannelIsQuietAndSaidAgainWhenItDecodes) {
+    RecordingDialogs dialogs;
+    ProgramFolder folder;
+    Settings settings = defaultSettings();
+    settings.fmsLeft = 1;
+    ASSERT_TRUE(saveSettings(folder.path(), settings));
+    MqttSettings m;
+    m.silentChannelMinutes = 1;
+    ASSERT_TRUE(saveMqttSettings(folder.path(), m));
+    ManualClock clock(testEpoch());
+    ui::MainWindow w(folder.path(), clock);
+    EXPECT_TRUE(w.receptionFault().isEmpty());
+
+    clock.advance(60);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.receptionFault().isEmpty(); }, 5000));
+    EXPECT_EQ(w.receptionFault(), QStringLiteral("Empfangswächter: Kanal links seit 1 Minute nichts dekodiert."));
+    auto* line = w.findChild<QLabel*>(QStringLiteral("receptionFault"));
+    EXPECT_EQ(line->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+    ReceptionRecord r = w.core().context.newRecord(RecordProtocol::Fms, "left");
+    w.core().context.handOn(r);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.receptionFault().contains(QStringLiteral("wieder")); }, 5000));
+    EXPECT_EQ(w.receptionFault(), QStringLiteral("Empfangswächter: Kanal links dekodiert wieder."));
+    EXPECT_NE(line->palette().color(QPalette::WindowText), QColor(Qt::red));
 }
 
 }  // namespace
