@@ -66,6 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A layer that takes nothing from a full ring would never take anything again.
         if (added == 0) break;
         kub::runCodewordLayer(bits, words, options);
+        kub::reportPocsagPages(words, last, context);
+        if (words.finishedPages.size() > 0 || last.reported.size() > kub::kPocsagRememberedRics) __builtin_trap();
         if (bits.transmissionEnded && bits.pocsagState > kub::Hunting) {
             kub::reportPocsagTransmission(bits, words, last, context);
             bits.pocsagState = kub::Preamble;

@@ -13,6 +13,7 @@ packages=(
   libgtest-dev googletest
   multimon-ng sox python3-pyftpdlib
   clang libclang-rt-14-dev
+  lintian   # the package test checks the .deb
   mosquitto mosquitto-clients libmosquitto-dev   # MQTT: client library, and broker + clients for the tests
 )
 

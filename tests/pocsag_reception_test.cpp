@@ -53,11 +53,12 @@ TEST(PocsagReception, RepeatsWithin20SecondsOfStreamTimeAreDropped) {
     pageAt(h, 18.5, 1234567, "Noch einmal");  // within 19 s of the first: still a repeat
     pageAt(h, 26, 1234567, "Neu");            // 25 s after the first: shown again
     pageAt(h, 30, 765432, "Anderer");         // another RIC is no repeat
-    // Only the last reported RIC counts: the first one is no repeat any more.
-    pageAt(h, 33, 1234567, "Zurück");
-    pageAt(h, 40, 1234567, "Wieder");         // 7 s after that: a repeat once more
+    // Each RIC has its own window: another RIC in between changes nothing.
+    pageAt(h, 33, 1234567, "Zurück");         // 7 s after "Neu": a repeat
+    pageAt(h, 38, 765432, "Nochmal");         // 8 s after "Anderer": a repeat
+    pageAt(h, 46, 1234567, "Wieder");         // 20 s after "Neu": shown
     const std::vector<std::string> expected{"##POC#1234567#1#Erster#+", "##POC#1234567#1#Neu#+",
-                                            "##POC#765432#1#Anderer#+", "##POC#1234567#1#Zurück#+"};
+                                            "##POC#765432#1#Anderer#+", "##POC#1234567#1#Wieder#+"};
     EXPECT_EQ(h.window.receptionLines, expected);
     EXPECT_EQ(h.window.rows(kub::ReceptionTable::Pocsag).size(), 4u);
 }

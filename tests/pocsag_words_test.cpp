@@ -1,6 +1,6 @@
 // The codeword layer fed with bits directly: sync in both polarities, frames and RICs,
-// function bits, the character table, batches cut short, long messages and messages
-// running over the end of a batch.
+// function bits, the character table, batches cut short, long messages, messages
+// running over the end of a batch, and every address a page of its own.
 
 #include <gtest/gtest.h>
 
@@ -52,6 +52,8 @@ std::vector<std::uint32_t> batch(std::vector<std::uint32_t> body) {
     return body;
 }
 
+using Pages = std::vector<PocsagPage>;
+
 std::uint32_t address(std::uint32_t addressBits18, int function) {
     return pocsagCodeword((addressBits18 << 13) | (static_cast<std::uint32_t>(function) << 11));
 }
@@ -88,12 +90,10 @@ TEST(PocsagWords, AddressFrameFunctionAndPolarity) {
             EXPECT_EQ(layer.bits.pocsagState, BetweenBatches);
             EXPECT_EQ(layer.words.batchWords[0], kSyncCodeword);
             EXPECT_EQ(layer.words.batchWords[position + 1], body[position]);
-            EXPECT_EQ(layer.words.receptionRic, "987651");
-            EXPECT_EQ(layer.words.receptionFunction, 3);
             EXPECT_EQ(layer.words.syncCount, 1);
             EXPECT_EQ(layer.words.idleCount, 15);
             // A tone-only page: no text, and nothing gathered.
-            EXPECT_EQ(layer.words.receptionText, "");
+            EXPECT_EQ(layer.words.finishedPages, (Pages{{"987651", 3, ""}}));
             EXPECT_FALSE(layer.words.messageMode);
         }
     }
@@ -104,7 +104,8 @@ TEST(PocsagWords, CharacterTableWithGermanVariant) {
     auto body = characters({'T', 'e', 's', 't', 3, 91, 92, 93, 123, 124, 125, 126, 127, 'Z', 0, 31});
     body.insert(body.begin(), address(1, 0));
     layer.send(batch(body));
-    EXPECT_EQ(layer.words.receptionText, "Test\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F<127>Z");
+    ASSERT_EQ(layer.words.finishedPages.size(), 1u);
+    EXPECT_EQ(layer.words.finishedPages[0].text, "Test\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F<127>Z");
 
     // The prepared numeric form: digits least significant bit first (1 is 1000), 14 and 15
     // as brackets that differ per channel.
@@ -113,18 +114,30 @@ TEST(PocsagWords, CharacterTableWithGermanVariant) {
     EXPECT_EQ(numericDigits(0x7FDB3u, true), "][U- ");
 }
 
-TEST(PocsagWords, FirstAddressGivesRicLastMessageGivesText) {
-    Layer layer;
-    auto first = pocsagAlphaCodewords("Erste");
-    auto second = pocsagAlphaCodewords("Zweite");
-    std::vector<std::uint32_t> body{address(100, 1)};
+TEST(PocsagWords, EveryAddressIsAPageWithItsOwnFunctionAndText) {
+    // Pages back to back without idles between them, a tone-only page between two text
+    // pages, message codewords with no address before them, and a page whose message
+    // runs into the next batch.
+    auto first = pocsagAlphaCodewords("Erste");   // 3 codewords
+    auto second = pocsagAlphaCodewords("Zweite"); // 3 codewords
+    std::vector<std::uint32_t> body{pocsagMessageCodeword(0x12345), kIdle, address(100, 1)};
     body.insert(body.end(), first.begin(), first.end());
-    body.push_back(address(200, 2));
+    body.push_back(address(200, 2));  // index 6: frame 3, no message
+    body.push_back(address(300, 0));  // index 7: frame 3
     body.insert(body.end(), second.begin(), second.end());
+    body.push_back(address(400, 3));  // index 11: frame 5
+    const auto third = pocsagAlphaCodewords(std::string(20, 'q'));  // 8 codewords: 4 in this batch
+    body.insert(body.end(), third.begin(), third.end());
+    body.resize(16);
+    Layer layer;
     layer.send(batch(body));
-    EXPECT_EQ(layer.words.receptionRic, "800");
-    EXPECT_EQ(layer.words.receptionFunction, 1);
-    EXPECT_EQ(layer.words.receptionText, "Zweite");
+    const Pages soFar{{"801", 1, "Erste"}, {"1603", 2, ""}, {"2403", 0, "Zweite"}};
+    EXPECT_EQ(layer.words.finishedPages, soFar);
+    std::vector<std::uint32_t> next(third.begin() + 4, third.end());
+    layer.send(batch(next));
+    Pages all = soFar;
+    all.push_back({"3205", 3, std::string(20, 'q')});
+    EXPECT_EQ(layer.words.finishedPages, all);
 }
 
 TEST(PocsagWords, MessageRunsOverTheBatchEndAndLongOnesStopAt63Codewords) {
@@ -144,8 +157,7 @@ TEST(PocsagWords, MessageRunsOverTheBatchEndAndLongOnesStopAt63Codewords) {
     }
     Layer layer;
     layer.send(stream);
-    EXPECT_EQ(layer.words.receptionRic, "33936");
-    EXPECT_EQ(layer.words.receptionText, text.substr(0, 180));
+    EXPECT_EQ(layer.words.finishedPages, (Pages{{"33936", 2, text.substr(0, 180)}}));
     EXPECT_EQ(layer.words.syncCount, 5);
 }
 
@@ -158,8 +170,7 @@ TEST(PocsagWords, ZeroCodewordCutsTheBatch) {
     body.push_back(0);  // cuts the batch: what follows is not part of it
     body.push_back(address(999, 3));
     layer.send(batch(body));
-    EXPECT_EQ(layer.words.receptionRic, "616");
-    EXPECT_EQ(layer.words.receptionText, "Vor");
+    EXPECT_EQ(layer.words.finishedPages, (Pages{{"616", 0, "Vor"}}));
     // Of the ten idles and the address after the zero codeword none was interpreted.
     EXPECT_EQ(layer.words.idleCount, 1);
     EXPECT_FALSE(layer.words.messageMode);
@@ -168,8 +179,7 @@ TEST(PocsagWords, ZeroCodewordCutsTheBatch) {
     auto next = pocsagAlphaCodewords("Nach");
     next.insert(next.begin(), address(5, 1));
     layer.send(batch(next));
-    EXPECT_EQ(layer.words.receptionText, "Nach");
-    EXPECT_EQ(layer.words.receptionRic, "616");
+    EXPECT_EQ(layer.words.finishedPages, (Pages{{"616", 0, "Vor"}, {"40", 1, "Nach"}}));
 }
 
 TEST(PocsagWords, TransmissionEndingMidBatchInterpretsWhatCame) {
@@ -182,14 +192,15 @@ TEST(PocsagWords, TransmissionEndingMidBatchInterpretsWhatCame) {
     part.push_back(pocsagMessageCodeword(0x12345));
     layer.send(part);
     EXPECT_EQ(layer.bits.pocsagState, InBatch);
-    EXPECT_EQ(layer.words.receptionRic, "");
+    EXPECT_TRUE(layer.words.finishedPages.empty());
     layer.end();
-    EXPECT_EQ(layer.words.receptionRic, "81");
-    EXPECT_EQ(layer.words.receptionFunction, 2);
-    EXPECT_EQ(layer.words.receptionText, "Eins");
+    EXPECT_EQ(layer.words.finishedPages, (Pages{{"81", 2, "Eins"}}));
     EXPECT_TRUE(layer.words.messageMode);  // the unfinished message is still open
     EXPECT_EQ(layer.words.messageWordCount, 1);
     EXPECT_FALSE(layer.words.batchReady);
+    // Cut off by the end of the transmission, it is a page without its unfinished text.
+    finishPage(layer.words, false);
+    EXPECT_EQ(layer.words.finishedPages, (Pages{{"81", 2, "Eins"}, {"91", 3, ""}}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -28,7 +29,8 @@ protected:
     }
 };
 
-TEST_F(SettingsFiles, FreshInstallationHasDefaultColoursAndEverythingOff) {
+// A new folder decodes from the start; everything else as the classic defaults.
+TEST_F(SettingsFiles, NewFolderHasDefaultColoursEveryDecoderAndCaptureAtStart) {
     Settings s = loadSettings(dir);
     EXPECT_EQ(s.statusColour(1), 12648384);
     EXPECT_EQ(s.statusColour(6), -2147483633);
@@ -36,9 +38,16 @@ TEST_F(SettingsFiles, FreshInstallationHasDefaultColoursAndEverythingOff) {
     EXPECT_EQ(s.statusColour(10), 0);
     EXPECT_EQ(s.statusColour(11), 0);
     EXPECT_EQ(s.statusColour(0), 0);
-    EXPECT_EQ(s.fmsLeft + s.zveiLeft + s.pocsagLeft + s.fmsRight + s.zveiRight + s.pocsagRight, 0);
+    EXPECT_EQ(s.fmsLeft + s.zveiLeft + s.pocsagLeft + s.fmsRight + s.zveiRight + s.pocsagRight, 6);
+    EXPECT_EQ(s.captureAtStart, 1);
     EXPECT_EQ(s.layoutCode, 0);
+    EXPECT_EQ(s.tcpExport + s.htmlExport + s.windowMessageExport, 0);
     EXPECT_TRUE(s.actionProgram.empty());
+    // A "Mon.ini" that is there but cannot be read is no new folder.
+    std::filesystem::create_directory(dir + "/Mon.ini");
+    s = loadSettings(dir);
+    EXPECT_EQ(s.captureAtStart, 0);
+    EXPECT_EQ(s.fmsLeft, 0);
 }
 
 TEST_F(SettingsFiles, SavedBytesAreThirtyPositionalLines) {
@@ -63,7 +72,7 @@ TEST_F(SettingsFiles, SavedBytesAreThirtyPositionalLines) {
         "C:\\Programme\\Alarm\\alarm.exe\r\nwww.feuerwehr-musterstadt.de\r\nwache\r\ngeheim\r\nkub\r\n"
         " 0 \r\n 1 \r\n\r\n 4711 \r\n 1 \r\n 0 \r\nEinsatzmonitor S\xFC" "d\r\n 4 \r\n"
         " 1 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 1 \r\n"
-        " 1 \r\n 1 \r\n 1 \r\n 1 \r\n";  // our own settings after the historic thirty
+        " 1 \r\n 1 \r\n 1 \r\n 1 \r\n 0 \r\n";  // our own settings after the historic thirty
     EXPECT_EQ(read("Mon.ini"), expected);
 
     Settings back = loadSettings(dir);
@@ -110,11 +119,15 @@ TEST_F(SettingsFiles, ShortLongAndGarbledFilesLoadWithoutHarm) {
 }
 
 TEST_F(SettingsFiles, OurOwnLinesFollowTheHistoricThirtyAndDefaultToOn) {
-    // A file of an older installation: thirty lines, the improvements on.
+    // A file of an older installation: thirty lines, the improvements on, capture
+    // waiting for "Start", its decoder switches as they were.
     std::string thirty;
-    for (int i = 1; i <= 30; ++i) thirty += " 0 \r\n";
+    for (int i = 1; i <= 30; ++i) thirty += i == 27 ? " 1 \r\n" : " 0 \r\n";
     write("Mon.ini", thirty);
     Settings s = loadSettings(dir);
+    EXPECT_EQ(s.captureAtStart, 0);
+    EXPECT_EQ(s.fmsRight, 1);
+    EXPECT_EQ(s.fmsLeft + s.zveiLeft + s.pocsagLeft + s.zveiRight + s.pocsagRight, 0);
     EXPECT_EQ(s.inputFilter, 1);
     EXPECT_EQ(s.pocsagBatchAwareEnd, 1);
     DecoderOptions o = decoderOptions(s);
@@ -122,7 +135,9 @@ TEST_F(SettingsFiles, OurOwnLinesFollowTheHistoricThirtyAndDefaultToOn) {
 
     s.pocsagErrorCorrection = 0;
     s.fmsCheckBits = 2;  // only 1 means on
+    s.captureAtStart = 1;
     ASSERT_TRUE(saveSettings(dir, s));
+    EXPECT_EQ(loadSettings(dir).captureAtStart, 1);
     o = decoderOptions(loadSettings(dir));
     EXPECT_TRUE(o.inputFilter);
     EXPECT_FALSE(o.pocsagErrorCorrection);

@@ -1,6 +1,7 @@
 #include "storage/settings.h"
 
 #include <climits>
+#include <filesystem>
 #include <vector>
 
 #include "storage/text_file.h"
@@ -31,11 +32,23 @@ Settings defaultSettings() {
     return s;
 }
 
+Settings newFolderSettings() {
+    Settings s = defaultSettings();
+    s.zveiRight = s.pocsagRight = s.fmsRight = 1;
+    s.zveiLeft = s.pocsagLeft = s.fmsLeft = 1;
+    s.captureAtStart = 1;
+    return s;
+}
+
 std::string settingsPath(const std::string& programFolder) { return programFolder + "/Mon.ini"; }
 
 Settings loadSettings(const std::string& programFolder) {
+    const std::string path = settingsPath(programFolder);
+    // Only a folder that has never had the file is new; one that cannot be read is not.
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec) && !ec) return newFolderSettings();
     Settings s = defaultSettings();
-    auto lines = readItemLines(settingsPath(programFolder));
+    auto lines = readItemLines(path);
     if (!lines) return s;
     const std::vector<std::string>& l = *lines;
     auto has = [&](int line) { return static_cast<std::size_t>(line) <= l.size(); };
@@ -74,6 +87,7 @@ Settings loadSettings(const std::string& programFolder) {
     shortAt(32, s.pocsagErrorCorrection);
     shortAt(33, s.fmsCheckBits);
     shortAt(34, s.pocsagBatchAwareEnd);
+    shortAt(35, s.captureAtStart);
     return s;
 }
 
@@ -106,6 +120,7 @@ bool saveSettings(const std::string& programFolder, const Settings& s) {
     l.push_back(numberLine(s.pocsagErrorCorrection));
     l.push_back(numberLine(s.fmsCheckBits));
     l.push_back(numberLine(s.pocsagBatchAwareEnd));
+    l.push_back(numberLine(s.captureAtStart));
     return replaceTextLines(settingsPath(programFolder), l);
 }
 

@@ -52,6 +52,9 @@ struct Settings {
     std::int16_t pocsagErrorCorrection = 1;                        // 32
     std::int16_t fmsCheckBits = 1;                                 // 33
     std::int16_t pocsagBatchAwareEnd = 1;                          // 34
+    // "Aufnahme beim Programmstart beginnen": a file without the line keeps the classic
+    // start (capture waits for "Start"); a new program folder gets it on.
+    std::int16_t captureAtStart = 0;                               // 35
 
     // Colour of status s (1..11); 0 for statuses without an entry.
     std::int32_t statusColour(int status) const {
@@ -64,12 +67,17 @@ struct Settings {
 // The decoding improvements as the settings have them (each on only at 1).
 DecoderOptions decoderOptions(const Settings& settings);
 
-// The values a fresh installation starts with: default colours, everything else 0/empty.
+// The values of the file's lines before anything is read: default colours, everything
+// else 0/empty (our own lines as the struct says).
 Settings defaultSettings();
+
+// A new program folder, no "Mon.ini" yet: the defaults with all six decoders on and
+// capture starting with the program, so a fresh installation decodes at once.
+Settings newFolderSettings();
 
 std::string settingsPath(const std::string& programFolder);
 
-// Missing file: the defaults. A short file keeps the defaults for the lines it lacks;
+// Missing file: newFolderSettings(). A short file keeps the defaults for the lines it lacks;
 // a longer one's extra lines are left to the settings that own them.
 Settings loadSettings(const std::string& programFolder);
 

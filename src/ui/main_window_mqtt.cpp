@@ -1,5 +1,5 @@
 // The window's MQTT site and reception watchdog: "MQTT.ini" at start-up and after every
-// save, the link's news in the MQTT section, the watchdog's line in red beside the tabs.
+// save, the link's news in the MQTT section, the watchdog's line in red before the tabs.
 #include <QPalette>
 #include <QTabWidget>
 #include <QLabel>
@@ -26,7 +26,8 @@ void MainWindow::buildMqtt() {
     receptionFault_ = new QLabel(SSTab1);
     receptionFault_->setObjectName(QStringLiteral("receptionFault"));
     receptionFault_->hide();
-    SSTab1->setCornerWidget(receptionFault_, Qt::TopRightCorner);
+    // The right corner is the demo's line.
+    SSTab1->setCornerWidget(receptionFault_, Qt::TopLeftCorner);
     mqttTimer_ = new QTimer(this);
     mqttTimer_->setInterval(kPollMs);
     connect(mqttTimer_, &QTimer::timeout, this, [this] {

@@ -12,6 +12,7 @@
 
 #include "ui/board_model.h"
 #include "ui/colours.h"
+#include "ui/settings_capture_start.h"
 #include "ui/settings_quality.h"
 #include "ui/settings_section.h"
 
@@ -110,7 +111,11 @@ void SettingsTab::buildSoundCard(QFrame* f) {
     grid->addWidget(quality_, 7, 0, 1, 4);
     sections_.push_back(quality_);
     connect(quality_, &SettingsSection::edited, this, &SettingsTab::markUnsaved);
-    grid->setRowStretch(8, 1);
+    captureAtStart_ = new CaptureAtStartSection(f);
+    grid->addWidget(captureAtStart_, 8, 0, 1, 4);
+    sections_.push_back(captureAtStart_);
+    connect(captureAtStart_, &SettingsSection::edited, this, &SettingsTab::markUnsaved);
+    grid->setRowStretch(9, 1);
     grid->setColumnStretch(3, 1);
 }
 

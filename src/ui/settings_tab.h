@@ -23,6 +23,7 @@ class QRadioButton;
 namespace kub::ui {
 
 class DecoderQualitySection;
+class CaptureAtStartSection;
 class SettingsSection;
 
 constexpr int kSectionCount = 11;
@@ -71,6 +72,7 @@ public:
     QRadioButton* layoutOption(int i) const { return Option2[static_cast<std::size_t>(i)]; }
     QLabel* slotTotal() const { return summeFzge_; }
     DecoderQualitySection* decoderQuality() const { return quality_; }
+    CaptureAtStartSection* captureAtStart() const { return captureAtStart_; }
 
 signals:
     void saveRequested();
@@ -100,6 +102,7 @@ private:
     std::array<QRadioButton*, 5> Option2{};  // 1..4
     QLabel* summeFzge_ = nullptr;
     DecoderQualitySection* quality_ = nullptr;
+    CaptureAtStartSection* captureAtStart_ = nullptr;
     std::vector<SettingsSection*> sections_;
 };
 

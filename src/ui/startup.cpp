@@ -1,15 +1,22 @@
 #include "ui/startup.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 
+#include <cstdio>
+
+#include "common/time_text.h"
 #include "storage/day_log.h"
+#include "storage/demo_district.h"
+#include "storage/text_file.h"
 #include "storage/settings.h"
 #include "storage/station_names.h"
 #include "storage/vehicle_table.h"
 #include "ui/capture_control.h"
+#include "ui/demo_mode.h"
 #include "ui/dialog_service.h"
 #include "ui/main_window.h"
 #include "ui/reception_tables.h"
@@ -43,6 +50,10 @@ void MainWindow::startUp() {
     startMqtt();
     // Alert entries age out and the status page follows the board once a minute.
     housekeeping_->start();
+    // A monitor that comes back after a power cut decodes again without anyone at the
+    // desk. With no device at all the box above has said so; a second box for the same
+    // cause would only be one more click.
+    if (settings_.captureAtStart == 1 && settingsTab_->deviceBox()->count() > 0) capture_->start();
 }
 
 std::unique_ptr<MainWindow> startMonitor(const std::string& programFolder, FolderLock& lock, Clock& clock) {
@@ -53,12 +64,21 @@ std::unique_ptr<MainWindow> startMonitor(const std::string& programFolder, Folde
     return std::make_unique<MainWindow>(programFolder, clock);
 }
 
-int runMonitor(const std::string& programFolder) {
+int runMonitor(const std::string& programFolder, const std::string& demoRecording) {
     FolderLock lock;
     WallClock clock;
-    std::unique_ptr<MainWindow> window = startMonitor(programFolder, lock, clock);
+    const bool demo = !demoRecording.empty();
+    const std::string folder = demo ? demoFolder(programFolder) : programFolder;
+    if (demo && !fileExists(settingsPath(folder)) &&
+        !writeDemoDistrict(folder, statusTimeText(clock.now())))
+        std::fprintf(stderr, "kub-monitor: Demo-Ordner %s nicht vollständig geschrieben\n", folder.c_str());
+    std::unique_ptr<MainWindow> window = startMonitor(folder, lock, clock);
     if (!window) return 1;
     window->show();
+    if (demo) {
+        auto* mode = new DemoMode(*window, QString::fromStdString(demoRecording));
+        QTimer::singleShot(0, mode, [mode] { mode->play(); });
+    }
     return QApplication::exec();
 }
 

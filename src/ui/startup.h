@@ -16,7 +16,10 @@ class MainWindow;
 std::unique_ptr<MainWindow> startMonitor(const std::string& programFolder, FolderLock& lock,
                                          Clock& clock);
 
-// The whole program on a QApplication that exists: start, show, run until closed.
-int runMonitor(const std::string& programFolder);
+// The whole program on a QApplication that exists: start, show, run until closed. With
+// a `demoRecording` the window runs the demo instead: on the folder "Demo" inside
+// `programFolder` (the demo district is written there when it has no "Mon.ini" yet),
+// the recording playing in a loop; the program folder itself is not touched.
+int runMonitor(const std::string& programFolder, const std::string& demoRecording = {});
 
 }  // namespace kub::ui

@@ -22,6 +22,7 @@
 #include "ui/colours.h"
 #include "ui/main_window.h"
 #include "ui/reception_tables.h"
+#include "ui/settings_capture_start.h"
 #include "ui/settings_tab.h"
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
@@ -237,6 +238,58 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     EXPECT_TRUE(st->startButton()->isEnabled());
     EXPECT_FALSE(st->stopButton()->isEnabled());
     EXPECT_EQ(dialogs.messages.size(), boxesBefore);
+}
+
+// A monitor that restarts decodes again by itself: a new program folder starts capturing
+// at start-up with every decoder on; a "Mon.ini" of an older installation (thirty lines,
+// decoders on) keeps the classic start and waits for "Start".
+TEST(CaptureEndToEnd, ANewFolderCapturesFromTheStartAnOlderMonIniWaitsForStart) {
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("PULSE_SERVER")) << "run through run_capture_e2e.sh";
+    auto listed = [] {
+        for (const std::string& name : CaptureDevice::listCaptureDevices())
+            if (name == "Funkempfaenger") return true;
+        return false;
+    };
+    if (!listed()) {
+        ASSERT_EQ(run(QStringLiteral("pactl"), {"load-module", "module-remap-source", "master=radio.monitor",
+                                                "source_name=radio_in",
+                                                "source_properties=device.description=Funkempfaenger"}),
+                  0);
+    }
+    ASSERT_TRUE(waitFor(listed, 5000));
+    ASSERT_EQ(CaptureDevice::listCaptureDevices().front(), "Funkempfaenger");
+    RecordingDialogs dialogs;
+    WallClock clock;
+    {
+        ProgramFolder folder;
+        folder.write("Fzg.txt", {"HLF Süd 1\tHilfeleistung\t623B1234"});
+        const std::string wav = folder.path() + "/funk.wav";
+        ASSERT_EQ(run(QStringLiteral(KUBMON_EXE), {"gen", QString::fromStdString(wav), "right", "gap:500",
+                                                     "fms:623B1234:3:0:1", "gap:1000"}),
+                  0);
+        ui::MainWindow w(folder.path(), clock);
+        ASSERT_TRUE(w.captureDevice().isOpen());
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_FALSE(w.settingsTab()->startButton()->isEnabled());
+        EXPECT_TRUE(w.settingsTab()->stopButton()->isEnabled());
+        EXPECT_FALSE(folder.exists("Mon.ini"));  // nothing saved behind the operator's back
+        ASSERT_TRUE(waitFor([&] { return w.captureDevice().blocksDelivered() >= 3; }, 5000));
+        ASSERT_EQ(run(QStringLiteral("paplay"), {"-d", "radio", QString::fromStdString(wav)}), 0);
+        EXPECT_TRUE(waitFor([&] { return w.core().context.vehicles.vehicleTable[0].status == 3; }, 5000))
+            << "nothing decoded from the start";
+    }
+    {
+        ProgramFolder folder;
+        std::vector<std::string> older(30, " 0 ");
+        for (int line = 25; line <= 30; ++line) older[static_cast<std::size_t>(line - 1)] = " 1 ";
+        folder.write("Mon.ini", older);
+        ui::MainWindow w(folder.path(), clock);
+        EXPECT_FALSE(w.captureDevice().isOpen());
+        EXPECT_TRUE(w.settingsTab()->startButton()->isEnabled());
+        EXPECT_FALSE(w.settingsTab()->captureAtStart()->box()->isChecked());
+        for (int i = 0; i < 6; ++i) EXPECT_TRUE(w.settingsTab()->decoderSwitch(i)->isChecked());
+        EXPECT_TRUE(dialogs.messages.empty());
+    }
 }
 
 }  // namespace

@@ -254,6 +254,8 @@ TEST(Settings, EditsMarkUnsavedAndSaveTakesTheControlsOver) {
     RecordingDialogs dialogs;
     ProgramFolder folder;
     folder.write("Fzg.txt", {"HLF 1\t\t623B1111"});
+    // Every decoder off, as an older installation's file may have them.
+    ASSERT_TRUE(saveSettings(folder.path(), defaultSettings()));
     ManualClock clock(testEpoch());
     MainWindow w(folder.path(), clock);
     w.show();

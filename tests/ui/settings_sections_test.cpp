@@ -25,6 +25,7 @@
 #include "ui/settings_html.h"
 #include "ui/settings_import.h"
 #include "ui/settings_messages.h"
+#include "ui/settings_capture_start.h"
 #include "ui/settings_quality.h"
 #include "ui/settings_receivers.h"
 #include "ui/settings_tab.h"
@@ -482,11 +483,12 @@ TEST(DecoderQuality, SwitchesShowTheFileMarkUnsavedAndReachTheRunningDecoders) {
     EXPECT_TRUE(w.core().context.options.inputFilter);
     EXPECT_TRUE(w.core().context.options.pocsagBatchAwareEnd);
     const auto saved = folder.read("Mon.ini");
-    ASSERT_EQ(saved.size(), 34u);
+    ASSERT_EQ(saved.size(), 35u);
     EXPECT_EQ(saved[30], " 1 ");
     EXPECT_EQ(saved[31], " 0 ");
     EXPECT_EQ(saved[32], " 0 ");
     EXPECT_EQ(saved[33], " 1 ");
+    EXPECT_EQ(saved[34], " 0 ");  // an older file keeps capture waiting for "Start"
 }
 
 TEST(SaveSettings, EveryControlReachesItsLineOfMonIni) {
@@ -519,6 +521,7 @@ TEST(SaveSettings, EveryControlReachesItsLineOfMonIni) {
     clickIndicator(tab->decoderSwitch(5));
     clickIndicator(tab->decoderSwitch(1));
     clickIndicator(tab->decoderQuality()->option(0));
+    clickIndicator(tab->captureAtStart()->box());
     ASSERT_TRUE(tab->unsaved());
     click(tab->saveButton());
     EXPECT_FALSE(tab->unsaved());
@@ -528,8 +531,8 @@ TEST(SaveSettings, EveryControlReachesItsLineOfMonIni) {
               fileBytes({device, " 12648384 ", " 12648447 ", " 12632319 ", " 8438015 ", " 16761024 ",
                          "-2147483633 ", " 16777215 ", " 16711935 ", " 197121 ", " 1 ", "/opt/kub/aktion",
                          "ftp.example.org", "leitstelle", "pa55", "kub", " 0 ", " 1 ", "leitrechner", " 9000 ", " 0 ",
-                         " 1 ", "Einsatzübersicht", " 3 ", " 0 ", " 1 ", " 0 ", " 0 ", " 0 ", " 1 ", " 0 ", " 1 ",
-                         " 1 ", " 1 "})));
+                         " 1 ", "Einsatzübersicht", " 3 ", " 1 ", " 0 ", " 1 ", " 1 ", " 1 ", " 0 ", " 0 ", " 1 ",
+                         " 1 ", " 1 ", " 0 "})));
     EXPECT_EQ(w.core().context.vehicles.vehicleCount, 3000);
 }
 

@@ -15,6 +15,7 @@
 #include "ui/alert_lists.h"
 #include "ui/main_window.h"
 #include "ui/reception_tables.h"
+#include "ui/settings_capture_start.h"
 #include "ui/settings_tab.h"
 #include "ui/startup.h"
 #include "common/program_folder.h"
@@ -123,7 +124,8 @@ TEST(StartUp, PreparedFolderShowsNamesColoursFontsAndRows) {
     EXPECT_FALSE(w.settingsTab()->unsaved());
 }
 
-TEST(StartUp, WithoutSettingsTheBoardIsTenByTwentyAndOnlyFmsShows) {
+// A new program folder decodes from the start: every decoder on, capture at start on.
+TEST(StartUp, WithoutSettingsTheBoardIsTenByTwentyAndEveryDecoderListens) {
     RecordingDialogs dialogs;
     ProgramFolder folder;
     ManualClock clock(testEpoch());
@@ -134,15 +136,18 @@ TEST(StartUp, WithoutSettingsTheBoardIsTenByTwentyAndOnlyFmsShows) {
     EXPECT_EQ(w.core().context.vehicles.rows, 20);
     EXPECT_EQ(w.settingsTab()->slotTotal()->text(), "6000");
     EXPECT_TRUE(w.settingsTab()->layoutOption(4)->isChecked());
-    for (int i = 0; i < 6; ++i) EXPECT_FALSE(w.settingsTab()->decoderSwitch(i)->isChecked());
-    EXPECT_TRUE(w.tables()->table(ReceptionTable::Zvei)->isHidden());
-    EXPECT_TRUE(w.tables()->table(ReceptionTable::Pocsag)->isHidden());
+    for (int i = 0; i < 6; ++i) EXPECT_TRUE(w.settingsTab()->decoderSwitch(i)->isChecked());
+    EXPECT_TRUE(w.settingsTab()->captureAtStart()->box()->isChecked());
+    EXPECT_FALSE(w.tables()->table(ReceptionTable::Zvei)->isHidden());
+    EXPECT_FALSE(w.tables()->table(ReceptionTable::Pocsag)->isHidden());
     EXPECT_EQ(w.tableRowCount(ReceptionTable::Fms), 1);
     // Slots without a status file stand at status 6 (button face), nothing written.
     EXPECT_FALSE(folder.exists("Mon.ini"));
-    // No sound server in this test: the box stays empty and says so.
+    // No sound server in this test: the box stays empty and says so, once; capture at
+    // start does not add a second box for the same cause.
     if (w.settingsTab()->deviceBox()->count() == 0) {
-        EXPECT_TRUE(dialogs.saw(QString::fromUtf8("Keine Soundkarte (Input-Device)!")));
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages.front().text, QString::fromUtf8("Keine Soundkarte (Input-Device)!"));
     }
     EXPECT_TRUE(w.settingsTab()->startButton()->isEnabled());
     EXPECT_FALSE(w.settingsTab()->stopButton()->isEnabled());

@@ -13,8 +13,8 @@ namespace kubmon {
 
 namespace {
 
-void genUsage() {
-    std::fprintf(stderr,
+void genUsage(std::FILE* to) {
+    std::fprintf(to,
                  "Aufruf: kubmon gen [Optionen] AUSGABE.wav ELEMENT...\n"
                  "Optionen:\n"
                  "  --amplitude A   Signalamplitude, Vollaussteuerung = 1.0 (Vorgabe 0.5)\n"
@@ -67,7 +67,7 @@ int genCommand(const Args& args) {
         const std::string& a = args[i];
         double v = 0;
         if (a == "--help") {
-            genUsage();
+            genUsage(stdout);
             return 0;
         } else if (a == "--inverted") {
             opt.inverted = true;
@@ -84,7 +84,7 @@ int genCommand(const Args& args) {
         }
     }
     if (i >= args.size()) {
-        genUsage();
+        genUsage(stderr);
         return 2;
     }
     const std::string outPath = args[i++];

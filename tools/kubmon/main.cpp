@@ -9,7 +9,7 @@
 
 namespace {
 
-void usage() {
+void usage(std::FILE* to) {
     std::fputs(
         "Aufruf:\n"
         "  kubmon decode [--folder ORDNER] [--klassisch] DATEI\n"
@@ -19,17 +19,27 @@ void usage() {
         "  kubmon page --folder ORDNER             status.html des Programmordners schreiben\n"
         "  kubmon run [--folder ORDNER] [--input DATEI] [--takt SEKUNDEN]\n"
         "                                          der Monitor ohne Fenster (Soundkarte oder Aufzeichnung)\n"
-        "  kubmon devices                          Soundkarten mit ihrer Nummer für Mon.ini Zeile 1\n",
-        stderr);
+        "  kubmon devices                          Soundkarten mit ihrer Nummer für Mon.ini Zeile 1\n"
+        "  kubmon --version                        Version\n",
+        to);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C");
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        usage();
-        return argc < 2 ? 2 : 0;
+    if (argc < 2) {
+        usage(stderr);
+        return 2;
+    }
+    // Asked-for help is the answer (stdout, status 0); help after a mistake goes with the error.
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        usage(stdout);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("kubmon %s\n", KUB_VERSION);
+        return 0;
     }
     kubmon::Args args(argv + 2, argv + argc);
     const std::string cmd = argv[1];
@@ -40,6 +50,6 @@ int main(int argc, char** argv) {
     if (cmd == "run") return kubmon::runCommand(args);
     if (cmd == "devices") return kubmon::devicesCommand(args);
     std::fprintf(stderr, "kubmon: unbekannter Befehl: %s\n", cmd.c_str());
-    usage();
+    usage(stderr);
     return 2;
 }

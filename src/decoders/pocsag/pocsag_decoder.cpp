@@ -8,8 +8,9 @@ namespace kub {
 
 PocsagDecoder::PocsagDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint64_t ditherSeed)
     : context_(context), flags_(flags), dither_(ditherSeed) {
-    // Room for the longest message text, so decoding never allocates.
-    words_.receptionText.reserve(1024);
+    // Room for the longest message text and the pages of a few batches.
+    words_.page.text.reserve(1024);
+    words_.finishedPages.reserve(32);
 }
 
 void PocsagDecoder::processPocsagBuffer() {
@@ -31,6 +32,9 @@ void PocsagDecoder::processPocsagBuffer() {
         }
     }
     runCodewordLayer(bits_, words_, options);
+    // A page is reported as soon as the next address or an idle has closed it: the
+    // first alarm of a long transmission need not wait for the last.
+    if (!words_.finishedPages.empty()) reportPocsagPages(words_, last_, context_, flags_.channel);
     if (bits_.transmissionEnded && bits_.pocsagState > Hunting) {
         reportPocsagTransmission(bits_, words_, last_, context_, flags_.channel);
     }

@@ -4,6 +4,7 @@
 
 #include "common/time_text.h"
 #include "export/export_line.h"
+#include "decoders/pocsag/pocsag_words.h"
 #include "storage/day_log.h"
 
 namespace kub {
@@ -13,19 +14,36 @@ namespace {
 constexpr double kRepeatSeconds = 20;
 constexpr int kNameColumn = 2;
 
-// The same RIC within 20 whole seconds of the channel's last report. Times are compared
-// in whole seconds, as the row texts show them. A clock set back is no reason to drop
-// receptions, so a reception "before" the last one is never a repeat.
+// Whole seconds since `then`, as the row texts show them.
+double secondsSince(double then, double now) { return std::floor(now) - std::floor(then); }
+
+// The same RIC reported on this channel within 20 whole seconds. A clock set back is no
+// reason to drop receptions, so a reception "before" the last one is never a repeat.
 bool isRepeat(const std::string& ric, double now, const PocsagLastReception& last) {
-    if (last.lastPocRic.empty() || !sameCode(ric, last.lastPocRic)) return false;
-    const double passed = std::floor(now) - std::floor(last.lastPocTime);
-    return passed >= 0 && passed < kRepeatSeconds;
+    for (const auto& [known, when] : last.reported) {
+        if (!sameCode(ric, known)) continue;
+        const double passed = secondsSince(when, now);
+        return passed >= 0 && passed < kRepeatSeconds;
+    }
+    return false;
 }
 
-void passOn(const PocsagWordState& w, ReceptionContext& ctx, const char* channel) {
-    const ReceiverDisplay display = ctx.receivers.display(w.receptionRic);
-    const std::string row = pocsagRow(w.receptionRic, w.receptionFunction, display.name,
-                                      dateTimeText(ctx.clock.now()), w.receptionText);
+// Remembers the report; forgets what can no longer be a repeat, and never more than the
+// limit (the oldest first), so a network with many pagers does not grow the list.
+void remember(const std::string& ric, double now, PocsagLastReception& last) {
+    auto& list = last.reported;
+    std::erase_if(list, [&](const auto& entry) {
+        const double passed = secondsSince(entry.second, now);
+        return sameCode(entry.first, ric) || passed < 0 || passed >= kRepeatSeconds;
+    });
+    if (list.size() >= kPocsagRememberedRics) list.erase(list.begin());
+    list.emplace_back(ric, now);
+}
+
+void passOn(const PocsagPage& page, ReceptionContext& ctx, const char* channel) {
+    const ReceiverDisplay display = ctx.receivers.display(page.ric);
+    const std::string row = pocsagRow(page.ric, page.function, display.name,
+                                      dateTimeText(ctx.clock.now()), page.text);
     ctx.window.insertTableRow(ReceptionTable::Pocsag, row);
     ctx.window.setTableCellColour(ReceptionTable::Pocsag, 1, kNameColumn, display.colour);
     keepNewestRows(ctx.window, ReceptionTable::Pocsag);
@@ -35,19 +53,18 @@ void passOn(const PocsagWordState& w, ReceptionContext& ctx, const char* channel
                          : "POCSAG-Logbuch nicht geschrieben: " +
                                dayLogPath(ctx.programFolder, LogKind::Pocsag, ctx.clock.now()));
     if (!ctx.actionProgram.empty() && ctx.launcher) {
-        ctx.launcher->launch(ctx.actionProgram,
-                             {"POC", w.receptionRic, std::to_string(w.receptionFunction), w.receptionText});
+        ctx.launcher->launch(ctx.actionProgram, {"POC", page.ric, std::to_string(page.function), page.text});
     }
-    const std::string line = pocsagExportLine(w.receptionRic, w.receptionFunction, w.receptionText);
+    const std::string line = pocsagExportLine(page.ric, page.function, page.text);
     if (ctx.tcpExportOn) ctx.window.send_message(line);
     if (ctx.windowMessageExportOn) ctx.window.Send_to_Anwendung(line);
     ctx.window.receptionLine(line);
 
     ReceptionRecord record = ctx.newRecord(RecordProtocol::Pocsag, channel);
     record.line = line;
-    record.ric = w.receptionRic;
-    record.function = w.receptionFunction;
-    record.text = w.receptionText;
+    record.ric = page.ric;
+    record.function = page.function;
+    record.text = page.text;
     record.name = display.name;
     ctx.handOn(record);
 }
@@ -59,25 +76,25 @@ std::string pocsagRow(const std::string& ric, int function, const std::string& n
     return ric + '\t' + std::to_string(function) + '\t' + name + '\t' + timeText + '\t' + text;
 }
 
+void reportPocsagPages(PocsagWordState& w, PocsagLastReception& last, ReceptionContext& ctx,
+                       const char* channel) {
+    // Only pages with an address of their own exist: message codewords without an address
+    // before them are never attributed to an earlier pager.
+    for (const PocsagPage& page : w.finishedPages) {
+        const double now = ctx.clock.nowSeconds();
+        if (isRepeat(page.ric, now, last)) continue;
+        passOn(page, ctx, channel);
+        remember(page.ric, now, last);
+        ctx.pageChanged = 1;
+    }
+    w.finishedPages.clear();
+}
+
 void reportPocsagTransmission(PocsagBitState& b, PocsagWordState& w, PocsagLastReception& last,
                               ReceptionContext& ctx, const char* channel) {
-    if (w.idleCount > 0 || w.syncCount > 0) {
-        // Only a transmission with an address codeword of its own is a reception. Without
-        // one, RIC and function would still be those of an earlier transmission, and a
-        // batch of idles (or a misread address) would report that old pager again as a
-        // new alarm with an empty text once its repeat window had passed.
-        if (w.firstAddressTaken) {
-            const double now = ctx.clock.nowSeconds();
-            if (!isRepeat(w.receptionRic, now, last)) {
-                passOn(w, ctx, channel);
-                last.lastPocRic = w.receptionRic;
-                last.lastPocTime = now;
-                ctx.pageChanged = 1;
-            }
-        }
-        w.receptionText.clear();
-        w.firstAddressTaken = false;
-    }
+    // The carrier has gone: the page still open is reported without its unfinished text.
+    finishPage(w, false);
+    reportPocsagPages(w, last, ctx, channel);
     w.idleCount = 0;
     w.syncCount = 0;
     b.transmissionEnded = false;

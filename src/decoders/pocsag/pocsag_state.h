@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <string>
+#include <vector>
 
 namespace kub {
 
@@ -63,6 +65,20 @@ struct PocsagBitState {
     int bitRead = 0;  // owned by the codeword layer
 };
 
+// One page: an address codeword with its function bits and the text of the message
+// codewords that followed it (empty for a tone-only page).
+struct PocsagPage {
+    std::string ric;
+    int function = 0;
+    std::string text;
+    bool operator==(const PocsagPage&) const = default;
+};
+
+// Finished pages wait for the reception handling, which takes them after every buffer;
+// one buffer finishes a few at most. The limit only guards against a caller that never
+// takes them.
+constexpr std::size_t kPocsagPendingPageLimit = 256;
+
 struct PocsagWordState {
     std::uint32_t syncRegister = 0;  // newest bit lowest
     bool invertedPolarity = false;
@@ -84,23 +100,26 @@ struct PocsagWordState {
     std::array<std::uint32_t, 64> messageWords{};
     int messageWordCount = 0;
     bool addressSeen = false;
-    bool firstAddressTaken = false;
     int idleCount = 0;
     int syncCount = 0;
 
     unsigned charBits = 0;
     int charBitCount = 0;
 
-    // The reception being built; read by the reception handling.
-    std::string receptionRic;
-    int receptionFunction = 0;
-    std::string receptionText;
+    // The page being gathered (open while its address has been taken and no idle,
+    // address or end of transmission has closed it), and the pages finished since the
+    // reception handling last took them, in the order sent.
+    bool pageOpen = false;
+    PocsagPage page;
+    std::vector<PocsagPage> finishedPages;
 };
 
-// What the reception handling remembers per channel for its repeat rule.
+// What the reception handling remembers per channel for its repeat rule: when each RIC
+// was last reported (clock seconds). Entries older than the repeat window are dropped,
+// and there are never more than kPocsagRememberedRics.
+constexpr std::size_t kPocsagRememberedRics = 1024;
 struct PocsagLastReception {
-    std::string lastPocRic;
-    double lastPocTime = 0;  // clock seconds
+    std::vector<std::pair<std::string, double>> reported;
 };
 
 }  // namespace kub

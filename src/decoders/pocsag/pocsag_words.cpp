@@ -164,12 +164,14 @@ void interpretAddresses(PocsagWordState& w) {
                 const int function = static_cast<int>((word >> 11) & 3u);
                 const auto frame = static_cast<std::uint32_t>((w.batchIndex - 1) / 2);
                 const std::uint32_t ric = ((word >> 13) & 0x3FFFFu) * 8u + frame;
-                if (!w.firstAddressTaken) {
-                    w.receptionRic = std::to_string(ric);
-                    w.receptionFunction = function;
-                }
+                // Each address is a page of its own: an alarm goes to several pagers at
+                // once, each with its address and usually its own copy of the text.
+                finishPage(w);
+                w.page.ric = std::to_string(ric);
+                w.page.function = function;
+                w.page.text.clear();
+                w.pageOpen = true;
                 w.addressSeen = true;
-                w.firstAddressTaken = true;
                 w.messageMode = true;
             }
         }
@@ -191,10 +193,9 @@ void gatherMessage(PocsagWordState& w) {
             ++w.syncCount;
             ++w.batchIndex;
         } else {
-            // An idle or the next address ends the message; the address is looked at next.
-            if (w.messageWordCount > 0) decodeAlphanumeric(w);
+            // An idle or the next address ends the page; the address is looked at next.
+            finishPage(w);
             w.addressSeen = false;
-            w.messageWordCount = 0;
             w.messageMode = false;
             break;
         }
@@ -202,15 +203,31 @@ void gatherMessage(PocsagWordState& w) {
     if (w.batchIndex >= w.batchWordCount) w.batchReady = false;
 }
 
+void finishPage(PocsagWordState& w, bool closed) {
+    if (!w.pageOpen) return;
+    w.pageOpen = false;
+    // A message the carrier cut off has no end: its last codewords are sliced from
+    // whatever followed, and a wrong tail is worse than none. The page keeps its RIC.
+    if (closed && w.messageWordCount > 0) {
+        decodeAlphanumeric(w);
+    } else {
+        w.page.text.clear();
+    }
+    w.messageWordCount = 0;
+    if (w.finishedPages.size() >= kPocsagPendingPageLimit) w.finishedPages.erase(w.finishedPages.begin());
+    w.finishedPages.push_back(w.page);
+}
+
 void decodeAlphanumeric(PocsagWordState& w) {
-    w.receptionText.clear();
+    std::string& text = w.page.text;
+    text.clear();
     for (int i = 0; i < w.messageWordCount; ++i) {
         const std::uint32_t word = w.messageWords[static_cast<std::size_t>(i)];
         for (int bit = 30; bit >= 11; --bit) {
             w.charBits |= ((word >> bit) & 1u) << w.charBitCount;
             w.charBitCount = (w.charBitCount + 1) % 7;
             if (w.charBitCount == 0) {
-                appendPagerCharacter(w.receptionText, w.charBits);
+                appendPagerCharacter(text, w.charBits);
                 w.charBits = 0;
             }
         }

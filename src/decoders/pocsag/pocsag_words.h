@@ -17,12 +17,16 @@ void searchSync(PocsagBitState& bits, PocsagWordState& words, const DecoderOptio
 // Fills the batch from the unread bits (state InBatch). An all-zero codeword cuts the
 // batch short; at the end of a transmission the partial batch is released as it is.
 void collectCodewords(PocsagBitState& bits, PocsagWordState& words, const DecoderOptions& options = {});
-// Counts sync and idle codewords and takes addresses until one starts a message.
+// Counts sync and idle codewords; each address taken opens a page.
 void interpretAddresses(PocsagWordState& words);
-// Gathers message codewords until an idle or address codeword ends the message.
+// Gathers message codewords until an idle or address codeword ends the page.
 void gatherMessage(PocsagWordState& words);
-// The gathered message codewords as 7-bit text into `receptionText`.
+// The gathered message codewords as 7-bit text into the open page's text.
 void decodeAlphanumeric(PocsagWordState& words);
+// Closes the open page, if any, and adds it to the finished pages. Closed by an idle or
+// the next address, its gathered message codewords become its text; cut off by the end
+// of the transmission (`closed` false), it has none.
+void finishPage(PocsagWordState& words, bool closed = true);
 
 // The whole layer for one buffer, in its order: sync search, collection, then the
 // ready batch interpreted to its end.
