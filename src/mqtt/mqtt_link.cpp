@@ -61,6 +61,14 @@ void MqttLink::stop(double graceSeconds) {
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
+    // Nothing leaves without a word: what did not get out in time is counted.
+    std::lock_guard lock(mutex_);
+    std::size_t left = 0;
+    for (const auto& m : queue_) left += m.topic != o_.onlineTopic;
+    for (const auto& [mid, m] : inflight_) left += m.topic != o_.onlineTopic;
+    if (left > 0 && graceSeconds > 0) {
+        notices_.push_back("MQTT: " + std::to_string(left) + " Meldungen beim Beenden nicht mehr übertragen.");
+    }
 }
 
 std::vector<std::string> MqttLink::takeNotices() {
