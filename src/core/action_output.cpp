@@ -6,6 +6,7 @@ namespace kub {
 
 void ActionOutput::deliver(const ReceptionRecord& r) {
     if (context_.actionProgram.empty() || !context_.launcher) return;
+    if (!r.site.empty() && !context_.remoteActionsOn) return;
     switch (r.protocol) {
         case RecordProtocol::Fms:
             if (r.slot >= 0 && r.status < 10 && r.direction == 0)

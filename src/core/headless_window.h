@@ -37,6 +37,8 @@ public:
     std::vector<std::string> sentMessages;     // send_message
     std::vector<std::string> anwendungLines;   // Send_to_Anwendung
     std::vector<std::string> receptionLines;   // every reception's export line
+    // The sites of rows that came from other receiver sites, per table, newest last.
+    std::array<std::vector<std::string>, 3> rowSites;
     int boardRedraws = 0;
     int meterUpdates = 0;
     std::array<int, 4> lastMeters{};
@@ -58,6 +60,12 @@ public:
     void receptionLine(const std::string& line) override;
 
     std::string alertLine(AlertList l, int index) const override;
+    void setTableRowSite(ReceptionTable t, int /*row*/, const std::string& site) override {
+        auto& sites = rowSites[static_cast<std::size_t>(t)];
+        // As the table, it keeps no more than its newest rows.
+        if (sites.size() >= static_cast<std::size_t>(kKeptReceptionRows)) sites.erase(sites.begin());
+        sites.push_back(site);
+    }
     void removeAlertLine(AlertList l, int index) override;
     std::vector<std::string> uploadMessages;                          // List5
     std::vector<std::pair<std::string, std::string>> messageBoxes;    // text, title

@@ -56,6 +56,9 @@ struct ReceptionContext {
     bool tcpExportOn = false;
     bool windowMessageExportOn = false;
     ExportLines* exportLines = nullptr;
+    // Whether receptions of other receiver sites start the action program and go out as
+    // export lines too. Off, two sites that listen to each other make no loop.
+    bool remoteActionsOn = false;
     // Our decoding improvements; the context starts with the classic decoders, the
     // settings switch the improvements on.
     DecoderOptions options;

@@ -34,6 +34,8 @@ public:
     // Colours one cell (colour value 0x00BBGGRR).
     virtual void setTableCellColour(ReceptionTable table, int row, int column,
                                     std::uint32_t colour) = 0;
+    // The receiver site a row came from, when it was not heard here.
+    virtual void setTableRowSite(ReceptionTable /*table*/, int /*row*/, const std::string& /*site*/) {}
 
     // Alert lists.
     virtual int alertLineCount(AlertList list) const = 0;

@@ -8,6 +8,12 @@ namespace kub {
 namespace {
 constexpr int kZveiNameColumn = 1;
 constexpr int kPocsagNameColumn = 2;
+
+ReceptionTable table(RecordProtocol p) {
+    if (p == RecordProtocol::Zvei) return ReceptionTable::Zvei;
+    if (p == RecordProtocol::Pocsag) return ReceptionTable::Pocsag;
+    return ReceptionTable::Fms;
+}
 }  // namespace
 
 void WindowOutput::deliver(const ReceptionRecord& r) {
@@ -30,9 +36,12 @@ void WindowOutput::deliver(const ReceptionRecord& r) {
             keepNewestRows(w, ReceptionTable::Pocsag);
             break;
         case RecordProtocol::Tonruf:
-            addAlertLine(context_, AlertList::List1, "Tonruf " + r.tone);
-            break;
+            addAlertLine(context_, AlertList::List1,
+                         "Tonruf " + r.tone + (r.site.empty() ? std::string() : " (" + r.site + ")"));
+            return;
     }
+    // Another site's reception says where it was heard.
+    if (!r.site.empty()) w.setTableRowSite(table(r.protocol), 1, r.site);
 }
 
 }  // namespace kub

@@ -57,6 +57,8 @@ MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    stopWatchdog();
+    stopMqtt();
     if (web_) std::erase(core_.context.outputs, web_.get());
     web_.reset();
     session_.shutdown();
@@ -137,6 +139,7 @@ void MainWindow::build() {
     connect(settingsTab_, &SettingsTab::saveRequested, this, &MainWindow::saveSettingsFromControls);
     connect(settingsTab_, &SettingsTab::statusForAll, this, &MainWindow::setStatusForAll);
     buildSettingsSections();
+    buildMqtt();
 
     housekeeping_ = new QTimer(this);
     housekeeping_->setInterval(kHousekeepingMs);
@@ -254,6 +257,7 @@ void MainWindow::saveSettingsFromControls() {
         }
         startWebView();
     }
+    saveMqttFromControls();
     if (wasCapturing && !capture_->running()) capture_->start();
 }
 
@@ -325,6 +329,8 @@ void MainWindow::onTabChanged(int index) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (device_->isOpen()) device_->stopCapture();
     housekeeping_->stop();
+    stopWatchdog();
+    stopMqtt();
     exports_->shutdown();
     event->accept();
 }

@@ -11,6 +11,9 @@
 
 #include "common/clock.h"
 #include "core/monitor_core.h"
+#include "core/reception_watchdog.h"
+#include "mqtt/mqtt_settings.h"
+#include "mqtt/mqtt_site.h"
 #include "core/reception_window.h"
 #include "platform/export_bindings.h"
 #include "platform/monitor_session.h"
@@ -44,6 +47,7 @@ class CaptureControl;
 class CaptureStoppedLine;
 class ReplayControl;
 class HtmlExportSection;
+class MqttSection;
 class ReceiversSection;
 class StatusColoursSection;
 class TcpExportSection;
@@ -67,6 +71,7 @@ public:
     void setTableRowCount(ReceptionTable table, int rows) override;
     void insertTableRow(ReceptionTable table, const std::string& row) override;
     void setTableCellColour(ReceptionTable table, int row, int column, std::uint32_t colour) override;
+    void setTableRowSite(ReceptionTable table, int row, const std::string& site) override;
     int alertLineCount(AlertList list) const override;
     void clearAlertList(AlertList list) override;
     void appendAlertLine(AlertList list, const std::string& line) override;
@@ -121,6 +126,10 @@ public:
     WebViewSection* webSection() const { return webSection_; }
     // The live web board; null while it is off or refused.
     WebViewServer* webView() const { return web_.get(); }
+    MqttSection* mqttSection() const { return mqttSection_; }
+    MqttSite* mqttSite() const { return mqttSite_.get(); }
+    // The reception watchdog's line; empty while all is heard.
+    QString receptionFault() const;
     // "Html-Seite erzeugen" and "hochladen".
     bool writeStatusPageNow();
     void uploadStatusPageNow();
@@ -145,6 +154,14 @@ private:
     void startWebView();
     void layOut();
     void onTabChanged(int index);
+    // MQTT and the reception watchdog, by "MQTT.ini"; again after every save.
+    void buildMqtt();
+    void startMqtt();
+    void runMqtt(const MqttSettings& s);
+    void stopMqtt();
+    void stopWatchdog();
+    void saveMqttFromControls();
+    void watchdogTick();
 
     std::string folder_;
     Clock& clock_;
@@ -172,6 +189,15 @@ private:
     QLabel* deviceFault_ = nullptr;
     QWidget* besideTabs_ = nullptr;
     CaptureStoppedLine* captureStopped_ = nullptr;
+    MqttSection* mqttSection_ = nullptr;
+    MqttSettings mqtt_;
+    std::unique_ptr<MqttSite> mqttSite_;
+    std::unique_ptr<ReceptionWatchdog> watchdog_;
+    QTimer* mqttTimer_ = nullptr;
+    QTimer* watchdogTimer_ = nullptr;
+    QLabel* receptionFault_ = nullptr;
+    // What the watchdog said of each subject that is quiet now, in the order it went quiet.
+    std::vector<std::pair<std::string, std::string>> quietLines_;
     BoardEditor* boardEditor_ = nullptr;
     ReceiversSection* receiversSection_ = nullptr;
     VehicleImportSection* importSection_ = nullptr;

@@ -130,6 +130,13 @@ void ReceptionTables::setCellColour(ReceptionTable t, int row, int column, QColo
     item->setBackground(colour);
 }
 
+void ReceptionTables::setRowSite(ReceptionTable t, int row, const QString& site) {
+    QTableWidget* w = table(t);
+    if (row < 1 || row > w->rowCount()) return;
+    for (int c = 0; c < w->columnCount(); ++c)
+        if (QTableWidgetItem* item = w->item(row - 1, c)) item->setToolTip(QStringLiteral("Empfangen von ") + site);
+}
+
 std::string ReceptionTables::rowText(ReceptionTable t, int row) const {
     QTableWidget* w = table(t);
     if (row < 1 || row > w->rowCount()) return {};

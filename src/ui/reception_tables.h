@@ -40,6 +40,8 @@ public:
     void setRowCount(ReceptionTable t, int rows);
     void insertRow(ReceptionTable t, const std::string& row);
     void setCellColour(ReceptionTable t, int row, int column, QColor colour);
+    // A row another receiver site reported: its site as the row's tooltip.
+    void setRowSite(ReceptionTable t, int row, const QString& site);
     // Row r (1 = newest) as the TAB-separated text it was inserted with.
     std::string rowText(ReceptionTable t, int row) const;
     std::vector<std::string> rowTexts(ReceptionTable t) const;

@@ -29,7 +29,8 @@ const std::array<const char*, kSectionCount> kSectionNames = {
     "HTML-Export",
     "eigene Anwendung per Winsock",
     "eigene Anwendung per Win-Messages",
-    "Web-Ansicht"};
+    "Web-Ansicht",
+    "MQTT"};
 
 void setButtonColour(QPushButton* button, std::int32_t colourValue) {
     QPalette p = button->palette();

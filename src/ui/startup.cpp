@@ -51,6 +51,7 @@ void MainWindow::startUp() {
     webSettings_ = loadWebSettings(folder_);
     webSection_->applyWeb(webSettings_);
     startWebView();
+    startMqtt();
     // Alert entries age out and the status page follows the board once a minute.
     housekeeping_->start();
     // A monitor that comes back after a power cut decodes again without anyone at the

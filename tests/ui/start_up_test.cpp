@@ -203,10 +203,11 @@ TEST(Tabs, BoardShowsOnlyOnItsTabAndSettingsOpenOnSoundCard) {
     EXPECT_TRUE(w.board()->boardArea()->isVisible());
 
     ui::SettingsTab* st = w.settingsTab();
-    ASSERT_EQ(st->sectionList()->count(), 11);
+    ASSERT_EQ(st->sectionList()->count(), 12);
     EXPECT_EQ(st->sectionList()->item(1)->text(), QString::fromUtf8("Meldeempfänger (ZVEI/POCSAG)"));
     EXPECT_EQ(st->sectionList()->item(9)->text(), "eigene Anwendung per Win-Messages");
     EXPECT_EQ(st->sectionList()->item(10)->text(), "Web-Ansicht");
+    EXPECT_EQ(st->sectionList()->item(11)->text(), "MQTT");
     tabs->setCurrentIndex(2);
     EXPECT_EQ(st->sectionTitle()->text(), "Soundkarte");
     EXPECT_TRUE(st->frame(0)->isVisible());

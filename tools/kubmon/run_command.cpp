@@ -17,6 +17,9 @@
 #include "common/clock.h"
 #include "common/program_folder.h"
 #include "fault_lines.h"
+#include "core/reception_watchdog.h"
+#include "mqtt/mqtt_settings.h"
+#include "mqtt/mqtt_site.h"
 #include "platform/file_replay.h"
 #include "platform/monitor_session.h"
 #include "platform/pipe_replay.h"
@@ -37,7 +40,8 @@ constexpr int kDefaultPassSeconds = 60;
 
 void usage() {
     std::fputs("Aufruf: kubmon run [--folder ORDNER] [--input DATEI|-] [--rate HZ] [--channels 1|2] [--takt SEKUNDEN] [--json]\n"
-               "                  [--http ADRESSE:PORT [--http-key SCHLÜSSEL]]\n"
+               "                  [--http ADRESSE:PORT [--http-key SCHLÜSSEL]] [--mqtt ADRESSE]\n"
+               "                  [--stille MINUTEN] [--erwarte NAME=MINUTEN]...\n"
                "  --folder    Programmordner (Vorgabe: wie das Fenster, siehe README)\n"
                "  --input     Aufzeichnung statt Soundkarte, in Echtzeit abgespielt; endet danach\n"
                "              \"-\": Rohdaten (16 Bit, little endian) von der Standardeingabe, z. B. von rtl_fm\n"
@@ -47,7 +51,10 @@ void usage() {
                "  --json      jeder Empfang als JSON-Objekt auf einer Zeile statt der Exportzeile\n"
                "  --http      Web-Ansicht (Statustafel und Listen live im Browser) auf ADRESSE:PORT,\n"
                "              z. B. 127.0.0.1:8080 oder [::1]:8080; andere Adressen als dieser Rechner\n"
-               "              nur mit --http-key (8 bis 128 Zeichen: A-Z a-z 0-9 - . _ ~)\n",
+               "              nur mit --http-key (8 bis 128 Zeichen: A-Z a-z 0-9 - . _ ~)\n"
+               "  --mqtt      mqtt://[Benutzer:Passwort@]Server[:Port]/Präfix (oder mqtts://) statt \"MQTT.ini\"\n"
+               "  --stille MINUTEN       melden, wenn ein Kanal so lange nichts dekodiert hat\n"
+               "  --erwarte NAME=MINUTEN melden, wenn RIC, Kennung oder ZVEI-Folge NAME so lange fehlt (mehrfach)\n",
                stderr);
 }
 
@@ -87,6 +94,9 @@ int runCommand(const Args& args) {
     std::string httpAddress;
     int httpPort = -1;
     std::string httpKey;
+    std::string mqttAddress;
+    int silentMinutes = -1;
+    std::vector<kub::WatchedName> expected;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (raw.take(args, i)) continue;
@@ -103,6 +113,29 @@ int runCommand(const Args& args) {
             }
         } else if (args[i] == "--http-key" && hasValue) {
             httpKey = args[++i];
+        } else if (args[i] == "--mqtt" && hasValue) {
+            mqttAddress = args[++i];
+            kub::MqttSettings check;
+            if (const auto error = kub::applyMqttAddress(mqttAddress, check)) {
+                say(*error);
+                return 2;
+            }
+        } else if (args[i] == "--stille" && hasValue) {
+            const std::string v = args[++i];
+            silentMinutes = v.find_first_not_of("0123456789") == std::string::npos && v.size() < 6 && !v.empty()
+                                ? std::stoi(v)
+                                : -1;
+            if (silentMinutes < 1) {
+                say("--stille erwartet Minuten von 1 bis 99999");
+                return 2;
+            }
+        } else if (args[i] == "--erwarte" && hasValue) {
+            const auto names = kub::parseWatchedNames(args[++i]);
+            if (names.size() != 1) {
+                say("--erwarte erwartet NAME=MINUTEN, zum Beispiel 1234567=60");
+                return 2;
+            }
+            expected.push_back(names.front());
         } else if (args[i] == "--takt" && hasValue) {
             try {
                 passSeconds = std::stoi(args[++i]);
@@ -219,6 +252,34 @@ int runCommand(const Args& args) {
         lamp = now;
     };
 
+    // MQTT: the folder's "MQTT.ini", the connection part replaced by --mqtt.
+    kub::MqttSettings mqtt = kub::loadMqttSettings(folder);
+    if (!mqttAddress.empty()) kub::applyMqttAddress(mqttAddress, mqtt);
+    std::unique_ptr<kub::MqttSite> mqttSite;
+    if (mqtt.on()) mqttSite = std::make_unique<kub::MqttSite>(session.core.context, mqtt, say);
+    kub::RepeatingTimer mqttPoll(100, [&] {
+        if (mqttSite) mqttSite->poll();
+    });
+    mqttPoll.start();
+
+    // The reception watchdog: "MQTT.ini", or the options.
+    if (silentMinutes > 0) mqtt.silentChannelMinutes = silentMinutes;
+    if (!expected.empty()) mqtt.watchedNames = expected;
+    std::vector<std::string> channels;
+    if (on.fmsLeft == 1 || on.zveiLeft == 1 || on.pocsagLeft == 1) channels.push_back("left");
+    if (on.fmsRight == 1 || on.zveiRight == 1 || on.pocsagRight == 1) channels.push_back("right");
+    std::vector<kub::ReceptionWatchdog::Watched> watched;
+    for (const auto& n : mqtt.watchedNames) watched.push_back({n.name, n.minutes});
+    kub::ReceptionWatchdog watchdog(clock, channels, mqtt.silentChannelMinutes, watched);
+    if (!watchdog.empty()) session.core.context.outputs.push_back(&watchdog);
+    kub::RepeatingTimer watchdogTimer(1000, [&] {
+        for (const auto& e : watchdog.check()) {
+            say(e.message);
+            if (mqttSite) mqttSite->publishReceptionState(watchdog.stateJson(e));
+        }
+    });
+    if (!watchdog.empty()) watchdogTimer.start();
+
     kub::RepeatingTimer housekeeping(passSeconds * 1000, [&] { session.housekeepingPass(); });
     housekeeping.start();
 
@@ -270,6 +331,9 @@ int runCommand(const Args& args) {
     if (keeper) keeper->stop();
     if (replay) replay->stop();
     if (pipe) pipe->stop();
+    mqttPoll.stop();
+    watchdogTimer.stop();
+    if (mqttSite) mqttSite->stop();
     session.shutdown();
     say("beendet.");
     return status;

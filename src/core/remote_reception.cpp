@@ -1,0 +1,148 @@
+#include "core/remote_reception.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "common/time_text.h"
+#include "decoders/fms/fms_reception.h"
+#include "decoders/pocsag/pocsag_reception.h"
+
+namespace kub {
+
+namespace {
+
+// Kept long enough for the repeat rule, and never more than this many.
+constexpr std::size_t kSeenLimit = 4096;
+
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+int findSlot(const VehicleTable& table, const std::string& kennung, int lastSlot) {
+    const std::string wanted = upper(kennung);
+    const int end = std::min(lastSlot, static_cast<int>(table.vehicleTable.size()) - 1);
+    for (int i = 0; i <= end; ++i)
+        if (upper(table.vehicleTable[static_cast<std::size_t>(i)].kennung) == wanted) return i;
+    return -1;
+}
+
+}  // namespace
+
+std::string transmissionKey(const ReceptionRecord& r) {
+    switch (r.protocol) {
+        case RecordProtocol::Fms:
+            return "fms|" + upper(r.kennung) + "|" + std::to_string(r.status) + "|" + std::to_string(r.tki) + "|" +
+                   std::to_string(r.direction) + "|" + r.text;
+        case RecordProtocol::Zvei: return "zvei|" + r.code;
+        case RecordProtocol::Pocsag: return "pocsag|" + r.ric;
+        case RecordProtocol::Tonruf: return "tonruf|" + r.tone;
+    }
+    return {};
+}
+
+bool RemoteReception::seenBefore(const std::string& key, double seconds, double window) const {
+    return std::any_of(seen_.begin(), seen_.end(), [&](const Seen& s) {
+        return s.key == key && std::fabs(std::floor(seconds) - std::floor(s.seconds)) < window;
+    });
+}
+
+void RemoteReception::remember(const std::string& key, double seconds) {
+    const double now = context_.clock.nowSeconds();
+    while (!seen_.empty() && (seen_.size() >= kSeenLimit || now - seen_.front().arrived > 2 * kRepeatSeconds))
+        seen_.pop_front();
+    seen_.push_back({key, seconds, now});
+}
+
+void RemoteReception::deliver(const ReceptionRecord& record) {
+    if (record.site.empty()) remember(transmissionKey(record), record.seconds);
+}
+
+bool RemoteReception::take(const ReceptionRecord& r) {
+    const std::string key = transmissionKey(r);
+    // ZVEI codes and RICs: the repeat rule of the decoders. A page's text may differ
+    // between two sites' receptions; the RIC alone decides, as it does here.
+    const bool keyed = r.protocol == RecordProtocol::Zvei || r.protocol == RecordProtocol::Pocsag;
+    if (seenBefore(key, r.seconds, keyed ? kRepeatSeconds : kSameTransmissionSeconds)) return false;
+    remember(key, r.seconds);
+    // What this monitor makes of it (row, colour, board) is its own: another site's
+    // vehicle table and receiver names are not ours.
+    ReceptionRecord local = r;
+    switch (r.protocol) {
+        case RecordProtocol::Fms: prepareFms(local); break;
+        case RecordProtocol::Zvei: {
+            const ReceiverDisplay shown = context_.receivers.display(r.code);
+            local.name = shown.name;
+            local.colour = shown.colour;
+            local.row = r.code + "\t" + shown.name + "\t" + dateTimeText(context_.clock.now());
+            context_.pageChanged = 1;
+            break;
+        }
+        case RecordProtocol::Pocsag: {
+            const ReceiverDisplay shown = context_.receivers.display(r.ric);
+            local.name = shown.name;
+            local.colour = shown.colour;
+            local.row = pocsagRow(r.ric, r.function, shown.name, dateTimeText(context_.clock.now()), r.text);
+            context_.pageChanged = 1;
+            break;
+        }
+        case RecordProtocol::Tonruf: break;
+    }
+    // The tables, lists and logs take it; the action program and the export lines only
+    // when so set (see remoteActionsOn).
+    context_.remoteActionsOn = runActions_;
+    context_.handOn(local);
+    return true;
+}
+
+void RemoteReception::prepareFms(ReceptionRecord& r) {
+    // The FMS table is emptied past 500 rows, as for the receptions heard here.
+    if (context_.window.tableRowCount(ReceptionTable::Fms) > 500) context_.window.setTableRowCount(ReceptionTable::Fms, 1);
+    VehicleTable& table = context_.vehicles;
+    int slot = -1;
+    switch (r.status) {
+        case 0: case 5: case 10: case 12: case 15: case 13: case 14:
+            slot = findSlot(table, r.kennung, table.vehicleCount - 1);
+            break;
+        case 11:
+            break;
+        default:
+            slot = findSlot(table, r.kennung, table.lastNamedSlot);
+            if (slot >= 0 && r.direction == 0) {
+                VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
+                rec.status = static_cast<std::int16_t>(r.status);
+                rec.tki = static_cast<std::int16_t>(r.tki);
+                const std::string time = statusTimeText(toLocalTime(r.seconds));
+                rec.statusTime = time;
+                r.statusStored = true;
+                context_.window.update_label();
+                if (!context_.programFolder.empty()) {
+                    const bool ok = writeStatusFile(context_.programFolder, table, slot, time);
+                    context_.noteWrite("Statusdatei", ok,
+                                       ok ? std::string()
+                                          : "Statusdatei nicht geschrieben: " +
+                                                statusFilePath(context_.programFolder, slot));
+                }
+            }
+            break;
+    }
+    FmsTelegramState state;
+    state.lastKennung = r.kennung;
+    state.lastStatus = static_cast<std::int16_t>(r.status);
+    state.lastTki = static_cast<std::int16_t>(r.tki);
+    state.lastDirection = static_cast<std::int16_t>(r.direction);
+    state.textBuffer = r.text;
+    r.row = fmsReceptionRow(context_, state, slot);
+    r.slot = slot;
+    r.vehicle.clear();
+    r.info.clear();
+    if (slot >= 0) {
+        const VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
+        r.vehicle = rec.rufname;
+        r.info = rec.eigenschaft;
+        context_.pageChanged = 1;
+    }
+}
+
+}  // namespace kub

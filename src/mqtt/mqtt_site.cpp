@@ -1,0 +1,84 @@
+#include "mqtt/mqtt_site.h"
+
+#include <algorithm>
+
+#include "core/remote_payload.h"
+
+namespace kub {
+
+namespace {
+
+constexpr const char* kProtocolTopics[] = {"fms", "zvei", "pocsag", "tonruf"};
+
+}  // namespace
+
+MqttLinkOptions linkOptions(const MqttSettings& s) {
+    MqttLinkOptions o;
+    o.host = s.server;
+    o.port = s.port;
+    o.user = s.user;
+    o.password = s.password;
+    o.tls = s.tls;
+    o.caFile = s.caFile;
+    // One client per site: a second monitor of the same site takes the first one's place.
+    o.clientId = "kub-" + s.prefix;
+    o.onlineTopic = s.prefix + "/online";
+    for (const auto& p : s.remotePrefixes) {
+        if (p == s.prefix) continue;
+        for (const char* t : kProtocolTopics) o.subscriptions.push_back(p + "/" + t);
+    }
+    return o;
+}
+
+MqttSite::MqttSite(ReceptionContext& context, const MqttSettings& settings, Say say)
+    : context_(context),
+      prefix_(settings.prefix),
+      remotePrefixes_(settings.remotePrefixes),
+      say_(std::move(say)),
+      link_(linkOptions(settings)),
+      publisher_(link_, settings.prefix),
+      remote_(context, settings.remoteActions) {
+    context_.outputs.push_back(&publisher_);
+    context_.outputs.push_back(&remote_);
+    link_.start();
+}
+
+MqttSite::~MqttSite() { stop(0); }
+
+void MqttSite::stop(double graceSeconds) {
+    if (stopped_) return;
+    stopped_ = true;
+    auto& outs = context_.outputs;
+    outs.erase(std::remove_if(outs.begin(), outs.end(),
+                              [this](ReceptionOutput* o) { return o == &publisher_ || o == &remote_; }),
+               outs.end());
+    link_.stop(graceSeconds);
+    for (const auto& line : link_.takeNotices()) say_(line);
+}
+
+void MqttSite::poll() {
+    for (const auto& line : link_.takeNotices()) say_(line);
+    // What is not taken now waits in the link's bounded queue for the next poll.
+    for (const auto& m : link_.takeIncoming(kRemotePerPoll)) takeRemote(m);
+}
+
+void MqttSite::takeRemote(const MqttMessage& m) {
+    const std::size_t slash = m.topic.rfind('/');
+    if (slash == std::string::npos) return;
+    const std::string site = m.topic.substr(0, slash);
+    if (std::find(remotePrefixes_.begin(), remotePrefixes_.end(), site) == remotePrefixes_.end()) return;
+    const RemoteParse parsed = parseRemoteRecord(m.payload, site);
+    const std::string kind = m.topic.substr(slash + 1);
+    if (!parsed.record || kind != protocolName(parsed.record->protocol)) {
+        const std::string why = parsed.record ? "Protokoll passt nicht zum Thema" : parsed.error;
+        // Said once per site and reason, not with every message that has it.
+        const std::string refusal = site + "|" + why;
+        if (refusals_.size() < kRefusalsKept && refusals_.insert(refusal).second) {
+            say_("MQTT: Meldung von \"" + m.topic + "\" verworfen (" + why + ").");
+        }
+        return;
+    }
+    remote_.take(*parsed.record);
+}
+
+}  // namespace kub
