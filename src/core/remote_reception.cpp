@@ -110,20 +110,8 @@ void RemoteReception::prepareFms(ReceptionRecord& r) {
         default:
             slot = findSlot(table, r.kennung, table.lastNamedSlot);
             if (slot >= 0 && r.direction == 0) {
-                VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
-                rec.status = static_cast<std::int16_t>(r.status);
-                rec.tki = static_cast<std::int16_t>(r.tki);
-                const std::string time = statusTimeText(toLocalTime(r.seconds));
-                rec.statusTime = time;
+                storeVehicleStatus(context_, slot, r.status, r.tki, statusTimeText(toLocalTime(r.seconds)));
                 r.statusStored = true;
-                context_.window.update_label();
-                if (!context_.programFolder.empty()) {
-                    const bool ok = writeStatusFile(context_.programFolder, table, slot, time);
-                    context_.noteWrite("Statusdatei", ok,
-                                       ok ? std::string()
-                                          : "Statusdatei nicht geschrieben: " +
-                                                statusFilePath(context_.programFolder, slot));
-                }
             }
             break;
     }

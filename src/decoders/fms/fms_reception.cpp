@@ -50,6 +50,19 @@ void addAlertLine(ReceptionContext& context, AlertList list, const std::string& 
 }
 
 
+void storeVehicleStatus(ReceptionContext& context, int slot, int status, int tki, const std::string& time) {
+    VehicleTable& table = context.vehicles;
+    VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
+    rec.status = static_cast<std::int16_t>(status);
+    rec.tki = static_cast<std::int16_t>(tki);
+    rec.statusTime = time;
+    context.window.update_label();
+    if (context.programFolder.empty()) return;
+    const bool ok = writeStatusFile(context.programFolder, table, slot, time);
+    context.noteWrite("Statusdatei", ok,
+                      ok ? std::string() : "Statusdatei nicht geschrieben: " + statusFilePath(context.programFolder, slot));
+}
+
 std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramState& state, int slot) {
     std::string row;
     if (slot >= 0) {
@@ -88,20 +101,8 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
             // Statuses a vehicle reports about itself: only the named slots are searched.
             slot = findSlot(table, state.lastKennung, table.lastNamedSlot);
             if (slot >= 0 && state.lastDirection == 0) {
-                VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
-                rec.status = state.lastStatus;
-                rec.tki = state.lastTki;
-                const std::string time = statusTimeText(context.clock.now());
-                rec.statusTime = time;
+                storeVehicleStatus(context, slot, state.lastStatus, state.lastTki, statusTimeText(context.clock.now()));
                 statusStored = true;
-                w.update_label();
-                if (!context.programFolder.empty()) {
-                    const bool ok = writeStatusFile(context.programFolder, table, slot, time);
-                    context.noteWrite("Statusdatei", ok,
-                                      ok ? std::string()
-                                         : "Statusdatei nicht geschrieben: " +
-                                               statusFilePath(context.programFolder, slot));
-                }
             }
             break;
     }

@@ -16,6 +16,9 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
 // Appends "time subject<8 blanks><TAB>date time" to an alert list and turns it green.
 void addAlertLine(ReceptionContext& context, AlertList list, const std::string& subject);
 
+// A vehicle's new status: the table, the board and its status file.
+void storeVehicleStatus(ReceptionContext& context, int slot, int status, int tki, const std::string& time);
+
 // The reception row of a known slot (slot >= 0) or of an unknown vehicle (slot < 0).
 std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramState& state, int slot);
 
