@@ -2,6 +2,7 @@
 // share of telegrams decoded against the signal-to-noise ratio, side by side with
 // multimon-ng's FMSFSK demodulator on the same audio (when it is installed).
 //   ./build/bench/bench_fms [telegrams per SNR point, default 20] [seed, default 1] [--no-throughput]
+//                           [--snr=DB (only this point)]
 // Ours is run twice on every file: with all decoder options on (input filter, check
 // bits) and the classic way. A wrong reception is one whose Kennung, status, direction
 // or TKI was not sent.
@@ -141,7 +142,13 @@ std::pair<int, int> score(const std::vector<std::string>& sent, const std::vecto
 int main(int argc, char** argv) {
     const int perPoint = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 1u;
-    const bool skipThroughput = argc > 3 && std::string(argv[3]) == "--no-throughput";
+    bool skipThroughput = false;
+    int onlySnr = -1;
+    for (int i = 3; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--no-throughput") skipThroughput = true;
+        if (a.rfind("--snr=", 0) == 0) onlySnr = std::atoi(a.c_str() + 6);
+    }
     std::mt19937 rng(seed);
 
     // Throughput: 10 minutes of audio, telegrams in noise at 20 dB.
@@ -167,7 +174,7 @@ int main(int argc, char** argv) {
                 perPoint);
     std::printf("SNR dB   ours (options on)   ours classic   multimon-ng%s\n", multimon ? "" : " (not installed)");
     std::printf("          right  wrong      right  wrong   right  wrong\n");
-    for (int snr = 30; snr >= 0; snr -= 2) {
+    for (int snr = onlySnr >= 0 ? onlySnr : 30; snr >= 0; snr -= onlySnr >= 0 ? 1000 : 2) {
         auto sent = randomTelegrams(perPoint, rng);
         auto audio = buildAudio(sent, snr, rng);
         std::vector<std::string> lines, keys;

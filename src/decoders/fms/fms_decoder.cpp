@@ -31,6 +31,17 @@ void FmsDecoder::processFmsBuffer() {
             if (firstTelegram && context_.options.fmsCheckBits && !fmsCheckBitsValid(bits)) {
                 flags_.fmsBusyFlag = 0;
                 due = false;
+                // Near the noise floor a single misread crossing breaks the telegram. Other
+                // readings of its least certain bits are tried; one is taken only if it is
+                // the only one that passes the check bits and is plausible.
+                const bool rescued = demodulator.recutFirstTelegram([&] {
+                    if (!fmsCheckBitsValid(bits)) return false;
+                    FmsTelegramState trial;
+                    std::int16_t busy = 0;
+                    evaluateFmsTelegram(bits, trial, busy);
+                    return fmsReceptionPlausible(trial);
+                });
+                if (rescued) due = evaluateFmsTelegram(bits, telegram, flags_.fmsBusyFlag);
             }
             if (due) handleFmsReception(context_, telegram, flags_.channel);
         }

@@ -71,25 +71,29 @@ void FmsDemodulator::search() {
     if (syncState == 1 && available - l > 200) syncState = 2;
 }
 
-int FmsDemodulator::cutBits(int from, int n) {
+int FmsDemodulator::cutBits(int from, int n, const std::int8_t* forced) {
     int offset = 0;
     for (int b = 0; b < n; ++b) {
         const double p = std::fabs(crossingRing[static_cast<std::size_t>(wrap(from + offset))]);
         const double q = std::fabs(crossingRing[static_cast<std::size_t>(wrap(from + offset + 1))]);
         const double r = std::fabs(crossingRing[static_cast<std::size_t>(wrap(from + offset + 2))]);
         std::uint8_t bit;
+        double margin;
         if (p > 1300.0 && q > 1300.0 && r > 1300.0 && (p + q + r) / 3.0 > 1500.0) {
             bit = 0;
-            offset += 3;
+            margin = std::min(std::min(p, std::min(q, r)) - 1300.0, (p + q + r) / 3.0 - 1500.0);
         } else if (p >= 1700.0 || q >= 1700.0 || (p + q) / 2.0 >= 1500.0) {
             bit = 2;
-            offset += 1;
+            margin = 0.0;
         } else {
             bit = 1;
-            offset += 2;
+            margin = std::min(std::min(1700.0 - p, 1700.0 - q), 1500.0 - (p + q) / 2.0);
         }
+        if (forced != nullptr && forced[b] >= 0) bit = static_cast<std::uint8_t>(forced[b]);
+        offset += bit == 0 ? 3 : bit == 1 ? 2 : 1;
         telegramBits[static_cast<std::size_t>(b)] = bit;
         bitString[static_cast<std::size_t>(b)] = static_cast<char>('0' + bit);
+        bitMargin[static_cast<std::size_t>(b)] = margin;
     }
     bitString[static_cast<std::size_t>(n)] = '\0';
     return offset;
@@ -111,7 +115,9 @@ int FmsDemodulator::sliceBits(bool busy) {
             ringRead = ringWrite;  // still the lead-in: the first 0 bit is yet to come
             return 0;
         }
-        const int used = cutBits(ringRead + start, kFirstTelegramBits);
+        lastCutFrom_ = wrap(ringRead + start);
+        lastCutAvailable_ = available - start;
+        const int used = cutBits(lastCutFrom_, kFirstTelegramBits);
         // The last bit's decision looks two values ahead.
         if (start + used + 2 > available) {
             ringRead = static_cast<std::int16_t>(wrap(ringRead + start));

@@ -5,6 +5,7 @@
 // into them (two for a 1 at 1200 Hz, three for a 0 at 1800 Hz). The same ring yields the
 // two single-tone calls (tone_call_detector.h).
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -57,6 +58,15 @@ public:
     // block's call goes on from where this one stopped.
     int sliceBits(bool busy);
 
+    // After a first telegram failed its check bits: cuts it again from the same values, from
+    // one value earlier or later as well, with none, one or two of its least certain
+    // decisions taken the other way, and hands every
+    // cut that has wholly arrived to `accept`. If exactly one distinct bit string was
+    // accepted it replaces the telegram and true is returned; two or more different ones
+    // are a guess, and nothing changes.
+    template <typename Accept>
+    bool recutFirstTelegram(Accept accept);
+
     // Tone-call events are taken once by whoever reports them.
     bool takeToneEventI();
     bool takeToneEventII();
@@ -70,6 +80,9 @@ public:
     std::int16_t toneEventII = 0;
     std::array<std::uint8_t, 57> telegramBits{};
     std::array<char, 57> bitString{};  // n characters '0', '1', '2', then a terminating 0
+    // How far each decision of the last cut was from going the other way (Hz); 0 for an
+    // undecidable bit.
+    std::array<double, 57> bitMargin{};
     int bitCount = 0;
 
     double dcLevel = 0.0;
@@ -122,8 +135,13 @@ private:
         c.fallingPhase += 1.0;
     }
     void feedToneCalls();
-    // Cuts `n` bits from ring position `from`; returns the values they took.
-    int cutBits(int from, int n);
+    // Cuts `n` bits from ring position `from`; returns the values they took. `forced`
+    // (optional) holds per bit -1 for the slicer's own decision, else 0 or 1.
+    int cutBits(int from, int n, const std::int8_t* forced = nullptr);
+
+    // Where the last first telegram was cut from, and how many values had arrived there.
+    int lastCutFrom_ = 0;
+    int lastCutAvailable_ = 0;
 
     XorShift32 random_;
     // Every ring value goes to the tone-call detectors once, carried from search to
@@ -133,5 +151,84 @@ private:
     SteadyToneDetector toneI_{1750.0};
     SteadyToneDetector toneII_{2135.0};
 };
+
+template <typename Accept>
+bool FmsDemodulator::recutFirstTelegram(Accept accept) {
+    constexpr int n = kFirstTelegramBits;
+    constexpr int kDoubtful = 7;
+    constexpr double kCloseCallHz = 60.0;
+    constexpr int kMaxCloseCalls = 8;
+    std::array<std::uint8_t, 57> found{};
+    int foundFrom = 0;
+    int foundUsed = 0;
+    int distinct = 0;
+    std::array<std::int8_t, 57> forced{};
+    // A noise spike in the preamble's last values, or a first 0 bit read too low, moves
+    // where the telegram seems to begin: one value either way is tried as well.
+    for (int shift = -1; shift <= 1 && distinct < 2; ++shift) {
+        const int from = (lastCutFrom_ + shift + kRingSize) % kRingSize;
+        const int arrived = lastCutAvailable_ - shift;
+        cutBits(from, n);
+        // The least certain decisions of this cut, most doubtful first.
+        std::array<double, n> margin{};
+        std::copy(bitMargin.begin(), bitMargin.begin() + n, margin.begin());
+        const std::array<std::uint8_t, 57> original = telegramBits;
+        // A cut with many close calls is too far gone: among that many doubts a reading
+        // that passes the check bits by chance is likelier than the one that was sent.
+        if (std::count_if(margin.begin(), margin.end(), [](double m) { return m < kCloseCallHz; }) > kMaxCloseCalls)
+            continue;
+        std::array<int, kDoubtful> pos{};
+        for (int d = 0; d < kDoubtful; ++d) {
+            int best = 0;
+            for (int i = 1; i < n; ++i)
+                if (margin[static_cast<std::size_t>(i)] < margin[static_cast<std::size_t>(best)]) best = i;
+            pos[static_cast<std::size_t>(d)] = best;
+            margin[static_cast<std::size_t>(best)] = 1e9;
+        }
+        auto tryCut = [&]() {
+            const int used = cutBits(from, n, forced.data());
+            if (used + 2 > arrived) return;
+            if (!accept()) return;
+            if (distinct == 0 || !std::equal(found.begin(), found.begin() + n, telegramBits.begin())) {
+                ++distinct;
+                found = telegramBits;
+                foundFrom = from;
+                foundUsed = used;
+            }
+        };
+        // The other way for an undecided bit is 0 or 1; for a decided bit, the other value.
+        auto flipped = [&](int p, int alt) -> std::int8_t {
+            const std::uint8_t b = original[static_cast<std::size_t>(p)];
+            if (b == 2) return static_cast<std::int8_t>(alt);
+            return static_cast<std::int8_t>(1 - b);
+        };
+        auto alternatives = [&](int p) { return original[static_cast<std::size_t>(p)] == 2 ? 2 : 1; };
+        forced.fill(-1);
+        if (shift != 0) tryCut();
+        for (int a = 0; a < kDoubtful && distinct < 2; ++a)
+            for (int x = 0; x < alternatives(pos[a]); ++x) {
+                forced.fill(-1);
+                forced[static_cast<std::size_t>(pos[a])] = flipped(pos[a], x);
+                tryCut();
+                for (int b = a + 1; b < kDoubtful && distinct < 2; ++b)
+                    for (int y = 0; y < alternatives(pos[b]); ++y) {
+                        forced[static_cast<std::size_t>(pos[b])] = flipped(pos[b], y);
+                        tryCut();
+                        forced[static_cast<std::size_t>(pos[b])] = -1;
+                    }
+            }
+    }
+    if (distinct != 1) {
+        // Leave the failed cut as it was.
+        cutBits(lastCutFrom_, n);
+        return false;
+    }
+    telegramBits = found;
+    for (int i = 0; i < n; ++i)
+        bitString[static_cast<std::size_t>(i)] = static_cast<char>('0' + found[static_cast<std::size_t>(i)]);
+    bitString[static_cast<std::size_t>(n)] = '\0';
+    ringRead = static_cast<std::int16_t>((foundFrom + foundUsed) % kRingSize);
+    return true;
+}
 
 }  // namespace kub
