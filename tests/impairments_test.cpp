@@ -32,10 +32,10 @@ struct Recording {
     }
 };
 
-Recording pages() {
+Recording pages(const std::vector<double>& rates = {512.0, 1200.0, 2400.0}) {
     Recording r;
     int k = 0;
-    for (double rate : {512.0, 1200.0, 2400.0}) {
+    for (double rate : rates) {
         const std::uint32_t ric = 1234560 + static_cast<std::uint32_t>(k++);
         r.add(siggen::pocsagSignal({{ric, 3, siggen::PocsagContent::Alpha, "Brand Halle 3, Strasse 17"}}, rate, 0.3,
                                    false),
@@ -109,6 +109,19 @@ TEST(Impairments, ImprovedDecodingReadsThroughHumOffsetsAndToneLengths) {
     kub::test::MonitorFeed classic(DecoderOptions::classic());
     classic.feed(codes(50).audio);
     EXPECT_TRUE(classic.lines().empty());
+}
+
+// A receiver's loudspeaker output: de-emphasised (falling 6 dB per octave above 300 Hz) and
+// AC-coupled, noise included, as the receiver treats both alike.
+TEST(Impairments, PocsagReadsTheLoudspeakerPath) {
+    const Recording r = pages({512.0, 1200.0});
+    std::vector<float> audio = withNoise(r.audio);
+    siggen::lowPassFirstOrder(audio, 300);
+    siggen::highPassFirstOrder(audio, 300);
+    for (float& x : audio) x *= 3.0f;  // about the level it had
+    kub::test::MonitorFeed monitor(DecoderOptions::allOn());
+    monitor.feed(audio);
+    EXPECT_EQ(monitor.lines(), r.lines);
 }
 
 }  // namespace
