@@ -241,7 +241,9 @@ TEST(WebViewServer, ViewerThatNeverReadsIsDroppedNotWaitedFor) {
     const int total = 5000;
     for (int sent = 0; sent < total;) {
         for (int i = 0; i < 20 && sent < total; ++i, ++sent) server.deliver(r);
-        kubtest::waitFor([] { return false; }, 5);
+        // The reading viewer keeps up however slow the machine (a sanitizer build under
+        // load): it must never be the one that falls 1 MiB behind.
+        kubtest::waitFor([&] { return receptions >= sent - 20; }, 10000);
     }
     EXPECT_TRUE(kubtest::waitFor([&] { return receptions == total; }, 60000)) << receptions;
     EXPECT_EQ(server.viewerCount(), 1);
