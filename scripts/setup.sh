@@ -19,6 +19,7 @@ packages=(
   qt6-httpserver-dev qt6-websockets-dev   # the live web board's server
   chromium chromium-driver python3-selenium   # its end-to-end test in a real browser
   mosquitto mosquitto-clients libmosquitto-dev   # MQTT: client library, and broker + clients for the tests
+  openssl   # the MQTT test makes its own certificate authority for TLS
 )
 
 missing=()
