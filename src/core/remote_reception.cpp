@@ -20,14 +20,6 @@ std::string upper(std::string s) {
     return s;
 }
 
-int findSlot(const VehicleTable& table, const std::string& kennung, int lastSlot) {
-    const std::string wanted = upper(kennung);
-    const int end = std::min(lastSlot, static_cast<int>(table.vehicleTable.size()) - 1);
-    for (int i = 0; i <= end; ++i)
-        if (upper(table.vehicleTable[static_cast<std::size_t>(i)].kennung) == wanted) return i;
-    return -1;
-}
-
 }  // namespace
 
 std::string transmissionKey(const ReceptionRecord& r) {
@@ -100,20 +92,10 @@ void RemoteReception::prepareFms(ReceptionRecord& r) {
     // The FMS table is emptied past 500 rows, as for the receptions heard here.
     if (context_.window.tableRowCount(ReceptionTable::Fms) > 500) context_.window.setTableRowCount(ReceptionTable::Fms, 1);
     VehicleTable& table = context_.vehicles;
-    int slot = -1;
-    switch (r.status) {
-        case 0: case 5: case 10: case 12: case 15: case 13: case 14:
-            slot = findSlot(table, r.kennung, table.vehicleCount - 1);
-            break;
-        case 11:
-            break;
-        default:
-            slot = findSlot(table, r.kennung, table.lastNamedSlot);
-            if (slot >= 0 && r.direction == 0) {
-                storeVehicleStatus(context_, slot, r.status, r.tki, statusTimeText(toLocalTime(r.seconds)));
-                r.statusStored = true;
-            }
-            break;
+    const int slot = fmsVehicleSlot(table, r.kennung, r.status);
+    if (slot >= 0 && r.direction == 0 && statusOfTheVehicle(r.status)) {
+        storeVehicleStatus(context_, slot, r.status, r.tki, statusTimeText(toLocalTime(r.seconds)));
+        r.statusStored = true;
     }
     FmsTelegramState state;
     state.lastKennung = r.kennung;

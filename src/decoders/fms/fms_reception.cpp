@@ -50,6 +50,19 @@ void addAlertLine(ReceptionContext& context, AlertList list, const std::string& 
 }
 
 
+bool statusOfTheVehicle(int status) {
+    switch (status) {
+        case 0: case 5: case 10: case 11: case 12: case 13: case 14: case 15: return false;
+        default: return true;
+    }
+}
+
+int fmsVehicleSlot(const VehicleTable& table, const std::string& kennung, int status) {
+    if (status == 11) return -1;
+    // A vehicle's own statuses are looked up among the named slots only.
+    return findSlot(table, kennung, statusOfTheVehicle(status) ? table.lastNamedSlot : table.vehicleCount - 1);
+}
+
 void storeVehicleStatus(ReceptionContext& context, int slot, int status, int tki, const std::string& time) {
     VehicleTable& table = context.vehicles;
     VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
@@ -84,28 +97,11 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
     if (!fmsReceptionPlausible(state)) return;
 
     VehicleTable& table = context.vehicles;
-    const int allSlots = table.vehicleCount - 1;
-    int slot = -1;
-    bool statusStored = false;
-    switch (state.lastStatus) {
-        case 0: case 5: case 10: case 12: case 15:
-            // The alert lists of statuses 0, 5 and 15 are the window output's.
-            slot = findSlot(table, state.lastKennung, allSlots);
-            break;
-        case 13: case 14:
-            slot = findSlot(table, state.lastKennung, allSlots);
-            break;
-        case 11:
-            break;
-        default:
-            // Statuses a vehicle reports about itself: only the named slots are searched.
-            slot = findSlot(table, state.lastKennung, table.lastNamedSlot);
-            if (slot >= 0 && state.lastDirection == 0) {
-                storeVehicleStatus(context, slot, state.lastStatus, state.lastTki, statusTimeText(context.clock.now()));
-                statusStored = true;
-            }
-            break;
-    }
+    const int slot = fmsVehicleSlot(table, state.lastKennung, state.lastStatus);
+    // The alert lists of statuses 0, 5 and 15 are the window output's.
+    const bool statusStored = slot >= 0 && state.lastDirection == 0 && statusOfTheVehicle(state.lastStatus);
+    if (statusStored)
+        storeVehicleStatus(context, slot, state.lastStatus, state.lastTki, statusTimeText(context.clock.now()));
 
     ReceptionRecord record = context.newRecord(RecordProtocol::Fms, channel);
     record.row = fmsReceptionRow(context, state, slot);

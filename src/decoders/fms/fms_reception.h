@@ -16,6 +16,14 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
 // Appends "time subject<8 blanks><TAB>date time" to an alert list and turns it green.
 void addAlertLine(ReceptionContext& context, AlertList list, const std::string& subject);
 
+// A status a vehicle reports about itself (it goes onto the board), as opposed to calls,
+// emergencies and the control room's orders.
+bool statusOfTheVehicle(int status);
+
+// The board slot an FMS reception of `status` refers to, -1 for none: all slots for
+// calls and orders, only the named ones for a vehicle's own statuses, none for status 11.
+int fmsVehicleSlot(const VehicleTable& table, const std::string& kennung, int status);
+
 // A vehicle's new status: the table, the board and its status file.
 void storeVehicleStatus(ReceptionContext& context, int slot, int status, int tki, const std::string& time);
 
