@@ -34,6 +34,7 @@ private:
 class FmsDemodulator {
 public:
     static constexpr int kRingSize = 1024;
+    static_assert((kRingSize & (kRingSize - 1)) == 0, "the crossing measurement wraps the ring index by a mask");
     static constexpr int kFirstTelegramBits = 56;
     static constexpr int kFollowUpBits = 48;
 
@@ -106,29 +107,41 @@ private:
         double risingPhase;
         double fallingPhase;
         XorShift32 random;
+        int write;
+        int written;
     };
-    Crossings startCrossings() const { return {prevSample, risingPhase, fallingPhase, random_}; }
+    Crossings startCrossings() const { return {prevSample, risingPhase, fallingPhase, random_, ringWrite, 0}; }
     void endCrossings(const Crossings& c) {
         prevSample = c.prevSample;
         risingPhase = c.risingPhase;
         fallingPhase = c.fallingPhase;
         random_ = c.random;
+        ringWrite = static_cast<std::int16_t>(c.write);
+        valuesWritten_ += static_cast<std::uint64_t>(c.written);
     }
     void crossing(Crossings& c, double x) {
         // The dither keeps silence from sitting exactly on zero and crossing regularly.
         const double s = x + c.random.next() - 0.5;
-        if (c.prevSample < 0.0 && s >= 0.0) {
-            double d = s - c.prevSample;
-            if (d < 1.0) d = 1.0;
-            const double t = -c.prevSample / d;
-            pushCrossing(22050.0 / (c.risingPhase - 1.0 + t));
-            c.risingPhase = 1.0 - t;
-        } else if (c.prevSample >= 0.0 && s < 0.0) {
-            double d = c.prevSample - s;
-            if (d < 1.0) d = 1.0;
-            const double t = c.prevSample / d;
-            pushCrossing(-22050.0 / (c.fallingPhase - 1.0 + t));
-            c.fallingPhase = 1.0 - t;
+        // Most samples cross nothing. One test for both directions: in noise the processor
+        // cannot foresee a crossing, and a second test would be a second wrong guess.
+        if ((c.prevSample < 0.0) != (s < 0.0)) {
+            double hz;
+            if (s >= 0.0) {
+                double d = s - c.prevSample;
+                if (d < 1.0) d = 1.0;
+                const double t = -c.prevSample / d;
+                hz = 22050.0 / (c.risingPhase - 1.0 + t);
+                c.risingPhase = 1.0 - t;
+            } else {
+                double d = c.prevSample - s;
+                if (d < 1.0) d = 1.0;
+                const double t = c.prevSample / d;
+                hz = -22050.0 / (c.fallingPhase - 1.0 + t);
+                c.fallingPhase = 1.0 - t;
+            }
+            crossingRing[static_cast<std::size_t>(c.write)] = hz;
+            c.write = (c.write + 1) & (kRingSize - 1);
+            ++c.written;
         }
         c.prevSample = s;
         c.risingPhase += 1.0;
