@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -102,50 +104,74 @@ private:
     // The crossing measurement's state in locals while it runs over a block: kept in the
     // object, it would be stored and reloaded at every sample, since the ring writes
     // could be taken to change it.
+    // Both phases side by side, rising first: they are worked on alike.
+    using PhasePair = double __attribute__((vector_size(16)));
+    using PhaseMask = std::int64_t __attribute__((vector_size(16)));
     struct Crossings {
         double prevSample;
-        double risingPhase;
-        double fallingPhase;
+        PhasePair phases;
         XorShift32 random;
-        int write;
-        int written;
+        int at;                  // samples of the block so far
+        std::uint64_t crossed;   // which of the last up to 64 samples crossed zero
+        std::uint64_t rising;    // and which of them upwards
     };
-    Crossings startCrossings() const { return {prevSample, risingPhase, fallingPhase, random_, ringWrite, 0}; }
-    void endCrossings(const Crossings& c) {
-        prevSample = c.prevSample;
-        risingPhase = c.risingPhase;
-        fallingPhase = c.fallingPhase;
-        random_ = c.random;
-        ringWrite = static_cast<std::int16_t>(c.write);
-        valuesWritten_ += static_cast<std::uint64_t>(c.written);
+    Crossings startCrossings() const {
+        return {prevSample, PhasePair{risingPhase, fallingPhase}, random_, 0, 0, 0};
     }
+    // A crossing comes every few samples at no foreseeable one: a test per sample that
+    // decided whether to measure would be guessed wrong at nearly every crossing, which
+    // cost more than the measuring. So every sample is measured as if it crossed either
+    // way, without a decision, into `periods_`, with bits that say whether and which way
+    // it did; endCrossings() then turns only the crossings' periods into frequencies, in
+    // order. The figures are those of a measurement made only at the crossings.
     void crossing(Crossings& c, double x) {
         // The dither keeps silence from sitting exactly on zero and crossing regularly.
         const double s = x + c.random.next() - 0.5;
-        // Most samples cross nothing. One test for both directions: in noise the processor
-        // cannot foresee a crossing, and a second test would be a second wrong guess.
-        if ((c.prevSample < 0.0) != (s < 0.0)) {
-            double hz;
-            if (s >= 0.0) {
-                double d = s - c.prevSample;
-                if (d < 1.0) d = 1.0;
-                const double t = -c.prevSample / d;
-                hz = 22050.0 / (c.risingPhase - 1.0 + t);
-                c.risingPhase = 1.0 - t;
-            } else {
-                double d = c.prevSample - s;
-                if (d < 1.0) d = 1.0;
-                const double t = c.prevSample / d;
-                hz = -22050.0 / (c.fallingPhase - 1.0 + t);
-                c.fallingPhase = 1.0 - t;
-            }
-            crossingRing[static_cast<std::size_t>(c.write)] = hz;
-            c.write = (c.write + 1) & (kRingSize - 1);
-            ++c.written;
-        }
+        const double prev = c.prevSample;
+        const bool crossed = (prev < 0.0) != (s < 0.0);
+        const bool rising = s >= 0.0;
+        // The fraction of the sample since the crossing, and the period it would end.
+        const double t = std::fabs(prev) / std::max(std::fabs(s - prev), 1.0);
+        periods_[static_cast<std::size_t>(c.at)] = c.phases - 1.0 + t;
+        // The phase of the crossing's direction starts again from it.
+        const PhaseMask restart{-static_cast<std::int64_t>(crossed && rising),
+                                -static_cast<std::int64_t>(crossed && !rising)};
+        const PhasePair fresh = PhasePair{} + (1.0 - t);
+        c.phases = std::bit_cast<PhasePair>((std::bit_cast<PhaseMask>(fresh) & restart) |
+                                            (std::bit_cast<PhaseMask>(c.phases) & ~restart)) +
+                   1.0;
         c.prevSample = s;
-        c.risingPhase += 1.0;
-        c.fallingPhase += 1.0;
+        c.crossed |= static_cast<std::uint64_t>(crossed) << (c.at & 63);
+        c.rising |= static_cast<std::uint64_t>(rising) << (c.at & 63);
+        if ((++c.at & 63) == 0) closeWord(c);
+    }
+    void closeWord(Crossings& c) {
+        const auto w = static_cast<std::size_t>((c.at - 1) >> 6);
+        crossedSamples_[w] = c.crossed;
+        risingSamples_[w] = c.rising;
+        c.crossed = 0;
+        c.rising = 0;
+    }
+    void endCrossings(Crossings& c) {
+        if ((c.at & 63) != 0) closeWord(c);
+        prevSample = c.prevSample;
+        risingPhase = c.phases[0];
+        fallingPhase = c.phases[1];
+        random_ = c.random;
+        int write = ringWrite;
+        const int words = (c.at + 63) >> 6;
+        for (int w = 0; w < words; ++w) {
+            const std::uint64_t up = risingSamples_[static_cast<std::size_t>(w)];
+            for (std::uint64_t bits = crossedSamples_[static_cast<std::size_t>(w)]; bits != 0; bits &= bits - 1) {
+                const int bit = std::countr_zero(bits);
+                const PhasePair& p = periods_[static_cast<std::size_t>((w << 6) + bit)];
+                // A falling crossing's frequency is negative.
+                crossingRing[static_cast<std::size_t>(write)] = (up >> bit) & 1u ? 22050.0 / p[0] : -22050.0 / p[1];
+                write = (write + 1) & (kRingSize - 1);
+                ++valuesWritten_;
+            }
+        }
+        ringWrite = static_cast<std::int16_t>(write);
     }
     void feedToneCalls();
     // Cuts `n` bits from ring position `from`; returns the values they took. `forced`
@@ -157,6 +183,10 @@ private:
     int lastCutAvailable_ = 0;
 
     XorShift32 random_;
+    // The crossing measurement of the block under way (see crossing()).
+    std::array<PhasePair, kBlockFrames> periods_{};
+    std::array<std::uint64_t, (kBlockFrames + 63) / 64> crossedSamples_{};
+    std::array<std::uint64_t, (kBlockFrames + 63) / 64> risingSamples_{};
     // Every ring value goes to the tone-call detectors once, carried from search to
     // search, so a tone call longer than one block's crossings is seen as one run.
     std::uint64_t valuesWritten_ = 0;
