@@ -22,7 +22,7 @@ void FmsDemodulator::removeDc(SampleArray& samples) {
 
 void FmsDemodulator::measureCrossings(const SampleArray& samples) {
     Crossings c = startCrossings();
-    for (const double x : samples) crossing(c, x);
+    for (const double x : samples) c(x);
     endCrossings(c);
 }
 

@@ -51,7 +51,7 @@ public:
     template <typename Filter>
     void filterAndMeasureCrossings(SampleArray& samples, Filter& filter) {
         Crossings c = startCrossings();
-        filter.process(samples, [this, &c](double x) { crossing(c, x); });
+        filter.process(samples, c);
         endCrossings(c);
     }
     // Preamble and tone search; only while not slicing and no text transmission runs.
@@ -107,53 +107,60 @@ private:
     // Both phases side by side, rising first: they are worked on alike.
     using PhasePair = double __attribute__((vector_size(16)));
     using PhaseMask = std::int64_t __attribute__((vector_size(16)));
+
+    // The crossing measurement over one block, one sample per call. A crossing comes every
+    // few samples at no foreseeable one: a test per sample that decided whether to measure
+    // would be guessed wrong at nearly every crossing, which cost more than the measuring.
+    // So every sample is measured as if it crossed either way, without a decision, into
+    // `periods`, with bits that say whether and which way it did; endCrossings() then
+    // turns only the crossings' periods into frequencies, in order. The figures are those
+    // of a measurement made only at the crossings. A value of its own, so that whoever
+    // runs it over a block can keep it in registers (see BandPassFilter::process).
     struct Crossings {
         double prevSample;
         PhasePair phases;
         XorShift32 random;
-        int at;                  // samples of the block so far
-        std::uint64_t crossed;   // which of the last up to 64 samples crossed zero
-        std::uint64_t rising;    // and which of them upwards
+        PhasePair* periods;
+        std::uint64_t* crossedWords;
+        std::uint64_t* risingWords;
+        int at = 0;                  // samples of the block so far
+        std::uint64_t crossed = 0;   // which of the last up to 64 samples crossed zero
+        std::uint64_t rising = 0;    // and which of them upwards
+
+        void operator()(double x) {
+            // The dither keeps silence from sitting exactly on zero and crossing regularly.
+            const double s = x + random.next() - 0.5;
+            const double prev = prevSample;
+            const bool isCrossing = (prev < 0.0) != (s < 0.0);
+            const bool upwards = s >= 0.0;
+            // The fraction of the sample since the crossing, and the period it would end.
+            const double t = std::fabs(prev) / std::max(std::fabs(s - prev), 1.0);
+            periods[at] = phases - 1.0 + t;
+            // The phase of the crossing's direction starts again from it.
+            const PhaseMask restart{-static_cast<std::int64_t>(isCrossing && upwards),
+                                    -static_cast<std::int64_t>(isCrossing && !upwards)};
+            const PhasePair fresh = PhasePair{} + (1.0 - t);
+            phases = std::bit_cast<PhasePair>((std::bit_cast<PhaseMask>(fresh) & restart) |
+                                              (std::bit_cast<PhaseMask>(phases) & ~restart)) +
+                     1.0;
+            prevSample = s;
+            crossed |= static_cast<std::uint64_t>(isCrossing) << (at & 63);
+            rising |= static_cast<std::uint64_t>(upwards) << (at & 63);
+            if ((++at & 63) == 0) closeWord();
+        }
+        void closeWord() {
+            crossedWords[(at - 1) >> 6] = crossed;
+            risingWords[(at - 1) >> 6] = rising;
+            crossed = 0;
+            rising = 0;
+        }
     };
-    Crossings startCrossings() const {
-        return {prevSample, PhasePair{risingPhase, fallingPhase}, random_, 0, 0, 0};
-    }
-    // A crossing comes every few samples at no foreseeable one: a test per sample that
-    // decided whether to measure would be guessed wrong at nearly every crossing, which
-    // cost more than the measuring. So every sample is measured as if it crossed either
-    // way, without a decision, into `periods_`, with bits that say whether and which way
-    // it did; endCrossings() then turns only the crossings' periods into frequencies, in
-    // order. The figures are those of a measurement made only at the crossings.
-    void crossing(Crossings& c, double x) {
-        // The dither keeps silence from sitting exactly on zero and crossing regularly.
-        const double s = x + c.random.next() - 0.5;
-        const double prev = c.prevSample;
-        const bool crossed = (prev < 0.0) != (s < 0.0);
-        const bool rising = s >= 0.0;
-        // The fraction of the sample since the crossing, and the period it would end.
-        const double t = std::fabs(prev) / std::max(std::fabs(s - prev), 1.0);
-        periods_[static_cast<std::size_t>(c.at)] = c.phases - 1.0 + t;
-        // The phase of the crossing's direction starts again from it.
-        const PhaseMask restart{-static_cast<std::int64_t>(crossed && rising),
-                                -static_cast<std::int64_t>(crossed && !rising)};
-        const PhasePair fresh = PhasePair{} + (1.0 - t);
-        c.phases = std::bit_cast<PhasePair>((std::bit_cast<PhaseMask>(fresh) & restart) |
-                                            (std::bit_cast<PhaseMask>(c.phases) & ~restart)) +
-                   1.0;
-        c.prevSample = s;
-        c.crossed |= static_cast<std::uint64_t>(crossed) << (c.at & 63);
-        c.rising |= static_cast<std::uint64_t>(rising) << (c.at & 63);
-        if ((++c.at & 63) == 0) closeWord(c);
-    }
-    void closeWord(Crossings& c) {
-        const auto w = static_cast<std::size_t>((c.at - 1) >> 6);
-        crossedSamples_[w] = c.crossed;
-        risingSamples_[w] = c.rising;
-        c.crossed = 0;
-        c.rising = 0;
+    Crossings startCrossings() {
+        return {prevSample,         PhasePair{risingPhase, fallingPhase}, random_, periods_.data(),
+                crossedSamples_.data(), risingSamples_.data()};
     }
     void endCrossings(Crossings& c) {
-        if ((c.at & 63) != 0) closeWord(c);
+        if ((c.at & 63) != 0) c.closeWord();
         prevSample = c.prevSample;
         risingPhase = c.phases[0];
         fallingPhase = c.phases[1];
@@ -183,7 +190,7 @@ private:
     int lastCutAvailable_ = 0;
 
     XorShift32 random_;
-    // The crossing measurement of the block under way (see crossing()).
+    // The crossing measurement of the block under way (see Crossings).
     std::array<PhasePair, kBlockFrames> periods_{};
     std::array<std::uint64_t, (kBlockFrames + 63) / 64> crossedSamples_{};
     std::array<std::uint64_t, (kBlockFrames + 63) / 64> risingSamples_{};
