@@ -10,6 +10,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "capture/decoder_inputs.h"
@@ -101,9 +102,6 @@ public:
     }
 
 private:
-    // The crossing measurement's state in locals while it runs over a block: kept in the
-    // object, it would be stored and reloaded at every sample, since the ring writes
-    // could be taken to change it.
     // Both phases side by side, rising first: they are worked on alike.
     using PhasePair = double __attribute__((vector_size(16)));
     using PhaseMask = std::int64_t __attribute__((vector_size(16)));
@@ -116,16 +114,16 @@ private:
     // turns only the crossings' periods into frequencies, in order. The figures are those
     // of a measurement made only at the crossings. A value of its own, so that whoever
     // runs it over a block can keep it in registers (see BandPassFilter::process).
+    // Whether a sample crossed zero; not a character type, so that its stores are not taken
+    // to change the measurement's own state.
+    enum class Crossed : std::uint8_t { no = 0, yes = 1 };
     struct Crossings {
         double prevSample;
         PhasePair phases;
         XorShift32 random;
         PhasePair* periods;
-        std::uint64_t* crossedWords;
-        std::uint64_t* risingWords;
-        int at = 0;                  // samples of the block so far
-        std::uint64_t crossed = 0;   // which of the last up to 64 samples crossed zero
-        std::uint64_t rising = 0;    // and which of them upwards
+        Crossed* crossed;
+        int at = 0;  // samples of the block so far
 
         void operator()(double x) {
             // The dither keeps silence from sitting exactly on zero and crossing regularly.
@@ -144,36 +142,35 @@ private:
                                               (std::bit_cast<PhaseMask>(phases) & ~restart)) +
                      1.0;
             prevSample = s;
-            crossed |= static_cast<std::uint64_t>(isCrossing) << (at & 63);
-            rising |= static_cast<std::uint64_t>(upwards) << (at & 63);
-            if ((++at & 63) == 0) closeWord();
-        }
-        void closeWord() {
-            crossedWords[(at - 1) >> 6] = crossed;
-            risingWords[(at - 1) >> 6] = rising;
-            crossed = 0;
-            rising = 0;
+            crossed[at++] = static_cast<Crossed>(isCrossing);
         }
     };
     Crossings startCrossings() {
-        return {prevSample,         PhasePair{risingPhase, fallingPhase}, random_, periods_.data(),
-                crossedSamples_.data(), risingSamples_.data()};
+        return {prevSample, PhasePair{risingPhase, fallingPhase}, random_, periods_.data(), crossed_.data()};
     }
-    void endCrossings(Crossings& c) {
-        if ((c.at & 63) != 0) c.closeWord();
+    void endCrossings(const Crossings& c) {
+        // Crossings alternate in direction: the first of the block leaves the sign the
+        // block began with.
+        bool upwards = prevSample < 0.0;
         prevSample = c.prevSample;
         risingPhase = c.phases[0];
         fallingPhase = c.phases[1];
         random_ = c.random;
         int write = ringWrite;
-        const int words = (c.at + 63) >> 6;
-        for (int w = 0; w < words; ++w) {
-            const std::uint64_t up = risingSamples_[static_cast<std::size_t>(w)];
-            for (std::uint64_t bits = crossedSamples_[static_cast<std::size_t>(w)]; bits != 0; bits &= bits - 1) {
-                const int bit = std::countr_zero(bits);
-                const PhasePair& p = periods_[static_cast<std::size_t>((w << 6) + bit)];
+        for (int from = 0; from < c.at; from += 64) {
+            // One bit per sample, eight samples per multiplication: byte k of `eight` (0 or
+            // 1) lands on bit 56 + k of the product, and nothing carries into those bits.
+            std::uint64_t bits = 0;
+            for (int k = 0; k < 64 && from + k < c.at; k += 8) {
+                std::uint64_t eight = 0;
+                std::memcpy(&eight, crossed_.data() + from + k, static_cast<std::size_t>(std::min(8, c.at - from - k)));
+                bits |= ((eight * 0x0102040810204080u) >> 56) << k;
+            }
+            for (; bits != 0; bits &= bits - 1) {
+                const PhasePair& p = periods_[static_cast<std::size_t>(from + std::countr_zero(bits))];
                 // A falling crossing's frequency is negative.
-                crossingRing[static_cast<std::size_t>(write)] = (up >> bit) & 1u ? 22050.0 / p[0] : -22050.0 / p[1];
+                crossingRing[static_cast<std::size_t>(write)] = upwards ? 22050.0 / p[0] : -22050.0 / p[1];
+                upwards = !upwards;
                 write = (write + 1) & (kRingSize - 1);
                 ++valuesWritten_;
             }
@@ -192,8 +189,7 @@ private:
     XorShift32 random_;
     // The crossing measurement of the block under way (see Crossings).
     std::array<PhasePair, kBlockFrames> periods_{};
-    std::array<std::uint64_t, (kBlockFrames + 63) / 64> crossedSamples_{};
-    std::array<std::uint64_t, (kBlockFrames + 63) / 64> risingSamples_{};
+    std::array<Crossed, kBlockFrames> crossed_{};
     // Every ring value goes to the tone-call detectors once, carried from search to
     // search, so a tone call longer than one block's crossings is seen as one run.
     std::uint64_t valuesWritten_ = 0;
