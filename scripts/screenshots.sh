@@ -3,7 +3,7 @@
 # on a demo program folder, with the virtual receiver as its sound card, and plays a
 # little radio traffic so that the tables, the board and the alert lists have something
 # to show. Writes docs/listenansicht.png, docs/fahrzeugansicht.png, docs/einstellungen.png,
-# one picture per settings section (docs/einstellungen-1.png .. -10.png) and the vehicle
+# one picture per settings section (docs/einstellungen-1.png .. -11.png) and the vehicle
 # dialog (docs/eigenschaften.png), and the board before capture starts with the red line
 # of stopped capture (docs/aufnahme-gestoppt.png).
 set -euo pipefail
@@ -100,9 +100,9 @@ fi
 click_tab 285
 xdotool mousemove --window "$win" 60 55 click 1
 sleep 0.3
-for i in 1 2 3 4 5 6 7 8 9 10; do
+for i in 1 2 3 4 5 6 7 8 9 10 11; do
     xdotool key Down
     sleep 0.5
     import -window "$win" "docs/einstellungen-$i.png"
 done
-echo "docs/listenansicht.png docs/fahrzeugansicht.png docs/einstellungen.png docs/einstellungen-1..10.png docs/eigenschaften.png"
+echo "docs/listenansicht.png docs/fahrzeugansicht.png docs/einstellungen.png docs/einstellungen-1..11.png docs/eigenschaften.png"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/program_folder.h"
+#include "platform/process_end.h"
 #include "ui/demo_mode.h"
 #include "ui/startup.h"
 
@@ -25,20 +26,7 @@ void usage(std::FILE* to) {
         to);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    // Answered before the window system is asked for: these work without a display.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("kub-monitor %s\n", KUB_VERSION);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            usage(stdout);
-            return 0;
-        }
-    }
+int windowProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KUB-Monitor"));
     QApplication::setApplicationVersion(QStringLiteral(KUB_VERSION));
@@ -68,4 +56,21 @@ int main(int argc, char** argv) {
     }
     if (demo && recording.empty()) recording = kub::ui::demoFolder(folder) + "/demo.wav";
     return kub::ui::runMonitor(folder, demo ? recording : std::string());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Answered before the window system is asked for: these work without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("kub-monitor %s\n", KUB_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            usage(stdout);
+            return 0;
+        }
+    }
+    kub::endProcess(windowProgram(argc, argv));
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "commands.h"
+#include "platform/process_end.h"
 
 namespace {
 
@@ -49,8 +50,9 @@ int main(int argc, char** argv) {
     if (cmd == "gen") return kubmon::genCommand(args);
     if (cmd == "ftp") return kubmon::ftpCommand(args);
     if (cmd == "page") return kubmon::pageCommand(args);
-    if (cmd == "run") return kubmon::runCommand(args);
-    if (cmd == "devices") return kubmon::devicesCommand(args);
+    // These two have had a sound server's connection open.
+    if (cmd == "run") kub::endProcess(kubmon::runCommand(args));
+    if (cmd == "devices") kub::endProcess(kubmon::devicesCommand(args));
     std::fprintf(stderr, "kubmon: unbekannter Befehl: %s\n", cmd.c_str());
     usage(stderr);
     return 2;

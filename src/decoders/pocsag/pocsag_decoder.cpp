@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <numbers>
 
 #include "decoders/pocsag/pocsag_bits.h"
 #include "decoders/pocsag/pocsag_reception.h"
@@ -12,51 +11,83 @@
 namespace kub {
 
 namespace {
-// The coupling capacitor of a receiver's audio stage, as a first-order high-pass (its
-// corner lies near 300 Hz, where speech begins). The undoing integrator leaks slowly, so
-// that noise and dither cannot walk it away: over 1000 samples (45 ms), many bits.
-const double kCouplingPole = std::exp(-2.0 * std::numbers::pi * 300.0 / 22050.0);
-constexpr double kCouplingLeak = 0.999;
+// Wrong bits a restored slicer's sync codeword may have.
 constexpr int kRestoredSyncErrors = 2;
-}  // namespace
+// Bits a restored slicer's sync codeword waits for the plain slicer's.
+constexpr int kPlainLagBits = 4;
+// Bits the restored slicers may still search for the sync codeword after the plain signal
+// has stopped looking like data: the codeword itself and some way into the first batch.
+constexpr double kHoldBits = 96;
+// Alternating bits in a row that make a preamble: noise that happened to look like one to the
+// run lock does not keep them up for long.
+constexpr int kPreambleSeenBits = 64;
+// Alternating bits after which the restored slicers join in: noise rarely gets that far, and
+// the preamble has hundreds.
+constexpr int kRestoreAfterBits = 16;
 
-void PocsagDecoder::undoCoupling() {
-    double in = couplingIn_;
-    double out = couplingOut_;
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const double y = samples[i];
-        out = kCouplingLeak * out + y / kCouplingPole - in;
-        in = y;
-        restored_[i] = out;
-    }
-    couplingIn_ = in;
-    couplingOut_ = out;
+// The sizes of the soft bits of the 32 bits up to ring index `last`: how sure a slicer was
+// of a sync codeword it read.
+double sureness(const PocsagBitState& st, int last) {
+    double sum = 0;
+    for (int k = 0; k < 32; ++k)
+        sum += std::fabs(st.bitRing[static_cast<std::size_t>((last + kPocsagRingSize - k) % kPocsagRingSize)]);
+    return sum;
 }
 
-int PocsagDecoder::syncErrors(const PocsagBitState& st, int from, std::uint32_t& reg) {
+}  // namespace
+
+int PocsagDecoder::plainSyncErrors(int from) {
     int best = 32;
-    for (int i = from; i != st.bitWrite; i = (i + 1) % kPocsagRingSize) {
-        reg = (reg << 1) | (st.bitRing[static_cast<std::size_t>(i)] > 0 ? 1u : 0u);
-        best = std::min(
-            {best, std::popcount(reg ^ kSyncCodeword), std::popcount(reg ^ kInvertedSyncCodeword)});
+    for (int i = from; i != bits_.bitWrite; i = (i + 1) % kPocsagRingSize) {
+        const bool one = bits_.bitRing[static_cast<std::size_t>(i)] > 0;
+        alternating_ = one != ((plainSync_ & 1u) != 0) ? alternating_ + 1 : 0;
+        if (alternating_ >= kPreambleSeenBits) preambleSeen_ = true;
+        plainSync_ = (plainSync_ << 1) | (one ? 1u : 0u);
+        const int errors = std::min(std::popcount(plainSync_ ^ kSyncCodeword), std::popcount(plainSync_ ^ kInvertedSyncCodeword));
+        if (errors <= best) {
+            best = errors;
+            // Compared only with a restored slicer's sync codeword, which has few wrong bits.
+            if (errors <= kRestoredSyncErrors) plainSyncSureness_ = sureness(bits_, i);
+        }
     }
     return best;
 }
 
-void PocsagDecoder::sliceRestored(bool acquiring) {
-    restoredBits_.samplesPerBit = bits_.samplesPerBit;
-    const int from = restoredBits_.bitWrite;
-    restoredSlicer_.slice(restoredBits_, restored_, acquiring);
-    for (int i = from; i != restoredBits_.bitWrite && restoredSyncAt_ < 0;
-         i = (i + 1) % kPocsagRingSize) {
-        restoredSync_ = (restoredSync_ << 1) |
-                        (restoredBits_.bitRing[static_cast<std::size_t>(i)] > 0 ? 1u : 0u);
-        const int errors = std::min(std::popcount(restoredSync_ ^ kSyncCodeword),
-                                    std::popcount(restoredSync_ ^ kInvertedSyncCodeword));
+void PocsagDecoder::sliceRestored(Restored& r, bool acquiring) {
+    r.bits.samplesPerBit = bits_.samplesPerBit;
+    const int from = r.bits.bitWrite;
+    r.slicer.slice(r.bits, r.samples, acquiring);
+    for (int i = from; i != r.bits.bitWrite && r.syncAt < 0; i = (i + 1) % kPocsagRingSize) {
+        r.sync = (r.sync << 1) | (r.bits.bitRing[static_cast<std::size_t>(i)] > 0 ? 1u : 0u);
+        const int errors =
+            std::min(std::popcount(r.sync ^ kSyncCodeword), std::popcount(r.sync ^ kInvertedSyncCodeword));
         if (errors <= kRestoredSyncErrors) {
-            restoredSyncErrors_ = errors;
-            restoredSyncAt_ = (i + 1) % kPocsagRingSize;
+            r.syncErrors = errors;
+            r.syncSureness = sureness(r.bits, i);
+            r.syncAt = (i + 1) % kPocsagRingSize;
         }
+    }
+}
+
+void PocsagDecoder::holdPreambleEnd() {
+    if (bits_.pocsagState != Preamble || reading_ >= 0) {
+        heldSamples_ = -1;
+        endHeld_ = false;
+        return;
+    }
+    if (bits_.transmissionEnded && !endHeld_ && preambleSeen_) heldSamples_ = 0;
+    if (heldSamples_ < 0) return;
+    if (heldSamples_ < kHoldBits * bits_.samplesPerBit) {
+        endHeld_ = endHeld_ || bits_.transmissionEnded;
+        bits_.transmissionEnded = false;
+        heldSamples_ += static_cast<double>(samples.size());
+    } else if (alternating_ >= kPreambleSeenBits / 4) {
+        // The preamble is still on: the lock merely stumbled, and the transmission goes on.
+        heldSamples_ = -1;
+        endHeld_ = false;
+    } else if (endHeld_) {
+        bits_.transmissionEnded = true;
+        bits_.endRun = bits_.runWrite;
     }
 }
 
@@ -95,18 +126,36 @@ void PocsagDecoder::processPocsagBuffer() {
         humCanceller_.goBack();
         blocksSinceKept_ = 0;
     }
+    if (options.inputFilter) holdPreambleEnd();
     if (bits_.pocsagState > Hunting) {
         if (!options.inputFilter) {
             sliceRuns(bits_);
         } else {
-            undoCoupling();
+            const bool acquiring = bits_.pocsagState == Preamble;
+            // The paths are undone only while a slicer reads from them.
+            if (reading_ >= 0) {
+                Restored& r = restored_[static_cast<std::size_t>(reading_)];
+                r.restorer.process(samples, r.samples);
+            } else if (acquiring && restoring_) {
+                for (Restored& r : restored_) r.restorer.process(samples, r.samples);
+            }
             if (!bits_.transmissionEnded) {
-                const bool acquiring = bits_.pocsagState == Preamble;
                 const int from = bits_.bitWrite;
-                slicer_.slice(bits_, useRestored_ ? restored_ : samples, acquiring);
-                if (acquiring && !useRestored_) {
-                    plainSyncErrors_ = syncErrors(bits_, from, plainSync_);
-                    sliceRestored(acquiring);
+                slicer_.slice(bits_, reading_ >= 0 ? restored_[static_cast<std::size_t>(reading_)].samples : samples,
+                              acquiring);
+                if (acquiring && reading_ < 0) {
+                    plainSyncErrors_ = plainSyncErrors(from);
+                    for (Restored& r : restored_)
+                        if (restoring_ && r.restorer.settled()) sliceRestored(r, acquiring);
+                    if (!restoring_ && alternating_ >= kRestoreAfterBits) {
+                        // A preamble, not noise that the run lock took for one: the paths are
+                        // undone from the next block on. The restorers lift the lowest
+                        // frequencies a hundredfold and more, so whatever they were left with
+                        // at the end of the last transmission would swamp this one.
+                        restoring_ = true;
+                        for (Restored& r : restored_)
+                            r.restorer.restart(samples[samples.size() - 2], samples[samples.size() - 1]);
+                    }
                 }
             }
             // The runs are sliced by the clock now; should the setting be switched off in
@@ -117,20 +166,40 @@ void PocsagDecoder::processPocsagBuffer() {
     // Whether the first sync codeword is still awaited (the plain slicer may find it now).
     const bool wasPreamble = bits_.pocsagState == Preamble;
     runCodewordLayer(bits_, words_, options);
-    if (options.inputFilter && wasPreamble && !useRestored_ && restoredSyncAt_ >= 0 &&
-        (bits_.pocsagState == Preamble || restoredSyncErrors_ < plainSyncErrors_) &&
-        !words_.batchReady) {
-        // The restored signal found the sync codeword and the plain one has not, or only
-        // with more wrong bits: the restored bits from the sync codeword on replace what the
-        // plain slicer left, and the transmission is read from them to its end.
+    int best = -1;
+    if (options.inputFilter && wasPreamble && reading_ < 0 && !words_.batchReady) {
+        for (std::size_t k = 0; k < restored_.size(); ++k) {
+            const Restored& r = restored_[k];
+            if (r.syncAt < 0) continue;
+            // The plain slicer's clock may run a little behind: the last bits of its sync
+            // codeword can still be in the next block.
+            if (bits_.pocsagState == Preamble && ringFill(r.syncAt, r.bits.bitWrite) < kPlainLagBits) continue;
+            // Fewest wrong bits; between equals, the surest bits: a path undone that was not
+            // there still reads the sync codeword, but with bits that come out weaker.
+            const Restored* b = best < 0 ? nullptr : &restored_[static_cast<std::size_t>(best)];
+            if (!b || r.syncErrors < b->syncErrors ||
+                (r.syncErrors == b->syncErrors && r.syncSureness > b->syncSureness))
+                best = static_cast<int>(k);
+        }
+        if (best >= 0 && bits_.pocsagState != Preamble) {
+            const Restored& r = restored_[static_cast<std::size_t>(best)];
+            if (r.syncErrors > plainSyncErrors_ ||
+                (r.syncErrors == plainSyncErrors_ && r.syncSureness <= plainSyncSureness_))
+                best = -1;
+        }
+    }
+    if (best >= 0) {
+        // A restored signal found the sync codeword and the plain one has not, or only with
+        // more wrong bits: its bits from the sync codeword on replace what the plain slicer
+        // left, and the transmission is read from it to its end.
+        Restored& r = restored_[static_cast<std::size_t>(best)];
         bits_.pocsagState = Preamble;
-        useRestored_ = true;
-        slicer_ = restoredSlicer_;
+        reading_ = best;
+        slicer_ = r.slicer;
         bits_.bitRead = bits_.bitWrite;
-        for (int i = (restoredSyncAt_ + kPocsagRingSize - 32) % kPocsagRingSize;
-             i != restoredBits_.bitWrite; i = (i + 1) % kPocsagRingSize) {
-            bits_.bitRing[static_cast<std::size_t>(bits_.bitWrite)] =
-                restoredBits_.bitRing[static_cast<std::size_t>(i)];
+        for (int i = (r.syncAt + kPocsagRingSize - 32) % kPocsagRingSize; i != r.bits.bitWrite;
+             i = (i + 1) % kPocsagRingSize) {
+            bits_.bitRing[static_cast<std::size_t>(bits_.bitWrite)] = r.bits.bitRing[static_cast<std::size_t>(i)];
             bits_.bitWrite = (bits_.bitWrite + 1) % kPocsagRingSize;
         }
         runCodewordLayer(bits_, words_, options);
@@ -141,15 +210,20 @@ void PocsagDecoder::processPocsagBuffer() {
     if (bits_.transmissionEnded && bits_.pocsagState > Hunting) {
         reportPocsagTransmission(bits_, words_, last_, context_, flags_.channel);
     }
-    if (bits_.pocsagState == Hunting || (bits_.pocsagState > Preamble && !useRestored_)) {
-        restoredSlicer_.reset();
-        restoredSyncAt_ = -1;
-        restoredSync_ = 0;
+    if (bits_.pocsagState == Hunting || (bits_.pocsagState > Preamble && reading_ < 0)) {
+        for (Restored& r : restored_) {
+            r.slicer.reset();
+            r.syncAt = -1;
+            r.sync = 0;
+        }
         plainSync_ = 0;
+        alternating_ = 0;
+        preambleSeen_ = false;
+        restoring_ = false;
     }
     if (bits_.pocsagState == Hunting) {
-        slicer_.reset();
-        useRestored_ = false;
+        slicer_ = PocsagSymbolSlicer();
+        reading_ = -1;
     }
     flags_.pocsagBusyFlag = bits_.pocsagState > Preamble ? 1 : 0;
 }

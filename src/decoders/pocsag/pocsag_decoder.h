@@ -2,6 +2,7 @@
 // One channel's POCSAG decoder (Module12 left, Module15 right): bit recovery, codeword
 // layer and reception handling over the channel's own long-lived state.
 
+#include <array>
 #include <cstdint>
 
 #include "capture/decoder_inputs.h"
@@ -9,6 +10,7 @@
 #include "core/reception_context.h"
 #include "decoders/pocsag/dither_source.h"
 #include "decoders/pocsag/pocsag_filter.h"
+#include "decoders/pocsag/pocsag_path_restorer.h"
 #include "decoders/pocsag/pocsag_state.h"
 #include "decoders/pocsag/pocsag_symbol_slicer.h"
 
@@ -33,27 +35,43 @@ private:
     int blocksSinceKept_ = 0;
     // The bit recovery of the improved path (with the input filter).
     PocsagSymbolSlicer slicer_;
-    // A receiver's loudspeaker output is AC-coupled: runs of equal bits sag towards zero
-    // and the bit sums of the slicer above lose their sign. A second slicer works on the
-    // signal with the coupling undone, while the preamble is on; when it finds the sync
-    // codeword and the first one has not (or with more wrong bits), the transmission is
-    // read from it. A signal with its low frequencies intact reads wrongly there, so the
-    // plain slicer keeps it.
-    void sliceRestored(bool acquiring);
-    void undoCoupling();
-    // Fewest wrong bits of the sync codeword (either polarity) over the ring's new bits.
-    static int syncErrors(const PocsagBitState& st, int from, std::uint32_t& reg);
-    SampleArray restored_{};
-    double couplingIn_ = 0;  // last input and output of the undoing filter
-    double couplingOut_ = 0;
-    PocsagSymbolSlicer restoredSlicer_;
-    PocsagBitState restoredBits_;
-    std::uint32_t restoredSync_ = 0;
+    // A receiver's loudspeaker output is de-emphasised and AC-coupled, a voice channel has
+    // lost everything below 300 Hz: runs of equal bits sag towards zero and the bit sums of
+    // the slicer above lose their sign. While the preamble is on, a slicer per such path
+    // works on the signal with the path undone; when one finds the sync codeword and the
+    // first one has not (or with more wrong bits, or as many but less surely), the
+    // transmission is read from it. A signal with its low frequencies intact reads wrongly
+    // there, so the plain slicer keeps it.
+    struct Restored {
+        explicit Restored(PocsagAudioPath path) : restorer(path) {
+            if (path == PocsagAudioPath::VoiceBand) slicer.followBaseline(PocsagPathRestorer::kVoiceBandRestoredHz);
+        }
+        PocsagPathRestorer restorer;
+        SampleArray samples{};
+        PocsagSymbolSlicer slicer;
+        PocsagBitState bits;
+        std::uint32_t sync = 0;
+        int syncErrors = 32;
+        int syncAt = -1;  // ring index after the sync codeword found there
+        double syncSureness = 0;  // sum of its soft bits' sizes
+    };
+    void sliceRestored(Restored& r, bool acquiring);
+    // Fewest wrong bits of the sync codeword (either polarity) over the plain slicer's new bits.
+    int plainSyncErrors(int from);
+    std::array<Restored, 2> restored_{Restored(PocsagAudioPath::Loudspeaker), Restored(PocsagAudioPath::VoiceBand)};
     std::uint32_t plainSync_ = 0;
     int plainSyncErrors_ = 32;
-    int restoredSyncErrors_ = 32;
-    int restoredSyncAt_ = -1;  // ring index after the sync codeword found there
-    bool useRestored_ = false;
+    double plainSyncSureness_ = 0;
+    int reading_ = -1;  // the restored signal the transmission is read from, if any
+    // Through a voice channel the runs of the plain signal stop looking like data where the
+    // preamble ends, and the lock on them ends the transmission before the sync codeword has
+    // come in. That end is held back for a while so that the restored slicers can find it.
+    void holdPreambleEnd();
+    double heldSamples_ = -1;  // samples since the end was first held back, -1 none
+    bool endHeld_ = false;
+    int alternating_ = 0;  // the plain slicer's last bits that alternate
+    bool preambleSeen_ = false;
+    bool restoring_ = false;  // the restored slicers run
     PocsagBitState bits_;
     PocsagWordState words_;
     PocsagLastReception last_;

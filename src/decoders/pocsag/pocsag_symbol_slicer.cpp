@@ -26,6 +26,10 @@ constexpr double kLevelBits = 16.0;
 // the ranges of the three do not meet.
 constexpr double kStandardRates[] = {512.0, 1200.0, 2400.0};
 constexpr double kSnapRange = 0.3;
+// Alternating bits in a row after which the baseline is followed.
+constexpr int kBaselineStartBits = 32;
+// Bits over which the middle is averaged before that.
+constexpr double kPreambleMeanBits = 4.0;
 
 double startingStep(double samplesPerBit) {
     const double measured = 1.0 / std::max(samplesPerBit, 2.0);
@@ -55,6 +59,9 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
         havePrevious_ = false;
         haveHigh_ = haveLow_ = false;
         high_ = low_ = mid_ = 0;
+        baseline_.stop();
+        alternating_ = 0;
+        meanLevel_ = meanSwing_ = 0;
     }
     for (const double x : samples) {
         // Each sample stands for one sample period; where the bit's halves or the bit itself
@@ -81,9 +88,21 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
 
 void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     const double half = 0.5 / step_;  // samples per half bit
-    const double h1 = firstHalf_ - mid_ * half;
-    const double h2 = secondHalf_ - mid_ * half;
+    double h1 = firstHalf_ - mid_ * half;
+    double h2 = secondHalf_ - mid_ * half;
     firstHalf_ = secondHalf_ = 0;
+    if (baseline_.active()) {
+        // The level of a bit as sent, from the levels of ones and zeros (which are the
+        // levels as sent once the baseline is right).
+        const double amplitude = haveHigh_ && haveLow_ ? std::max(0.0, 0.5 * (high_ - low_)) : 0.0;
+        h1 -= amplitude * baseline_.firstHalf();
+        h2 -= amplitude * baseline_.secondHalf();
+        // What the high-pass took of the bit itself, once it is decided: the clock below then
+        // sees the bits as sent, with the transitions where they were.
+        const double bit = h1 + h2 > 0 ? 1.0 : -1.0;
+        h1 += bit * amplitude * (half - baseline_.ownFirst());
+        h2 += bit * amplitude * (half - baseline_.ownSecond());
+    }
     const double sum = h1 + h2;
 
     if (havePrevious_ && (sum > 0) != (previousSum_ > 0)) {
@@ -98,6 +117,21 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
             // A pull backwards leaves the phase below zero: the samples up to zero still
             // belong to the bit just finished and are simply not counted.
             if (phase_ < 0) phase_ = 0;
+        }
+    }
+    if (baseline_.active()) {
+        baseline_.decided(sum > 0 ? 1.0 : -1.0);
+    } else if (baselineHz_ > 0) {
+        // The baseline is followed from the middle of the preamble on: its alternating bits
+        // leave none, so the feedback starts from rest and from bits decided right. Started
+        // on the first bits, which the start of the restored signal may still push to one
+        // side, it would hold the wrong baseline and with it every later bit.
+        alternating_ = havePrevious_ && (sum > 0) != (previousSum_ > 0) ? alternating_ + 1 : 0;
+        if (alternating_ >= kBaselineStartBits) {
+            baseline_.start(baselineHz_, 1.0 / step_);
+            // The levels from the preamble's middle and swing, not from the start's.
+            high_ = meanLevel_ + meanSwing_;
+            low_ = meanLevel_ - meanSwing_;
         }
     }
     havePrevious_ = true;
@@ -119,6 +153,15 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
         const double swing = 0.5 * (high_ - low_) * 2.0 * half;
         if (swing > 0) soft = std::clamp(sum / swing, -1.0, 1.0);
         if (soft == 0) soft = sum > 0 ? 1e-6 : -1e-6;
+    }
+    if (baselineHz_ > 0 && !baseline_.active()) {
+        // Until the baseline is followed, the restored signal may still swing from its start,
+        // further than the bits: levels taken from bits decided on it would cut the preamble
+        // on one side for good. The preamble's bits alternate, so their mean level is the
+        // middle, however the signal swings.
+        meanLevel_ += (level - meanLevel_) / kPreambleMeanBits;
+        meanSwing_ += (std::fabs(level - meanLevel_) - meanSwing_) / kPreambleMeanBits;
+        mid_ = meanLevel_;
     }
     if (sum <= 0 && soft > 0) soft = -soft;
     st.bitRing[static_cast<std::size_t>(st.bitWrite)] = soft;

@@ -12,6 +12,7 @@
 // signal sitting off zero is still cut in the middle.
 
 #include "capture/decoder_inputs.h"
+#include "decoders/pocsag/pocsag_baseline.h"
 #include "decoders/pocsag/pocsag_state.h"
 
 namespace kub {
@@ -26,6 +27,10 @@ public:
     // (±1 a full-level bit, less for a doubtful one). `acquiring`: the preamble is still on,
     // so the clock may be pulled hard.
     void slice(PocsagBitState& st, const SampleArray& samples, bool acquiring);
+
+    // The signal has been through a fourth-order high-pass at `hz`: the baseline the bits
+    // already decided leave is taken off each new bit (from the next start on).
+    void followBaseline(double hz) { baselineHz_ = hz; }
 
     // The bit length the clock runs at now (tests).
     double samplesPerBit() const { return 1.0 / step_; }
@@ -47,6 +52,11 @@ private:
     bool haveHigh_ = false;
     bool haveLow_ = false;
     double mid_ = 0;
+    double baselineHz_ = 0;
+    PocsagBaseline baseline_;
+    double meanLevel_ = 0;  // middle and swing of the levels while the preamble is on
+    double meanSwing_ = 0;
+    int alternating_ = 0;  // bits in a row that alternated, before the baseline is followed
 };
 
 }  // namespace kub
