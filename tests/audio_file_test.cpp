@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "capture/audio_file.h"
@@ -90,6 +91,36 @@ TEST_F(AudioFiles, ConvertsRatesAndFormatsTo22050Stereo) {
             std::size_t mid = stereo.size() / 2 & ~std::size_t{1};
             EXPECT_NEAR(stereo[mid], -stereo[mid + 1], 2);
         }
+    }
+}
+
+TEST_F(AudioFiles, SixteenBitFilesAtOurRateComeInBlocksSampleForSample) {
+    // Read many blocks at a time behind the scenes: every frame must come once, in order,
+    // across those reads, with the last block short and then nothing.
+    for (const int channels : {1, 2, 3}) {
+        SCOPED_TRACE(channels);
+        const std::size_t frames = 3 * 16384 + 1500;
+        std::vector<std::int16_t> written(frames * static_cast<std::size_t>(channels));
+        for (std::size_t i = 0; i < written.size(); ++i) written[i] = static_cast<std::int16_t>((i * 7919) % 65536 - 32768);
+        const std::string path = dir + "/ramp" + std::to_string(channels) + ".wav";
+        std::string error;
+        ASSERT_TRUE(kub::writeWavFile(path, written, channels, 22050, error)) << error;
+        kub::AudioFileReader reader;
+        ASSERT_TRUE(reader.open(path)) << reader.error();
+        std::vector<std::int16_t> block(2 * 1024);
+        std::size_t at = 0;
+        int wrong = 0;
+        while (const std::size_t got = reader.read(block.data(), 1024)) {
+            ASSERT_TRUE(got == 1024 || at + got == frames) << at;
+            for (std::size_t k = 0; k < got; ++k, ++at) {
+                const std::int16_t left = written[at * static_cast<std::size_t>(channels)];
+                const std::int16_t right = channels >= 2 ? written[at * static_cast<std::size_t>(channels) + 1] : 0;
+                wrong += block[2 * k] != left || block[2 * k + 1] != right;
+            }
+        }
+        EXPECT_EQ(at, frames);
+        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(reader.read(block.data(), 1024), 0u);
     }
 }
 

@@ -11,6 +11,8 @@ namespace kub {
 namespace {
 constexpr int kTargetRate = 22050;
 constexpr std::size_t kChunkFrames = 4096;
+// 16-bit files are read this many frames at a time (64 KiB of stereo).
+constexpr std::size_t kBufferedFrames = 16384;
 
 std::int16_t toSample(float v) {
     double s = std::nearbyint(static_cast<double>(v) * 32768.0);
@@ -26,9 +28,13 @@ struct AudioFileReader::Impl {
     std::vector<float> raw;  // file frames, all channels
     std::vector<float> in;   // the same frames as stereo
     std::vector<float> out;  // stereo frames at our rate
-    // 16-bit PCM at our rate: read as it is stored, without the round trip through floats.
+    // 16-bit PCM at our rate: read as it is stored, without the round trip through floats,
+    // many blocks at a time (a read from the system per 1024-sample block cost more than
+    // handing the block on).
     bool direct16 = false;
     std::vector<short> rawShort;
+    std::size_t shortAt = 0;      // next unread frame in rawShort
+    std::size_t shortFrames = 0;  // frames held in rawShort
 
     ~Impl() {
         if (src) src_delete(src);
@@ -112,19 +118,31 @@ int AudioFileReader::fileChannels() const { return impl_ ? impl_->info.channels 
 std::size_t AudioFileReader::read(std::int16_t* stereo, std::size_t frames) {
     if (!impl_) return 0;
     if (impl_->direct16) {
-        const auto ch = static_cast<std::size_t>(impl_->info.channels);
-        if (ch == 2) {
-            const sf_count_t got = sf_readf_short(impl_->file, stereo, static_cast<sf_count_t>(frames));
-            return got > 0 ? static_cast<std::size_t>(got) : 0;
+        Impl& f = *impl_;
+        const auto ch = static_cast<std::size_t>(f.info.channels);
+        std::size_t done = 0;
+        while (done < frames) {
+            if (f.shortAt == f.shortFrames) {
+                f.rawShort.resize(kBufferedFrames * ch);
+                const sf_count_t got = sf_readf_short(f.file, f.rawShort.data(), static_cast<sf_count_t>(kBufferedFrames));
+                f.shortAt = 0;
+                f.shortFrames = got > 0 ? static_cast<std::size_t>(got) : 0;
+                if (f.shortFrames == 0) break;
+            }
+            const std::size_t n = std::min(frames - done, f.shortFrames - f.shortAt);
+            const short* from = f.rawShort.data() + f.shortAt * ch;
+            if (ch == 2) {
+                std::copy(from, from + 2 * n, stereo + 2 * done);
+            } else {
+                for (std::size_t k = 0; k < n; ++k) {
+                    stereo[2 * (done + k)] = from[k * ch];
+                    stereo[2 * (done + k) + 1] = ch >= 2 ? from[k * ch + 1] : std::int16_t{0};
+                }
+            }
+            done += n;
+            f.shortAt += n;
         }
-        impl_->rawShort.resize(frames * ch);
-        const sf_count_t got = sf_readf_short(impl_->file, impl_->rawShort.data(), static_cast<sf_count_t>(frames));
-        if (got <= 0) return 0;
-        for (std::size_t k = 0; k < static_cast<std::size_t>(got); ++k) {
-            stereo[2 * k] = impl_->rawShort[k * ch];
-            stereo[2 * k + 1] = ch >= 2 ? impl_->rawShort[k * ch + 1] : std::int16_t{0};
-        }
-        return static_cast<std::size_t>(got);
+        return done;
     }
     std::size_t done = 0;
     while (done < frames) {

@@ -15,9 +15,11 @@
 // its start: keep() every few tenths of a second, goBack() to the older of the last two
 // kept estimates.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 namespace kub {
 
@@ -54,12 +56,42 @@ public:
         newer_ = older_;
     }
 
+    // The same as step() over a block. Cut where either ring wraps, the pieces have no
+    // index to wrap and no sample that waits for another, so that several go through at once.
     template <typename Block>
     void process(Block& block, bool learn) {
-        for (double& x : block) x = step(x, learn);
+        double* x = std::data(block);
+        std::size_t left = std::size(block);
+        while (left > 0) {
+            const std::size_t n = std::min({left, fifty_.size() - i50_, sixty_.size() - i60_});
+            if (learn) {
+                run<true>(x, fifty_.data() + i50_, sixty_.data() + i60_, n);
+            } else {
+                run<false>(x, fifty_.data() + i50_, sixty_.data() + i60_, n);
+            }
+            x += n;
+            left -= n;
+            i50_ += n;
+            i60_ += n;
+            if (i50_ == fifty_.size()) i50_ = 0;
+            if (i60_ == sixty_.size()) i60_ = 0;
+        }
     }
 
 private:
+    template <bool Learn>
+    static void run(double* __restrict x, double* __restrict fifty, double* __restrict sixty, std::size_t n) {
+        for (std::size_t k = 0; k < n; ++k) {
+            const double y = x[k] - fifty[k];
+            const double z = y - sixty[k];
+            if constexpr (Learn) {
+                fifty[k] += kGain * (x[k] - fifty[k]);
+                sixty[k] += kGain * (y - sixty[k]);
+            }
+            x[k] = z;
+        }
+    }
+
     // About 64 periods: a second and a quarter at 50 Hz. Slower would follow the mains
     // frequency's wandering less well; faster would let more of the noise and the data
     // into the estimate.

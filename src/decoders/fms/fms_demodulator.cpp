@@ -10,15 +10,19 @@ inline int wrap(int i) { return ((i % kRing) + kRing) % kRing; }
 }  // namespace
 
 void FmsDemodulator::removeDc(SampleArray& samples) {
+    // The level in a local: written through the block, the member would be stored and
+    // reloaded at every sample.
+    double level = dcLevel;
     for (double& x : samples) {
-        dcLevel = 0.999 * dcLevel + 0.001 * x;
-        x -= dcLevel;
+        level = 0.999 * level + 0.001 * x;
+        x -= level;
     }
+    dcLevel = level;
 }
 
 void FmsDemodulator::measureCrossings(const SampleArray& samples) {
     Crossings c = startCrossings();
-    for (const double x : samples) crossing(c, x);
+    for (const double x : samples) c(x);
     endCrossings(c);
 }
 

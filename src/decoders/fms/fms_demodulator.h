@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "capture/decoder_inputs.h"
@@ -34,6 +37,7 @@ private:
 class FmsDemodulator {
 public:
     static constexpr int kRingSize = 1024;
+    static_assert((kRingSize & (kRingSize - 1)) == 0, "the crossing measurement wraps the ring index by a mask");
     static constexpr int kFirstTelegramBits = 56;
     static constexpr int kFollowUpBits = 48;
 
@@ -48,7 +52,7 @@ public:
     template <typename Filter>
     void filterAndMeasureCrossings(SampleArray& samples, Filter& filter) {
         Crossings c = startCrossings();
-        filter.process(samples, [this, &c](double x) { crossing(c, x); });
+        filter.process(samples, c);
         endCrossings(c);
     }
     // Preamble and tone search; only while not slicing and no text transmission runs.
@@ -98,41 +102,80 @@ public:
     }
 
 private:
-    // The crossing measurement's state in locals while it runs over a block: kept in the
-    // object, it would be stored and reloaded at every sample, since the ring writes
-    // could be taken to change it.
+    // Both phases side by side, rising first: they are worked on alike.
+    using PhasePair = double __attribute__((vector_size(16)));
+    using PhaseMask = std::int64_t __attribute__((vector_size(16)));
+
+    // The crossing measurement over one block, one sample per call. A crossing comes every
+    // few samples at no foreseeable one: a test per sample that decided whether to measure
+    // would be guessed wrong at nearly every crossing, which cost more than the measuring.
+    // So every sample is measured as if it crossed either way, without a decision, into
+    // `periods`, with bits that say whether and which way it did; endCrossings() then
+    // turns only the crossings' periods into frequencies, in order. The figures are those
+    // of a measurement made only at the crossings. A value of its own, so that whoever
+    // runs it over a block can keep it in registers (see BandPassFilter::process).
+    // Whether a sample crossed zero; not a character type, so that its stores are not taken
+    // to change the measurement's own state.
+    enum class Crossed : std::uint8_t { no = 0, yes = 1 };
     struct Crossings {
         double prevSample;
-        double risingPhase;
-        double fallingPhase;
+        PhasePair phases;
         XorShift32 random;
-    };
-    Crossings startCrossings() const { return {prevSample, risingPhase, fallingPhase, random_}; }
-    void endCrossings(const Crossings& c) {
-        prevSample = c.prevSample;
-        risingPhase = c.risingPhase;
-        fallingPhase = c.fallingPhase;
-        random_ = c.random;
-    }
-    void crossing(Crossings& c, double x) {
-        // The dither keeps silence from sitting exactly on zero and crossing regularly.
-        const double s = x + c.random.next() - 0.5;
-        if (c.prevSample < 0.0 && s >= 0.0) {
-            double d = s - c.prevSample;
-            if (d < 1.0) d = 1.0;
-            const double t = -c.prevSample / d;
-            pushCrossing(22050.0 / (c.risingPhase - 1.0 + t));
-            c.risingPhase = 1.0 - t;
-        } else if (c.prevSample >= 0.0 && s < 0.0) {
-            double d = c.prevSample - s;
-            if (d < 1.0) d = 1.0;
-            const double t = c.prevSample / d;
-            pushCrossing(-22050.0 / (c.fallingPhase - 1.0 + t));
-            c.fallingPhase = 1.0 - t;
+        PhasePair* periods;
+        Crossed* crossed;
+        int at = 0;  // samples of the block so far
+
+        void operator()(double x) {
+            // The dither keeps silence from sitting exactly on zero and crossing regularly.
+            const double s = x + random.next() - 0.5;
+            const double prev = prevSample;
+            const bool isCrossing = (prev < 0.0) != (s < 0.0);
+            const bool upwards = s >= 0.0;
+            // The fraction of the sample since the crossing, and the period it would end.
+            const double t = std::fabs(prev) / std::max(std::fabs(s - prev), 1.0);
+            periods[at] = phases - 1.0 + t;
+            // The phase of the crossing's direction starts again from it.
+            const PhaseMask restart{-static_cast<std::int64_t>(isCrossing && upwards),
+                                    -static_cast<std::int64_t>(isCrossing && !upwards)};
+            const PhasePair fresh = PhasePair{} + (1.0 - t);
+            phases = std::bit_cast<PhasePair>((std::bit_cast<PhaseMask>(fresh) & restart) |
+                                              (std::bit_cast<PhaseMask>(phases) & ~restart)) +
+                     1.0;
+            prevSample = s;
+            crossed[at++] = static_cast<Crossed>(isCrossing);
         }
-        c.prevSample = s;
-        c.risingPhase += 1.0;
-        c.fallingPhase += 1.0;
+    };
+    Crossings startCrossings() {
+        return {prevSample, PhasePair{risingPhase, fallingPhase}, random_, periods_.data(), crossed_.data()};
+    }
+    void endCrossings(const Crossings& c) {
+        // Crossings alternate in direction: the first of the block leaves the sign the
+        // block began with.
+        bool upwards = prevSample < 0.0;
+        prevSample = c.prevSample;
+        risingPhase = c.phases[0];
+        fallingPhase = c.phases[1];
+        random_ = c.random;
+        int write = ringWrite;
+        for (int from = 0; from < c.at; from += 64) {
+            // One bit per sample, eight samples per multiplication: byte k of `eight` (0 or
+            // 1) lands on bit 56 + k of the product, and nothing carries into those bits.
+            std::uint64_t bits = 0;
+            for (int k = 0; k < 64 && from + k < c.at; k += 8) {
+                std::uint64_t eight = 0;
+                std::memcpy(&eight, crossed_.data() + from + k, static_cast<std::size_t>(std::min(8, c.at - from - k)));
+                bits |= ((eight * 0x0102040810204080u) >> 56) << k;
+            }
+            for (; bits != 0; bits &= bits - 1) {
+                const PhasePair& p = periods_[static_cast<std::size_t>(from + std::countr_zero(bits))];
+                // A falling crossing's frequency is negative.
+                crossingRing[static_cast<std::size_t>(write)] = upwards ? 22050.0 / p[0] : -22050.0 / p[1];
+                upwards = !upwards;
+                write = (write + 1) & (kRingSize - 1);
+                ++valuesWritten_;
+            }
+        }
+        ringWrite = static_cast<std::int16_t>(write);
     }
     void feedToneCalls();
     // Cuts `n` bits from ring position `from`; returns the values they took. `forced`
@@ -144,6 +187,9 @@ private:
     int lastCutAvailable_ = 0;
 
     XorShift32 random_;
+    // The crossing measurement of the block under way (see Crossings).
+    std::array<PhasePair, kBlockFrames> periods_{};
+    std::array<Crossed, kBlockFrames> crossed_{};
     // Every ring value goes to the tone-call detectors once, carried from search to
     // search, so a tone call longer than one block's crossings is seen as one run.
     std::uint64_t valuesWritten_ = 0;

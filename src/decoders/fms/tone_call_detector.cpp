@@ -5,9 +5,6 @@
 namespace kub {
 
 namespace {
-// A value counts towards the window's mean when it lies this close to the tone; noise
-// at 15 dB scatters single crossing values by a few per cent.
-constexpr double kNear = 0.06;
 // Share of a window's values that must lie near the tone.
 constexpr int kNearValues = SteadyToneDetector::kWindow * 3 / 4;
 // Consecutive odd windows that end a run (one is forgiven).
@@ -20,15 +17,6 @@ SteadyToneDetector::SteadyToneDetector(double nominalHz)
     : nominal_(nominalHz),
       // Two crossing values per cycle.
       neededWindows_(static_cast<int>(std::ceil(kMinSeconds * 2.0 * nominalHz / kWindow))) {}
-
-void SteadyToneDetector::add(double hz) {
-    const double v = std::fabs(hz);
-    if (std::fabs(v - nominal_) < kNear * nominal_) {
-        ++near_;
-        periods_ += 1.0 / v;
-    }
-    if (++values_ == kWindow) finishWindow();
-}
 
 void SteadyToneDetector::finishWindow() {
     const bool steady = near_ >= kNearValues && std::fabs(near_ / (periods_ * nominal_) - 1.0) <= kTolerance;

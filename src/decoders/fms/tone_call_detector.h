@@ -14,6 +14,7 @@
 // fade) does not break it. A call is reported once, as soon as its run is long enough,
 // and not again before the tone has been gone for a quarter of a second.
 
+#include <cmath>
 #include <cstdint>
 
 namespace kub {
@@ -23,11 +24,22 @@ public:
     static constexpr int kWindow = 64;
     static constexpr double kMinSeconds = 0.4;
     static constexpr double kTolerance = 0.015;
+    // A value counts towards the window's mean when it lies this close to the tone; noise
+    // at 15 dB scatters single crossing values by a few per cent.
+    static constexpr double kNear = 0.06;
 
     explicit SteadyToneDetector(double nominalHz);
 
-    // One crossing value in Hz (its sign is ignored).
-    void add(double hz);
+    // One crossing value in Hz (its sign is ignored). Here, so that the demodulator's loop
+    // over the new values makes no call per value.
+    void add(double hz) {
+        const double v = std::fabs(hz);
+        if (std::fabs(v - nominal_) < kNear * nominal_) {
+            ++near_;
+            periods_ += 1.0 / v;
+        }
+        if (++values_ == kWindow) finishWindow();
+    }
     // Values were lost (the ring was overrun): a run cannot continue across them.
     void interrupt();
     // True once per tone call, when it has lasted long enough.

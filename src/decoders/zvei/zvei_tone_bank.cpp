@@ -41,7 +41,9 @@ void ZveiToneBank::add(const double* samples, int count) {
         sum += x;
         const auto xf = static_cast<float>(x);
         for (std::size_t i = 0; i < kBins; ++i) {
-            const float s = xf + coef_[i] * s1[i] - s2[i];
+            // Each bin waits for its own last value; only the product with it and one
+            // addition lie on that path, the difference is ready beforehand.
+            const float s = (xf - s2[i]) + coef_[i] * s1[i];
             s2[i] = s1[i];
             s1[i] = s;
         }
