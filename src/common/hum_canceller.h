@@ -12,8 +12,10 @@
 // pager preamble at 1200 or 2400 bit/s) is learnt as well, and would be taken away from
 // what follows it. So the caller stops the learning while its own transmission runs, and
 // when a transmission turns out to have begun, it goes back to the estimate from before
-// its start: keep() every few tenths of a second, goBack() to the older of the last two
-// kept estimates.
+// its start: keep() every few tenths of a second, goBack() to the oldest of the last five
+// kept estimates. A slow preamble may be found only half a second after it began; an
+// estimate that has learnt part of it gives it back after the transmission, as a preamble
+// that is not there.
 
 #include <algorithm>
 #include <array>
@@ -47,13 +49,13 @@ public:
     }
 
     void keep() {
-        older_ = newer_;
-        newer_ = {fifty_, sixty_};
+        std::move(kept_.begin() + 1, kept_.end(), kept_.begin());
+        kept_.back() = {fifty_, sixty_};
     }
     void goBack() {
-        fifty_ = older_.fifty;
-        sixty_ = older_.sixty;
-        newer_ = older_;
+        fifty_ = kept_.front().fifty;
+        sixty_ = kept_.front().sixty;
+        kept_.fill(kept_.front());
     }
 
     // The same as step() over a block. Cut where either ring wraps, the pieces have no
@@ -104,8 +106,7 @@ private:
         std::array<double, 441> fifty{};
         std::array<double, 735> sixty{};
     };
-    Estimate newer_;
-    Estimate older_;
+    std::array<Estimate, 5> kept_{};  // oldest first
 };
 
 }  // namespace kub

@@ -21,6 +21,8 @@ constexpr double kHoldBits = 96;
 // Alternating bits in a row that make a preamble: noise that happened to look like one to the
 // run lock does not keep them up for long.
 constexpr int kPreambleSeenBits = 64;
+// A preamble is 576 bits; one this much longer is noise that happens to alternate.
+constexpr double kLongestPreambleBits = 1500;
 // Alternating bits after which the restored slicers join in: noise rarely gets that far, and
 // the preamble has hundreds.
 constexpr int kRestoreAfterBits = 16;
@@ -73,15 +75,20 @@ void PocsagDecoder::holdPreambleEnd() {
     if (bits_.pocsagState != Preamble || reading_ >= 0) {
         heldSamples_ = -1;
         endHeld_ = false;
+        preambleSamples_ = 0;
         return;
     }
-    if (bits_.transmissionEnded && !endHeld_ && preambleSeen_) heldSamples_ = 0;
+    preambleSamples_ += static_cast<double>(samples.size());
+    // Held up again and again, something that only looks like a preamble kept the decoder
+    // deaf to the next transmission.
+    const bool tooLong = preambleTooLong();
+    if (bits_.transmissionEnded && !endHeld_ && preambleSeen_ && !tooLong) heldSamples_ = 0;
     if (heldSamples_ < 0) return;
-    if (heldSamples_ < kHoldBits * bits_.samplesPerBit) {
+    if (heldSamples_ < kHoldBits * bits_.samplesPerBit && !tooLong) {
         endHeld_ = endHeld_ || bits_.transmissionEnded;
         bits_.transmissionEnded = false;
         heldSamples_ += static_cast<double>(samples.size());
-    } else if (alternating_ >= kPreambleSeenBits / 4) {
+    } else if (alternating_ >= kPreambleSeenBits && !tooLong) {
         // The preamble is still on: the lock merely stumbled, and the transmission goes on.
         heldSamples_ = -1;
         endHeld_ = false;
@@ -89,6 +96,10 @@ void PocsagDecoder::holdPreambleEnd() {
         bits_.transmissionEnded = true;
         bits_.endRun = bits_.runWrite;
     }
+}
+
+bool PocsagDecoder::preambleTooLong() const {
+    return bits_.pocsagState == Preamble && preambleSamples_ > kLongestPreambleBits * bits_.samplesPerBit;
 }
 
 PocsagDecoder::PocsagDecoder(ReceptionContext& context, ChannelFlags& flags,
@@ -107,11 +118,13 @@ void PocsagDecoder::processPocsagBuffer() {
         // Blocks handed to the other decoders of the channel still moved the mains on.
         if (flags_.blocks > previousBlock + 1)
             humCanceller_.skip((flags_.blocks - previousBlock - 1) * kBlockFrames);
-        // Learnt only between transmissions: inside one the data would be learnt too.
-        humCanceller_.process(samples, bits_.pocsagState == Hunting);
-        // An estimate kept every eight blocks (0.37 s): when a preamble is found, the
-        // older of the last two is from before it began.
-        if (bits_.pocsagState == Hunting && ++blocksSinceKept_ >= 8) {
+        // Learnt only between transmissions: inside one the data would be learnt too. A
+        // preamble far longer than any is what the canceller itself puts out: learning
+        // again lets it fade.
+        humCanceller_.process(samples, bits_.pocsagState == Hunting || preambleTooLong());
+        // An estimate kept every four blocks (0.19 s): when a preamble is found, the oldest
+        // of the last five is from 0.74 s or more before, before the preamble began.
+        if (bits_.pocsagState == Hunting && ++blocksSinceKept_ >= 4) {
             humCanceller_.keep();
             blocksSinceKept_ = 0;
         }

@@ -69,6 +69,8 @@ private:
     void holdPreambleEnd();
     double heldSamples_ = -1;  // samples since the end was first held back, -1 none
     bool endHeld_ = false;
+    double preambleSamples_ = 0;  // since the preamble was found
+    bool preambleTooLong() const;
     int alternating_ = 0;  // the plain slicer's last bits that alternate
     bool preambleSeen_ = false;
     bool restoring_ = false;  // the restored slicers run
