@@ -22,6 +22,7 @@
 #include "core/headless_window.h"
 #include "core/reception_context.h"
 #include "decoders/fms/fms_decoder.h"
+#include "multimon_fms.h"
 #include "siggen/fms_signal.h"
 
 namespace {
@@ -103,17 +104,11 @@ std::vector<std::string> decodeMultimon(const std::vector<double>& audio, const 
     char buf[512];
     while (std::fgets(buf, sizeof buf, p)) {
         const std::string line = buf;
-        if (line.rfind("FMS: ", 0) != 0 || line.size() < 17) continue;
+        const auto t = readMultimonFms(line);
+        if (!t) continue;
         ++printed;
         if (line.find("CRC correct") == std::string::npos) continue;
-        // 12 hex digits, the last one holding the first four bits sent.
-        auto nibble = [&](int i) {
-            const char c = line[static_cast<std::size_t>(5 + 11 - i)];
-            return c <= '9' ? c - '0' : c - 'a' + 10;
-        };
-        std::string kennung;
-        for (int i = 0; i < 8; ++i) kennung += "0123456789ABCDEF"[nibble(i)];
-        keys.push_back(keyOf(kennung, nibble(8), (nibble(9) >> 1) & 1, (nibble(9) >> 2) & 3));
+        keys.push_back(keyOf(t->kennung, t->status, t->direction, t->tki));
     }
     pclose(p);
     return keys;

@@ -30,6 +30,7 @@
 #include <unistd.h>
 
 #include "common/band_pass_filter.h"
+#include "multimon_fms.h"
 #include "siggen/fms_signal.h"
 #include "siggen/impairments.h"
 #include "siggen/pocsag_signal.h"
@@ -197,16 +198,10 @@ std::vector<std::string> decodeMultimon(const std::vector<float>& audio, const T
     while (std::fgets(buf, sizeof buf, p)) {
         std::string line(buf);
         while (!line.empty() && (line.back() == '\n' || line.back() == ' ')) line.pop_back();
-        if (line.rfind("FMS: ", 0) == 0 && line.size() >= 17) {
+        if (const auto fms = readMultimonFms(line)) {
             if (line.find("CRC correct") == std::string::npos) continue;
-            auto nibble = [&](int i) {
-                const char c = line[static_cast<std::size_t>(5 + 11 - i)];
-                return c <= '9' ? c - '0' : c - 'a' + 10;
-            };
-            std::string kennung;
-            for (int i = 0; i < 8; ++i) kennung += "0123456789ABCDEF"[nibble(i)];
-            out.push_back("##FMS#" + kennung + "#" + std::to_string(nibble(8)) + "#" +
-                          std::to_string((nibble(9) >> 2) & 3) + std::to_string((nibble(9) >> 1) & 1) + "#+");
+            out.push_back("##FMS#" + fms->kennung + "#" + std::to_string(fms->status) + "#" +
+                          std::to_string(fms->tki) + std::to_string(fms->direction) + "#+");
         } else if (line.rfind("ZVEI1: ", 0) == 0) {
             std::string code;
             for (char c : line.substr(7)) code.push_back(c == 'E' && !code.empty() ? code.back() : c);
