@@ -15,10 +15,31 @@ void AlertListWidget::setBackgroundValue(std::int32_t colour) {
     setPalette(p);
 }
 
-void AlertListWidget::mousePressEvent(QMouseEvent* event) {
-    QListWidget::mousePressEvent(event);
-    const int row = currentRow();
-    if (row >= 0 && currentItem() && currentItem()->isSelected()) delete takeItem(row);
+void AlertListWidget::mousePressEvent(QMouseEvent* event) { press(event); }
+
+void AlertListWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (acknowledgedLast_) {
+        acknowledgedLast_ = false;
+        return;
+    }
+    press(event);
+}
+
+void AlertListWidget::press(QMouseEvent* event) {
+    // Judged before the view handles the press: the view would select the entry under
+    // the mouse first, and a single click would then acknowledge what it only meant to
+    // select.
+    QListWidgetItem* hit = itemAt(event->position().toPoint());
+    acknowledgedLast_ = false;
+    if (hit && hit->isSelected() && event->button() == Qt::LeftButton) {
+        delete takeItem(row(hit));
+        // Nothing stays selected: the next entry wants its own first click.
+        setCurrentItem(nullptr);
+        clearSelection();
+        acknowledgedLast_ = true;
+    } else {
+        QListWidget::mousePressEvent(event);
+    }
     if (count() == 0) setBackgroundValue(kLightGreyValue);
 }
 
@@ -40,6 +61,7 @@ AlertLists::AlertLists(Twips twips, QWidget* parent) : QWidget(parent) {
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setBackgroundValue(kLightGreyValue);
         list->setMinimumWidth(twips.px(2400));
+        list->setToolTip(QStringLiteral("Eintrag anklicken, erneut klicken zum Quittieren"));
         captions_[i] = label;
         lists_[i] = list;
         row->addWidget(label);

@@ -24,11 +24,20 @@ public:
     std::int32_t backgroundValue() const { return background_; }
 
 protected:
-    // Acknowledge: the selected entry goes; an empty list turns light grey.
+    // A press on the selected entry acknowledges it (it goes); a press on another entry
+    // selects that one. An empty list turns light grey.
     void mousePressEvent(QMouseEvent* event) override;
+    // The second press of a double click arrives as this event, not as a press: taken as
+    // a press, so a double click on an entry selects and acknowledges it.
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void press(QMouseEvent* event);
+
     std::int32_t background_ = 0;
+    // The press before acknowledged an entry: the double-click event of the same two
+    // presses must not take the entry that moved up under the mouse as well.
+    bool acknowledgedLast_ = false;
 };
 
 class AlertLists : public QWidget {

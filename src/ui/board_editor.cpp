@@ -58,7 +58,7 @@ void BoardEditor::renameStation(int station) {
     ctx_.stationNames[static_cast<std::size_t>(station)] = name.toStdString();
     if (!saveStationNames(ctx_.programFolder, ctx_.stationNames) && ctx_.notWritten)
         ctx_.notWritten(QStringLiteral("Wachen.txt"));
-    board_->stationButton(station)->setText(name);
+    board_->setStationName(station, name);
 }
 
 }  // namespace kub::ui

@@ -28,16 +28,12 @@ CaptureControl::CaptureControl(CaptureDevice& device, QPushButton* start, QPushB
     showClosed();
 }
 
-void CaptureControl::listCaptureDevices(int selected) {
+int CaptureControl::listCaptureDevices(int selected) {
     devices_->clear();
     for (const std::string& name : CaptureDevice::listCaptureDevices())
         devices_->addItem(QString::fromStdString(name));
-    if (devices_->count() == 0) {
-        dialogs().message(dialogParent_, QStringLiteral("Keine Soundkarte (Input-Device)!"),
-                          QStringLiteral("Achtung!"), DialogIcon::Error);
-        return;
-    }
     devices_->setCurrentIndex(selected >= 0 && selected < devices_->count() ? selected : -1);
+    return devices_->count();
 }
 
 bool CaptureControl::running() const { return device_.isOpen() || retry_.isActive(); }
@@ -46,14 +42,14 @@ void CaptureControl::start() {
     showRunning();
     const int id = deviceId_();
     if (id < 0) {
-        dialogs().message(dialogParent_, QStringLiteral("Es wurde noch keine Soundkarte selektiert"),
+        dialogs().notify(dialogParent_, QStringLiteral("Es wurde noch keine Soundkarte selektiert"),
                           QString(), DialogIcon::None);
         // Nothing runs, so the buttons must not say it does.
         showClosed();
         return;
     }
     if (!device_.openCapture(id)) {
-        dialogs().message(dialogParent_,
+        dialogs().notify(dialogParent_,
                           QStringLiteral("Soundkarte kann nicht geöffnet werden ! (von anderem Programm in Benutzung ?)"),
                           QStringLiteral("Achtung:"), DialogIcon::Warning);
         showClosed();

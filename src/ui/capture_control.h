@@ -30,10 +30,13 @@ public:
                    std::function<int()> deviceId, QWidget* dialogParent,
                    std::function<void(const QString&)> tellFault = {});
 
-    // Start-up: the sound server's inputs into the box, the saved one selected.
-    void listCaptureDevices(int selected);
+    // Start-up: the sound server's inputs into the box, the saved one selected; returns
+    // how many there are. No box: the window says it where the operator looks anyway.
+    int listCaptureDevices(int selected);
 
-    void start();  // Command5
+    // Command5. Runs at start-up too (capture at start), so a failure is said without
+    // waiting for anyone.
+    void start();
     void stop();   // Command2
     // Capturing, or waiting for a receiver that went away while capturing.
     bool running() const;

@@ -16,7 +16,8 @@ CaptureStoppedLine::CaptureStoppedLine(QPushButton* start, QWidget* parent) : QF
     setPalette(red);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(6, 1, 2, 1);
-    text_ = new QLabel(QStringLiteral("Aufnahme gestoppt – es wird nichts dekodiert"), this);
+    text_ = new QLabel(this);
+    setReason(QString());
     QFont bold = text_->font();
     bold.setBold(true);
     text_->setFont(bold);
@@ -31,6 +32,11 @@ CaptureStoppedLine::CaptureStoppedLine(QPushButton* start, QWidget* parent) : QF
     });
     start_->installEventFilter(this);
     follow();
+}
+
+void CaptureStoppedLine::setReason(const QString& reason, const QString& more) {
+    text_->setText(reason.isEmpty() ? QStringLiteral("Aufnahme gestoppt – es wird nichts dekodiert") : reason);
+    setToolTip(more);
 }
 
 bool CaptureStoppedLine::eventFilter(QObject* watched, QEvent* event) {

@@ -18,6 +18,10 @@ public:
     // recording playing).
     CaptureStoppedLine(QPushButton* start, QWidget* parent);
 
+    // Why nothing is decoded and what to do, in place of the line's own words, with more
+    // in the tooltip; "" goes back to them.
+    void setReason(const QString& reason, const QString& more = QString());
+
     QPushButton* startButton() const { return button_; }
     QLabel* text() const { return text_; }
 

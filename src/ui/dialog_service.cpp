@@ -7,12 +7,17 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QUrl>
+#include <map>
 
 namespace kub::ui {
 
+void DialogService::notify(QWidget* parent, const QString& text, const QString& title, DialogIcon icon) {
+    message(parent, text, title, icon);
+}
 bool DialogService::question(QWidget*, const QString&, const QString&) { return false; }
 QString DialogService::input(QWidget*, const QString&, const QString&, const QString&) { return QString(); }
 QString DialogService::chooseFile(QWidget*, const QString&) { return QString(); }
@@ -26,6 +31,16 @@ QString titleOrProgram(const QString& title) {
     return title.isEmpty() ? QStringLiteral("KUB-Monitor") : title;
 }
 
+QMessageBox::Icon boxIcon(DialogIcon icon) {
+    switch (icon) {
+        case DialogIcon::Error: return QMessageBox::Critical;
+        case DialogIcon::Warning: return QMessageBox::Warning;
+        case DialogIcon::Information: return QMessageBox::Information;
+        case DialogIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
 class RealDialogs final : public DialogService {
 public:
     void message(QWidget* parent, const QString& text, const QString& title,
@@ -33,14 +48,25 @@ public:
         QMessageBox box(parent);
         box.setWindowTitle(titleOrProgram(title));
         box.setText(text);
-        switch (icon) {
-            case DialogIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-            case DialogIcon::Error: box.setIcon(QMessageBox::Critical); break;
-            case DialogIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-            case DialogIcon::Information: box.setIcon(QMessageBox::Information); break;
-        }
+        box.setIcon(boxIcon(icon));
         box.setStandardButtons(QMessageBox::Ok);
         box.exec();
+    }
+
+    void notify(QWidget* parent, const QString& text, const QString& title, DialogIcon icon) override {
+        // The titles are fixed texts, so the boxes are few; a fault that repeats every
+        // minute updates its box instead of stacking a new one.
+        QPointer<QMessageBox>& box = open_[titleOrProgram(title)];
+        if (!box) {
+            box = new QMessageBox(parent);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setWindowModality(Qt::NonModal);
+            box->setWindowTitle(titleOrProgram(title));
+            box->setStandardButtons(QMessageBox::Ok);
+        }
+        box->setText(text);
+        box->setIcon(boxIcon(icon));
+        box->show();
     }
 
     bool question(QWidget* parent, const QString& text, const QString& title) override {
@@ -87,6 +113,9 @@ public:
     int exec(QDialog& dialog) override { return dialog.exec(); }
 
     void openUrl(const QUrl& url) override { QDesktopServices::openUrl(url); }
+
+private:
+    std::map<QString, QPointer<QMessageBox>> open_;
 };
 
 RealDialogs real;

@@ -25,6 +25,10 @@ public:
     // title takes the program's name, as message boxes without a title of their own do.
     virtual void message(QWidget* parent, const QString& text, const QString& title,
                          DialogIcon icon) = 0;
+    // The same message for what happens while nobody may be at the desk (start-up, the
+    // timers, the decoding): shown beside the work and returning at once, so nothing
+    // waits for the OK. One box per title; a newer text replaces the older one.
+    virtual void notify(QWidget* parent, const QString& text, const QString& title, DialogIcon icon);
     // A question with "Ja" and "Nein"; true for "Ja". Closing the box counts as "Nein".
     virtual bool question(QWidget* parent, const QString& text, const QString& title);
     // An input box with OK and cancel, pre-filled with `preset`; cancel gives "" (an

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "common/time_text.h"
+#include "decoders/fms/fms_reception.h"
 #include "platform/capture_device.h"
 #include "platform/web_view_server.h"
 #include "storage/vehicle_table.h"
@@ -84,8 +85,20 @@ void MainWindow::build() {
     alerts_ = new AlertLists(twips_, bottomFrame_);
     row->addWidget(alerts_, 1);
     auto* meters = new QGridLayout;
+    meters->setVerticalSpacing(1);
+    // Two bars a channel, each saying what it measures: a receiver turned down shows in
+    // the mean, one that overdrives the card in the peak.
+    static const std::array<const char*, 2> kinds = {"Mittel", "Spitze"};
+    static const std::array<const char*, 2> sides = {"links", "rechts"};
+    for (int kind = 0; kind < 2; ++kind)
+        meters->addWidget(new QLabel(QString::fromUtf8(kinds[static_cast<std::size_t>(kind)]), bottomFrame_), 0,
+                          kind + 1, Qt::AlignCenter);
     for (int ch = 0; ch < 2; ++ch) {
-        meters->addWidget(new QLabel(ch == 0 ? QStringLiteral("L") : QStringLiteral("R"), bottomFrame_), ch, 0);
+        const QString side = QString::fromUtf8(sides[static_cast<std::size_t>(ch)]);
+        auto* label = new QLabel(ch == 0 ? QStringLiteral("L") : QStringLiteral("R"), bottomFrame_);
+        label->setToolTip(QStringLiteral("Eingangspegel des %1 Kanals").arg(ch == 0 ? QStringLiteral("linken")
+                                                                                      : QStringLiteral("rechten")));
+        meters->addWidget(label, ch + 1, 0);
         for (int kind = 0; kind < 2; ++kind) {
             auto* bar = new QProgressBar(bottomFrame_);
             bar->setObjectName(QStringLiteral("ProgressBar%1_%2").arg(kind + 1).arg(ch));
@@ -94,7 +107,15 @@ void MainWindow::build() {
             bar->setTextVisible(false);
             bar->setFixedWidth(twips_.px(1500));
             bar->setFixedHeight(twips_.px(180));
-            meters->addWidget(bar, ch, kind + 1);
+            bar->setToolTip(kind == 0 ? QStringLiteral("Mittlerer Pegel, Kanal %1: Durchschnitt der Lautstärke über "
+                                                       "46 ms. Bleibt er bei Funkverkehr fast leer, ist der Empfänger "
+                                                       "zu leise eingestellt.")
+                                              .arg(side)
+                                        : QStringLiteral("Spitzenpegel, Kanal %1: lautester Wert in 46 ms. Steht "
+                                                         "er am rechten Ende, übersteuert der Eingang – Empfänger "
+                                                         "leiser stellen.")
+                                              .arg(side));
+            meters->addWidget(bar, ch + 1, kind + 1);
             (kind == 0 ? ProgressBar1 : ProgressBar2)[static_cast<std::size_t>(ch)] = bar;
         }
     }
@@ -165,12 +186,27 @@ int MainWindow::alertLineCount(AlertList l) const { return alerts_->list(l)->cou
 void MainWindow::clearAlertList(AlertList l) { alerts_->list(l)->clear(); }
 
 void MainWindow::appendAlertLine(AlertList l, const std::string& line) {
-    alerts_->list(l)->addItem(QString::fromStdString(line));
+    auto* item = new QListWidgetItem(QString::fromStdString(line));
+    item->setToolTip(alertSubjectName(line));
+    alerts_->list(l)->addItem(item);
+}
+
+QString MainWindow::alertSubjectName(const std::string& line) const {
+    // "HH:MM:SS subject        \tdate": the subject is a Kennung, or "Tonruf …".
+    const std::size_t start = line.find(' ');
+    const std::size_t end = line.find("  ", start == std::string::npos ? 0 : start + 1);
+    if (start == std::string::npos || end == std::string::npos) return {};
+    const std::string subject = line.substr(start + 1, end - start - 1);
+    const int slot = fmsVehicleSlot(core_.context.vehicles, subject, 0);  // status 0: any slot
+    if (slot < 0) return QString::fromStdString(subject);
+    const std::string& name = core_.context.vehicles.vehicleTable[static_cast<std::size_t>(slot)].rufname;
+    return QString::fromStdString(name.empty() ? subject : name);
 }
 
 void MainWindow::selectAlertLine(AlertList l, int index) {
+    // Brought into view, not selected: a selected entry goes with one click, and a new
+    // alarm must not be acknowledged by a click meant to select it.
     AlertListWidget* list = alerts_->list(l);
-    list->setCurrentRow(index);
     if (QListWidgetItem* item = list->item(index)) list->scrollToItem(item);
 }
 
@@ -203,7 +239,9 @@ void MainWindow::removeAlertLine(AlertList l, int index) {
 }
 
 void MainWindow::messageBox(const std::string& text, const std::string& title) {
-    dialogs().message(this, QString::fromStdString(text), QString::fromStdString(title), DialogIcon::None);
+    // These come from start-up and the timers (settings read, upload): nobody need be
+    // there to answer them.
+    dialogs().notify(this, QString::fromStdString(text), QString::fromStdString(title), DialogIcon::None);
 }
 
 QString MainWindow::writeFailure() const {

@@ -148,6 +148,8 @@ private:
     void startUp();
     void notWritten(const QString& fileName);
     void applyDecoderSwitches();
+    // The call name of the vehicle an alert entry is about (its tooltip).
+    QString alertSubjectName(const std::string& line) const;
     void applyLayout();
     void reloadVehicles();
     // (Re)starts the live web board with the settings of "Web.ini" in force.

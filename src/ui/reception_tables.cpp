@@ -1,6 +1,7 @@
 #include "ui/reception_tables.h"
 
 #include <QHeaderView>
+#include <QStyle>
 
 namespace kub::ui {
 
@@ -18,6 +19,19 @@ const std::vector<Column> kFmsColumns = {
 const std::vector<Column> kZveiColumns = {{"Nummer", 1500, 2}, {"Name", 4000, 2}, {"Zeit", 3000, 2}};
 const std::vector<Column> kPocsagColumns = {
     {"Nummer", 1500, 2}, {"Funktion", 1200, 2}, {"Name", 3500, 2}, {"Zeit", 1700, 2}, {"Text", 6000, 2}};
+
+// The column that names the vehicle or the receiver: a cut name cannot be told from its
+// neighbours ("Florian Musterstadt 4…"), so it widens to the longest name seen.
+int nameColumnOf(ReceptionTable t) {
+    switch (t) {
+        case ReceptionTable::Fms: return 0;
+        case ReceptionTable::Zvei: return 1;
+        case ReceptionTable::Pocsag: break;
+    }
+    return 2;
+}
+constexpr int kNameColumnMax = 6000;  // twips: no runaway from one odd name
+constexpr int kOtherColumnGrowth = 2; // other columns up to twice their designed width
 
 const std::vector<Column>& columnsOf(ReceptionTable t) {
     switch (t) {
@@ -90,7 +104,8 @@ ReceptionTables::ReceptionTables(Twips twips, QWidget* parent) : QWidget(parent)
         QFont small = t->font();
         small.setPointSizeF(7.5);
         t->setFont(small);
-        t->horizontalHeader()->setStretchLastSection(false);
+        // The last column ("Text", or "Zeit" of the ZVEI table) takes what is left.
+        t->horizontalHeader()->setStretchLastSection(true);
         for (int c = 0; c < static_cast<int>(cols.size()); ++c) {
             auto* h = new QTableWidgetItem(QString::fromUtf8(cols[static_cast<std::size_t>(c)].header));
             h->setTextAlignment(alignmentOf(cols[static_cast<std::size_t>(c)].alignment));
@@ -116,7 +131,20 @@ void ReceptionTables::insertRow(ReceptionTable t, const std::string& row) {
         auto* item = new QTableWidgetItem(cells[static_cast<std::size_t>(c)]);
         item->setTextAlignment(alignmentOf(cols[static_cast<std::size_t>(c)].alignment));
         w->setItem(0, c, item);
+        fitColumn(t, c, cells[static_cast<std::size_t>(c)]);
     }
+}
+
+void ReceptionTables::fitColumn(ReceptionTable t, int column, const QString& text) {
+    QTableWidget* w = table(t);
+    if (column == w->columnCount() - 1) return;  // stretches anyway
+    const int designed = columnsOf(t)[static_cast<std::size_t>(column)].width;
+    const int limit = twips_.px(column == nameColumnOf(t) ? kNameColumnMax : designed * kOtherColumnGrowth);
+    // Measured once per cell as it comes in, so a table of thousands of rows costs nothing
+    // more; the columns only grow, and never past their limit.
+    const int wanted = std::min(limit, w->fontMetrics().horizontalAdvance(text) + 2 * w->style()->pixelMetric(
+                                                                                        QStyle::PM_FocusFrameHMargin) + 8);
+    if (wanted > w->columnWidth(column)) w->setColumnWidth(column, wanted);
 }
 
 void ReceptionTables::setCellColour(ReceptionTable t, int row, int column, QColor colour) {

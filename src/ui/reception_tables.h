@@ -52,6 +52,8 @@ public:
 
 private:
     void place();
+    // Widens `column` to show `text` whole, within its limit.
+    void fitColumn(ReceptionTable t, int column, const QString& text);
 
     Twips twips_;
     std::array<QTableWidget*, 3> tables_{};

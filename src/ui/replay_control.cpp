@@ -60,7 +60,8 @@ void ReplayControl::onClicked() {
 bool ReplayControl::play(const QString& path) {
     if (capture_.running()) capture_.stop();
     if (!replay_->start(path.toStdString())) {
-        dialogs().message(dialogParent_, QString::fromStdString(replay_->error()), QStringLiteral("Achtung:"),
+        // The demo replays in a loop unattended: nothing may wait for an OK here.
+        dialogs().notify(dialogParent_, QString::fromStdString(replay_->error()), QStringLiteral("Achtung:"),
                           DialogIcon::Warning);
         return false;
     }

@@ -16,6 +16,7 @@
 #include "storage/station_names.h"
 #include "storage/vehicle_table.h"
 #include "ui/capture_control.h"
+#include "ui/capture_stopped_line.h"
 #include "ui/demo_mode.h"
 #include "ui/dialog_service.h"
 #include "ui/main_window.h"
@@ -38,7 +39,16 @@ void MainWindow::startUp() {
     applyDecoderSwitches();
     applyLayout();
     exports_->startUp();
-    capture_->listCaptureDevices(settings_.deviceIndex);
+    const int devices = capture_->listCaptureDevices(settings_.deviceIndex);
+    // Said in the red line beside the tabs, not in a box: a box here would hold up the
+    // start-up, and with it the demo and a capture at start, until someone clicks it away.
+    if (devices == 0)
+        captureStopped_->setReason(
+            QStringLiteral("Keine Soundkarte (Input-Device)! Soundkarte anschließen, KUB-Monitor neu starten"),
+            QStringLiteral("Es wird nichts dekodiert. Den Empfänger an den Eingang einer Soundkarte anschließen "
+                           "und den Soundserver (PulseAudio oder PipeWire) laufen lassen; die Soundkarten werden "
+                           "beim Start des Programms gesucht.\nOhne Soundkarte: Einstellungen → Soundkarte → "
+                           "„Aufzeichnung abspielen…“."));
     reloadVehicles();
     session_.loadReceivers();
     receiversSection_->showReceivers();
@@ -55,9 +65,8 @@ void MainWindow::startUp() {
     // Alert entries age out and the status page follows the board once a minute.
     housekeeping_->start();
     // A monitor that comes back after a power cut decodes again without anyone at the
-    // desk. With no device at all the box above has said so; a second box for the same
-    // cause would only be one more click.
-    if (settings_.captureAtStart == 1 && settingsTab_->deviceBox()->count() > 0) capture_->start();
+    // desk. With no device at all the red line has said so already.
+    if (settings_.captureAtStart == 1 && devices > 0) capture_->start();
 }
 
 std::unique_ptr<MainWindow> startMonitor(const std::string& programFolder, FolderLock& lock, Clock& clock) {

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QLabel>
+#include <algorithm>
 
 #include "ui/colours.h"
 #include "ui/station_button.h"
@@ -42,6 +43,7 @@ StatusBoard::StatusBoard(VehicleTable& table, const Settings& settings, Twips tw
     for (int k = 0; k < kTilePool; ++k) {
         auto* t = new TileWidget(k, boardArea_);
         connect(t, &TileWidget::hovered, this, &StatusBoard::showSlotDetails);
+        connect(t, &TileWidget::clicked, this, &StatusBoard::showSlotDetails);
         connect(t, &TileWidget::propertiesRequested, this, &StatusBoard::propertiesRequested);
         connect(t, &TileWidget::tileDropped, this, &StatusBoard::tileDroppedOnTile);
         tiles_[static_cast<std::size_t>(k)] = t;
@@ -61,6 +63,18 @@ StatusBoard::StatusBoard(VehicleTable& table, const Settings& settings, Twips tw
         f->setPalette(grey);
         infoFields_[i] = f;
     }
+    // A new folder would otherwise greet the operator with a grey grid and no word on
+    // where to begin.
+    emptyHint_ = new QLabel(QStringLiteral("Noch keine Fahrzeuge: Rechtsklick auf ein Feld → „Eigenschaften“ "
+                                           "legt eines an; ganze Listen über Einstellungen → „Fzge importieren“."),
+                            boardArea_);
+    emptyHint_->setObjectName(QStringLiteral("emptyBoardHint"));
+    emptyHint_->setAlignment(Qt::AlignCenter);
+    emptyHint_->setAutoFillBackground(true);
+    emptyHint_->setStyleSheet(QStringLiteral("QLabel { background: #fff3b0; color: #202020; padding: 4px; }"));
+    // Clicks go through to the tile beneath, so the right click it asks for works on it.
+    emptyHint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    emptyHint_->hide();
 }
 
 void StatusBoard::setLayoutCode(int layoutCode) {
@@ -69,20 +83,32 @@ void StatusBoard::setLayoutCode(int layoutCode) {
 
 void StatusBoard::setStationNames(const StationNames& names) {
     for (int i = 0; i < kStationCount; ++i)
-        stationButtons_[static_cast<std::size_t>(i)]->setText(
-            QString::fromStdString(names[static_cast<std::size_t>(i)]));
+        setStationName(i, QString::fromStdString(names[static_cast<std::size_t>(i)]));
+}
+
+void StatusBoard::setStationName(int station, const QString& name) {
+    if (station < 0 || station >= kStationCount) return;
+    stationButtons_[static_cast<std::size_t>(station)]->setText(
+        name.trimmed().isEmpty() ? QStringLiteral("Wache %1").arg(station + 1) : name);
 }
 
 void StatusBoard::selectStation(int station) {
     if (station < 0 || station >= kStationCount) return;
     currentStation_ = station;
     stationButtons_[static_cast<std::size_t>(station)]->setChecked(true);
+    // The strip showed a vehicle of the other station; it waits for the mouse again.
+    shownTile_ = -1;
     update_label();
 }
 
 void StatusBoard::update_label() {
     const int perStation = table_.tilesPerStation();
     for (int k = 0; k < perStation && k < kTilePool; ++k) update_labelx(k);
+    fillInfoStrip();
+    const bool empty = std::none_of(table_.vehicleTable.begin(), table_.vehicleTable.end(),
+                                    [](const VehicleRecord& r) { return slotKind(r) != SlotKind::Empty; });
+    emptyHint_->setVisible(empty);
+    if (empty) emptyHint_->raise();
 }
 
 void StatusBoard::update_labelx(int tile) {
@@ -91,6 +117,7 @@ void StatusBoard::update_labelx(int tile) {
     static const VehicleRecord none;
     const VehicleRecord& rec = slot < table_.vehicleTable.size() ? table_.vehicleTable[slot] : none;
     tiles_[static_cast<std::size_t>(tile)]->setLook(tileLook(rec, settings_, font_, palette()));
+    if (tile == shownTile_) fillInfoStrip();
 }
 
 void StatusBoard::arrange(int barWidth, int boardHeight) {
@@ -127,6 +154,7 @@ void StatusBoard::layoutInfoStrip() {
 }
 
 void StatusBoard::layoutTiles() {
+    emptyHint_->setGeometry(0, twips_.px(kFirstTileTop), boardArea_->width(), emptyHint_->sizeHint().height());
     const int w = twips_.twips(boardArea_->width());
     // The info strip and its headers sit under the tiles.
     const int h = twips_.twips(boardArea_->height()) - 260 - kInfoHeight;
@@ -145,20 +173,23 @@ void StatusBoard::layoutTiles() {
 }
 
 void StatusBoard::showSlotDetails(int tile) {
-    if (tile == lastShownTile_) return;
-    const std::size_t slot = static_cast<std::size_t>(currentStation_ * table_.tilesPerStation() + tile);
-    if (slot >= table_.vehicleTable.size()) return;
-    const VehicleRecord& rec = table_.vehicleTable[slot];
-    if (rec.rufname.empty()) {
+    shownTile_ = tile;
+    fillInfoStrip();
+}
+
+void StatusBoard::fillInfoStrip() {
+    const std::size_t slot = static_cast<std::size_t>(currentStation_ * table_.tilesPerStation() + shownTile_);
+    if (shownTile_ < 0 || shownTile_ >= table_.tilesPerStation() || slot >= table_.vehicleTable.size() ||
+        table_.vehicleTable[slot].rufname.empty()) {
         for (QLabel* f : infoFields_) f->clear();
-    } else {
-        infoFields_[0]->setText(QString::fromStdString(rec.rufname));
-        infoFields_[1]->setText(QString::number(rec.status));
-        infoFields_[2]->setText(QString::number(rec.tki));
-        infoFields_[3]->setText(QString::fromStdString(rec.eigenschaft));
-        infoFields_[4]->setText(QString::fromStdString(rec.statusTime));
+        return;
     }
-    lastShownTile_ = tile;
+    const VehicleRecord& rec = table_.vehicleTable[slot];
+    infoFields_[0]->setText(QString::fromStdString(rec.rufname));
+    infoFields_[1]->setText(QString::number(rec.status));
+    infoFields_[2]->setText(QString::number(rec.tki));
+    infoFields_[3]->setText(QString::fromStdString(rec.eigenschaft));
+    infoFields_[4]->setText(QString::fromStdString(rec.statusTime));
 }
 
 }  // namespace kub::ui

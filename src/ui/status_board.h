@@ -31,6 +31,9 @@ public:
     // Board font of the layout code in force (an unknown code keeps the last one).
     void setLayoutCode(int layoutCode);
     void setStationNames(const StationNames& names);
+    // The caption of station i's button: its name, or "Wache N" (counted from 1) while it
+    // has none, as on the web board, so no button is blank.
+    void setStationName(int station, const QString& name);
 
     int currentStation() const { return currentStation_; }
     void selectStation(int station);
@@ -45,14 +48,19 @@ public:
     // Places tiles 0 .. tilesPerStation-1 in the board area; the rest are hidden.
     void layoutTiles();
 
-    // Mouse over tile k: fills the info strip (unless k was shown last).
+    // Mouse over (or click on) tile k: the info strip shows its slot from now on and is
+    // filled again at every redraw, so it never shows a status the vehicle no longer has.
     void showSlotDetails(int tile);
+    // The tile the info strip follows; -1 for none.
+    int shownTile() const { return shownTile_; }
 
     TileWidget* tile(int k) const { return tiles_[static_cast<std::size_t>(k)]; }
     QPushButton* stationButton(int i) const { return stationButtons_[static_cast<std::size_t>(i)]; }
     QLabel* infoField(int i) const { return infoFields_[static_cast<std::size_t>(i)]; }
     QFrame* stationBar() const { return stationBar_; }
     QFrame* boardArea() const { return boardArea_; }
+    // Shown over the board while no slot holds a vehicle or a heading.
+    QLabel* emptyHint() const { return emptyHint_; }
 
 signals:
     // Right mouse button on tile k of the current station.
@@ -67,13 +75,14 @@ signals:
 private:
     void layoutStationButtons();
     void layoutInfoStrip();
+    void fillInfoStrip();
 
     VehicleTable& table_;
     const Settings& settings_;
     Twips twips_;
     BoardFont font_{10, false};
     int currentStation_ = 0;
-    int lastShownTile_ = 0;
+    int shownTile_ = -1;
     QFrame* stationBar_;
     QFrame* boardArea_;
     QButtonGroup* stationGroup_;
@@ -81,6 +90,7 @@ private:
     std::array<TileWidget*, kTilePool> tiles_{};
     std::array<QLabel*, 5> infoHeaders_{};
     std::array<QLabel*, 5> infoFields_{};
+    QLabel* emptyHint_ = nullptr;
 };
 
 }  // namespace kub::ui

@@ -4,6 +4,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -22,6 +23,14 @@ int tileFromMimeData(const QMimeData* data) {
     bool ok = false;
     const int tile = data->data(QString::fromLatin1(kTileMimeType)).toInt(&ok);
     return ok ? tile : -1;
+}
+
+FittedCaption fitCaption(const QString& caption, QFont font, int width) {
+    for (int points = font.pointSize(); points > kMinTilePoints; --points) {
+        if (QFontMetrics(font).horizontalAdvance(caption) <= width) return {font, caption};
+        font.setPointSize(points - 1);
+    }
+    return {font, QFontMetrics(font).elidedText(caption, Qt::ElideLeft, width)};
 }
 
 TileWidget::TileWidget(int index, QWidget* parent) : QWidget(parent), index_(index) {
@@ -56,14 +65,17 @@ void TileWidget::paintEvent(QPaintEvent*) {
         p.drawRect(r.adjusted(0, 0, -1, -1));
     }
     if (look_.caption.isEmpty()) return;
-    p.setFont(font_);
+    const FittedCaption fitted = shown();
+    p.setFont(fitted.font);
     p.setPen(look_.text);
-    const QRect textRect = r.adjusted(2, 0, -2, 0);
-    const QString shown = p.fontMetrics().elidedText(look_.caption, Qt::ElideRight, textRect.width());
     const Qt::Alignment align =
         look_.kind == SlotKind::Heading ? (Qt::AlignLeft | Qt::AlignBottom) : Qt::AlignCenter;
-    p.drawText(textRect, align, shown);
+    p.drawText(textRect(), align, fitted.text);
 }
+
+QRect TileWidget::textRect() const { return rect().adjusted(2, 0, -2, 0); }
+
+FittedCaption TileWidget::shown() const { return fitCaption(look_.caption, font_, textRect().width()); }
 
 void TileWidget::mouseMoveEvent(QMouseEvent* event) {
     emit hovered(index_);
@@ -91,6 +103,7 @@ void TileWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         pressed_ = true;
         pressedAt_ = event->position().toPoint();
+        emit clicked(index_);
     }
     QWidget::mousePressEvent(event);
 }

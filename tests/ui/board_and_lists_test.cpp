@@ -98,31 +98,6 @@ TEST(BoardLayout, EachLayoutCodeShowsItsTilesInTheWindow) {
     }
 }
 
-TEST(BoardLayout, InfoStripFollowsTheMouseButNotTheSameTileTwice) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    folder.write("Fzg.txt", {"HLF 1\tHilfeleistung\t623B1111", "RTW 2\tRettung\t623B1112"});
-    folder.write("Status/1.txt", {"3\t1\t07.12. 09:12"});
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
-    ui::StatusBoard* b = w.board();
-    // Tile 0 counts as shown at start: the strip stays empty.
-    b->showSlotDetails(0);
-    EXPECT_EQ(b->infoField(0)->text(), "");
-    b->showSlotDetails(1);
-    EXPECT_EQ(b->infoField(0)->text(), "RTW 2");
-    EXPECT_EQ(b->infoField(1)->text(), "3");
-    EXPECT_EQ(b->infoField(2)->text(), "1");
-    EXPECT_EQ(b->infoField(3)->text(), "Rettung");
-    EXPECT_EQ(b->infoField(4)->text(), "07.12. 09:12");
-    b->infoField(0)->setText("unverändert");
-    b->showSlotDetails(1);  // same tile again: not refilled
-    EXPECT_EQ(b->infoField(0)->text(), QString::fromUtf8("unverändert"));
-    b->showSlotDetails(2);  // empty slot clears the strip
-    EXPECT_EQ(b->infoField(0)->text(), "");
-    EXPECT_EQ(b->infoField(4)->text(), "");
-}
-
 TEST(Tables, ArrangementFollowsTheDecoderSwitches) {
     auto a = ui::arrangeTables(false, false);
     EXPECT_EQ(a.fmsHeight, 8775);
@@ -192,14 +167,17 @@ TEST(AlertLists, GreenWithEntriesAcknowledgedByMousePressGreyWhenEmpty) {
     w.setAlertListColour(AlertList::List2, 65280);
     EXPECT_EQ(l2->palette().color(QPalette::Base), QColor(0, 255, 0));
 
-    // Pressing on the second entry acknowledges it.
+    // The newest is brought into view, not selected: a press selects, the next one acknowledges.
+    EXPECT_EQ(l2->selectedItems().size(), 0);
     const QRect r1 = l2->visualItemRect(l2->item(1));
-    QTest::mousePress(l2->viewport(), Qt::LeftButton, {}, r1.center());
+    QTest::mouseClick(l2->viewport(), Qt::LeftButton, {}, r1.center());
+    QTest::mouseClick(l2->viewport(), Qt::LeftButton, {}, r1.center());
     ASSERT_EQ(w.alertLineCount(AlertList::List2), 1);
     EXPECT_TRUE(l2->item(0)->text().contains("623B1111"));
     EXPECT_EQ(l2->backgroundValue(), 65280);
     const QRect r0 = l2->visualItemRect(l2->item(0));
-    QTest::mousePress(l2->viewport(), Qt::LeftButton, {}, r0.center());
+    QTest::mouseClick(l2->viewport(), Qt::LeftButton, {}, r0.center());
+    QTest::mouseClick(l2->viewport(), Qt::LeftButton, {}, r0.center());
     EXPECT_EQ(w.alertLineCount(AlertList::List2), 0);
     EXPECT_EQ(l2->backgroundValue(), ui::kLightGreyValue);
 
@@ -472,8 +450,7 @@ TEST(Receptions, ALogThatCannotBeWrittenIsShownAndTheReceptionStillListed) {
     feedBothChannels(w.core(), signal);
     EXPECT_EQ(w.tableRowCount(ReceptionTable::Fms), 2);
     EXPECT_TRUE(w.writeFailure().startsWith("FMS-Logbuch nicht geschrieben")) << w.writeFailure().toStdString();
-    EXPECT_TRUE(dialogs.messages.empty() ||
-                dialogs.messages.back().text == QString::fromUtf8("Keine Soundkarte (Input-Device)!"));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST(Receptions, TheWriteFailureLineClearsWhenTheLogCanBeWrittenAgain) {
