@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 #include "common/time_text.h"
 #include "decoders/fms/fms_reception.h"
@@ -40,6 +42,17 @@ namespace {
 constexpr int kTabLeft = 120;
 constexpr int kTabTop = 120;
 constexpr int kMeterMax = 32760;
+// The bars show decibels below full scale, in tenths, from -60 dB (empty) to 0 dB (full):
+// on a straight scale the mean of a clean signal sits at a sliver beside its peak and a
+// quiet receiver shows nothing at all, so the bar that matters seemed never to move.
+constexpr int kMeterFloorDb = 60;
+constexpr int kMeterScale = kMeterFloorDb * 10;
+
+int meterScale(int value) {
+    if (value <= 0) return 0;
+    const double db = 20.0 * std::log10(std::min(value, kMeterMax) / double(kMeterMax));
+    return std::clamp(static_cast<int>(std::lround(10.0 * (db + kMeterFloorDb))), 0, kMeterScale);
+}
 constexpr int kHousekeepingMs = 60000;
 
 double screenDpi() {
@@ -102,18 +115,19 @@ void MainWindow::build() {
         for (int kind = 0; kind < 2; ++kind) {
             auto* bar = new QProgressBar(bottomFrame_);
             bar->setObjectName(QStringLiteral("ProgressBar%1_%2").arg(kind + 1).arg(ch));
-            bar->setRange(0, kMeterMax);
+            bar->setRange(0, kMeterScale);
             bar->setValue(0);
             bar->setTextVisible(false);
             bar->setFixedWidth(twips_.px(1500));
             bar->setFixedHeight(twips_.px(180));
             bar->setToolTip(kind == 0 ? QStringLiteral("Mittlerer Pegel, Kanal %1: Durchschnitt der Lautstärke über "
-                                                       "46 ms. Bleibt er bei Funkverkehr fast leer, ist der Empfänger "
-                                                       "zu leise eingestellt.")
+                                                       "46 ms, von −60 dB (leer) bis Vollaussteuerung (voll). Bleibt "
+                                                       "er bei Funkverkehr unter der Hälfte, ist der Empfänger zu "
+                                                       "leise eingestellt.")
                                               .arg(side)
-                                        : QStringLiteral("Spitzenpegel, Kanal %1: lautester Wert in 46 ms. Steht "
-                                                         "er am rechten Ende, übersteuert der Eingang – Empfänger "
-                                                         "leiser stellen.")
+                                        : QStringLiteral("Spitzenpegel, Kanal %1: lautester Wert in 46 ms, von −60 dB "
+                                                         "(leer) bis Vollaussteuerung (voll). Steht er am rechten "
+                                                         "Ende, übersteuert der Eingang – Empfänger leiser stellen.")
                                               .arg(side));
             meters->addWidget(bar, ch + 1, kind + 1);
             (kind == 0 ? ProgressBar1 : ProgressBar2)[static_cast<std::size_t>(ch)] = bar;
@@ -219,11 +233,10 @@ void MainWindow::update_label() { board_->update_label(); }
 void MainWindow::update_labelx(std::int16_t& tile) { board_->update_labelx(tile); }
 
 void MainWindow::setMeters(int meanLeft, int peakLeft, int meanRight, int peakRight) {
-    auto clip = [](int v) { return v > kMeterMax ? kMeterMax : (v < 0 ? 0 : v); };
-    ProgressBar1[0]->setValue(clip(meanLeft));
-    ProgressBar2[0]->setValue(clip(peakLeft));
-    ProgressBar1[1]->setValue(clip(meanRight));
-    ProgressBar2[1]->setValue(clip(peakRight));
+    ProgressBar1[0]->setValue(meterScale(meanLeft));
+    ProgressBar2[0]->setValue(meterScale(peakLeft));
+    ProgressBar1[1]->setValue(meterScale(meanRight));
+    ProgressBar2[1]->setValue(meterScale(peakRight));
 }
 
 
