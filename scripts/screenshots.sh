@@ -4,8 +4,9 @@
 # little radio traffic so that the tables, the board and the alert lists have something
 # to show. Writes docs/listenansicht.png, docs/fahrzeugansicht.png, docs/einstellungen.png,
 # one picture per settings section (docs/einstellungen-1.png .. -11.png) and the vehicle
-# dialog (docs/eigenschaften.png), and the board before capture starts with the red line
-# of stopped capture (docs/aufnahme-gestoppt.png).
+# dialog (docs/eigenschaften.png), the board before capture starts with the red line
+# of stopped capture (docs/aufnahme-gestoppt.png) and the board of a new, empty folder
+# (docs/leere-tafel.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
@@ -54,7 +55,7 @@ cleanup() {
 trap cleanup EXIT
 export DISPLAY="$display"
 sleep 1
-(cd "$demo" && ./kub-monitor >/dev/null 2>&1) &
+(cd "$demo" && exec ./kub-monitor >/dev/null 2>&1) &
 app=$!
 win=""
 for _ in $(seq 50); do win="$(xdotool search --name '^KUB-Monitor$' 2>/dev/null | head -1 || true)"; [ -n "$win" ] && break; sleep 0.2; done
@@ -89,11 +90,13 @@ import -window "$win" docs/fahrzeugansicht.png
 # The vehicle dialog of "HLF Süd 1" (right mouse button on its tile), closed with Escape.
 xdotool mousemove --window "$win" 60 185 click 3
 dialog=""
-for _ in $(seq 25); do dialog="$(xdotool search --name '^Eigenschaften$' 2>/dev/null | head -1 || true)"; [ -n "$dialog" ] && break; sleep 0.2; done
+for _ in $(seq 25); do dialog="$(xdotool search --onlyvisible --name '^Eigenschaften$' 2>/dev/null | head -1 || true)"; [ -n "$dialog" ] && break; sleep 0.2; done
 if [ -n "$dialog" ]; then
     sleep 0.4
     import -window "$dialog" docs/eigenschaften.png
-    xdotool key --window "$dialog" Escape
+    # Sent to the focused window: a window-addressed key is refused (BadWindow) by this dialog.
+    xdotool windowfocus "$dialog" 2>/dev/null || true
+    xdotool key Escape
     sleep 0.3
 fi
 # Every settings section: the first entry of the section list, then one down per picture.
@@ -105,4 +108,17 @@ for i in 1 2 3 4 5 6 7 8 9 10 11; do
     sleep 0.5
     import -window "$win" "docs/einstellungen-$i.png"
 done
-echo "docs/listenansicht.png docs/fahrzeugansicht.png docs/einstellungen.png docs/einstellungen-1..11.png docs/eigenschaften.png"
+# A new, empty program folder: the board with its hint on how to begin.
+kill "$app" 2>/dev/null || true
+wait "$app" 2>/dev/null || true
+mkdir -p "$demo/neu"
+cp build/kub-monitor "$demo/neu/"
+(cd "$demo/neu" && exec ./kub-monitor >/dev/null 2>&1) &
+app=$!
+win=""
+for _ in $(seq 50); do win="$(xdotool search --onlyvisible --name '^KUB-Monitor$' 2>/dev/null | head -1 || true)"; [ -n "$win" ] && break; sleep 0.2; done
+[ -n "$win" ] || { echo "Fenster erscheint nicht" >&2; exit 1; }
+sleep 0.5
+click_tab 170
+import -window "$win" docs/leere-tafel.png
+echo "docs/listenansicht.png docs/fahrzeugansicht.png docs/einstellungen.png docs/einstellungen-1..11.png docs/eigenschaften.png docs/leere-tafel.png"
