@@ -103,21 +103,32 @@ void StatusBoard::selectStation(int station) {
 
 void StatusBoard::update_label() {
     const int perStation = table_.tilesPerStation();
-    for (int k = 0; k < perStation && k < kTilePool; ++k) update_labelx(k);
+    for (int k = 0; k < perStation && k < kTilePool; ++k) drawTile(k);
     fillInfoStrip();
-    const bool empty = std::none_of(table_.vehicleTable.begin(), table_.vehicleTable.end(),
-                                    [](const VehicleRecord& r) { return slotKind(r) != SlotKind::Empty; });
-    emptyHint_->setVisible(empty);
-    if (empty) emptyHint_->raise();
+    followEmptyHint();
 }
 
 void StatusBoard::update_labelx(int tile) {
+    drawTile(tile);
+    if (tile == shownTile_) fillInfoStrip();
+    // The vehicle dialog redraws only its tile: the first vehicle of a new folder, or
+    // the last one removed, changes the hint too.
+    followEmptyHint();
+}
+
+void StatusBoard::drawTile(int tile) {
     if (tile < 0 || tile >= kTilePool || tile >= table_.tilesPerStation()) return;
     const std::size_t slot = static_cast<std::size_t>(currentStation_ * table_.tilesPerStation() + tile);
     static const VehicleRecord none;
     const VehicleRecord& rec = slot < table_.vehicleTable.size() ? table_.vehicleTable[slot] : none;
     tiles_[static_cast<std::size_t>(tile)]->setLook(tileLook(rec, settings_, font_, palette()));
-    if (tile == shownTile_) fillInfoStrip();
+}
+
+void StatusBoard::followEmptyHint() {
+    const bool empty = std::none_of(table_.vehicleTable.begin(), table_.vehicleTable.end(),
+                                    [](const VehicleRecord& r) { return slotKind(r) != SlotKind::Empty; });
+    emptyHint_->setVisible(empty);
+    if (empty) emptyHint_->raise();
 }
 
 void StatusBoard::arrange(int barWidth, int boardHeight) {

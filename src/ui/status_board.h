@@ -76,6 +76,8 @@ private:
     void layoutStationButtons();
     void layoutInfoStrip();
     void fillInfoStrip();
+    void drawTile(int tile);
+    void followEmptyHint();
 
     VehicleTable& table_;
     const Settings& settings_;
