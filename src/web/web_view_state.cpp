@@ -7,6 +7,7 @@
 #include "common/time_text.h"
 #include "core/record_json.h"
 #include "decoders/fms/fms_code_tables.h"
+#include "decoders/fms/fms_reception.h"
 
 namespace kub {
 
@@ -195,22 +196,31 @@ std::string boardMessage(int station, const VehicleTable& vehicles, const Settin
     return dump(j);
 }
 
-std::string alertsMessage(const ReceptionWindow& window) {
+std::string alertsMessage(const ReceptionWindow& window, const VehicleTable& vehicles) {
     Json j;
     j["type"] = "alerts";
+    Json names;
     const std::pair<const char*, AlertList> lists[] = {
         {"status0", AlertList::List3}, {"status5", AlertList::List2}, {"sprechtaste", AlertList::List1}};
     for (const auto& [name, list] : lists) {
         Json a = Json::array();
+        Json callNames = Json::array();
         const int n = window.alertLineCount(list);
         for (int i = 0; i < n; ++i) {
             std::string line = window.alertLine(list, i);
             line = line.substr(0, line.find('\t'));
             while (!line.empty() && line.back() == ' ') line.pop_back();
+            // "HH:MM:SS KENNUNG": the vehicle's call name, as the window's tooltip has it.
+            const std::size_t blank = line.find(' ');
+            const std::string kennung = blank == std::string::npos ? std::string() : line.substr(blank + 1);
+            const int slot = fmsVehicleSlot(vehicles, kennung, 0);
+            callNames.push_back(slot >= 0 ? vehicles.vehicleTable[static_cast<std::size_t>(slot)].rufname : "");
             a.push_back(line);
         }
         j[name] = a;
+        names[name] = callNames;
     }
+    j["names"] = names;
     return dump(j);
 }
 

@@ -73,8 +73,9 @@ std::string boardMessage(int station, const VehicleTable& vehicles, const Settin
                          const StationNames& names);
 
 // The three alert lists ("Status 0", "Status5", " SprechTaste") as an "alerts" message,
-// read from the window's lists: the text before each entry's TAB.
-std::string alertsMessage(const ReceptionWindow& window);
+// read from the window's lists: the text before each entry's TAB, and under "names" the
+// call name of each entry's vehicle ("" when it is not in the table).
+std::string alertsMessage(const ReceptionWindow& window, const VehicleTable& vehicles);
 
 // The row cells a record makes in its table; empty for tone calls (they have no table).
 WebRow webRow(const ReceptionRecord& record);

@@ -162,6 +162,8 @@ def live_board(work):
         check(d.find_elements(By.CSS_SELECTOR, "#tafel b") == [], "kein Markup aus dem Rufnamen")
         alerts = d.find_element(By.ID, "status5").text
         check("62341234" in alerts, "Status 5 in seiner Alarmliste: %r" % alerts)
+        named = [li.get_attribute("title") for li in d.find_elements(By.CSS_SELECTOR, "#status5 li")]
+        check(named == ["<b>ELW</b> 1"], "der Eintrag nennt den Rufnamen seines Fahrzeugs: %r" % named)
         lists = [h.text for h in d.find_elements(By.CSS_SELECTOR, ".alarm h3") if h.is_displayed()]
         check(lists == ["Status 0", "Status 5", "Sprechtaste"], "die drei Alarmlisten des Fensters: %r" % lists)
         stations = [b.text for b in d.find_elements(By.CSS_SELECTOR, "#wachen button")]

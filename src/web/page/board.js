@@ -119,7 +119,12 @@
   function fillAlerts(msg) {
     for (const id of ['status0', 'status5', 'sprechtaste']) {
       const list = $(id);
-      list.replaceChildren(...msg[id].map((t) => element('li', '', t)));
+      const names = (msg.names || {})[id] || [];
+      list.replaceChildren(...msg[id].map((t, i) => {
+        const li = element('li', '', t);
+        if (names[i]) li.title = names[i];
+        return li;
+      }));
       list.parentElement.classList.toggle('voll', msg[id].length > 0);
     }
   }
