@@ -74,7 +74,7 @@ plot fms "FMS, $per Telegramme je Punkt"
 plot zvei "ZVEI, $per Fünftonfolgen je Punkt"
 for rate in 512 1200 2400; do plot pocsag$rate "POCSAG $rate bit/s, $per Meldungen je Punkt"; done
 
-# The Markdown tables for the README: decode rate and wrong receptions per SNR.
+# The Markdown tables for docs/quality/decoding.md: decode rate and wrong receptions per SNR.
 {
     echo "| SNR dB | FMS ours | FMS classic | FMS multimon-ng | ZVEI ours | ZVEI classic | ZVEI multimon-ng |"
     echo "|---:|---:|---:|---:|---:|---:|---:|"

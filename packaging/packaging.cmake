@@ -5,7 +5,8 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/kub-monitor.desktop DESTINATION ${CMAKE_
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/kub-monitor.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/kubmon.service DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kub-monitor/examples)
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kub-monitor)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_SOURCE_DIR}/docs/handbuch.md
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kub-monitor)
 # The window with the desktop session, as an example only: nothing starts by itself.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/kub-monitor-autostart.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kub-monitor/examples)

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Screenshots of the three tabs for the README: the window runs under a virtual X server
+# Screenshots of the three tabs for the user's guide (docs/): the window runs under a virtual X server
 # on a demo program folder, with the virtual receiver as its sound card, and plays a
 # little radio traffic so that the tables, the board and the alert lists have something
 # to show. Writes docs/listenansicht.png, docs/fahrzeugansicht.png, docs/einstellungen.png,

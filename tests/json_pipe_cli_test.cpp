@@ -65,10 +65,11 @@ TEST_F(JsonPipeCli, DecodeJsonGivesEveryReceptionWithItsFields) {
     EXPECT_EQ(by["fms"][0],
               (json{{"channel", by["fms"][0]["channel"]}, {"protocol", "fms"}, {"line", "##FMS#62341234#3#10#+"},
                     {"kennung", "62341234"}, {"status", 3}, {"tki", 1}, {"direction", 0}, {"text", ""},
-                    {"vehicle", ""}, {"info", ""}}));
+                    {"vehicle", ""}, {"info", ""}, {"known", false}}));
     ASSERT_EQ(by["zvei"].size(), 3u);
     EXPECT_EQ(by["zvei"].back(), (json{{"channel", "right"}, {"protocol", "zvei"}, {"line", "##ZVEI#54321##+"},
-                                       {"code", "54321"}, {"name", ""}}));
+                                       {"code", "54321"}, {"name", ""}, {"known", false},
+                                       {"colour", "#E0E0E0"}}));
     ASSERT_EQ(by["pocsag"].size(), 2u);
     EXPECT_EQ(by["pocsag"][0]["text"], "Höhe \"5\" ß<127>");
     EXPECT_EQ(by["pocsag"][0]["function"], 3);

@@ -167,6 +167,7 @@ TEST(RemotePayload, AnythingElseIsRefusedWithItsReason) {
         {with("+00:00", ""), "keine Zeit"},
         {with("\"protocol\":\"fms\"", "\"protocol\":\"dme\""), "unbekanntes Protokoll"},
         {with("\"info\":\"\"", "\"info\":\"\",\"extra\":1"), "unbekanntes Feld"},
+        {with("\"known\":false", "\"known\":1"), "\"known\" ist nicht true/false"},
         {with("\"text\":\"\"", "\"text\":\"" + std::string(5000, 'x') + "\""), "zu lang"},
     };
     for (const auto& [payload, reason] : bad) {

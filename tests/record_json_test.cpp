@@ -36,18 +36,35 @@ TEST(RecordJson, EveryProtocolIsOneParsableLineWithItsFields) {
     fms.text = "Einsatz \"Mühle\"\tC:\\Wache\r\n";
     fms.vehicle = "Florian Süd 1/46-1";
     fms.info = "HLF \\ Drehleiter";
+    fms.slot = 0;
     cases.push_back({"fms", fms,
                      json{{"time", fms.time}, {"channel", "right"}, {"protocol", "fms"}, {"line", fms.line},
                           {"kennung", "62341234"}, {"status", 3}, {"tki", 0}, {"direction", 1},
-                          {"text", fms.text}, {"vehicle", fms.vehicle}, {"info", fms.info}}});
+                          {"text", fms.text}, {"vehicle", fms.vehicle}, {"info", fms.info}, {"known", true}}});
+    // In the vehicle table with nothing but its Kennung: still a known vehicle.
+    auto bare = fms;
+    bare.vehicle.clear();
+    bare.info.clear();
+    bare.slot = 7;
+    json bareExpected = cases.back().expected;
+    bareExpected["vehicle"] = "";
+    bareExpected["info"] = "";
+    cases.push_back({"fms, only the Kennung in the table", bare, bareExpected});
+    auto stranger = fms;
+    stranger.slot = -1;
+    json strangerExpected = cases.front().expected;
+    strangerExpected["known"] = false;
+    cases.push_back({"fms, not in the table", stranger, strangerExpected});
 
     auto zvei = base(kub::RecordProtocol::Zvei);
     zvei.line = "##ZVEI#12345#Wehr \"Öde\" (LF 1) #+";
     zvei.code = "12345";
     zvei.name = "Wehr \"Öde\" (LF 1) ";
+    zvei.receiverListed = true;
+    zvei.colour = 0x00C0FF80;  // stored as 0x00BBGGRR
     cases.push_back({"zvei", zvei,
                      json{{"time", zvei.time}, {"channel", "right"}, {"protocol", "zvei"}, {"line", zvei.line},
-                          {"code", "12345"}, {"name", zvei.name}}});
+                          {"code", "12345"}, {"name", zvei.name}, {"known", true}, {"colour", "#80FFC0"}}});
 
     auto poc = base(kub::RecordProtocol::Pocsag);
     poc.text = std::string("Brand <127> \x01\x1f Straße \\ \"3\"");
@@ -55,9 +72,11 @@ TEST(RecordJson, EveryProtocolIsOneParsableLineWithItsFields) {
     poc.ric = "1234567";
     poc.function = 3;
     poc.name = "Zug ä";
+    poc.colour = 0x00E0E0E0;  // the light grey of a receiver without a colour
     cases.push_back({"pocsag", poc,
                      json{{"time", poc.time}, {"channel", "right"}, {"protocol", "pocsag"}, {"line", poc.line},
-                          {"ric", "1234567"}, {"function", 3}, {"text", poc.text}, {"name", "Zug ä"}}});
+                          {"ric", "1234567"}, {"function", 3}, {"text", poc.text}, {"name", "Zug ä"},
+                          {"known", false}, {"colour", "#E0E0E0"}}});
 
     // A byte that is no UTF-8 becomes U+FFFD; the rest of the text stays.
     auto broken = poc;

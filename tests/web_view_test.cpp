@@ -153,13 +153,18 @@ TEST(WebViewState, RowsAsTheWindowShowsThem) {
     fms.direction = 0;
     fms.vehicle = "HLF 1";
     fms.info = "Hilfe";
+    fms.slot = 3;
     const WebRow known = webRow(fms);
     ASSERT_EQ(known.size(), 8u);
     EXPECT_EQ(known[0], "HLF 1");
     EXPECT_EQ(known[3], "3");
     EXPECT_EQ(known[5], "Fzg->Lst");
+    // In the table with nothing but its Kennung: known, so no "?", as in the window.
     fms.vehicle.clear();
     fms.info.clear();
+    EXPECT_EQ(webRow(fms)[0], "");
+    EXPECT_EQ(webRow(fms)[1], "");
+    fms.slot = -1;
     const WebRow unknown = webRow(fms);
     EXPECT_EQ(unknown[0], "?");
     EXPECT_EQ(unknown[1], organisationName("6") + " " + stateName("2"));

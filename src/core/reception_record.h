@@ -45,8 +45,10 @@ struct ReceptionRecord {
     std::string text;
     // ZVEI
     std::string code;
-    // ZVEI and POCSAG: the receiver name as the table shows it.
+    // ZVEI and POCSAG: the receiver name as the table shows it, and whether the code is
+    // in the receiver list (FMS: the vehicle table, see `slot`).
     std::string name;
+    bool receiverListed = false;
     // POCSAG
     std::string ric;
     int function = -1;

@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/colour_text.h"
+
 namespace kub {
 
 const char* protocolName(RecordProtocol p) {
@@ -29,16 +31,21 @@ std::string recordJson(const ReceptionRecord& r) {
             j["text"] = r.text;
             j["vehicle"] = r.vehicle;
             j["info"] = r.info;
+            j["known"] = r.slot >= 0;
             break;
         case RecordProtocol::Zvei:
             j["code"] = r.code;
             j["name"] = r.name;
+            j["known"] = r.receiverListed;
+            j["colour"] = colourText(static_cast<std::int32_t>(r.colour));
             break;
         case RecordProtocol::Pocsag:
             j["ric"] = r.ric;
             j["function"] = r.function;
             j["text"] = r.text;
             j["name"] = r.name;
+            j["known"] = r.receiverListed;
+            j["colour"] = colourText(static_cast<std::int32_t>(r.colour));
             break;
         case RecordProtocol::Tonruf:
             j["tone"] = r.tone;

@@ -1,8 +1,10 @@
 #pragma once
 // A reception record as one JSON object on one line (UTF-8, no line break inside), with
 // the field names scripts rely on: time, channel, protocol, line, kennung, status, tki,
-// direction, text, vehicle, info, code, name, ric, function, tone. Fields the protocol
-// does not have are left out.
+// direction, text, vehicle, info, code, name, ric, function, tone, and what the window
+// shows beside them: "known" (the vehicle or receiver is in its table) and, for ZVEI and
+// POCSAG, the name cell's "colour" as "#RRGGBB". Fields the protocol does not have are
+// left out.
 
 #include <string>
 

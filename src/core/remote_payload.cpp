@@ -56,6 +56,20 @@ void onlyFields(const Json& j, std::initializer_list<const char*> extra) {
     }
 }
 
+// What the sending site's window showed ("known", "colour") is checked for its form and
+// then left: this monitor decides both from its own tables.
+void theirView(const Json& j) {
+    if (const auto k = j.find("known"); k != j.end() && !k->is_boolean())
+        throw Refused{"Feld \"known\" ist nicht true/false"};
+    if (const auto c = j.find("colour"); c != j.end()) {
+        const std::string v = c->is_string() ? c->get<std::string>() : std::string();
+        if (v.size() != 7 || v[0] != '#' || !std::all_of(v.begin() + 1, v.end(), [](char ch) {
+                return std::isxdigit(static_cast<unsigned char>(ch)) != 0;
+            }))
+            throw Refused{"Feld \"colour\" ist keine Farbe #RRGGBB"};
+    }
+}
+
 int digits(std::string_view s, std::size_t at, std::size_t n) {
     int v = 0;
     for (std::size_t i = at; i < at + n; ++i) {
@@ -118,7 +132,7 @@ RemoteParse parseRemoteRecord(std::string_view payload, const std::string& site)
         const std::string protocol = text(j, "protocol", 8);
         r.line = text(j, "line", kMaxText + 64);
         if (protocol == "fms") {
-            onlyFields(j, {"kennung", "status", "tki", "direction", "text", "vehicle", "info"});
+            onlyFields(j, {"kennung", "status", "tki", "direction", "text", "vehicle", "info", "known"});
             r.protocol = RecordProtocol::Fms;
             r.kennung = text(j, "kennung", 8);
             if (r.kennung.size() != 8 || !allOf(r.kennung, isxdigit))
@@ -130,13 +144,13 @@ RemoteParse parseRemoteRecord(std::string_view payload, const std::string& site)
             r.vehicle = text(j, "vehicle", kMaxName);
             r.info = text(j, "info", kMaxName);
         } else if (protocol == "zvei") {
-            onlyFields(j, {"code", "name"});
+            onlyFields(j, {"code", "name", "known", "colour"});
             r.protocol = RecordProtocol::Zvei;
             r.code = text(j, "code", 5);
             if (r.code.size() != 5 || !allOf(r.code, isdigit)) throw Refused{"Feld \"code\" ist keine ZVEI-Folge"};
             r.name = text(j, "name", kMaxName);
         } else if (protocol == "pocsag") {
-            onlyFields(j, {"ric", "function", "text", "name"});
+            onlyFields(j, {"ric", "function", "text", "name", "known", "colour"});
             r.protocol = RecordProtocol::Pocsag;
             r.ric = text(j, "ric", 7);
             if (r.ric.empty() || !allOf(r.ric, isdigit)) throw Refused{"Feld \"ric\" ist keine RIC"};
@@ -151,6 +165,7 @@ RemoteParse parseRemoteRecord(std::string_view payload, const std::string& site)
         } else {
             throw Refused{"unbekanntes Protokoll"};
         }
+        theirView(j);
         out.record = std::move(r);
     } catch (const Refused& e) {
         out.error = e.why;

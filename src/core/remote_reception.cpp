@@ -67,6 +67,7 @@ bool RemoteReception::take(const ReceptionRecord& r) {
             const ReceiverDisplay shown = context_.receivers.display(r.code);
             local.name = shown.name;
             local.colour = shown.colour;
+            local.receiverListed = shown.listed;
             local.row = r.code + "\t" + shown.name + "\t" + dateTimeText(context_.clock.now());
             context_.pageChanged = 1;
             break;
@@ -75,6 +76,7 @@ bool RemoteReception::take(const ReceptionRecord& r) {
             const ReceiverDisplay shown = context_.receivers.display(r.ric);
             local.name = shown.name;
             local.colour = shown.colour;
+            local.receiverListed = shown.listed;
             local.row = pocsagRow(r.ric, r.function, shown.name, dateTimeText(context_.clock.now()), r.text);
             context_.pageChanged = 1;
             break;

@@ -25,8 +25,7 @@ QAudioFormat captureFormat() {
 }  // namespace
 
 CaptureDevice::CaptureDevice(BlockDispatcher& dispatcher, QObject* parent)
-    : QObject(parent), dispatcher_(dispatcher), devices_(new QMediaDevices(this)) {
-    connect(devices_, &QMediaDevices::audioInputsChanged, this, &CaptureDevice::onInputsChanged);
+    : QObject(parent), dispatcher_(dispatcher) {
     watchdog_ = new QTimer(this);
     watchdog_->setInterval(500);
     connect(watchdog_, &QTimer::timeout, this, &CaptureDevice::checkAlive);
@@ -43,6 +42,12 @@ std::vector<std::string> CaptureDevice::listCaptureDevices() {
 
 bool CaptureDevice::openCapture(int deviceId) {
     stopCapture();
+    // The sound server is first spoken to here: a monitor that plays a recording or reads
+    // a pipe never opens a device and so never complains about a server it does not need.
+    if (!devices_) {
+        devices_ = new QMediaDevices(this);
+        connect(devices_, &QMediaDevices::audioInputsChanged, this, &CaptureDevice::onInputsChanged);
+    }
     const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
     if (deviceId < 0 || deviceId >= inputs.size()) return false;
     const QAudioDevice& device = inputs[deviceId];

@@ -205,7 +205,7 @@ void WebViewServer::acceptViewers() {
         });
         send(v, state_.helloMessage(*sources_.stationNames, *sources_.settings, *sources_.vehicles));
         sendBoard(v);
-        send(v, alertsMessage(*sources_.window));
+        send(v, alertsMessage(*sources_.window, *sources_.vehicles));
     }
 }
 
@@ -252,7 +252,7 @@ void WebViewServer::flush() {
         for (auto& v : viewers_) send(*v, m);
     if (boardChanged)
         for (auto& v : viewers_) sendBoard(*v);
-    std::string alerts = alertsMessage(*sources_.window);
+    std::string alerts = alertsMessage(*sources_.window, *sources_.vehicles);
     if (alerts != lastAlerts_) {
         for (auto& v : viewers_) send(*v, alerts);
         lastAlerts_ = std::move(alerts);

@@ -62,6 +62,7 @@ ReceiverDisplay ReceiverLists::display(std::string_view code) const {
     ReceiverDisplay d;
     if (const ReceiverRecord* r = findReceiver(code)) {
         d.name = r->name;
+        d.listed = true;
         d.colour = r->farbe == 0 ? kNoColour : static_cast<std::uint32_t>(r->farbe);
     }
     if (const AssignmentRecord* a = findAssignment(code)) {

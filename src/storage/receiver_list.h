@@ -33,6 +33,7 @@ bool sameCode(std::string_view a, std::string_view b);
 struct ReceiverDisplay {
     std::string name;
     std::uint32_t colour = kNoColour;
+    bool listed = false;  // the code is in "ZVEI.txt"
 };
 
 // The two lists, one instance for the whole program.

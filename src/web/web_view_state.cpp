@@ -1,12 +1,13 @@
 #include "web/web_view_state.h"
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "common/clock.h"
+#include "common/colour_text.h"
 #include "common/time_text.h"
 #include "core/record_json.h"
 #include "decoders/fms/fms_code_tables.h"
+#include "decoders/fms/fms_reception.h"
 
 namespace kub {
 
@@ -41,17 +42,7 @@ Json rowsJson(const std::deque<WebRow>& rows) {
     return a;
 }
 
-constexpr std::int32_t kButtonFaceGrey = 0xC8D0D4;  // 0x00BBGGRR of #D4D0C8
-
-
 }  // namespace
-
-std::string webColour(std::int32_t value) {
-    if (value < 0) value = kButtonFaceGrey;
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-    return text;
-}
 
 WebRow webRow(const ReceptionRecord& r) {
     const std::string time = dateTimeText(toLocalTime(r.seconds));
@@ -59,7 +50,7 @@ WebRow webRow(const ReceptionRecord& r) {
         case RecordProtocol::Fms: {
             // As the window's row: a vehicle not in the table shows "?" and what its
             // identifier's first two digits stand for.
-            const bool known = !r.vehicle.empty() || !r.info.empty();
+            const bool known = r.slot >= 0;
             const std::string info = known || r.kennung.size() < 2
                                          ? r.info
                                          : organisationName(r.kennung.substr(0, 1)) + " " + stateName(r.kennung.substr(1, 1));
@@ -76,23 +67,34 @@ WebRow webRow(const ReceptionRecord& r) {
     return {};
 }
 
-void WebViewState::push(ReceptionTable table, WebRow row) {
+void WebViewState::push(ReceptionTable table, WebRow row, std::string colour) {
     auto& rows = tables_[index(table)];
+    auto& colours = nameColours_[index(table)];
     rows.push_front(std::move(row));
-    while (rows.size() > static_cast<std::size_t>(kWebTableRows)) rows.pop_back();
+    colours.push_front(std::move(colour));
+    while (rows.size() > static_cast<std::size_t>(kWebTableRows)) {
+        rows.pop_back();
+        colours.pop_back();
+    }
 }
 
-void WebViewState::seedTable(ReceptionTable table, const std::vector<std::string>& rowTexts) {
+void WebViewState::seedTable(ReceptionTable table, const std::vector<std::string>& rowTexts,
+                             const std::vector<std::uint32_t>& colours) {
     tables_[index(table)].clear();
-    for (auto it = rowTexts.rbegin(); it != rowTexts.rend(); ++it) push(table, splitTabs(*it));
+    nameColours_[index(table)].clear();
+    for (std::size_t i = rowTexts.size(); i-- > 0;) {
+        const bool coloured = i < colours.size() && colours[i] != kNoRowColour;
+        push(table, splitTabs(rowTexts[i]), coloured ? colourText(static_cast<std::int32_t>(colours[i])) : "");
+    }
 }
 
 void WebViewState::add(const ReceptionRecord& record) {
     WebRow row = webRow(record);
+    const std::string colour = colourText(static_cast<std::int32_t>(record.colour));
     switch (record.protocol) {
-        case RecordProtocol::Fms: push(ReceptionTable::Fms, std::move(row)); break;
-        case RecordProtocol::Zvei: push(ReceptionTable::Zvei, std::move(row)); break;
-        case RecordProtocol::Pocsag: push(ReceptionTable::Pocsag, std::move(row)); break;
+        case RecordProtocol::Fms: push(ReceptionTable::Fms, std::move(row), ""); break;
+        case RecordProtocol::Zvei: push(ReceptionTable::Zvei, std::move(row), colour); break;
+        case RecordProtocol::Pocsag: push(ReceptionTable::Pocsag, std::move(row), colour); break;
         case RecordProtocol::Tonruf: break;
     }
     if (record.statusStored) boardChanged_ = true;
@@ -134,6 +136,9 @@ std::string WebViewState::tablesMessage() const {
     j["fms"] = rowsJson(rows(ReceptionTable::Fms));
     j["zvei"] = rowsJson(rows(ReceptionTable::Zvei));
     j["pocsag"] = rowsJson(rows(ReceptionTable::Pocsag));
+    // The name cell's colour of each ZVEI and POCSAG row ("" where none is known).
+    j["colours"] = {{"zvei", nameColours_[index(ReceptionTable::Zvei)]},
+                    {"pocsag", nameColours_[index(ReceptionTable::Pocsag)]}};
     return dump(j);
 }
 
@@ -145,7 +150,7 @@ std::string WebViewState::helloMessage(const StationNames& names, const Settings
     for (int s = 0; s < kStationCount; ++s) stations.push_back(names[static_cast<std::size_t>(s)]);
     j["stations"] = stations;
     Json colours = Json::array();
-    for (int s = 1; s <= 9; ++s) colours.push_back(webColour(settings.statusColour(s)));
+    for (int s = 1; s <= 9; ++s) colours.push_back(colourText(settings.statusColour(s)));
     j["colours"] = colours;
     j["columns"] = vehicles.columns;
     j["rows"] = vehicles.rows;
@@ -177,7 +182,7 @@ std::string boardMessage(int station, const VehicleTable& vehicles, const Settin
             t["tki"] = v.tki;
             t["zeit"] = v.statusTime;
             t["eigenschaft"] = v.eigenschaft;
-            t["farbe"] = webColour(fill);
+            t["farbe"] = colourText(fill);
             t["schrift"] = textColourOn(fill);
         } else if (!v.rufname.empty()) {
             t["art"] = "ueberschrift";
@@ -191,22 +196,31 @@ std::string boardMessage(int station, const VehicleTable& vehicles, const Settin
     return dump(j);
 }
 
-std::string alertsMessage(const ReceptionWindow& window) {
+std::string alertsMessage(const ReceptionWindow& window, const VehicleTable& vehicles) {
     Json j;
     j["type"] = "alerts";
+    Json names;
     const std::pair<const char*, AlertList> lists[] = {
         {"status0", AlertList::List3}, {"status5", AlertList::List2}, {"sprechtaste", AlertList::List1}};
     for (const auto& [name, list] : lists) {
         Json a = Json::array();
+        Json callNames = Json::array();
         const int n = window.alertLineCount(list);
         for (int i = 0; i < n; ++i) {
             std::string line = window.alertLine(list, i);
             line = line.substr(0, line.find('\t'));
             while (!line.empty() && line.back() == ' ') line.pop_back();
+            // "HH:MM:SS KENNUNG": the vehicle's call name, as the window's tooltip has it.
+            const std::size_t blank = line.find(' ');
+            const std::string kennung = blank == std::string::npos ? std::string() : line.substr(blank + 1);
+            const int slot = fmsVehicleSlot(vehicles, kennung, 0);
+            callNames.push_back(slot >= 0 ? vehicles.vehicleTable[static_cast<std::size_t>(slot)].rufname : "");
             a.push_back(line);
         }
         j[name] = a;
+        names[name] = callNames;
     }
+    j["names"] = names;
     return dump(j);
 }
 

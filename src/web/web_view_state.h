@@ -24,10 +24,6 @@ constexpr int kWebTableRows = 50;
 // One table row as its cells, in the column order of the window's table.
 using WebRow = std::vector<std::string>;
 
-// "#RRGGBB" of a colour value (0x00BBGGRR); a system colour (top bit set) is shown as the
-// grey of a button face.
-std::string webColour(std::int32_t value);
-
 class WebViewState {
 public:
     // Receptions waiting to be pushed; beyond this many between two pushes the viewers
@@ -35,8 +31,11 @@ public:
     static constexpr std::size_t kPendingLimit = 64;
 
     // The rows a table already holds (the day logs reloaded at start), newest first, as the
-    // window's TAB-separated row texts.
-    void seedTable(ReceptionTable table, const std::vector<std::string>& rowTexts);
+    // window's TAB-separated row texts, with the colour of each row's name cell where known
+    // (0x00BBGGRR; kNoRowColour or a missing entry: none).
+    static constexpr std::uint32_t kNoRowColour = 0xFFFFFFFF;
+    void seedTable(ReceptionTable table, const std::vector<std::string>& rowTexts,
+                   const std::vector<std::uint32_t>& colours = {});
     // Takes one reception: its row goes on top of its table, and it waits for the next push.
     // Cheap: a few strings copied.
     void add(const ReceptionRecord& record);
@@ -57,9 +56,11 @@ public:
 
 private:
     static std::size_t index(ReceptionTable t) { return static_cast<std::size_t>(t); }
-    void push(ReceptionTable table, WebRow row);
+    void push(ReceptionTable table, WebRow row, std::string colour);
 
     std::array<std::deque<WebRow>, 3> tables_;
+    // "#RRGGBB" of each row's name cell, parallel to tables_.
+    std::array<std::deque<std::string>, 3> nameColours_;
     std::vector<ReceptionRecord> pending_;
     bool overflow_ = false;
     bool boardChanged_ = false;
@@ -72,8 +73,9 @@ std::string boardMessage(int station, const VehicleTable& vehicles, const Settin
                          const StationNames& names);
 
 // The three alert lists ("Status 0", "Status5", " SprechTaste") as an "alerts" message,
-// read from the window's lists: the text before each entry's TAB.
-std::string alertsMessage(const ReceptionWindow& window);
+// read from the window's lists: the text before each entry's TAB, and under "names" the
+// call name of each entry's vehicle ("" when it is not in the table).
+std::string alertsMessage(const ReceptionWindow& window, const VehicleTable& vehicles);
 
 // The row cells a record makes in its table; empty for tone calls (they have no table).
 WebRow webRow(const ReceptionRecord& record);

@@ -2,7 +2,9 @@
 """The live web board end to end: a `kubmon run` replaying a recording with --http on a
 free loopback port, a headless Chromium watching it. Receptions appear without reload, a
 pager text holding markup shows as text and runs nothing, the board tiles carry the status
-colours, and with an access key nothing is served without it.
+colours, ZVEI and POCSAG names carry their receiver's colour, the alert lists are there, on
+a phone a long pager text has a full line of its own, and with an access key nothing is
+served without it.
 
 Usage: web_board_e2e.py KUBMON [SCREENSHOT_DIR]"""
 
@@ -24,6 +26,8 @@ from selenium.webdriver.support.ui import WebDriverWait
 KUBMON = sys.argv[1]
 SHOTS = sys.argv[2] if len(sys.argv) > 2 else None
 MARKUP = "<img src=x onerror=document.body.dataset.lauf=1>"
+LONG_PAGE = ("Brand Wohnhaus Musterstrasse 12 3. OG Person im Gebaeude vermisst Zufahrt ueber "
+             "Hofeinfahrt Nord Hydrant vor Haus Nr. 10 Einsatzleitung an der Ecke Ringstrasse")
 failures = []
 passed = []
 
@@ -117,7 +121,7 @@ def live_board(work):
     # Silence first, so the page is open before the first reception arrives.
     wav = os.path.join(work, "funk.wav")
     subprocess.run([KUBMON, "gen", wav, "left", "gap:6000", "fms:623B1234:3:0:1", "gap:1200", "zvei:12345",
-                    "gap:800", "poc1200:1234567:3:" + MARKUP, "gap:1200", "fms:62341234:5:0:0", "gap:90000",
+                    "gap:800", "poc1200:1765432:1:" + LONG_PAGE, "gap:800", "poc1200:1234567:3:" + MARKUP, "gap:1200", "fms:62341234:5:0:0", "gap:90000",
                     "right", "gap:7000", "fms:623B5678:2:0:0", "gap:1000"], check=True)
     m = Monitor(work, wav, ["--http", "127.0.0.1:0"])
     check(m.port is not None, "kubmon run nennt die Adresse der Web-Ansicht: " + m.err())
@@ -130,7 +134,7 @@ def live_board(work):
         WebDriverWait(d, 10).until(lambda x: x.find_element(By.ID, "verbindung").text == "live verbunden")
         check(table_texts(d, "pocsag") == [], "vor der ersten Aussendung ist die POCSAG-Tabelle leer")
         d.execute_script("window.ohneNeuladen = 1")
-        WebDriverWait(d, 25).until(lambda x: len(table_texts(x, "pocsag")) == 1 and len(table_texts(x, "fms")) >= 3)
+        WebDriverWait(d, 25).until(lambda x: len(table_texts(x, "pocsag")) == 2 and len(table_texts(x, "fms")) >= 3)
         check(d.execute_script("return window.ohneNeuladen") == 1, "die Empfänge kamen ohne Neuladen")
         poc = table_texts(d, "pocsag")[0]
         check(poc[0] == "1234567" and poc[1] == "3" and poc[2] == "Wehrführer Süd", "POCSAG-Zeile: %r" % poc)
@@ -139,6 +143,11 @@ def live_board(work):
         check(d.execute_script("return document.body.dataset.lauf") is None, "das Markup lief nicht")
         zvei = table_texts(d, "zvei")
         check(len(zvei) == 1 and zvei[0][:2] == ["12345", "Feuerwehr Musterstadt"], "ZVEI-Zeile: %r" % zvei)
+        # The receivers' colours of "ZVEI.txt" (0x00BBGGRR) on the name cells, as in the window.
+        names = [(t, d.find_element(By.CSS_SELECTOR, "#%s tbody tr:first-child td:nth-child(%d)" % (t, n)))
+                 for t, n in (("zvei", 2), ("pocsag", 3))]
+        shown = [c.value_of_css_property("background-color") for _, c in names]
+        check(shown == ["rgba(192, 192, 255, 1)", "rgba(255, 255, 192, 1)"], "Namen in der Farbe ihres Empfängers: %r" % shown)
         fms = table_texts(d, "fms")
         check([r[2] for r in fms] == ["62341234", "623B5678", "623B1234"], "FMS neueste zuerst: %r" % fms)
         # The tiles: status 3 of the HLF (not stored: direction Lst->Fzg), status 2 of the RTW
@@ -153,17 +162,15 @@ def live_board(work):
         check(d.find_elements(By.CSS_SELECTOR, "#tafel b") == [], "kein Markup aus dem Rufnamen")
         alerts = d.find_element(By.ID, "status5").text
         check("62341234" in alerts, "Status 5 in seiner Alarmliste: %r" % alerts)
+        named = [li.get_attribute("title") for li in d.find_elements(By.CSS_SELECTOR, "#status5 li")]
+        check(named == ["<b>ELW</b> 1"], "der Eintrag nennt den Rufnamen seines Fahrzeugs: %r" % named)
+        lists = [h.text for h in d.find_elements(By.CSS_SELECTOR, ".alarm h3") if h.is_displayed()]
+        check(lists == ["Status 0", "Status 5", "Sprechtaste"], "die drei Alarmlisten des Fensters: %r" % lists)
         stations = [b.text for b in d.find_elements(By.CSS_SELECTOR, "#wachen button")]
         check(stations == ["Wache Süd", "Wache Nord"], "Wachenknöpfe: %r" % stations)
         if SHOTS:
             d.save_screenshot(os.path.join(SHOTS, "web-ansicht.png"))
-            p = browser(390, 844, phone=True)
-            try:
-                p.get("http://127.0.0.1:%d/" % m.port)
-                WebDriverWait(p, 10).until(lambda x: len(table_texts(x, "pocsag")) == 1)
-                p.save_screenshot(os.path.join(SHOTS, "web-ansicht-telefon.png"))
-            finally:
-                p.quit()
+        on_phone(m.port)
         # Read-only, no listing, nothing outside the page.
         check(fetch(m.port, "/", method="POST")[0] == 405, "POST wird abgelehnt")
         upgrade = {"Connection": "Upgrade", "Upgrade": "websocket", "Sec-WebSocket-Version": "13",
@@ -178,6 +185,29 @@ def live_board(work):
         d.quit()
         m.stop()
     check(m.proc.returncode == 0, "kubmon run endet mit 0")
+
+
+def on_phone(port):
+    # 390 px: the long page's text gets a line of its own across the screen, not a squeezed
+    # column at the right edge; the alert lists are there too.
+    p = browser(390, 844, phone=True)
+    try:
+        p.get("http://127.0.0.1:%d/" % port)
+        WebDriverWait(p, 10).until(lambda x: len(table_texts(x, "pocsag")) == 2)
+        cell = [r for r in p.find_elements(By.CSS_SELECTOR, "#pocsag tbody tr")
+                if r.find_element(By.TAG_NAME, "td").text == "1765432"][0].find_elements(By.TAG_NAME, "td")[-1]
+        box = p.execute_script("const r = arguments[0].getBoundingClientRect();"
+                               "return [r.left, r.right, r.width, arguments[0].scrollWidth, arguments[0].clientWidth,"
+                               " window.innerWidth];", cell)
+        left, right, width, scroll, client, inner = box
+        check(width >= 300 and left >= 0 and right <= inner and scroll <= client and cell.text == LONG_PAGE,
+              "Telefon: der lange Text steht ganz in einer eigenen Zeile: %r" % box)
+        lists = [h.text for h in p.find_elements(By.CSS_SELECTOR, ".alarm h3") if h.is_displayed()]
+        check(len(lists) == 3, "Telefon: die Alarmlisten sind zu sehen: %r" % lists)
+        if SHOTS:
+            p.save_screenshot(os.path.join(SHOTS, "web-ansicht-telefon.png"))
+    finally:
+        p.quit()
 
 
 def with_key(work):

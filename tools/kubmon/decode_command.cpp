@@ -16,6 +16,7 @@
 #include "storage/settings.h"
 #include "raw_input_options.h"
 #include "stdout_output.h"
+#include "usage.h"
 #include "storage/vehicle_table.h"
 
 #include <QCoreApplication>
@@ -31,6 +32,7 @@ constexpr int kConnectWaitMs = 5000;
 }  // namespace
 
 int decodeCommand(const Args& args) {
+    if (wantsHelp(args)) return printHelp(kDecodeUsage);
     std::string file;
     std::string folder;
     bool classic = false;
@@ -45,8 +47,7 @@ int decodeCommand(const Args& args) {
         } else if (args[i] == "--klassisch") {
             classic = true;
         } else if (args[i].size() > 1 && args[i][0] == '-') {
-            std::fprintf(stderr, "kubmon decode: unbekannte Option: %s\n", args[i].c_str());
-            return 2;
+            return refuse("decode", "unbekannte Option: " + args[i], kDecodeUsage);
         } else if (file.empty()) {
             file = args[i];
         } else {
@@ -55,9 +56,7 @@ int decodeCommand(const Args& args) {
         }
     }
     if (file.empty()) {
-        std::fprintf(stderr, "Aufruf: kubmon decode [--folder ORDNER] [--klassisch] [--json] DATEI\n"
-                             "       kubmon decode [...] - --rate HZ [--channels 1|2]\n");
-        return 2;
+        return refuse("decode", "keine Datei angegeben", kDecodeUsage);
     }
     const bool fromStdin = file == "-";
     kub::RawPcmFormat rawFormat;

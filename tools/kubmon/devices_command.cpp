@@ -6,14 +6,13 @@
 
 #include "commands.h"
 #include "platform/capture_device.h"
+#include "usage.h"
 
 namespace kubmon {
 
 int devicesCommand(const Args& args) {
-    if (!args.empty()) {
-        std::fprintf(stderr, "Aufruf: kubmon devices\n");
-        return 2;
-    }
+    if (wantsHelp(args)) return printHelp(kDevicesUsage);
+    if (!args.empty()) return refuse("devices", "unbekannte Option: " + args.front(), kDevicesUsage);
     int qtArgc = 1;
     char qtName[] = "kubmon";
     char* qtArgv[] = {qtName, nullptr};

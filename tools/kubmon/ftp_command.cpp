@@ -18,6 +18,7 @@
 #include "commands.h"
 #include "storage/text_file.h"
 #include "web/ftp_script.h"
+#include "usage.h"
 
 namespace kubmon {
 
@@ -196,6 +197,7 @@ std::pair<std::string, std::string> putNames(const std::string& rest) {
 }  // namespace
 
 int ftpCommand(const Args& args) {
+    if (wantsHelp(args)) return printHelp(kFtpUsage);
     std::string scriptPath;
     std::string hostText;
     bool quiet = false;
@@ -210,9 +212,9 @@ int ftpCommand(const Args& args) {
             scriptPath = a.substr(3);
         } else if (a.rfind("--timeout=", 0) == 0) {
             timeout = std::atol(a.c_str() + 10);
-            if (timeout <= 0) return fail({2, "ungültige Zeitgrenze: " + a});
+            if (timeout <= 0) return refuse("ftp", "ungültige Zeitgrenze: " + a, kFtpUsage);
         } else if (!a.empty() && a[0] == '-') {
-            return fail({2, "unbekannte Option: " + a});
+            return refuse("ftp", "unbekannte Option: " + a, kFtpUsage);
         } else if (hostText.empty()) {
             hostText = a;
         } else {
@@ -220,7 +222,7 @@ int ftpCommand(const Args& args) {
         }
     }
     if (scriptPath.empty() || hostText.empty())
-        return fail({2, "Aufruf: kubmon ftp [-v] [-d] [--timeout=SEKUNDEN] -s:SKRIPT HOST[:PORT]"});
+        return refuse("ftp", scriptPath.empty() ? "-s:SKRIPT fehlt" : "HOST fehlt", kFtpUsage);
     const auto host = kub::parseFtpHost(hostText);
     if (!host) return fail({2, "ungültiger Host: " + hostText});
     const auto lines = kub::readTextLines(scriptPath);

@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "gen_items.h"
 #include "siggen/stereo_track.h"
+#include "usage.h"
 
 namespace kubmon {
 
@@ -62,14 +63,15 @@ int genCommand(const Args& args) {
     GenOptions opt;
     double snrDb = NAN, noiseRms = 0.0;
     unsigned seed = 1;
+    if (wantsHelp(args)) {
+        genUsage(stdout);
+        return 0;
+    }
     std::size_t i = 0;
     for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
         const std::string& a = args[i];
         double v = 0;
-        if (a == "--help") {
-            genUsage(stdout);
-            return 0;
-        } else if (a == "--inverted") {
+        if (a == "--inverted") {
             opt.inverted = true;
         } else if ((a == "--amplitude" || a == "--snr" || a == "--noise" || a == "--seed") &&
                    i + 1 < args.size() && parseDouble(args[i + 1], v)) {

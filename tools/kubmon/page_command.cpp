@@ -8,6 +8,7 @@
 #include "storage/day_log.h"
 #include "storage/settings.h"
 #include "storage/vehicle_table.h"
+#include "usage.h"
 #include "web/status_page_input.h"
 
 namespace kubmon {
@@ -24,10 +25,10 @@ std::vector<std::string> newestRows(const kub::HeadlessWindow& w, kub::Reception
 }  // namespace
 
 int pageCommand(const Args& args) {
-    if (args.size() != 2 || args[0] != "--folder") {
-        std::fprintf(stderr, "Aufruf: kubmon page --folder ORDNER\n");
-        return 2;
-    }
+    if (wantsHelp(args)) return printHelp(kPageUsage);
+    for (const std::string& a : args)
+        if (a.rfind("-", 0) == 0 && a != "--folder") return refuse("page", "unbekannte Option: " + a, kPageUsage);
+    if (args.size() != 2 || args[0] != "--folder") return refuse("page", "--folder ORDNER fehlt", kPageUsage);
     const std::string& folder = args[1];
     const kub::Settings settings = kub::loadSettings(folder);
     kub::VehicleTable table;

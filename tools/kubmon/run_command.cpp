@@ -2,8 +2,8 @@
 // its "Mon.ini" as the window is. Audio from the sound card of "Mon.ini" line 1, or with
 // --input from a recording played at the pace of a sound card, or with "--input -" raw
 // PCM from stdin at the pace of the pipe (an SDR receiver). Each reception's export line
-// goes to stdout (with --json each reception as a JSON object); faults and start/stop go
-// to stderr, one line each.
+// goes to stdout (with --json each reception as a JSON object on a line of its own);
+// faults and start/stop go to stderr, one line each.
 
 #include <unistd.h>
 
@@ -29,6 +29,7 @@
 #include "raw_input_options.h"
 #include "run_window.h"
 #include "stdout_output.h"
+#include "usage.h"
 #include "storage/station_names.h"
 
 
@@ -37,26 +38,6 @@ namespace kubmon {
 namespace {
 
 constexpr int kDefaultPassSeconds = 60;
-
-void usage() {
-    std::fputs("Aufruf: kubmon run [--folder ORDNER] [--input DATEI|-] [--rate HZ] [--channels 1|2] [--takt SEKUNDEN] [--json]\n"
-               "                  [--http ADRESSE:PORT [--http-key SCHLÜSSEL]] [--mqtt ADRESSE]\n"
-               "                  [--stille MINUTEN] [--erwarte NAME=MINUTEN]...\n"
-               "  --folder    Programmordner (Vorgabe: wie das Fenster, siehe README)\n"
-               "  --input     Aufzeichnung statt Soundkarte, in Echtzeit abgespielt; endet danach\n"
-               "              \"-\": Rohdaten (16 Bit, little endian) von der Standardeingabe, z. B. von rtl_fm\n"
-               "  --rate      Abtastrate der Rohdaten in Hz (nur mit --input -)\n"
-               "  --channels  1 (Vorgabe, links dekodiert) oder 2 Kanäle der Rohdaten\n"
-               "  --takt      Abstand der Durchgänge für Alarmlisten, Statusseite und Upload (Vorgabe 60)\n"
-               "  --json      jeder Empfang als JSON-Objekt auf einer Zeile statt der Exportzeile\n"
-               "  --http      Web-Ansicht (Statustafel und Listen live im Browser) auf ADRESSE:PORT,\n"
-               "              z. B. 127.0.0.1:8080 oder [::1]:8080; andere Adressen als dieser Rechner\n"
-               "              nur mit --http-key (8 bis 128 Zeichen: A-Z a-z 0-9 - . _ ~)\n"
-               "  --mqtt      mqtt://[Benutzer:Passwort@]Server[:Port]/Präfix (oder mqtts://) statt \"MQTT.ini\"\n"
-               "  --stille MINUTEN       melden, wenn ein Kanal so lange nichts dekodiert hat\n"
-               "  --erwarte NAME=MINUTEN melden, wenn RIC, Kennung oder ZVEI-Folge NAME so lange fehlt (mehrfach)\n",
-               stderr);
-}
 
 void say(const std::string& line) {
     std::fprintf(stderr, "kubmon run: %s\n", line.c_str());
@@ -83,9 +64,19 @@ std::vector<std::string> rowTexts(const kub::HeadlessWindow& w, kub::ReceptionTa
     return rows;
 }
 
+// The colour of each row's name cell, as the window paints it.
+std::vector<std::uint32_t> nameColours(const kub::HeadlessWindow& w, kub::ReceptionTable t) {
+    const std::size_t column = t == kub::ReceptionTable::Pocsag ? 2 : 1;
+    std::vector<std::uint32_t> colours;
+    for (const auto& r : w.rows(t))
+        colours.push_back(column < r.cellColours.size() ? r.cellColours[column] : kub::WebViewState::kNoRowColour);
+    return colours;
+}
+
 }  // namespace
 
 int runCommand(const Args& args) {
+    if (wantsHelp(args)) return printHelp(kRunUsage);
     std::string folder;
     std::string input;
     int passSeconds = kDefaultPassSeconds;
@@ -147,8 +138,7 @@ int runCommand(const Args& args) {
                 return 2;
             }
         } else {
-            usage();
-            return 2;
+            return refuse("run", "unbekannte Option oder Option ohne Wert: " + args[i], kRunUsage);
         }
     }
     if (!httpKey.empty() && httpPort < 0) {
@@ -234,7 +224,7 @@ int runCommand(const Args& args) {
             return 2;
         }
         for (auto t : {kub::ReceptionTable::Fms, kub::ReceptionTable::Zvei, kub::ReceptionTable::Pocsag})
-            web->state().seedTable(t, rowTexts(window, t));
+            web->state().seedTable(t, rowTexts(window, t), nameColours(window, t));
         session.core.context.outputs.push_back(web.get());
         const bool v6 = httpAddress.find(':') != std::string::npos;
         say("Web-Ansicht: http://" + (v6 ? "[" + httpAddress + "]" : httpAddress) + ":" +

@@ -48,6 +48,7 @@ void passOn(const PocsagPage& page, ReceptionContext& ctx, const char* channel) 
     record.function = page.function;
     record.text = page.text;
     record.name = display.name;
+    record.receiverListed = display.listed;
     // Row, log, action program, export lines, and whatever else listens.
     ctx.handOn(record);
 }

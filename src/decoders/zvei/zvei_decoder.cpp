@@ -335,6 +335,7 @@ void ZveiDecoder::decodeZveiSequence(const std::array<double, 5>& tones) {
     record.line = zveiExportLine(code, shown.name);
     record.code = code;
     record.name = shown.name;
+    record.receiverListed = shown.listed;
     s_.lastCode = code;
     s_.lastTime = now;
     // Read by the status page pass, which never runs inside a reception's handling.

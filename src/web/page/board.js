@@ -81,26 +81,50 @@
     board.replaceChildren(...tiles);
   }
 
-  function row(cells, fresh) {
+  // The column of the receiver's name, coloured as in the window.
+  const NAME_COLUMN = { zvei: 1, pocsag: 2 };
+
+  // Black on light cells, white on dark ones.
+  function textOn(hex) {
+    const v = parseInt(hex.slice(1), 16);
+    const light = (299 * (v >> 16) + 587 * ((v >> 8) & 255) + 114 * (v & 255)) / 1000 >= 128;
+    return light ? '#000000' : '#FFFFFF';
+  }
+
+  function row(id, cells, colour, fresh) {
     const tr = element('tr', fresh ? 'neu' : '');
-    cells.forEach((c) => tr.appendChild(element('td', '', c)));
+    cells.forEach((c, i) => {
+      const td = element('td', '', c);
+      if (i === NAME_COLUMN[id] && /^#[0-9A-Fa-f]{6}$/.test(colour || '')) {
+        td.className = 'name';
+        td.style.backgroundColor = colour;
+        td.style.color = textOn(colour);
+      }
+      tr.appendChild(td);
+    });
     return tr;
   }
 
-  function fillTable(id, rows) {
-    $(id).tBodies[0].replaceChildren(...rows.slice(0, LIMIT).map((r) => row(r, false)));
+  function fillTable(id, rows, colours) {
+    const c = colours || [];
+    $(id).tBodies[0].replaceChildren(...rows.slice(0, LIMIT).map((r, i) => row(id, r, c[i], false)));
   }
 
-  function addRow(id, cells) {
+  function addRow(id, cells, colour) {
     const body = $(id).tBodies[0];
-    body.insertBefore(row(cells, true), body.firstChild);
+    body.insertBefore(row(id, cells, colour, true), body.firstChild);
     while (body.rows.length > LIMIT) body.deleteRow(body.rows.length - 1);
   }
 
   function fillAlerts(msg) {
     for (const id of ['status0', 'status5', 'sprechtaste']) {
       const list = $(id);
-      list.replaceChildren(...msg[id].map((t) => element('li', '', t)));
+      const names = (msg.names || {})[id] || [];
+      list.replaceChildren(...msg[id].map((t, i) => {
+        const li = element('li', '', t);
+        if (names[i]) li.title = names[i];
+        return li;
+      }));
       list.parentElement.classList.toggle('voll', msg[id].length > 0);
     }
   }
@@ -115,13 +139,15 @@
         drawLegend(msg.colours);
         handle(msg.tables);
         break;
-      case 'tables':
+      case 'tables': {
+        const colours = msg.colours || {};
         fillTable('fms', msg.fms);
-        fillTable('zvei', msg.zvei);
-        fillTable('pocsag', msg.pocsag);
+        fillTable('zvei', msg.zvei, colours.zvei);
+        fillTable('pocsag', msg.pocsag, colours.pocsag);
         break;
+      }
       case 'reception':
-        if (msg.row && TABLE_OF[msg.record.protocol]) addRow(TABLE_OF[msg.record.protocol], msg.row);
+        if (msg.row && TABLE_OF[msg.record.protocol]) addRow(TABLE_OF[msg.record.protocol], msg.row, msg.record.colour);
         break;
       case 'board':
         drawBoard(msg);

@@ -1,0 +1,105 @@
+#include "usage.h"
+
+#include <algorithm>
+
+namespace kubmon {
+
+const char* const kOverviewUsage =
+    "Aufruf: kubmon BEFEHL [OPTIONEN]   (kubmon BEFEHL --help zeigt alle Optionen eines Befehls)\n"
+    "\n"
+    "  kubmon run [--folder ORDNER] [--input DATEI|-] [--rate HZ] [--channels 1|2] [--json]\n"
+    "             [--takt SEKUNDEN] [--http ADRESSE:PORT [--http-key SCHLÜSSEL]] [--mqtt ADRESSE]\n"
+    "             [--stille MINUTEN] [--erwarte NAME=MINUTEN]...\n"
+    "        der Monitor ohne Fenster: Soundkarte (Mon.ini Zeile 1), Aufzeichnung oder Rohdaten\n"
+    "        einer Pipe (SDR); Exportzeilen auf stdout, mit --json JSON Lines; Web-Ansicht, MQTT,\n"
+    "        Meldung bei Funkstille\n"
+    "  kubmon decode [--folder ORDNER] [--klassisch] [--json] DATEI\n"
+    "  kubmon decode [--folder ORDNER] [--klassisch] [--json] - --rate HZ [--channels 1|2]\n"
+    "        Aufzeichnung (oder Rohdaten S16LE von der Standardeingabe, z. B. von rtl_fm) so\n"
+    "        schnell wie möglich dekodieren, Exportzeilen ausgeben\n"
+    "  kubmon gen [--amplitude A] [--inverted] [--snr DB] [--noise RMS] [--seed N] AUSGABE.wav ELEMENT...\n"
+    "        Testsignale (FMS, ZVEI, POCSAG) als WAV-Datei erzeugen\n"
+    "  kubmon page --folder ORDNER\n"
+    "        status.html des Programmordners schreiben\n"
+    "  kubmon ftp [-v] [-d] [--timeout=SEKUNDEN] -s:SKRIPT HOST[:PORT]\n"
+    "        FTP-Skript ausführen (Upload der Statusseite)\n"
+    "  kubmon devices\n"
+    "        Soundkarten mit ihrer Nummer für Mon.ini Zeile 1\n"
+    "  kubmon --version | --help\n"
+    "\n"
+    "Mit --json gibt es je Empfang ein JSON-Objekt auf einer Zeile (JSON Lines), z. B.\n"
+    "  kubmon decode --json aufnahme.wav | jq -c 'select(.protocol == \"pocsag\") | {ric, text}'\n";
+
+const char* const kDecodeUsage =
+    "Aufruf: kubmon decode [--folder ORDNER] [--klassisch] [--json] DATEI\n"
+    "        kubmon decode [--folder ORDNER] [--klassisch] [--json] - --rate HZ [--channels 1|2]\n"
+    "Dekodiert eine Aufzeichnung (WAV, FLAC, …) so schnell wie möglich; je Empfang eine\n"
+    "Exportzeile auf stdout.\n"
+    "  --folder    Programmordner: Decoder, Fahrzeuge, Empfänger, Tageslogs und Exporte\n"
+    "              seiner \"Mon.ini\" wie im Fenster (ohne: alle Decoder, keine Dateien)\n"
+    "  --klassisch klassische Dekodierung, ohne die vier Verbesserungen (Mon.ini Zeilen 31-34)\n"
+    "  --json      je Empfang ein JSON-Objekt auf einer Zeile (JSON Lines), z. B. mit\n"
+    "              | jq -c 'select(.protocol == \"fms\") | {kennung, status}'\n"
+    "  -           Rohdaten (16 Bit, little endian) von der Standardeingabe, z. B. von rtl_fm\n"
+    "  --rate      Abtastrate der Rohdaten in Hz (nur mit -)\n"
+    "  --channels  1 (Vorgabe) oder 2 Kanäle der Rohdaten\n"
+    "  --help, -h  diese Hilfe\n";
+
+const char* const kRunUsage =
+    "Aufruf: kubmon run [--folder ORDNER] [--input DATEI|-] [--rate HZ] [--channels 1|2] [--takt SEKUNDEN] [--json]\n"
+    "                  [--http ADRESSE:PORT [--http-key SCHLÜSSEL]] [--mqtt ADRESSE]\n"
+    "                  [--stille MINUTEN] [--erwarte NAME=MINUTEN]...\n"
+    "Der Monitor ohne Fenster auf einem Programmordner, eingestellt durch dessen \"Mon.ini\".\n"
+    "  --folder    Programmordner (Vorgabe: wie das Fenster, siehe docs/handbuch.md)\n"
+    "  --input     Aufzeichnung statt Soundkarte, in Echtzeit abgespielt; endet danach\n"
+    "              \"-\": Rohdaten (16 Bit, little endian) von der Standardeingabe, z. B. von rtl_fm\n"
+    "  --rate      Abtastrate der Rohdaten in Hz (nur mit --input -)\n"
+    "  --channels  1 (Vorgabe, links dekodiert) oder 2 Kanäle der Rohdaten\n"
+    "  --takt      Abstand der Durchgänge für Alarmlisten, Statusseite und Upload (Vorgabe 60)\n"
+    "  --json      je Empfang ein JSON-Objekt auf einer Zeile statt der Exportzeile (JSON Lines),\n"
+    "              z. B. | jq -c 'select(.protocol == \"pocsag\") | {ric, name, text}'\n"
+    "  --http      Web-Ansicht (Statustafel und Listen live im Browser) auf ADRESSE:PORT,\n"
+    "              z. B. 127.0.0.1:8080 oder [::1]:8080; andere Adressen als dieser Rechner\n"
+    "              nur mit --http-key (8 bis 128 Zeichen: A-Z a-z 0-9 - . _ ~)\n"
+    "  --mqtt      mqtt://[Benutzer:Passwort@]Server[:Port]/Präfix (oder mqtts://) statt \"MQTT.ini\"\n"
+    "  --stille MINUTEN       melden, wenn ein Kanal so lange nichts dekodiert hat\n"
+    "  --erwarte NAME=MINUTEN melden, wenn RIC, Kennung oder ZVEI-Folge NAME so lange fehlt (mehrfach)\n"
+    "  --help, -h  diese Hilfe\n";
+
+const char* const kPageUsage =
+    "Aufruf: kubmon page --folder ORDNER\n"
+    "Schreibt \"status.html\" des Programmordners aus Fahrzeugtabelle, Einstellungen und den\n"
+    "heutigen ZVEI- und POCSAG-Logs, wie der Knopf im Fenster.\n"
+    "  --help, -h  diese Hilfe\n";
+
+const char* const kFtpUsage =
+    "Aufruf: kubmon ftp [-v] [-d] [--timeout=SEKUNDEN] -s:SKRIPT HOST[:PORT]\n"
+    "Führt ein FTP-Skript aus (Anmeldename, Passwort, dann bin, cd, dir, put, disconnect, quit),\n"
+    "wie der Upload der Statusseite es tut. Jeder Fehler endet mit Status 1 und einer Zeile.\n"
+    "  -v          ruhig: keine Fortschrittszeilen\n"
+    "  -d          Protokoll der Verbindung auf stderr\n"
+    "  --timeout=  Zeitgrenze je Netzwerkschritt in Sekunden (Vorgabe 20)\n"
+    "  -s:SKRIPT   die Skriptdatei\n"
+    "  --help, -h  diese Hilfe\n";
+
+const char* const kDevicesUsage =
+    "Aufruf: kubmon devices\n"
+    "Listet die Soundkarten (Aufnahmegeräte) mit der Nummer, die Zeile 1 der \"Mon.ini\" wählt.\n"
+    "  --help, -h  diese Hilfe\n";
+
+bool wantsHelp(const Args& args) {
+    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
+}
+
+int printHelp(const char* usage) {
+    std::fputs(usage, stdout);
+    return 0;
+}
+
+int refuse(const char* command, const std::string& reason, const char* usage) {
+    std::fprintf(stderr, "kubmon %s: %s\n", command, reason.c_str());
+    std::fputs(usage, stderr);
+    return 2;
+}
+
+}  // namespace kubmon
