@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "common/stderr_line.h"
 #include "common/time_text.h"
 #include "storage/day_log.h"
 #include "storage/demo_district.h"
@@ -58,6 +59,7 @@ void MainWindow::startUp() {
     // desk. With no device at all the box above has said so; a second box for the same
     // cause would only be one more click.
     if (settings_.captureAtStart == 1 && settingsTab_->deviceBox()->count() > 0) capture_->start();
+    sayRefusedFiles();
 }
 
 std::unique_ptr<MainWindow> startMonitor(const std::string& programFolder, FolderLock& lock, Clock& clock) {
@@ -75,7 +77,7 @@ int runMonitor(const std::string& programFolder, const std::string& demoRecordin
     const std::string folder = demo ? demoFolder(programFolder) : programFolder;
     if (demo && !fileExists(settingsPath(folder)) &&
         !writeDemoDistrict(folder, statusTimeText(clock.now())))
-        std::fprintf(stderr, "kub-monitor: Demo-Ordner %s nicht vollständig geschrieben\n", folder.c_str());
+        writeStderrLine("kub-monitor", "Demo-Ordner " + folder + " nicht vollständig geschrieben");
     std::unique_ptr<MainWindow> window = startMonitor(folder, lock, clock);
     if (!window) return 1;
     window->show();
