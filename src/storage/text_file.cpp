@@ -1,6 +1,7 @@
 #include "storage/text_file.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <mutex>
@@ -246,10 +247,13 @@ std::optional<std::string> readDataFile(const std::string& path, Oversize oversi
         }
         from = static_cast<off_t>(st.st_size - kMaxDataFileBytes);
     }
-    // One byte more than allowed tells a file that grew since fstat.
-    std::string data(static_cast<std::size_t>(kMaxDataFileBytes) + 1, '\0');
+    // One byte more than allowed tells a file that grew since fstat; a file that grows
+    // while it is read gets room up to that, never more.
+    const std::size_t most = static_cast<std::size_t>(kMaxDataFileBytes) + 1;
+    std::string data(std::min(most, static_cast<std::size_t>(st.st_size - from) + 1), '\0');
     std::size_t got = 0;
-    while (got < data.size()) {
+    while (got < most) {
+        if (got == data.size()) data.resize(std::min(most, 2 * data.size()));
         const ssize_t n = ::pread(fd.get(), data.data() + got, data.size() - got, from + static_cast<off_t>(got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
