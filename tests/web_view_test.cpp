@@ -277,6 +277,19 @@ protected:
     StationNames names{};
     HeadlessWindow window;
     WebViewServer server{{&vehicles, &settings, &names, &window}};
+
+    // The status line of the answer to "GET /" with this cookie; empty when none came
+    // within `ms`.
+    std::string get(const std::string& cookie, int ms) {
+        QTcpSocket s;
+        QByteArray answer;
+        QObject::connect(&s, &QTcpSocket::readyRead, [&] { answer += s.readAll(); });
+        s.connectToHost(QHostAddress::LocalHost, server.port());
+        s.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: kub_schluessel=" + QByteArray::fromStdString(cookie) +
+                "\r\n\r\n");
+        kubtest::waitFor([&] { return answer.contains("\r\n"); }, ms);
+        return answer.left(answer.indexOf("\r\n")).toStdString();
+    }
 };
 
 // Connections without the key that never finish their request, far more than the server
@@ -294,14 +307,16 @@ TEST_F(KeyedServer, TricklingConnectionsDoNotLockOutTheKey) {
         s->connectToHost(QHostAddress::LocalHost, server.port());
     }
     ASSERT_TRUE(kubtest::waitFor([&] { return connected == 120; }));
-    QTcpSocket keyed;
-    QByteArray answer;
-    QObject::connect(&keyed, &QTcpSocket::readyRead, [&] { answer += keyed.readAll(); });
-    keyed.connectToHost(QHostAddress::LocalHost, server.port());
-    keyed.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: kub_schluessel=" + QByteArray::fromStdString(kKey) +
-                "\r\n\r\n");
-    EXPECT_TRUE(kubtest::waitFor([&] { return answer.contains("\r\n\r\n"); }, 2000));
-    EXPECT_TRUE(answer.startsWith("HTTP/1.1 200")) << answer.left(80).toStdString();
+    EXPECT_EQ(get(kKey, 2000), "HTTP/1.1 200 OK");
+}
+
+TEST_F(KeyedServer, WrongKeysAreSlowedDown) {
+    EXPECT_EQ(get("falsch-falsch", 5000), "HTTP/1.1 401 Unauthorized");
+    // Ten a second are allowed; the tries here come far faster, however slow the machine.
+    int tries = 1;
+    while (tries < 100 && get("falsch-falsch", 5000) != "HTTP/1.1 429 Too Many Requests") ++tries;
+    EXPECT_GE(tries, WrongKeyThrottle::kTries);
+    EXPECT_LT(tries, 100);
 }
 
 // A viewer that sends pings and reads none of the answers is dropped once they exceed

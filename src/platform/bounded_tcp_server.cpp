@@ -8,6 +8,10 @@ namespace kub {
 namespace {
 constexpr qint64 kLongestRequestMs = 120 * 1000;
 constexpr int kSweepMs = 500;
+// Untrusted connections held above the limit until the next trim, and how long a new
+// one has to bring its request before the trim.
+constexpr int kUntrustedHardFactor = 4;
+constexpr int kTrimMs = 200;
 
 qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
 
@@ -19,6 +23,14 @@ BoundedTcpServer::BoundedTcpServer(Limits limits, QObject* parent) : QTcpServer(
     sweepTimer_.setInterval(kSweepMs);
     connect(&sweepTimer_, &QTimer::timeout, this, [this] { sweep(); });
     sweepTimer_.start();
+    trimTimer_.setSingleShot(true);
+    trimTimer_.setInterval(kTrimMs);
+    connect(&trimTimer_, &QTimer::timeout, this, [this] { trimUntrusted(); });
+}
+
+void BoundedTcpServer::trimUntrusted() {
+    openConnections();
+    while (count(false) > limits_.maxUntrusted) dropOldestUntrusted();
 }
 
 int BoundedTcpServer::openConnections() {
@@ -85,7 +97,9 @@ void BoundedTcpServer::incomingConnection(qintptr descriptor) {
     openConnections();
     // The newest stays: a browser sends its request at once, a connection that has held
     // its place longest without one is the likeliest to be nobody's.
-    if (count(false) >= limits_.maxUntrusted) dropOldestUntrusted();
+    const int untrusted = count(false);
+    if (untrusted >= limits_.maxUntrusted * kUntrustedHardFactor) dropOldestUntrusted();
+    if (untrusted >= limits_.maxUntrusted && !trimTimer_.isActive()) trimTimer_.start();
     socket->setReadBufferSize(limits_.maxRequestBytes);
     const qint64 now = nowMs();
     connections_.insert(socket, Connection{socket, 0, now, now, false, false});

@@ -1,8 +1,10 @@
 #pragma once
 // A TCP server that keeps the number of open connections bounded. A connection is
 // untrusted until the HTTP side has seen it bring a request it may have (the key, or no
-// key needed): untrusted ones have a small limit of their own, the oldest making room for
-// a new one, and must be done within a few seconds. So connections that trickle a header
+// key needed): untrusted ones have a small limit of their own and must be done within a
+// few seconds. Past the limit the oldest untrusted ones go, but a moment later: a new
+// connection gets the time to show its request first (a browser sends it at once), and
+// only a hard limit a few times higher makes room at once. So connections that trickle a header
 // line now and then, however many, never keep a viewer with the key or the key's first
 // load out. A connection that sends more than a request may hold, that idles, or that
 // leaves more than a viewer's backlog of replies unread (a flood of pings, each answered)
@@ -55,11 +57,14 @@ private:
     };
     void sweep();
     void dropOldestUntrusted();
+    // Down to the limit of untrusted connections, the oldest first.
+    void trimUntrusted();
     int count(bool trusted) const;
 
     Limits limits_;
     QHash<QTcpSocket*, Connection> connections_;
     QTimer sweepTimer_;
+    QTimer trimTimer_;
 };
 
 }  // namespace kub

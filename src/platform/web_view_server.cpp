@@ -1,11 +1,11 @@
 #include "platform/web_view_server.h"
 
-#include <QDateTime>
 #include <QHostAddress>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QTcpSocket>
 #include <QWebSocket>
+#include <chrono>
 
 #include "platform/bounded_tcp_server.h"
 #include "web_page_files.h"
@@ -113,7 +113,9 @@ bool WebViewServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
         return false;
     }
     const std::string peer = socket->peerAddress().toString().toStdString();
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch())
+                         .count();
     if (!key_.empty() && !wrongKeys_.allows(peer, now)) {
         // Not even looked at: guessing gets no faster by sending more.
         respond(makeResponder(request, socket), Status::TooManyRequests, "text/plain; charset=utf-8",
