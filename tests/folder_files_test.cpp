@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/program_folder.h"
+#include "core/headless_window.h"
 #include "mqtt/mqtt_settings.h"
 #include "storage/day_log.h"
 #include "storage/receiver_list.h"
@@ -100,26 +101,12 @@ TEST_F(FolderFiles, DayLogOfABusyDayGivesItsNewestRows) {
     std::string bytes;
     while (bytes.size() <= static_cast<std::size_t>(kMaxDataFileBytes)) bytes += row + "\r\n";
     write("Logbuch/" + dayLogFileName(LogKind::Pocsag, clock.now()), bytes + "neueste\r\n");
-    struct Rows : ReceptionWindow {
-        int tableRowCount(ReceptionTable) const override { return 1; }
-        void setTableRowCount(ReceptionTable, int) override {}
-        void insertTableRow(ReceptionTable, const std::string& r) override { rows.push_back(r); }
-        void setTableCellColour(ReceptionTable, int, int, std::uint32_t) override {}
-        int alertLineCount(AlertList) const override { return 0; }
-        void clearAlertList(AlertList) override {}
-        void appendAlertLine(AlertList, const std::string&) override {}
-        void selectAlertLine(AlertList, int) override {}
-        void setAlertListColour(AlertList, std::uint32_t) override {}
-        void update_label() override {}
-        void setMeters(int, int, int, int) override {}
-        std::string alertLine(AlertList, int) const override { return {}; }
-        void removeAlertLine(AlertList, int) override {}
-        std::vector<std::string> rows;
-    } window;
+    HeadlessWindow window;
     EXPECT_GT(reloadPocLog(dir, clock, window), 20000);
-    ASSERT_FALSE(window.rows.empty());
-    EXPECT_EQ(window.rows.back(), "neueste");
-    for (const auto& r : window.rows) ASSERT_TRUE(r == row || r == "neueste") << "a cut row: " << r.size();
+    const auto& rows = window.rows(ReceptionTable::Pocsag);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.front().text, "neueste");
+    for (const auto& r : rows) ASSERT_TRUE(r.text == row || r.text == "neueste") << "a cut row: " << r.text.size();
 }
 
 TEST_F(FolderFiles, WritesNeverFollowALink) {
