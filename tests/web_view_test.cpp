@@ -17,6 +17,7 @@
 #include "platform/web_view_server.h"
 #include "storage/web_settings.h"
 #include "support/qt_app.h"
+#include "support/soak_run.h"
 #include "web/web_access.h"
 #include "web/web_view_state.h"
 
@@ -91,6 +92,22 @@ TEST(WebAccess, ViewerAsksForAStation) {
         {"station 0", 0}, {"station 29", 29}, {"station 30", std::nullopt}, {"station -1", std::nullopt},
         {"station ", std::nullopt}, {"station 007", std::nullopt}, {"Station 1", std::nullopt}, {"", std::nullopt}};
     for (const auto& [text, want] : cases) EXPECT_EQ(viewerStation(text), want) << text;
+}
+
+TEST(WebAccess, WrongKeysAtMostTenASecondPerAddress) {
+    WrongKeyThrottle t;
+    for (int i = 0; i < WrongKeyThrottle::kTries; ++i) {
+        ASSERT_TRUE(t.allows("192.0.2.1", 1000 + i));
+        t.wrong("192.0.2.1", 1000 + i);
+    }
+    EXPECT_FALSE(t.allows("192.0.2.1", 1500));
+    EXPECT_TRUE(t.allows("192.0.2.2", 1500));
+    EXPECT_TRUE(t.allows("192.0.2.1", 2000));
+    t.wrong("192.0.2.1", 2000);
+    EXPECT_FALSE(t.allows("192.0.2.1", 2000));
+    // However many addresses try, one that was slowed down is kept while quieter ones go.
+    for (int i = 0; i < 2 * static_cast<int>(WrongKeyThrottle::kAddresses); ++i) t.wrong(std::to_string(i), 0);
+    EXPECT_FALSE(t.allows("192.0.2.1", 2000));
 }
 
 TEST(WebSettings, RoundTripReadableByOwnerOnly) {
@@ -252,6 +269,91 @@ TEST(WebViewServer, ViewerThatNeverReadsIsDroppedNotWaitedFor) {
     }
     EXPECT_TRUE(kubtest::waitFor([&] { return receptions == total; }, 60000)) << receptions;
     EXPECT_EQ(server.viewerCount(), 1);
+}
+
+class KeyedServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kubtest::ensureQtApp();
+        ASSERT_EQ(server.start("127.0.0.1", 0, kKey), "");
+    }
+    VehicleTable vehicles;
+    Settings settings = defaultSettings();
+    StationNames names{};
+    HeadlessWindow window;
+    WebViewServer server{{&vehicles, &settings, &names, &window}};
+
+    // The status line of the answer to "GET /" with this cookie; empty when none came
+    // within `ms`.
+    std::string get(const std::string& cookie, int ms) {
+        QTcpSocket s;
+        QByteArray answer;
+        QObject::connect(&s, &QTcpSocket::readyRead, [&] { answer += s.readAll(); });
+        s.connectToHost(QHostAddress::LocalHost, server.port());
+        s.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: kub_schluessel=" + QByteArray::fromStdString(cookie) +
+                "\r\n\r\n");
+        kubtest::waitFor([&] { return answer.contains("\r\n"); }, ms);
+        return answer.left(answer.indexOf("\r\n")).toStdString();
+    }
+};
+
+// Connections without the key that never finish their request, far more than the server
+// takes: a browser with the key still gets the board at once.
+TEST_F(KeyedServer, TricklingConnectionsDoNotLockOutTheKey) {
+    std::vector<std::unique_ptr<QTcpSocket>> trickling;
+    int connected = 0;
+    for (int i = 0; i < 120; ++i) {
+        trickling.push_back(std::make_unique<QTcpSocket>());
+        QTcpSocket* s = trickling.back().get();
+        QObject::connect(s, &QTcpSocket::connected, [s, &connected] {
+            ++connected;
+            s->write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+        });
+        s->connectToHost(QHostAddress::LocalHost, server.port());
+    }
+    ASSERT_TRUE(kubtest::waitFor([&] { return connected == 120; }));
+    EXPECT_EQ(get(kKey, 2000), "HTTP/1.1 200 OK");
+}
+
+TEST_F(KeyedServer, WrongKeysAreSlowedDown) {
+    EXPECT_EQ(get("falsch-falsch", 5000), "HTTP/1.1 401 Unauthorized");
+    // Ten a second are allowed; the tries here come far faster, however slow the machine.
+    int tries = 1;
+    while (tries < 100 && get("falsch-falsch", 5000) != "HTTP/1.1 429 Too Many Requests") ++tries;
+    EXPECT_GE(tries, WrongKeyThrottle::kTries);
+    EXPECT_LT(tries, 100);
+}
+
+// A viewer that sends pings and reads none of the answers is dropped once they exceed
+// its backlog; the server does not keep the answers.
+TEST_F(KeyedServer, PingFloodKeepsMemoryBounded) {
+    QTcpSocket flood;
+    flood.setReadBufferSize(4096);  // our side reads nothing either: the pongs stay with the server
+    flood.connectToHost(QHostAddress::LocalHost, server.port());
+    ASSERT_TRUE(flood.waitForConnected(5000));
+    flood.write("GET /live HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                "Cookie: kub_schluessel=" + QByteArray::fromStdString(kKey) +
+                "\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+    ASSERT_TRUE(kubtest::waitFor([&] { return server.viewerCount() == 1; }));
+
+    // Masked pings of the largest payload the board takes from a viewer.
+    QByteArray frame("\x89\xBC\x01\x02\x03\x04", 6);
+    for (int i = 0; i < 60; ++i) frame += static_cast<char>('p' ^ (1 + i % 4));
+    QByteArray chunk;
+    while (chunk.size() < 256 * 1024) chunk += frame;
+
+    const long before = kubtest::processMemory().rssKb;
+    const qint64 flooded = 64LL << 20;
+    qint64 sent = 0;
+    while (sent < flooded && flood.state() == QAbstractSocket::ConnectedState) {
+        flood.write(chunk);
+        sent += chunk.size();
+        kubtest::waitFor([&] { return flood.bytesToWrite() < chunk.size(); }, 5000);
+    }
+    EXPECT_TRUE(kubtest::waitFor([&] { return server.viewerCount() == 0; }, 10000)) << sent;
+    EXPECT_LT(sent, flooded) << "the flooding viewer was never dropped";
+    // Generous (the limit is 1 MiB); unchecked, the pongs held grow with the flood.
+    EXPECT_LT(kubtest::processMemory().rssKb - before, 16 * 1024) << sent;
 }
 
 }  // namespace

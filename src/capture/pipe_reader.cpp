@@ -1,5 +1,7 @@
 #include "capture/pipe_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +14,16 @@ namespace {
 constexpr std::size_t kReadBytes = 16384;
 }  // namespace
 
+std::string pipeInputProblem(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return errno == EBADF ? "Standardeingabe ist geschlossen; es gibt keine Rohdaten zu lesen."
+                              : "Standardeingabe nicht lesbar (Fehler Nr. " + std::to_string(errno) + ").";
+    if (S_ISDIR(st.st_mode)) return "Standardeingabe ist ein Ordner, keine Rohdaten.";
+    if ((::fcntl(fd, F_GETFL) & O_ACCMODE) == O_WRONLY) return "Standardeingabe ist nur zum Schreiben geöffnet.";
+    return {};
+}
+
 bool PipeReader::fill() {
     if (ended_) return false;
     std::uint8_t buf[kReadBytes];
@@ -19,6 +31,7 @@ bool PipeReader::fill() {
     do {
         n = ::read(fd_, buf, sizeof buf);
     } while (n < 0 && errno == EINTR);
+    if (n < 0 && errno != EPIPE) error_ = errno;
     if (n <= 0) {
         // End of input or a broken pipe: what the converter still holds, then the end.
         converter_.finish(frames_);

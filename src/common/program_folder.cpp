@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -54,12 +55,45 @@ std::string defaultProgramFolder() {
 
 FolderLock::~FolderLock() { release(); }
 
+namespace {
+
+// The lock file, opened without following a link. It stays in the folder between runs
+// (the lock is on the open file, not on its being there), so an existing one is opened as
+// it is; a missing one is made exclusively with the owner's rights alone. A link in its
+// place is removed, never opened: it could make us create or lock any file it names.
+int openLockFile(const std::string& path) {
+    constexpr int kTries = 3;  // another monitor may make or replace it at the same moment
+    for (int i = 0; i < kTries; ++i) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) return fd;
+        if (errno == ELOOP) {
+            if (::unlink(path.c_str()) != 0 && errno != ENOENT) return -1;
+            continue;
+        }
+        if (errno != ENOENT) break;
+        const int made = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (made >= 0) {
+            ::fchmod(made, 0600);
+            return made;
+        }
+        if (errno != EEXIST) return -1;
+    }
+    // A folder that cannot be written may still hold the lock file of an earlier run.
+    return ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+}
+
+}  // namespace
+
 FolderLock::Result FolderLock::acquire(const std::string& programFolder) {
     release();
     const std::string path = (std::filesystem::path(programFolder) / kLockFileName).string();
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openLockFile(path);
     if (fd < 0) return Result::Unavailable;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Result::Unavailable;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return Result::HeldByOther;

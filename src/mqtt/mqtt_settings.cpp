@@ -1,10 +1,5 @@
 #include "mqtt/mqtt_settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
@@ -21,16 +16,6 @@ std::string filePath(const std::string& folder) {
 // A text item that may hold commas or leading blanks is written in quotes, so that the
 // item rule reads it back whole.
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
-
-bool writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -93,21 +78,8 @@ bool saveMqttSettings(const std::string& programFolder, const MqttSettings& s) {
         numberLine(s.tls ? 1 : 0), quoted(s.caFile), quoted(joinWords(s.remotePrefixes)),
         numberLine(s.remoteActions ? 1 : 0), numberLine(s.silentChannelMinutes),
         quoted(watchedNamesText(s.watchedNames))};
-    std::string bytes;
-    for (const auto& l : lines) bytes += utf8ToCp1252(l) + "\r\n";
-
-    const std::string path = filePath(programFolder);
-    const std::string fresh = path + ".neu";
     // The password never lies readable for others, not even for a moment.
-    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    bool ok = ::fchmod(fd, 0600) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || std::rename(fresh.c_str(), path.c_str()) != 0) {
-        std::remove(fresh.c_str());
-        return false;
-    }
-    return true;
+    return replaceTextLines(filePath(programFolder), lines, FileAccess::OwnerOnly);
 }
 
 std::optional<std::string> applyMqttAddress(const std::string& address, MqttSettings& s) {

@@ -5,9 +5,9 @@
 #include <QHttpServerResponder>
 #include <QTcpSocket>
 #include <QWebSocket>
+#include <chrono>
 
 #include "platform/bounded_tcp_server.h"
-#include "web/web_access.h"
 #include "web_page_files.h"
 
 namespace kub {
@@ -62,7 +62,14 @@ std::string WebViewServer::start(const std::string& address, int port, const std
         return "Web-Ansicht nicht gestartet: \"" + address + "\" ist keine IP-Adresse.";
     }
     if (port < 0 || port > 65535) return "Web-Ansicht nicht gestartet: Port " + std::to_string(port) + " gibt es nicht.";
-    auto* tcp = new BoundedTcpServer(kMaxConnections, kMaxRequestBytes, kIdleSeconds, this);
+    BoundedTcpServer::Limits limits;
+    limits.maxConnections = kMaxConnections;
+    limits.maxUntrusted = kMaxUntrusted;
+    limits.maxRequestBytes = kMaxRequestBytes;
+    limits.maxBacklog = kMaxBacklog;
+    limits.idleSeconds = kIdleSeconds;
+    limits.untrustedMs = kUntrustedMs;
+    auto* tcp = new BoundedTcpServer(limits, this);
     if (!tcp->listen(host, static_cast<quint16>(port))) {
         const std::string why = tcp->errorString().toStdString();
         delete tcp;
@@ -71,6 +78,7 @@ std::string WebViewServer::start(const std::string& address, int port, const std
     tcp_ = tcp;
     bind(tcp_);
     key_ = key;
+    wrongKeys_ = WrongKeyThrottle();
     tick_.start();
     return {};
 }
@@ -97,12 +105,33 @@ bool WebViewServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
     answered_ = false;
     const QByteArray query = request.url().query(QUrl::FullyEncoded).toUtf8();
     const QByteArray cookies = request.value("Cookie");
-    const WebAccess access = webAccess(key_, std::string_view(query.constData(), static_cast<std::size_t>(query.size())),
-                                       std::string_view(cookies.constData(), static_cast<std::size_t>(cookies.size())));
+    const auto view = [](const QByteArray& b) { return std::string_view(b.constData(), static_cast<std::size_t>(b.size())); };
+    if (socket->bytesToWrite() > kMaxBacklog) {
+        // Requests sent in a row whose answers are not read: no more answers.
+        QMetaObject::invokeMethod(socket, &QTcpSocket::abort, Qt::QueuedConnection);
+        answered_ = true;
+        return false;
+    }
+    const std::string peer = socket->peerAddress().toString().toStdString();
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch())
+                         .count();
+    if (!key_.empty() && !wrongKeys_.allows(peer, now)) {
+        // Not even looked at: guessing gets no faster by sending more.
+        respond(makeResponder(request, socket), Status::TooManyRequests, "text/plain; charset=utf-8",
+                "Zu viele falsche Zugangsschlüssel von dieser Adresse; bitte kurz warten.\n");
+        answered_ = true;
+        return false;
+    }
+    const WebAccess access = webAccess(key_, view(query), view(cookies));
+    if (access == WebAccess::Denied) {
+        if (webKeyOffered(view(query), view(cookies))) wrongKeys_.wrong(peer, now);
+    } else if (tcp_) {
+        tcp_->markTrusted(socket);
+    }
     const QString path = request.url().path();
     const QByteArray host = request.value("Host");
     const QByteArray origin = request.value("Origin");
-    const auto view = [](const QByteArray& b) { return std::string_view(b.constData(), static_cast<std::size_t>(b.size())); };
     const bool foreignHost = key_.empty() && !loopbackHost(view(host));
     const bool upgrade = request.value("Upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
     if (upgrade) {

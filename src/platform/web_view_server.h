@@ -18,6 +18,7 @@
 #include "storage/settings.h"
 #include "storage/station_names.h"
 #include "storage/vehicle_table.h"
+#include "web/web_access.h"
 #include "web/web_view_state.h"
 
 class QTcpSocket;
@@ -46,6 +47,10 @@ public:
     static constexpr qint64 kMaxRequestBytes = 64 * 1024;
     // A connection that is no viewer and sends nothing for this long is closed.
     static constexpr int kIdleSeconds = 30;
+    // Connections not yet known to bring a request they may have: their own small
+    // number, and this long to bring it.
+    static constexpr int kMaxUntrusted = 16;
+    static constexpr int kUntrustedMs = 5000;
 
     explicit WebViewServer(WebViewSources sources, QObject* parent = nullptr);
     ~WebViewServer() override;
@@ -84,6 +89,7 @@ private:
     WebViewSources sources_;
     WebViewState state_;
     std::string key_;
+    WrongKeyThrottle wrongKeys_;
     BoundedTcpServer* tcp_ = nullptr;
     std::vector<std::unique_ptr<Viewer>> viewers_;
     std::string lastAlerts_;

@@ -24,7 +24,8 @@ int reloadDayLog(const std::string& programFolder, LogKind kind, const Clock& cl
                  ReceptionWindow& window) {
     if (programFolder.empty()) return 0;
     // The whole line: a pager text is cut at no comma ("Brand, Hauptstr. 5").
-    auto items = readTextLines(dayLogPath(programFolder, kind, clock.now()));
+    // A log beyond the size limit gives its newest rows, the ones the table keeps.
+    auto items = readTextLines(dayLogPath(programFolder, kind, clock.now()), Oversize::KeepEnd);
     if (!items) return 0;
     const ReceptionTable table = kind == LogKind::Fms    ? ReceptionTable::Fms
                                  : kind == LogKind::Zvei ? ReceptionTable::Zvei

@@ -1,12 +1,9 @@
 #include "storage/web_settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 #include <sstream>
+
+#include "storage/text_file.h"
 
 namespace kub {
 
@@ -49,33 +46,16 @@ WebSettings parseWebSettings(const std::string& text) {
 }
 
 WebSettings loadWebSettings(const std::string& programFolder) {
-    std::ifstream in(webSettingsPath(programFolder), std::ios::binary);
-    if (!in) return {};
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parseWebSettings(text.str());
+    const auto text = readDataFile(webSettingsPath(programFolder));
+    return text ? parseWebSettings(*text) : WebSettings{};
 }
 
 bool saveWebSettings(const std::string& programFolder, const WebSettings& s) {
     const std::string path = webSettingsPath(programFolder);
     const std::string text = std::string(kAddress) + s.address + "\n" + kPort + std::to_string(s.port) + "\n" +
                              kKey + s.key + "\n";
-    // Made with the owner's rights only from the start, so the key is never readable by others.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    ::fchmod(fd, 0600);
-    std::size_t done = 0;
-    bool ok = true;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0) ok = false;
-    return ok;
+    // The key is for the owner's eyes only, from the first moment on.
+    return replaceFileBytes(path, text, FileAccess::OwnerOnly);
 }
 
 }  // namespace kub

@@ -18,6 +18,7 @@
 #include "decoders/fms/fms_reception.h"
 #include "platform/capture_device.h"
 #include "platform/web_view_server.h"
+#include "storage/text_file.h"
 #include "storage/vehicle_table.h"
 #include "ui/alert_lists.h"
 #include "ui/board_model.h"
@@ -270,7 +271,19 @@ QString MainWindow::deviceFault() const { return deviceFault_->isHidden() ? QStr
 
 // ---- operator actions ----
 
-void MainWindow::housekeepingPass() { session_.housekeepingPass(); }
+void MainWindow::housekeepingPass() {
+    session_.housekeepingPass();
+    sayRefusedFiles();
+}
+
+void MainWindow::sayRefusedFiles() {
+    const std::vector<std::string> refused = takeRefusedFiles();
+    if (refused.empty()) return;
+    QStringList lines;
+    for (const auto& r : refused) lines << QString::fromStdString(r);
+    writeFailure_->setText(lines.join(QLatin1Char('\n')));
+    writeFailure_->show();
+}
 
 void MainWindow::saveSettingsFromControls() {
     // The chosen card is opened anew; a monitor that was capturing goes on capturing

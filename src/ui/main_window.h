@@ -147,6 +147,8 @@ private:
     void buildSettingsSections();
     void startUp();
     void notWritten(const QString& fileName);
+    // Folder files that were not read (a link, a FIFO, too large) into the red line.
+    void sayRefusedFiles();
     void applyDecoderSwitches();
     // The call name of the vehicle an alert entry is about (its tooltip).
     QString alertSubjectName(const std::string& line) const;

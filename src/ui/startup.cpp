@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "common/stderr_line.h"
 #include "common/time_text.h"
 #include "storage/day_log.h"
 #include "storage/demo_district.h"
@@ -67,6 +68,7 @@ void MainWindow::startUp() {
     // A monitor that comes back after a power cut decodes again without anyone at the
     // desk. With no device at all the red line has said so already.
     if (settings_.captureAtStart == 1 && devices > 0) capture_->start();
+    sayRefusedFiles();
 }
 
 std::unique_ptr<MainWindow> startMonitor(const std::string& programFolder, FolderLock& lock, Clock& clock) {
@@ -84,7 +86,7 @@ int runMonitor(const std::string& programFolder, const std::string& demoRecordin
     const std::string folder = demo ? demoFolder(programFolder) : programFolder;
     if (demo && !fileExists(settingsPath(folder)) &&
         !writeDemoDistrict(folder, statusTimeText(clock.now())))
-        std::fprintf(stderr, "kub-monitor: Demo-Ordner %s nicht vollständig geschrieben\n", folder.c_str());
+        writeStderrLine("kub-monitor", "Demo-Ordner " + folder + " nicht vollständig geschrieben");
     std::unique_ptr<MainWindow> window = startMonitor(folder, lock, clock);
     if (!window) return 1;
     window->show();

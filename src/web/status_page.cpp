@@ -121,7 +121,7 @@ std::vector<std::string> statusPageLines(const StatusPageInput& in, const LocalT
 
 bool writeStatusPage(const std::string& programFolder, const StatusPageInput& input,
                      const LocalTime& now) {
-    return replaceTextLines(programFolder + "/status.html", statusPageLines(input, now));
+    return replaceTextLines(programFolder + "/status.html", statusPageLines(input, now), FileAccess::Shared);
 }
 
 }  // namespace kub

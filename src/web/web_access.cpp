@@ -112,6 +112,34 @@ WebAccess webAccess(const std::string& key, std::string_view query, std::string_
     return WebAccess::Denied;
 }
 
+bool webKeyOffered(std::string_view query, std::string_view cookieHeader) {
+    return cookieValue(cookieHeader, kWebKeyCookie).has_value() || queryValue(query, "key").has_value();
+}
+
+bool WrongKeyThrottle::allows(const std::string& address, std::int64_t nowMs) const {
+    const auto it = tries_.find(address);
+    if (it == tries_.end() || it->second.count < kTries) return true;
+    // Ten already: the oldest of them must be a second old.
+    return nowMs - it->second.times[0] >= 1000;
+}
+
+void WrongKeyThrottle::wrong(const std::string& address, std::int64_t nowMs) {
+    if (tries_.size() >= kAddresses && !tries_.count(address)) {
+        auto quietest = tries_.begin();
+        for (auto it = tries_.begin(); it != tries_.end(); ++it)
+            if (it->second.last < quietest->second.last) quietest = it;
+        tries_.erase(quietest);
+    }
+    Tries& t = tries_[address];
+    if (t.count == kTries) {
+        for (int i = 1; i < kTries; ++i) t.times[i - 1] = t.times[i];
+        t.times[kTries - 1] = nowMs;
+    } else {
+        t.times[t.count++] = nowMs;
+    }
+    t.last = nowMs;
+}
+
 namespace {
 
 bool sameText(std::string_view a, std::string_view b) {

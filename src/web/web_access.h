@@ -3,9 +3,12 @@
 // any other address only a browser that brings the access key, once in the address
 // (?key=…) and from then on in a cookie. The checks work on the raw request texts.
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace kub {
 
@@ -33,6 +36,31 @@ enum class WebAccess {
 
 // The verdict for one request: `key` empty means none is needed.
 WebAccess webAccess(const std::string& key, std::string_view query, std::string_view cookieHeader);
+
+// The request brings a key at all (cookie or address), right or wrong.
+bool webKeyOffered(std::string_view query, std::string_view cookieHeader);
+
+// Wrong keys are slowed down per address: at most kTries in any second, so a key of our
+// length cannot be guessed, while a typing mistake costs nothing. Memory is bounded
+// however many addresses try: the one that has been quiet longest is forgotten first.
+class WrongKeyThrottle {
+public:
+    static constexpr int kTries = 10;
+    static constexpr std::size_t kAddresses = 4096;
+
+    // May a request from `address` be checked at `nowMs` (any steady milliseconds)?
+    bool allows(const std::string& address, std::int64_t nowMs) const;
+    // A wrong key came from `address`.
+    void wrong(const std::string& address, std::int64_t nowMs);
+
+private:
+    struct Tries {
+        std::int64_t times[kTries] = {};  // the last ones, oldest first once full
+        int count = 0;
+        std::int64_t last = 0;
+    };
+    std::unordered_map<std::string, Tries> tries_;
+};
 
 // A live connection opened by a page of another site (its Origin header names another
 // host than the request's Host header) is refused: without this, any web page open in a

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/stderr_line.h"
 #include "common/program_folder.h"
 #include "platform/process_end.h"
 #include "ui/demo_mode.h"
@@ -43,7 +44,7 @@ int windowProgram(int argc, char** argv) {
         } else if (demo && recording.empty() && !args[i].startsWith(QLatin1Char('-'))) {
             recording = args[i].toStdString();
         } else {
-            std::fprintf(stderr, "kub-monitor: unbekannte Angabe: %s\n", args[i].toLocal8Bit().constData());
+            kub::writeStderrLine("kub-monitor", "unbekannte Angabe: " + args[i].toStdString());
             usage(stderr);
             return 2;
         }

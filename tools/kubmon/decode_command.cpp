@@ -9,6 +9,7 @@
 #include "capture/file_source.h"
 #include "capture/pipe_reader.h"
 #include "commands.h"
+#include "common/stderr_line.h"
 #include "core/headless_window.h"
 #include "core/monitor_core.h"
 #include "platform/export_bindings.h"
@@ -16,6 +17,7 @@
 #include "storage/settings.h"
 #include "raw_input_options.h"
 #include "stdout_output.h"
+#include "storage/text_file.h"
 #include "usage.h"
 #include "storage/vehicle_table.h"
 
@@ -28,6 +30,8 @@ namespace kubmon {
 namespace {
 
 constexpr int kConnectWaitMs = 5000;
+
+void say(const std::string& line) { kub::writeStderrLine("kubmon decode", line); }
 
 }  // namespace
 
@@ -51,7 +55,7 @@ int decodeCommand(const Args& args) {
         } else if (file.empty()) {
             file = args[i];
         } else {
-            std::fprintf(stderr, "kubmon decode: nur eine Datei angeben\n");
+            say("nur eine Datei angeben");
             return 2;
         }
     }
@@ -61,7 +65,11 @@ int decodeCommand(const Args& args) {
     const bool fromStdin = file == "-";
     kub::RawPcmFormat rawFormat;
     if (const std::string wrong = raw.format(fromStdin, rawFormat); !wrong.empty()) {
-        std::fprintf(stderr, "kubmon decode: %s\n", wrong.c_str());
+        say(wrong);
+        return 2;
+    }
+    if (const std::string problem = fromStdin ? kub::pipeInputProblem(STDIN_FILENO) : ""; !problem.empty()) {
+        say(problem);
         return 2;
     }
 
@@ -74,9 +82,7 @@ int decodeCommand(const Args& args) {
     kub::MonitorCore core(clock, window);
     core.context.outputs.push_back(&out);
     core.context.programFolder = folder;
-    core.context.reportWriteFailure = [](const std::string& message) {
-        std::fprintf(stderr, "kubmon decode: %s\n", message.c_str());
-    };
+    core.context.reportWriteFailure = [](const std::string& message) { say(message); };
 
     // With a program folder the exports of its "Mon.ini" run as in the window: action
     // program, TCP export, local message export.
@@ -91,16 +97,16 @@ int decodeCommand(const Args& args) {
         app = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
         std::vector<std::string> remarks;
         settings = kub::loadSettings(folder, &remarks);
-        for (const auto& r : remarks) std::fprintf(stderr, "kubmon decode: %s\n", r.c_str());
+        for (const auto& r : remarks) say(r);
         exports = std::make_unique<kub::ExportBindings>(settings, pause);
         exports->applyTo(core.context);
-        exports->onDropping = [](const std::string& m) { std::fprintf(stderr, "kubmon decode: %s\n", m.c_str()); };
+        exports->onDropping = [](const std::string& m) { say(m); };
         exports->startUp();
         // A file decodes faster than a connection is made: wait for it before the first
         // line, or the first receptions would be dropped.
         if (settings.tcpExport == 1 && !exports->waitUntilConnected(kConnectWaitMs)) {
-            std::fprintf(stderr, "kubmon decode: keine Verbindung zu %s:%d, TCP-Zeilen gehen verloren\n",
-                         settings.tcpServer.c_str(), static_cast<int>(settings.tcpPort));
+            say("keine Verbindung zu " + settings.tcpServer + ":" + std::to_string(settings.tcpPort) +
+                ", TCP-Zeilen gehen verloren");
         }
     }
     if (!folder.empty()) {
@@ -109,12 +115,12 @@ int decodeCommand(const Args& args) {
         // assignments.
         core.context.vehicles.applyLayout(settings.layoutCode);
         if (!kub::createProgramFolders(folder))
-            std::fprintf(stderr, "kubmon decode: Ordner \"Status\"/\"Logbuch\" in %s nicht anlegbar\n",
-                         folder.c_str());
+            say("Ordner \"Status\"/\"Logbuch\" in " + folder + " nicht anlegbar");
         if (!kub::loadVehicleTable(folder, core.context.vehicles))
-            std::fprintf(stderr, "kubmon decode: %s nicht lesbar\n", kub::vehicleFilePath(folder).c_str());
+            say(kub::vehicleFilePath(folder) + " nicht lesbar");
         kub::loadStatusFiles(folder, core.context.vehicles);
         core.context.receivers.load(folder);
+        for (const auto& refused : kub::takeRefusedFiles()) say(refused);
     }
     // Without a folder every decoder listens; with one, exactly those its "Mon.ini"
     // switches on, as the window would (a folder without "Mon.ini" decodes nothing).
@@ -135,12 +141,16 @@ int decodeCommand(const Args& args) {
     if (fromStdin) {
         kub::PipeReader pipe(STDIN_FILENO, rawFormat);
         r = kub::feedStereoSource(pipe, core.dispatcher, &clock, afterBlock);
+        if (r.ok && pipe.readError() != 0) {
+            r.ok = false;
+            r.error = "Standardeingabe nicht weiter lesbar (Fehler Nr. " + std::to_string(pipe.readError()) + ").";
+        }
     } else {
         r = kub::feedAudioFile(file, core.dispatcher, &clock, afterBlock);
     }
     if (exports) exports->shutdown();
     if (!r.ok) {
-        std::fprintf(stderr, "kubmon decode: %s\n", r.error.c_str());
+        say(r.error);
         return 2;
     }
     return 0;

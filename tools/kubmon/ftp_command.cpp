@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "common/stderr_line.h"
 #include "commands.h"
 #include "storage/text_file.h"
 #include "web/ftp_script.h"
@@ -176,7 +177,7 @@ private:
 };
 
 int fail(const Failure& f) {
-    std::fprintf(stderr, "%s\n", f.reason.c_str());
+    kub::writeStderrLine("", f.reason);
     return f.exitCode;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/stderr_line.h"
 #include "commands.h"
 #include "gen_items.h"
 #include "siggen/stereo_track.h"
@@ -81,7 +82,7 @@ int genCommand(const Args& args) {
             if (a == "--seed") seed = static_cast<unsigned>(v);
             ++i;
         } else {
-            std::fprintf(stderr, "kubmon gen: ungültige Option: %s\n", a.c_str());
+            kub::writeStderrLine("kubmon gen", "ungültige Option: " + a);
             return 2;
         }
     }
@@ -110,19 +111,19 @@ int genCommand(const Args& args) {
             if (item.kind == "gap") {
                 double ms = 0;
                 if (item.fields.size() != 1 || !parseDouble(item.fields[0], ms) || ms < 0) {
-                    std::fprintf(stderr, "kubmon gen: ungültige Pause: %s\n", text.c_str());
+                    kub::writeStderrLine("kubmon gen", "ungültige Pause: " + text);
                     return 2;
                 }
                 mono.assign(static_cast<std::size_t>(std::lround(ms * siggen::kRate / 1000.0)), 0.0f);
             } else if (!genFmsItem(item, opt, mono, error) || !genZveiItem(item, opt, mono, error) ||
                        !genPocsagItem(item, opt, mono, error)) {
-                std::fprintf(stderr, "kubmon gen: %s: %s\n", text.c_str(), error.c_str());
+                kub::writeStderrLine("kubmon gen", text + ": " + error);
                 return 2;
             } else if (mono.empty()) {
                 known = false;
             }
             if (!known) {
-                std::fprintf(stderr, "kubmon gen: unbekanntes Element: %s\n", text.c_str());
+                kub::writeStderrLine("kubmon gen", "unbekanntes Element: " + text);
                 return 2;
             }
             std::size_t at = side == siggen::Side::Right ? cursor[1]
@@ -145,7 +146,7 @@ int genCommand(const Args& args) {
 
     std::string error;
     if (!track.writeWav(outPath, error)) {
-        std::fprintf(stderr, "kubmon gen: %s\n", error.c_str());
+        kub::writeStderrLine("kubmon gen", error);
         return 2;
     }
     return 0;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/stderr_line.h"
 #include "commands.h"
 #include "usage.h"
 #include "platform/process_end.h"
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
     // These two may have had a sound server's connection open.
     if (cmd == "run") kub::endProcess(kubmon::runCommand(args));
     if (cmd == "devices") kub::endProcess(kubmon::devicesCommand(args));
-    std::fprintf(stderr, "kubmon: unbekannter Befehl: %s\n", cmd.c_str());
+    kub::writeStderrLine("kubmon", "unbekannter Befehl: " + cmd);
     std::fputs(kubmon::kOverviewUsage, stderr);
     return 2;
 }

@@ -14,6 +14,8 @@
 
 #include "capture_keeper.h"
 #include "commands.h"
+#include "capture/pipe_reader.h"
+#include "common/stderr_line.h"
 #include "common/clock.h"
 #include "common/program_folder.h"
 #include "fault_lines.h"
@@ -31,6 +33,7 @@
 #include "stdout_output.h"
 #include "usage.h"
 #include "storage/station_names.h"
+#include "storage/text_file.h"
 
 
 namespace kubmon {
@@ -40,8 +43,7 @@ namespace {
 constexpr int kDefaultPassSeconds = 60;
 
 void say(const std::string& line) {
-    std::fprintf(stderr, "kubmon run: %s\n", line.c_str());
-    std::fflush(stderr);
+    kub::writeStderrLine("kubmon run", line);
 }
 
 // "ADDRESS:PORT" or "[IPv6]:PORT"; false when it is neither.
@@ -151,6 +153,10 @@ int runCommand(const Args& args) {
         say(wrong);
         return 2;
     }
+    if (const std::string problem = fromStdin ? kub::pipeInputProblem(STDIN_FILENO) : ""; !problem.empty()) {
+        say(problem);
+        return 2;
+    }
     if (folder.empty()) folder = kub::defaultProgramFolder();
     std::error_code ec;
     if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
@@ -245,6 +251,7 @@ int runCommand(const Args& args) {
     // MQTT: the folder's "MQTT.ini", the connection part replaced by --mqtt.
     kub::MqttSettings mqtt = kub::loadMqttSettings(folder);
     if (!mqttAddress.empty()) kub::applyMqttAddress(mqttAddress, mqtt);
+    for (const auto& refused : kub::takeRefusedFiles()) say(refused);
     std::unique_ptr<kub::MqttSite> mqttSite;
     if (mqtt.on()) mqttSite = std::make_unique<kub::MqttSite>(session.core.context, mqtt, say);
     kub::RepeatingTimer mqttPoll(100, [&] {
@@ -270,7 +277,10 @@ int runCommand(const Args& args) {
     });
     if (!watchdog.empty()) watchdogTimer.start();
 
-    kub::RepeatingTimer housekeeping(passSeconds * 1000, [&] { session.housekeepingPass(); });
+    kub::RepeatingTimer housekeeping(passSeconds * 1000, [&] {
+        session.housekeepingPass();
+        for (const auto& refused : kub::takeRefusedFiles()) say(refused);
+    });
     housekeeping.start();
 
     int status = 0;

@@ -1,5 +1,7 @@
 #include "usage.h"
 
+#include "common/stderr_line.h"
+
 #include <algorithm>
 
 namespace kubmon {
@@ -97,7 +99,7 @@ int printHelp(const char* usage) {
 }
 
 int refuse(const char* command, const std::string& reason, const char* usage) {
-    std::fprintf(stderr, "kubmon %s: %s\n", command, reason.c_str());
+    kub::writeStderrLine(std::string("kubmon ") + command, reason);
     std::fputs(usage, stderr);
     return 2;
 }
