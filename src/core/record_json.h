@@ -2,7 +2,8 @@
 // A reception record as one JSON object on one line (UTF-8, no line break inside), with
 // the field names scripts rely on: time, channel, protocol, line, kennung, status, tki,
 // direction, text, vehicle, info, code, name, ric, function, tone. Fields the protocol
-// does not have are left out.
+// does not have are left out. "sites" lists where it was heard when another receiver
+// site is involved.
 
 #include <string>
 
