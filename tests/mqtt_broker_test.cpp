@@ -317,11 +317,12 @@ TEST_F(MqttBroker, AHostileSiteCanForgeNoLineRowOrStatusAndCannotGrowTheMonitor)
     const std::size_t before = residentKb(run.pid(), "VmRSS:");
     auto flood = [&](int bytes, int hundreds) {
         const std::string f = dir + "/flood";
+        const std::string n = std::to_string(hundreds), port = std::to_string(broker.port());
         return kubtest::runProcess("head -c " + std::to_string(bytes) + " /dev/zero | tr '\\0' x > " + f +
                                    " && echo >> " + f + " && for i in $(seq 10); do cat " + f + "; done > " + f +
-                                   "10 && for i in $(seq 10); do cat " + f + "10; done > " + f + "100 && for i in $(seq " +
-                                   std::to_string(hundreds) + "); do cat " + f + "100; done | /usr/bin/mosquitto_pub "
-                                   "-h 127.0.0.1 -p " + std::to_string(broker.port()) + " -q 0 -t wache9/pocsag -l")
+                                   "10 && for i in $(seq 10); do cat " + f + "10; done > " + f + "100" +
+                                   " && for i in $(seq " + n + "); do cat " + f + "100; done" +
+                                   " | /usr/bin/mosquitto_pub -h 127.0.0.1 -p " + port + " -q 0 -t wache9/pocsag -l")
             .exitCode;
     };
     ASSERT_EQ(flood(200000, 30), 0);

@@ -41,7 +41,9 @@ std::string text(const Json& j, const char* name, std::size_t maxLength) {
 }
 
 // A text as it may reach rows, logs and lines.
-std::string shown(const Json& j, const char* name, std::size_t maxLength) { return printableText(text(j, name, maxLength)); }
+std::string shown(const Json& j, const char* name, std::size_t maxLength) {
+    return printableText(text(j, name, maxLength));
+}
 
 int number(const Json& j, const char* name, int low, int high) {
     const Json& v = field(j, name);

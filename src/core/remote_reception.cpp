@@ -92,7 +92,8 @@ void RemoteReception::remember(const ReceptionRecord& shown, bool fromSite, std:
     const double now = context_.clock.nowSeconds();
     while (!seen_.empty() && (seen_.size() >= kSeenLimit || now - seen_.front().arrived > 2 * kRepeatSeconds))
         seen_.pop_front();
-    seen_.push_back({transmissionKey(shown), shown.seconds, now, fromSite, shown.protocol, shown.row, std::move(sites)});
+    seen_.push_back(
+        {transmissionKey(shown), shown.seconds, now, fromSite, shown.protocol, shown.row, std::move(sites)});
 }
 
 void RemoteReception::addSource(Seen& seen, const std::string& site) {
