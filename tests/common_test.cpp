@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <ctime>
@@ -10,6 +11,7 @@
 
 #include "common/clock.h"
 #include "common/time_text.h"
+#include "decoders/pocsag/pocsag_reception.h"
 #include "export/export_line.h"
 #include "storage/day_log.h"
 #include "storage/text_file.h"
@@ -47,6 +49,21 @@ TEST(ExportLines, KeepTheirFieldOrder) {
     EXPECT_EQ(fmsExportLine("12345678", 12, 2, 1), "##FMS#12345678#12#21#+");
     EXPECT_EQ(zveiExportLine("25431", "Löschzug Süd"), "##ZVEI#25431#Löschzug Süd#+");
     EXPECT_EQ(pocsagExportLine("1234567", 3, "Brand"), "##POC#1234567#3#Brand#+");
+}
+
+TEST(ExportLines, TextsFromTheAirCannotEndTheLineOrAddOne) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Alarm#+##FMS#DEADBEEF#0#01#+", "##POC#1234570#3#Alarm# +##FMS#DEADBEEF#0#01# +#+"},
+        {"+49 Brand", "##POC#1234570#3# +49 Brand#+"},
+        {std::string("a\r\nb\tc\0d\x1b\x7f", 10), "##POC#1234570#3#a  b c d  #+"},
+        {"Straße # 12 + 3#", "##POC#1234570#3#Straße # 12 + 3##+"},
+    };
+    for (const auto& [text, line] : cases) {
+        EXPECT_EQ(pocsagExportLine("1234570", 3, text), line);
+        const std::string row = pocsagRow("1234570", 3, "", "t", text);
+        EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 4) << row;
+        EXPECT_EQ(row.find_first_of("\r\n"), std::string::npos) << row;
+    }
 }
 
 class TextFiles : public ::testing::Test {

@@ -1,21 +1,27 @@
 // MQTT against a real mosquitto, started by each test on loopback on a free port: what
 // `kubmon run` publishes, its last will, a broker that is away at the start and one
-// restarted in mid-traffic, two sites and a monitor that takes both in, and a wrong
-// password.
+// restarted in mid-traffic, two sites and a monitor that takes both in, a hostile site,
+// the same page from a site and from here in either order, and a wrong password.
 
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 #include <set>
 
+#include "common/clock.h"
+#include "common/time_text.h"
+#include "core/record_json.h"
 #include "mqtt/mqtt_link.h"
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/mqtt_site.h"
+#include "storage/day_log.h"
 #include "storage/vehicle_table.h"
 #include "support/mqtt_broker.h"
 #include "support/program_folder.h"
@@ -36,6 +42,40 @@ std::size_t occurrences(const std::string& text, const std::string& what) {
     std::size_t n = 0;
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
     return n;
+}
+
+// A record as the site "wache9" would publish it, `ago` seconds old.
+std::string siteRecord(kub::RecordProtocol p, const std::string& subject, const std::string& text, double ago = 0) {
+    kub::ReceptionRecord r;
+    r.time = kub::isoTimeText(std::floor(kub::WallClock().nowSeconds() - ago));
+    r.channel = "left";
+    r.protocol = p;
+    r.line = "##FMS#DEADBEEF#0#01#+\n##FMS#DEADBEEF#0#01#+";
+    if (p == kub::RecordProtocol::Fms) {
+        r.kennung = subject;
+        r.status = 1;
+        r.tki = 0;
+        r.direction = 0;
+    } else if (p == kub::RecordProtocol::Zvei) {
+        r.code = subject;
+        r.name = text;
+    } else {
+        r.ric = subject;
+        r.function = 3;
+        r.text = text;
+        r.name = "Fremder Name";
+    }
+    return kub::recordJson(r);
+}
+
+// "VmRSS:" now, "VmHWM:" the highest so far.
+std::size_t residentKb(int pid, const std::string& which) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    std::size_t kb = 0;
+    while (in >> key)
+        if (key == which && in >> kb) return kb;
+    return 0;
 }
 
 class MqttBroker : public ::testing::Test {
@@ -74,13 +114,41 @@ protected:
         return wav;
     }
 
-    bool startRun(Spawned& p, const std::string& folder, const std::string& input, const std::string& mqtt) {
+    bool startRun(Spawned& p, const std::string& folder, const std::string& input, const std::string& mqtt,
+                  bool json = false) {
         std::vector<std::string> argv = {KUBMON_EXE, "run", "--folder", folder, "--input", input};
+        if (json) argv.push_back("--json");
         if (!mqtt.empty()) {
             argv.push_back("--mqtt");
             argv.push_back(mqtt);
         }
         return p.start(argv, folder + "/out.txt", folder + "/err.txt");
+    }
+    // A monitor that takes "wache9" in, with the vehicle 62341234, decoding `input`.
+    std::string monitorFolder(const TestBroker& b) {
+        const std::string folder = siteFolder("leitstelle");
+        kub::MqttSettings m;
+        m.server = "127.0.0.1";
+        m.port = b.port();
+        m.prefix = "leitstelle";
+        m.remotePrefixes = {"wache9"};
+        EXPECT_TRUE(kub::saveMqttSettings(folder, m));
+        return folder;
+    }
+    // The site "wache9" as a client of its own.
+    std::unique_ptr<kub::MqttLink> site(const TestBroker& b) {
+        kub::MqttLinkOptions o;
+        o.host = "127.0.0.1";
+        o.port = b.port();
+        o.clientId = "kub-wache9";
+        o.onlineTopic = "wache9/online";
+        auto link = std::make_unique<kub::MqttLink>(o);
+        link->start();
+        EXPECT_TRUE(kubtest::waitUntil([&] { return link->connected(); }, 10));
+        return link;
+    }
+    bool outHas(const std::string& folder, const std::string& what, double seconds = 20) {
+        return kubtest::waitUntil([&] { return out(folder).find(what) != std::string::npos; }, seconds);
     }
     std::string out(const std::string& folder) { return kubtest::readFileBytes(folder + "/out.txt"); }
     std::string err(const std::string& folder) { return kubtest::readFileBytes(folder + "/err.txt"); }
@@ -213,6 +281,106 @@ TEST_F(MqttBroker, TwoSitesHearTheSameTransmissionAndTheMonitorShowsItOnce) {
     EXPECT_EQ(kubtest::splitLines(out(a)).size(), 3u);
     EXPECT_EQ(kubtest::splitLines(out(b)).size(), 3u);
     EXPECT_EQ(leitstelle.lines(), (std::vector<std::string>{"leitstelle/online 1", "leitstelle/online 0"}));
+}
+
+TEST_F(MqttBroker, AHostileSiteCanForgeNoLineRowOrStatusAndCannotGrowTheMonitor) {
+    TestBroker broker(dir, "max_queued_messages 100000\n");
+    ASSERT_TRUE(broker.start());
+    const auto wache9 = site(broker);
+    using P = kub::RecordProtocol;
+    // A vehicle status of 2020, retained on the broker for every monitor that starts.
+    std::string old = siteRecord(P::Fms, "62341234", "");
+    old.replace(old.find("\"time\":\"") + 8, 4, "2020");
+    wache9->publish({"wache9/fms", old, true});
+    const std::string folder = monitorFolder(broker);
+    Spawned run;
+    ASSERT_TRUE(startRun(run, folder, silence(120), ""));
+    ASSERT_TRUE(kubtest::waitUntil([&] { return err(folder).find("MQTT verbunden") != std::string::npos; }, 20));
+
+    const char hostile[] = "Alarm#+##FMS#DEADBEEF#0#01#+\r\nB\0C\x1b";
+    std::string secondSixty = siteRecord(P::Zvei, "12345", "");
+    secondSixty.replace(secondSixty.find("+") - 2, 2, "60");
+    const std::pair<std::string, std::string> sent[] = {
+        {"pocsag", siteRecord(P::Pocsag, "1234567", std::string(hostile, sizeof hostile - 1))},
+        {"zvei", siteRecord(P::Zvei, "25431", "Fremder Name")},
+        {"fms", siteRecord(P::Fms, "62341234", "", 11 * 60)},
+        {"fms", siteRecord(P::Fms, "62341234", "", -5 * 60)},
+        {"pocsag", siteRecord(P::Pocsag, "2097152", "")},
+        {"fms", siteRecord(P::Fms, "623abcde", "")},
+        {"zvei", secondSixty},
+    };
+    for (const auto& [topic, payload] : sent) wache9->publish({"wache9/" + topic, payload, false});
+    ASSERT_TRUE(outHas(folder, "##ZVEI#25431")) << err(folder);
+
+    // 3000 payloads of 200 KB: dropped before they are queued. 12000 of 15 KB, faster than
+    // the monitor takes them in: the queue holds them within its bytes.
+    const std::size_t before = residentKb(run.pid(), "VmRSS:");
+    auto flood = [&](int bytes, int hundreds) {
+        const std::string f = dir + "/flood";
+        const std::string n = std::to_string(hundreds), port = std::to_string(broker.port());
+        return kubtest::runProcess("head -c " + std::to_string(bytes) + " /dev/zero | tr '\\0' x > " + f +
+                                   " && echo >> " + f + " && for i in $(seq 10); do cat " + f + "; done > " + f +
+                                   "10 && for i in $(seq 10); do cat " + f + "10; done > " + f + "100" +
+                                   " && for i in $(seq " + n + "); do cat " + f + "100; done" +
+                                   " | /usr/bin/mosquitto_pub -h 127.0.0.1 -p " + port + " -q 0 -t wache9/pocsag -l")
+            .exitCode;
+    };
+    ASSERT_EQ(flood(200000, 30), 0);
+    ASSERT_EQ(flood(15000, 120), 0);
+    wache9->publish({"wache9/zvei", siteRecord(P::Zvei, "99999", ""), false});
+    ASSERT_TRUE(outHas(folder, "##ZVEI#99999", 60)) << err(folder);
+    const std::size_t after = residentKb(run.pid(), "VmHWM:");
+    EXPECT_EQ(run.stop(SIGTERM), 0);
+    EXPECT_LT(after, before + 32 * 1024) << before << " kB before, at most " << after << " kB after";
+
+    // Only our lines: control characters as blanks, "#+" inside a field as "# +", our
+    // receiver names (none here), nothing of the site's line.
+    EXPECT_EQ(kubtest::splitLines(out(folder)),
+              (std::vector<std::string>{"##POC#1234567#3#Alarm# +##FMS#DEADBEEF#0#01# +  B C #+", "##ZVEI#25431##+",
+                                        "##ZVEI#99999##+"}));
+    const auto log = kubtest::splitLines(
+        kubtest::readFileBytes(kub::dayLogPath(folder, kub::LogKind::Pocsag, kub::WallClock().now())));
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].rfind("1234567\t3\t\t", 0), 0u) << log[0];
+    EXPECT_FALSE(std::filesystem::exists(kub::dayLogPath(folder, kub::LogKind::Fms, kub::WallClock().now())));
+    // Each reason once per site, however often it came.
+    const std::string said = err(folder);
+    for (const char* why : {"älter als 10 Minuten", "mehr als 1 Minute vor unserer Uhr", "\"ric\" ist keine RIC",
+                            "keine FMS-Kennung", "keine Zeit", "200000 Bytes"})
+        EXPECT_EQ(occurrences(said, why), 1u) << why << "\n" << said;
+}
+
+TEST_F(MqttBroker, ThePageFromASiteAndFromHereIsOneRowInEitherOrder) {
+    TestBroker broker(dir);
+    ASSERT_TRUE(broker.start());
+    const auto wache9 = site(broker);
+    using P = kub::RecordProtocol;
+    // Site first: the site's report waits retained for the monitor, which decodes the
+    // same page a few seconds later.
+    wache9->publish({"wache9/pocsag", siteRecord(P::Pocsag, "1234567", "Brand Wohnhaus"), true});
+    const std::string wav = dir + "/seiten.wav";
+    ASSERT_EQ(kubtest::runProcess(std::string(KUBMON_EXE) + " gen " + wav +
+                                  " left gap:3000 'poc1200:1234567:3:Brand Wohnhaus' gap:500"
+                                  " 'poc1200:1234568:3:Brand Wohnhaus' gap:30000")
+                  .exitCode,
+              0);
+    const std::string folder = monitorFolder(broker);
+    Spawned run;
+    ASSERT_TRUE(startRun(run, folder, wav, "", true));
+    // Here first: the site's report of it comes when it is already shown.
+    ASSERT_TRUE(outHas(folder, "\"ric\":\"1234568\"")) << err(folder);
+    wache9->publish({"wache9/pocsag", siteRecord(P::Pocsag, "1234568", "Brand Wohnhaus"), false});
+    wache9->publish({"wache9/zvei", siteRecord(P::Zvei, "99999", ""), false});
+    ASSERT_TRUE(outHas(folder, "\"code\":\"99999\"")) << err(folder);
+    EXPECT_EQ(run.stop(SIGTERM), 0);
+
+    const std::string json = out(folder);
+    EXPECT_EQ(occurrences(json, "\"ric\":\"1234567\""), 1u) << json;
+    EXPECT_EQ(occurrences(json, "\"ric\":\"1234568\""), 1u) << json;
+    EXPECT_NE(json.find("\"sites\":[\"wache9\"]"), std::string::npos) << json;
+    const auto log = kubtest::splitLines(
+        kubtest::readFileBytes(kub::dayLogPath(folder, kub::LogKind::Pocsag, kub::WallClock().now())));
+    EXPECT_EQ(log.size(), 2u);
 }
 
 TEST_F(MqttBroker, AWrongPasswordIsSaidOnceAndDecodingGoesOn) {

@@ -129,8 +129,9 @@ TEST(PocsagRecordings, RealRecordingsDecodeToWhatTheyCarry) {
     if (!std::filesystem::exists(folder + "/POCSAG_sample_-_1200_bps.flac")) GTEST_SKIP() << "no recordings in " << folder;
     const std::vector<std::pair<std::string, std::vector<std::string>>> expected{
         {"512", {"##POC#273040#3#512 B SIDE ZZZZZZ#+"}},
-        {"1200", {"##POC#273040#3#+++TIME=0008300324+++TIME=0008300324#+"}},
-        {"2400", {"##POC#1022869#1#+++TIME=0008300324+++TIME=0008300324#+"}},
+        // A text that begins with "+" would make "#+" behind its separator: "# +".
+        {"1200", {"##POC#273040#3# +++TIME=0008300324+++TIME=0008300324#+"}},
+        {"2400", {"##POC#1022869#1# +++TIME=0008300324+++TIME=0008300324#+"}},
     };
     const std::regex wellFormed("##POC#\\d{1,7}#[0-3]#[^\\n]*#\\+");
     for (const auto& [rate, line] : expected) {

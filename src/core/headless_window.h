@@ -66,6 +66,11 @@ public:
         if (sites.size() >= static_cast<std::size_t>(kKeptReceptionRows)) sites.erase(sites.begin());
         sites.push_back(site);
     }
+    // The sources last named for a row heard at several places.
+    std::string lastRowSites;
+    void setTableRowSites(ReceptionTable, const std::string&, const std::string& sites) override {
+        lastRowSites = sites;
+    }
     void removeAlertLine(AlertList l, int index) override;
     std::vector<std::string> uploadMessages;                          // List5
     std::vector<std::pair<std::string, std::string>> messageBoxes;    // text, title

@@ -18,6 +18,7 @@
 #include "core/export_lines.h"
 #include "core/headless_window.h"
 #include "core/reception_output.h"
+#include "core/site_reports.h"
 #include "core/window_output.h"
 #include "export/action_launcher.h"
 #include "storage/receiver_list.h"
@@ -59,6 +60,9 @@ struct ReceptionContext {
     // Whether receptions of other receiver sites start the action program and go out as
     // export lines too. Off, two sites that listen to each other make no loop.
     bool remoteActionsOn = false;
+    // What other receiver sites reported, asked before a reception heard here is
+    // reported; none: no sites.
+    SiteReports* siteReports = nullptr;
     // Our decoding improvements; the context starts with the classic decoders, the
     // settings switch the improvements on.
     DecoderOptions options;
@@ -87,6 +91,9 @@ struct ReceptionContext {
         r.protocol = protocol;
         return r;
     }
+
+    // True when a site already reported this reception heard here (see SiteReports).
+    bool reportedBySite(const ReceptionRecord& local) { return siteReports && siteReports->heardElsewhere(local); }
 
     void handOn(const ReceptionRecord& record) {
         for (ReceptionOutput* out : outputs) out->deliver(record);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kub {
 
@@ -57,6 +58,9 @@ struct ReceptionRecord {
 
     // The receiver site a reception came from; empty when heard here.
     std::string site;
+    // Where it was heard, when another site is involved: the sites (this one as well when
+    // it was heard here too); empty for what only this monitor heard.
+    std::vector<std::string> sites;
 };
 
 }  // namespace kub

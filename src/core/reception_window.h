@@ -36,6 +36,10 @@ public:
                                     std::uint32_t colour) = 0;
     // The receiver site a row came from, when it was not heard here.
     virtual void setTableRowSite(ReceptionTable /*table*/, int /*row*/, const std::string& /*site*/) {}
+    // The same transmission was heard at more places than the row shows: the newest row
+    // with this text names all of them (", "-separated).
+    virtual void setTableRowSites(ReceptionTable /*table*/, const std::string& /*rowText*/,
+                                  const std::string& /*sites*/) {}
 
     // Alert lists.
     virtual int alertLineCount(AlertList list) const = 0;

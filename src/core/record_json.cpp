@@ -51,6 +51,7 @@ std::string recordJson(const ReceptionRecord& r) {
             j["tone"] = r.tone;
             break;
     }
+    if (!r.sites.empty()) j["sites"] = r.sites;
     // Radio text is not always valid UTF-8; a broken byte becomes U+FFFD rather than
     // a line no consumer can read.
     return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

@@ -5,6 +5,7 @@
 // shows beside them: "known" (the vehicle or receiver is in its table) and, for ZVEI and
 // POCSAG, the name cell's "colour" as "#RRGGBB". Fields the protocol does not have are
 // left out.
+// "sites" lists where it was heard when another receiver site is involved.
 
 #include <string>
 

@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <nlohmann/json.hpp>
 
+#include "common/printable_text.h"
+
 namespace kub {
 
 namespace {
@@ -13,6 +15,10 @@ namespace {
 constexpr std::size_t kMaxPayload = 16384;
 constexpr std::size_t kMaxText = 4096;
 constexpr std::size_t kMaxName = 256;
+// The largest RIC a POCSAG address codeword can carry (21 bits).
+constexpr long kMaxRic = 2097151;
+constexpr double kOldestSeconds = 600;
+constexpr double kAheadSeconds = 60;
 
 using Json = nlohmann::json;
 
@@ -34,6 +40,11 @@ std::string text(const Json& j, const char* name, std::size_t maxLength) {
     return s;
 }
 
+// A text as it may reach rows, logs and lines.
+std::string shown(const Json& j, const char* name, std::size_t maxLength) {
+    return printableText(text(j, name, maxLength));
+}
+
 int number(const Json& j, const char* name, int low, int high) {
     const Json& v = field(j, name);
     if (!v.is_number_integer()) throw Refused{std::string("Feld \"") + name + "\" ist keine ganze Zahl"};
@@ -42,12 +53,20 @@ int number(const Json& j, const char* name, int low, int high) {
     return static_cast<int>(n);
 }
 
+int isUpperHex(int c) { return std::isdigit(c) || (c >= 'A' && c <= 'F') ? 1 : 0; }
+
+int daysIn(int year, int month) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
 bool allOf(const std::string& s, int (*pred)(int)) {
     return std::all_of(s.begin(), s.end(), [pred](char c) { return pred(static_cast<unsigned char>(c)) != 0; });
 }
 
 void onlyFields(const Json& j, std::initializer_list<const char*> extra) {
-    static const char* const common[] = {"time", "channel", "protocol", "line", "site"};
+    static const char* const common[] = {"time", "channel", "protocol", "line", "site", "sites"};
     for (const auto& item : j.items()) {
         const std::string& key = item.key();
         const bool known = std::any_of(std::begin(common), std::end(common), [&](const char* k) { return key == k; }) ||
@@ -87,7 +106,8 @@ std::optional<double> parseIsoTime(std::string_view s) {
     if (s[4] != '-' || s[7] != '-' || s[10] != 'T' || s[13] != ':' || s[16] != ':') return std::nullopt;
     const int year = digits(s, 0, 4), month = digits(s, 5, 2), day = digits(s, 8, 2);
     const int hour = digits(s, 11, 2), minute = digits(s, 14, 2), second = digits(s, 17, 2);
-    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
+    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > daysIn(year, month) || hour < 0 || hour > 23 ||
+        minute < 0 || minute > 59 || second < 0 || second > 59)
         return std::nullopt;
     long offset = 0;
     if (s.size() == 20) {
@@ -130,33 +150,35 @@ RemoteParse parseRemoteRecord(std::string_view payload, const std::string& site)
         r.channel = text(j, "channel", 8);
         if (r.channel != "left" && r.channel != "right") throw Refused{"Feld \"channel\" ist nicht left/right"};
         const std::string protocol = text(j, "protocol", 8);
-        r.line = text(j, "line", kMaxText + 64);
+        // The site's own export line is not taken: ours is built from the checked fields.
+        text(j, "line", kMaxText + 64);
         if (protocol == "fms") {
             onlyFields(j, {"kennung", "status", "tki", "direction", "text", "vehicle", "info", "known"});
             r.protocol = RecordProtocol::Fms;
             r.kennung = text(j, "kennung", 8);
-            if (r.kennung.size() != 8 || !allOf(r.kennung, isxdigit))
+            if (r.kennung.size() != 8 || !allOf(r.kennung, isUpperHex))
                 throw Refused{"Feld \"kennung\" ist keine FMS-Kennung"};
             r.status = number(j, "status", 0, 15);
             r.tki = number(j, "tki", 0, 3);
             r.direction = number(j, "direction", 0, 1);
-            r.text = text(j, "text", kMaxText);
-            r.vehicle = text(j, "vehicle", kMaxName);
-            r.info = text(j, "info", kMaxName);
+            r.text = shown(j, "text", kMaxText);
+            r.vehicle = shown(j, "vehicle", kMaxName);
+            r.info = shown(j, "info", kMaxName);
         } else if (protocol == "zvei") {
             onlyFields(j, {"code", "name", "known", "colour"});
             r.protocol = RecordProtocol::Zvei;
             r.code = text(j, "code", 5);
             if (r.code.size() != 5 || !allOf(r.code, isdigit)) throw Refused{"Feld \"code\" ist keine ZVEI-Folge"};
-            r.name = text(j, "name", kMaxName);
+            r.name = shown(j, "name", kMaxName);
         } else if (protocol == "pocsag") {
             onlyFields(j, {"ric", "function", "text", "name", "known", "colour"});
             r.protocol = RecordProtocol::Pocsag;
             r.ric = text(j, "ric", 7);
-            if (r.ric.empty() || !allOf(r.ric, isdigit)) throw Refused{"Feld \"ric\" ist keine RIC"};
+            if (r.ric.empty() || !allOf(r.ric, isdigit) || std::stol(r.ric) > kMaxRic)
+                throw Refused{"Feld \"ric\" ist keine RIC"};
             r.function = number(j, "function", 0, 3);
-            r.text = text(j, "text", kMaxText);
-            r.name = text(j, "name", kMaxName);
+            r.text = shown(j, "text", kMaxText);
+            r.name = shown(j, "name", kMaxName);
         } else if (protocol == "tonruf") {
             onlyFields(j, {"tone"});
             r.protocol = RecordProtocol::Tonruf;
@@ -166,11 +188,18 @@ RemoteParse parseRemoteRecord(std::string_view payload, const std::string& site)
             throw Refused{"unbekanntes Protokoll"};
         }
         theirView(j);
+        r.sites = {site};
         out.record = std::move(r);
     } catch (const Refused& e) {
         out.error = e.why;
     }
     return out;
+}
+
+std::string remoteTimeRefusal(double recordSeconds, double nowSeconds) {
+    if (recordSeconds < nowSeconds - kOldestSeconds) return "älter als 10 Minuten";
+    if (recordSeconds > nowSeconds + kAheadSeconds) return "mehr als 1 Minute vor unserer Uhr";
+    return {};
 }
 
 }  // namespace kub

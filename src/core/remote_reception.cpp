@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <optional>
 
 #include "common/time_text.h"
 #include "decoders/fms/fms_reception.h"
 #include "decoders/pocsag/pocsag_reception.h"
+#include "export/export_line.h"
 
 namespace kub {
 
@@ -18,6 +22,45 @@ constexpr std::size_t kSeenLimit = 4096;
 std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
+}
+
+ReceptionTable tableOf(RecordProtocol p) {
+    if (p == RecordProtocol::Zvei) return ReceptionTable::Zvei;
+    if (p == RecordProtocol::Pocsag) return ReceptionTable::Pocsag;
+    return ReceptionTable::Fms;
+}
+
+// ZVEI codes and RICs: the repeat rule of the decoders. A page's text may differ between
+// two sites' receptions; the RIC alone decides, as it does here.
+double windowOf(RecordProtocol p) {
+    const bool keyed = p == RecordProtocol::Zvei || p == RecordProtocol::Pocsag;
+    return keyed ? RemoteReception::kRepeatSeconds : RemoteReception::kSameTransmissionSeconds;
+}
+
+// The instant a status time text "07.12. 04:55" stands for: the latest such minute not
+// later than a day after `now` (the text has no year). Nullopt when it is no such text.
+std::optional<double> statusTimeSeconds(const std::string& text, double now) {
+    int day = 0, month = 0, hour = 0, minute = 0;
+    if (std::sscanf(text.c_str(), "%2d.%2d. %2d:%2d", &day, &month, &hour, &minute) != 4) return std::nullopt;
+    const LocalTime today = toLocalTime(now);
+    for (int year = today.year; year >= today.year - 1; --year) {
+        std::tm tm{};
+        tm.tm_year = year - 1900;
+        tm.tm_mon = month - 1;
+        tm.tm_mday = day;
+        tm.tm_hour = hour;
+        tm.tm_min = minute;
+        tm.tm_isdst = -1;
+        const auto t = static_cast<double>(std::mktime(&tm));
+        if (t <= now + 86400) return t;
+    }
+    return std::nullopt;
+}
+
+std::string joined(const std::vector<std::string>& sites) {
+    std::string out;
+    for (const auto& s : sites) out += (out.empty() ? "" : ", ") + s;
+    return out;
 }
 
 }  // namespace
@@ -34,33 +77,56 @@ std::string transmissionKey(const ReceptionRecord& r) {
     return {};
 }
 
-bool RemoteReception::seenBefore(const std::string& key, double seconds, double window) const {
-    return std::any_of(seen_.begin(), seen_.end(), [&](const Seen& s) {
-        return s.key == key && std::fabs(std::floor(seconds) - std::floor(s.seconds)) < window;
-    });
+RemoteReception::Seen* RemoteReception::shownBefore(const ReceptionRecord& r, bool fromSiteOnly) {
+    const std::string key = transmissionKey(r);
+    const double window = windowOf(r.protocol);
+    // The newest first: a repeat is merged with the row it repeats.
+    for (auto it = seen_.rbegin(); it != seen_.rend(); ++it) {
+        if (fromSiteOnly && !it->fromSite) continue;
+        if (it->key == key && std::fabs(std::floor(r.seconds) - std::floor(it->seconds)) < window) return &*it;
+    }
+    return nullptr;
 }
 
-void RemoteReception::remember(const std::string& key, double seconds) {
+void RemoteReception::remember(const ReceptionRecord& shown, bool fromSite, std::vector<std::string> sites) {
     const double now = context_.clock.nowSeconds();
     while (!seen_.empty() && (seen_.size() >= kSeenLimit || now - seen_.front().arrived > 2 * kRepeatSeconds))
         seen_.pop_front();
-    seen_.push_back({key, seconds, now});
+    seen_.push_back(
+        {transmissionKey(shown), shown.seconds, now, fromSite, shown.protocol, shown.row, std::move(sites)});
+}
+
+void RemoteReception::addSource(Seen& seen, const std::string& site) {
+    if (std::find(seen.sites.begin(), seen.sites.end(), site) != seen.sites.end()) return;
+    // A handful of sites at most; a flood of names would only repeat them.
+    if (seen.sites.size() >= 16) return;
+    seen.sites.push_back(site);
+    if (seen.protocol != RecordProtocol::Tonruf)
+        context_.window.setTableRowSites(tableOf(seen.protocol), seen.row, joined(seen.sites));
 }
 
 void RemoteReception::deliver(const ReceptionRecord& record) {
-    if (record.site.empty()) remember(transmissionKey(record), record.seconds);
+    if (!record.site.empty()) return;
+    remember(record, false, {ownSite_});
+    if (record.statusStored && record.slot >= 0) statusSeconds_[record.slot] = record.seconds;
+}
+
+bool RemoteReception::heardElsewhere(const ReceptionRecord& local) {
+    Seen* seen = shownBefore(local, true);
+    if (!seen) return false;
+    addSource(*seen, ownSite_);
+    return true;
 }
 
 bool RemoteReception::take(const ReceptionRecord& r) {
-    const std::string key = transmissionKey(r);
-    // ZVEI codes and RICs: the repeat rule of the decoders. A page's text may differ
-    // between two sites' receptions; the RIC alone decides, as it does here.
-    const bool keyed = r.protocol == RecordProtocol::Zvei || r.protocol == RecordProtocol::Pocsag;
-    if (seenBefore(key, r.seconds, keyed ? kRepeatSeconds : kSameTransmissionSeconds)) return false;
-    remember(key, r.seconds);
-    // What this monitor makes of it (row, colour, board) is its own: another site's
-    // vehicle table and receiver names are not ours.
+    if (Seen* seen = shownBefore(r, false)) {
+        addSource(*seen, r.site);
+        return false;
+    }
+    // What this monitor makes of it (row, line, colour, board) is its own: another site's
+    // vehicle table and receiver names are not ours, and its line is not taken.
     ReceptionRecord local = r;
+    local.sites = {r.site};
     switch (r.protocol) {
         case RecordProtocol::Fms: prepareFms(local); break;
         case RecordProtocol::Zvei: {
@@ -69,6 +135,7 @@ bool RemoteReception::take(const ReceptionRecord& r) {
             local.colour = shown.colour;
             local.receiverListed = shown.listed;
             local.row = r.code + "\t" + shown.name + "\t" + dateTimeText(context_.clock.now());
+            local.line = zveiExportLine(r.code, shown.name);
             context_.pageChanged = 1;
             break;
         }
@@ -78,11 +145,13 @@ bool RemoteReception::take(const ReceptionRecord& r) {
             local.colour = shown.colour;
             local.receiverListed = shown.listed;
             local.row = pocsagRow(r.ric, r.function, shown.name, dateTimeText(context_.clock.now()), r.text);
+            local.line = pocsagExportLine(r.ric, r.function, r.text);
             context_.pageChanged = 1;
             break;
         }
-        case RecordProtocol::Tonruf: break;
+        case RecordProtocol::Tonruf: local.line.clear(); break;
     }
+    remember(local, true, local.sites);
     // The tables, lists and logs take it; the action program and the export lines only
     // when so set (see remoteActionsOn).
     context_.remoteActionsOn = runActions_;
@@ -90,14 +159,24 @@ bool RemoteReception::take(const ReceptionRecord& r) {
     return true;
 }
 
+bool RemoteReception::olderThanStored(int slot, double seconds) const {
+    const auto known = statusSeconds_.find(slot);
+    if (known != statusSeconds_.end()) return seconds < known->second;
+    // Set before this run: its status file has the minute.
+    const VehicleRecord& rec = context_.vehicles.vehicleTable[static_cast<std::size_t>(slot)];
+    const auto stored = statusTimeSeconds(rec.statusTime, context_.clock.nowSeconds());
+    return stored && seconds < *stored;
+}
+
 void RemoteReception::prepareFms(ReceptionRecord& r) {
     // The FMS table is emptied past 500 rows, as for the receptions heard here.
     if (context_.window.tableRowCount(ReceptionTable::Fms) > 500) context_.window.setTableRowCount(ReceptionTable::Fms, 1);
     VehicleTable& table = context_.vehicles;
     const int slot = fmsVehicleSlot(table, r.kennung, r.status);
-    if (slot >= 0 && r.direction == 0 && statusOfTheVehicle(r.status)) {
+    if (slot >= 0 && r.direction == 0 && statusOfTheVehicle(r.status) && !olderThanStored(slot, r.seconds)) {
         storeVehicleStatus(context_, slot, r.status, r.tki, statusTimeText(toLocalTime(r.seconds)));
         r.statusStored = true;
+        statusSeconds_[slot] = r.seconds;
     }
     FmsTelegramState state;
     state.lastKennung = r.kennung;
@@ -106,6 +185,7 @@ void RemoteReception::prepareFms(ReceptionRecord& r) {
     state.lastDirection = static_cast<std::int16_t>(r.direction);
     state.textBuffer = r.text;
     r.row = fmsReceptionRow(context_, state, slot);
+    r.line = fmsExportLine(r.kennung, r.status, r.tki, r.direction);
     r.slot = slot;
     r.vehicle.clear();
     r.info.clear();

@@ -1,6 +1,7 @@
 #pragma once
 // The one-line text form of a reception that goes to other programs (TCP and local
-// message): "##FMS#…#+", "##ZVEI#…#+", "##POC#…#+", no line terminator.
+// message): "##FMS#…#+", "##ZVEI#…#+", "##POC#…#+", no line terminator. A text field
+// never breaks it: control characters become blanks, and "#+" inside it is written "# +".
 
 #include <string>
 

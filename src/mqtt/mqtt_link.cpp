@@ -82,6 +82,7 @@ std::vector<MqttMessage> MqttLink::takeIncoming(std::size_t most) {
     std::vector<MqttMessage> out(std::make_move_iterator(incoming_.begin()),
                                  std::make_move_iterator(incoming_.begin() + static_cast<std::ptrdiff_t>(n)));
     incoming_.erase(incoming_.begin(), incoming_.begin() + static_cast<std::ptrdiff_t>(n));
+    for (const auto& m : out) incomingHeld_ -= m.topic.size() + m.payload.size();
     if (incoming_.empty()) incomingDropSaid_ = false;
     return out;
 }
@@ -170,11 +171,23 @@ void MqttLink::onPublish(int mid) { inflight_.erase(mid); }
 
 void MqttLink::onMessage(const mosquitto_message* m) {
     if (!m || !m->topic) return;
-    MqttMessage in{m->topic,
-                   std::string(static_cast<const char*>(m->payload), static_cast<std::size_t>(m->payloadlen)),
-                   m->retain};
+    const auto size = static_cast<std::size_t>(std::max(m->payloadlen, 0));
+    if (size > o_.incomingMessageBytes) {
+        std::lock_guard lock(mutex_);
+        if (!oversizeSaid_) {
+            oversizeSaid_ = true;
+            notices_.push_back("MQTT: Meldung von \"" + std::string(m->topic).substr(0, 200) + "\" verworfen (" +
+                               std::to_string(size) + " Bytes, mehr als " + std::to_string(o_.incomingMessageBytes) +
+                               "); weitere zu große Meldungen werden ohne Hinweis verworfen.");
+        }
+        return;
+    }
+    MqttMessage in{m->topic, std::string(static_cast<const char*>(m->payload), size), m->retain};
+    const std::size_t bytes = in.topic.size() + in.payload.size();
     std::lock_guard lock(mutex_);
-    if (incoming_.size() >= o_.incomingLimit) {
+    while (!incoming_.empty() &&
+           (incoming_.size() >= o_.incomingLimit || incomingHeld_ + bytes > o_.incomingBytes)) {
+        incomingHeld_ -= incoming_.front().topic.size() + incoming_.front().payload.size();
         incoming_.pop_front();
         ++incomingDropped_;
         if (!incomingDropSaid_) {
@@ -183,6 +196,7 @@ void MqttLink::onMessage(const mosquitto_message* m) {
                                "die ältesten werden verworfen.");
         }
     }
+    incomingHeld_ += bytes;
     incoming_.push_back(std::move(in));
 }
 

@@ -41,6 +41,11 @@ struct MqttLinkOptions {
     std::vector<std::string> subscriptions;
     std::size_t queueLimit = 10000;
     std::size_t incomingLimit = 10000;
+    // What is received waits for the owner's thread within these bounds too: a message
+    // larger than any reception is dropped before it is queued, and the queue holds at
+    // most this many bytes.
+    std::size_t incomingMessageBytes = 16384;
+    std::size_t incomingBytes = 16u << 20;
     // Longest pause between two connection attempts.
     int maxBackoffSeconds = 30;
 };
@@ -92,6 +97,8 @@ private:
     std::deque<MqttMessage> queue_;
     std::vector<std::string> notices_;
     std::deque<MqttMessage> incoming_;
+    std::size_t incomingHeld_ = 0;  // bytes of topics and payloads in incoming_
+    bool oversizeSaid_ = false;
     bool ending_ = false;
     std::chrono::steady_clock::time_point graceEnd_;
     bool connectedFlag_ = false;

@@ -37,9 +37,10 @@ MqttSite::MqttSite(ReceptionContext& context, const MqttSettings& settings, Say 
       say_(std::move(say)),
       link_(linkOptions(settings)),
       publisher_(link_, settings.prefix),
-      remote_(context, settings.remoteActions) {
+      remote_(context, settings.remoteActions, settings.prefix) {
     context_.outputs.push_back(&publisher_);
     context_.outputs.push_back(&remote_);
+    context_.siteReports = &remote_;
     link_.start();
 }
 
@@ -52,6 +53,7 @@ void MqttSite::stop(double graceSeconds) {
     outs.erase(std::remove_if(outs.begin(), outs.end(),
                               [this](ReceptionOutput* o) { return o == &publisher_ || o == &remote_; }),
                outs.end());
+    if (context_.siteReports == &remote_) context_.siteReports = nullptr;
     link_.stop(graceSeconds);
     for (const auto& line : link_.takeNotices()) say_(line);
 }
@@ -69,8 +71,11 @@ void MqttSite::takeRemote(const MqttMessage& m) {
     if (std::find(remotePrefixes_.begin(), remotePrefixes_.end(), site) == remotePrefixes_.end()) return;
     const RemoteParse parsed = parseRemoteRecord(m.payload, site);
     const std::string kind = m.topic.substr(slash + 1);
-    if (!parsed.record || kind != protocolName(parsed.record->protocol)) {
-        const std::string why = parsed.record ? "Protokoll passt nicht zum Thema" : parsed.error;
+    std::string why = parsed.error;
+    if (parsed.record && kind != protocolName(parsed.record->protocol)) why = "Protokoll passt nicht zum Thema";
+    // Retained messages too: a status from long ago is not news at every start.
+    if (why.empty()) why = remoteTimeRefusal(parsed.record->seconds, context_.clock.nowSeconds());
+    if (!why.empty()) {
         // Said once per site and reason, not with every message that has it.
         const std::string refusal = site + "|" + why;
         if (refusals_.size() < kRefusalsKept && refusals_.insert(refusal).second) {

@@ -72,6 +72,7 @@ public:
     void insertTableRow(ReceptionTable table, const std::string& row) override;
     void setTableCellColour(ReceptionTable table, int row, int column, std::uint32_t colour) override;
     void setTableRowSite(ReceptionTable table, int row, const std::string& site) override;
+    void setTableRowSites(ReceptionTable table, const std::string& rowText, const std::string& sites) override;
     int alertLineCount(AlertList list) const override;
     void clearAlertList(AlertList list) override;
     void appendAlertLine(AlertList list, const std::string& line) override;

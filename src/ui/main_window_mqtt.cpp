@@ -129,4 +129,8 @@ void MainWindow::setTableRowSite(ReceptionTable t, int row, const std::string& s
     tables_->setRowSite(t, row, QString::fromStdString(site));
 }
 
+void MainWindow::setTableRowSites(ReceptionTable t, const std::string& rowText, const std::string& sites) {
+    tables_->setRowSites(t, rowText, QString::fromStdString(sites));
+}
+
 }  // namespace kub::ui

@@ -1,5 +1,6 @@
 #include "ui/reception_tables.h"
 
+#include <algorithm>
 #include <QHeaderView>
 #include <QStyle>
 
@@ -163,6 +164,13 @@ void ReceptionTables::setRowSite(ReceptionTable t, int row, const QString& site)
     if (row < 1 || row > w->rowCount()) return;
     for (int c = 0; c < w->columnCount(); ++c)
         if (QTableWidgetItem* item = w->item(row - 1, c)) item->setToolTip(QStringLiteral("Empfangen von ") + site);
+}
+
+void ReceptionTables::setRowSites(ReceptionTable t, const std::string& text, const QString& sites) {
+    // A merge follows the first report within seconds; the row is near the top.
+    const int rows = std::min(table(t)->rowCount(), 100);
+    for (int r = 1; r <= rows; ++r)
+        if (rowText(t, r) == text) return setRowSite(t, r, sites);
 }
 
 std::string ReceptionTables::rowText(ReceptionTable t, int row) const {

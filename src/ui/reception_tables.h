@@ -42,6 +42,8 @@ public:
     void setCellColour(ReceptionTable t, int row, int column, QColor colour);
     // A row another receiver site reported: its site as the row's tooltip.
     void setRowSite(ReceptionTable t, int row, const QString& site);
+    // The newest row with this text (among the newest hundred) names all its sources.
+    void setRowSites(ReceptionTable t, const std::string& rowText, const QString& sites);
     // Row r (1 = newest) as the TAB-separated text it was inserted with.
     std::string rowText(ReceptionTable t, int row) const;
     std::vector<std::string> rowTexts(ReceptionTable t) const;

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
+
+#include "common/time_text.h"
 #include "mqtt/mqtt_settings.h"
 #include "storage/settings.h"
 #include "support/mqtt_broker.h"
@@ -54,8 +57,9 @@ TEST(MqttSection, SavedSettingsConnectAndAnotherSitesReceptionsAppear) {
                                 10000))
         << m->stateLabel()->text().toStdString();
 
+    // Of now: an older one is no longer news and is dropped.
     const std::string payload =
-        "{\"time\":\"2026-12-08T13:05:07+01:00\",\"channel\":\"left\",\"protocol\":\"fms\","
+        "{\"time\":\"" + isoTimeText(std::floor(clock.nowSeconds())) + "\",\"channel\":\"left\",\"protocol\":\"fms\","
         "\"line\":\"##FMS#62341234#3#00#+\",\"kennung\":\"62341234\",\"status\":3,\"tki\":0,\"direction\":0,"
         "\"text\":\"\",\"vehicle\":\"\",\"info\":\"\"}";
     // Subscribed a moment after the connection is said.
@@ -68,6 +72,10 @@ TEST(MqttSection, SavedSettingsConnectAndAnotherSitesReceptionsAppear) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return fms->rowCount() == 1; }, 10000));
     EXPECT_EQ(fms->item(0, 2)->text(), QStringLiteral("62341234"));
     EXPECT_EQ(fms->item(0, 0)->toolTip(), QStringLiteral("Empfangen von wache2"));
+    // Heard here as well: the row names both.
+    const std::string row = w.findChild<ui::ReceptionTables*>()->rowText(ReceptionTable::Fms, 1);
+    w.setTableRowSites(ReceptionTable::Fms, row, "wache2, leitstelle");
+    EXPECT_EQ(fms->item(0, 0)->toolTip(), QStringLiteral("Empfangen von wache2, leitstelle"));
     kubtest::removeTree(dir);
 }
 

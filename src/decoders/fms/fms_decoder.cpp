@@ -57,6 +57,7 @@ void FmsDecoder::reportToneCall(const char* tone) {
     // The alert line in List1 is the window output's.
     ReceptionRecord record = context_.newRecord(RecordProtocol::Tonruf, flags_.channel);
     record.tone = tone;
+    if (context_.reportedBySite(record)) return;
     context_.handOn(record);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/printable_text.h"
 #include "common/time_text.h"
 #include "decoders/fms/fms_code_tables.h"
 #include "export/export_line.h"
@@ -87,7 +88,7 @@ std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramSt
     }
     row += "\t" + state.lastKennung + "\t" + statusText(state.lastStatus, state.lastDirection) + "\t" +
            std::to_string(state.lastTki) + "\t" + directionText(state.lastDirection) + "\t" +
-           dateTimeText(context.clock.now()) + "\t" + state.textBuffer;
+           dateTimeText(context.clock.now()) + "\t" + printableText(state.textBuffer);
     return row;
 }
 
@@ -96,6 +97,16 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
     if (w.tableRowCount(ReceptionTable::Fms) > kGridRowLimit) w.setTableRowCount(ReceptionTable::Fms, 1);
     if (!fmsReceptionPlausible(state)) return;
 
+    ReceptionRecord record = context.newRecord(RecordProtocol::Fms, channel);
+    record.line = fmsExportLine(state.lastKennung, state.lastStatus, state.lastTki, state.lastDirection);
+    record.kennung = state.lastKennung;
+    record.status = state.lastStatus;
+    record.tki = state.lastTki;
+    record.direction = state.lastDirection;
+    record.text = printableText(state.textBuffer);
+    // Another site's report of the same telegram is already shown and stored.
+    if (context.reportedBySite(record)) return;
+
     VehicleTable& table = context.vehicles;
     const int slot = fmsVehicleSlot(table, state.lastKennung, state.lastStatus);
     // The alert lists of statuses 0, 5 and 15 are the window output's.
@@ -103,14 +114,7 @@ void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state
     if (statusStored)
         storeVehicleStatus(context, slot, state.lastStatus, state.lastTki, statusTimeText(context.clock.now()));
 
-    ReceptionRecord record = context.newRecord(RecordProtocol::Fms, channel);
     record.row = fmsReceptionRow(context, state, slot);
-    record.line = fmsExportLine(state.lastKennung, state.lastStatus, state.lastTki, state.lastDirection);
-    record.kennung = state.lastKennung;
-    record.status = state.lastStatus;
-    record.tki = state.lastTki;
-    record.direction = state.lastDirection;
-    record.text = state.textBuffer;
     record.slot = slot;
     if (slot >= 0) {
         const VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/printable_text.h"
 #include "common/time_text.h"
 #include "export/export_line.h"
 #include "decoders/pocsag/pocsag_words.h"
@@ -39,14 +40,16 @@ void remember(const std::string& ric, double now, PocsagLastReception& last) {
 }
 
 void passOn(const PocsagPage& page, ReceptionContext& ctx, const char* channel) {
-    const ReceiverDisplay display = ctx.receivers.display(page.ric);
     ReceptionRecord record = ctx.newRecord(RecordProtocol::Pocsag, channel);
+    record.ric = page.ric;
+    // Another transmitter of the network sent it first, and a site reported it.
+    if (ctx.reportedBySite(record)) return;
+    const ReceiverDisplay display = ctx.receivers.display(page.ric);
     record.row = pocsagRow(page.ric, page.function, display.name, dateTimeText(ctx.clock.now()), page.text);
     record.colour = display.colour;
     record.line = pocsagExportLine(page.ric, page.function, page.text);
-    record.ric = page.ric;
     record.function = page.function;
-    record.text = page.text;
+    record.text = printableText(page.text);
     record.name = display.name;
     record.receiverListed = display.listed;
     // Row, log, action program, export lines, and whatever else listens.
@@ -57,7 +60,8 @@ void passOn(const PocsagPage& page, ReceptionContext& ctx, const char* channel) 
 
 std::string pocsagRow(const std::string& ric, int function, const std::string& name,
                       const std::string& timeText, const std::string& text) {
-    return ric + '\t' + std::to_string(function) + '\t' + name + '\t' + timeText + '\t' + text;
+    return ric + '\t' + std::to_string(function) + '\t' + printableText(name) + '\t' + timeText + '\t' +
+           printableText(text);
 }
 
 void reportPocsagPages(PocsagWordState& w, PocsagLastReception& last, ReceptionContext& ctx,

@@ -328,16 +328,18 @@ void ZveiDecoder::decodeZveiSequence(const std::array<double, 5>& tones) {
     if (code.size() != 5) return;
     if (repeat) return;
 
-    const ReceiverDisplay shown = context_.receivers.display(code);
     ReceptionRecord record = context_.newRecord(RecordProtocol::Zvei, flags_.channel);
+    record.code = code;
+    s_.lastCode = code;
+    s_.lastTime = now;
+    // Another site reported the code within its repeat window: it is shown already.
+    if (context_.reportedBySite(record)) return;
+    const ReceiverDisplay shown = context_.receivers.display(code);
     record.row = code + "\t" + shown.name + "\t" + dateTimeText(toLocalTime(now));
     record.colour = shown.colour;
     record.line = zveiExportLine(code, shown.name);
-    record.code = code;
     record.name = shown.name;
     record.receiverListed = shown.listed;
-    s_.lastCode = code;
-    s_.lastTime = now;
     // Read by the status page pass, which never runs inside a reception's handling.
     context_.pageChanged = 1;
     // Row, log, action program, export lines, and whatever else listens.
