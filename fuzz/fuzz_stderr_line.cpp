@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view in(reinterpret_cast<const char*>(data), size);
-    const std::string out = kub::printableText(in);
+    const std::string out = kub::escapedText(in);
     for (char c : out) {
         const auto b = static_cast<unsigned char>(c);
         if (b < 0x20 || b == 0x7F) std::abort();
@@ -25,6 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (control && out == in) std::abort();
     if (plain && out != in) std::abort();
     // Shown once more, a shown text is what it is: nothing in it needs showing again.
-    if (kub::printableText(out) != out) std::abort();
+    if (kub::escapedText(out) != out) std::abort();
     return 0;
 }

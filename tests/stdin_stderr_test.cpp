@@ -44,7 +44,7 @@ TEST(StderrLine, UnprintableBytesAsHex) {
         {"\xc2\x9b" "2J", "\\xC2\\x9B2J"},    // a C1 control in UTF-8
         {"\xe2\x82\xac", "\xe2\x82\xac"},     // the euro sign stays
     };
-    for (const Case& c : cases) EXPECT_EQ(kub::printableText(c.in), c.out) << c.out;
+    for (const Case& c : cases) EXPECT_EQ(kub::escapedText(c.in), c.out) << c.out;
     // On the way out of the tool as well, whatever the message comes from.
     const auto r = kubtest::runProcess(std::string(KUBMON_EXE) + " \"$(printf '\\033[2J')\"");
     EXPECT_NE(r.err.find("unbekannter Befehl: \\x1B[2J"), std::string::npos) << r.err;

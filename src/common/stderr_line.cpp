@@ -39,7 +39,7 @@ std::size_t utf8Length(std::string_view text, std::size_t i) {
 
 }  // namespace
 
-std::string printableText(std::string_view text) {
+std::string escapedText(std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size());
@@ -65,7 +65,7 @@ std::string printableText(std::string_view text) {
 void writeStderrLine(std::string_view prefix, std::string_view message) {
     std::string line(prefix);
     if (!line.empty()) line += ": ";
-    line += printableText(message);
+    line += escapedText(message);
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);

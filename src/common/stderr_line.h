@@ -10,7 +10,7 @@
 namespace kub {
 
 // Control bytes (0-31, 127) and bytes that are no part of valid UTF-8 as \xNN.
-std::string printableText(std::string_view text);
+std::string escapedText(std::string_view text);
 
 // "PREFIX: MESSAGE\n" (no prefix: "MESSAGE\n") on stderr, the message made printable,
 // written at once.

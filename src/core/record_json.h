@@ -4,7 +4,8 @@
 // direction, text, vehicle, info, code, name, ric, function, tone, and what the window
 // shows beside them: "known" (the vehicle or receiver is in its table) and, for ZVEI and
 // POCSAG, the name cell's "colour" as "#RRGGBB". Fields the protocol does not have are
-// left out.
+// left out. Incidents have id, einheiten, felder, channels, sites, probealarm,
+// verschluesselt.
 // "sites" lists where it was heard when another receiver site is involved.
 
 #include <string>

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <optional>
 
+#include "common/cipher_text.h"
 #include "common/time_text.h"
 #include "decoders/fms/fms_reception.h"
 #include "decoders/pocsag/pocsag_reception.h"
@@ -73,6 +74,7 @@ std::string transmissionKey(const ReceptionRecord& r) {
         case RecordProtocol::Zvei: return "zvei|" + r.code;
         case RecordProtocol::Pocsag: return "pocsag|" + r.ric;
         case RecordProtocol::Tonruf: return "tonruf|" + r.tone;
+        case RecordProtocol::Einsatz: return "einsatz|" + std::to_string(r.incidentId);
     }
     return {};
 }
@@ -146,10 +148,13 @@ bool RemoteReception::take(const ReceptionRecord& r) {
             local.receiverListed = shown.listed;
             local.row = pocsagRow(r.ric, r.function, shown.name, dateTimeText(context_.clock.now()), r.text);
             local.line = pocsagExportLine(r.ric, r.function, r.text);
+            // A site of an older version says nothing about it: judged here then.
+            local.verschluesselt = r.verschluesselt || looksEncrypted(r.text);
             context_.pageChanged = 1;
             break;
         }
-        case RecordProtocol::Tonruf: local.line.clear(); break;
+        case RecordProtocol::Tonruf:
+        case RecordProtocol::Einsatz: local.line.clear(); break;
     }
     remember(local, true, local.sites);
     // The tables, lists and logs take it; the action program and the export lines only

@@ -39,6 +39,8 @@ void WindowOutput::deliver(const ReceptionRecord& r) {
             addAlertLine(context_, AlertList::List1,
                          "Tonruf " + r.tone + (r.site.empty() ? std::string() : " (" + r.site + ")"));
             return;
+        case RecordProtocol::Einsatz:
+            return;
     }
     // Another site's reception says where it was heard.
     if (!r.site.empty()) w.setTableRowSite(table(r.protocol), 1, r.site);

@@ -1,7 +1,8 @@
 #pragma once
 // The one-line text form of a reception that goes to other programs (TCP and local
-// message): "##FMS#…#+", "##ZVEI#…#+", "##POC#…#+", no line terminator. A text field
-// never breaks it: control characters become blanks, and "#+" inside it is written "# +".
+// message): "##FMS#…#+", "##ZVEI#…#+", "##POC#…#+", "##EINSATZ#…#+", no line
+// terminator. A text field never breaks it: control characters become blanks, and "#+"
+// inside it is written "# +".
 
 #include <string>
 
@@ -13,5 +14,7 @@ std::string fmsExportLine(const std::string& kennung, int status, int tki, int d
 std::string zveiExportLine(const std::string& code, const std::string& name);
 // ##POC#1234567#3#Text#+
 std::string pocsagExportLine(const std::string& ric, int function, const std::string& text);
+// ##EINSATZ#B3#1234567,1234568,25431#Text#+ — keyword, the units' RICs and codes, text.
+std::string incidentExportLine(const std::string& keyword, const std::string& units, const std::string& text);
 
 }  // namespace kub

@@ -62,6 +62,7 @@ WebRow webRow(const ReceptionRecord& r) {
         case RecordProtocol::Pocsag:
             return {r.ric, std::to_string(r.function), r.name, time, r.text};
         case RecordProtocol::Tonruf:
+        case RecordProtocol::Einsatz:
             break;
     }
     return {};
@@ -95,7 +96,8 @@ void WebViewState::add(const ReceptionRecord& record) {
         case RecordProtocol::Fms: push(ReceptionTable::Fms, std::move(row), ""); break;
         case RecordProtocol::Zvei: push(ReceptionTable::Zvei, std::move(row), colour); break;
         case RecordProtocol::Pocsag: push(ReceptionTable::Pocsag, std::move(row), colour); break;
-        case RecordProtocol::Tonruf: break;
+        case RecordProtocol::Tonruf:
+        case RecordProtocol::Einsatz: break;
     }
     if (record.statusStored) boardChanged_ = true;
     if (pending_.size() < kPendingLimit) {

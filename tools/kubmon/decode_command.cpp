@@ -14,6 +14,7 @@
 #include "core/monitor_core.h"
 #include "platform/export_bindings.h"
 #include "platform/qt_event_pause.h"
+#include "storage/alarm_settings.h"
 #include "storage/settings.h"
 #include "raw_input_options.h"
 #include "stdout_output.h"
@@ -121,6 +122,9 @@ int decodeCommand(const Args& args) {
         kub::loadStatusFiles(folder, core.context.vehicles);
         core.context.receivers.load(folder);
         for (const auto& refused : kub::takeRefusedFiles()) say(refused);
+        std::vector<std::string> remarks;
+        core.context.incidents.configure(kub::loadAlarmSettings(folder, remarks));
+        for (const auto& r : remarks) say(r);
     }
     // Without a folder every decoder listens; with one, exactly those its "Mon.ini"
     // switches on, as the window would (a folder without "Mon.ini" decodes nothing).
@@ -148,6 +152,8 @@ int decodeCommand(const Args& args) {
     } else {
         r = kub::feedAudioFile(file, core.dispatcher, &clock, afterBlock);
     }
+    // The end of the file closes every incident still open.
+    core.context.incidents.flush();
     if (exports) exports->shutdown();
     if (!r.ok) {
         say(r.error);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/cipher_text.h"
 #include "common/printable_text.h"
 #include "common/time_text.h"
 #include "export/export_line.h"
@@ -52,6 +53,8 @@ void passOn(const PocsagPage& page, ReceptionContext& ctx, const char* channel) 
     record.text = printableText(page.text);
     record.name = display.name;
     record.receiverListed = display.listed;
+    // Still an alarm for its RIC; the text is kept as received.
+    record.verschluesselt = looksEncrypted(page.text);
     // Row, log, action program, export lines, and whatever else listens.
     ctx.handOn(record);
 }
