@@ -1,7 +1,5 @@
 #include "core/record_json.h"
 
-#include <cstdio>
-
 #include <nlohmann/json.hpp>
 
 #include "common/colour_text.h"
@@ -21,13 +19,6 @@ const char* protocolName(RecordProtocol p) {
 
 namespace {
 
-// "#RRGGBB" of a 0x00BBGGRR value.
-std::string rgbText(std::uint32_t colour) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", colour & 0xFFu, (colour >> 8) & 0xFFu, (colour >> 16) & 0xFFu);
-    return text;
-}
-
 void putIncident(nlohmann::ordered_json& j, const ReceptionRecord& r) {
     auto units = nlohmann::ordered_json::array();
     for (const Einheit& e : r.einheiten) {
@@ -39,7 +30,7 @@ void putIncident(nlohmann::ordered_json& j, const ReceptionRecord& r) {
             u["code"] = e.code;
         }
         u["name"] = e.name;
-        u["colour"] = rgbText(e.colour);
+        u["colour"] = colourText(static_cast<std::int32_t>(e.colour));
         units.push_back(std::move(u));
     }
     j["id"] = r.incidentId;
