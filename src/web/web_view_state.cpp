@@ -5,6 +5,7 @@
 
 #include "common/clock.h"
 #include "common/time_text.h"
+#include "core/incident_summary.h"
 #include "core/record_json.h"
 #include "decoders/fms/fms_code_tables.h"
 
@@ -69,7 +70,9 @@ WebRow webRow(const ReceptionRecord& r) {
         case RecordProtocol::Zvei:
             return {r.code, r.name, time};
         case RecordProtocol::Pocsag:
-            return {r.ric, std::to_string(r.function), r.name, time, r.text};
+            return {r.ric, std::to_string(r.function), r.name, time, r.verschluesselt ? kEncryptedText : r.text};
+        case RecordProtocol::Einsatz:
+            return incidentCells(incidentSummary(r));
         case RecordProtocol::Tonruf:
             break;
     }
@@ -80,6 +83,20 @@ void WebViewState::push(ReceptionTable table, WebRow row) {
     auto& rows = tables_[index(table)];
     rows.push_front(std::move(row));
     while (rows.size() > static_cast<std::size_t>(kWebTableRows)) rows.pop_back();
+}
+
+void WebViewState::keepIncident(const ReceptionRecord& r) {
+    Json j;
+    j["row"] = webRow(r);
+    j["record"] = Json::parse(recordJson(r));
+    incidents_.push_front(dump(j));
+    incidentBytes_ += incidents_.front().size();
+    // The newest stays, however large; older ones go by count and by bytes.
+    while (incidents_.size() > 1 && (incidents_.size() > static_cast<std::size_t>(kWebTableRows) ||
+                                     incidentBytes_ > kWebIncidentBytes)) {
+        incidentBytes_ -= incidents_.back().size();
+        incidents_.pop_back();
+    }
 }
 
 void WebViewState::seedTable(ReceptionTable table, const std::vector<std::string>& rowTexts) {
@@ -93,6 +110,7 @@ void WebViewState::add(const ReceptionRecord& record) {
         case RecordProtocol::Fms: push(ReceptionTable::Fms, std::move(row)); break;
         case RecordProtocol::Zvei: push(ReceptionTable::Zvei, std::move(row)); break;
         case RecordProtocol::Pocsag: push(ReceptionTable::Pocsag, std::move(row)); break;
+        case RecordProtocol::Einsatz: keepIncident(record); break;
         case RecordProtocol::Tonruf: break;
     }
     if (record.statusStored) boardChanged_ = true;
@@ -134,6 +152,9 @@ std::string WebViewState::tablesMessage() const {
     j["fms"] = rowsJson(rows(ReceptionTable::Fms));
     j["zvei"] = rowsJson(rows(ReceptionTable::Zvei));
     j["pocsag"] = rowsJson(rows(ReceptionTable::Pocsag));
+    Json incidents = Json::array();
+    for (const std::string& i : incidents_) incidents.push_back(Json::parse(i));
+    j["einsaetze"] = incidents;
     return dump(j);
 }
 

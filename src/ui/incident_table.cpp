@@ -1,0 +1,36 @@
+#include "ui/incident_table.h"
+
+#include <QHeaderView>
+
+namespace kub::ui {
+
+IncidentTable::IncidentTable(QWidget* parent) : QTableWidget(0, 4, parent) {
+    setObjectName(QStringLiteral("Grid_E"));
+    setHorizontalHeaderLabels({QStringLiteral("Zeit"), QStringLiteral("Stichwort"), QStringLiteral("Einheiten"),
+                               QStringLiteral("Text")});
+    verticalHeader()->hide();
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setWordWrap(false);
+    horizontalHeader()->setStretchLastSection(true);
+    setColumnWidth(0, fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00 ")));
+    setColumnWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("Probealarm THL 1 ")));
+    setColumnWidth(2, fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40);
+}
+
+void IncidentTable::add(const IncidentSummary& incident) {
+    insertRow(0);
+    const std::vector<std::string> cells = incidentCells(incident);
+    for (int c = 0; c < columnCount() && c < static_cast<int>(cells.size()); ++c) {
+        auto* item = new QTableWidgetItem(QString::fromStdString(cells[static_cast<std::size_t>(c)]));
+        item->setToolTip(item->text());
+        if (incident.test) {
+            item->setForeground(QColor(0x60, 0x60, 0x60));
+            item->setBackground(QColor(0xE4, 0xE4, 0xE4));
+        }
+        setItem(0, c, item);
+    }
+    if (rowCount() > kKeptRows) setRowCount(kKeptRows);
+}
+
+}  // namespace kub::ui
