@@ -131,6 +131,8 @@ ReceptionRecord record(RecordProtocol p, double seconds) {
         case RecordProtocol::Tonruf:
             r.tone = "II";
             break;
+        case RecordProtocol::Einsatz:
+            break;
     }
     return r;
 }

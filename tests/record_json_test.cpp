@@ -75,6 +75,29 @@ TEST(RecordJson, EveryProtocolIsOneParsableLineWithItsFields) {
                      json{{"time", tone.time}, {"channel", "left"}, {"protocol", "tonruf"}, {"line", ""},
                           {"tone", "II"}}});
 
+    auto secret = poc;
+    secret.verschluesselt = true;
+    json secretExpected = cases[2].expected;
+    secretExpected["verschluesselt"] = true;
+    cases.push_back({"pocsag, encrypted", secret, secretExpected});
+
+    auto incident = base(kub::RecordProtocol::Einsatz);
+    incident.incidentId = 7;
+    incident.einheiten = {{"1234567", 3, "", "Zug ä", 0x0000FFu}, {"", -1, "25431", "Wehr Nord", 0xC0C0C0u}};
+    incident.text = "B3 Brand Wohnhaus";
+    incident.felder = {{"stichwort", "B3"}, {"adresse", "Hauptstr. 5"}};
+    incident.channels = {"right", "left"};
+    incident.sites = {"Nord"};
+    incident.probealarm = true;
+    cases.push_back(
+        {"einsatz", incident,
+         json{{"time", incident.time}, {"channel", "right"}, {"protocol", "einsatz"}, {"line", ""}, {"id", 7},
+              {"einheiten", json::array({json{{"ric", "1234567"}, {"function", 3}, {"name", "Zug ä"}, {"colour", "#FF0000"}},
+                                         json{{"code", "25431"}, {"name", "Wehr Nord"}, {"colour", "#C0C0C0"}}})},
+              {"text", "B3 Brand Wohnhaus"}, {"felder", json{{"stichwort", "B3"}, {"adresse", "Hauptstr. 5"}}},
+              {"channels", json::array({"right", "left"})}, {"sites", json::array({"Nord"})},
+              {"probealarm", true}, {"verschluesselt", false}}});
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string line = kub::recordJson(c.record);

@@ -208,7 +208,8 @@ ReceptionRecord incidentOf(int n, int units) {
     r.time = "2026-12-08T13:05:07+01:00";
     r.text = "B" + std::to_string(n) + " Brand";
     r.felder = {{"stichwort", "B" + std::to_string(n)}};
-    for (int u = 0; u < units; ++u) r.einheiten.push_back({std::to_string(1000000 + u), "", 0, "Einheit " + std::to_string(u), 0});
+    for (int u = 0; u < units; ++u)
+        r.einheiten.push_back({std::to_string(1000000 + u), 0, "", "Einheit " + std::to_string(u), 0});
     r.probealarm = n % 2 == 1;
     return r;
 }

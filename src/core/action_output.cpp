@@ -19,6 +19,7 @@ void ActionOutput::deliver(const ReceptionRecord& r) {
             context_.launcher->launch(context_.actionProgram, {"POC", r.ric, std::to_string(r.function), r.text});
             break;
         case RecordProtocol::Tonruf:
+        case RecordProtocol::Einsatz:
             break;
     }
 }

@@ -6,13 +6,25 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kub {
 
-enum class RecordProtocol { Fms, Zvei, Pocsag, Tonruf };
+// Einsatz: the pages and codes of one alarm, made by the incident grouping after them.
+enum class RecordProtocol { Fms, Zvei, Pocsag, Tonruf, Einsatz };
 
-// "fms", "zvei", "pocsag", "tonruf"
+// "fms", "zvei", "pocsag", "tonruf", "einsatz"
 const char* protocolName(RecordProtocol p);
+
+// One unit an incident called: a RIC with its function, or a ZVEI code (ric empty).
+struct Einheit {
+    std::string ric;
+    int function = -1;
+    std::string code;
+    std::string name;          // the receiver name as the tables show it
+    std::uint32_t colour = 0;  // 0x00BBGGRR, as the record's colour
+};
 
 struct ReceptionRecord {
     // Local time, ISO 8601 with offset ("2026-12-08T13:05:07+01:00"), and the same
@@ -55,6 +67,21 @@ struct ReceptionRecord {
 
     // The receiver site a reception came from; empty when heard here.
     std::string site;
+
+    // POCSAG and incidents: the text does not read as plain language (the raw text
+    // stays in text).
+    bool verschluesselt = false;
+
+    // Incidents. time/seconds/channel are those of the first page; text is the first
+    // non-empty page text.
+    std::vector<Einheit> einheiten;
+    // Read from the text, in the order they were found (name, value).
+    std::vector<std::pair<std::string, std::string>> felder;
+    std::vector<std::string> channels;  // every channel it was heard on ("left", "right")
+    std::vector<std::string> sites;     // every receiver site; "" for here is left out
+    bool probealarm = false;
+    // Counts up from 1 while the program runs; the same incident keeps its number.
+    std::uint64_t incidentId = 0;
 };
 
 }  // namespace kub

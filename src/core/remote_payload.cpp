@@ -136,13 +136,19 @@ RemoteParse parseRemoteRecord(std::string_view payload, const std::string& site)
             if (r.code.size() != 5 || !allOf(r.code, isdigit)) throw Refused{"Feld \"code\" ist keine ZVEI-Folge"};
             r.name = text(j, "name", kMaxName);
         } else if (protocol == "pocsag") {
-            onlyFields(j, {"ric", "function", "text", "name"});
+            // A site judges its page texts itself; its judgement is taken, not refused.
+            onlyFields(j, {"ric", "function", "text", "name", "verschluesselt"});
             r.protocol = RecordProtocol::Pocsag;
             r.ric = text(j, "ric", 7);
             if (r.ric.empty() || !allOf(r.ric, isdigit)) throw Refused{"Feld \"ric\" ist keine RIC"};
             r.function = number(j, "function", 0, 3);
             r.text = text(j, "text", kMaxText);
             r.name = text(j, "name", kMaxName);
+            if (j.contains("verschluesselt")) {
+                const Json& v = j["verschluesselt"];
+                if (!v.is_boolean()) throw Refused{"Feld \"verschluesselt\" ist kein Wahrheitswert"};
+                r.verschluesselt = v.get<bool>();
+            }
         } else if (protocol == "tonruf") {
             onlyFields(j, {"tone"});
             r.protocol = RecordProtocol::Tonruf;

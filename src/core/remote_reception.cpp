@@ -30,6 +30,7 @@ std::string transmissionKey(const ReceptionRecord& r) {
         case RecordProtocol::Zvei: return "zvei|" + r.code;
         case RecordProtocol::Pocsag: return "pocsag|" + r.ric;
         case RecordProtocol::Tonruf: return "tonruf|" + r.tone;
+        case RecordProtocol::Einsatz: return "einsatz|" + std::to_string(r.incidentId);
     }
     return {};
 }
@@ -79,7 +80,8 @@ bool RemoteReception::take(const ReceptionRecord& r) {
             context_.pageChanged = 1;
             break;
         }
-        case RecordProtocol::Tonruf: break;
+        case RecordProtocol::Tonruf:
+        case RecordProtocol::Einsatz: break;
     }
     // The tables, lists and logs take it; the action program and the export lines only
     // when so set (see remoteActionsOn).

@@ -22,7 +22,7 @@ ReceptionRecord incident(bool test) {
     r.time = "2026-12-07T10:30:00+01:00";
     r.text = "B3 Brand Wohnhaus Hauptstr. 5";
     r.felder = {{"stichwort", "B3"}, {"adresse", "Hauptstr. 5"}};
-    r.einheiten = {{"1234567", "", 3, "LF 10/1", 0}, {"", "25431", -1, "", 0}};
+    r.einheiten = {{"1234567", 3, "", "LF 10/1", 0}, {"", -1, "25431", "", 0}};
     r.probealarm = test;
     return r;
 }
