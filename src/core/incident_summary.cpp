@@ -26,6 +26,8 @@ IncidentSummary incidentSummary(const ReceptionRecord& r) {
     }
     s.text = r.verschluesselt ? kEncryptedText : r.text;
     s.test = r.probealarm;
+    // Numbers start again at 1 with the program; the time of the first page tells those apart.
+    s.key = std::to_string(r.incidentId) + "@" + r.time;
     return s;
 }
 

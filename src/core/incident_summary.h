@@ -21,6 +21,9 @@ struct IncidentSummary {
     std::string units;    // names (the RIC or code of a unit without one), comma-separated
     std::string text;
     bool test = false;    // a test alarm
+    // Tells incidents apart: a later report of the same incident takes the place of the
+    // earlier one.
+    std::string key;
 };
 
 IncidentSummary incidentSummary(const ReceptionRecord& incident);

@@ -19,17 +19,26 @@ IncidentTable::IncidentTable(QWidget* parent) : QTableWidget(0, 4, parent) {
 }
 
 void IncidentTable::add(const IncidentSummary& incident) {
+    const QString key = QString::fromStdString(incident.key);
+    for (int row = 0; row < rowCount(); ++row) {
+        const QTableWidgetItem* first = item(row, 0);
+        if (first && first->data(Qt::UserRole).toString() == key) {
+            removeRow(row);
+            break;
+        }
+    }
     insertRow(0);
     const std::vector<std::string> cells = incidentCells(incident);
     for (int c = 0; c < columnCount() && c < static_cast<int>(cells.size()); ++c) {
-        auto* item = new QTableWidgetItem(QString::fromStdString(cells[static_cast<std::size_t>(c)]));
-        item->setToolTip(item->text());
+        auto* cell = new QTableWidgetItem(QString::fromStdString(cells[static_cast<std::size_t>(c)]));
+        cell->setToolTip(cell->text());
         if (incident.test) {
-            item->setForeground(QColor(0x60, 0x60, 0x60));
-            item->setBackground(QColor(0xE4, 0xE4, 0xE4));
+            cell->setForeground(QColor(0x60, 0x60, 0x60));
+            cell->setBackground(QColor(0xE4, 0xE4, 0xE4));
         }
-        setItem(0, c, item);
+        setItem(0, c, cell);
     }
+    item(0, 0)->setData(Qt::UserRole, key);
     if (rowCount() > kKeptRows) setRowCount(kKeptRows);
 }
 

@@ -86,15 +86,22 @@ void WebViewState::push(ReceptionTable table, WebRow row) {
 }
 
 void WebViewState::keepIncident(const ReceptionRecord& r) {
+    const IncidentSummary summary = incidentSummary(r);
+    for (auto it = incidents_.begin(); it != incidents_.end(); ++it) {
+        if (it->key != summary.key) continue;
+        incidentBytes_ -= it->json.size();
+        incidents_.erase(it);
+        break;
+    }
     Json j;
-    j["row"] = webRow(r);
+    j["row"] = incidentCells(summary);
     j["record"] = Json::parse(recordJson(r));
-    incidents_.push_front(dump(j));
-    incidentBytes_ += incidents_.front().size();
+    incidents_.push_front({summary.key, dump(j)});
+    incidentBytes_ += incidents_.front().json.size();
     // The newest stays, however large; older ones go by count and by bytes.
     while (incidents_.size() > 1 && (incidents_.size() > static_cast<std::size_t>(kWebTableRows) ||
                                      incidentBytes_ > kWebIncidentBytes)) {
-        incidentBytes_ -= incidents_.back().size();
+        incidentBytes_ -= incidents_.back().json.size();
         incidents_.pop_back();
     }
 }
@@ -153,7 +160,7 @@ std::string WebViewState::tablesMessage() const {
     j["zvei"] = rowsJson(rows(ReceptionTable::Zvei));
     j["pocsag"] = rowsJson(rows(ReceptionTable::Pocsag));
     Json incidents = Json::array();
-    for (const std::string& i : incidents_) incidents.push_back(Json::parse(i));
+    for (const Incident& i : incidents_) incidents.push_back(Json::parse(i.json));
     j["einsaetze"] = incidents;
     return dump(j);
 }

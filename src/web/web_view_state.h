@@ -65,8 +65,13 @@ private:
     void keepIncident(const ReceptionRecord& incident);
 
     std::array<std::deque<WebRow>, 3> tables_;
-    // Each as the page gets it: {"row": [...], "record": {...}} as JSON text.
-    std::deque<std::string> incidents_;
+    // Each as the page gets it, {"row": [...], "record": {...}} as JSON text, under the
+    // key that tells incidents apart (a later report of one takes its place).
+    struct Incident {
+        std::string key;
+        std::string json;
+    };
+    std::deque<Incident> incidents_;
     std::size_t incidentBytes_ = 0;
     std::vector<ReceptionRecord> pending_;
     bool overflow_ = false;

@@ -26,8 +26,15 @@
 
   // ---- the table ----
 
+  // Tells incidents apart: the number starts again at 1 when the monitor restarts, the time
+  // of the first page tells those apart.
+  function keyOf(record) {
+    return JSON.stringify([record.id, record.time]);
+  }
+
   function tableRow(entry, fresh) {
     const tr = element('tr', (fresh ? 'neu ' : '') + (entry.record && entry.record.probealarm ? 'probe' : ''));
+    if (entry.record) tr.dataset.key = keyOf(entry.record);
     (entry.row || []).forEach((c) => tr.appendChild(element('td', '', c)));
     return tr;
   }
@@ -38,7 +45,10 @@
 
   function addRow(entry) {
     const body = $('einsaetze').tBodies[0];
-    body.insertBefore(tableRow(entry, true), body.firstChild);
+    const tr = tableRow(entry, true);
+    // A later report of the same incident takes the place of the earlier one.
+    for (const old of Array.from(body.rows)) if (old.dataset.key === tr.dataset.key) old.remove();
+    body.insertBefore(tr, body.firstChild);
     while (body.rows.length > LIMIT) body.deleteRow(body.rows.length - 1);
   }
 
@@ -168,10 +178,6 @@
   // The newest incident this page knows, so a table sent whole (after a burst of receptions
   // or a reconnect) brings a new one to the screen and an old one not again.
   let newestKey = null;
-
-  function keyOf(record) {
-    return JSON.stringify([record.time, record.text, (record.einheiten || []).length]);
-  }
 
   function alarm(record, sound) {
     newestKey = keyOf(record);
