@@ -20,6 +20,7 @@ packages=(
   chromium chromium-driver python3-selenium   # its end-to-end test in a real browser
   mosquitto mosquitto-clients libmosquitto-dev   # MQTT: client library, and broker + clients for the tests
   openssl   # the MQTT test makes its own certificate authority for TLS
+  libtomlplusplus-dev libpcre2-dev   # "Alarmierung.toml", and the named groups of its text fields
 )
 
 missing=()

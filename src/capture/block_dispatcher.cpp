@@ -91,6 +91,7 @@ void BlockDispatcher::handleOneBlock() {
     runChannel(left_);
     runChannel(right_);
     ++blocksHandled_;
+    if (afterBlock_) afterBlock_();
 }
 
 void BlockDispatcher::runChannel(Channel& ch) {

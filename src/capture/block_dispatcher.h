@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "capture/decoder_inputs.h"
 
@@ -37,6 +38,9 @@ public:
 
     void setRequeue(BlockRequeue* requeue) { requeue_ = requeue; }
     void setWindow(ReceptionWindow* window) { window_ = window; }
+    // Called after each block's decoders: the reception handling's own clock work (an
+    // incident whose time is up) goes at the pace of the audio, a file's as a card's.
+    void setAfterBlock(std::function<void()> afterBlock) { afterBlock_ = std::move(afterBlock); }
 
     // Written by the capture device; block `currentBuffer()` is the one handled next.
     std::array<CaptureBlock, kCaptureBufferCount> captureBuffers{};
@@ -62,6 +66,7 @@ private:
     Channel& right_;
     BlockRequeue* requeue_ = nullptr;
     ReceptionWindow* window_ = nullptr;
+    std::function<void()> afterBlock_;
     int currentBuffer_ = 0;
     bool processingGuard_ = false;
     int heldNotices_ = 0;

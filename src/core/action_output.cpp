@@ -18,8 +18,13 @@ void ActionOutput::deliver(const ReceptionRecord& r) {
         case RecordProtocol::Pocsag:
             context_.launcher->launch(context_.actionProgram, {"POC", r.ric, std::to_string(r.function), r.text});
             break;
-        case RecordProtocol::Tonruf:
         case RecordProtocol::Einsatz:
+            // Its pages have started the program already; the incident too only when so set.
+            if (context_.incidents.settings().actionProgram)
+                context_.launcher->launch(context_.actionProgram,
+                                          {"EINSATZ", incidentKeyword(r), incidentUnitIds(r), r.text});
+            break;
+        case RecordProtocol::Tonruf:
             break;
     }
 }

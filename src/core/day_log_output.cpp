@@ -12,8 +12,8 @@ void DayLogOutput::deliver(const ReceptionRecord& r) {
         case RecordProtocol::Fms: kind = LogKind::Fms; family = "FMS-Logbuch"; break;
         case RecordProtocol::Zvei: kind = LogKind::Zvei; family = "ZVEI-Logbuch"; break;
         case RecordProtocol::Pocsag: kind = LogKind::Pocsag; family = "POCSAG-Logbuch"; break;
-        case RecordProtocol::Tonruf:
-        case RecordProtocol::Einsatz: return;
+        case RecordProtocol::Einsatz: kind = LogKind::Einsatz; family = "Einsatz-Logbuch"; break;
+        case RecordProtocol::Tonruf: return;
     }
     const bool ok = appendDayLog(context_.programFolder, kind, context_.clock, r.row);
     context_.noteWrite(family, ok,

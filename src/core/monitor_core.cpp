@@ -19,6 +19,7 @@ MonitorCore::MonitorCore(Clock& clock, ReceptionWindow& window)
     right.zvei = &zveiRight;
     right.pocsag = &pocsagRight;
     dispatcher.setWindow(&window);
+    dispatcher.setAfterBlock([this] { context.incidents.tick(); });
 }
 
 MonitorCore::MonitorCore(Clock& clock, HeadlessWindow& window)

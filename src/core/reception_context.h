@@ -17,6 +17,7 @@
 #include "core/export_line_output.h"
 #include "core/export_lines.h"
 #include "core/headless_window.h"
+#include "core/incident_grouper.h"
 #include "core/reception_output.h"
 #include "core/window_output.h"
 #include "export/action_launcher.h"
@@ -27,8 +28,14 @@ namespace kub {
 
 struct ReceptionContext {
     ReceptionContext(Clock& c, ReceptionWindow& w)
-        : clock(c), window(w), windowOutput(*this), dayLogOutput(*this), actionOutput(*this), exportLineOutput(*this) {
-        outputs = {&windowOutput, &dayLogOutput, &actionOutput, &exportLineOutput};
+        : clock(c),
+          window(w),
+          windowOutput(*this),
+          dayLogOutput(*this),
+          actionOutput(*this),
+          exportLineOutput(*this),
+          incidents(*this) {
+        outputs = {&windowOutput, &dayLogOutput, &actionOutput, &exportLineOutput, &incidents};
     }
     // The headless window also records the export lines.
     ReceptionContext(Clock& c, HeadlessWindow& w) : ReceptionContext(c, static_cast<ReceptionWindow&>(w)) {
@@ -74,7 +81,10 @@ struct ReceptionContext {
     DayLogOutput dayLogOutput;
     ActionOutput actionOutput;
     ExportLineOutput exportLineOutput;
-    // Every output a record is handed to, in this order: the four above, then whatever
+    // Bundles the pages and codes of one alarm; its incident records come back through
+    // handOn when their time is up ("Alarmierung.toml").
+    IncidentGrouper incidents;
+    // Every output a record is handed to, in this order: the five above, then whatever
     // the program adds (stdout, ...). Not owned.
     std::vector<ReceptionOutput*> outputs;
 

@@ -40,7 +40,8 @@ ReceptionWatchdog::ReceptionWatchdog(const Clock& clock, std::vector<std::string
 }
 
 void ReceptionWatchdog::deliver(const ReceptionRecord& r) {
-    if (!r.site.empty()) return;
+    // An incident is made of receptions already counted, perhaps of other sites only.
+    if (!r.site.empty() || r.protocol == RecordProtocol::Einsatz) return;
     const double now = clock_.nowSeconds();
     for (Watch& w : watches_) {
         const bool heard = w.channel ? r.channel == w.match

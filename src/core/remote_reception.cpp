@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "common/cipher_text.h"
 #include "common/time_text.h"
 #include "decoders/fms/fms_reception.h"
 #include "decoders/pocsag/pocsag_reception.h"
@@ -77,6 +78,8 @@ bool RemoteReception::take(const ReceptionRecord& r) {
             local.name = shown.name;
             local.colour = shown.colour;
             local.row = pocsagRow(r.ric, r.function, shown.name, dateTimeText(context_.clock.now()), r.text);
+            // A site of an older version says nothing about it: judged here then.
+            local.verschluesselt = r.verschluesselt || looksEncrypted(r.text);
             context_.pageChanged = 1;
             break;
         }

@@ -15,4 +15,8 @@ std::string pocsagExportLine(const std::string& ric, int function, const std::st
     return "##POC#" + ric + "#" + std::to_string(function) + "#" + text + "#+";
 }
 
+std::string incidentExportLine(const std::string& keyword, const std::string& units, const std::string& text) {
+    return "##EINSATZ#" + keyword + "#" + units + "#" + text + "#+";
+}
+
 }  // namespace kub

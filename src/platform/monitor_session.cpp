@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "storage/alarm_settings.h"
 #include "storage/day_log.h"
 #include "storage/vehicle_table.h"
 #include "web/ftp_upload.h"
@@ -12,6 +13,7 @@ namespace kub {
 
 namespace {
 constexpr int kPassRetryMs = 50;
+constexpr int kIncidentTickMs = 250;
 }  // namespace
 
 MonitorSession::MonitorSession(std::string programFolder, Clock& clock, ReceptionWindow& window,
@@ -20,7 +22,11 @@ MonitorSession::MonitorSession(std::string programFolder, Clock& clock, Receptio
       settings(defaultSettings()), core(clock, window),
       device(std::make_unique<CaptureDevice>(core.dispatcher)),
       dialUp(std::make_unique<NmcliDialUp>(processes)),
-      exports(std::make_unique<ExportBindings>(settings, pause)) {
+      exports(std::make_unique<ExportBindings>(settings, pause)),
+      incidentTimer_(kIncidentTickMs, [this] {
+          // Inside a block (an export lets the event loop run) the block's end does it.
+          if (!core.dispatcher.processingGuard()) core.context.incidents.tick();
+      }) {
     core.context.programFolder = folder_;
     core.dispatcher.setRequeue(device.get());
     // The folder is ours now (its lock is held): no upload of an earlier run is going on.
@@ -34,6 +40,7 @@ MonitorSession::MonitorSession(std::string programFolder, Clock& clock, Receptio
     hooks.uploadStatusPage = [this] { uploadStatusPage(); };
     housekeeping_ = std::make_unique<Housekeeping>(window_, clock_, settings, core.context.pageChanged,
                                                    std::move(hooks));
+    incidentTimer_.start();
 }
 
 MonitorSession::~MonitorSession() {
@@ -58,6 +65,12 @@ void MonitorSession::loadVehicles() {
 }
 
 void MonitorSession::loadReceivers() { core.context.receivers.load(folder_); }
+
+std::vector<std::string> MonitorSession::loadAlarmSettings() {
+    std::vector<std::string> remarks;
+    core.context.incidents.configure(kub::loadAlarmSettings(folder_, remarks));
+    return remarks;
+}
 
 std::array<int, 3> MonitorSession::reloadDayLogs() {
     return {reloadFmsLog(folder_, clock_, window_), reloadZveiLog(folder_, clock_, window_),
@@ -91,6 +104,7 @@ void MonitorSession::uploadStatusPage() {
 }
 
 void MonitorSession::shutdown() {
+    incidentTimer_.stop();
     device->stopCapture();
     exports->shutdown();
 }

@@ -18,6 +18,7 @@
 #include "platform/export_bindings.h"
 #include "platform/qt_event_pause.h"
 #include "platform/qt_process_runner.h"
+#include "platform/repeating_timer.h"
 #include "storage/settings.h"
 #include "web/dial_up.h"
 #include "web/housekeeping.h"
@@ -43,6 +44,9 @@ public:
     void loadVehicles();
     // "ZVEI.txt" and "ZVEI_FMS_Zuord.txt".
     void loadReceivers();
+    // "Alarmierung.toml" for the incidents; what is wrong in it, in German with line and
+    // column, for the caller to show (the defaults hold for what is wrong).
+    std::vector<std::string> loadAlarmSettings();
     // Today's logs into the tables; the number of rows per kind (FMS, ZVEI, POCSAG).
     std::array<int, 3> reloadDayLogs();
 
@@ -81,6 +85,8 @@ private:
     std::unique_ptr<Housekeeping> housekeeping_;
     QObject passTimerContext_;
     bool passWaiting_ = false;
+    // Incidents are handed on after each block too; this covers the time without audio.
+    RepeatingTimer incidentTimer_;
 };
 
 }  // namespace kub

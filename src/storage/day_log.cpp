@@ -1,10 +1,17 @@
 #include "storage/day_log.h"
 
+#include <cstdio>
+
 #include "storage/text_file.h"
 
 namespace kub {
 
 std::string dayLogFileName(LogKind kind, const LocalTime& day) {
+    if (kind == LogKind::Einsatz) {
+        char name[40];
+        std::snprintf(name, sizeof name, "Einsatz-%04d-%02d-%02d.txt", day.year, day.month, day.day);
+        return name;
+    }
     const char* prefix = kind == LogKind::Fms ? "FMS-" : kind == LogKind::Zvei ? "zvei-" : "poc-";
     return prefix + std::to_string(day.year) + "-" + std::to_string(day.month) + "-" +
            std::to_string(day.day) + ".txt";
@@ -22,7 +29,7 @@ bool appendDayLog(const std::string& programFolder, LogKind kind, const Clock& c
 
 int reloadDayLog(const std::string& programFolder, LogKind kind, const Clock& clock,
                  ReceptionWindow& window) {
-    if (programFolder.empty()) return 0;
+    if (programFolder.empty() || kind == LogKind::Einsatz) return 0;
     // The whole line: a pager text is cut at no comma ("Brand, Hauptstr. 5").
     auto items = readTextLines(dayLogPath(programFolder, kind, clock.now()));
     if (!items) return 0;

@@ -9,9 +9,10 @@
 
 namespace kub {
 
-enum class LogKind { Fms, Zvei, Pocsag };
+enum class LogKind { Fms, Zvei, Pocsag, Einsatz };
 
-// "FMS-2026-3-7.txt", "zvei-2026-3-7.txt", "poc-2026-3-7.txt" (no leading zeros).
+// "FMS-2026-3-7.txt", "zvei-2026-3-7.txt", "poc-2026-3-7.txt" (no leading zeros);
+// incidents "Einsatz-2026-03-07.txt".
 std::string dayLogFileName(LogKind kind, const LocalTime& day);
 // Full path in the program folder's "Logbuch".
 std::string dayLogPath(const std::string& programFolder, LogKind kind, const LocalTime& day);
@@ -24,6 +25,7 @@ bool appendDayLog(const std::string& programFolder, LogKind kind, const Clock& c
 // Reads today's log of its kind into its table, each line inserted on top, so the newest
 // reception ends up first as it was live. Each line is taken whole, commas and all, as
 // it was shown live; empty lines are skipped. Returns the rows inserted; no file is no rows.
+// Incidents have no table here: none.
 int reloadDayLog(const std::string& programFolder, LogKind kind, const Clock& clock,
                  ReceptionWindow& window);
 

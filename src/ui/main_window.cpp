@@ -58,6 +58,8 @@ MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
 
 MainWindow::~MainWindow() {
     stopWatchdog();
+    // What is still open goes out as an incident while every output is there.
+    core_.context.incidents.flush();
     stopMqtt();
     if (web_) std::erase(core_.context.outputs, web_.get());
     web_.reset();

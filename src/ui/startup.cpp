@@ -34,6 +34,11 @@ void MainWindow::startUp() {
     createProgramFolders(folder_);
 
     session_.loadSettings();
+    // Said in the red line, not in a box; the monitor goes on with the defaults.
+    if (const auto remarks = session_.loadAlarmSettings(); !remarks.empty()) {
+        writeFailure_->setText(QString::fromStdString(remarks.front()));
+        writeFailure_->show();
+    }
     settingsTab_->applySettings(settings_);
     applyDecoderSwitches();
     applyLayout();

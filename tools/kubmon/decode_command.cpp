@@ -13,6 +13,7 @@
 #include "core/monitor_core.h"
 #include "platform/export_bindings.h"
 #include "platform/qt_event_pause.h"
+#include "storage/alarm_settings.h"
 #include "storage/settings.h"
 #include "raw_input_options.h"
 #include "stdout_output.h"
@@ -116,6 +117,9 @@ int decodeCommand(const Args& args) {
             std::fprintf(stderr, "kubmon decode: %s nicht lesbar\n", kub::vehicleFilePath(folder).c_str());
         kub::loadStatusFiles(folder, core.context.vehicles);
         core.context.receivers.load(folder);
+        std::vector<std::string> remarks;
+        core.context.incidents.configure(kub::loadAlarmSettings(folder, remarks));
+        for (const auto& r : remarks) std::fprintf(stderr, "kubmon decode: %s\n", r.c_str());
     }
     // Without a folder every decoder listens; with one, exactly those its "Mon.ini"
     // switches on, as the window would (a folder without "Mon.ini" decodes nothing).
@@ -139,6 +143,8 @@ int decodeCommand(const Args& args) {
     } else {
         r = kub::feedAudioFile(file, core.dispatcher, &clock, afterBlock);
     }
+    // The end of the file closes every incident still open.
+    core.context.incidents.flush();
     if (exports) exports->shutdown();
     if (!r.ok) {
         std::fprintf(stderr, "kubmon decode: %s\n", r.error.c_str());

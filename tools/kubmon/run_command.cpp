@@ -211,6 +211,7 @@ int runCommand(const Args& args) {
     session.exports->startUp();
     session.loadVehicles();
     session.loadReceivers();
+    for (const auto& remark : session.loadAlarmSettings()) say(remark);
     const auto reloaded = session.reloadDayLogs();
     say("Programmordner \"" + folder + "\"; heute bisher " + std::to_string(reloaded[0]) + " FMS, " +
         std::to_string(reloaded[1]) + " ZVEI, " + std::to_string(reloaded[2]) + " POCSAG.");
@@ -322,6 +323,8 @@ int runCommand(const Args& args) {
     }
 
     QCoreApplication::exec();
+    // Pages whose incident is still open: it goes out now, while every output is there.
+    session.core.context.incidents.flush();
 
     housekeeping.stop();
     if (web) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/cipher_text.h"
 #include "common/time_text.h"
 #include "export/export_line.h"
 #include "decoders/pocsag/pocsag_words.h"
@@ -48,6 +49,8 @@ void passOn(const PocsagPage& page, ReceptionContext& ctx, const char* channel) 
     record.function = page.function;
     record.text = page.text;
     record.name = display.name;
+    // Still an alarm for its RIC; the text is kept as received.
+    record.verschluesselt = looksEncrypted(page.text);
     // Row, log, action program, export lines, and whatever else listens.
     ctx.handOn(record);
 }
