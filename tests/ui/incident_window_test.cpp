@@ -1,5 +1,6 @@
 // Incidents in the window: the banner above the tabs (never a box) until acknowledged, grey
 // for a test alarm, and the "Einsätze" table.
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>

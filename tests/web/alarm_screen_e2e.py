@@ -22,7 +22,16 @@ from web_board_e2e import Monitor, browser, check, fetch
 
 KUBMON = sys.argv[1]
 SHOTS = sys.argv[2] if len(sys.argv) > 2 else None
-TEXT = "B3 Brand Wohnhaus Hauptstr. 5"
+TEXT = "B3 Brand Wohnhaus, Hauptstr. 5"
+# Keyword, report and address read from the text; RIC 1765432 alone is the weekly test.
+SETTINGS = """[[feld]]
+muster = '^(?<stichwort>\\S+)\\s+(?<meldung>[^,]*),\\s*(?<adresse>[^,]+)$'
+
+[[probealarm]]
+von = "00:00"
+bis = "23:59"
+ric = ["1765432"]
+"""
 
 
 def shown(d, element_id):
@@ -39,9 +48,12 @@ def wait_for_incident_line(m, seconds):
 
 
 def alarm(work):
+    with open(os.path.join(work, "Alarmierung.toml"), "w", encoding="utf-8") as f:
+        f.write(SETTINGS)
     wav = os.path.join(work, "alarm.wav")
     subprocess.run([KUBMON, "gen", wav, "left", "gap:7000", "poctone1200:1234567:0", "gap:700",
-                    "poc1200:1234568:3:" + TEXT, "gap:60000"], check=True)
+                    "poc1200:1234568:3:" + TEXT, "gap:30000", "poc1200:1765432:3:Probealarm Sirene",
+                    "gap:60000"], check=True)
     m = Monitor(work, wav, ["--http", "127.0.0.1:0", "--json"])
     check(m.port is not None, "kubmon run nennt die Adresse der Web-Ansicht: " + m.err())
     if m.port is None:
@@ -63,6 +75,7 @@ def alarm(work):
         check(shown(d, "alarmstichwort") == "B3", "Stichwort groß: %r" % shown(d, "alarmstichwort"))
         check(shown(d, "alarmadresse") == "Hauptstr. 5", "Adresse: %r" % shown(d, "alarmadresse"))
         check(shown(d, "alarmtext") == TEXT, "Alarmtext: %r" % shown(d, "alarmtext"))
+        check(shown(d, "alarmfelder") == "Meldung: Brand Wohnhaus", "weitere Felder: %r" % shown(d, "alarmfelder"))
         units = [li.get_attribute("textContent") for li in d.find_elements(By.CSS_SELECTOR, "#alarmeinheiten li")]
         check(sorted(units) == ["1234568", "Wehrführer Süd"], "Einheiten mit Namen: %r" % units)
         check(d.execute_script("return document.body.dataset.gong") == "2", "der Gong schlug zum Einsatz")
@@ -90,6 +103,16 @@ def alarm(work):
                 late.quit()
         WebDriverWait(d, 15).until(lambda x: not x.find_element(By.ID, "alarmanzeige").is_displayed())
         check(d.find_element(By.ID, "tafel").is_displayed(), "nach der eingestellten Zeit zurück zur Übersicht")
+        # The weekly test: shown grey, marked, and no gong.
+        WebDriverWait(d, 40).until(lambda x: x.find_element(By.ID, "alarmanzeige").is_displayed())
+        screen = d.find_element(By.ID, "alarmanzeige")
+        check("probe" in screen.get_attribute("class") and shown(d, "alarmart") == "Probealarm",
+              "Probealarm grau und benannt")
+        check(screen.value_of_css_property("background-color") == "rgba(158, 158, 158, 1)", "Probealarm in Grau")
+        check(d.execute_script("return document.body.dataset.gong") == "2", "kein Gong zum Probealarm")
+        top = d.find_element(By.CSS_SELECTOR, "#einsaetze tbody tr")
+        check("probe" in top.get_attribute("class") and "Probealarm" in top.get_attribute("textContent"),
+              "Probealarm grau in der Tabelle: %r" % top.get_attribute("textContent"))
     finally:
         d.quit()
         m.stop()

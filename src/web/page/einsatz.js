@@ -76,9 +76,15 @@
     });
   }
 
+  function askForSound(ask) {
+    $('tonfreigabe').hidden = !ask;
+    // Room below everything, so the button covers no unit.
+    document.body.classList.toggle('ton-gesperrt', ask);
+  }
+
   function gong() {
     if (!audioReady()) {
-      $('tonfreigabe').hidden = false;
+      askForSound(true);
       return;
     }
     const master = audio.createGain();
@@ -96,7 +102,7 @@
     if (!AudioContext) return;
     if (!audio) audio = new AudioContext();
     audio.resume().then(() => {
-      $('tonfreigabe').hidden = true;
+      askForSound(false);
       gong();  // at once, so the volume can be set while someone stands by the screen
     });
   }
@@ -210,7 +216,7 @@
 
   if (HALL) {
     document.body.classList.add('halle');
-    $('tonfreigabe').hidden = false;
+    askForSound(true);
     $('tonfreigabe').addEventListener('click', allowSound);
     $('alarmzurueck').addEventListener('click', backToBoard);
     setInterval(tick, 1000);
