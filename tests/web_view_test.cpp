@@ -211,6 +211,7 @@ ReceptionRecord incidentOf(int n, int units) {
     for (int u = 0; u < units; ++u)
         r.einheiten.push_back({std::to_string(1000000 + u), 0, "", "Einheit " + std::to_string(u), 0});
     r.probealarm = n % 2 == 1;
+    r.incidentId = static_cast<std::uint64_t>(n);
     return r;
 }
 
@@ -231,6 +232,10 @@ TEST(WebViewState, IncidentsNewestFirstBoundedInCountAndBytes) {
     EXPECT_LE(tables.size(), kWebIncidentBytes + 64 * 1024) << "the tables of the three protocols are empty";
     for (int n = 201; n <= 260; ++n) state.add(incidentOf(n, 1));
     EXPECT_EQ(state.incidentCount(), static_cast<std::size_t>(kWebTableRows));
+    // A later report of an incident takes its place.
+    state.add(incidentOf(250, 3));
+    EXPECT_EQ(state.incidentCount(), static_cast<std::size_t>(kWebTableRows));
+    EXPECT_EQ(nlohmann::json::parse(state.tablesMessage())["einsaetze"][0]["record"]["einheiten"].size(), 3u);
 }
 
 TEST(WebViewState, AnEncryptedPageShowsNoTextBesideItsRic) {
