@@ -45,7 +45,8 @@ protected:
         for (const auto& line : kubtest::splitLines(r.out)) {
             json j = json::parse(line, nullptr, false);
             EXPECT_FALSE(j.is_discarded()) << line;
-            if (j.is_discarded()) continue;
+            // Incidents have tests of their own; here the receptions count.
+            if (j.is_discarded() || j.value("protocol", "") == "einsatz") continue;
             j.erase("time");
             out.push_back(j);
         }

@@ -92,7 +92,8 @@ TEST_F(PocsagTools, FolderGivesNamesAndTheDayLog) {
     const std::vector<std::string> expected{"##POC#1234567#2#Übungsalarm#+", "##POC#1000000#0#Fremd#+"};
     EXPECT_EQ(lines, expected);
     std::vector<std::string> logs;
-    for (const auto& e : std::filesystem::directory_iterator(dir + "/Logbuch")) logs.push_back(e.path().string());
+    for (const auto& e : std::filesystem::directory_iterator(dir + "/Logbuch"))
+        if (e.path().filename().string().rfind("Einsatz-", 0) != 0) logs.push_back(e.path().string());
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(std::filesystem::path(logs[0]).filename().string().rfind("poc-", 0), 0u);
     const auto rows = kub::readTextLines(logs[0]);

@@ -83,7 +83,8 @@ TEST(ZveiDecodeCli, FolderGivesNamesAssignmentsAndTheDayLog) {
 
     // The day log was made in "Logbuch": one row per reception, code TAB name TAB time.
     std::vector<std::string> logs;
-    for (const auto& e : std::filesystem::directory_iterator(folder + "/Logbuch")) logs.push_back(e.path().string());
+    for (const auto& e : std::filesystem::directory_iterator(folder + "/Logbuch"))
+        if (e.path().filename().string().rfind("Einsatz-", 0) != 0) logs.push_back(e.path().string());
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(std::filesystem::path(logs[0]).filename().string().rfind("zvei-", 0), 0u);
     auto rows = readTextLines(logs[0]);
