@@ -23,7 +23,8 @@ from selenium.webdriver.support.ui import WebDriverWait
 
 KUBMON = sys.argv[1]
 SHOTS = sys.argv[2] if len(sys.argv) > 2 else None
-MARKUP = "<img src=x onerror=document.body.dataset.lauf=1>"
+# Markup inside a plain alarm text (markup alone reads as cipher text and is hidden).
+MARKUP = "Brand Lager <img src=x onerror=document.body.dataset.lauf=1> Hauptstr. 5 bitte Vorsicht"
 failures = []
 passed = []
 
