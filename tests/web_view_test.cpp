@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "core/headless_window.h"
+#include "core/incident_summary.h"
+#include "core/reception_context.h"
 #include "decoders/fms/fms_code_tables.h"
 #include "platform/web_view_server.h"
 #include "storage/web_settings.h"
@@ -218,6 +220,58 @@ TEST(WebViewState, TilesInStatusColours) {
     EXPECT_EQ(j["tiles"][4]["art"], "leer");
     EXPECT_EQ(nlohmann::json::parse(boardMessage(1, vehicles, defaultSettings(), names))["tiles"][0]["rufname"],
               "Wache 2");
+}
+
+// ---- incidents ----
+
+ReceptionRecord incidentOf(int n, int units) {
+    ReceptionRecord r;
+    r.protocol = RecordProtocol::Einsatz;
+    r.time = "2026-12-08T13:05:07+01:00";
+    r.text = "B" + std::to_string(n) + " Brand";
+    r.felder = {{"stichwort", "B" + std::to_string(n)}};
+    for (int u = 0; u < units; ++u)
+        r.einheiten.push_back({std::to_string(1000000 + u), 0, "", "Einheit " + std::to_string(u), 0});
+    r.probealarm = n % 2 == 1;
+    r.incidentId = static_cast<std::uint64_t>(n);
+    return r;
+}
+
+TEST(WebViewState, IncidentsNewestFirstBoundedInCountAndBytes) {
+    WebViewState state;
+    state.add(incidentOf(1, 2));
+    const auto first = nlohmann::json::parse(state.takePending().at(0));
+    EXPECT_EQ(first["record"]["protocol"], "einsatz");
+    EXPECT_EQ(first["row"][1], "Probealarm B1");
+    EXPECT_EQ(first["row"][2], "Einheit 0, Einheit 1");
+    // Two hundred alarms of a whole district, two hundred units each.
+    for (int n = 2; n <= 200; ++n) state.add(incidentOf(n, 200));
+    const std::string tables = state.tablesMessage();
+    const auto incidents = nlohmann::json::parse(tables)["einsaetze"];
+    ASSERT_FALSE(incidents.empty());
+    EXPECT_EQ(incidents[0]["row"][1], "B200");
+    EXPECT_LE(incidents.size(), static_cast<std::size_t>(kWebTableRows));
+    EXPECT_LE(tables.size(), kWebIncidentBytes + 64 * 1024) << "the tables of the three protocols are empty";
+    for (int n = 201; n <= 260; ++n) state.add(incidentOf(n, 1));
+    EXPECT_EQ(state.incidentCount(), static_cast<std::size_t>(kWebTableRows));
+    // A later report of an incident takes its place.
+    state.add(incidentOf(250, 3));
+    EXPECT_EQ(state.incidentCount(), static_cast<std::size_t>(kWebTableRows));
+    EXPECT_EQ(nlohmann::json::parse(state.tablesMessage())["einsaetze"][0]["record"]["einheiten"].size(), 3u);
+}
+
+TEST(WebViewState, AnEncryptedPageShowsNoTextBesideItsRic) {
+    ReceptionRecord page = pocsag(7);
+    page.text = "x7#Qm!9zK&p";
+    page.row = "1000007\t3\tWehrführer\t08.12.2026 13:05:07\tx7#Qm!9zK&p";
+    page.verschluesselt = true;
+    EXPECT_EQ(webRow(page)[4], kEncryptedText);
+    ManualClock clock(0);
+    HeadlessWindow window;
+    ReceptionContext context(clock, window);
+    context.windowOutput.deliver(page);
+    EXPECT_EQ(window.rows(ReceptionTable::Pocsag).at(0).text,
+              "1000007\t3\tWehrführer\t08.12.2026 13:05:07\t" + std::string(kEncryptedText));
 }
 
 TEST(WebViewServer, RefusesAnotherAddressWithoutKeyBeforeListening) {

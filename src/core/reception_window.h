@@ -10,6 +10,8 @@
 
 namespace kub {
 
+struct IncidentSummary;
+
 // The three reception tables: Grid (FMS), Grid_Z (ZVEI), Grid_P (POCSAG).
 enum class ReceptionTable { Fms, Zvei, Pocsag };
 
@@ -47,6 +49,9 @@ public:
     virtual void appendAlertLine(AlertList list, const std::string& line) = 0;
     virtual void selectAlertLine(AlertList list, int index) = 0;
     virtual void setAlertListColour(AlertList list, std::uint32_t colour) = 0;
+
+    // A new incident: on top of the incident table, and in the banner until acknowledged.
+    virtual void showIncident(const IncidentSummary& /*incident*/) {}
 
     // Board: redraw the current page after a status change.
     virtual void update_label() = 0;

@@ -1,5 +1,6 @@
 #include "core/window_output.h"
 
+#include "core/incident_summary.h"
 #include "core/reception_context.h"
 #include "decoders/fms/fms_reception.h"
 
@@ -8,6 +9,14 @@ namespace kub {
 namespace {
 constexpr int kZveiNameColumn = 1;
 constexpr int kPocsagNameColumn = 2;
+
+// The row as the table shows it: an encrypted page's text replaced, so no garbage stands
+// beside the RIC (the day log keeps the text as received).
+std::string shownRow(const ReceptionRecord& r) {
+    if (r.protocol != RecordProtocol::Pocsag || !r.verschluesselt) return r.row;
+    const std::size_t lastTab = r.row.rfind('\t');
+    return lastTab == std::string::npos ? r.row : r.row.substr(0, lastTab + 1) + kEncryptedText;
+}
 
 ReceptionTable table(RecordProtocol p) {
     if (p == RecordProtocol::Zvei) return ReceptionTable::Zvei;
@@ -31,15 +40,16 @@ void WindowOutput::deliver(const ReceptionRecord& r) {
             keepNewestRows(w, ReceptionTable::Zvei);
             break;
         case RecordProtocol::Pocsag:
-            w.insertTableRow(ReceptionTable::Pocsag, r.row);
+            w.insertTableRow(ReceptionTable::Pocsag, shownRow(r));
             w.setTableCellColour(ReceptionTable::Pocsag, 1, kPocsagNameColumn, r.colour);
             keepNewestRows(w, ReceptionTable::Pocsag);
             break;
+        case RecordProtocol::Einsatz:
+            w.showIncident(incidentSummary(r));
+            return;
         case RecordProtocol::Tonruf:
             addAlertLine(context_, AlertList::List1,
                          "Tonruf " + r.tone + (r.site.empty() ? std::string() : " (" + r.site + ")"));
-            return;
-        case RecordProtocol::Einsatz:
             return;
     }
     // Another site's reception says where it was heard.

@@ -173,8 +173,11 @@ bool WebViewServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
         // The key leaves the address bar (and the history) at once; the cookie carries it on.
         const QByteArray cookie = QByteArray(kWebKeyCookie.data(), static_cast<qsizetype>(kWebKeyCookie.size())) + "=" +
                                   QByteArray::fromStdString(key_) + "; Path=/; HttpOnly; SameSite=Strict";
-        respond(makeResponder(request, socket), Status::SeeOther, "text/plain; charset=utf-8", "", cookie,
-                path.isEmpty() ? QByteArray("/") : QUrl(path).toEncoded());
+        const std::string rest = queryWithout(std::string_view(query.constData(), static_cast<std::size_t>(query.size())),
+                                              "key");
+        QByteArray location = path.isEmpty() ? QByteArray("/") : QUrl(path).toEncoded();
+        if (!rest.empty()) location += "?" + QByteArray::fromStdString(rest);
+        respond(makeResponder(request, socket), Status::SeeOther, "text/plain; charset=utf-8", "", cookie, location);
         return true;
     }
     for (const WebPageFile& f : kWebPageFiles) {

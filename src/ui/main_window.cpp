@@ -178,6 +178,7 @@ void MainWindow::build() {
     connect(settingsTab_, &SettingsTab::statusForAll, this, &MainWindow::setStatusForAll);
     buildSettingsSections();
     buildMqtt();
+    buildIncidents();
 
     housekeeping_ = new QTimer(this);
     housekeeping_->setInterval(kHousekeepingMs);
@@ -368,14 +369,16 @@ void MainWindow::layOut() {
     const int w = twips_.twips(width());
     const int h = twips_.twips(height());
     const int tabWidth = std::max(3000, w - kTabLeft - 300);
-    const int tabHeight = std::max(3000, h - kTabTop - 1200);
-    SSTab1->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop), twips_.px(tabWidth), twips_.px(tabHeight));
-    bottomFrame_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 50), twips_.px(tabWidth),
+    const int banner = incidentBannerHeight();
+    const int tabHeight = std::max(3000, h - kTabTop - 1200 - banner);
+    SSTab1->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + banner), twips_.px(tabWidth), twips_.px(tabHeight));
+    placeIncidentBanner(kTabLeft, kTabTop, tabWidth);
+    bottomFrame_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + banner + tabHeight + 50), twips_.px(tabWidth),
                               twips_.px(900));
     // Both fault lines share the row under the buttons: files on the left, sound card on the right.
-    writeFailure_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + tabHeight + 960), twips_.px(tabWidth / 2),
+    writeFailure_->setGeometry(twips_.px(kTabLeft), twips_.px(kTabTop + banner + tabHeight + 960), twips_.px(tabWidth / 2),
                                twips_.px(220));
-    deviceFault_->setGeometry(twips_.px(kTabLeft + tabWidth / 2), twips_.px(kTabTop + tabHeight + 960),
+    deviceFault_->setGeometry(twips_.px(kTabLeft + tabWidth / 2), twips_.px(kTabTop + banner + tabHeight + 960),
                               twips_.px(tabWidth - tabWidth / 2), twips_.px(220));
     tables_->setGeometry(0, 0, twips_.px(tabWidth), twips_.px(tabHeight));
     tables_->setInnerWidth(w);

@@ -47,6 +47,8 @@ class CaptureControl;
 class CaptureStoppedLine;
 class ReplayControl;
 class HtmlExportSection;
+class IncidentBanner;
+class IncidentTable;
 class MqttSection;
 class ReceiversSection;
 class StatusColoursSection;
@@ -85,6 +87,7 @@ public:
     void messageBox(const std::string& text, const std::string& title) override;
     void addUploadMessage(const std::string& text) override;
     int chooseDialUpEntry(const std::vector<std::string>& phoneBook) override;
+    void showIncident(const IncidentSummary& incident) override;
 
     void update_labelx(std::int16_t& tile);
 
@@ -103,6 +106,9 @@ public:
     QTabWidget* tabs() const { return SSTab1; }
     StatusBoard* board() const { return board_; }
     ReceptionTables* tables() const { return tables_; }
+    // The newest incident above the tabs, and the "Einsätze" tab.
+    IncidentBanner* incidentBanner() const { return incidentBanner_; }
+    IncidentTable* incidentTable() const { return incidentTable_; }
     AlertLists* alertLists() const { return alerts_; }
     SettingsTab* settingsTab() const { return settingsTab_; }
     CaptureControl* captureControl() const { return capture_; }
@@ -161,6 +167,10 @@ private:
     void onTabChanged(int index);
     // MQTT and the reception watchdog, by "MQTT.ini"; again after every save.
     void buildMqtt();
+    void buildIncidents();
+    // Twips the banner takes above the tabs; 0 while there is none.
+    int incidentBannerHeight() const;
+    void placeIncidentBanner(int leftTwips, int topTwips, int widthTwips);
     void startMqtt();
     void runMqtt(const MqttSettings& s);
     void stopMqtt();
@@ -195,6 +205,8 @@ private:
     QWidget* besideTabs_ = nullptr;
     CaptureStoppedLine* captureStopped_ = nullptr;
     MqttSection* mqttSection_ = nullptr;
+    IncidentBanner* incidentBanner_ = nullptr;
+    IncidentTable* incidentTable_ = nullptr;
     MqttSettings mqtt_;
     std::unique_ptr<MqttSite> mqttSite_;
     std::unique_ptr<ReceptionWatchdog> watchdog_;

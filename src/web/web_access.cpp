@@ -88,6 +88,21 @@ std::optional<std::string> queryValue(std::string_view query, std::string_view n
     return std::nullopt;
 }
 
+std::string queryWithout(std::string_view query, std::string_view name) {
+    std::string kept;
+    while (!query.empty()) {
+        const std::size_t amp = query.find('&');
+        const std::string_view pair = query.substr(0, amp);
+        if (!pair.empty() && percentDecoded(pair.substr(0, pair.find('='))) != name) {
+            if (!kept.empty()) kept += '&';
+            kept += pair;
+        }
+        if (amp == std::string_view::npos) break;
+        query.remove_prefix(amp + 1);
+    }
+    return kept;
+}
+
 std::optional<std::string> cookieValue(std::string_view header, std::string_view name) {
     while (!header.empty()) {
         const std::size_t semi = header.find(';');

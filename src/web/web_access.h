@@ -25,6 +25,9 @@ std::string webListenRefusal(const std::string& address, bool loopback, const st
 
 // The value of `name` in a query string ("a=1&key=…"), percent-decoded; none when absent.
 std::optional<std::string> queryValue(std::string_view query, std::string_view name);
+// The query string without its `name` pairs, the others unchanged and in order (the
+// key leaves the address, the page's own settings stay in it).
+std::string queryWithout(std::string_view query, std::string_view name);
 // The value of cookie `name` in a Cookie header ("a=1; kub_schluessel=…").
 std::optional<std::string> cookieValue(std::string_view cookieHeader, std::string_view name);
 

@@ -5,6 +5,7 @@
 #include "common/clock.h"
 #include "common/colour_text.h"
 #include "common/time_text.h"
+#include "core/incident_summary.h"
 #include "core/record_json.h"
 #include "decoders/fms/fms_code_tables.h"
 #include "decoders/fms/fms_reception.h"
@@ -60,9 +61,10 @@ WebRow webRow(const ReceptionRecord& r) {
         case RecordProtocol::Zvei:
             return {r.code, r.name, time};
         case RecordProtocol::Pocsag:
-            return {r.ric, std::to_string(r.function), r.name, time, r.text};
-        case RecordProtocol::Tonruf:
+            return {r.ric, std::to_string(r.function), r.name, time, r.verschluesselt ? kEncryptedText : r.text};
         case RecordProtocol::Einsatz:
+            return incidentCells(incidentSummary(r));
+        case RecordProtocol::Tonruf:
             break;
     }
     return {};
@@ -76,6 +78,27 @@ void WebViewState::push(ReceptionTable table, WebRow row, std::string colour) {
     while (rows.size() > static_cast<std::size_t>(kWebTableRows)) {
         rows.pop_back();
         colours.pop_back();
+    }
+}
+
+void WebViewState::keepIncident(const ReceptionRecord& r) {
+    const IncidentSummary summary = incidentSummary(r);
+    for (auto it = incidents_.begin(); it != incidents_.end(); ++it) {
+        if (it->key != summary.key) continue;
+        incidentBytes_ -= it->json.size();
+        incidents_.erase(it);
+        break;
+    }
+    Json j;
+    j["row"] = incidentCells(summary);
+    j["record"] = Json::parse(recordJson(r));
+    incidents_.push_front({summary.key, dump(j)});
+    incidentBytes_ += incidents_.front().json.size();
+    // The newest stays, however large; older ones go by count and by bytes.
+    while (incidents_.size() > 1 && (incidents_.size() > static_cast<std::size_t>(kWebTableRows) ||
+                                     incidentBytes_ > kWebIncidentBytes)) {
+        incidentBytes_ -= incidents_.back().json.size();
+        incidents_.pop_back();
     }
 }
 
@@ -96,8 +119,8 @@ void WebViewState::add(const ReceptionRecord& record) {
         case RecordProtocol::Fms: push(ReceptionTable::Fms, std::move(row), ""); break;
         case RecordProtocol::Zvei: push(ReceptionTable::Zvei, std::move(row), colour); break;
         case RecordProtocol::Pocsag: push(ReceptionTable::Pocsag, std::move(row), colour); break;
-        case RecordProtocol::Tonruf:
-        case RecordProtocol::Einsatz: break;
+        case RecordProtocol::Einsatz: keepIncident(record); break;
+        case RecordProtocol::Tonruf: break;
     }
     if (record.statusStored) boardChanged_ = true;
     if (pending_.size() < kPendingLimit) {
@@ -141,6 +164,9 @@ std::string WebViewState::tablesMessage() const {
     // The name cell's colour of each ZVEI and POCSAG row ("" where none is known).
     j["colours"] = {{"zvei", nameColours_[index(ReceptionTable::Zvei)]},
                     {"pocsag", nameColours_[index(ReceptionTable::Pocsag)]}};
+    Json incidents = Json::array();
+    for (const Incident& i : incidents_) incidents.push_back(Json::parse(i.json));
+    j["einsaetze"] = incidents;
     return dump(j);
 }
 

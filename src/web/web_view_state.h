@@ -20,6 +20,9 @@ namespace kub {
 
 // Rows a browser is shown per table, newest first.
 constexpr int kWebTableRows = 50;
+// The incidents a browser is shown, newest first: at most kWebTableRows, and no more than
+// this many bytes of JSON (an alarm of a whole district lists hundreds of units).
+constexpr std::size_t kWebIncidentBytes = 128 * 1024;
 
 // One table row as its cells, in the column order of the window's table.
 using WebRow = std::vector<std::string>;
@@ -47,6 +50,7 @@ public:
     bool takeBoardChanged();
 
     const std::deque<WebRow>& rows(ReceptionTable table) const { return tables_[index(table)]; }
+    std::size_t incidentCount() const { return incidents_.size(); }
 
     // The message a new viewer gets first: station names, status colours, board size and
     // the tables.
@@ -57,10 +61,19 @@ public:
 private:
     static std::size_t index(ReceptionTable t) { return static_cast<std::size_t>(t); }
     void push(ReceptionTable table, WebRow row, std::string colour);
+    void keepIncident(const ReceptionRecord& incident);
 
     std::array<std::deque<WebRow>, 3> tables_;
     // "#RRGGBB" of each row's name cell, parallel to tables_.
     std::array<std::deque<std::string>, 3> nameColours_;
+    // Each as the page gets it, {"row": [...], "record": {...}} as JSON text, under the
+    // key that tells incidents apart (a later report of one takes its place).
+    struct Incident {
+        std::string key;
+        std::string json;
+    };
+    std::deque<Incident> incidents_;
+    std::size_t incidentBytes_ = 0;
     std::vector<ReceptionRecord> pending_;
     bool overflow_ = false;
     bool boardChanged_ = false;
@@ -77,7 +90,8 @@ std::string boardMessage(int station, const VehicleTable& vehicles, const Settin
 // call name of each entry's vehicle ("" when it is not in the table).
 std::string alertsMessage(const ReceptionWindow& window, const VehicleTable& vehicles);
 
-// The row cells a record makes in its table; empty for tone calls (they have no table).
+// The row cells a record makes in its table (incidents: the "Einsätze" table); empty for
+// tone calls (they have no table).
 WebRow webRow(const ReceptionRecord& record);
 
 }  // namespace kub

@@ -189,10 +189,11 @@ TEST(Tabs, BoardShowsOnlyOnItsTabAndSettingsOpenOnSoundCard) {
     MainWindow w(folder.path(), clock);
     w.show();
     QTabWidget* tabs = w.tabs();
-    ASSERT_EQ(tabs->count(), 3);
+    ASSERT_EQ(tabs->count(), 4);
     EXPECT_EQ(tabs->tabText(0), "Listenansicht");
     EXPECT_EQ(tabs->tabText(1), "Fahrzeugansicht");
     EXPECT_EQ(tabs->tabText(2), "Einstellungen");
+    EXPECT_EQ(tabs->tabText(3), QString::fromUtf8("Einsätze"));
 
     tabs->setCurrentIndex(1);
     EXPECT_TRUE(w.board()->boardArea()->isVisible());

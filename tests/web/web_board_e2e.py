@@ -25,7 +25,8 @@ from selenium.webdriver.support.ui import WebDriverWait
 
 KUBMON = sys.argv[1]
 SHOTS = sys.argv[2] if len(sys.argv) > 2 else None
-MARKUP = "<img src=x onerror=document.body.dataset.lauf=1>"
+# Markup inside a plain alarm text (markup alone reads as cipher text and is hidden).
+MARKUP = "Brand Lager <img src=x onerror=document.body.dataset.lauf=1> Hauptstr. 5 bitte Vorsicht"
 LONG_PAGE = ("Brand Wohnhaus Musterstrasse 12 3. OG Person im Gebaeude vermisst Zufahrt ueber "
              "Hofeinfahrt Nord Hydrant vor Haus Nr. 10 Einsatzleitung an der Ecke Ringstrasse")
 failures = []

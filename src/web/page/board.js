@@ -174,7 +174,10 @@
     });
     socket.addEventListener('message', (e) => {
       try {
-        handle(JSON.parse(e.data));
+        const msg = JSON.parse(e.data);
+        handle(msg);
+        // The incidents (einsatz.js) read the same messages.
+        window.dispatchEvent(new CustomEvent('kub-nachricht', { detail: msg }));
       } catch (err) {
         console.error(err);
       }
