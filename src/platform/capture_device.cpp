@@ -3,6 +3,7 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSource>
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QMediaDevices>
 #include <QTimer>
@@ -31,7 +32,15 @@ CaptureDevice::CaptureDevice(BlockDispatcher& dispatcher, QObject* parent)
     connect(watchdog_, &QTimer::timeout, this, &CaptureDevice::checkAlive);
 }
 
-CaptureDevice::~CaptureDevice() { stopCapture(); }
+CaptureDevice::~CaptureDevice() {
+    stopCapture();
+    // Qt's sound backends may run the event loop while a source is destroyed. Left to
+    // ~QObject, the stopped sources go when this is no longer a CaptureDevice, and a block
+    // delivery queued for it would then run on what is left. So nothing queued for us
+    // survives, and the sources go while this is still whole.
+    QCoreApplication::removePostedEvents(this);
+    for (QAudioSource* old : findChildren<QAudioSource*>(Qt::FindDirectChildrenOnly)) delete old;
+}
 
 std::vector<std::string> CaptureDevice::listCaptureDevices() {
     std::vector<std::string> names;
