@@ -21,6 +21,9 @@ packages=(
   mosquitto mosquitto-clients libmosquitto-dev   # MQTT: client library, and broker + clients for the tests
   openssl   # the MQTT test makes its own certificate authority for TLS
   libtomlplusplus-dev libpcre2-dev   # "Alarmierung.toml", and the named groups of its text fields
+  python3-aiosmtpd   # a mail server for the tests of the alarm destinations
+  libsqlite3-dev libpq-dev postgresql   # the reception history; its tests start their own PostgreSQL
+  libliquid-dev libsoapysdr-dev rtl-sdr libsox-fmt-all   # SDR channels; codec audio for the benchmarks
 )
 
 missing=()
