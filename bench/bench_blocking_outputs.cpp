@@ -1,9 +1,9 @@
 // What a blocking output costs the others. Mixed traffic goes through the monitor's core
 // block by block, fed from the event loop as the sound card would, with every output a
 // reception has: the window's rows, the day logs, the action program, the TCP line, and
-// a last output standing for stdout, MQTT and the rest. Per scenario: the time from the
-// start of a reception's hand-on to its row in the window and to the last output (mean
-// and largest), and the longest the event loop went without feeding a block.
+// a last output standing for stdout, MQTT and the rest. Per scenario: the time from a
+// reception's row in the window (its first output) to the last output (mean and largest),
+// and the longest the event loop went without feeding a block.
 //   ./build/bench/bench_blocking_outputs [cycles]
 // Scenarios: nothing blocks; a TCP peer that never reads; an action program that never
 // ends; a full disk (every write of a data file fails); all three; and for comparison the
@@ -48,24 +48,22 @@ struct Stats {
     double max() const { return values.empty() ? 0 : *std::max_element(values.begin(), values.end()); }
 };
 
-// Marks the start of a reception's hand-on.
-class StartProbe final : public kub::ReceptionOutput {
-public:
-    void deliver(const kub::ReceptionRecord&) override { start = Clock::now(); }
+// The window is the first output of every reception: its row marks the start of the
+// hand-on.
+struct StartProbe {
     Clock::time_point start;
 };
 
 class TimedWindow final : public kub::HeadlessWindow {
 public:
-    explicit TimedWindow(const StartProbe& probe) : probe_(probe) {}
+    explicit TimedWindow(StartProbe& probe) : probe_(probe) {}
     void insertTableRow(kub::ReceptionTable t, const std::string& row) override {
-        rowDelay.values.push_back(msSince(probe_.start));
+        probe_.start = Clock::now();
         HeadlessWindow::insertTableRow(t, row);
     }
-    Stats rowDelay;
 
 private:
-    const StartProbe& probe_;
+    StartProbe& probe_;
 };
 
 class EndProbe final : public kub::ReceptionOutput {
@@ -116,9 +114,9 @@ void run(const Scenario& sc, int cycles, const std::string& base) {
     kub::Settings settings = kub::defaultSettings();
     if (sc.tcpPeerNeverReads || sc.inlineTcp) {
         peer.listen();
-        settings.tcpExport = 1;
+        settings.tcpExport = true;
         settings.tcpServer = "127.0.0.1";
-        settings.tcpPort = static_cast<std::int16_t>(peer.port());
+        settings.tcpPort = peer.port();
     }
     if (sc.actionNeverEnds) settings.actionProgram = program;
     kub::QtEventPause pause;
@@ -140,12 +138,11 @@ void run(const Scenario& sc, int cycles, const std::string& base) {
     EndProbe end(start);
     InlineTcp inlineTcp(exports);
     if (sc.inlineTcp) core.context.tcpExportOn = false;  // only the inline one sends
-    auto& outs = core.context.outputs;
-    outs.insert(outs.begin(), &start);
-    if (sc.inlineTcp) outs.push_back(&inlineTcp);
-    outs.push_back(&end);
+    kub::OutputRegistration inlined;
+    if (sc.inlineTcp) inlined = core.context.addOutput(inlineTcp);
+    const kub::OutputRegistration last = core.context.addOutput(end);
     exports.startUp();
-    if (settings.tcpExport == 1) exports.waitUntilConnected(5000);
+    if (settings.tcpExport) exports.waitUntilConnected(5000);
 
     std::vector<std::int16_t> samples;
     for (long i = 0; i < cycles; ++i) {
@@ -173,9 +170,9 @@ void run(const Scenario& sc, int cycles, const std::string& base) {
     const double wall = msSince(t0);
     feeder.stop();
     const std::size_t left = exports.queuedLines();
-    std::printf("%-44s %3zu Empfänge  Zeile %6.2f/%7.2f ms  letzte Ausgabe %6.2f/%7.2f ms  Lücke %6.1f ms  "
+    std::printf("%-44s %3zu Empfänge  letzte Ausgabe %6.2f/%7.2f ms  Lücke %6.1f ms  "
                 "Lauf %6.0f ms  TCP gesendet %d, verworfen %lld, wartend %zu\n",
-                sc.name, end.delay.values.size(), window.rowDelay.mean(), window.rowDelay.max(), end.delay.mean(),
+                sc.name, end.delay.values.size(), end.delay.mean(),
                 end.delay.max(), longestGap, wall, exports.tcp().linesSent(),
                 static_cast<long long>(exports.tcp().linesDropped()) + exports.droppedLines(), left);
     if (!said.empty()) std::printf("%-44s gesagt: %s\n", "", said.c_str());
@@ -202,7 +199,7 @@ int main(int argc, char** argv) {
     }
     std::filesystem::permissions(base + "/aktion.sh", std::filesystem::perms::owner_all);
 
-    std::printf("Zeile / letzte Ausgabe: Mittel/größter Wert ab Beginn der Übergabe des Empfangs\n");
+    std::printf("letzte Ausgabe: Mittel/größter Wert ab der Zeile im Fenster (der ersten Ausgabe)\n");
     const Scenario scenarios[] = {
         {"nichts blockiert", false, false, false, false},
         {"TCP-Gegenstelle liest nie", true, false, false, false},

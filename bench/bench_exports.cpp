@@ -39,9 +39,9 @@ int main(int argc, char** argv) {
     });
 
     kub::Settings settings = kub::defaultSettings();
-    settings.tcpExport = 1;
+    settings.tcpExport = true;
     settings.tcpServer = "127.0.0.1";
-    settings.tcpPort = static_cast<std::int16_t>(server.serverPort());
+    settings.tcpPort = server.serverPort();
     kub::QtEventPause pause;
     kub::QtTcpExport tcp(settings, pause);
     kub::RepeatingTimer watchdog(1000, [&] { tcp.exporter.watchdogTick(); });

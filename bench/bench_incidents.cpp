@@ -28,7 +28,6 @@ int main(int argc, char** argv) {
     kub::ManualClock clock(1796738700);
     kub::HeadlessWindow window;
     kub::ReceptionContext context(clock, window);
-    context.outputs = {&context.incidents};
     std::vector<double> pageUs, tickUs;
     int incidents = 0;
     struct Count final : kub::ReceptionOutput {
@@ -36,7 +35,7 @@ int main(int argc, char** argv) {
         void deliver(const kub::ReceptionRecord&) override { ++*n; }
     } count;
     count.n = &incidents;
-    context.outputs.push_back(&count);
+    const kub::OutputRegistration counted = context.addOutput(count);
     for (int i = 0; i < pages; ++i) {
         // Every fourth page a new alarm text, the rest to the same text: many open incidents
         // with many units each.

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     std::map<long, double> sent;
     Arrivals arrivals;
     arrivals.sent = &sent;
-    context.outputs.push_back(&arrivals);
+    const kub::OutputRegistration arrived = context.addOutput(arrivals);
 
     kub::MqttSettings monitor;
     monitor.server = "127.0.0.1";

@@ -53,9 +53,9 @@ TEST(BosFile, MissingFileAndChooserResults) {
 namespace kub {
 namespace {
 
-VehicleTable namedTable(int layoutCode, int named) {
+VehicleTable namedTable(BoardLayout layout, int named) {
     VehicleTable t;
-    t.applyLayout(layoutCode);
+    t.applyLayout(layout);
     for (int i = 0; i < named; ++i) {
         auto& r = t.vehicleTable[static_cast<std::size_t>(i)];
         r.kennung = "alt" + std::to_string(i);
@@ -69,7 +69,7 @@ VehicleTable namedTable(int layoutCode, int named) {
 }
 
 TEST(BosImport, ReplaceOverwritesFromSlotZeroAndKeepsTheRest) {
-    VehicleTable t = namedTable(1, 20);
+    VehicleTable t = namedTable(BoardLayout::Columns5Rows10, 20);
     EXPECT_EQ(importBosFile(KUB_TEST_DATA_DIR "/musterstadt.bos", BosImportMode::Vehicles, {&t, nullptr, false}), 5);
     EXPECT_EQ(t.vehicleTable[0].kennung, "62341234");
     EXPECT_EQ(t.vehicleTable[0].eigenschaft, "Florian Musterstadt 40/1");
@@ -85,7 +85,7 @@ TEST(BosImport, ReplaceOverwritesFromSlotZeroAndKeepsTheRest) {
 TEST(BosImport, ImportedVehiclesComeBackWithStatusSixNotTheirPredecessorsStatus) {
     const std::string dir = kubtest::makeTempDir("kub-import");
     ASSERT_TRUE(createProgramFolders(dir));
-    VehicleTable t = namedTable(1, 20);
+    VehicleTable t = namedTable(BoardLayout::Columns5Rows10, 20);
     for (int slot = 0; slot < 20; ++slot) ASSERT_TRUE(writeStatusFile(dir, t, slot, "01.01. 10:00"));
     std::vector<int> imported;
     ASSERT_EQ(importBosFile(KUB_TEST_DATA_DIR "/musterstadt.bos", BosImportMode::Vehicles,
@@ -95,7 +95,7 @@ TEST(BosImport, ImportedVehiclesComeBackWithStatusSixNotTheirPredecessorsStatus)
     EXPECT_TRUE(saveImportedVehicles(dir, t, imported).empty());
 
     VehicleTable next;  // the next start
-    next.applyLayout(1);
+    next.applyLayout(BoardLayout::Columns5Rows10);
     ASSERT_TRUE(loadVehicleTable(dir, next));
     loadStatusFiles(dir, next);
     for (int slot = 0; slot < 5; ++slot) {
@@ -108,12 +108,12 @@ TEST(BosImport, ImportedVehiclesComeBackWithStatusSixNotTheirPredecessorsStatus)
 }
 
 TEST(BosImport, AppendStartsAfterTheLastNamedSlotAndNeverFillsTheLastSlot) {
-    VehicleTable t = namedTable(1, 42);  // last named slot 41
+    VehicleTable t = namedTable(BoardLayout::Columns5Rows10, 42);  // last named slot 41
     EXPECT_EQ(importBosFile(KUB_TEST_DATA_DIR "/musterstadt.bos", BosImportMode::Vehicles, {&t, nullptr, true}), 5);
     EXPECT_EQ(t.vehicleTable[42].kennung, "62341234");
     EXPECT_EQ(t.lastNamedSlot, 46);
 
-    VehicleTable full = namedTable(1, static_cast<int>(1500 - 4));  // slots 0..1495 named
+    VehicleTable full = namedTable(BoardLayout::Columns5Rows10, static_cast<int>(1500 - 4));  // slots 0..1495 named
     EXPECT_EQ(importBosFile(KUB_TEST_DATA_DIR "/musterstadt.bos", BosImportMode::Vehicles, {&full, nullptr, true}), 3);
     EXPECT_EQ(full.vehicleTable[1498].kennung, "62341236");  // vehicleCount - 2
     EXPECT_TRUE(full.vehicleTable[1499].kennung.empty());
@@ -129,7 +129,7 @@ TEST(BosImport, ReceiversAreAppendedWithoutColourAndMissingFilesImportNothing) {
     EXPECT_EQ(lists.receiverList[1].farbe, 0);
     EXPECT_EQ(lists.display("25432").name, "Ölwehr");
 
-    VehicleTable t = namedTable(4, 3);
+    VehicleTable t = namedTable(BoardLayout::Columns10Rows20, 3);
     EXPECT_EQ(importBosFile(KUB_TEST_DATA_DIR "/fehlt.bos", BosImportMode::Vehicles, {&t, &lists, false}), 0);
     EXPECT_EQ(t.vehicleTable[0].kennung, "alt0");
 }

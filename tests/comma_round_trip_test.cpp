@@ -35,7 +35,7 @@ struct FileCase {
 std::vector<FileCase> fileCases() {
     auto vehicleTable = [] {
         VehicleTable t;
-        t.applyLayout(1);
+        t.applyLayout(BoardLayout::Columns5Rows10);
         return t;
     };
     auto settingsText = [](std::string Settings::*field) {

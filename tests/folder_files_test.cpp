@@ -67,7 +67,7 @@ TEST_F(FolderFiles, OnlyRegularFilesOfSaneSizeAreReadAndTheRefusalIsSaid) {
         {"Fzg.txt", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
          [&] {
              VehicleTable t;
-             t.applyLayout(0);
+             t.applyLayout(BoardLayout::NotChosen);
              return !loadVehicleTable(dir, t) && t.vehicleTable[0].rufname.empty();
          },
          "FIFO"},
@@ -118,7 +118,7 @@ TEST_F(FolderFiles, WritesNeverFollowALink) {
 
     // A file that is replaced as a whole puts a file of its own where the link was.
     VehicleTable table;
-    table.applyLayout(0);
+    table.applyLayout(BoardLayout::NotChosen);
     table.vehicleTable[3].status = 2;
     const std::string status = statusFilePath(dir, 3);
     ASSERT_EQ(::symlink(elsewhere.c_str(), status.c_str()), 0);
@@ -144,7 +144,7 @@ TEST_F(FolderFiles, WhatWeMakeIsOursWhateverTheUmask) {
     const mode_t before = ::umask(0);
     ManualClock clock(kubtest::localEpoch(2026, 12, 8, 12, 0));
     VehicleTable table;
-    table.applyLayout(0);
+    table.applyLayout(BoardLayout::NotChosen);
     FolderLock lock;
     const bool made = appendDayLog(dir, LogKind::Zvei, clock, "row") && writeStatusFile(dir, table, 0, "") &&
                       saveSettings(dir, defaultSettings()) && saveVehicleTable(dir, table) &&

@@ -49,10 +49,8 @@ struct Rig {
     HeadlessWindow window;
     ReceptionContext context{clock, window};
     Recorder out;
-    Rig() {
-        out.clock = &clock;
-        context.outputs.push_back(&out);
-    }
+    OutputRegistration outReg = context.addOutput(out);
+    Rig() { out.clock = &clock; }
     void page(const Page& p) {
         ReceptionRecord r = context.newRecord(p.code.empty() ? RecordProtocol::Pocsag : RecordProtocol::Zvei,
                                               p.channel.c_str());

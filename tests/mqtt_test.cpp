@@ -232,7 +232,7 @@ TEST_F(RemoteFixture, AnotherSitesReceptionsEnterTablesLogsAndBoardWithTheirSite
 
 TEST_F(RemoteFixture, TheSameTransmissionFromTwoSitesOrHereCountsOnce) {
     kub::RemoteReception remote(context, false);
-    context.outputs.push_back(&remote);
+    const auto registered = context.addOutput(remote);
     // Heard here first: another site's report of it 2 s later is the same transmission.
     context.handOn(record(RecordProtocol::Fms, clock.nowSeconds()));
     clock.advance(2);

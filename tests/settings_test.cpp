@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include "storage/demo_district.h"
 #include "storage/settings.h"
 #include "storage/station_names.h"
 #include "support/run_process.h"
@@ -43,7 +44,7 @@ TEST_F(SettingsFiles, NewFolderHasDefaultColoursEveryDecoderAndCaptureAtStart) {
     EXPECT_EQ(s.statusColour(0), 0);
     EXPECT_EQ(s.fmsLeft + s.zveiLeft + s.pocsagLeft + s.fmsRight + s.zveiRight + s.pocsagRight, 6);
     EXPECT_EQ(s.captureAtStart, 1);
-    EXPECT_EQ(s.layoutCode, 0);
+    EXPECT_EQ(s.layout, BoardLayout::NotChosen);
     EXPECT_EQ(s.tcpExport + s.htmlExport + s.windowMessageExport, 0);
     EXPECT_TRUE(s.actionProgram.empty());
     // A "Mon.ini" that is there but cannot be read is no new folder.
@@ -65,7 +66,7 @@ TEST_F(SettingsFiles, SavedBytesAreThirtyPositionalLines) {
     s.tcpPort = 4711;
     s.tcpExport = 1;
     s.windowTitle = "Einsatzmonitor Süd";
-    s.layoutCode = 4;
+    s.layout = BoardLayout::Columns10Rows20;
     s.fmsLeft = 1;
     s.zveiRight = 1;
     ASSERT_TRUE(saveSettings(dir, s));
@@ -84,7 +85,7 @@ TEST_F(SettingsFiles, SavedBytesAreThirtyPositionalLines) {
     EXPECT_EQ(back.tcpPort, 4711);
     EXPECT_EQ(back.fmsLeft, 1);
     EXPECT_EQ(back.zveiRight, 1);
-    EXPECT_EQ(back.layoutCode, 4);
+    EXPECT_EQ(back.layout, BoardLayout::Columns10Rows20);
     EXPECT_EQ(back.actionProgram, s.actionProgram);
 }
 
@@ -112,7 +113,7 @@ TEST_F(SettingsFiles, ShortLongAndGarbledFilesLoadWithoutHarm) {
     EXPECT_EQ(s.ftpHost, "host.example");
     EXPECT_EQ(s.ftpPassword, "ge,heim");
     EXPECT_EQ(s.actionProgram.size(), 100000u);
-    EXPECT_EQ(s.layoutCode, 0);  // out of range reads as 0
+    EXPECT_EQ(s.layout, BoardLayout::NotChosen);  // out of range reads as 0
     EXPECT_EQ(s.fmsLeft, 1);
 
     write("Mon.ini", std::string("\0\xFF\xFE\x01\r\n\x80\x81", 8));
@@ -136,16 +137,39 @@ TEST_F(SettingsFiles, OurOwnLinesFollowTheHistoricThirtyAndDefaultToOn) {
     DecoderOptions o = decoderOptions(s);
     EXPECT_TRUE(o.inputFilter && o.pocsagErrorCorrection && o.fmsCheckBits && o.pocsagBatchAwareEnd);
 
-    s.pocsagErrorCorrection = 0;
-    s.fmsCheckBits = 2;  // only 1 means on
-    s.captureAtStart = 1;
+    s.pocsagErrorCorrection = false;
+    s.captureAtStart = true;
     ASSERT_TRUE(saveSettings(dir, s));
-    EXPECT_EQ(loadSettings(dir).captureAtStart, 1);
+    EXPECT_TRUE(loadSettings(dir).captureAtStart);
     o = decoderOptions(loadSettings(dir));
     EXPECT_TRUE(o.inputFilter);
     EXPECT_FALSE(o.pocsagErrorCorrection);
-    EXPECT_FALSE(o.fmsCheckBits);
+    EXPECT_TRUE(o.fmsCheckBits);
     EXPECT_EQ(read("Mon.ini").substr(0, thirty.size()).size(), thirty.size());
+
+    // Only 1 means on: a 2 or a -1 edited in by hand is off.
+    write("Mon.ini", thirty + " 1 \r\n 1 \r\n 2 \r\n-1 \r\n");
+    o = decoderOptions(loadSettings(dir));
+    EXPECT_TRUE(o.inputFilter && o.pocsagErrorCorrection);
+    EXPECT_FALSE(o.fmsCheckBits || o.pocsagBatchAwareEnd);
+}
+
+// What the window wrote comes back byte for byte through memory's bools and enums: a
+// file of a running site and the demo district's.
+TEST_F(SettingsFiles, AFileReadAndWrittenAgainKeepsEveryByte) {
+    const std::string site =
+        "-1 \r\n 12648384 \r\n 255 \r\n 12632319 \r\n 8438015 \r\n 16761024 \r\n"
+        "-2147483633 \r\n 16777215 \r\n 16711935 \r\n 65280 \r\n 1 \r\n"
+        "/usr/local/bin/alarm.sh\r\nftp.feuerwehr-musterstadt.de\r\nwache\r\n\"ge,heim\"\r\n/www/kub\r\n"
+        " 1 \r\n 1 \r\n192.168.1.20\r\n 4711 \r\n 1 \r\n 1 \r\nLeitstelle S\xFC" "d\r\n 3 \r\n"
+        " 0 \r\n 1 \r\n 1 \r\n 1 \r\n 0 \r\n 1 \r\n"
+        " 1 \r\n 0 \r\n 1 \r\n 0 \r\n 1 \r\n";
+    ASSERT_TRUE(writeDemoDistrict(dir, "08.12. 10:00"));
+    for (const std::string& bytes : {site, read("Mon.ini")}) {
+        write("Mon.ini", bytes);
+        ASSERT_TRUE(saveSettings(dir, loadSettings(dir)));
+        EXPECT_EQ(read("Mon.ini"), bytes);
+    }
 }
 
 TEST_F(SettingsFiles, APortEditedPastTheBoxLimitReadsAsTheLimitAndIsSaidOnce) {

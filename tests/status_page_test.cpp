@@ -133,11 +133,11 @@ TEST(StatusPage, ToolWritesThePageOfAProgramFolder) {
     const std::string dir = kubtest::makeTempDir("kub-pagetool");
     ASSERT_TRUE(createProgramFolders(dir));
     Settings s = defaultSettings();
-    s.layoutCode = 1;  // 5 x 10
+    s.layout = BoardLayout::Columns5Rows10;  // 5 x 10
     s.statusColours[2] = 255;  // status 3 in red
     ASSERT_TRUE(saveSettings(dir, s));
     VehicleTable t;
-    t.applyLayout(1);
+    t.applyLayout(BoardLayout::Columns5Rows10);
     t.vehicleTable[0] = {"", "Wache Süd", "", 0, 0, ""};
     t.vehicleTable[1] = {"62341234", "HLF <20>", "Löschfahrzeug", 3, 0, ""};
     ASSERT_TRUE(saveVehicleTable(dir, t));

@@ -56,13 +56,13 @@ TEST(ProgramFolders, FoldersWeMakeAreTheOwnersAloneAndExistingOnesKeepTheirRight
 TEST(VehicleTable, LayoutsGiveTheirSlotCounts) {
     VehicleTable t;
     EXPECT_EQ(t.vehicleCount, 6000);
-    t.applyLayout(1);
+    t.applyLayout(BoardLayout::Columns5Rows10);
     EXPECT_EQ(t.vehicleCount, 1500);
     EXPECT_EQ(t.vehicleTable.size(), 1500u);
-    t.applyLayout(3);
+    t.applyLayout(BoardLayout::Columns10Rows10);
     EXPECT_EQ(t.vehicleCount, 3000);
     t.vehicleTable[5].rufname.append("Wache 1");
-    t.applyLayout(9);  // unknown code keeps the board, the table is new
+    t.applyLayout(BoardLayout::Columns10Rows10);  // the same layout again: the table is new
     EXPECT_EQ(t.vehicleCount, 3000);
     EXPECT_EQ(t.vehicleTable[5].rufname, "");
 }
@@ -71,7 +71,7 @@ TEST(VehicleTable, SaveAndLoadRoundTripWithUmlauts) {
     test::TempFolder dir;
     ASSERT_TRUE(createProgramFolders(dir.path));
     VehicleTable t;
-    t.applyLayout(1);
+    t.applyLayout(BoardLayout::Columns5Rows10);
     t.vehicleTable[0] = {"", "Wache Süd", "", 0, 0, ""};
     t.vehicleTable[1] = {"623B1234", "Florian Bärstadt 1/44", "HLF 20 – Ölspur", 3, 2, "07.12. 04:55"};
     t.vehicleTable[1499] = {"62341234", "Ende", "", 6, 0, ""};
@@ -89,7 +89,7 @@ TEST(VehicleTable, SaveAndLoadRoundTripWithUmlauts) {
     EXPECT_FALSE(std::filesystem::exists(dir.path + "/Fzg.txt.neu"));
 
     VehicleTable u;
-    u.applyLayout(1);
+    u.applyLayout(BoardLayout::Columns5Rows10);
     ASSERT_TRUE(loadVehicleTable(dir.path, u));
     loadStatusFiles(dir.path, u);
     EXPECT_EQ(u.vehicleTable[0].rufname, "Wache Süd");
@@ -115,7 +115,7 @@ TEST(VehicleTable, LoadingFollowsTheLineRules) {
                "Letzter\tA\tB\r\n"
                "Zuviel\r\n");
     VehicleTable t;
-    t.applyLayout(1);
+    t.applyLayout(BoardLayout::Columns5Rows10);
     t.vehicleTable.resize(6);  // a smaller board than the file
     t.vehicleCount = 6;
     t.vehicleTable[2].rufname = "bleibt";
@@ -155,7 +155,7 @@ TEST(VehicleTable, LoadingFollowsTheLineRules) {
 TEST(VehicleTable, GarbageHugeLinesAndMissingFilesDoNotHarm) {
     test::TempFolder dir;
     VehicleTable t;
-    t.applyLayout(1);
+    t.applyLayout(BoardLayout::Columns5Rows10);
     EXPECT_TRUE(loadVehicleTable(dir.path, t)) << "missing Fzg.txt is normal";
     loadStatusFiles(dir.path, t);  // no "Status" folder at all
     EXPECT_EQ(t.vehicleTable[0].status, 6);
@@ -176,7 +176,7 @@ TEST(VehicleTable, GarbageHugeLinesAndMissingFilesDoNotHarm) {
     // Saved again, the long name survives in full.
     ASSERT_TRUE(saveVehicleTable(dir.path, t));
     VehicleTable u;
-    u.applyLayout(1);
+    u.applyLayout(BoardLayout::Columns5Rows10);
     ASSERT_TRUE(loadVehicleTable(dir.path, u));
     EXPECT_EQ(u.vehicleTable[0].rufname, t.vehicleTable[0].rufname);
 }
@@ -185,7 +185,7 @@ TEST(VehicleTable, FailedWritesKeepTheTableAndTheOldFile) {
     test::TempFolder dir;
     ASSERT_TRUE(createProgramFolders(dir.path));
     VehicleTable t;
-    t.applyLayout(1);
+    t.applyLayout(BoardLayout::Columns5Rows10);
     t.vehicleTable[0].rufname = "Alt";
     ASSERT_TRUE(saveVehicleTable(dir.path, t));
     const std::string before = readBytes(dir.path + "/Fzg.txt");

@@ -199,7 +199,7 @@ TEST(WebViewState, RowsAsTheWindowShowsThem) {
 
 TEST(WebViewState, TilesInStatusColours) {
     VehicleTable vehicles;
-    vehicles.applyLayout(1);
+    vehicles.applyLayout(BoardLayout::Columns5Rows10);
     auto& t = vehicles.vehicleTable;
     t[0] = {"", "Löschzug Süd", "", 0, 0, ""};
     t[1] = {"623B1234", "HLF 1", "Hilfe", 2, 1, "08.12. 10:00"};

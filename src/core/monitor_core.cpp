@@ -37,8 +37,9 @@ void MonitorCore::enableAll(bool on) {
 }
 
 void MonitorCore::applyDecoderSwitches(const Settings& s) {
-    left.switches = {s.fmsLeft, s.zveiLeft, s.pocsagLeft};
-    right.switches = {s.fmsRight, s.zveiRight, s.pocsagRight};
+    auto on = [](bool b) -> std::int16_t { return b ? 1 : 0; };
+    left.switches = {on(s.fmsLeft), on(s.zveiLeft), on(s.pocsagLeft)};
+    right.switches = {on(s.fmsRight), on(s.zveiRight), on(s.pocsagRight)};
     context.options = decoderOptions(s);
 }
 

@@ -18,6 +18,7 @@
 #include "core/export_lines.h"
 #include "core/headless_window.h"
 #include "core/incident_grouper.h"
+#include "core/output_list.h"
 #include "core/reception_output.h"
 #include "core/site_reports.h"
 #include "core/window_output.h"
@@ -35,9 +36,9 @@ struct ReceptionContext {
           dayLogOutput(*this),
           actionOutput(*this),
           exportLineOutput(*this),
-          incidents(*this) {
-        outputs = {&windowOutput, &dayLogOutput, &actionOutput, &exportLineOutput, &incidents};
-    }
+          incidents(*this),
+          own_{outputs.add(windowOutput), outputs.add(dayLogOutput), outputs.add(actionOutput),
+               outputs.add(exportLineOutput), outputs.add(incidents)} {}
     // The headless window also records the export lines.
     ReceptionContext(Clock& c, HeadlessWindow& w) : ReceptionContext(c, static_cast<ReceptionWindow&>(w)) {
         exportLines = &w;
@@ -89,8 +90,10 @@ struct ReceptionContext {
     // handOn when their time is up ("Alarmierung.toml").
     IncidentGrouper incidents;
     // Every output a record is handed to, in this order: the five above, then whatever
-    // the program adds (stdout, ...). Not owned.
-    std::vector<ReceptionOutput*> outputs;
+    // the program adds (stdout, web board, MQTT, ...), each for as long as the handle
+    // `addOutput` gave for it lives.
+    OutputList outputs;
+    [[nodiscard]] OutputRegistration addOutput(ReceptionOutput& output) { return outputs.add(output); }
 
     // A record of this moment on `channel`, for the handling to fill in.
     ReceptionRecord newRecord(RecordProtocol protocol, const char* channel) const {
@@ -106,7 +109,7 @@ struct ReceptionContext {
     bool reportedBySite(const ReceptionRecord& local) { return siteReports && siteReports->heardElsewhere(local); }
 
     void handOn(const ReceptionRecord& record) {
-        for (ReceptionOutput* out : outputs) out->deliver(record);
+        outputs.deliver(record);
     }
 
     // The outcome of a write of a data file of family `kind`, for the two reports above.
@@ -119,6 +122,10 @@ struct ReceptionContext {
             reportWriteFailure(news->message);
         }
     }
+
+private:
+    // The five outputs every monitor has, on the list for the context's whole life.
+    OutputRegistration own_[5];
 };
 
 }  // namespace kub

@@ -34,7 +34,7 @@ std::string limitPortText(const std::string& text) {
 
 bool sameTcpTarget(const Settings& a, const Settings& b) {
     auto server = [](const Settings& s) { return s.tcpServer.empty() ? std::string("localhost") : s.tcpServer; };
-    return (a.tcpExport == 1) == (b.tcpExport == 1) && a.tcpPort == b.tcpPort && server(a) == server(b);
+    return a.tcpExport == b.tcpExport && a.tcpPort == b.tcpPort && server(a) == server(b);
 }
 
 void TcpExport::connect() {
@@ -61,7 +61,7 @@ void TcpExport::send_message(const std::string& line) {
 WatchdogTick TcpExport::watchdogTick() {
     WatchdogTick tick;
     pause_.processEvents();
-    if (settings_.tcpExport != 1) return tick;
+    if (!settings_.tcpExport) return tick;
     const int state = socket_.state();
     const WatchdogRule rule = watchdogRule(state);
     if (rule.connect) connect();

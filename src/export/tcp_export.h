@@ -86,7 +86,7 @@ public:
     // One tick of the 1000 ms watchdog.
     WatchdogTick watchdogTick();
     // Whether the watchdog timer should run with the settings in force.
-    bool watchdogWanted() const { return settings_.tcpExport == 1; }
+    bool watchdogWanted() const { return settings_.tcpExport; }
     void shutdown();
 
     void setLinePauseMs(int ms) { linePauseMs_ = ms; }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "common/whole_number.h"
 #include "storage/text_file.h"
 
 namespace kub {
@@ -119,11 +120,12 @@ std::optional<std::string> applyMqttAddress(const std::string& address, MqttSett
     if (hasPort) {
         host = authority.substr(0, colon);
         const std::string portText = authority.substr(colon + 1);
-        if (portText.empty() || portText.size() > 5 || portText.find_first_not_of("0123456789") != std::string::npos)
-            return bad;
-        const long p = std::stol(portText);
-        if (p < 1 || p > 65535) return bad;
-        port = static_cast<int>(p);
+        // Digits only: no sign in a port.
+        const auto p = portText.find_first_not_of("0123456789") == std::string::npos
+                           ? wholeNumber(portText, 1, 65535)
+                           : std::nullopt;
+        if (!p) return bad;
+        port = static_cast<int>(*p);
     }
     if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
     if (host.empty()) return bad;

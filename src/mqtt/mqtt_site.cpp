@@ -37,9 +37,9 @@ MqttSite::MqttSite(ReceptionContext& context, const MqttSettings& settings, Say 
       say_(std::move(say)),
       link_(linkOptions(settings)),
       publisher_(link_, settings.prefix),
-      remote_(context, settings.remoteActions, settings.prefix) {
-    context_.outputs.push_back(&publisher_);
-    context_.outputs.push_back(&remote_);
+      remote_(context, settings.remoteActions, settings.prefix),
+      publisherOutput_(context.addOutput(publisher_)),
+      remoteOutput_(context.addOutput(remote_)) {
     context_.siteReports = &remote_;
     link_.start();
 }
@@ -49,10 +49,8 @@ MqttSite::~MqttSite() { stop(0); }
 void MqttSite::stop(double graceSeconds) {
     if (stopped_) return;
     stopped_ = true;
-    auto& outs = context_.outputs;
-    outs.erase(std::remove_if(outs.begin(), outs.end(),
-                              [this](ReceptionOutput* o) { return o == &publisher_ || o == &remote_; }),
-               outs.end());
+    publisherOutput_.reset();
+    remoteOutput_.reset();
     if (context_.siteReports == &remote_) context_.siteReports = nullptr;
     link_.stop(graceSeconds);
     for (const auto& line : link_.takeNotices()) say_(line);

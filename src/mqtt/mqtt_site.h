@@ -50,6 +50,9 @@ private:
     MqttLink link_;
     MqttPublisher publisher_;
     RemoteReception remote_;
+    // After the two outputs they keep on the list, so they go first.
+    OutputRegistration publisherOutput_;
+    OutputRegistration remoteOutput_;
     static constexpr std::size_t kRefusalsKept = 100;
     std::set<std::string> refusals_;
     bool stopped_ = false;

@@ -58,8 +58,8 @@ void ExportBindings::applyTo(ReceptionContext& context) {
     context.actionProgram = settings_.actionProgram;
     context.launcher = &queuedLauncher_;
     context.exportLines = this;
-    context.tcpExportOn = settings_.tcpExport == 1;
-    context.windowMessageExportOn = settings_.windowMessageExport == 1;
+    context.tcpExportOn = settings_.tcpExport;
+    context.windowMessageExportOn = settings_.windowMessageExport;
 }
 
 void ExportBindings::startUp() {

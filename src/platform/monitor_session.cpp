@@ -48,6 +48,27 @@ MonitorSession::~MonitorSession() {
     core.dispatcher.setRequeue(nullptr);
 }
 
+void MonitorSession::startUp(const StartUpSteps& steps) {
+    auto tell = [](const std::function<void()>& f) {
+        if (f) f();
+    };
+    if (!createProgramFolders(folder_)) tell(steps.foldersMissing);
+    loadSettings();
+    const auto remarks = loadAlarmSettings();
+    if (!remarks.empty() && steps.alarmRemarks) steps.alarmRemarks(remarks);
+    applySettings();
+    core.context.vehicles.applyLayout(settings.layout);
+    tell(steps.settingsInForce);
+    exports->startUp();
+    tell(steps.exportsStarted);
+    loadVehicles();
+    tell(steps.vehiclesLoaded);
+    loadReceivers();
+    tell(steps.receiversLoaded);
+    const auto rows = reloadDayLogs();
+    if (steps.dayLogsReloaded) steps.dayLogsReloaded(rows);
+}
+
 void MonitorSession::loadSettings() {
     std::vector<std::string> remarks;
     settings = kub::loadSettings(folder_, &remarks);

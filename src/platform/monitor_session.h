@@ -25,6 +25,24 @@
 
 namespace kub {
 
+// The caller's share of each start-up step (the window's controls, the headless
+// monitor's lines); any may be left empty.
+struct StartUpSteps {
+    // "Status"/"Logbuch" could not be made in the program folder.
+    std::function<void()> foldersMissing;
+    // What is wrong in "Alarmierung.toml" (the defaults hold for it), German lines.
+    std::function<void(const std::vector<std::string>&)> alarmRemarks;
+    // "Mon.ini" is read and in force: decoders, improvements, board layout.
+    std::function<void()> settingsInForce;
+    // The exports run (the TCP connection monitor when it is on).
+    std::function<void()> exportsStarted;
+    // The vehicle table and every status are loaded, then the receivers.
+    std::function<void()> vehiclesLoaded;
+    std::function<void()> receiversLoaded;
+    // Today's day logs are back in the tables: rows of FMS, ZVEI, POCSAG.
+    std::function<void(const std::array<int, 3>&)> dayLogsReloaded;
+};
+
 class MonitorSession {
 public:
     // The newest rows of a reception table, newest first, for the status page.
@@ -35,7 +53,13 @@ public:
     MonitorSession(const MonitorSession&) = delete;
     MonitorSession& operator=(const MonitorSession&) = delete;
 
-    // Start-up steps, each with errors ignored (a missing file leaves its part empty).
+    // The start-up every monitor goes through, the window and "kubmon run" alike, in
+    // this order: the folders, "Mon.ini", "Alarmierung.toml", the settings in force, the
+    // exports, the vehicles, the receivers, today's day logs. The web board, MQTT and the
+    // watchdog follow (MonitorWiring), then the audio.
+    void startUp(const StartUpSteps& steps);
+
+    // The single steps, each with errors ignored (a missing file leaves its part empty).
     // "Mon.ini" of the folder; the defaults when there is none.
     void loadSettings();
     // Decoder switches, decoding improvements and exports of the settings in force.

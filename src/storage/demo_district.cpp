@@ -14,7 +14,7 @@ namespace kub {
 namespace {
 
 // Layout code 1: 5 x 10 tiles, large enough to read from across the room.
-constexpr int kDemoLayout = 1;
+constexpr BoardLayout kDemoLayout = BoardLayout::Columns5Rows10;
 
 struct DemoVehicle {
     int station;
@@ -93,8 +93,8 @@ bool writeDemoDistrict(const std::string& folder, const std::string& timeText) {
     bool ok = createProgramFolders(folder);
 
     Settings settings = newFolderSettings();
-    settings.layoutCode = kDemoLayout;
-    settings.captureAtStart = 0;
+    settings.layout = kDemoLayout;
+    settings.captureAtStart = false;
     settings.deviceIndex = -1;
     ok = saveSettings(folder, settings) && ok;
 

@@ -15,14 +15,24 @@ std::int32_t itemToLong(const std::string& item) {
     return v > INT32_MAX || v < INT32_MIN ? 0 : static_cast<std::int32_t>(v);
 }
 
+// A switch is on only at 1, as the window's check boxes wrote it; 0 or 1 again on the way out.
+bool itemToSwitch(const std::string& item) { return itemToShort(item) == 1; }
+std::string switchLine(bool on) { return numberLine(on ? 1 : 0); }
+
+// A number the window never wrote lays the board out as if none was chosen.
+BoardLayout itemToLayout(const std::string& item) {
+    const short code = itemToShort(item);
+    return code >= 1 && code <= 4 ? static_cast<BoardLayout>(code) : BoardLayout::NotChosen;
+}
+
 }  // namespace
 
 DecoderOptions decoderOptions(const Settings& s) {
     DecoderOptions o;
-    o.inputFilter = s.inputFilter == 1;
-    o.pocsagErrorCorrection = s.pocsagErrorCorrection == 1;
-    o.fmsCheckBits = s.fmsCheckBits == 1;
-    o.pocsagBatchAwareEnd = s.pocsagBatchAwareEnd == 1;
+    o.inputFilter = s.inputFilter;
+    o.pocsagErrorCorrection = s.pocsagErrorCorrection;
+    o.fmsCheckBits = s.fmsCheckBits;
+    o.pocsagBatchAwareEnd = s.pocsagBatchAwareEnd;
     return o;
 }
 
@@ -34,9 +44,9 @@ Settings defaultSettings() {
 
 Settings newFolderSettings() {
     Settings s = defaultSettings();
-    s.zveiRight = s.pocsagRight = s.fmsRight = 1;
-    s.zveiLeft = s.pocsagLeft = s.fmsLeft = 1;
-    s.captureAtStart = 1;
+    s.zveiRight = s.pocsagRight = s.fmsRight = true;
+    s.zveiLeft = s.pocsagLeft = s.fmsLeft = true;
+    s.captureAtStart = true;
     return s;
 }
 
@@ -53,49 +63,49 @@ Settings loadSettings(const std::string& programFolder, std::vector<std::string>
     const std::vector<std::string>& l = *lines;
     auto has = [&](int line) { return static_cast<std::size_t>(line) <= l.size(); };
     auto text = [&](int line) -> const std::string& { return l[static_cast<std::size_t>(line - 1)]; };
-    auto shortAt = [&](int line, std::int16_t& v) {
-        if (has(line)) v = itemToShort(text(line));
+    auto switchAt = [&](int line, bool& v) {
+        if (has(line)) v = itemToSwitch(text(line));
     };
     auto textAt = [&](int line, std::string& v) {
         if (has(line)) v = text(line);
     };
 
-    shortAt(1, s.deviceIndex);
+    if (has(1)) s.deviceIndex = itemToShort(text(1));
     for (int i = 0; i < 9; ++i)
         if (has(2 + i)) s.statusColours[static_cast<std::size_t>(i)] = itemToLong(text(2 + i));
-    shortAt(11, s.bosImportAppend);
+    switchAt(11, s.bosImportAppend);
     textAt(12, s.actionProgram);
     textAt(13, s.ftpHost);
     textAt(14, s.ftpLogin);
     textAt(15, s.ftpPassword);
     textAt(16, s.ftpFolder);
-    shortAt(17, s.dialUp);
-    shortAt(18, s.htmlExport);
+    switchAt(17, s.dialUp);
+    switchAt(18, s.htmlExport);
     textAt(19, s.tcpServer);
     if (has(20)) {
         // A port typed into the file past the box's limit would read as 0 (or connect
         // where the box never could): the limit is what the operator can have meant.
         const long port = itemToNumber(text(20));
-        s.tcpPort = static_cast<std::int16_t>(port > kMaxTcpPort ? kMaxTcpPort : itemToShort(text(20)));
+        s.tcpPort = port > kMaxTcpPort ? kMaxTcpPort : itemToShort(text(20));
         if (port > kMaxTcpPort && remarks)
             remarks->push_back("Port " + std::to_string(port) + " in \"Mon.ini\" (Zeile 20) ist höher als " +
                                std::to_string(kMaxTcpPort) + "; es gilt " + std::to_string(kMaxTcpPort) + ".");
     }
-    shortAt(21, s.tcpExport);
-    shortAt(22, s.windowMessageExport);
+    switchAt(21, s.tcpExport);
+    switchAt(22, s.windowMessageExport);
     textAt(23, s.windowTitle);
-    shortAt(24, s.layoutCode);
-    shortAt(25, s.zveiRight);
-    shortAt(26, s.pocsagRight);
-    shortAt(27, s.fmsRight);
-    shortAt(28, s.zveiLeft);
-    shortAt(29, s.pocsagLeft);
-    shortAt(30, s.fmsLeft);
-    shortAt(31, s.inputFilter);
-    shortAt(32, s.pocsagErrorCorrection);
-    shortAt(33, s.fmsCheckBits);
-    shortAt(34, s.pocsagBatchAwareEnd);
-    shortAt(35, s.captureAtStart);
+    if (has(24)) s.layout = itemToLayout(text(24));
+    switchAt(25, s.zveiRight);
+    switchAt(26, s.pocsagRight);
+    switchAt(27, s.fmsRight);
+    switchAt(28, s.zveiLeft);
+    switchAt(29, s.pocsagLeft);
+    switchAt(30, s.fmsLeft);
+    switchAt(31, s.inputFilter);
+    switchAt(32, s.pocsagErrorCorrection);
+    switchAt(33, s.fmsCheckBits);
+    switchAt(34, s.pocsagBatchAwareEnd);
+    switchAt(35, s.captureAtStart);
     return s;
 }
 
@@ -104,31 +114,31 @@ bool saveSettings(const std::string& programFolder, const Settings& s) {
     l.reserve(kSettingsLines);
     l.push_back(numberLine(s.deviceIndex));
     for (int i = 0; i < 9; ++i) l.push_back(numberLine(s.statusColours[static_cast<std::size_t>(i)]));
-    l.push_back(numberLine(s.bosImportAppend));
+    l.push_back(switchLine(s.bosImportAppend));
     l.push_back(itemLine(s.actionProgram));
     l.push_back(itemLine(s.ftpHost));
     l.push_back(itemLine(s.ftpLogin));
     l.push_back(itemLine(s.ftpPassword));
     l.push_back(itemLine(s.ftpFolder));
-    l.push_back(numberLine(s.dialUp));
-    l.push_back(numberLine(s.htmlExport));
+    l.push_back(switchLine(s.dialUp));
+    l.push_back(switchLine(s.htmlExport));
     l.push_back(itemLine(s.tcpServer));
     l.push_back(numberLine(s.tcpPort));
-    l.push_back(numberLine(s.tcpExport));
-    l.push_back(numberLine(s.windowMessageExport));
+    l.push_back(switchLine(s.tcpExport));
+    l.push_back(switchLine(s.windowMessageExport));
     l.push_back(itemLine(s.windowTitle));
-    l.push_back(numberLine(s.layoutCode));
-    l.push_back(numberLine(s.zveiRight));
-    l.push_back(numberLine(s.pocsagRight));
-    l.push_back(numberLine(s.fmsRight));
-    l.push_back(numberLine(s.zveiLeft));
-    l.push_back(numberLine(s.pocsagLeft));
-    l.push_back(numberLine(s.fmsLeft));
-    l.push_back(numberLine(s.inputFilter));
-    l.push_back(numberLine(s.pocsagErrorCorrection));
-    l.push_back(numberLine(s.fmsCheckBits));
-    l.push_back(numberLine(s.pocsagBatchAwareEnd));
-    l.push_back(numberLine(s.captureAtStart));
+    l.push_back(numberLine(static_cast<long>(s.layout)));
+    l.push_back(switchLine(s.zveiRight));
+    l.push_back(switchLine(s.pocsagRight));
+    l.push_back(switchLine(s.fmsRight));
+    l.push_back(switchLine(s.zveiLeft));
+    l.push_back(switchLine(s.pocsagLeft));
+    l.push_back(switchLine(s.fmsLeft));
+    l.push_back(switchLine(s.inputFilter));
+    l.push_back(switchLine(s.pocsagErrorCorrection));
+    l.push_back(switchLine(s.fmsCheckBits));
+    l.push_back(switchLine(s.pocsagBatchAwareEnd));
+    l.push_back(switchLine(s.captureAtStart));
     // It holds the FTP password: for the owner's eyes only.
     return replaceTextLines(settingsPath(programFolder), l, FileAccess::OwnerOnly);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/decoder_options.h"
+#include "storage/board_layout.h"
 
 namespace kub {
 
@@ -26,38 +27,42 @@ constexpr int kMaxTcpPort = 31000;
 constexpr std::array<std::int32_t, 9> kDefaultStatusColours = {
     12648384, 12648447, 12632319, 8438015, 16761024, kButtonFaceColour, 16777215, 16711935, 16777088};
 
+// In memory every switch is a bool and the layout an enum; the file's numbers (a switch
+// is on only at 1) exist only while "Mon.ini" is read and written.
 struct Settings {
-    std::int16_t deviceIndex = 0;                                  // 1
+    int deviceIndex = 0;                                           // 1; -1: none chosen
     std::array<std::int32_t, kStatusColourCount> statusColours{};  // 2..10 hold entries 0..8
-    std::int16_t bosImportAppend = 0;                              // 11
+    bool bosImportAppend = false;                                  // 11
     std::string actionProgram;                                     // 12
     std::string ftpHost;                                           // 13
     std::string ftpLogin;                                          // 14
     std::string ftpPassword;                                       // 15
     std::string ftpFolder;                                         // 16
-    std::int16_t dialUp = 0;                                       // 17
-    std::int16_t htmlExport = 0;                                   // 18
+    bool dialUp = false;                                           // 17
+    bool htmlExport = false;                                       // 18
     std::string tcpServer;                                         // 19
-    std::int16_t tcpPort = 0;                                      // 20
-    std::int16_t tcpExport = 0;                                    // 21
-    std::int16_t windowMessageExport = 0;                          // 22
+    int tcpPort = 0;                                               // 20
+    bool tcpExport = false;                                        // 21
+    bool windowMessageExport = false;                              // 22
     std::string windowTitle;                                       // 23
-    std::int16_t layoutCode = 0;                                   // 24
-    std::int16_t zveiRight = 0;                                    // 25
-    std::int16_t pocsagRight = 0;                                  // 26
-    std::int16_t fmsRight = 0;                                     // 27
-    std::int16_t zveiLeft = 0;                                     // 28
-    std::int16_t pocsagLeft = 0;                                   // 29
-    std::int16_t fmsLeft = 0;                                      // 30
-    // Settings of our own, after the historic 30 lines; 1 = on. A file without them
-    // gets them on.
-    std::int16_t inputFilter = 1;                                  // 31
-    std::int16_t pocsagErrorCorrection = 1;                        // 32
-    std::int16_t fmsCheckBits = 1;                                 // 33
-    std::int16_t pocsagBatchAwareEnd = 1;                          // 34
+    BoardLayout layout = BoardLayout::NotChosen;                   // 24
+    bool zveiRight = false;                                        // 25
+    bool pocsagRight = false;                                      // 26
+    bool fmsRight = false;                                         // 27
+    bool zveiLeft = false;                                         // 28
+    bool pocsagLeft = false;                                       // 29
+    bool fmsLeft = false;                                          // 30
+    // Settings of our own, after the historic 30 lines. A file without them gets them on.
+    bool inputFilter = true;                                       // 31
+    bool pocsagErrorCorrection = true;                             // 32
+    bool fmsCheckBits = true;                                      // 33
+    bool pocsagBatchAwareEnd = true;                               // 34
     // "Aufnahme beim Programmstart beginnen": a file without the line keeps the classic
     // start (capture waits for "Start"); a new program folder gets it on.
-    std::int16_t captureAtStart = 0;                               // 35
+    bool captureAtStart = false;                                   // 35
+
+    bool anyDecoderLeft() const { return fmsLeft || zveiLeft || pocsagLeft; }
+    bool anyDecoderRight() const { return fmsRight || zveiRight || pocsagRight; }
 
     // Colour of status s (1..11); 0 for statuses without an entry.
     std::int32_t statusColour(int status) const {
@@ -67,7 +72,7 @@ struct Settings {
     }
 };
 
-// The decoding improvements as the settings have them (each on only at 1).
+// The decoding improvements as the settings have them.
 DecoderOptions decoderOptions(const Settings& settings);
 
 // The values of the file's lines before anything is read: default colours, everything

@@ -29,14 +29,13 @@ bool readInteger(const std::string& s, std::int16_t& out) {
 
 }  // namespace
 
-void VehicleTable::applyLayout(int layoutCode) {
-    switch (layoutCode) {
-        case 1: columns = 5; rows = 10; break;
-        case 2: columns = 5; rows = 20; break;
-        case 3: columns = 10; rows = 10; break;
-        case 0:
-        case 4: columns = 10; rows = 20; break;
-        default: break;
+void VehicleTable::applyLayout(BoardLayout layout) {
+    switch (layout) {
+        case BoardLayout::Columns5Rows10: columns = 5; rows = 10; break;
+        case BoardLayout::Columns5Rows20: columns = 5; rows = 20; break;
+        case BoardLayout::Columns10Rows10: columns = 10; rows = 10; break;
+        case BoardLayout::NotChosen:
+        case BoardLayout::Columns10Rows20: columns = 10; rows = 20; break;
     }
     vehicleCount = static_cast<std::int16_t>(kStations * tilesPerStation());
     vehicleTable.assign(static_cast<std::size_t>(vehicleCount), VehicleRecord{});

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "storage/board_layout.h"
+
 namespace kub {
 
 struct VehicleRecord {
@@ -25,12 +27,12 @@ struct VehicleTable {
     std::int16_t columns = 10;
     std::int16_t rows = 20;
 
-    VehicleTable() { applyLayout(0); }
+    VehicleTable() { applyLayout(BoardLayout::NotChosen); }
 
     std::int16_t tilesPerStation() const { return static_cast<std::int16_t>(columns * rows); }
     // Layout code 1: 5 x 10, 2: 5 x 20, 3: 10 x 10, 4 and 0: 10 x 20; any other code keeps
     // the board as it is. The table is created anew with every slot empty.
-    void applyLayout(int layoutCode);
+    void applyLayout(BoardLayout layout);
 };
 
 constexpr int kStations = 30;

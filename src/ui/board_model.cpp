@@ -22,18 +22,19 @@ SlotKind slotKind(const VehicleRecord& record) {
     return SlotKind::Empty;
 }
 
-std::optional<BoardFont> boardFontFor(int layoutCode) {
-    switch (layoutCode) {
-        case 1: return BoardFont{12, true};
-        case 3: return BoardFont{10, true};
-        case 0: case 2: case 4: return BoardFont{10, false};
-        default: return std::nullopt;
+BoardFont boardFontFor(BoardLayout layout) {
+    switch (layout) {
+        case BoardLayout::Columns5Rows10: return BoardFont{12, true};
+        case BoardLayout::Columns10Rows10: return BoardFont{10, true};
+        case BoardLayout::NotChosen:
+        case BoardLayout::Columns5Rows20:
+        case BoardLayout::Columns10Rows20: break;
     }
+    return BoardFont{10, false};
 }
 
-int layoutOptionFor(int layoutCode) {
-    if (layoutCode < 1) return 4;
-    return layoutCode <= 4 ? layoutCode : 0;
+int layoutOptionFor(BoardLayout layout) {
+    return layout == BoardLayout::NotChosen ? 4 : static_cast<int>(layout);
 }
 
 TileLook tileLook(const VehicleRecord& record, const Settings& settings, BoardFont font,

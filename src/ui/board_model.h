@@ -26,15 +26,14 @@ struct BoardFont {
     bool bold = false;
     bool operator==(const BoardFont&) const = default;
 };
-// Layout codes 0 to 4; any other code keeps the font in force (nullopt).
-std::optional<BoardFont> boardFontFor(int layoutCode);
+BoardFont boardFontFor(BoardLayout layout);
 constexpr BoardFont kHeadingFont{8, false};
 
 // The four layout options, index 1 to 4 (0 unused).
 inline constexpr std::array<const char*, 5> kLayoutCaptions = {
     "", "5    x   10", "5    x   20", "10   x   10", "10   x   20"};
-// The option shown for a code: codes below 1 show option 4.
-int layoutOptionFor(int layoutCode);
+// The option shown for a layout: none chosen shows option 4.
+int layoutOptionFor(BoardLayout layout);
 
 struct TileLook {
     SlotKind kind = SlotKind::Empty;

@@ -65,19 +65,17 @@ double screenDpi() {
 
 MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
     : QWidget(parent), folder_(std::move(programFolder)), clock_(clock), twips_(screenDpi()),
-      session_(folder_, clock, *this, [this](ReceptionTable t) { return tables_->rowTexts(t); }) {
+      session_(folder_, clock, *this, [this](ReceptionTable t) { return tables_->rowTexts(t); }),
+      wiring_(session_, {[this](const std::string& line) { showMqttNews(line); },
+                         [this](const std::vector<WatchdogEvent>& events) { showWatchdogNews(events); }}) {
     setWindowTitle(QStringLiteral("KUB-Monitor"));
     build();
     startUp();
 }
 
 MainWindow::~MainWindow() {
-    stopWatchdog();
     // What is still open goes out as an incident while every output is there.
-    core_.context.incidents.flush();
-    stopMqtt();
-    if (web_) std::erase(core_.context.outputs, web_.get());
-    web_.reset();
+    wiring_.stop();
     session_.shutdown();
 }
 
@@ -294,7 +292,7 @@ void MainWindow::saveSettingsFromControls() {
     const bool wasCapturing = capture_->running();
     if (!settingsTab_->startButton()->isEnabled()) capture_->stop();
     settingsTab_->clearUnsaved();
-    const std::int16_t layoutBefore = settings_.layoutCode;
+    const BoardLayout layoutBefore = settings_.layout;
     const Settings before = settings_;
     settingsTab_->takeSettings(settings_);
     if (!saveSettings(folder_, settings_)) {
@@ -304,7 +302,7 @@ void MainWindow::saveSettingsFromControls() {
         dialogs().message(this, QStringLiteral("Die Einstellungen konnten nicht gespeichert werden (Mon.ini) !"),
                           QStringLiteral("Achtung:"), DialogIcon::Warning);
     }
-    if (settings_.layoutCode != layoutBefore) {
+    if (settings_.layout != layoutBefore) {
         applyLayout();
         layOut();
         reloadVehicles();
@@ -315,7 +313,7 @@ void MainWindow::saveSettingsFromControls() {
     // program sees a new connection only when where or whether to connect changed.
     if (!sameTcpTarget(before, settings_)) exports_->startUp();
     const WebSettings web = webSection_->webSettings();
-    if (web != webSettings_ || (web.on() && !web_)) {
+    if (web != webSettings_ || (web.on() && !wiring_.web())) {
         webSettings_ = web;
         if (!saveWebSettings(folder_, webSettings_)) {
             settingsTab_->markUnsaved();
@@ -343,14 +341,14 @@ void MainWindow::setStatusForAll(int status) {
 
 void MainWindow::applyDecoderSwitches() {
     session_.applySettings();
-    const bool z = settings_.zveiLeft == 1 || settings_.zveiRight == 1;
-    const bool p = settings_.pocsagLeft == 1 || settings_.pocsagRight == 1;
+    const bool z = settings_.zveiLeft || settings_.zveiRight;
+    const bool p = settings_.pocsagLeft || settings_.pocsagRight;
     tables_->arrange(z, p);
 }
 
 void MainWindow::applyLayout() {
-    core_.context.vehicles.applyLayout(settings_.layoutCode);
-    board_->setLayoutCode(settings_.layoutCode);
+    core_.context.vehicles.applyLayout(settings_.layout);
+    board_->setLayout(settings_.layout);
     settingsTab_->setSlotTotal(core_.context.vehicles.vehicleCount);
 }
 
@@ -399,7 +397,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (device_->isOpen()) device_->stopCapture();
     housekeeping_->stop();
     stopWatchdog();
-    stopMqtt();
+    wiring_.stopMqtt();
     exports_->shutdown();
     event->accept();
 }

@@ -17,6 +17,7 @@
 #include "core/reception_window.h"
 #include "platform/export_bindings.h"
 #include "platform/monitor_session.h"
+#include "platform/monitor_wiring.h"
 #include "storage/settings.h"
 #include "web/dial_up.h"
 #include "web/housekeeping.h"
@@ -132,9 +133,9 @@ public:
     WindowMessageSection* messageSection() const { return messageSection_; }
     WebViewSection* webSection() const { return webSection_; }
     // The live web board; null while it is off or refused.
-    WebViewServer* webView() const { return web_.get(); }
+    WebViewServer* webView() const { return wiring_.web(); }
     MqttSection* mqttSection() const { return mqttSection_; }
-    MqttSite* mqttSite() const { return mqttSite_.get(); }
+    MqttSite* mqttSite() const { return wiring_.mqttSite(); }
     // The reception watchdog's line; empty while all is heard.
     QString receptionFault() const;
     // "Html-Seite erzeugen" and "hochladen".
@@ -153,6 +154,8 @@ private:
     void build();
     void buildSettingsSections();
     void startUp();
+    // The sound cards into the settings tab; none: said in the red line. Their number.
+    int listSoundCards();
     void notWritten(const QString& fileName);
     // Folder files that were not read (a link, a FIFO, too large) into the red line.
     void sayRefusedFiles();
@@ -173,10 +176,10 @@ private:
     void placeIncidentBanner(int leftTwips, int topTwips, int widthTwips);
     void startMqtt();
     void runMqtt(const MqttSettings& s);
-    void stopMqtt();
     void stopWatchdog();
     void saveMqttFromControls();
-    void watchdogTick();
+    void showMqttNews(const std::string& line);
+    void showWatchdogNews(const std::vector<WatchdogEvent>& events);
 
     std::string folder_;
     Clock& clock_;
@@ -188,6 +191,8 @@ private:
     MonitorCore& core_ = session_.core;
     std::unique_ptr<CaptureDevice>& device_ = session_.device;
     std::unique_ptr<ExportBindings>& exports_ = session_.exports;
+    // The web board, MQTT and the watchdog, wired as "kubmon run" wires them.
+    MonitorWiring wiring_;
 
     QTabWidget* SSTab1 = nullptr;
     QWidget* listPage_ = nullptr;
@@ -208,10 +213,6 @@ private:
     IncidentBanner* incidentBanner_ = nullptr;
     IncidentTable* incidentTable_ = nullptr;
     MqttSettings mqtt_;
-    std::unique_ptr<MqttSite> mqttSite_;
-    std::unique_ptr<ReceptionWatchdog> watchdog_;
-    QTimer* mqttTimer_ = nullptr;
-    QTimer* watchdogTimer_ = nullptr;
     QLabel* receptionFault_ = nullptr;
     // What the watchdog said of each subject that is quiet now, in the order it went quiet.
     std::vector<std::pair<std::string, std::string>> quietLines_;
@@ -225,7 +226,6 @@ private:
     WindowMessageSection* messageSection_ = nullptr;
     WebViewSection* webSection_ = nullptr;
     WebSettings webSettings_;
-    std::unique_ptr<WebViewServer> web_;
     std::array<QProgressBar*, 2> ProgressBar1{};
     std::array<QProgressBar*, 2> ProgressBar2{};
 };

@@ -16,8 +16,6 @@ namespace kub::ui {
 
 namespace {
 constexpr int kMqttSection = 11;
-constexpr int kPollMs = 100;
-constexpr int kWatchdogMs = 1000;
 }  // namespace
 
 void MainWindow::buildMqtt() {
@@ -28,14 +26,6 @@ void MainWindow::buildMqtt() {
     receptionFault_->hide();
     // The right corner is the demo's line.
     SSTab1->setCornerWidget(receptionFault_, Qt::TopLeftCorner);
-    mqttTimer_ = new QTimer(this);
-    mqttTimer_->setInterval(kPollMs);
-    connect(mqttTimer_, &QTimer::timeout, this, [this] {
-        if (mqttSite_) mqttSite_->poll();
-    });
-    watchdogTimer_ = new QTimer(this);
-    watchdogTimer_->setInterval(kWatchdogMs);
-    connect(watchdogTimer_, &QTimer::timeout, this, &MainWindow::watchdogTick);
 }
 
 void MainWindow::startMqtt() {
@@ -45,47 +35,21 @@ void MainWindow::startMqtt() {
 }
 
 void MainWindow::runMqtt(const MqttSettings& s) {
-    // The link starts anew only when something of it changed: every save of another
-    // section would otherwise take the site off the broker for a moment.
-    const bool relink = !mqttSite_ || !s.sameLink(mqtt_);
-    stopWatchdog();
-    if (relink) stopMqtt();
+    const bool relink = !wiring_.mqttSite() || !s.sameLink(mqtt_);
+    if (relink && s.on()) mqttSection_->showState(QStringLiteral("Verbindung wird aufgebaut …"));
+    if (!s.on()) mqttSection_->showState(QStringLiteral("MQTT ist aus (kein Server eingetragen)."));
     mqtt_ = s;
-    if (relink && mqtt_.on()) {
-        mqttSection_->showState(QStringLiteral("Verbindung wird aufgebaut …"));
-        mqttSite_ = std::make_unique<MqttSite>(core_.context, mqtt_, [this](const std::string& line) {
-            mqttSection_->showState(QString::fromStdString(line));
-        });
-        mqttTimer_->start();
-    } else if (!mqtt_.on()) {
-        mqttSection_->showState(QStringLiteral("MQTT ist aus (kein Server eingetragen)."));
-    }
-    // The watchdog follows the decoder switches and its own settings at every save.
-    std::vector<std::string> channels;
-    if (settings_.fmsLeft == 1 || settings_.zveiLeft == 1 || settings_.pocsagLeft == 1) channels.push_back("left");
-    if (settings_.fmsRight == 1 || settings_.zveiRight == 1 || settings_.pocsagRight == 1) channels.push_back("right");
-    std::vector<ReceptionWatchdog::Watched> watched;
-    for (const auto& n : mqtt_.watchedNames) watched.push_back({n.name, n.minutes});
-    watchdog_ = std::make_unique<ReceptionWatchdog>(clock_, channels, mqtt_.silentChannelMinutes, watched);
-    if (!watchdog_->empty()) {
-        core_.context.outputs.push_back(watchdog_.get());
-        watchdogTimer_->start();
-    }
+    // A new watchdog: nothing is quiet yet.
+    stopWatchdog();
+    wiring_.runMqtt(mqtt_, settings_);
 }
+
+void MainWindow::showMqttNews(const std::string& line) { mqttSection_->showState(QString::fromStdString(line)); }
 
 void MainWindow::stopWatchdog() {
-    if (watchdogTimer_) watchdogTimer_->stop();
-    auto& outs = core_.context.outputs;
-    if (watchdog_) outs.erase(std::remove(outs.begin(), outs.end(), watchdog_.get()), outs.end());
-    watchdog_.reset();
+    wiring_.stopWatchdog();
     quietLines_.clear();
     if (receptionFault_) receptionFault_->hide();
-}
-
-void MainWindow::stopMqtt() {
-    if (mqttTimer_) mqttTimer_->stop();
-    if (mqttSite_) mqttSite_->stop();
-    mqttSite_.reset();
 }
 
 void MainWindow::saveMqttFromControls() {
@@ -100,12 +64,8 @@ void MainWindow::saveMqttFromControls() {
     runMqtt(s);
 }
 
-void MainWindow::watchdogTick() {
-    if (!watchdog_) return;
-    const auto events = watchdog_->check();
-    if (events.empty()) return;
+void MainWindow::showWatchdogNews(const std::vector<WatchdogEvent>& events) {
     for (const auto& e : events) {
-        if (mqttSite_) mqttSite_->publishReceptionState(watchdog_->stateJson(e));
         std::erase_if(quietLines_, [&](const auto& q) { return q.first == e.subject; });
         if (e.silent) quietLines_.emplace_back(e.subject, e.message);
     }

@@ -16,8 +16,8 @@ CaptureAtStartSection::CaptureAtStartSection(QWidget* parent) : SettingsSection(
     row->addWidget(box_);
 }
 
-void CaptureAtStartSection::applySettings(const Settings& s) { box_->setChecked(s.captureAtStart == 1); }
+void CaptureAtStartSection::applySettings(const Settings& s) { box_->setChecked(s.captureAtStart); }
 
-void CaptureAtStartSection::takeSettings(Settings& s) const { s.captureAtStart = box_->isChecked() ? 1 : 0; }
+void CaptureAtStartSection::takeSettings(Settings& s) const { s.captureAtStart = box_->isChecked(); }
 
 }  // namespace kub::ui

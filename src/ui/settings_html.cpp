@@ -91,8 +91,8 @@ void HtmlExportSection::applySettings(const Settings& s) {
     Text2[1]->setText(QString::fromStdString(s.ftpLogin));
     Text2[2]->setText(QString::fromStdString(s.ftpPassword));
     Text2[3]->setText(QString::fromStdString(s.ftpFolder));
-    Option1[s.dialUp == 1 ? 1 : 0]->setChecked(true);
-    Check2->setChecked(s.htmlExport == 1);
+    Option1[s.dialUp ? 1 : 0]->setChecked(true);
+    Check2->setChecked(s.htmlExport);
 }
 
 void HtmlExportSection::takeSettings(Settings& s) const {
@@ -100,8 +100,8 @@ void HtmlExportSection::takeSettings(Settings& s) const {
     s.ftpLogin = Text2[1]->text().toStdString();
     s.ftpPassword = Text2[2]->text().toStdString();
     s.ftpFolder = Text2[3]->text().toStdString();
-    s.dialUp = Option1[0]->isChecked() ? 0 : 1;
-    s.htmlExport = Check2->isChecked() ? 1 : 0;
+    s.dialUp = !Option1[0]->isChecked();
+    s.htmlExport = Check2->isChecked();
 }
 
 void HtmlExportSection::addUploadMessage(const QString& text) {

@@ -58,9 +58,9 @@ VehicleImportSection::VehicleImportSection(VehicleImportContext context, QWidget
     connect(Check1, &QCheckBox::clicked, this, &SettingsSection::edited);
 }
 
-void VehicleImportSection::applySettings(const Settings& s) { Check1->setChecked(s.bosImportAppend == 1); }
+void VehicleImportSection::applySettings(const Settings& s) { Check1->setChecked(s.bosImportAppend); }
 
-void VehicleImportSection::takeSettings(Settings& s) const { s.bosImportAppend = Check1->isChecked() ? 1 : 0; }
+void VehicleImportSection::takeSettings(Settings& s) const { s.bosImportAppend = Check1->isChecked(); }
 
 void VehicleImportSection::importVehicles() {
     const std::string path = chooseBosFile(this);

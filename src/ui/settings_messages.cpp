@@ -31,12 +31,12 @@ WindowMessageSection::WindowMessageSection(QWidget* parent) : SettingsSection(pa
 }
 
 void WindowMessageSection::applySettings(const Settings& s) {
-    Check4->setChecked(s.windowMessageExport == 1);
+    Check4->setChecked(s.windowMessageExport);
     Text5->setText(QString::fromStdString(s.windowTitle));
 }
 
 void WindowMessageSection::takeSettings(Settings& s) const {
-    s.windowMessageExport = Check4->isChecked() ? 1 : 0;
+    s.windowMessageExport = Check4->isChecked();
     s.windowTitle = Text5->text().toStdString();
 }
 

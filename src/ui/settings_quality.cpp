@@ -50,14 +50,14 @@ DecoderQualitySection::DecoderQualitySection(QWidget* parent) : SettingsSection(
 }
 
 void DecoderQualitySection::applySettings(const Settings& s) {
-    boxes_[0]->setChecked(s.inputFilter == 1);
-    boxes_[1]->setChecked(s.pocsagErrorCorrection == 1);
-    boxes_[2]->setChecked(s.fmsCheckBits == 1);
-    boxes_[3]->setChecked(s.pocsagBatchAwareEnd == 1);
+    boxes_[0]->setChecked(s.inputFilter);
+    boxes_[1]->setChecked(s.pocsagErrorCorrection);
+    boxes_[2]->setChecked(s.fmsCheckBits);
+    boxes_[3]->setChecked(s.pocsagBatchAwareEnd);
 }
 
 void DecoderQualitySection::takeSettings(Settings& s) const {
-    auto on = [this](std::size_t i) -> std::int16_t { return boxes_[i]->isChecked() ? 1 : 0; };
+    auto on = [this](std::size_t i) { return boxes_[i]->isChecked(); };
     s.inputFilter = on(0);
     s.pocsagErrorCorrection = on(1);
     s.fmsCheckBits = on(2);

@@ -167,25 +167,25 @@ void SettingsTab::addSection(int entry, SettingsSection* section) {
 
 void SettingsTab::applySettings(const Settings& s) {
     for (SettingsSection* section : sections_) section->applySettings(s);
-    const std::array<std::int16_t, 6> switches = {s.zveiRight, s.pocsagRight, s.fmsRight,
-                                                  s.zveiLeft,  s.pocsagLeft,  s.fmsLeft};
-    for (std::size_t i = 0; i < 6; ++i) Check5[i]->setChecked(switches[i] == 1);
-    const int option = layoutOptionFor(s.layoutCode);
+    const std::array<bool, 6> switches = {s.zveiRight, s.pocsagRight, s.fmsRight,
+                                          s.zveiLeft,  s.pocsagLeft,  s.fmsLeft};
+    for (std::size_t i = 0; i < 6; ++i) Check5[i]->setChecked(switches[i]);
+    const int option = layoutOptionFor(s.layout);
     if (option >= 1) Option2[static_cast<std::size_t>(option)]->setChecked(true);
 }
 
 void SettingsTab::takeSettings(Settings& s) const {
     for (const SettingsSection* section : sections_) section->takeSettings(s);
-    auto on = [this](int i) -> std::int16_t { return Check5[static_cast<std::size_t>(i)]->isChecked() ? 1 : 0; };
+    auto on = [this](int i) { return Check5[static_cast<std::size_t>(i)]->isChecked(); };
     s.zveiRight = on(0);
     s.pocsagRight = on(1);
     s.fmsRight = on(2);
     s.zveiLeft = on(3);
     s.pocsagLeft = on(4);
     s.fmsLeft = on(5);
-    s.deviceIndex = static_cast<std::int16_t>(InitDevices->currentIndex());
+    s.deviceIndex = InitDevices->currentIndex();
     for (int i = 1; i <= 4; ++i)
-        if (Option2[static_cast<std::size_t>(i)]->isChecked()) s.layoutCode = static_cast<std::int16_t>(i);
+        if (Option2[static_cast<std::size_t>(i)]->isChecked()) s.layout = static_cast<BoardLayout>(i);
 }
 
 void SettingsTab::markUnsaved() {

@@ -72,13 +72,13 @@ TcpExportSection::TcpExportSection(QWidget* parent) : SettingsSection(parent) {
 }
 
 void TcpExportSection::applySettings(const Settings& s) {
-    Check3->setChecked(s.tcpExport == 1);
+    Check3->setChecked(s.tcpExport);
     Text3->setText(QString::fromStdString(s.tcpServer));
     Text4->setText(QString::number(s.tcpPort));
 }
 
 void TcpExportSection::takeSettings(Settings& s) const {
-    s.tcpExport = Check3->isChecked() ? 1 : 0;
+    s.tcpExport = Check3->isChecked();
     s.tcpServer = Text3->text().toStdString();
     // The numeric value of the box; a text that is no number is 0.
     s.tcpPort = itemToShort(Text4->text().toStdString());

@@ -30,22 +30,46 @@
 
 namespace kub::ui {
 
-// Start-up in its fixed order. The tab, section list, tiles, tables and station buttons
-// exist already (built with the window); every step runs whatever the one before did.
+// Start-up on the path every monitor takes (MonitorSession::startUp), each step shown in
+// the window. The tab, section list, tiles, tables and station buttons exist already
+// (built with the window); every step runs whatever the one before did.
 void MainWindow::startUp() {
     settingsTab_->selectSection(0);
-    createProgramFolders(folder_);
-
-    session_.loadSettings();
+    int devices = 0;
+    StartUpSteps steps;
     // Said in the red line, not in a box; the monitor goes on with the defaults.
-    if (const auto remarks = session_.loadAlarmSettings(); !remarks.empty()) {
+    steps.alarmRemarks = [this](const std::vector<std::string>& remarks) {
         writeFailure_->setText(QString::fromStdString(remarks.front()));
         writeFailure_->show();
-    }
-    settingsTab_->applySettings(settings_);
-    applyDecoderSwitches();
-    applyLayout();
-    exports_->startUp();
+    };
+    steps.settingsInForce = [this] {
+        settingsTab_->applySettings(settings_);
+        applyDecoderSwitches();
+        applyLayout();
+    };
+    steps.exportsStarted = [this, &devices] { devices = listSoundCards(); };
+    steps.receiversLoaded = [this] {
+        receiversSection_->showReceivers();
+        stationNames_ = loadStationNames(folder_);
+        board_->setStationNames(stationNames_);
+        layOut();
+        update_label();
+        onTabChanged(SSTab1->currentIndex());
+    };
+    session_.startUp(steps);
+    webSettings_ = loadWebSettings(folder_);
+    webSection_->applyWeb(webSettings_);
+    startWebView();
+    startMqtt();
+    // Alert entries age out and the status page follows the board once a minute.
+    housekeeping_->start();
+    // A monitor that comes back after a power cut decodes again without anyone at the
+    // desk. With no device at all the red line has said so already.
+    if (settings_.captureAtStart && devices > 0) capture_->start();
+    sayRefusedFiles();
+}
+
+int MainWindow::listSoundCards() {
     const int devices = capture_->listCaptureDevices(settings_.deviceIndex);
     // Said in the red line beside the tabs, not in a box: a box here would hold up the
     // start-up, and with it the demo and a capture at start, until someone clicks it away.
@@ -56,25 +80,7 @@ void MainWindow::startUp() {
                            "und den Soundserver (PulseAudio oder PipeWire) laufen lassen; die Soundkarten werden "
                            "beim Start des Programms gesucht.\nOhne Soundkarte: Einstellungen → Soundkarte → "
                            "„Aufzeichnung abspielen…“."));
-    reloadVehicles();
-    session_.loadReceivers();
-    receiversSection_->showReceivers();
-    stationNames_ = loadStationNames(folder_);
-    board_->setStationNames(stationNames_);
-    layOut();
-    update_label();
-    onTabChanged(SSTab1->currentIndex());
-    session_.reloadDayLogs();
-    webSettings_ = loadWebSettings(folder_);
-    webSection_->applyWeb(webSettings_);
-    startWebView();
-    startMqtt();
-    // Alert entries age out and the status page follows the board once a minute.
-    housekeeping_->start();
-    // A monitor that comes back after a power cut decodes again without anyone at the
-    // desk. With no device at all the red line has said so already.
-    if (settings_.captureAtStart == 1 && devices > 0) capture_->start();
-    sayRefusedFiles();
+    return devices;
 }
 
 std::unique_ptr<MainWindow> startMonitor(const std::string& programFolder, FolderLock& lock, Clock& clock) {

@@ -77,8 +77,8 @@ StatusBoard::StatusBoard(VehicleTable& table, const Settings& settings, Twips tw
     emptyHint_->hide();
 }
 
-void StatusBoard::setLayoutCode(int layoutCode) {
-    if (const auto f = boardFontFor(layoutCode)) font_ = *f;
+void StatusBoard::setLayout(BoardLayout layout) {
+    font_ = boardFontFor(layout);
 }
 
 void StatusBoard::setStationNames(const StationNames& names) {

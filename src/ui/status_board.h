@@ -29,7 +29,7 @@ public:
     StatusBoard(VehicleTable& table, const Settings& settings, Twips twips, QWidget* parent);
 
     // Board font of the layout code in force (an unknown code keeps the last one).
-    void setLayoutCode(int layoutCode);
+    void setLayout(BoardLayout layout);
     void setStationNames(const StationNames& names);
     // The caption of station i's button: its name, or "Wache N" (counted from 1) while it
     // has none, as on the web board, so no button is blank.

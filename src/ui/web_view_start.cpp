@@ -9,30 +9,26 @@
 namespace kub::ui {
 
 void MainWindow::startWebView() {
-    if (web_) {
-        std::erase(core_.context.outputs, web_.get());
-        web_.reset();
-    }
+    wiring_.stopWeb();
     if (!webSettings_.on()) {
         webSection_->showState(QStringLiteral("Web-Ansicht aus."), false);
         return;
     }
-    web_ = std::make_unique<WebViewServer>(
-        WebViewSources{&core_.context.vehicles, &settings_, &stationNames_, this});
-    const std::string refusal = web_->start(webSettings_.address, webSettings_.port, webSettings_.key);
+    const std::string refusal = wiring_.startWeb(
+        WebViewSources{&core_.context.vehicles, &settings_, &stationNames_, this}, webSettings_.address,
+        webSettings_.port, webSettings_.key, [this](WebViewState& state) {
+            for (auto t : {ReceptionTable::Fms, ReceptionTable::Zvei, ReceptionTable::Pocsag})
+                state.seedTable(t, tables_->rowTexts(t));
+        });
     if (!refusal.empty()) {
-        web_.reset();
         webSection_->showState(QString::fromStdString(refusal), true);
         return;
     }
-    for (auto t : {ReceptionTable::Fms, ReceptionTable::Zvei, ReceptionTable::Pocsag})
-        web_->state().seedTable(t, tables_->rowTexts(t));
-    core_.context.outputs.push_back(web_.get());
     const bool v6 = webSettings_.address.find(':') != std::string::npos;
     const std::string host = v6 ? "[" + webSettings_.address + "]" : webSettings_.address;
     webSection_->showState(QStringLiteral("Web-Ansicht läuft: http://%1:%2/%3")
                                .arg(QString::fromStdString(host))
-                               .arg(web_->port())
+                               .arg(wiring_.web()->port())
                                .arg(webSettings_.key.empty() ? QString() : QStringLiteral(" (mit Zugangsschlüssel)")),
                            false);
 }

@@ -107,7 +107,7 @@ UploadResult runFtpUpload(FtpUploadContext& ctx, const std::string& path) {
 
 UploadResult uploadStatusPage(FtpUploadContext& ctx) {
     const std::string page = statusPagePath(ctx.programFolder);
-    if (ctx.settings.dialUp != 1) return runFtpUpload(ctx, page);
+    if (!ctx.settings.dialUp) return runFtpUpload(ctx, page);
 
     // Dialled in already (by us, for an upload still running, or by someone else).
     if (ctx.dialUp.isDialUpConnected()) return UploadResult::NotStarted;

@@ -46,7 +46,7 @@ SoakRun::SoakRun(const std::string& folder, double startEpoch, double noiseRms)
     const kub::Settings s = kub::loadSettings(folder);
     core_.applyDecoderSwitches(s);
     core_.context.programFolder = folder;
-    core_.context.vehicles.applyLayout(s.layoutCode);
+    core_.context.vehicles.applyLayout(s.layout);
     kub::loadVehicleTable(folder, core_.context.vehicles);
     kub::loadStatusFiles(folder, core_.context.vehicles);
     core_.context.receivers.load(folder);

@@ -53,12 +53,11 @@ TEST(BoardLayout, TilesRunDownTheColumns) {
     EXPECT_EQ(ui::tileRect(20, 10, 20, 10000, 6200, 60).top, 60);
     EXPECT_EQ(ui::tileRect(20, 10, 20, 10000, 6200, 60).left, ui::tileRect(0, 10, 20, 10000, 6200, 60).width + 40);
 
-    EXPECT_EQ(ui::layoutOptionFor(0), 4);
-    EXPECT_EQ(ui::layoutOptionFor(3), 3);
-    EXPECT_EQ(*ui::boardFontFor(1), (ui::BoardFont{12, true}));
-    EXPECT_EQ(*ui::boardFontFor(3), (ui::BoardFont{10, true}));
-    EXPECT_EQ(*ui::boardFontFor(2), (ui::BoardFont{10, false}));
-    EXPECT_FALSE(ui::boardFontFor(7).has_value());
+    EXPECT_EQ(ui::layoutOptionFor(BoardLayout::NotChosen), 4);
+    EXPECT_EQ(ui::layoutOptionFor(BoardLayout::Columns10Rows10), 3);
+    EXPECT_EQ(ui::boardFontFor(BoardLayout::Columns5Rows10), (ui::BoardFont{12, true}));
+    EXPECT_EQ(ui::boardFontFor(BoardLayout::Columns10Rows10), (ui::BoardFont{10, true}));
+    EXPECT_EQ(ui::boardFontFor(BoardLayout::Columns5Rows20), (ui::BoardFont{10, false}));
 
     VehicleRecord r;
     r.kennung = "623B111";  // 7 characters, no name: empty
@@ -76,7 +75,7 @@ TEST(BoardLayout, EachLayoutCodeShowsItsTilesInTheWindow) {
     for (int code : {1, 2, 3, 4}) {
         ProgramFolder folder;
         Settings s = defaultSettings();
-        s.layoutCode = static_cast<std::int16_t>(code);
+        s.layout = static_cast<BoardLayout>(code);
         saveSettings(folder.path(), s);
         MainWindow w(folder.path(), clock);
         w.resize(1500, 1000);
@@ -277,7 +276,7 @@ TEST(Settings, EditsMarkUnsavedAndSaveTakesTheControlsOver) {
     EXPECT_EQ(w.core().context.vehicles.vehicleCount, 1500);
     EXPECT_EQ(st->slotTotal()->text(), "1500");
     EXPECT_EQ(w.core().context.vehicles.vehicleTable[0].rufname, "HLF 1");
-    EXPECT_EQ(loadSettings(folder.path()).layoutCode, 1);
+    EXPECT_EQ(loadSettings(folder.path()).layout, BoardLayout::Columns5Rows10);
     EXPECT_EQ(w.board()->tile(0)->look().font, (ui::BoardFont{12, true}));
     EXPECT_TRUE(w.board()->tile(50)->isHidden());
 }
@@ -514,7 +513,7 @@ TEST(BoardLayout, OneTileRedrawsAloneAndStationsSwitchPages) {
     RecordingDialogs dialogs;
     ProgramFolder folder;
     Settings s = defaultSettings();
-    s.layoutCode = 3;  // 10 x 10: station 1 starts at slot 100
+    s.layout = BoardLayout::Columns10Rows10;  // 10 x 10: station 1 starts at slot 100
     saveSettings(folder.path(), s);
     std::vector<std::string> fzg(101, "\t\t");
     fzg[0] = "HLF 1\t\t623B0001";

@@ -42,7 +42,7 @@ void prepare(const ProgramFolder& f, bool fullStationOne = false) {
     f.write("Status/2.txt", {"2\t0\t07.12. 09:20"});
     f.write("Status/5.txt", {"4\t2\t06.12. 22:00"});  // a stale file of the empty slot 5
     Settings s = defaultSettings();
-    s.layoutCode = 1;
+    s.layout = BoardLayout::Columns5Rows10;
     ASSERT_TRUE(saveSettings(f.path(), s));
 }
 

@@ -159,7 +159,7 @@ TEST(VehicleImportSection, ReplacesOrAppendsSavesAlwaysAndTheLinkOpensTheBrowser
     fzg[3] = "Alt 3\tInfo\t623B0003";
     folder.write("Fzg.txt", fzg);
     Settings s = defaultSettings();
-    s.layoutCode = 1;
+    s.layout = BoardLayout::Columns5Rows10;
     ASSERT_TRUE(saveSettings(folder.path(), s));
     const std::string bos = writeBosFile(folder, "Daten.BOS");
     ManualClock clock(testEpoch());

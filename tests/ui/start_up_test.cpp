@@ -50,7 +50,7 @@ void prepareInstallation(const ProgramFolder& f) {
              "ELW\tEinsatzleitung\t623B1113\t4\t0\tFzg->Lst\t07.12.2026 09:05:00\t"});
     f.write("Logbuch/zvei-2026-12-7.txt", {"12345\tFeuerwehr Musterstadt\t07.12.2026 09:30:00"});
     Settings s = defaultSettings();
-    s.layoutCode = 1;
+    s.layout = BoardLayout::Columns5Rows10;
     s.fmsLeft = 1;
     s.zveiLeft = 1;
     s.deviceIndex = -1;

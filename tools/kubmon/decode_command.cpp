@@ -38,31 +38,22 @@ void say(const std::string& line) { kub::writeStderrLine("kubmon decode", line);
 
 int decodeCommand(const Args& args) {
     if (wantsHelp(args)) return printHelp(kDecodeUsage);
-    std::string file;
     std::string folder;
     bool classic = false;
     bool json = false;
     RawInputOptions raw;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (raw.take(args, i)) continue;
-        if (args[i] == "--json") {
-            json = true;
-        } else if (args[i] == "--folder" && i + 1 < args.size()) {
-            folder = args[++i];
-        } else if (args[i] == "--klassisch") {
-            classic = true;
-        } else if (args[i].size() > 1 && args[i][0] == '-') {
-            return refuse("decode", "unbekannte Option: " + args[i], kDecodeUsage);
-        } else if (file.empty()) {
-            file = args[i];
-        } else {
-            say("nur eine Datei angeben");
-            return 2;
-        }
+    std::vector<std::string> files;
+    kub::CommandOptions options;
+    options.flag("--json", json).flag("--klassisch", classic).text("--folder", folder).words(files);
+    raw.addTo(options);
+    if (const auto refused = options.parse(args))
+        return refuse("decode", "unbekannte Option: " + refused->text, kDecodeUsage);
+    if (files.empty()) return refuse("decode", "keine Datei angegeben", kDecodeUsage);
+    if (files.size() > 1) {
+        say("nur eine Datei angeben");
+        return 2;
     }
-    if (file.empty()) {
-        return refuse("decode", "keine Datei angegeben", kDecodeUsage);
-    }
+    const std::string file = files.front();
     const bool fromStdin = file == "-";
     kub::RawPcmFormat rawFormat;
     if (const std::string wrong = raw.format(fromStdin, rawFormat); !wrong.empty()) {
@@ -81,7 +72,7 @@ int decodeCommand(const Args& args) {
     window.setRowLimit(10);
     StdoutOutput out(json);
     kub::MonitorCore core(clock, window);
-    core.context.outputs.push_back(&out);
+    const kub::OutputRegistration printed = core.context.addOutput(out);
     core.context.programFolder = folder;
     core.context.reportWriteFailure = [](const std::string& message) { say(message); };
 
@@ -105,7 +96,7 @@ int decodeCommand(const Args& args) {
         exports->startUp();
         // A file decodes faster than a connection is made: wait for it before the first
         // line, or the first receptions would be dropped.
-        if (settings.tcpExport == 1 && !exports->waitUntilConnected(kConnectWaitMs)) {
+        if (settings.tcpExport && !exports->waitUntilConnected(kConnectWaitMs)) {
             say("keine Verbindung zu " + settings.tcpServer + ":" + std::to_string(settings.tcpPort) +
                 ", TCP-Zeilen gehen verloren");
         }
@@ -114,7 +105,7 @@ int decodeCommand(const Args& args) {
         // As at program start: the sub-folders "Status" and "Logbuch", the vehicle table
         // in the board layout with the status of every slot, the receivers and their
         // assignments.
-        core.context.vehicles.applyLayout(settings.layoutCode);
+        core.context.vehicles.applyLayout(settings.layout);
         if (!kub::createProgramFolders(folder))
             say("Ordner \"Status\"/\"Logbuch\" in " + folder + " nicht anlegbar");
         if (!kub::loadVehicleTable(folder, core.context.vehicles))

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "common/stderr_line.h"
+#include "common/whole_number.h"
 #include "commands.h"
 #include "storage/text_file.h"
 #include "web/ftp_script.h"
@@ -26,6 +27,8 @@ namespace kubmon {
 namespace {
 
 constexpr long kDefaultTimeoutSeconds = 20;
+// A day: any longer and a hung server would hold the upload folder for good.
+constexpr long kMaxTimeoutSeconds = 86400;
 
 struct Failure {
     int exitCode;
@@ -212,8 +215,9 @@ int ftpCommand(const Args& args) {
         } else if (a.rfind("-s:", 0) == 0) {
             scriptPath = a.substr(3);
         } else if (a.rfind("--timeout=", 0) == 0) {
-            timeout = std::atol(a.c_str() + 10);
-            if (timeout <= 0) return refuse("ftp", "ungültige Zeitgrenze: " + a, kFtpUsage);
+            const auto seconds = kub::wholeNumber(a.substr(10), 1, kMaxTimeoutSeconds);
+            if (!seconds) return refuse("ftp", "ungültige Zeitgrenze: " + a, kFtpUsage);
+            timeout = *seconds;
         } else if (!a.empty() && a[0] == '-') {
             return refuse("ftp", "unbekannte Option: " + a, kFtpUsage);
         } else if (hostText.empty()) {

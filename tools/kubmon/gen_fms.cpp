@@ -1,6 +1,6 @@
 // FMS items of kubmon gen: status telegrams, text transmissions and the two tone calls.
 
-#include <cstdlib>
+#include "common/whole_number.h"
 
 #include "gen_items.h"
 #include "siggen/fms_signal.h"
@@ -16,12 +16,9 @@ const char* const kFmsItemHelp =
 namespace {
 
 bool parseInt(const std::string& s, int lo, int hi, int& v) {
-    if (s.empty() || s.size() > 9) return false;
-    char* end = nullptr;
-    const long x = std::strtol(s.c_str(), &end, 10);
-    if (!end || *end != '\0' || x < lo || x > hi) return false;
-    v = static_cast<int>(x);
-    return true;
+    const auto x = kub::wholeNumber(s, lo, hi);
+    if (x) v = static_cast<int>(*x);
+    return x.has_value();
 }
 
 }  // namespace

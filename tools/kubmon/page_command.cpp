@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "common/command_options.h"
 #include "core/headless_window.h"
 #include "storage/day_log.h"
 #include "storage/settings.h"
@@ -26,13 +27,15 @@ std::vector<std::string> newestRows(const kub::HeadlessWindow& w, kub::Reception
 
 int pageCommand(const Args& args) {
     if (wantsHelp(args)) return printHelp(kPageUsage);
-    for (const std::string& a : args)
-        if (a.rfind("-", 0) == 0 && a != "--folder") return refuse("page", "unbekannte Option: " + a, kPageUsage);
-    if (args.size() != 2 || args[0] != "--folder") return refuse("page", "--folder ORDNER fehlt", kPageUsage);
-    const std::string& folder = args[1];
+    std::string folder;
+    std::vector<std::string> words;
+    const auto refused = kub::CommandOptions().text("--folder", folder).words(words).parse(args);
+    if (refused && refused->kind == kub::CommandOptions::Refusal::Kind::Unknown)
+        return refuse("page", "unbekannte Option: " + refused->text, kPageUsage);
+    if (refused || folder.empty() || !words.empty()) return refuse("page", "--folder ORDNER fehlt", kPageUsage);
     const kub::Settings settings = kub::loadSettings(folder);
     kub::VehicleTable table;
-    table.applyLayout(settings.layoutCode);
+    table.applyLayout(settings.layout);
     if (!kub::loadVehicleTable(folder, table)) {
         std::fprintf(stderr, "kubmon page: \"Fzg.txt\" kann nicht gelesen werden\n");
     }

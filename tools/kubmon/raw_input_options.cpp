@@ -2,18 +2,17 @@
 
 namespace kubmon {
 
-bool RawInputOptions::take(const Args& args, std::size_t& i) {
-    const bool isRate = args[i] == "--rate";
-    if (!isRate && args[i] != "--channels") return false;
-    const std::string value = i + 1 < args.size() ? args[++i] : std::string();
-    if (isRate) {
+void RawInputOptions::addTo(kub::CommandOptions& options) {
+    options.value("--rate", [this](const std::string& v) {
         rateGiven = true;
-        rate = value;
-    } else {
+        rate = v;
+        return std::string();
+    });
+    options.value("--channels", [this](const std::string& v) {
         channelsGiven = true;
-        channels = value;
-    }
-    return true;
+        channels = v;
+        return std::string();
+    });
 }
 
 std::string RawInputOptions::format(bool fromStdin, kub::RawPcmFormat& out) const {

@@ -2,10 +2,10 @@
 // --rate and --channels of "kubmon decode -" and "kubmon run --input -": the format of
 // raw PCM on stdin, which has no header to tell it.
 
-#include <cstddef>
 #include <string>
 
 #include "capture/raw_pcm.h"
+#include "common/command_options.h"
 #include "commands.h"
 
 namespace kubmon {
@@ -16,8 +16,8 @@ struct RawInputOptions {
     bool channelsGiven = false;
     std::string channels;
 
-    // Takes args[i] (and its value) when it is one of the two options; false otherwise.
-    bool take(const Args& args, std::size_t& i);
+    // The two options among a command's; their values are checked by `format`.
+    void addTo(kub::CommandOptions& options);
     // The format for stdin, or one German line saying what is missing or wrong. Without
     // stdin as input the two options have nothing to describe, which is said too.
     std::string format(bool fromStdin, kub::RawPcmFormat& out) const;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "capture_keeper.h"
 #include "commands.h"
@@ -19,11 +20,14 @@
 #include "common/clock.h"
 #include "common/program_folder.h"
 #include "fault_lines.h"
+#include "common/command_options.h"
+#include "common/whole_number.h"
 #include "core/reception_watchdog.h"
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/mqtt_site.h"
 #include "platform/file_replay.h"
 #include "platform/monitor_session.h"
+#include "platform/monitor_wiring.h"
 #include "platform/pipe_replay.h"
 #include "platform/repeating_timer.h"
 #include "platform/stop_signals.h"
@@ -41,6 +45,9 @@ namespace kubmon {
 namespace {
 
 constexpr int kDefaultPassSeconds = 60;
+constexpr long kMaxPassSeconds = 86400;
+constexpr long kMaxSilentMinutes = 99999;
+constexpr long kMaxPort = 65535;
 
 void say(const std::string& line) {
     kub::writeStderrLine("kubmon run", line);
@@ -49,15 +56,17 @@ void say(const std::string& line) {
 // "ADDRESS:PORT" or "[IPv6]:PORT"; false when it is neither.
 bool splitHostPort(const std::string& text, std::string& address, int& port) {
     const std::size_t colon = text.rfind(':');
-    if (colon == std::string::npos || colon + 1 >= text.size()) return false;
+    if (colon == std::string::npos) return false;
     address = text.substr(0, colon);
     if (address.size() >= 2 && address.front() == '[' && address.back() == ']')
         address = address.substr(1, address.size() - 2);
     const std::string digits = text.substr(colon + 1);
-    if (address.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    port = std::stoi(digits);
-    return port <= 65535;
+    const auto number = digits.find_first_not_of("0123456789") == std::string::npos
+                            ? kub::wholeNumber(digits, 0, kMaxPort)
+                            : std::nullopt;
+    if (address.empty() || !number) return false;
+    port = static_cast<int>(*number);
+    return true;
 }
 
 std::vector<std::string> rowTexts(const kub::HeadlessWindow& w, kub::ReceptionTable t) {
@@ -75,10 +84,7 @@ std::vector<std::uint32_t> nameColours(const kub::HeadlessWindow& w, kub::Recept
     return colours;
 }
 
-}  // namespace
-
-int runCommand(const Args& args) {
-    if (wantsHelp(args)) return printHelp(kRunUsage);
+struct RunOptions {
     std::string folder;
     std::string input;
     int passSeconds = kDefaultPassSeconds;
@@ -90,66 +96,70 @@ int runCommand(const Args& args) {
     std::string mqttAddress;
     int silentMinutes = -1;
     std::vector<kub::WatchedName> expected;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const bool hasValue = i + 1 < args.size();
-        if (raw.take(args, i)) continue;
-        if (args[i] == "--json") {
-            json = true;
-        } else if (args[i] == "--folder" && hasValue) {
-            folder = args[++i];
-        } else if (args[i] == "--input" && hasValue) {
-            input = args[++i];
-        } else if (args[i] == "--http" && hasValue) {
-            if (!splitHostPort(args[++i], httpAddress, httpPort)) {
-                say("--http erwartet ADRESSE:PORT, z. B. 127.0.0.1:8080");
-                return 2;
-            }
-        } else if (args[i] == "--http-key" && hasValue) {
-            httpKey = args[++i];
-        } else if (args[i] == "--mqtt" && hasValue) {
-            mqttAddress = args[++i];
-            kub::MqttSettings check;
-            if (const auto error = kub::applyMqttAddress(mqttAddress, check)) {
-                say(*error);
-                return 2;
-            }
-        } else if (args[i] == "--stille" && hasValue) {
-            const std::string v = args[++i];
-            silentMinutes = v.find_first_not_of("0123456789") == std::string::npos && v.size() < 6 && !v.empty()
-                                ? std::stoi(v)
-                                : -1;
-            if (silentMinutes < 1) {
-                say("--stille erwartet Minuten von 1 bis 99999");
-                return 2;
-            }
-        } else if (args[i] == "--erwarte" && hasValue) {
-            const auto names = kub::parseWatchedNames(args[++i]);
-            if (names.size() != 1) {
-                say("--erwarte erwartet NAME=MINUTEN, zum Beispiel 1234567=60");
-                return 2;
-            }
-            expected.push_back(names.front());
-        } else if (args[i] == "--takt" && hasValue) {
-            try {
-                passSeconds = std::stoi(args[++i]);
-            } catch (...) {
-                passSeconds = 0;
-            }
-            if (passSeconds < 1 || passSeconds > 86400) {
-                say("--takt erwartet Sekunden von 1 bis 86400");
-                return 2;
-            }
-        } else {
-            return refuse("run", "unbekannte Option oder Option ohne Wert: " + args[i], kRunUsage);
-        }
+};
+
+// The options into `o`; the exit status when they are wrong (said on stderr).
+std::optional<int> takeOptions(const Args& args, RunOptions& o) {
+    kub::CommandOptions options;
+    options.flag("--json", o.json).text("--folder", o.folder).text("--input", o.input);
+    o.raw.addTo(options);
+    options.value("--http", [&o](const std::string& v) {
+        return splitHostPort(v, o.httpAddress, o.httpPort) ? std::string()
+                                                            : "--http erwartet ADRESSE:PORT, z. B. 127.0.0.1:8080";
+    });
+    options.text("--http-key", o.httpKey);
+    options.text("--mqtt", o.mqttAddress, [](const std::string& v) {
+        kub::MqttSettings check;
+        return kub::applyMqttAddress(v, check).value_or(std::string());
+    });
+    options.number("--stille", o.silentMinutes, 1, kMaxSilentMinutes, "--stille erwartet Minuten von 1 bis 99999");
+    options.value("--erwarte", [&o](const std::string& v) {
+        const auto names = kub::parseWatchedNames(v);
+        if (names.size() != 1) return std::string("--erwarte erwartet NAME=MINUTEN, zum Beispiel 1234567=60");
+        o.expected.push_back(names.front());
+        return std::string();
+    });
+    options.number("--takt", o.passSeconds, 1, kMaxPassSeconds, "--takt erwartet Sekunden von 1 bis 86400");
+    if (const auto refused = options.parse(args)) {
+        if (refused->kind != kub::CommandOptions::Refusal::Kind::BadValue)
+            return refuse("run", "unbekannte Option oder Option ohne Wert: " + refused->text, kRunUsage);
+        say(refused->text);
+        return 2;
     }
-    if (!httpKey.empty() && httpPort < 0) {
+    if (!o.httpKey.empty() && o.httpPort < 0) {
         say("--http-key gilt nur zusammen mit --http");
         return 2;
     }
-    const bool fromStdin = input == "-";
+    return std::nullopt;
+}
+
+// The lines of the headless monitor at each start-up step.
+kub::StartUpSteps startUpLines(FaultLines& faults, const std::string& folder, const kub::Settings& on) {
+    kub::StartUpSteps steps;
+    steps.foldersMissing = [&faults, folder] {
+        faults.begin("Dateien", "Ordner \"Status\"/\"Logbuch\" in \"" + folder + "\" nicht anlegbar.");
+    };
+    steps.alarmRemarks = [](const std::vector<std::string>& remarks) {
+        for (const auto& remark : remarks) say(remark);
+    };
+    steps.dayLogsReloaded = [folder, &on](const std::array<int, 3>& rows) {
+        say("Programmordner \"" + folder + "\"; heute bisher " + std::to_string(rows[0]) + " FMS, " +
+            std::to_string(rows[1]) + " ZVEI, " + std::to_string(rows[2]) + " POCSAG.");
+        if (!on.anyDecoderLeft() && !on.anyDecoderRight())
+            say("Alle Decoder sind ausgeschaltet (Mon.ini Zeilen 25 bis 30); es wird nichts dekodiert.");
+    };
+    return steps;
+}
+
+}  // namespace
+
+int runCommand(const Args& args) {
+    if (wantsHelp(args)) return printHelp(kRunUsage);
+    RunOptions o;
+    if (const auto wrong = takeOptions(args, o)) return *wrong;
+    const bool fromStdin = o.input == "-";
     kub::RawPcmFormat rawFormat;
-    if (const std::string wrong = raw.format(fromStdin, rawFormat); !wrong.empty()) {
+    if (const std::string wrong = o.raw.format(fromStdin, rawFormat); !wrong.empty()) {
         say(wrong);
         return 2;
     }
@@ -157,7 +167,7 @@ int runCommand(const Args& args) {
         say(problem);
         return 2;
     }
-    if (folder.empty()) folder = kub::defaultProgramFolder();
+    std::string folder = o.folder.empty() ? kub::defaultProgramFolder() : o.folder;
     std::error_code ec;
     if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
         say("Programmordner \"" + folder + "\" gibt es nicht.");
@@ -195,47 +205,35 @@ int runCommand(const Args& args) {
     session.exports->onDropping = [](const std::string& m) { say(m); };
     session.core.context.reportWriteFailure = [&window](const std::string& m) { window.writeFailed(m); };
     session.core.context.reportWriteRecovered = [&window] { window.writeRecovered(); };
-    StdoutOutput out(json);
-    session.core.context.outputs.push_back(&out);
+    StdoutOutput out(o.json);
+    const kub::OutputRegistration printed = session.core.context.addOutput(out);
 
-    // Start-up as the window's, without its controls.
-    if (!kub::createProgramFolders(folder))
-        faults.begin("Dateien", "Ordner \"Status\"/\"Logbuch\" in \"" + folder + "\" nicht anlegbar.");
-    session.loadSettings();
-    session.applySettings();
-    session.core.context.vehicles.applyLayout(session.settings.layoutCode);
-    session.exports->startUp();
-    session.loadVehicles();
-    session.loadReceivers();
-    for (const auto& remark : session.loadAlarmSettings()) say(remark);
-    const auto reloaded = session.reloadDayLogs();
-    say("Programmordner \"" + folder + "\"; heute bisher " + std::to_string(reloaded[0]) + " FMS, " +
-        std::to_string(reloaded[1]) + " ZVEI, " + std::to_string(reloaded[2]) + " POCSAG.");
-    const kub::Settings& on = session.settings;
-    if (on.fmsLeft != 1 && on.zveiLeft != 1 && on.pocsagLeft != 1 && on.fmsRight != 1 && on.zveiRight != 1 &&
-        on.pocsagRight != 1)
-        say("Alle Decoder sind ausgeschaltet (Mon.ini Zeilen 25 bis 30); es wird nichts dekodiert.");
+    // The start-up every monitor goes through, said on stderr instead of shown.
+    session.startUp(startUpLines(faults, folder, session.settings));
     // The page on the server shows the board as it is now, not as it was before the
     // restart: the first pass writes it even before the first reception.
     session.core.context.pageChanged = 1;
 
-    // The live web board: one more output of every reception.
+    // The web board, MQTT and the watchdog as the window wires them; stopped on every
+    // way out of this function.
     const kub::StationNames stationNames = kub::loadStationNames(folder);
-    std::unique_ptr<kub::WebViewServer> web;
-    if (httpPort >= 0) {
-        web = std::make_unique<kub::WebViewServer>(
-            kub::WebViewSources{&session.core.context.vehicles, &session.settings, &stationNames, &window});
-        const std::string refusal = web->start(httpAddress, httpPort, httpKey);
+    kub::MonitorWiring wiring(session, {say, [](const std::vector<kub::WatchdogEvent>& events) {
+                                            for (const auto& e : events) say(e.message);
+                                        }});
+    if (o.httpPort >= 0) {
+        const std::string refusal = wiring.startWeb(
+            kub::WebViewSources{&session.core.context.vehicles, &session.settings, &stationNames, &window},
+            o.httpAddress, o.httpPort, o.httpKey, [&window](kub::WebViewState& state) {
+                for (auto t : {kub::ReceptionTable::Fms, kub::ReceptionTable::Zvei, kub::ReceptionTable::Pocsag})
+                    state.seedTable(t, rowTexts(window, t), nameColours(window, t));
+            });
         if (!refusal.empty()) {
             say(refusal);
             return 2;
         }
-        for (auto t : {kub::ReceptionTable::Fms, kub::ReceptionTable::Zvei, kub::ReceptionTable::Pocsag})
-            web->state().seedTable(t, rowTexts(window, t), nameColours(window, t));
-        session.core.context.outputs.push_back(web.get());
-        const bool v6 = httpAddress.find(':') != std::string::npos;
-        say("Web-Ansicht: http://" + (v6 ? "[" + httpAddress + "]" : httpAddress) + ":" +
-            std::to_string(web->port()) + "/" + (httpKey.empty() ? "" : " (mit Zugangsschlüssel)"));
+        const bool v6 = o.httpAddress.find(':') != std::string::npos;
+        say("Web-Ansicht: http://" + (v6 ? "[" + o.httpAddress + "]" : o.httpAddress) + ":" +
+            std::to_string(wiring.web()->port()) + "/" + (o.httpKey.empty() ? "" : " (mit Zugangsschlüssel)"));
     }
 
     std::string lamp;
@@ -249,70 +247,45 @@ int runCommand(const Args& args) {
         lamp = now;
     };
 
-    // MQTT: the folder's "MQTT.ini", the connection part replaced by --mqtt.
+    // MQTT: the folder's "MQTT.ini", the connection part replaced by --mqtt; the
+    // reception watchdog by "MQTT.ini" or the options.
     kub::MqttSettings mqtt = kub::loadMqttSettings(folder);
-    if (!mqttAddress.empty()) kub::applyMqttAddress(mqttAddress, mqtt);
+    if (!o.mqttAddress.empty()) kub::applyMqttAddress(o.mqttAddress, mqtt);
     for (const auto& refused : kub::takeRefusedFiles()) say(refused);
-    std::unique_ptr<kub::MqttSite> mqttSite;
-    if (mqtt.on()) mqttSite = std::make_unique<kub::MqttSite>(session.core.context, mqtt, say);
-    kub::RepeatingTimer mqttPoll(100, [&] {
-        if (mqttSite) mqttSite->poll();
-    });
-    mqttPoll.start();
+    if (o.silentMinutes > 0) mqtt.silentChannelMinutes = o.silentMinutes;
+    if (!o.expected.empty()) mqtt.watchedNames = o.expected;
+    wiring.runMqtt(mqtt, session.settings);
 
-    // The reception watchdog: "MQTT.ini", or the options.
-    if (silentMinutes > 0) mqtt.silentChannelMinutes = silentMinutes;
-    if (!expected.empty()) mqtt.watchedNames = expected;
-    std::vector<std::string> channels;
-    if (on.fmsLeft == 1 || on.zveiLeft == 1 || on.pocsagLeft == 1) channels.push_back("left");
-    if (on.fmsRight == 1 || on.zveiRight == 1 || on.pocsagRight == 1) channels.push_back("right");
-    std::vector<kub::ReceptionWatchdog::Watched> watched;
-    for (const auto& n : mqtt.watchedNames) watched.push_back({n.name, n.minutes});
-    kub::ReceptionWatchdog watchdog(clock, channels, mqtt.silentChannelMinutes, watched);
-    if (!watchdog.empty()) session.core.context.outputs.push_back(&watchdog);
-    kub::RepeatingTimer watchdogTimer(1000, [&] {
-        for (const auto& e : watchdog.check()) {
-            say(e.message);
-            if (mqttSite) mqttSite->publishReceptionState(watchdog.stateJson(e));
-        }
-    });
-    if (!watchdog.empty()) watchdogTimer.start();
-
-    kub::RepeatingTimer housekeeping(passSeconds * 1000, [&] {
+    kub::RepeatingTimer housekeeping(o.passSeconds * 1000, [&] {
         session.housekeepingPass();
         for (const auto& refused : kub::takeRefusedFiles()) say(refused);
     });
     housekeeping.start();
 
-    int status = 0;
     kub::onStopSignals([&](int) { QCoreApplication::quit(); });
 
     std::unique_ptr<kub::FileReplay> replay;
     std::unique_ptr<kub::PipeReplay> pipe;
     std::unique_ptr<CaptureKeeper> keeper;
+    auto finished = [&session](const char* line) {
+        say(line);
+        // What the input changed reaches the page and the server before the end.
+        session.housekeepingPass();
+        QCoreApplication::quit();
+    };
     if (fromStdin) {
         pipe = std::make_unique<kub::PipeReplay>(session.core.dispatcher, STDIN_FILENO, rawFormat, stream, wall);
         session.core.dispatcher.setRequeue(pipe.get());
-        pipe->onFinished = [&] {
-            say("Eingabe zu Ende.");
-            // What the input changed reaches the page and the server before the end.
-            session.housekeepingPass();
-            QCoreApplication::quit();
-        };
+        pipe->onFinished = [finished] { finished("Eingabe zu Ende."); };
         pipe->start();
-    } else if (!input.empty()) {
+    } else if (!o.input.empty()) {
         replay = std::make_unique<kub::FileReplay>(session.core.dispatcher);
         session.core.dispatcher.setRequeue(replay.get());
-        if (!replay->start(input)) {
+        if (!replay->start(o.input)) {
             say(replay->error());
             return 2;
         }
-        replay->onFinished = [&] {
-            say("Aufzeichnung zu Ende.");
-            // What the recording changed reaches the page and the server before the end.
-            session.housekeepingPass();
-            QCoreApplication::quit();
-        };
+        replay->onFinished = [finished] { finished("Aufzeichnung zu Ende."); };
     } else {
         if (session.settings.deviceIndex < 0) {
             say("Es wurde noch keine Soundkarte selektiert (Mon.ini Zeile 1, siehe \"kubmon devices\").");
@@ -323,23 +296,16 @@ int runCommand(const Args& args) {
     }
 
     QCoreApplication::exec();
-    // Pages whose incident is still open: it goes out now, while every output is there.
-    session.core.context.incidents.flush();
 
     housekeeping.stop();
-    if (web) {
-        std::erase(session.core.context.outputs, web.get());
-        web->stop();
-    }
     if (keeper) keeper->stop();
     if (replay) replay->stop();
     if (pipe) pipe->stop();
-    mqttPoll.stop();
-    watchdogTimer.stop();
-    if (mqttSite) mqttSite->stop();
+    // Pages whose incident is still open go out now, while every output is there.
+    wiring.stop();
     session.shutdown();
     say("beendet.");
-    return status;
+    return 0;
 }
 
 }  // namespace kubmon

@@ -1,0 +1,62 @@
+#include "common/command_options.h"
+
+#include <algorithm>
+
+#include "common/whole_number.h"
+
+namespace kub {
+
+CommandOptions& CommandOptions::flag(std::string name, bool& on) {
+    options_.push_back({std::move(name), &on, {}});
+    return *this;
+}
+
+CommandOptions& CommandOptions::value(std::string name, Check take) {
+    options_.push_back({std::move(name), nullptr, std::move(take)});
+    return *this;
+}
+
+CommandOptions& CommandOptions::text(std::string name, std::string& value, Check check) {
+    return this->value(std::move(name), [&value, check = std::move(check)](const std::string& v) {
+        if (check)
+            if (std::string why = check(v); !why.empty()) return why;
+        value = v;
+        return std::string();
+    });
+}
+
+CommandOptions& CommandOptions::number(std::string name, int& value, long lowest, long highest, std::string wrong) {
+    return this->value(std::move(name), [&value, lowest, highest, wrong = std::move(wrong)](const std::string& v) {
+        const auto n = wholeNumber(v, lowest, highest);
+        if (!n) return wrong;
+        value = static_cast<int>(*n);
+        return std::string();
+    });
+}
+
+CommandOptions& CommandOptions::words(std::vector<std::string>& words) {
+    words_ = &words;
+    return *this;
+}
+
+std::optional<CommandOptions::Refusal> CommandOptions::parse(const std::vector<std::string>& args) const {
+    using Kind = Refusal::Kind;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const auto it = std::find_if(options_.begin(), options_.end(), [&](const Option& o) { return o.name == a; });
+        if (it == options_.end()) {
+            const bool word = a == "-" || a.empty() || a.front() != '-';
+            if (!word || !words_) return Refusal{Kind::Unknown, a};
+            words_->push_back(a);
+        } else if (it->on) {
+            *it->on = true;
+        } else if (i + 1 >= args.size()) {
+            return Refusal{Kind::NoValue, a};
+        } else if (std::string why = it->take(args[++i]); !why.empty()) {
+            return Refusal{Kind::BadValue, why};
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace kub

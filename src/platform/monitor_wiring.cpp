@@ -1,0 +1,95 @@
+#include "platform/monitor_wiring.h"
+
+namespace kub {
+
+namespace {
+constexpr int kMqttPollMs = 100;
+constexpr int kWatchdogMs = 1000;
+}  // namespace
+
+std::vector<std::string> watchedChannels(const Settings& s) {
+    std::vector<std::string> channels;
+    if (s.anyDecoderLeft()) channels.push_back("left");
+    if (s.anyDecoderRight()) channels.push_back("right");
+    return channels;
+}
+
+MonitorWiring::MonitorWiring(MonitorSession& session, Hooks hooks)
+    : session_(session),
+      hooks_(std::move(hooks)),
+      mqttPoll_(kMqttPollMs, [this] {
+          if (mqttSite_) mqttSite_->poll();
+      }),
+      watchdogTimer_(kWatchdogMs, [this] { watchdogLook(); }) {}
+
+MonitorWiring::~MonitorWiring() { stop(); }
+
+std::string MonitorWiring::startWeb(const WebViewSources& sources, const std::string& address, int port,
+                                    const std::string& key, const Seed& seed) {
+    stopWeb();
+    auto web = std::make_unique<WebViewServer>(sources);
+    const std::string refusal = web->start(address, port, key);
+    if (!refusal.empty()) return refusal;
+    if (seed) seed(web->state());
+    web_ = std::move(web);
+    webOutput_ = session_.core.context.addOutput(*web_);
+    return {};
+}
+
+void MonitorWiring::stopWeb() {
+    webOutput_.reset();
+    if (web_) web_->stop();
+    web_.reset();
+}
+
+void MonitorWiring::runMqtt(const MqttSettings& s, const Settings& decoders) {
+    const bool relink = !mqttSite_ || !s.sameLink(mqtt_);
+    stopWatchdog();
+    if (relink) stopMqtt();
+    mqtt_ = s;
+    if (relink && mqtt_.on()) {
+        mqttSite_ = std::make_unique<MqttSite>(session_.core.context, mqtt_, [this](const std::string& line) {
+            if (hooks_.mqttNews) hooks_.mqttNews(line);
+        });
+        mqttPoll_.start();
+    }
+    // The watchdog follows the decoder switches and its own settings at every save.
+    std::vector<ReceptionWatchdog::Watched> watched;
+    for (const auto& n : mqtt_.watchedNames) watched.push_back({n.name, n.minutes});
+    watchdog_ = std::make_unique<ReceptionWatchdog>(session_.core.context.clock, watchedChannels(decoders),
+                                                    mqtt_.silentChannelMinutes, watched);
+    if (!watchdog_->empty()) {
+        watchdogOutput_ = session_.core.context.addOutput(*watchdog_);
+        watchdogTimer_.start();
+    }
+}
+
+void MonitorWiring::stopWatchdog() {
+    watchdogTimer_.stop();
+    watchdogOutput_.reset();
+    watchdog_.reset();
+}
+
+void MonitorWiring::stopMqtt() {
+    mqttPoll_.stop();
+    if (mqttSite_) mqttSite_->stop();
+    mqttSite_.reset();
+}
+
+void MonitorWiring::watchdogLook() {
+    if (!watchdog_) return;
+    const auto events = watchdog_->check();
+    if (events.empty()) return;
+    if (mqttSite_)
+        for (const auto& e : events) mqttSite_->publishReceptionState(watchdog_->stateJson(e));
+    if (hooks_.watchdogNews) hooks_.watchdogNews(events);
+}
+
+void MonitorWiring::stop() {
+    session_.core.context.incidents.flush();
+    stopWatchdog();
+    stopMqtt();
+    stopWeb();
+}
+
+}  // namespace kub
