@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kub::readBosFile(path, file);
 
     kub::VehicleTable vehicles;
-    vehicles.applyLayout(data[0] % 5);
+    vehicles.applyLayout(static_cast<kub::BoardLayout>(data[0] % 5));
     vehicles.lastNamedSlot = static_cast<std::int16_t>((data[0] >> 3) % 4 == 3 ? vehicles.vehicleTable.size() - 1 : 0);
     kub::ReceiverLists receivers;
     kub::BosImportTargets targets{&vehicles, &receivers, ((data[0] >> 5) & 1) != 0};

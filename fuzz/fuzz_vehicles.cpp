@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
     const std::string& folder = kubfuzz::programFolder();
-    const int layout = data[0] % 6;
+    const auto layout = static_cast<kub::BoardLayout>(data[0] % 5);
     // The second byte splits the rest between "Fzg.txt" and the status file of slot 0/1.
     const std::size_t rest = size - 2;
     const std::size_t split = rest == 0 ? 0 : data[1] % (rest + 1);
