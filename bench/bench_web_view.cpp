@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
 
     kub::VehicleTable vehicles;
-    vehicles.applyLayout(4);
+    vehicles.applyLayout(kub::BoardLayout::Columns10Rows20);
     for (int k = 0; k < 200; ++k)
         vehicles.vehicleTable[static_cast<std::size_t>(k)] = {"623B" + std::to_string(1000 + k), "HLF " + std::to_string(k),
                                                               "Hilfeleistung", 2, 0, "08.12. 10:00"};
