@@ -11,8 +11,8 @@ CommandOptions& CommandOptions::flag(std::string name, bool& on) {
     return *this;
 }
 
-CommandOptions& CommandOptions::value(std::string name, Check take) {
-    options_.push_back({std::move(name), nullptr, std::move(take)});
+CommandOptions& CommandOptions::value(std::string name, Check take, bool mayBeLast) {
+    options_.push_back({std::move(name), nullptr, std::move(take), mayBeLast});
     return *this;
 }
 
@@ -50,9 +50,10 @@ std::optional<CommandOptions::Refusal> CommandOptions::parse(const std::vector<s
             words_->push_back(a);
         } else if (it->on) {
             *it->on = true;
-        } else if (i + 1 >= args.size()) {
+        } else if (i + 1 >= args.size() && !it->mayBeLast) {
             return Refusal{Kind::NoValue, a};
-        } else if (std::string why = it->take(args[++i]); !why.empty()) {
+        } else if (std::string why = it->take(i + 1 < args.size() ? args[++i] : std::string());
+                   !why.empty()) {
             return Refusal{Kind::BadValue, why};
         }
     }

@@ -16,8 +16,10 @@ public:
     using Check = std::function<std::string(const std::string& value)>;
 
     CommandOptions& flag(std::string name, bool& on);
-    // Each value of the option to `take` (an option given twice is taken twice).
-    CommandOptions& value(std::string name, Check take);
+    // Each value of the option to `take` (an option given twice is taken twice). With
+    // `mayBeLast` the option may end the line; `take` then gets an empty value and says
+    // what is missing itself.
+    CommandOptions& value(std::string name, Check take, bool mayBeLast = false);
     CommandOptions& text(std::string name, std::string& value, Check check = {});
     // A whole number from `lowest` to `highest`; anything else is refused with `wrong`.
     CommandOptions& number(std::string name, int& value, long lowest, long highest, std::string wrong);
@@ -38,6 +40,7 @@ private:
         std::string name;
         bool* on = nullptr;  // a flag; otherwise `take` gets the value
         Check take;
+        bool mayBeLast = false;
     };
     std::vector<Option> options_;
     std::vector<std::string>* words_ = nullptr;

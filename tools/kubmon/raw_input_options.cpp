@@ -7,12 +7,12 @@ void RawInputOptions::addTo(kub::CommandOptions& options) {
         rateGiven = true;
         rate = v;
         return std::string();
-    });
+    }, true);
     options.value("--channels", [this](const std::string& v) {
         channelsGiven = true;
         channels = v;
         return std::string();
-    });
+    }, true);
 }
 
 std::string RawInputOptions::format(bool fromStdin, kub::RawPcmFormat& out) const {

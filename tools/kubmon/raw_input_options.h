@@ -16,7 +16,8 @@ struct RawInputOptions {
     bool channelsGiven = false;
     std::string channels;
 
-    // The two options among a command's; their values are checked by `format`.
+    // The two options among a command's; their values, a missing one too, are checked by
+    // `format`.
     void addTo(kub::CommandOptions& options);
     // The format for stdin, or one German line saying what is missing or wrong. Without
     // stdin as input the two options have nothing to describe, which is said too.
