@@ -69,7 +69,10 @@ private:
 class EndProbe final : public kub::ReceptionOutput {
 public:
     explicit EndProbe(const StartProbe& probe) : probe_(probe) {}
-    void deliver(const kub::ReceptionRecord&) override { delay.values.push_back(msSince(probe_.start)); }
+    void deliver(const kub::ReceptionRecord& r) override {
+        // An incident record has no row of its own to start from.
+        if (r.protocol != kub::RecordProtocol::Einsatz) delay.values.push_back(msSince(probe_.start));
+    }
     Stats delay;
 
 private:
