@@ -166,10 +166,9 @@ TEST_F(DecodeExports, PagerTextWithShellCharactersReachesTheProgramVerbatim) {
 }
 
 TEST_F(DecodeExports, UnreachableServerIsSaidAndTheDecodeGoesOn) {
-    kubtest::LineServer probe;
-    ASSERT_TRUE(probe.listen());
-    const quint16 port = probe.port();
-    probe.stop();
+    const kubtest::RefusingPort refusing;
+    const quint16 port = refusing.port();
+    ASSERT_NE(port, 0);
     Settings s = kubtest::decodersOn();
     s.tcpExport = 1;
     s.tcpServer = "127.0.0.1";

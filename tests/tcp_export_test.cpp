@@ -161,10 +161,9 @@ TEST_F(TcpExportTest, WatchdogDoesNothingWhileTheExportIsOff) {
 }
 
 TEST_F(TcpExportTest, UnreachableServerShowsRedAndIsRetried) {
-    LineServer probe;
-    ASSERT_TRUE(probe.listen());
-    const quint16 port = probe.port();
-    probe.stop();  // nothing listens there now
+    const kubtest::RefusingPort refusing;
+    const quint16 port = refusing.port();
+    ASSERT_NE(port, 0);
     settings.tcpExport = 1;
     settings.tcpServer = "127.0.0.1";
     settings.tcpPort = static_cast<std::int16_t>(port);
