@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
     kubtest::waitUntil([&] { return std::all_of(links.begin(), links.end(), [](auto& l) { return l->connected(); }) &&
                                     site.link().connected(); },
                        20);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // The monitor subscribes before it says "online": once that is there, it hears all.
+    kubtest::waitUntil([&] { return kubtest::retained(broker.port(), monitor.prefix + "/online") == "1"; }, 20);
 
     const long total = static_cast<long>(seconds * rate);
     const auto start = Steady::now();

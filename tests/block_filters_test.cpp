@@ -7,13 +7,13 @@
 
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <vector>
 
 #include "common/band_pass_filter.h"
 #include "common/hum_canceller.h"
 #include "decoders/fms/fms_decoder.h"
 #include "decoders/fms/fms_demodulator.h"
+#include "siggen/repeatable_random.h"
 
 namespace kub {
 namespace {
@@ -21,10 +21,9 @@ namespace {
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 std::vector<double> noise(std::size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> gauss(0.0, 3000.0);
+    siggen::RepeatableRandom rng(seed);
     std::vector<double> v(n);
-    for (double& x : v) x = gauss(rng);
+    for (double& x : v) x = rng.gaussian(3000.0);
     return v;
 }
 

@@ -77,10 +77,7 @@ protected:
 TEST_F(DecodeExports, EveryReceptionReachesAllThreeExports) {
     kubtest::LineServer server;
     ASSERT_TRUE(server.listen());
-    Settings s = kubtest::decodersOn();
-    s.tcpExport = 1;
-    s.tcpServer = "127.0.0.1";
-    s.tcpPort = static_cast<std::int16_t>(server.port());
+    Settings s = kubtest::tcpExportTo(server.port(), kubtest::decodersOn());
     s.windowMessageExport = 1;
     s.windowTitle = "Auswertung/" + std::to_string(QCoreApplication::applicationPid());
     s.actionProgram = program;
@@ -125,10 +122,7 @@ TEST_F(DecodeExports, FmsGoesOutAndOnlyAKnownVehicleStartsTheProgram) {
     ASSERT_EQ(g.exitCode, 0) << g.err;
     kubtest::LineServer server;
     ASSERT_TRUE(server.listen());
-    Settings s = kubtest::decodersOn();
-    s.tcpExport = 1;
-    s.tcpServer = "127.0.0.1";
-    s.tcpPort = static_cast<std::int16_t>(server.port());
+    Settings s = kubtest::tcpExportTo(server.port(), kubtest::decodersOn());
     s.actionProgram = program;
     ASSERT_TRUE(saveSettings(dir, s));
 
@@ -166,14 +160,10 @@ TEST_F(DecodeExports, PagerTextWithShellCharactersReachesTheProgramVerbatim) {
 }
 
 TEST_F(DecodeExports, UnreachableServerIsSaidAndTheDecodeGoesOn) {
-    kubtest::LineServer probe;
-    ASSERT_TRUE(probe.listen());
-    const quint16 port = probe.port();
-    probe.stop();
-    Settings s = kubtest::decodersOn();
-    s.tcpExport = 1;
-    s.tcpServer = "127.0.0.1";
-    s.tcpPort = static_cast<std::int16_t>(port);
+    const kubtest::RefusingPort refusing;
+    const quint16 port = refusing.port();
+    ASSERT_NE(port, 0);
+    Settings s = kubtest::tcpExportTo(port, kubtest::decodersOn());
     ASSERT_TRUE(saveSettings(dir, s));
     const auto r = decode();
     EXPECT_EQ(r.exitCode, 0);

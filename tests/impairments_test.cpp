@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "siggen/impairments.h"
 #include "siggen/mixed_traffic.h"
 #include "siggen/pocsag_signal.h"
+#include "siggen/repeatable_random.h"
 #include "siggen/zvei_signal.h"
 #include "support/monitor_feed.h"
 
@@ -62,9 +62,8 @@ Recording codes(double toneMs) {
 }
 
 std::vector<float> withNoise(std::vector<float> audio) {
-    std::mt19937 rng(17);
-    std::normal_distribution<float> gauss(0.0f, 0.021f);  // 20 dB below a 0.3 sine
-    for (float& x : audio) x += gauss(rng);
+    siggen::RepeatableRandom rng(17);
+    for (float& x : audio) x += static_cast<float>(rng.gaussian(0.021));  // 20 dB below a 0.3 sine
     return audio;
 }
 

@@ -4,23 +4,22 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
 #include "common/cipher_text.h"
 #include "core/text_fields.h"
+#include "siggen/repeatable_random.h"
 
 namespace kub {
 namespace {
 
 // Random 7-bit pager characters as the receiver shows them (brackets become umlauts).
 std::string randomPagerText(unsigned seed, int length) {
-    std::mt19937 gen(seed);
-    std::uniform_int_distribution<int> pick(32, 126);
+    siggen::RepeatableRandom gen(seed);
     std::string s;
     for (int i = 0; i < length; ++i) {
-        const int c = pick(gen);
+        const int c = gen.between(32, 126);
         static const char* const umlauts[] = {"Ä", "Ö", "Ü", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
                                               "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
                                               "", "", "", "ä", "ö", "ü", "ß"};

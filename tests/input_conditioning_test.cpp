@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "decoders/fms/fms_telegram.h"
 #include "decoders/zvei/zvei_decoder.h"
 #include "siggen/fms_signal.h"
+#include "siggen/repeatable_random.h"
 #include "siggen/zvei_signal.h"
 #include "support/fms_support.h"
 #include "support/run_process.h"
@@ -30,9 +30,9 @@ std::string fmsLine(const siggen::FmsTelegram& t) {
 // White Gaussian noise over the whole band, `snrDb` below the power of a sine of
 // amplitude `amplitude`.
 void addNoise(std::vector<float>& signal, double amplitude, double snrDb, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> gauss(0.0, std::sqrt(amplitude * amplitude / 2.0 / std::pow(10.0, snrDb / 10.0)));
-    for (float& v : signal) v = static_cast<float>(v + gauss(rng));
+    siggen::RepeatableRandom rng(seed);
+    const double sigma = std::sqrt(amplitude * amplitude / 2.0 / std::pow(10.0, snrDb / 10.0));
+    for (float& v : signal) v = static_cast<float>(v + rng.gaussian(sigma));
 }
 
 void append(std::vector<float>& out, const std::vector<float>& piece, std::size_t gapSamples) {
@@ -41,7 +41,7 @@ void append(std::vector<float>& out, const std::vector<float>& piece, std::size_
 }
 
 std::vector<siggen::FmsTelegram> randomTelegrams(int n, unsigned seed) {
-    std::mt19937 rng(seed);
+    siggen::RepeatableRandom rng(seed);
     return siggen::randomFmsTelegrams(n, rng);
 }
 
@@ -152,6 +152,27 @@ std::vector<std::string> decodeZvei(const std::vector<float>& audio, const Decod
     return zveiCodes(monitor.receptions());
 }
 
+// Twenty random five-digit codes at amplitude 0.3, `snrDb` in noise; how many of the
+// decoded were sent and how many were not.
+std::pair<int, int> zveiInNoise(unsigned codeSeed, double snrDb, unsigned noiseSeed, const DecoderOptions& options,
+                                std::size_t* decodedClassic = nullptr) {
+    siggen::RepeatableRandom rng(codeSeed);
+    std::vector<std::string> codes;
+    std::vector<float> audio(11025, 0.0f);
+    for (int i = 0; i < 20; ++i) {
+        std::string c;
+        for (int k = 0; k < 5; ++k) c.push_back(static_cast<char>('0' + rng.between(0, 9)));
+        codes.push_back(c);
+        append(audio, siggen::zveiSequence(c, 0.3), 13230);
+    }
+    addNoise(audio, 0.3, snrDb, noiseSeed);
+    int right = 0, wrong = 0;
+    for (const auto& g : decodeZvei(audio, options))
+        (std::find(codes.begin(), codes.end(), g) != codes.end() ? right : wrong) += 1;
+    if (decodedClassic) *decodedClassic = decodeZvei(audio, DecoderOptions::classic()).size();
+    return {right, wrong};
+}
+
 TEST(InputFilter, CleanZveiCodesDecodeExactlyWithTheFilter) {
     // Every digit in every position, repeat tones included, quiet and loud.
     const std::vector<std::string> codes = {"12345", "67890", "23456", "78901", "34567", "89012",
@@ -166,26 +187,11 @@ TEST(InputFilter, CleanZveiCodesDecodeExactlyWithTheFilter) {
 }
 
 TEST(InputFilter, ZveiReadsInNoiseWhereTheClassicDetectorFails) {
-    std::mt19937 rng(5);
-    std::uniform_int_distribution<int> digit(0, 9);
-    std::vector<std::string> codes;
-    std::vector<float> audio(11025, 0.0f);
-    for (int i = 0; i < 20; ++i) {
-        std::string c;
-        for (int k = 0; k < 5; ++k) c.push_back(static_cast<char>('0' + digit(rng)));
-        codes.push_back(c);
-        append(audio, siggen::zveiSequence(c, 0.3), 13230);
-    }
-    addNoise(audio, 0.3, 8.0, 3);
-    int right = 0, wrong = 0;
-    for (const auto& g : decodeZvei(audio, DecoderOptions::allOn())) {
-        bool sent = false;
-        for (const auto& c : codes) sent = sent || c == g;
-        (sent ? right : wrong) += 1;
-    }
+    std::size_t classic = 0;
+    const auto [right, wrong] = zveiInNoise(5, 8.0, 3, DecoderOptions::allOn(), &classic);
     EXPECT_GE(right, 18);
     EXPECT_EQ(wrong, 0);
-    EXPECT_LE(decodeZvei(audio, DecoderOptions::classic()).size(), 2u);
+    EXPECT_LE(classic, 2u);
 }
 
 TEST(InputFilter, ZveiToneBankTellsNeighbouringLetterTonesApartAndIgnoresOtherTables) {
@@ -210,21 +216,7 @@ TEST(InputFilter, ZveiToneBankTellsNeighbouringLetterTonesApartAndIgnoresOtherTa
 }
 
 TEST(InputFilter, ZveiToneBankReadsAt4DbAndStaysQuietInNoiseAndDualTones) {
-    std::mt19937 rng(21);
-    std::uniform_int_distribution<int> digit(0, 9);
-    std::vector<std::string> codes;
-    std::vector<float> audio(11025, 0.0f);
-    for (int i = 0; i < 20; ++i) {
-        std::string c;
-        for (int k = 0; k < 5; ++k) c.push_back(static_cast<char>('0' + digit(rng)));
-        codes.push_back(c);
-        append(audio, siggen::zveiSequence(c, 0.3), 13230);
-    }
-    addNoise(audio, 0.3, 4.0, 4);
-    int right = 0, wrong = 0;
-    for (const auto& g : decodeZvei(audio, DecoderOptions::allOn())) {
-        (std::find(codes.begin(), codes.end(), g) != codes.end() ? right : wrong) += 1;
-    }
+    const auto [right, wrong] = zveiInNoise(21, 4.0, 4, DecoderOptions::allOn());
     EXPECT_GE(right, 19);
     EXPECT_EQ(wrong, 0);
 

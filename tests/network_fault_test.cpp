@@ -121,13 +121,7 @@ public:
             }
         });
     }
-    bool listen() {
-        kubtest::LineServer probe;
-        if (!probe.listen()) return false;
-        const quint16 port = probe.port();
-        probe.stop();
-        return server_.listen(QHostAddress::LocalHost, port);
-    }
+    bool listen() { return kubtest::listenOnUserPort(server_); }
     quint16 port() const { return server_.serverPort(); }
     void close() { server_.close(); }
     int connections = 0;

@@ -16,6 +16,7 @@
 #include "platform/repeating_timer.h"
 #include "storage/text_file.h"
 #include "support/line_server.h"
+#include "support/program_folder.h"
 #include "support/no_wait_pause.h"
 #include "support/qt_app.h"
 
@@ -51,6 +52,7 @@ TEST(TcpWatchdog, PortBoxNeverAboveThirtyOneThousand) {
 class TcpExportTest : public ::testing::Test {
 protected:
     void SetUp() override { kubtest::ensureQtApp(); }
+    void exportTo(quint16 port) { settings = kubtest::tcpExportTo(port, settings); }
     Settings settings = defaultSettings();
     kubtest::NoWaitPause pause;
 };
@@ -69,9 +71,7 @@ std::vector<std::string> splitOnEnd(const std::string& bytes) {
 TEST_F(TcpExportTest, LinesArriveBackToBackInWindows1252) {
     LineServer server;
     ASSERT_TRUE(server.listen());
-    settings.tcpExport = 1;
-    settings.tcpServer = "127.0.0.1";
-    settings.tcpPort = static_cast<std::int16_t>(server.port());
+    exportTo(server.port());
     QtTcpExport tcp(settings, pause);
     tcp.exporter.connect();
     ASSERT_TRUE(kubtest::waitFor([&] { return tcp.socket.state() == kTcpConnected; }));
@@ -109,9 +109,7 @@ TEST_F(TcpExportTest, WatchdogReconnectsAfterRestartAndDropsLinesMeanwhile) {
     LineServer server;
     ASSERT_TRUE(server.listen());
     const quint16 port = server.port();
-    settings.tcpExport = 1;
-    settings.tcpServer = "127.0.0.1";
-    settings.tcpPort = static_cast<std::int16_t>(port);
+    exportTo(port);
     QtTcpExport tcp(settings, pause);
     std::vector<WatchdogTick> ticks;
     RepeatingTimer watchdog(1000, [&] { ticks.push_back(tcp.exporter.watchdogTick()); });
@@ -161,13 +159,10 @@ TEST_F(TcpExportTest, WatchdogDoesNothingWhileTheExportIsOff) {
 }
 
 TEST_F(TcpExportTest, UnreachableServerShowsRedAndIsRetried) {
-    LineServer probe;
-    ASSERT_TRUE(probe.listen());
-    const quint16 port = probe.port();
-    probe.stop();  // nothing listens there now
-    settings.tcpExport = 1;
-    settings.tcpServer = "127.0.0.1";
-    settings.tcpPort = static_cast<std::int16_t>(port);
+    const kubtest::RefusingPort refusing;
+    const quint16 port = refusing.port();
+    ASSERT_NE(port, 0);
+    exportTo(port);
     QtTcpExport tcp(settings, pause);
     const WatchdogTick first = tcp.exporter.watchdogTick();
     EXPECT_TRUE(first.ran);
@@ -183,9 +178,7 @@ TEST_F(TcpExportTest, UnreachableServerShowsRedAndIsRetried) {
 TEST_F(TcpExportTest, PeerThatNeverReadsDoesNotBlockOrGrowWithoutBound) {
     LineServer server(/*reads=*/false);
     ASSERT_TRUE(server.listen());
-    settings.tcpExport = 1;
-    settings.tcpServer = "127.0.0.1";
-    settings.tcpPort = static_cast<std::int16_t>(server.port());
+    exportTo(server.port());
     QtTcpExport tcp(settings, pause);
     tcp.exporter.connect();
     ASSERT_TRUE(kubtest::waitFor([&] { return tcp.socket.state() == kTcpConnected; }));

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
 #include "siggen/fms_signal.h"
 #include "siggen/pocsag_signal.h"
+#include "siggen/repeatable_random.h"
 #include "siggen/zvei_signal.h"
 #include "support/monitor_feed.h"
 
@@ -39,7 +39,7 @@ TEST(ToneCalls, OnlyASteadyToneCallIsOne) {
         cases.push_back({"ZVEI 12367, 25476, 67…", s, 0, 0});
     }
     {
-        std::mt19937 rng(5);
+        siggen::RepeatableRandom rng(5);
         std::vector<float> s(4410, 0.0f);
         for (const auto& t : siggen::randomFmsTelegrams(6, rng)) append(s, siggen::fmsTelegramSignal(t, 0.4), 6615);
         cases.push_back({"FMS", s, 0, 0});
@@ -53,10 +53,9 @@ TEST(ToneCalls, OnlyASteadyToneCallIsOne) {
         cases.push_back({"POCSAG", s, 0, 0});
     }
     {
-        std::mt19937 rng(9);
-        std::normal_distribution<float> gauss(0.0f, 1.0f);
+        siggen::RepeatableRandom rng(9);
         std::vector<float> s(22050 * 20);
-        for (std::size_t i = 0; i < s.size(); ++i) s[i] = (i / 44100 % 2 ? 0.3f : 0.02f) * gauss(rng);
+        for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<float>(rng.gaussian(i / 44100 % 2 ? 0.3 : 0.02));
         cases.push_back({"noise", s, 0, 0});
     }
     {
@@ -73,9 +72,8 @@ TEST(ToneCalls, OnlyASteadyToneCallIsOne) {
                 std::vector<float> signal = c.signal;
                 if (noisy) {
                     // 15 dB below a sine of amplitude 0.4.
-                    std::mt19937 rng(3);
-                    std::normal_distribution<float> gauss(0.0f, 0.0503f);
-                    for (float& x : signal) x += gauss(rng);
+                    siggen::RepeatableRandom rng(3);
+                    for (float& x : signal) x += static_cast<float>(rng.gaussian(0.0503));
                 }
                 kub::test::MonitorFeed monitor(improved ? DecoderOptions::allOn() : DecoderOptions::classic());
                 monitor.feed(signal);

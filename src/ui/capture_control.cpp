@@ -21,6 +21,8 @@ CaptureControl::CaptureControl(CaptureDevice& device, QPushButton* start, QPushB
     : QObject(start), device_(device), start_(start), stop_(stop), devices_(devices),
       deviceId_(std::move(deviceId)), dialogParent_(dialogParent), tellFault_(std::move(tellFault)) {
     retry_.setInterval(kRetryMs);
+    retry_.setParent(this);
+    retry_.setObjectName(QStringLiteral("captureRetry"));  // tests wait for its tries
     connect(&retry_, &QTimer::timeout, this, &CaptureControl::tryReopen);
     connect(start_, &QPushButton::clicked, this, &CaptureControl::start);
     connect(stop_, &QPushButton::clicked, this, &CaptureControl::stop);

@@ -10,7 +10,9 @@
 #include <QTcpSocket>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -18,6 +20,7 @@
 #include "storage/day_log.h"
 #include "storage/settings.h"
 #include "ui/alert_lists.h"
+#include "ui/capture_control.h"
 #include "ui/capture_stopped_line.h"
 #include "ui/colours.h"
 #include "ui/main_window.h"
@@ -28,6 +31,7 @@
 #include "ui/tile_widget.h"
 #include "ui_test_support.h"
 #include "support/event_wait.h"
+#include "support/line_server.h"
 
 namespace kub::test {
 namespace {
@@ -64,12 +68,8 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
 
     // The TCP export is on, to a server of the test's own: it pauses 240 ms after each
     // line letting the event loop run, so blocks arrive while a reception is handled.
-    // The port setting is a 16-bit signed number: a port below 32768.
     QTcpServer server;
-    for (quint16 port = static_cast<quint16>(20000 + QCoreApplication::applicationPid() % 10000);
-         !server.isListening() && port < 32700; port = static_cast<quint16>(port + 7))
-        server.listen(QHostAddress::LocalHost, port);
-    ASSERT_TRUE(server.isListening());
+    ASSERT_TRUE(kubtest::listenOnUserPort(server));
     // Saving the settings connects anew; lines from every connection count.
     QTcpSocket* peer = nullptr;
     QByteArray received;
@@ -208,7 +208,9 @@ TEST(CaptureEndToEnd, TrafficFromTheVirtualReceiverReachesWindowAndLogs) {
     EXPECT_FALSE(w.captureDevice().isOpen());
     EXPECT_FALSE(st->startButton()->isEnabled());
     EXPECT_TRUE(st->stopButton()->isEnabled());
-    QTest::qWait(3000);  // a retry interval passes with the receiver still away
+    // Tries to take it up again pass with the receiver still away.
+    QSignalSpy tries(w.captureControl()->findChild<QTimer*>(QStringLiteral("captureRetry")), &QTimer::timeout);
+    ASSERT_TRUE(waitFor([&] { return tries.count() >= 2; }, 10000)) << "no try to take the receiver up again";
     EXPECT_EQ(dialogs.messages.size(), boxesBefore);
     EXPECT_FALSE(w.captureDevice().isOpen());
 

@@ -24,6 +24,7 @@
 #include "storage/text_file.h"
 #include "storage/vehicle_table.h"
 #include "support/line_server.h"
+#include "support/program_folder.h"
 #include "support/event_wait.h"
 #include "support/run_process.h"
 
@@ -33,7 +34,9 @@ using kubtest::runProcess;
 
 using kubtest::waitFor;
 
-void settle(int ms) {
+// Time that must pass with nothing more said: the second half of a check that something
+// happens only once, never a wait for something to be ready.
+void letPass(int ms) {
     waitFor([] { return false; }, ms);
 }
 
@@ -164,7 +167,7 @@ public:
             err += "[test: still running after " + std::to_string(ms) + " ms]\n";
             return -1;
         }
-        settle(50);
+        // Ended: what it wrote last is all in the pipes now.
         out += p_.readAllStandardOutput().toStdString();
         err += p_.readAllStandardError().toStdString();
         if (p_.exitStatus() != QProcess::NormalExit) {
@@ -250,6 +253,15 @@ protected:
     Folder folder;
 };
 
+// The HTML page on, uploaded to the test's FTP server as its user "wache".
+kub::Settings uploadingTo(const FtpServer& ftp, kub::Settings s) {
+    s.htmlExport = 1;
+    s.ftpHost = ftp.host();
+    s.ftpLogin = "wache";
+    s.ftpPassword = "geheim";
+    return s;
+}
+
 TEST_F(RunEndToEnd, CapturesTrafficExportsLogsAndUploadsThenStopsOnSigterm) {
     const int device = receiverIndex();
     ASSERT_GE(device, 0) << "kubmon devices lists no \"Funkempfaenger\"";
@@ -257,14 +269,8 @@ TEST_F(RunEndToEnd, CapturesTrafficExportsLogsAndUploadsThenStopsOnSigterm) {
     ASSERT_TRUE(ftp.up()) << "FTP-Server (python3-pyftpdlib) startet nicht";
     kubtest::LineServer tcp;
     ASSERT_TRUE(tcp.listen());
-    kub::Settings s = monitorSettings(device);
-    s.tcpExport = 1;
-    s.tcpServer = "127.0.0.1";
-    s.tcpPort = static_cast<std::int16_t>(tcp.port());
-    s.htmlExport = 1;
-    s.ftpHost = ftp.host();
-    s.ftpLogin = "wache";
-    s.ftpPassword = "geheim";
+    kub::Settings s = kubtest::tcpExportTo(tcp.port(), monitorSettings(device));
+    s = uploadingTo(ftp, s);
     ASSERT_TRUE(kub::saveSettings(folder.path(), s));
     const std::string wav = makeWav(folder, "funk.wav", kTraffic);
 
@@ -283,7 +289,7 @@ TEST_F(RunEndToEnd, CapturesTrafficExportsLogsAndUploadsThenStopsOnSigterm) {
     // The page with the pager text reaches the server at the next housekeeping pass.
     ASSERT_TRUE(waitFor([&] { return ftp.page().find("Brand Hauptstrasse 5") != std::string::npos; }, 15000))
         << m.err;
-    settle(300);
+    ASSERT_TRUE(waitFor([&] { return count(tcp.received, "#+") >= m.lines().size(); }, 5000)) << tcp.received;
     ASSERT_EQ(m.end(SIGTERM), 0) << m.err;
     EXPECT_NE(m.err.find("kubmon run: beendet."), std::string::npos) << m.err;
     checkTraffic(folder, m, tcp.received, ftp);
@@ -297,14 +303,8 @@ TEST_F(RunEndToEnd, ReplaysARecordingAtRealTimeThroughTheSamePath) {
     ASSERT_TRUE(ftp.up());
     kubtest::LineServer tcp;
     ASSERT_TRUE(tcp.listen());
-    kub::Settings s = monitorSettings(-1);  // no sound card needed
-    s.tcpExport = 1;
-    s.tcpServer = "127.0.0.1";
-    s.tcpPort = static_cast<std::int16_t>(tcp.port());
-    s.htmlExport = 1;
-    s.ftpHost = ftp.host();
-    s.ftpLogin = "wache";
-    s.ftpPassword = "geheim";
+    kub::Settings s = kubtest::tcpExportTo(tcp.port(), monitorSettings(-1));  // no sound card needed
+    s = uploadingTo(ftp, s);
     ASSERT_TRUE(kub::saveSettings(folder.path(), s));
     const std::string wav = makeWav(folder, "funk.wav", kTraffic);
     std::vector<std::int16_t> samples;
@@ -445,10 +445,7 @@ TEST_F(RunEndToEnd, ReadOnlyFolderIsSaidOnceDecodingGoesOnAndWritingComesBack) {
     ASSERT_GE(device, 0);
     kubtest::LineServer tcp;
     ASSERT_TRUE(tcp.listen());
-    kub::Settings s = monitorSettings(device);
-    s.tcpExport = 1;
-    s.tcpServer = "127.0.0.1";
-    s.tcpPort = static_cast<std::int16_t>(tcp.port());
+    kub::Settings s = kubtest::tcpExportTo(tcp.port(), monitorSettings(device));
     s.htmlExport = 1;
     ASSERT_TRUE(kub::saveSettings(folder.path(), s));
     const std::string before = makeWav(folder, "vorher.wav", "left gap:300 fms:623B1234:1:0:1 gap:600");
@@ -469,7 +466,7 @@ TEST_F(RunEndToEnd, ReadOnlyFolderIsSaidOnceDecodingGoesOnAndWritingComesBack) {
         ASSERT_TRUE(m.saw("##POC#1234567#3#Probealarm#+", 5000)) << m.out;
         ASSERT_TRUE(m.saw("##ZVEI#12345#", 2000)) << m.out;
         ASSERT_TRUE(m.saw("##FMS#623B1234#2#", 2000)) << m.out;
-        settle(2500);  // housekeeping passes fail to write the page meanwhile
+        letPass(2500);  // housekeeping passes fail to write the page meanwhile
         EXPECT_EQ(count(m.err, "nicht geschrieben"), 1u) << m.err;
         EXPECT_TRUE(m.running());
     }
@@ -498,13 +495,14 @@ TEST_F(RunEndToEnd, VanishedReceiverIsSaidOnceAndCaptureResumesWhenItIsBack) {
     const int device = receiverIndex();
     ASSERT_GE(device, 0);
     ASSERT_TRUE(kub::saveSettings(folder.path(), monitorSettings(device)));
-    const std::string wav = makeWav(folder, "funk.wav", "right gap:300 fms:623B5678:4:0:1 gap:600");
+    // A lead-in long enough for the stream that was just opened again to be flowing.
+    const std::string wav = makeWav(folder, "funk.wav", "right gap:800 fms:623B5678:4:0:1 gap:600");
     Monitor m(folder.path(), {"--takt", "1"});
     ASSERT_TRUE(m.capturing()) << m.err;
 
     ASSERT_EQ(runProcess("pactl unload-module module-remap-source").exitCode, 0);
     ASSERT_TRUE(m.said("liefert keine Daten mehr", 10000)) << m.err;
-    settle(4500);  // two retries while it is away: no further lines
+    letPass(4500);  // two retries while it is away: no further lines
     EXPECT_EQ(count(m.err, "Funkempfaenger\""), 2u) << m.err;  // "läuft" and "keine Daten"
     EXPECT_TRUE(m.running());
 
@@ -513,7 +511,6 @@ TEST_F(RunEndToEnd, VanishedReceiverIsSaidOnceAndCaptureResumesWhenItIsBack) {
                   .exitCode,
               0);
     ASSERT_TRUE(m.said("Aufnahme läuft wieder: \"Funkempfaenger\".", 10000)) << m.err;
-    settle(300);
     play(wav);
     EXPECT_TRUE(m.saw("##FMS#623B5678#4#", 5000)) << m.out << m.err;
     EXPECT_EQ(m.end(SIGTERM), 0) << m.err;

@@ -5,10 +5,55 @@
 #include <QCoreApplication>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
 namespace kubtest {
+
+// The port settings hold at most 31000, so a test's server takes a port below that rather
+// than one of the system's (higher) ephemeral ones; one another process holds is passed
+// over, never picked and let go.
+inline quint16 nextUserPort() {
+    static quint16 next = static_cast<quint16>(20000 + (QCoreApplication::applicationPid() % 500) * 20);
+    if (++next > 30999) next = 20000;
+    return next;
+}
+
+inline bool listenOnUserPort(QTcpServer& server) {
+    for (int tries = 0; tries < 2000; ++tries)
+        if (server.listen(QHostAddress::LocalHost, nextUserPort())) return true;
+    return false;
+}
+
+// A port below 31000 where nobody listens: bound without listening, so a connection is
+// refused and no other test can take the port meanwhile.
+class RefusingPort {
+public:
+    RefusingPort() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        for (int tries = 0; tries < 2000 && port_ == 0; ++tries) {
+            sockaddr_in a{};
+            a.sin_family = AF_INET;
+            a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            const quint16 p = nextUserPort();
+            a.sin_port = htons(p);
+            if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) port_ = p;
+        }
+    }
+    ~RefusingPort() { ::close(fd_); }
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+    quint16 port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    quint16 port_ = 0;
+};
 
 // A server of the user's own: keeps everything it receives, per connection.
 class LineServer {
@@ -28,16 +73,8 @@ public:
             }
         });
     }
-    // The port setting holds at most 31000, so the server takes a free port below it
-    // rather than one of the system's (higher) ephemeral ones.
     bool listen(quint16 port = 0) {
-        if (port != 0) return server_.listen(QHostAddress::LocalHost, port);
-        static quint16 next = static_cast<quint16>(20000 + (QCoreApplication::applicationPid() % 500) * 20);
-        for (int tries = 0; tries < 2000; ++tries) {
-            if (++next > 30999) next = 20000;
-            if (server_.listen(QHostAddress::LocalHost, next)) return true;
-        }
-        return false;
+        return port != 0 ? server_.listen(QHostAddress::LocalHost, port) : listenOnUserPort(server_);
     }
     quint16 port() const { return server_.serverPort(); }
     void stop() {

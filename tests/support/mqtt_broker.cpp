@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
@@ -18,6 +19,10 @@
 extern char** environ;
 
 namespace kubtest {
+
+namespace {
+constexpr const char* kSubscribed = "Subscribed (mid: ";
+}  // namespace
 
 bool haveMosquitto() { return access("/usr/sbin/mosquitto", X_OK) == 0 && access("/usr/bin/mosquitto_sub", X_OK) == 0; }
 
@@ -89,10 +94,20 @@ int Spawned::stop(int sig, double waitSeconds) {
     return result;
 }
 
-TestBroker::TestBroker(std::string dir, std::string extra)
-    : dir_(std::move(dir)), extra_(std::move(extra)), port_(freeLoopbackPort()) {}
+TestBroker::TestBroker(std::string dir, std::string extra) : dir_(std::move(dir)), extra_(std::move(extra)) {}
 
+// mosquitto cannot take port 0 and name the port it got (0 means a local socket to it), so
+// a free port is chosen and, should another process take it first, the broker ends at once
+// and the next free port is tried. A restart keeps the port: the clients reconnect to it.
 bool TestBroker::start() {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (port_ == 0 || attempt > 0) port_ = freeLoopbackPort();
+        if (startOnPort()) return true;
+    }
+    return false;
+}
+
+bool TestBroker::startOnPort() {
     // Started as root, mosquitto works as its own user: it must read the password file
     // and write its database here.
     std::filesystem::permissions(dir_, std::filesystem::perms::all);
@@ -103,38 +118,43 @@ bool TestBroker::start() {
                                          << (extra_.find("persistence") == std::string::npos ? "persistence false\n"
                                                                                              : "")
                                          << extra_;
-    if (!process_.start({"/usr/sbin/mosquitto", "-c", dir_ + "/broker.conf"}, dir_ + "/broker.out",
-                        dir_ + "/broker.err"))
-        return false;
-    // Ready when it takes connections.
-    return waitUntil(
+    const std::string out = dir_ + "/broker.out", err = dir_ + "/broker.err";
+    if (!process_.start({"/usr/sbin/mosquitto", "-c", dir_ + "/broker.conf"}, out, err)) return false;
+    // Ready when it says it runs, which it does only once it listens; a port taken in the
+    // meantime ends it.
+    bool up = false;
+    waitUntil(
         [&] {
-            const int s = socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in a{};
-            a.sin_family = AF_INET;
-            a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            a.sin_port = htons(static_cast<std::uint16_t>(port_));
-            const bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-            close(s);
-            return ok;
+            up = (readFileBytes(out) + readFileBytes(err)).find(" running") != std::string::npos;
+            return up || !process_.running();
         },
-        10);
+        20);
+    if (!up) process_.stop(SIGKILL, 5);
+    return up;
 }
 
 void TestBroker::stop() { process_.stop(SIGTERM, 10); }
 
 TestSubscriber::TestSubscriber(const std::string& dir, int port, const std::string& topic,
-                               std::vector<std::string> args)
-    : file_(dir + "/sub-" + std::to_string(freeLoopbackPort()) + ".txt") {
+                               std::vector<std::string> args) {
+    static std::atomic<int> count{0};
+    file_ = dir + "/sub-" + std::to_string(getpid()) + "-" + std::to_string(++count) + ".txt";
+    // "-d" has it say when the broker acknowledged the subscription: nothing published
+    // before that would reach it.
     std::vector<std::string> argv = {"/usr/bin/mosquitto_sub", "-h", "127.0.0.1", "-p", std::to_string(port),
-                                     "-t", topic, "-v", "-q", "1"};
+                                     "-t", topic, "-v", "-q", "1", "-d"};
     argv.insert(argv.end(), args.begin(), args.end());
-    process_.start(argv, file_, file_ + ".err");
-    // mosquitto_sub says nothing when it has subscribed; give it the moment it needs.
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    subscribed_ = process_.start(argv, file_, file_ + ".err") &&
+                  waitUntil([&] { return readFileBytes(file_).find(kSubscribed) != std::string::npos; }, 20);
 }
 
-std::vector<std::string> TestSubscriber::lines() const { return splitLines(readFileBytes(file_)); }
+std::vector<std::string> TestSubscriber::lines() const {
+    // Only what was received: the "-d" lines about the connection all start alike.
+    std::vector<std::string> received;
+    for (auto& l : splitLines(readFileBytes(file_)))
+        if (l.rfind("Client ", 0) != 0 && l.rfind(kSubscribed, 0) != 0) received.push_back(std::move(l));
+    return received;
+}
 
 bool TestSubscriber::waitFor(const std::function<bool(const std::vector<std::string>&)>& done, double seconds) const {
     return waitUntil([&] { return done(lines()); }, seconds);

@@ -38,16 +38,20 @@ public:
     int port() const { return port_; }
 
 private:
+    bool startOnPort();
+
     std::string dir_;
     std::string extra_;
-    int port_;
+    int port_ = 0;
     Spawned process_;
 };
 
-// mosquitto_sub on `topic`, "-v" lines into a file; `args` are further options.
+// mosquitto_sub on `topic`, "-v" lines into a file; `args` are further options. Constructed
+// once the broker has acknowledged the subscription (or 20 s have passed: `subscribed()`).
 class TestSubscriber {
 public:
     TestSubscriber(const std::string& dir, int port, const std::string& topic, std::vector<std::string> args = {});
+    bool subscribed() const { return subscribed_; }
     std::vector<std::string> lines() const;
     // Waits until `done` holds for the lines, at most `seconds`.
     bool waitFor(const std::function<bool(const std::vector<std::string>&)>& done, double seconds = 20) const;
@@ -58,6 +62,7 @@ public:
 private:
     std::string file_;
     Spawned process_;
+    bool subscribed_ = false;
 };
 
 // The one retained message of a topic ("" when there is none within a second).

@@ -27,16 +27,27 @@
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
 #include "ui_test_support.h"
+#include "window_fixture.h"
 
 namespace kub::test {
 namespace {
+
+class AlertLists : public WindowTest {};
+class TileLayout : public WindowTest {};
+class Capture : public WindowTest {};
+class Layout : public WindowTest {};
+class Meters : public WindowTest {};
+class Receptions : public WindowTest {};
+class SettingsPage : public WindowTest {};
+class StatusForAll : public WindowTest {};
+class Tables : public WindowTest {};
 
 using ui::MainWindow;
 
 // Check boxes and option buttons answer a click on their indicator, at their left.
 void clickIndicator(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2)); }
 
-TEST(BoardLayout, TilesRunDownTheColumns) {
+TEST_F(TileLayout, TilesRunDownTheColumns) {
     // 5 x 10 in a 10000 x 6200 twip area: tiles 1940 x 540.
     const ui::TileRect t0 = ui::tileRect(0, 5, 10, 10000, 6200, 60);
     EXPECT_EQ(t0.left, 0);
@@ -69,15 +80,13 @@ TEST(BoardLayout, TilesRunDownTheColumns) {
     EXPECT_EQ(ui::slotKind(r), ui::SlotKind::Vehicle);
 }
 
-TEST(BoardLayout, EachLayoutCodeShowsItsTilesInTheWindow) {
-    RecordingDialogs dialogs;
-    ManualClock clock(testEpoch());
+TEST_F(TileLayout, EachLayoutCodeShowsItsTilesInTheWindow) {
     for (int code : {1, 2, 3, 4}) {
-        ProgramFolder folder;
+        ProgramFolder fresh;
         Settings s = defaultSettings();
-        s.layout = static_cast<BoardLayout>(code);
-        saveSettings(folder.path(), s);
-        MainWindow w(folder.path(), clock);
+        s.layout = static_cast<kub::BoardLayout>(code);
+        saveSettings(fresh.path(), s);
+        MainWindow w(fresh.path(), clock);
         w.resize(1500, 1000);
         const auto& v = w.core().context.vehicles;
         const int perStation = v.columns * v.rows;
@@ -97,7 +106,7 @@ TEST(BoardLayout, EachLayoutCodeShowsItsTilesInTheWindow) {
     }
 }
 
-TEST(Tables, ArrangementFollowsTheDecoderSwitches) {
+TEST_F(Tables, ArrangementFollowsTheDecoderSwitches) {
     auto a = ui::arrangeTables(false, false);
     EXPECT_EQ(a.fmsHeight, 8775);
     EXPECT_FALSE(a.zveiShown || a.pocsagShown);
@@ -116,11 +125,8 @@ TEST(Tables, ArrangementFollowsTheDecoderSwitches) {
     EXPECT_EQ(a.pocsagHeight, 4695);
 }
 
-TEST(Tables, HeadersRowsColoursAndCut) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(Tables, HeadersRowsColoursAndCut) {
+    MainWindow& w = open();
     QTableWidget* fms = w.tables()->table(ReceptionTable::Fms);
     ASSERT_EQ(fms->columnCount(), 8);
     EXPECT_EQ(fms->horizontalHeaderItem(0)->text(), "Rufname");
@@ -149,11 +155,8 @@ TEST(Tables, HeadersRowsColoursAndCut) {
     EXPECT_EQ(fms->rowCount(), 0);
 }
 
-TEST(AlertLists, GreenWithEntriesAcknowledgedByMousePressGreyWhenEmpty) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(AlertLists, GreenWithEntriesAcknowledgedByMousePressGreyWhenEmpty) {
+    MainWindow& w = open();
     w.resize(1400, 900);
     w.show();
     ui::AlertListWidget* l2 = w.alertLists()->list(AlertList::List2);
@@ -189,11 +192,8 @@ TEST(AlertLists, GreenWithEntriesAcknowledgedByMousePressGreyWhenEmpty) {
     EXPECT_EQ(w.alertLineCount(AlertList::List1), 1);
 }
 
-TEST(AlertLists, HousekeepingAgesEntriesInTheWindowsLists) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());  // 10:30:00
-    MainWindow w(folder.path(), clock);
+TEST_F(AlertLists, HousekeepingAgesEntriesInTheWindowsLists) {
+    MainWindow& w = open();  // 10:30:00
     w.appendAlertLine(AlertList::List2, "a\t07.12.2026 10:20:00");
     w.appendAlertLine(AlertList::List2, "b\t07.12.2026 10:21:00");
     w.appendAlertLine(AlertList::List2, "c\t07.12.2026 10:29:00");
@@ -213,15 +213,12 @@ TEST(AlertLists, HousekeepingAgesEntriesInTheWindowsLists) {
     EXPECT_EQ(w.alertLineCount(AlertList::List3), 1);
 }
 
-TEST(AlertLists, HousekeepingWritesTheStatusPageOnlyWhenOnAndChanged) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(AlertLists, HousekeepingWritesTheStatusPageOnlyWhenOnAndChanged) {
     Settings s = defaultSettings();
     s.htmlExport = 1;
     saveSettings(folder.path(), s);
     folder.write("Fzg.txt", {"HLF Süd 1\t\t623B1111"});
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     w.housekeepingPass();
     EXPECT_FALSE(folder.exists("status.html"));
     w.core().context.pageChanged = 1;
@@ -233,14 +230,11 @@ TEST(AlertLists, HousekeepingWritesTheStatusPageOnlyWhenOnAndChanged) {
     EXPECT_TRUE(named);
 }
 
-TEST(Settings, EditsMarkUnsavedAndSaveTakesTheControlsOver) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(SettingsPage, EditsMarkUnsavedAndSaveTakesTheControlsOver) {
     folder.write("Fzg.txt", {"HLF 1\t\t623B1111"});
     // Every decoder off, as an older installation's file may have them.
     ASSERT_TRUE(saveSettings(folder.path(), defaultSettings()));
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     w.show();
     ui::SettingsTab* st = w.settingsTab();
     w.tabs()->setCurrentIndex(2);
@@ -281,11 +275,8 @@ TEST(Settings, EditsMarkUnsavedAndSaveTakesTheControlsOver) {
     EXPECT_TRUE(w.board()->tile(50)->isHidden());
 }
 
-TEST(Settings, AFileThatCannotBeWrittenLeavesTheMarkerRedAndSaysSo) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(SettingsPage, AFileThatCannotBeWrittenLeavesTheMarkerRedAndSaysSo) {
+    MainWindow& w = open();
     // A directory where the file belongs: it cannot be written, whoever runs the test.
     std::filesystem::create_directories(std::filesystem::path(folder.path()) / "Mon.ini" / "x");
     w.settingsTab()->markUnsaved();
@@ -294,12 +285,9 @@ TEST(Settings, AFileThatCannotBeWrittenLeavesTheMarkerRedAndSaysSo) {
     EXPECT_TRUE(dialogs.saw(QString::fromUtf8("Die Einstellungen konnten nicht gespeichert werden (Mon.ini) !")));
 }
 
-TEST(StatusForAll, EverySlotGetsTheStatusNamedSlotsAFile) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(StatusForAll, EverySlotGetsTheStatusNamedSlotsAFile) {
     folder.write("Fzg.txt", {"HLF 1\t\t623B1111", "\t\t", "Zug 2\t\t"});
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     w.tabs()->setCurrentIndex(2);
     w.settingsTab()->sectionList()->setCurrentRow(4);
     QTest::mouseClick(w.settingsTab()->statusButton(2), Qt::LeftButton);  // "3"
@@ -313,13 +301,10 @@ TEST(StatusForAll, EverySlotGetsTheStatusNamedSlotsAFile) {
     EXPECT_EQ(w.board()->tile(0)->look().fill, QColor(255, 192, 192));  // status 3 light red
 }
 
-TEST(Capture, StartWithoutDeviceOrWithAMissingOneSaysSoAndShowsStopped) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(Capture, StartWithoutDeviceOrWithAMissingOneSaysSoAndShowsStopped) {
     Settings s = defaultSettings();
     s.deviceIndex = -1;
     saveSettings(folder.path(), s);
-    ManualClock clock(testEpoch());
     {
         MainWindow w(folder.path(), clock);
         QPushButton* start = w.settingsTab()->startButton();
@@ -334,7 +319,7 @@ TEST(Capture, StartWithoutDeviceOrWithAMissingOneSaysSoAndShowsStopped) {
     }
     s.deviceIndex = 99;
     saveSettings(folder.path(), s);
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     w.settingsTab()->startButton()->click();
     ASSERT_FALSE(dialogs.messages.empty());
     EXPECT_EQ(dialogs.messages.back().text,
@@ -345,14 +330,11 @@ TEST(Capture, StartWithoutDeviceOrWithAMissingOneSaysSoAndShowsStopped) {
     EXPECT_EQ(w.settingsTab()->startButton()->palette().color(QPalette::Button), QColor(0, 255, 0));
 }
 
-TEST(Capture, WhileStoppedEveryTabShowsTheRedLineAndItsButtonStartsCapture) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(Capture, WhileStoppedEveryTabShowsTheRedLineAndItsButtonStartsCapture) {
     Settings s = defaultSettings();
     s.deviceIndex = -1;
     saveSettings(folder.path(), s);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     w.show();
     ui::CaptureStoppedLine* line = w.captureStoppedLine();
     for (int tab = 0; tab < 3; ++tab) {
@@ -375,17 +357,14 @@ TEST(Capture, WhileStoppedEveryTabShowsTheRedLineAndItsButtonStartsCapture) {
     EXPECT_TRUE(line->isVisible());
 }
 
-TEST(Receptions, DecodedTrafficReachesBoardTablesAlertListsAndLogs) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(Receptions, DecodedTrafficReachesBoardTablesAlertListsAndLogs) {
     folder.write("Fzg.txt", {"HLF Süd 1\tHilfeleistung\t623B1234"});
     folder.write("ZVEI.txt", {"12345\tFeuerwehr Musterstadt\t16761024"});
     Settings s = defaultSettings();
     s.fmsLeft = 1;
     s.zveiLeft = 1;
     saveSettings(folder.path(), s);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
 
     std::vector<float> signal(22050 / 2, 0.0f);
     const auto t3 = siggen::fmsTelegramSignal({"623B1234", 3, 0, 1, 0}, 0.5);
@@ -434,16 +413,13 @@ TEST(Receptions, DecodedTrafficReachesBoardTablesAlertListsAndLogs) {
 namespace kub::test {
 namespace {
 
-TEST(Receptions, ALogThatCannotBeWrittenIsShownAndTheReceptionStillListed) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(Receptions, ALogThatCannotBeWrittenIsShownAndTheReceptionStillListed) {
     folder.write("Fzg.txt", {"HLF 1\t\t623B1234"});
     folder.write("Logbuch", {"eine Datei, kein Ordner"});
     Settings s = defaultSettings();
     s.fmsLeft = 1;
     saveSettings(folder.path(), s);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     EXPECT_TRUE(w.writeFailure().isEmpty());
     std::vector<float> signal(22050 / 2, 0.0f);
     const auto t = siggen::fmsTelegramSignal({"623B1234", 2, 0, 1, 0}, 0.5);
@@ -455,15 +431,12 @@ TEST(Receptions, ALogThatCannotBeWrittenIsShownAndTheReceptionStillListed) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST(Receptions, TheWriteFailureLineClearsWhenTheLogCanBeWrittenAgain) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(Receptions, TheWriteFailureLineClearsWhenTheLogCanBeWrittenAgain) {
     folder.write("Logbuch", {"eine Datei, kein Ordner"});
     Settings s = defaultSettings();
     s.fmsLeft = 1;
     saveSettings(folder.path(), s);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     auto telegram = [](int status) {
         std::vector<float> signal(22050 / 2, 0.0f);
         const auto t = siggen::fmsTelegramSignal({"623B1234", status, 0, 1, 0}, 0.5);
@@ -482,11 +455,8 @@ TEST(Receptions, TheWriteFailureLineClearsWhenTheLogCanBeWrittenAgain) {
     EXPECT_TRUE(w.writeFailure().isEmpty()) << w.writeFailure().toStdString();
 }
 
-TEST(Layout, TablesAndStationButtonsFollowTheWindowWidth) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(Layout, TablesAndStationButtonsFollowTheWindowWidth) {
+    MainWindow& w = open();
     w.show();
     w.tabs()->setCurrentIndex(1);
     for (int width : {1000, 1500}) {
@@ -509,9 +479,7 @@ TEST(Layout, TablesAndStationButtonsFollowTheWindowWidth) {
     }
 }
 
-TEST(BoardLayout, OneTileRedrawsAloneAndStationsSwitchPages) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(TileLayout, OneTileRedrawsAloneAndStationsSwitchPages) {
     Settings s = defaultSettings();
     s.layout = BoardLayout::Columns10Rows10;  // 10 x 10: station 1 starts at slot 100
     saveSettings(folder.path(), s);
@@ -519,8 +487,7 @@ TEST(BoardLayout, OneTileRedrawsAloneAndStationsSwitchPages) {
     fzg[0] = "HLF 1\t\t623B0001";
     fzg[100] = "RTW Nord\t\t623B0100";
     folder.write("Fzg.txt", fzg);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     auto& table = w.core().context.vehicles.vehicleTable;
     table[0].rufname = "HLF 1 neu";
     table[1].rufname = "Zug";
@@ -545,11 +512,8 @@ TEST(BoardLayout, OneTileRedrawsAloneAndStationsSwitchPages) {
 namespace kub::test {
 namespace {
 
-TEST(Meters, LeftAndRightMeanAndPeakFromTheDispatch) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(Meters, LeftAndRightMeanAndPeakFromTheDispatch) {
+    MainWindow& w = open();
     // Left at full negative scale, right at a steady 1000.
     CaptureBlock& block = w.core().dispatcher.captureBuffers[0];
     for (int k = 0; k < kBlockFrames; ++k) {

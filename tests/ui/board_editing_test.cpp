@@ -18,34 +18,22 @@
 #include "ui/tile_widget.h"
 #include "ui/vehicle_dialog.h"
 #include "ui_test_support.h"
+#include "window_fixture.h"
 
 namespace kub::test {
 namespace {
 
+class BoardEditing : public WindowTest {};
+class MoveVehicle : public WindowTest {};
+class StationNames : public WindowTest {};
+class VehicleDialog : public WindowTest {};
+
 using ui::MainWindow;
-using ui::VehicleDialog;
 
 constexpr int kSlots = 1500;  // layout 5 x 10: 50 tiles per station
 
 // Layout 5 x 10; station 0 holds a heading, two vehicles and an empty slot 3; station 1
-// is full except slots 50+7 and 50+9.
-void prepare(const ProgramFolder& f, bool fullStationOne = false) {
-    std::vector<std::string> fzg(kSlots, "\t\t");
-    fzg[0] = "Wache Nord\t\t";
-    fzg[1] = "HLF Nord\tHilfeleistung\t623B1111";
-    fzg[2] = "RTW Nord\tRettungswagen\t623B1112";
-    if (fullStationOne)
-        for (int k = 0; k < 50; ++k)
-            if (k != 7 && k != 9) fzg[static_cast<std::size_t>(50 + k)] = "Fzg " + std::to_string(k) + "\t\t";
-    f.write("Fzg.txt", fzg);
-    f.write("Status/1.txt", {"3\t1\t07.12. 09:10"});
-    f.write("Status/2.txt", {"2\t0\t07.12. 09:20"});
-    f.write("Status/5.txt", {"4\t2\t06.12. 22:00"});  // a stale file of the empty slot 5
-    Settings s = defaultSettings();
-    s.layout = BoardLayout::Columns5Rows10;
-    ASSERT_TRUE(saveSettings(f.path(), s));
-}
-
+// is full except slots 50+7 and 50+9. `lines` replace slots.
 std::vector<std::string> fzgWith(std::vector<std::pair<int, std::string>> lines, bool fullStationOne = false) {
     std::vector<std::string> fzg(kSlots, "\t\t");
     fzg[0] = "Wache Nord\t\t";
@@ -56,6 +44,16 @@ std::vector<std::string> fzgWith(std::vector<std::pair<int, std::string>> lines,
             if (k != 7 && k != 9) fzg[static_cast<std::size_t>(50 + k)] = "Fzg " + std::to_string(k) + "\t\t";
     for (auto& [slot, line] : lines) fzg[static_cast<std::size_t>(slot)] = line;
     return fzg;
+}
+
+void prepare(const ProgramFolder& f, bool fullStationOne = false) {
+    f.write("Fzg.txt", fzgWith({}, fullStationOne));
+    f.write("Status/1.txt", {"3\t1\t07.12. 09:10"});
+    f.write("Status/2.txt", {"2\t0\t07.12. 09:20"});
+    f.write("Status/5.txt", {"4\t2\t06.12. 22:00"});  // a stale file of the empty slot 5
+    Settings s = defaultSettings();
+    s.layout = BoardLayout::Columns5Rows10;
+    ASSERT_TRUE(saveSettings(f.path(), s));
 }
 
 // Drives the vehicle dialog opened by a right click on tile `tile`.
@@ -75,18 +73,15 @@ void drop(QWidget* target, int fromTile) {
     QCoreApplication::processEvents();  // the move runs once the drop has ended
 }
 
-TEST(VehicleDialog, EmptyTileBecomesAVehicleWithStatusSixAndTheTileIsRedrawn) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(VehicleDialog, EmptyTileBecomesAVehicleWithStatusSixAndTheTileIsRedrawn) {
     prepare(folder);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     dialogs.messages.clear();  // start-up's word about the missing sound card
     ASSERT_EQ(w.core().context.vehicles.lastNamedSlot, 2);
 
     bool opened = false;
     dialogs.onDialog = [&](QDialog& d) {
-        auto* v = dynamic_cast<VehicleDialog*>(&d);
+        auto* v = dynamic_cast<ui::VehicleDialog*>(&d);
         EXPECT_NE(v, nullptr);
         if (!v) return 0;
         opened = true;
@@ -120,18 +115,15 @@ TEST(VehicleDialog, EmptyTileBecomesAVehicleWithStatusSixAndTheTileIsRedrawn) {
     for (const auto& m : dialogs.messages) ADD_FAILURE() << m.text.toStdString();
 }
 
-TEST(VehicleDialog, SaveKeepsStatusStatusButtonDropsEditsTkiStaysOpenBackStoresNothing) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(VehicleDialog, SaveKeepsStatusStatusButtonDropsEditsTkiStaysOpenBackStoresNothing) {
     prepare(folder);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     dialogs.messages.clear();  // start-up's word about the missing sound card
     const std::string fzgBefore = folder.bytes("Fzg.txt");
 
     // Editing an existing vehicle keeps its status and time; no status file is written.
     dialogs.onDialog = [&](QDialog& d) {
-        auto* v = dynamic_cast<VehicleDialog*>(&d);
+        auto* v = dynamic_cast<ui::VehicleDialog*>(&d);
         EXPECT_EQ(v->field(0)->text(), "HLF Nord");
         EXPECT_EQ(v->field(2)->text(), "623B1111");
         v->field(1)->setText("HLF 20");
@@ -146,7 +138,7 @@ TEST(VehicleDialog, SaveKeepsStatusStatusButtonDropsEditsTkiStaysOpenBackStoresN
     // Status button "4" after a name edit: the edit is dropped, status 4 with time now.
     clock.advance(120);
     dialogs.onDialog = [&](QDialog& d) {
-        auto* v = dynamic_cast<VehicleDialog*>(&d);
+        auto* v = dynamic_cast<ui::VehicleDialog*>(&d);
         v->field(0)->setText("umbenannt");
         QTest::mouseClick(v->statusButton(3), Qt::LeftButton);
         EXPECT_FALSE(v->isVisible());
@@ -160,7 +152,7 @@ TEST(VehicleDialog, SaveKeepsStatusStatusButtonDropsEditsTkiStaysOpenBackStoresN
     // TKI "III" writes at once and the dialog stays open; "zurück" then stores no edit.
     clock.advance(60);
     dialogs.onDialog = [&](QDialog& d) {
-        auto* v = dynamic_cast<VehicleDialog*>(&d);
+        auto* v = dynamic_cast<ui::VehicleDialog*>(&d);
         v->field(0)->setText("nicht gespeichert");
         QTest::mouseClick(v->tkiButton(2), Qt::LeftButton);
         EXPECT_TRUE(sameBytes(folder.bytes("Status/1.txt"), fileBytes({"4\t2\t07.12. 10:33"})));
@@ -175,18 +167,15 @@ TEST(VehicleDialog, SaveKeepsStatusStatusButtonDropsEditsTkiStaysOpenBackStoresN
     (void)fzgBefore;
 }
 
-TEST(VehicleDialog, AssignedCodesAreListedAddedWithTheirLengthRuleAndRemoved) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(VehicleDialog, AssignedCodesAreListedAddedWithTheirLengthRuleAndRemoved) {
     prepare(folder);
     folder.write("ZVEI_FMS_Zuord.txt",
                  {"623b1111\t12345\tHLF Nord", "623B1112\t54321\tRTW Nord", "623B1111\t1234567\tHLF Nord"});
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     dialogs.messages.clear();  // start-up's word about the missing sound card
 
     dialogs.onDialog = [&](QDialog& d) {
-        auto* v = dynamic_cast<VehicleDialog*>(&d);
+        auto* v = dynamic_cast<ui::VehicleDialog*>(&d);
         // Codes of this Kennung, letters without regard to case, in list order.
         EXPECT_EQ(v->codeList()->count(), 2);
         EXPECT_EQ(v->codeList()->item(0)->text(), "12345");
@@ -231,12 +220,9 @@ TEST(VehicleDialog, AssignedCodesAreListedAddedWithTheirLengthRuleAndRemoved) {
     EXPECT_EQ(w.core().context.receivers.display("67890").name, " (HLF Nord 1) ");
 }
 
-TEST(MoveVehicle, WithinTheStationAskedRefusedAndBothStatusFilesWritten) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(MoveVehicle, WithinTheStationAskedRefusedAndBothStatusFilesWritten) {
     prepare(folder);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     dialogs.messages.clear();  // start-up's word about the missing sound card
     ui::StatusBoard* board = w.board();
 
@@ -270,12 +256,9 @@ TEST(MoveVehicle, WithinTheStationAskedRefusedAndBothStatusFilesWritten) {
     EXPECT_EQ(again.core().context.vehicles.vehicleTable[5].rufname, "HLF Nord");
 }
 
-TEST(MoveVehicle, ToAnotherStationOffersEachFreeSlotAndRewritesBothSlots) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(MoveVehicle, ToAnotherStationOffersEachFreeSlotAndRewritesBothSlots) {
     prepare(folder, true);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     dialogs.messages.clear();  // start-up's word about the missing sound card
     ui::StatusBoard* board = w.board();
 
@@ -309,14 +292,11 @@ TEST(MoveVehicle, ToAnotherStationOffersEachFreeSlotAndRewritesBothSlots) {
     EXPECT_EQ(w.core().context.vehicles.vehicleTable[0].rufname, "Wache Nord");
 }
 
-TEST(StationNames, RightClickRenamesAndAnEmptyAnswerKeepsTheName) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(StationNames, RightClickRenamesAndAnEmptyAnswerKeepsTheName) {
     std::vector<std::string> names(30);
     names[0] = "Hauptwache";
     folder.write("Wachen.txt", names);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     dialogs.messages.clear();  // start-up's word about the missing sound card
 
     dialogs.inputs = {QString::fromUtf8("Süd")};
@@ -348,18 +328,15 @@ namespace {
 
 // A file that cannot be replaced (a folder stands in its place) is said in a message
 // naming it; the change stays in memory and the other files are written.
-TEST(BoardEditing, FilesThatCannotBeWrittenAreNamedAndTheRestIsWritten) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(BoardEditing, FilesThatCannotBeWrittenAreNamedAndTheRestIsWritten) {
     prepare(folder);
     std::filesystem::create_directories(std::filesystem::path(folder.path()) / "Status" / "3.txt" / "x");
     std::filesystem::create_directories(std::filesystem::path(folder.path()) / "Wachen.txt" / "x");
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     dialogs.messages.clear();
 
     dialogs.onDialog = [&](QDialog& d) {
-        auto* v = dynamic_cast<VehicleDialog*>(&d);
+        auto* v = dynamic_cast<ui::VehicleDialog*>(&d);
         v->field(0)->setText("ELW");
         v->field(2)->setText("623B3333");
         QTest::mouseClick(v->saveButton(), Qt::LeftButton);

@@ -62,8 +62,8 @@ TEST(MqttSection, SavedSettingsConnectAndAnotherSitesReceptionsAppear) {
         "{\"time\":\"" + isoTimeText(std::floor(clock.nowSeconds())) + "\",\"channel\":\"left\",\"protocol\":\"fms\","
         "\"line\":\"##FMS#62341234#3#00#+\",\"kennung\":\"62341234\",\"status\":3,\"tki\":0,\"direction\":0,"
         "\"text\":\"\",\"vehicle\":\"\",\"info\":\"\"}";
-    // Subscribed a moment after the connection is said.
-    QTest::qWait(300);
+    // The window's link subscribes before it says "online"; once that is on the broker, it hears.
+    ASSERT_TRUE(kubtest::waitUntil([&] { return kubtest::retained(broker.port(), "leitstelle/online") == "1"; }, 20));
     ASSERT_EQ(kubtest::runProcess("/usr/bin/mosquitto_pub -h 127.0.0.1 -p " + std::to_string(broker.port()) +
                                   " -q 1 -t wache2/fms -m '" + payload + "'")
                   .exitCode,

@@ -17,9 +17,14 @@
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
 #include "ui_test_support.h"
+#include "window_fixture.h"
 
 namespace kub::test {
 namespace {
+
+class DemoBoard : public WindowTest {};
+class DetailLine : public WindowTest {};
+class NewFolder : public WindowTest {};
 
 using ui::MainWindow;
 
@@ -51,13 +56,10 @@ QStringList strip(const ui::StatusBoard* b) {
     return fields;
 }
 
-TEST(DetailLine, ShowsTheTileUnderTheMouseAndFollowsEveryStatusOfIt) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(DetailLine, ShowsTheTileUnderTheMouseAndFollowsEveryStatusOfIt) {
     prepareTwoVehicles(folder);
     folder.write("Status/0.txt", {"2\t0\t07.12. 09:10"});
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     w.show();
     ui::StatusBoard* b = w.board();
     // Tile 0 is the first one the mouse reaches; it was once taken as shown already.
@@ -79,12 +81,9 @@ TEST(DetailLine, ShowsTheTileUnderTheMouseAndFollowsEveryStatusOfIt) {
     EXPECT_EQ(strip(b), (QStringList{"", "", "", "", ""}));
 }
 
-TEST(DemoBoard, EveryTileReadsWholeOrByItsDistinguishingEndAtTheDefaultSize) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(DemoBoard, EveryTileReadsWholeOrByItsDistinguishingEndAtTheDefaultSize) {
     ASSERT_TRUE(writeDemoDistrict(folder.path(), "08.12. 09:00"));
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     w.resize(1067, 800);
     w.show();
     for (int station = 0; station < 5; ++station) {
@@ -148,11 +147,8 @@ INSTANTIATE_TEST_SUITE_P(AlertLists, Acknowledge,
                                            AckCase{"double click on the selected entry takes one", true, 1, 1}),
                          [](const auto& p) { return "case" + std::to_string(p.index); });
 
-TEST(NewFolder, SaysHowToBeginAndNamesEveryStation) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(NewFolder, SaysHowToBeginAndNamesEveryStation) {
+    MainWindow& w = open();
     w.resize(1067, 800);
     w.show();
     w.tabs()->setCurrentIndex(1);

@@ -35,10 +35,23 @@
 #include "storage/web_settings.h"
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
+#include "support/line_server.h"
 #include "ui_test_support.h"
+#include "window_fixture.h"
 
 namespace kub::test {
 namespace {
+
+class ActionsSection : public WindowTest {};
+class DecoderQuality : public WindowTest {};
+class HtmlExportSection : public WindowTest {};
+class ReceiversSection : public WindowTest {};
+class SaveSettings : public WindowTest {};
+class StatusColoursSection : public WindowTest {};
+class TcpExportSection : public WindowTest {};
+class VehicleImportSection : public WindowTest {};
+class WebViewSection : public WindowTest {};
+class WindowMessageSection : public WindowTest {};
 
 using ui::MainWindow;
 
@@ -55,11 +68,8 @@ std::string writeBosFile(const ProgramFolder& f, const std::string& name) {
     return f.path() + "/" + name;
 }
 
-TEST(ReceiversSection, NewChangeDeleteFollowTheirRulesAndZveiTxtFollowsEveryEdit) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(ReceiversSection, NewChangeDeleteFollowTheirRulesAndZveiTxtFollowsEveryEdit) {
+    MainWindow& w = open();
     ui::ReceiversSection* r = w.receiversSection();
     QTableWidget* grid = r->grid();
     EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), "Nr");
@@ -125,14 +135,11 @@ TEST(ReceiversSection, NewChangeDeleteFollowTheirRulesAndZveiTxtFollowsEveryEdit
     EXPECT_EQ(w.core().context.receivers.receiverCount(), 0);
 }
 
-TEST(ReceiversSection, ImportTakesFiveToneNumbersFromABosFileOnly) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(ReceiversSection, ImportTakesFiveToneNumbersFromABosFileOnly) {
     folder.write("ZVEI.txt", {"99999\tschon da\t255"});
     const std::string bos = writeBosFile(folder, "daten.bos");
     folder.write("daten.txt", {"[Selektiv]", "12-345 Wehr Nord"});
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     ui::ReceiversSection* r = w.receiversSection();
     ASSERT_EQ(r->grid()->rowCount(), 1);
 
@@ -150,9 +157,7 @@ TEST(ReceiversSection, ImportTakesFiveToneNumbersFromABosFileOnly) {
               fileBytes({"99999\tschon da\t255", "12345\tWehr Nord\t0", "23456\tWehr Süd\t0"})));
 }
 
-TEST(VehicleImportSection, ReplacesOrAppendsSavesAlwaysAndTheLinkOpensTheBrowser) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(VehicleImportSection, ReplacesOrAppendsSavesAlwaysAndTheLinkOpensTheBrowser) {
     std::vector<std::string> fzg(1500, "\t\t");
     fzg[0] = "Alt 0\t\t";
     fzg[1] = "Alt 1\t\t";
@@ -162,8 +167,7 @@ TEST(VehicleImportSection, ReplacesOrAppendsSavesAlwaysAndTheLinkOpensTheBrowser
     s.layout = BoardLayout::Columns5Rows10;
     ASSERT_TRUE(saveSettings(folder.path(), s));
     const std::string bos = writeBosFile(folder, "Daten.BOS");
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     ui::VehicleImportSection* imp = w.importSection();
 
     // Cancelled chooser: nothing imported, "Fzg.txt" written all the same.
@@ -198,14 +202,11 @@ TEST(VehicleImportSection, ReplacesOrAppendsSavesAlwaysAndTheLinkOpensTheBrowser
     EXPECT_EQ(dialogs.urls[0].toString(), QString::fromLatin1(ui::kBosFilesAddress));
 }
 
-TEST(ActionsSection, ChooserTakesAProgramAndACancelKeepsTheOldOne) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(ActionsSection, ChooserTakesAProgramAndACancelKeepsTheOldOne) {
     Settings s = defaultSettings();
     s.actionProgram = "/usr/local/bin/alarm";
     ASSERT_TRUE(saveSettings(folder.path(), s));
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     ui::ActionsSection* a = w.actionsSection();
     EXPECT_EQ(a->programBox()->text(), "/usr/local/bin/alarm");
 
@@ -234,15 +235,12 @@ TEST(ActionsSection, ChooserTakesAProgramAndACancelKeepsTheOldOne) {
     EXPECT_TRUE(w.settingsTab()->unsaved());
 }
 
-TEST(StatusColoursSection, FieldsTakeChosenColoursAndTheBoardFollowsOnlyAfterSaving) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(StatusColoursSection, FieldsTakeChosenColoursAndTheBoardFollowsOnlyAfterSaving) {
     std::vector<std::string> fzg(6000, "\t\t");
     fzg[0] = "HLF\t\t623B0001";
     folder.write("Fzg.txt", fzg);
     folder.write("Status/0.txt", {"3\t0\t07.12. 09:00"});
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     ui::StatusColoursSection* c = w.coloursSection();
     EXPECT_EQ(c->field(2)->value(), 12632319);  // default light red
 
@@ -264,11 +262,8 @@ TEST(StatusColoursSection, FieldsTakeChosenColoursAndTheBoardFollowsOnlyAfterSav
     EXPECT_EQ(loadSettings(folder.path()).statusColours[5], kButtonFaceColour);
 }
 
-TEST(HtmlExportSection, PageButtonWritesTheFileAndUploadReportsInList5) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(HtmlExportSection, PageButtonWritesTheFileAndUploadReportsInList5) {
+    MainWindow& w = open();
     ui::HtmlExportSection* h = w.htmlSection();
     EXPECT_TRUE(h->connectionOption(0)->isChecked());
 
@@ -336,15 +331,12 @@ private:
     QByteArray oldPath_;
 };
 
-TEST(HtmlExportSection, UploadOverDialUpShowsTheProfilesDialsAndHangsUpAgain) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(HtmlExportSection, UploadOverDialUpShowsTheProfilesDialsAndHangsUpAgain) {
     FakeNmcliOnPath nmcli(folder, "LAN:802-3-ethernet\nDSL:pppoe\nModem:gsm\n");
     Settings s = defaultSettings();
     s.dialUp = 1;  // no host name: the check after dialling ends the upload at once
     ASSERT_TRUE(saveSettings(folder.path(), s));
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     ui::HtmlExportSection* h = w.htmlSection();
     EXPECT_TRUE(h->connectionOption(1)->isChecked());
 
@@ -405,16 +397,10 @@ TEST(DialUpDialog, ListsTheProfilesDialsTheChosenOneOrClosesWithout) {
     EXPECT_EQ(ui::chooseDialUpEntry({"Modem"}, nullptr), -1);
 }
 
-TEST(TcpExportSection, PortIsLimitedTheLampFollowsTheConnectionAndTheValuesAreSaved) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    // The port box holds at most 31000, so the server listens below that.
+TEST_F(TcpExportSection, PortIsLimitedTheLampFollowsTheConnectionAndTheValuesAreSaved) {
     QTcpServer server;
-    for (quint16 port = 23000 + static_cast<quint16>(::getpid() % 4000); !server.isListening() && port < 31000; port += 7)
-        server.listen(QHostAddress::LocalHost, port);
-    ASSERT_TRUE(server.isListening());
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    ASSERT_TRUE(kubtest::listenOnUserPort(server));
+    MainWindow& w = open();
     ui::TcpExportSection* t = w.tcpSection();
 
     t->portBox()->setFocus();
@@ -441,13 +427,9 @@ TEST(TcpExportSection, PortIsLimitedTheLampFollowsTheConnectionAndTheValuesAreSa
     w.close();
 }
 
-TEST(TcpExportSection, ASaveReconnectsOnlyWhenServerPortOrSwitchChanged) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(TcpExportSection, ASaveReconnectsOnlyWhenServerPortOrSwitchChanged) {
     QTcpServer first, second;
-    for (quint16 port = 24000 + static_cast<quint16>(::getpid() % 3000); !second.isListening() && port < 31000; port += 7)
-        (first.isListening() ? second : first).listen(QHostAddress::LocalHost, port);
-    ASSERT_TRUE(second.isListening());
+    ASSERT_TRUE(kubtest::listenOnUserPort(first) && kubtest::listenOnUserPort(second));
     int toFirst = 0, toSecond = 0;
     QObject::connect(&first, &QTcpServer::newConnection, [&] { while (first.nextPendingConnection()) ++toFirst; });
     QObject::connect(&second, &QTcpServer::newConnection, [&] { while (second.nextPendingConnection()) ++toSecond; });
@@ -456,8 +438,7 @@ TEST(TcpExportSection, ASaveReconnectsOnlyWhenServerPortOrSwitchChanged) {
     s.tcpServer = "127.0.0.1";
     s.tcpPort = static_cast<std::int16_t>(first.serverPort());
     ASSERT_TRUE(saveSettings(folder.path(), s));
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     QDeadlineTimer deadline(4000);
     while (toFirst < 1 && !deadline.hasExpired()) QTest::qWait(20);
     ASSERT_EQ(toFirst, 1);
@@ -467,7 +448,14 @@ TEST(TcpExportSection, ASaveReconnectsOnlyWhenServerPortOrSwitchChanged) {
     w.messageSection()->titleBox()->setText(QStringLiteral("Einsatzmonitor"));
     click(w.settingsTab()->saveButton());
     click(w.settingsTab()->saveButton());
-    QTest::qWait(1500);  // a watchdog tick would have reconnected a dropped connection
+    // Two ticks of the export's watchdog would have reconnected a dropped connection.
+    int ticks = 0;
+    auto shown = w.exports().onWatchdogTick;
+    w.exports().onWatchdogTick = [&ticks, shown](const WatchdogTick& tick) {
+        ++ticks;
+        if (shown) shown(tick);
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 2; }, 10000));
     EXPECT_EQ(toFirst, 1);
     EXPECT_EQ(loadSettings(folder.path()).windowTitle, "Einsatzmonitor");
 
@@ -482,11 +470,8 @@ TEST(TcpExportSection, ASaveReconnectsOnlyWhenServerPortOrSwitchChanged) {
     w.close();
 }
 
-TEST(WindowMessageSection, TitleAndSwitchAreMarkedAndSaved) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(WindowMessageSection, TitleAndSwitchAreMarkedAndSaved) {
+    MainWindow& w = open();
     ui::WindowMessageSection* m = w.messageSection();
     m->titleBox()->setFocus();
     QTest::keyClicks(m->titleBox(), "Einsatzleitrechner");
@@ -499,24 +484,26 @@ TEST(WindowMessageSection, TitleAndSwitchAreMarkedAndSaved) {
     EXPECT_TRUE(w.core().context.windowMessageExportOn);
 }
 
-TEST(WebViewSection, OffByDefaultRunsOnLoopbackAndRefusesOtherAddressesWithoutKey) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(WebViewSection, OffByDefaultRunsOnLoopbackAndRefusesOtherAddressesWithoutKey) {
+    MainWindow& w = open();
     ui::WebViewSection* web = w.webSection();
     EXPECT_EQ(w.webView(), nullptr);
     EXPECT_EQ(web->stateLabel()->text(), "Web-Ansicht aus.");
 
-    QTcpServer probe;  // a port that is free right now
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    web->portBox()->setFocus();
-    web->portBox()->selectAll();
-    QTest::keyClicks(web->portBox(), QString::number(port));
-    EXPECT_TRUE(w.settingsTab()->unsaved());
-    click(w.settingsTab()->saveButton());
+    // The user types a port that was free a moment ago; should another process take it
+    // before the save, the next one is typed.
+    quint16 port = 0;
+    for (int tries = 0; tries < 20 && !(w.webView() && w.webView()->listening()); ++tries) {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+        probe.close();
+        web->portBox()->setFocus();
+        web->portBox()->selectAll();
+        QTest::keyClicks(web->portBox(), QString::number(port));
+        EXPECT_TRUE(w.settingsTab()->unsaved());
+        click(w.settingsTab()->saveButton());
+    }
     ASSERT_NE(w.webView(), nullptr);
     EXPECT_TRUE(w.webView()->listening());
     EXPECT_EQ(web->stateLabel()->text(), QStringLiteral("Web-Ansicht läuft: http://127.0.0.1:%1/").arg(port));
@@ -533,17 +520,14 @@ TEST(WebViewSection, OffByDefaultRunsOnLoopbackAndRefusesOtherAddressesWithoutKe
     w.close();
 }
 
-TEST(DecoderQuality, SwitchesShowTheFileMarkUnsavedAndReachTheRunningDecoders) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(DecoderQuality, SwitchesShowTheFileMarkUnsavedAndReachTheRunningDecoders) {
     // A file of the classic 30 lines: all four improvements on.
     Settings classic = defaultSettings();
     ASSERT_TRUE(saveSettings(folder.path(), classic));
     auto lines = folder.read("Mon.ini");
     lines.resize(30);
     folder.write("Mon.ini", lines);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
     ui::DecoderQualitySection* q = w.settingsTab()->decoderQuality();
     EXPECT_EQ(q->option(0)->text(), "Eingangsfilter");
     EXPECT_EQ(q->option(1)->text(), "POCSAG-Fehlerkorrektur");
@@ -569,11 +553,8 @@ TEST(DecoderQuality, SwitchesShowTheFileMarkUnsavedAndReachTheRunningDecoders) {
     EXPECT_EQ(saved[34], " 0 ");  // an older file keeps capture waiting for "Start"
 }
 
-TEST(SaveSettings, EveryControlReachesItsLineOfMonIni) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(SaveSettings, EveryControlReachesItsLineOfMonIni) {
+    MainWindow& w = open();
     ui::SettingsTab* tab = w.settingsTab();
 
     clickIndicator(w.importSection()->appendBox());

@@ -23,9 +23,13 @@
 #include "ui/status_board.h"
 #include "ui/tile_widget.h"
 #include "ui_test_support.h"
+#include "window_fixture.h"
 
 namespace kub::test {
 namespace {
+
+class StartUp : public WindowTest {};
+class Tabs : public WindowTest {};
 
 using ui::MainWindow;
 
@@ -57,12 +61,9 @@ void prepareInstallation(const ProgramFolder& f) {
     ASSERT_TRUE(saveSettings(f.path(), s));
 }
 
-TEST(StartUp, PreparedFolderShowsNamesColoursFontsAndRows) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(StartUp, PreparedFolderShowsNamesColoursFontsAndRows) {
     prepareInstallation(folder);
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+    MainWindow& w = open();
 
     EXPECT_EQ(w.windowTitle(), "KUB-Monitor");
     EXPECT_TRUE(folder.exists("Status"));
@@ -126,11 +127,8 @@ TEST(StartUp, PreparedFolderShowsNamesColoursFontsAndRows) {
 }
 
 // A new program folder decodes from the start: every decoder on, capture at start on.
-TEST(StartUp, WithoutSettingsTheBoardIsTenByTwentyAndEveryDecoderListens) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(StartUp, WithoutSettingsTheBoardIsTenByTwentyAndEveryDecoderListens) {
+    MainWindow& w = open();
     w.resize(1400, 900);
 
     EXPECT_EQ(w.core().context.vehicles.columns, 10);
@@ -154,11 +152,8 @@ TEST(StartUp, WithoutSettingsTheBoardIsTenByTwentyAndEveryDecoderListens) {
     EXPECT_FALSE(w.settingsTab()->stopButton()->isEnabled());
 }
 
-TEST(StartUp, ASecondMonitorOnTheSameFolderIsRefusedAnotherFolderIsNot) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
+TEST_F(StartUp, ASecondMonitorOnTheSameFolderIsRefusedAnotherFolderIsNot) {
     ProgramFolder other;
-    ManualClock clock(testEpoch());
     FolderLock first;
     auto w1 = ui::startMonitor(folder.path(), first, clock);
     ASSERT_TRUE(w1);
@@ -182,11 +177,8 @@ TEST(StartUp, ASecondMonitorOnTheSameFolderIsRefusedAnotherFolderIsNot) {
     EXPECT_EQ(fourth.acquire(folder.path()), FolderLock::Result::Acquired);
 }
 
-TEST(Tabs, BoardShowsOnlyOnItsTabAndSettingsOpenOnSoundCard) {
-    RecordingDialogs dialogs;
-    ProgramFolder folder;
-    ManualClock clock(testEpoch());
-    MainWindow w(folder.path(), clock);
+TEST_F(Tabs, BoardShowsOnlyOnItsTabAndSettingsOpenOnSoundCard) {
+    MainWindow& w = open();
     w.show();
     QTabWidget* tabs = w.tabs();
     ASSERT_EQ(tabs->count(), 4);

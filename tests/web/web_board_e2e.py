@@ -271,7 +271,10 @@ def flood(work):
         except OSError:
             pass
         big.close()
-        time.sleep(6)
+        # The flood stays until both codes are decoded through it.
+        deadline = time.time() + 30
+        while time.time() < deadline and not ("##ZVEI#12345#" in m.out() and "##ZVEI#54321#" in m.out()):
+            time.sleep(0.1)
         for s in idle:
             s.close()
         deadline = time.time() + 10

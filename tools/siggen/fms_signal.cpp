@@ -189,15 +189,19 @@ std::vector<float> toneSignal(double hz, double ms, double amplitude) {
 }
 
 std::vector<FmsTelegram> randomFmsTelegrams(int n, std::mt19937& rng) {
-    std::uniform_int_distribution<int> hex(1, 14), dec(0, 9), status(0, 15), bit(0, 1), tki(0, 3);
+    RepeatableRandom own(rng());  // the engine's numbers are the same everywhere
+    return randomFmsTelegrams(n, own);
+}
+
+std::vector<FmsTelegram> randomFmsTelegrams(int n, RepeatableRandom& rng) {
     std::vector<FmsTelegram> out;
     while (static_cast<int>(out.size()) < n) {
         FmsTelegram t;
-        for (int i = 0; i < 4; ++i) t.kennung += "0123456789ABCDEF"[hex(rng)];
-        for (int i = 0; i < 4; ++i) t.kennung += static_cast<char>('0' + dec(rng));
-        t.status = status(rng);
-        t.direction = bit(rng);
-        t.tki = tki(rng);
+        for (int i = 0; i < 4; ++i) t.kennung += "0123456789ABCDEF"[rng.between(1, 14)];
+        for (int i = 0; i < 4; ++i) t.kennung += static_cast<char>('0' + rng.between(0, 9));
+        t.status = rng.between(0, 15);
+        t.direction = rng.between(0, 1);
+        t.tki = rng.between(0, 3);
         if (t.status == 10 && t.direction == 1) continue;
         out.push_back(t);
     }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "siggen/repeatable_random.h"
+
 namespace siggen {
 
 struct FmsTelegram {
@@ -27,6 +29,7 @@ bool validFmsTelegram(const FmsTelegram& t, std::string& error);
 // `n` random status telegrams for tests and benchmarks: organisation, state and place from
 // 1..E, four random vehicle digits, any status, direction and TKI, but none that would
 // announce a text (status 10 towards the vehicle).
+std::vector<FmsTelegram> randomFmsTelegrams(int n, RepeatableRandom& rng);
 std::vector<FmsTelegram> randomFmsTelegrams(int n, std::mt19937& rng);
 
 // The 48 bits after the sync word: 40 data bits, 7 check bits, parity. Bit 0 first.

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 
 #include "capture/audio_file.h"
+#include "siggen/repeatable_random.h"
 
 namespace siggen {
 
@@ -30,11 +30,10 @@ void StereoTrack::mixAt(Side side, std::size_t at, const std::vector<float>& mon
 }
 
 void StereoTrack::addNoise(double rms, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> n(0.0, rms);
+    RepeatableRandom rng(seed);
     for (std::size_t i = 0; i < left_.size(); ++i) {
-        left_[i] += static_cast<float>(n(rng));
-        right_[i] += static_cast<float>(n(rng));
+        left_[i] += static_cast<float>(rng.gaussian(rms));
+        right_[i] += static_cast<float>(rng.gaussian(rms));
     }
 }
 
