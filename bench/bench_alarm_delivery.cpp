@@ -72,6 +72,7 @@ double percentile(std::vector<double> v, double p) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const double outage = argc > 1 ? std::atof(argv[1]) : 60;
     const int count = argc > 2 ? std::atoi(argv[2]) : 300;
     const std::string dir = kubtest::makeTempDir("kub-bench-alarm");

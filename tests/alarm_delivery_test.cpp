@@ -147,29 +147,38 @@ TEST_F(AlarmDeliveryTest, ServerErrorsAreRetriedUntilItRecoversInOrder) {
 }
 
 TEST_F(AlarmDeliveryTest, RefusalsGoToTheFailedListOnceAndAreSaidOnce) {
+    if (!kubtest::haveMailServer()) GTEST_SKIP() << "python3-aiosmtpd fehlt";
     kubtest::TestWebhook hook(dir_ + "/hook");
     ASSERT_TRUE(hook.start());
     hook.answer(404);
+    kubtest::TestMailServer smtp(dir_ + "/smtp", kubtest::freeLoopbackPort(), true);
+    ASSERT_TRUE(smtp.start());
     kub::AlarmDelivery d(dir_, clock_, nullptr, quick());
     kub::AlarmTarget program;
     program.name = "sirene";
     program.kind = kub::AlarmTargetKind::Program;
     program.path = dir_ + "/fehlt";
-    d.setTargets({webhookTarget("telegram", hook.url()), program});
-    for (int i = 0; i < 2; ++i) {
-        d.post(message("telegram", i));
-        d.post(message("sirene", i));
-    }
-    ASSERT_TRUE(waitUntil([&] { return waitingFor(d, "telegram") + waitingFor(d, "sirene") == 0; }, 20));
+    kub::AlarmTarget mail;
+    mail.name = "chef";
+    mail.kind = kub::AlarmTargetKind::Mail;
+    mail.server = "smtp://127.0.0.1:" + std::to_string(smtp.port());
+    mail.from = "monitor@wache.example";
+    mail.to = {"unbekannt@wache.example"};
+    d.setTargets({webhookTarget("telegram", hook.url()), program, mail});
+    for (int i = 0; i < 2; ++i)
+        for (const char* target : {"telegram", "sirene", "chef"}) d.post(message(target, i));
+    ASSERT_TRUE(waitUntil(
+        [&] { return waitingFor(d, "telegram") + waitingFor(d, "sirene") + waitingFor(d, "chef") == 0; }, 20));
     EXPECT_EQ(hook.requests().size(), 2u);  // never tried again
     for (const auto& s : d.states()) {
         EXPECT_EQ(s.failed, 2u) << s.name;
         EXPECT_FALSE(s.lastError.empty()) << s.name;
     }
     const auto notices = d.takeNotices();
-    EXPECT_EQ(countContaining(notices, "lehnt Meldung"), 4u);
+    EXPECT_EQ(countContaining(notices, "lehnt Meldung"), 6u);
     EXPECT_EQ(countContaining(notices, "HTTP 404"), 2u);
     EXPECT_EQ(countContaining(notices, "nicht gefunden oder nicht ausführbar"), 2u);
+    EXPECT_EQ(countContaining(notices, "Mailadresse abgelehnt"), 2u);
     kub::AlarmOutbox box(dir_, "telegram", 10);
     EXPECT_EQ(box.failedCount(), 2u);
     const auto failed = kubtest::readFileBytes(box.folder() + "/fehlgeschlagen/0000000000000001.json");

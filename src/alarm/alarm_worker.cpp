@@ -30,6 +30,7 @@ AlarmWorker::AlarmWorker(const std::string& programFolder, AlarmTarget target, s
     }
     failed_ = std::min(loaded.failed, limits_.maxFailed);
     nextNumber_ = loaded.next;
+    if (!sender_) lastError_ = "Ziel nicht eingerichtet; Meldungen warten im Ausgang";
     if (!waiting_.empty() && sender_)
         notices_.say("Alarmierung: " + std::to_string(waiting_.size()) + " Meldungen an " + quoted(name_) +
                      " warten noch und werden jetzt zugestellt.");

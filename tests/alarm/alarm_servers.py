@@ -7,6 +7,8 @@
                                       status, time) as it comes, then answered as
                                       DIR/verhalten says (JSON: status, delay seconds, answer
                                       bytes; default 200 at once).
+  alarm_servers.py refuse PORT        SMTP server (aiosmtpd) that refuses every recipient
+                                      for good (550).
   alarm_servers.py drop PORT N        takes N connections on PORT, closes each at once
                                       (after an SMTP greeting), then ends.
 """
@@ -64,6 +66,17 @@ def webhook(folder, port):
     server.serve_forever()
 
 
+def refuse(port):
+    from aiosmtpd.controller import Controller
+
+    class Refuse:
+        async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+            return '550 5.1.1 Empfaenger unbekannt'
+
+    Controller(Refuse(), hostname='127.0.0.1', port=port).start()
+    threading.Event().wait()
+
+
 def drop(port, count):
     s = socket.socket()
     s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -79,5 +92,7 @@ def drop(port, count):
 if __name__ == '__main__':
     if sys.argv[1] == 'webhook':
         webhook(sys.argv[2], int(sys.argv[3]))
+    elif sys.argv[1] == 'refuse':
+        refuse(int(sys.argv[2]))
     else:
         drop(int(sys.argv[2]), int(sys.argv[3]))

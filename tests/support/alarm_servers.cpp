@@ -70,9 +70,12 @@ std::vector<std::string> TestWebhook::deliveredBodies() const {
 bool TestMailServer::start() {
     // aiosmtpd takes an existing folder as a whole Maildir.
     for (const char* sub : {"tmp", "new", "cur"}) std::filesystem::create_directories(dir_ + "/maildir/" + sub);
-    if (!process_.start({"/usr/bin/python3", "-m", "aiosmtpd", "-n", "-l", "127.0.0.1:" + std::to_string(port_), "-c",
-                         "aiosmtpd.handlers.Mailbox", dir_ + "/maildir"},
-                        dir_ + "/smtp.out", dir_ + "/smtp.err"))
+    const std::vector<std::string> argv =
+        refusing_ ? std::vector<std::string>{"/usr/bin/python3", KUB_ALARM_SERVERS_PY, "refuse", std::to_string(port_)}
+                  : std::vector<std::string>{"/usr/bin/python3", "-m", "aiosmtpd", "-n", "-l",
+                                             "127.0.0.1:" + std::to_string(port_), "-c", "aiosmtpd.handlers.Mailbox",
+                                             dir_ + "/maildir"};
+    if (!process_.start(argv, dir_ + "/smtp.out", dir_ + "/smtp.err"))
         return false;
     return waitUntil([&] { return listening(port_); }, 20);
 }

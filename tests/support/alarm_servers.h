@@ -40,7 +40,9 @@ private:
 
 class TestMailServer {
 public:
-    TestMailServer(std::string dir, int port) : dir_(std::move(dir)), port_(port) {}
+    // `refusing`: every recipient is refused for good (550), nothing is kept.
+    TestMailServer(std::string dir, int port, bool refusing = false)
+        : dir_(std::move(dir)), port_(port), refusing_(refusing) {}
     bool start();
     void stop() { process_.stop(SIGTERM, 10); }
     int port() const { return port_; }
@@ -51,6 +53,7 @@ public:
 private:
     std::string dir_;
     int port_;
+    bool refusing_;
     Spawned process_;
 };
 
