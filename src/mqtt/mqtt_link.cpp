@@ -36,7 +36,9 @@ void MqttLink::start() {
     thread_ = std::thread([this] { run(); });
 }
 
-void MqttLink::publish(MqttMessage message) {
+void MqttLink::publish(MqttMessage message) { publish(std::move(message), {}); }
+
+void MqttLink::publish(MqttMessage message, std::function<void()> acknowledged) {
     std::lock_guard lock(mutex_);
     if (queue_.size() >= o_.queueLimit) {
         queue_.pop_front();
@@ -47,7 +49,7 @@ void MqttLink::publish(MqttMessage message) {
                                " Meldungen), die ältesten werden verworfen.");
         }
     }
-    queue_.push_back(std::move(message));
+    queue_.push_back({std::move(message), std::move(acknowledged)});
 }
 
 void MqttLink::stop(double graceSeconds) {
@@ -57,7 +59,7 @@ void MqttLink::stop(double graceSeconds) {
         graceEnd_ = std::chrono::steady_clock::now() +
                     std::chrono::milliseconds(static_cast<long>(graceSeconds * 1000));
         ending_ = true;
-        queue_.push_back({o_.onlineTopic, "0", true});
+        queue_.push_back({{o_.onlineTopic, "0", true}, {}});
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
@@ -149,7 +151,7 @@ void MqttLink::onConnect(int rc) {
     // What the broker had not acknowledged on the last connection goes out again (each
     // connection numbers its messages afresh), after "online", so that a reader sees the
     // site come up first.
-    std::vector<MqttMessage> again{{o_.onlineTopic, "1", true}};
+    std::vector<Outgoing> again{{{o_.onlineTopic, "1", true}, {}}};
     for (auto& [mid, m] : inflight_) again.push_back(std::move(m));
     inflight_.clear();
     for (auto& m : again) {
@@ -167,7 +169,12 @@ void MqttLink::onConnect(int rc) {
 
 void MqttLink::onDisconnect(int /*rc*/) { sessionUp_ = false; }
 
-void MqttLink::onPublish(int mid) { inflight_.erase(mid); }
+void MqttLink::onPublish(int mid) {
+    const auto it = inflight_.find(mid);
+    if (it == inflight_.end()) return;
+    if (it->second.acknowledged) it->second.acknowledged();
+    inflight_.erase(it);
+}
 
 void MqttLink::onMessage(const mosquitto_message* m) {
     if (!m || !m->topic) return;
@@ -202,7 +209,7 @@ void MqttLink::onMessage(const mosquitto_message* m) {
 
 void MqttLink::pump(struct mosquitto* m) {
     while (inflight_.size() < kInflightLimit) {
-        MqttMessage next;
+        Outgoing next;
         {
             std::lock_guard lock(mutex_);
             if (queue_.empty()) {

@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -60,6 +61,9 @@ public:
     void start();
     // From any thread; never waits for the network.
     void publish(MqttMessage message);
+    // The same; `acknowledged` is called on the network thread once the broker has
+    // acknowledged the message, never when it is dropped (queue full, link stopped).
+    void publish(MqttMessage message, std::function<void()> acknowledged);
     // Ends the link: "<prefix>/online" 0 and what is still queued go out for at most
     // `graceSeconds` while connected, then a clean disconnect (no last will).
     void stop(double graceSeconds = 3.0);
@@ -79,6 +83,9 @@ public:
 
 private:
     enum class State { Starting, Connected, Unreachable, Refused, Lost };
+    struct Outgoing : MqttMessage {
+        std::function<void()> acknowledged;
+    };
 
     void run();
     bool connectOnce();
@@ -94,7 +101,7 @@ private:
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<MqttMessage> queue_;
+    std::deque<Outgoing> queue_;
     std::vector<std::string> notices_;
     std::deque<MqttMessage> incoming_;
     std::size_t incomingHeld_ = 0;  // bytes of topics and payloads in incoming_
@@ -109,7 +116,7 @@ private:
 
     // Network thread only.
     struct mosquitto* mosq_ = nullptr;
-    std::map<int, MqttMessage> inflight_;
+    std::map<int, Outgoing> inflight_;
     bool sessionUp_ = false;
     bool refused_ = false;
     int refusedCode_ = 0;
