@@ -36,6 +36,7 @@ class CaptureDevice;
 
 namespace kub {
 class WebViewServer;
+class AlarmStart;
 }
 
 namespace kub::ui {
@@ -50,6 +51,7 @@ class HtmlExportSection;
 class IncidentBanner;
 class IncidentTable;
 class MqttSection;
+class AlarmsSection;
 class ReceiversSection;
 class StatusColoursSection;
 class TcpExportSection;
@@ -134,6 +136,9 @@ public:
     // The live web board; null while it is off or refused.
     WebViewServer* webView() const { return web_.get(); }
     MqttSection* mqttSection() const { return mqttSection_; }
+    // "Alarmierung": the alarm rules of "Alarmierung.toml" and their delivery.
+    AlarmsSection* alarmsSection() const { return alarmsSection_; }
+    AlarmStart* alarms() const { return alarms_.get(); }
     MqttSite* mqttSite() const { return mqttSite_.get(); }
     // The reception watchdog's line; empty while all is heard.
     QString receptionFault() const;
@@ -168,6 +173,7 @@ private:
     // MQTT and the reception watchdog, by "MQTT.ini"; again after every save.
     void buildMqtt();
     void buildIncidents();
+    void buildAlarms();
     // Twips the banner takes above the tabs; 0 while there is none.
     int incidentBannerHeight() const;
     void placeIncidentBanner(int leftTwips, int topTwips, int widthTwips);
@@ -226,6 +232,8 @@ private:
     WebViewSection* webSection_ = nullptr;
     WebSettings webSettings_;
     std::unique_ptr<WebViewServer> web_;
+    std::unique_ptr<AlarmStart> alarms_;
+    AlarmsSection* alarmsSection_ = nullptr;
     std::array<QProgressBar*, 2> ProgressBar1{};
     std::array<QProgressBar*, 2> ProgressBar2{};
 };

@@ -42,6 +42,7 @@ void MainWindow::startUp() {
         writeFailure_->setText(QString::fromStdString(remarks.front()));
         writeFailure_->show();
     }
+    buildAlarms();
     settingsTab_->applySettings(settings_);
     applyDecoderSwitches();
     applyLayout();

@@ -17,6 +17,7 @@
 #include "capture/pipe_reader.h"
 #include "common/stderr_line.h"
 #include "common/clock.h"
+#include "alarm/alarm_start.h"
 #include "common/program_folder.h"
 #include "fault_lines.h"
 #include "core/reception_watchdog.h"
@@ -208,6 +209,10 @@ int runCommand(const Args& args) {
     session.loadVehicles();
     session.loadReceivers();
     for (const auto& remark : session.loadAlarmSettings()) say(remark);
+    // The alarm rules of the same file; the file is looked at again every second.
+    kub::AlarmStart alarms(session.core.context, folder, clock, [](const std::string& line, bool) { say(line); });
+    kub::RepeatingTimer alarmLook(1000, [&] { alarms.rules().poll(); });
+    alarmLook.start();
     const auto reloaded = session.reloadDayLogs();
     say("Programmordner \"" + folder + "\"; heute bisher " + std::to_string(reloaded[0]) + " FMS, " +
         std::to_string(reloaded[1]) + " ZVEI, " + std::to_string(reloaded[2]) + " POCSAG.");

@@ -1,0 +1,25 @@
+#pragma once
+// What "kubmon regeln" and its three verbs share.
+
+#include <string>
+#include <vector>
+
+#include "alarm/alarm_rules.h"
+
+namespace kubmon {
+
+struct RulesFile {
+    std::string error;                // the file cannot be read at all
+    std::vector<std::string> faults;  // what is wrong in it, with line and column
+    kub::AlarmRules rules;            // when there is no fault
+};
+
+// "Alarmierung.toml" of `folder`, its rules and the incidents' tables checked alike.
+RulesFile readRulesFile(const std::string& folder);
+
+// "kubmon regeln erklaeren": for every record of `input` (a recording, or JSON Lines of
+// records) which rules send it where, and for every other rule the first condition that
+// did not hold. Sends nothing.
+int explainCommand(const std::string& folder, const std::string& input);
+
+}  // namespace kubmon
