@@ -168,14 +168,63 @@ const Condition* AlarmMatcher::firstFailing(const AlarmRule& rule, Facts& f) con
     return nullptr;
 }
 
-AlarmMatcher::AlarmMatcher(const AlarmRules& rules) : rules_(rules), seen_(rules.targets.size(), 0) {}
+namespace {
+constexpr int kProtocols = static_cast<int>(RecordProtocol::Einsatz) + 1;
+}  // namespace
+
+AlarmMatcher::AlarmMatcher(const AlarmRules& rules)
+    : rules_(rules), general_(kProtocols), seen_(rules.targets.size(), 0) {
+    for (std::size_t i = 0; i < rules.rules.size(); ++i) {
+        const AlarmRule& rule = rules.rules[i];
+        if (!rule.active) continue;
+        const Condition* ric = nullptr;
+        std::uint32_t protocols = ~0u;
+        for (const Condition& c : rule.conditions) {
+            if (c.kind == ConditionKind::Ric) ric = &c;
+            if (c.kind == ConditionKind::Protokoll) protocols = c.bits;
+        }
+        if (ric) {
+            for (const RicRange& r : ric->rics) ranges_.push_back({r.low, r.high, i});
+            continue;
+        }
+        for (int p = 0; p < kProtocols; ++p)
+            if (protocols >> p & 1u) general_[static_cast<std::size_t>(p)].push_back(i);
+    }
+    std::sort(ranges_.begin(), ranges_.end(), [](const RangeOf& a, const RangeOf& b) { return a.low < b.low; });
+    std::uint32_t highest = 0;
+    for (const RangeOf& r : ranges_) highestSoFar_.push_back(highest = std::max(highest, r.high));
+}
+
+const std::vector<std::size_t>& AlarmMatcher::candidates(const Facts& f) {
+    candidates_ = general_[static_cast<std::size_t>(f.r.protocol)];
+    bool asked = false;
+    for (const Unit& u : f.units) {
+        if (u.ric < 0) continue;
+        const auto ric = static_cast<std::uint32_t>(u.ric);
+        // Every range that can hold `ric` begins at or below it; going down from the last of
+        // them, nothing further down reaches up to it once the highest end so far is below.
+        auto at = std::upper_bound(ranges_.begin(), ranges_.end(), ric,
+                                   [](std::uint32_t v, const RangeOf& r) { return v < r.low; });
+        for (std::size_t i = static_cast<std::size_t>(at - ranges_.begin()); i-- > 0 && highestSoFar_[i] >= ric;) {
+            if (ranges_[i].high >= ric) {
+                candidates_.push_back(ranges_[i].rule);
+                asked = true;
+            }
+        }
+    }
+    if (asked) {
+        std::sort(candidates_.begin(), candidates_.end());
+        candidates_.erase(std::unique(candidates_.begin(), candidates_.end()), candidates_.end());
+    }
+    return candidates_;
+}
 
 const std::vector<std::size_t>& AlarmMatcher::match(const ReceptionRecord& record) {
     for (std::size_t t : chosen_) seen_[t] = 0;
     chosen_.clear();
     Facts facts(record);
-    for (const AlarmRule& rule : rules_.rules) {
-        if (!rule.active) continue;
+    for (std::size_t index : candidates(facts)) {
+        const AlarmRule& rule = rules_.rules[index];
         // Nothing new to gain from a rule whose destinations are all chosen already.
         if (std::all_of(rule.targets.begin(), rule.targets.end(), [&](std::size_t t) { return seen_[t] != 0; }))
             continue;

@@ -6,6 +6,7 @@
 // not once per rule.
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "alarm/alarm_rules.h"
@@ -33,8 +34,25 @@ public:
 private:
     struct Facts;
     const Condition* firstFailing(const AlarmRule& rule, Facts& facts) const;
+    // The rules that can hold for `facts` at all, in file order.
+    const std::vector<std::size_t>& candidates(const Facts& facts);
+
+    // A rule's RIC range, for finding the rules a RIC can meet without asking every rule.
+    struct RangeOf {
+        std::uint32_t low;
+        std::uint32_t high;
+        std::size_t rule;
+    };
 
     const AlarmRules& rules_;
+    // Per protocol: the active rules without a RIC condition whose protocol condition
+    // allows it.
+    std::vector<std::vector<std::size_t>> general_;
+    // The RIC ranges of every active rule that asks for RICs, sorted by `low`, and the
+    // highest `high` up to each of them.
+    std::vector<RangeOf> ranges_;
+    std::vector<std::uint32_t> highestSoFar_;
+    std::vector<std::size_t> candidates_;
     std::vector<std::size_t> chosen_;
     std::vector<char> seen_;
 };
