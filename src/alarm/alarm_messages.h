@@ -4,7 +4,7 @@
 // MQTT payload, program argument) or a readable mail. The "id" a receiver drops repeats
 // by is in the fields, so every template can carry it.
 
-#include <nlohmann/json_fwd.hpp>
+#include <nlohmann/json.hpp>
 #include <cstdint>
 #include <string>
 #include <vector>
