@@ -10,6 +10,7 @@
 
 #include "common/week_time.h"
 #include "storage/alarm_settings.h"
+#include "storage/toml_faults.h"
 
 namespace kub {
 
@@ -24,33 +25,7 @@ constexpr std::size_t kMaxPatternBytes = 2000;
 // The largest RIC a POCSAG address codeword can carry (21 bits).
 constexpr std::uint32_t kMaxRic = 2097151;
 
-// The faults of one reading, each with where it is.
-class FaultList {
-public:
-    void at(const toml::source_position& where, const std::string& what) {
-        found_.push_back({where.line, where.column,
-                          std::string(kAlarmSettingsFileName) + ", Zeile " + std::to_string(where.line) + ", Spalte " +
-                              std::to_string(where.column) + ": " + what});
-    }
-    void at(const toml::node& node, const std::string& what) { at(node.source().begin, what); }
-    // In the order of the file, as the user reads it.
-    std::vector<std::string> lines() {
-        std::stable_sort(found_.begin(), found_.end(), [](const Found& a, const Found& b) {
-            return a.line != b.line ? a.line < b.line : a.column < b.column;
-        });
-        std::vector<std::string> out;
-        for (Found& f : found_) out.push_back(std::move(f.text));
-        return out;
-    }
-
-private:
-    struct Found {
-        toml::source_index line;
-        toml::source_index column;
-        std::string text;
-    };
-    std::vector<Found> found_;
-};
+using FaultList = TomlFaults;
 
 std::string shortText(std::string_view s) {
     return std::string(s.substr(0, 40)) + (s.size() > 40 ? "…" : "");
@@ -554,7 +529,7 @@ void readRule(const toml::table& t, const std::map<std::string, std::size_t>& ta
 
 AlarmRulesRead parseAlarmRules(std::string_view text) {
     AlarmRulesRead read;
-    FaultList faults;
+    FaultList faults(read.faults);
     if (text.size() > kMaxFileBytes) {
         read.faults.push_back(std::string(kAlarmSettingsFileName) + " ist größer als 1 MB.");
         return read;
@@ -564,7 +539,7 @@ AlarmRulesRead parseAlarmRules(std::string_view text) {
         root = toml::parse(text, std::string_view(kAlarmSettingsFileName));
     } catch (const toml::parse_error& e) {
         faults.at(e.source().begin, std::string(e.description().substr(0, 200)) + " (fehlerhaftes TOML).");
-        read.faults = faults.lines();
+        faults.flush();
         return read;
     }
     unknownKeys(root, {"einsatz", "probealarm", "feld", "ziel", "regel"},
@@ -592,7 +567,7 @@ AlarmRulesRead parseAlarmRules(std::string_view text) {
             for (const toml::node& entry : *entries) readRule(*entry.as_table(), targetIndex, read.rules, faults);
         }
     }
-    read.faults = faults.lines();
+    faults.flush();
     if (!read.faults.empty()) read.rules = AlarmRules{};
     return read;
 }

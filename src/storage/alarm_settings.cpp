@@ -11,6 +11,7 @@
 
 #include "common/named_pattern.h"
 #include "common/week_time.h"
+#include "storage/toml_faults.h"
 
 namespace kub {
 
@@ -22,19 +23,7 @@ constexpr std::size_t kMaxFields = 50;
 constexpr std::size_t kMaxListed = 1000;
 constexpr std::size_t kMaxPatternBytes = 2000;
 
-// Collects the faults of one file, each with where it is.
-class Faults {
-public:
-    explicit Faults(std::vector<std::string>& out) : out_(out) {}
-    void at(const toml::source_region& where, const std::string& what) {
-        out_.push_back(std::string(kAlarmSettingsFileName) + ", Zeile " + std::to_string(where.begin.line) +
-                       ", Spalte " + std::to_string(where.begin.column) + ": " + what);
-    }
-    void at(const toml::node& node, const std::string& what) { at(node.source(), what); }
-
-private:
-    std::vector<std::string>& out_;
-};
+using Faults = TomlFaults;
 
 // Seconds from 0 (or 1) to the longest incident; integer or decimal.
 void takeSeconds(const toml::table& t, const char* key, double low, double& value, Faults& faults) {
@@ -226,7 +215,8 @@ AlarmSettings parseAlarmSettings(std::string_view text, std::vector<std::string>
     try {
         root = toml::parse(text, std::string_view(kAlarmSettingsFileName));
     } catch (const toml::parse_error& e) {
-        faults.at(e.source(), std::string(e.description().substr(0, 200)) + " (fehlerhaftes TOML; es gelten die Vorgaben)");
+        faults.at(e.source().begin,
+                  std::string(e.description().substr(0, 200)) + " (fehlerhaftes TOML; es gelten die Vorgaben)");
         return s;
     }
     if (const toml::node* n = root.get("einsatz")) {

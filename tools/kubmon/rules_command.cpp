@@ -30,12 +30,7 @@ void say(const std::string& line) { kub::writeStderrLine("kubmon regeln", line);
 
 int checkCommand(const std::string& folder) {
     const RulesFile file = readRulesFile(folder);
-    if (!file.error.empty()) {
-        say(file.error);
-        return 2;
-    }
-    for (const std::string& fault : file.faults) say(fault);
-    if (!file.faults.empty()) return 2;
+    if (!usable(file, say)) return 2;
     std::size_t off = 0;
     for (const kub::AlarmRule& r : file.rules.rules) off += r.active ? 0 : 1;
     std::printf("%s: in Ordnung, %zu Regeln (%zu ausgeschaltet), %zu Ziele.\n", kub::kAlarmSettingsFileName,
@@ -51,10 +46,7 @@ const kub::AlarmTargetState* stateOf(const std::vector<kub::AlarmTargetState>& s
 
 int testCommand(const std::string& folder, const std::string& target) {
     const RulesFile file = readRulesFile(folder);
-    if (!file.error.empty() || !file.faults.empty()) {
-        say(!file.error.empty() ? file.error : file.faults.front());
-        return 2;
-    }
+    if (!usable(file, say)) return 2;
     kub::WallClock clock;
     kub::AlarmDeliveryParts delivery = kub::makeAlarmDelivery(folder, clock);
     if (!delivery.dispatch) {
@@ -113,6 +105,12 @@ RulesFile readRulesFile(const std::string& folder) {
     if (out.faults.empty()) kub::parseAlarmSettings(*text, out.faults);
     out.rules = std::move(read.rules);
     return out;
+}
+
+bool usable(const RulesFile& file, const std::function<void(const std::string&)>& say) {
+    if (!file.error.empty()) say(file.error);
+    for (const std::string& fault : file.faults) say(fault);
+    return file.error.empty() && file.faults.empty();
 }
 
 int rulesCommand(const Args& args) {

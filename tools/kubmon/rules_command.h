@@ -1,6 +1,7 @@
 #pragma once
 // What "kubmon regeln" and its three verbs share.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct RulesFile {
 
 // "Alarmierung.toml" of `folder`, its rules and the incidents' tables checked alike.
 RulesFile readRulesFile(const std::string& folder);
+
+// Says what is wrong with `file`, each fault a line; true when its rules can be used.
+bool usable(const RulesFile& file, const std::function<void(const std::string&)>& say);
 
 // "kubmon regeln erklaeren": for every record of `input` (a recording, or JSON Lines of
 // records) which rules send it where, and for every other rule the first condition that

@@ -133,12 +133,7 @@ int explainRecording(const std::string& folder, const std::string& input, Explai
 
 int explainCommand(const std::string& folder, const std::string& input) {
     const RulesFile file = readRulesFile(folder);
-    if (!file.error.empty()) {
-        say(file.error);
-        return 2;
-    }
-    for (const std::string& fault : file.faults) say(fault);
-    if (!file.faults.empty()) return 2;
+    if (!usable(file, say)) return 2;
     Explainer explainer(file.rules);
     return looksLikeJsonLines(input) ? explainLines(input, explainer) : explainRecording(folder, input, explainer);
 }
