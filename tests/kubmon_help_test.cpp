@@ -20,7 +20,7 @@ struct HelpCase {
 
 TEST(KubmonHelp, EveryCommandAnswersHelpOnStdoutAndRefusesWrongOptions) {
     const HelpCase cases[] = {
-        {"", {"run", "decode", "gen", "page", "ftp", "devices", "--http", "--mqtt", "--stille", "--erwarte",
+        {"", {"run", "decode", "gen", "page", "ftp", "devices", "regeln", "--http", "--mqtt", "--stille", "--erwarte",
               "--json", "--input", "--folder", "--klassisch", "--rate", "JSON Lines", "jq"}},
         {"run", {"--folder", "--input", "--rate", "--channels", "--takt", "--json", "--http", "--http-key",
                  "--mqtt", "--stille", "--erwarte", "JSON Lines", "jq"}},
@@ -29,6 +29,7 @@ TEST(KubmonHelp, EveryCommandAnswersHelpOnStdoutAndRefusesWrongOptions) {
         {"page", {"--folder"}},
         {"ftp", {"-s:SKRIPT", "--timeout=", "-v", "-d"}},
         {"devices", {"Mon.ini"}},
+        {"regeln", {"pruefen", "erklaeren", "test ZIEL", "--folder", "JSON Lines"}},
     };
     for (const HelpCase& c : cases) {
         for (const char* flag : {" --help", " -h"}) {

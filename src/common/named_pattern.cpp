@@ -90,4 +90,14 @@ std::vector<std::pair<std::string, std::string>> NamedPattern::match(const std::
     return found;
 }
 
+bool NamedPattern::found(const std::string& text) const {
+    if (!code_) return false;
+    pcre2_match_data* data = pcre2_match_data_create(1, nullptr);
+    const int rc = pcre2_match(code_->code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0, data,
+                               code_->context);
+    pcre2_match_data_free(data);
+    // 0: found, with more groups than the one pair asked for.
+    return rc >= 0;
+}
+
 }  // namespace kub

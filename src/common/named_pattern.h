@@ -30,6 +30,8 @@ public:
     // (trimmed of blanks at both ends), in pattern order; `whole` gets the whole match.
     // Empty when nothing matched (or the match limit was reached).
     std::vector<std::pair<std::string, std::string>> match(const std::string& text, std::string* whole = nullptr) const;
+    // Whether the pattern is found in `text` at all (false at the match limit).
+    bool found(const std::string& text) const;
 
 private:
     struct Code;

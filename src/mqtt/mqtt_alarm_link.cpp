@@ -23,13 +23,16 @@ AlarmSendResult MqttAlarmLink::publish(const std::string& topic, const std::stri
     using Outcome = AlarmSendResult::Outcome;
     // While the link is down the message waits in the outbox, not in the link's queue,
     // where every new try would add another copy.
-    if (!link_.connected()) return {Outcome::Retry, "MQTT-Broker nicht verbunden"};
     auto ack = std::make_shared<Acknowledgement>();
-    link_.publish({topic, payload, false}, [ack] {
-        std::lock_guard lock(ack->mutex);
-        ack->done = true;
-        ack->came.notify_all();
-    });
+    {
+        std::lock_guard hold(mutex_);
+        if (!link_ || !link_->connected()) return {Outcome::Retry, "MQTT-Broker nicht verbunden"};
+        link_->publish({topic, payload, false}, [ack] {
+            std::lock_guard lock(ack->mutex);
+            ack->done = true;
+            ack->came.notify_all();
+        });
+    }
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     std::unique_lock lock(ack->mutex);
     // The wait is cut into slices so that the end of delivery is seen.

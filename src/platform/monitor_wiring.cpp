@@ -51,6 +51,7 @@ void MonitorWiring::runMqtt(const MqttSettings& s, const Settings& decoders) {
         mqttSite_ = std::make_unique<MqttSite>(session_.core.context, mqtt_, [this](const std::string& line) {
             if (hooks_.mqttNews) hooks_.mqttNews(line);
         });
+        alarmBroker_.attach(&mqttSite_->link());
         mqttPoll_.start();
     }
     // The watchdog follows the decoder switches and its own settings at every save.
@@ -72,6 +73,7 @@ void MonitorWiring::stopWatchdog() {
 
 void MonitorWiring::stopMqtt() {
     mqttPoll_.stop();
+    alarmBroker_.attach(nullptr);
     if (mqttSite_) mqttSite_->stop();
     mqttSite_.reset();
 }

@@ -15,6 +15,7 @@
 
 #include "core/output_list.h"
 #include "core/reception_watchdog.h"
+#include "mqtt/mqtt_alarm_link.h"
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/mqtt_site.h"
 #include "platform/monitor_session.h"
@@ -56,6 +57,9 @@ public:
     void stopMqtt();
     void stopWatchdog();
     MqttSite* mqttSite() const { return mqttSite_.get(); }
+    // The MQTT link as the alarm deliveries see it: whichever link runs, or none. Lives
+    // as long as this object; deliveries that use it must go first.
+    AlarmBrokerLink& alarmBroker() { return alarmBroker_; }
     ReceptionWatchdog* watchdog() const { return watchdog_.get(); }
 
     // The way out: pages of an incident still open go out while every output is there,
@@ -67,6 +71,7 @@ private:
 
     MonitorSession& session_;
     Hooks hooks_;
+    MqttAlarmLink alarmBroker_;
     std::unique_ptr<WebViewServer> web_;
     OutputRegistration webOutput_;
     MqttSettings mqtt_;

@@ -1,7 +1,6 @@
 #include "storage/alarm_settings.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <fstream>
 #include <iterator>
@@ -11,6 +10,8 @@
 #include <toml++/toml.h>
 
 #include "common/named_pattern.h"
+#include "common/week_time.h"
+#include "storage/toml_faults.h"
 
 namespace kub {
 
@@ -22,19 +23,7 @@ constexpr std::size_t kMaxFields = 50;
 constexpr std::size_t kMaxListed = 1000;
 constexpr std::size_t kMaxPatternBytes = 2000;
 
-// Collects the faults of one file, each with where it is.
-class Faults {
-public:
-    explicit Faults(std::vector<std::string>& out) : out_(out) {}
-    void at(const toml::source_region& where, const std::string& what) {
-        out_.push_back(std::string(kAlarmSettingsFileName) + ", Zeile " + std::to_string(where.begin.line) +
-                       ", Spalte " + std::to_string(where.begin.column) + ": " + what);
-    }
-    void at(const toml::node& node, const std::string& what) { at(node.source(), what); }
-
-private:
-    std::vector<std::string>& out_;
-};
+using Faults = TomlFaults;
 
 // Seconds from 0 (or 1) to the longest incident; integer or decimal.
 void takeSeconds(const toml::table& t, const char* key, double low, double& value, Faults& faults) {
@@ -78,50 +67,10 @@ void readIncident(const toml::table& t, AlarmSettings& s, Faults& faults) {
     unknownKeys(t, {"fenster_s", "nachlauf_s", "tcp_zeile", "aktionsprogramm"}, "[einsatz]", faults);
 }
 
-// "Mo".."So", case ignored; -1 when it is none.
-int dayIndex(std::string name) {
-    static const std::array<const char*, 7> names = {"mo", "di", "mi", "do", "fr", "sa", "so"};
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (name == names[i]) return static_cast<int>(i);
-    return -1;
-}
-
 std::string trimmed(std::string_view s) {
     const auto first = s.find_first_not_of(" \t");
     if (first == std::string_view::npos) return {};
     return std::string(s.substr(first, s.find_last_not_of(" \t") - first + 1));
-}
-
-// "Sa", "Mo-Fr", "Mo, Mi, Fr", "Fr-Mo" (across the week's end); nullopt when unreadable.
-std::optional<std::uint8_t> daysOf(std::string_view text) {
-    std::uint8_t days = 0;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', at), text.size());
-        const std::string item = trimmed(text.substr(at, comma - at));
-        const std::size_t dash = item.find('-');
-        const int first = dayIndex(trimmed(item.substr(0, dash)));
-        const int last = dash == std::string::npos ? first : dayIndex(trimmed(item.substr(dash + 1)));
-        if (first < 0 || last < 0) return std::nullopt;
-        for (int d = first;; d = (d + 1) % 7) {
-            days = static_cast<std::uint8_t>(days | (1u << d));
-            if (d == last) break;
-        }
-        at = comma + 1;
-    }
-    return days;
-}
-
-// "HH:MM" as minutes of the day; nullopt when it is not a time.
-std::optional<int> minutesOf(const std::string& text) {
-    const std::size_t colon = text.find(':');
-    if (colon == std::string::npos || colon == 0 || colon > 2 || text.size() != colon + 3) return std::nullopt;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (i != colon && !std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
-    const int h = std::stoi(text.substr(0, colon)), m = std::stoi(text.substr(colon + 1));
-    if (h > 23 || m > 59) return std::nullopt;
-    return h * 60 + m;
 }
 
 // A list of numbers given as strings or integers (a ZVEI code keeps its five digits).
@@ -151,14 +100,14 @@ void readTestAlarm(const toml::table& t, AlarmSettings& s, Faults& faults) {
     if (const toml::node* n = t.get("tage")) {
         std::optional<std::uint8_t> days;
         if (const auto text = n->value_exact<std::string>()) {
-            days = daysOf(*text);
+            days = parseWeekDays(*text);
         } else if (const toml::array* a = n->as_array()) {
             std::string joined;
             for (const toml::node& item : *a) {
                 const auto text2 = item.value_exact<std::string>();
                 joined += (joined.empty() ? "" : ",") + (text2 ? *text2 : std::string("?"));
             }
-            days = daysOf(joined);
+            days = parseWeekDays(joined);
         }
         if (!days) {
             faults.at(*n, "tage: Wochentage wie \"Sa\", \"Mo-Fr\" oder [\"Mo\", \"Mi\"] erwartet (Mo Di Mi Do Fr Sa So).");
@@ -170,7 +119,7 @@ void readTestAlarm(const toml::table& t, AlarmSettings& s, Faults& faults) {
     for (const char* key : {"von", "bis"}) {
         const toml::node* n = t.get(key);
         const auto text = n ? n->value_exact<std::string>() : std::nullopt;
-        const auto minutes = text ? minutesOf(*text) : std::nullopt;
+        const auto minutes = text ? parseClockMinutes(*text) : std::nullopt;
         if (!minutes) {
             if (n) {
                 faults.at(*n, std::string(key) + ": Uhrzeit wie \"12:00\" erwartet.");
@@ -266,7 +215,8 @@ AlarmSettings parseAlarmSettings(std::string_view text, std::vector<std::string>
     try {
         root = toml::parse(text, std::string_view(kAlarmSettingsFileName));
     } catch (const toml::parse_error& e) {
-        faults.at(e.source(), std::string(e.description().substr(0, 200)) + " (fehlerhaftes TOML; es gelten die Vorgaben)");
+        faults.at(e.source().begin,
+                  std::string(e.description().substr(0, 200)) + " (fehlerhaftes TOML; es gelten die Vorgaben)");
         return s;
     }
     if (const toml::node* n = root.get("einsatz")) {

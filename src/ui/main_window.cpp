@@ -23,6 +23,7 @@
 #include "ui/alert_lists.h"
 #include "ui/board_model.h"
 #include "ui/capture_control.h"
+#include "alarm/alarm_start.h"
 #include "ui/capture_stopped_line.h"
 #include "ui/colours.h"
 #include "ui/dialog_service.h"

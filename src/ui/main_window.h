@@ -37,6 +37,7 @@ class CaptureDevice;
 
 namespace kub {
 class WebViewServer;
+class AlarmStart;
 }
 
 namespace kub::ui {
@@ -51,6 +52,7 @@ class HtmlExportSection;
 class IncidentBanner;
 class IncidentTable;
 class MqttSection;
+class AlarmsSection;
 class ReceiversSection;
 class StatusColoursSection;
 class TcpExportSection;
@@ -136,6 +138,9 @@ public:
     WebViewServer* webView() const { return wiring_.web(); }
     MqttSection* mqttSection() const { return mqttSection_; }
     MqttSite* mqttSite() const { return wiring_.mqttSite(); }
+    // "Alarmierung": the alarm rules of "Alarmierung.toml" and their delivery.
+    AlarmsSection* alarmsSection() const { return alarmsSection_; }
+    AlarmStart* alarms() const { return alarms_.get(); }
     // The reception watchdog's line; empty while all is heard.
     QString receptionFault() const;
     // "Html-Seite erzeugen" and "hochladen".
@@ -171,6 +176,7 @@ private:
     // MQTT and the reception watchdog, by "MQTT.ini"; again after every save.
     void buildMqtt();
     void buildIncidents();
+    void buildAlarms();
     // Twips the banner takes above the tabs; 0 while there is none.
     int incidentBannerHeight() const;
     void placeIncidentBanner(int leftTwips, int topTwips, int widthTwips);
@@ -226,6 +232,9 @@ private:
     WindowMessageSection* messageSection_ = nullptr;
     WebViewSection* webSection_ = nullptr;
     WebSettings webSettings_;
+    // Goes before the wiring, whose MQTT link its deliveries use.
+    std::unique_ptr<AlarmStart> alarms_;
+    AlarmsSection* alarmsSection_ = nullptr;
     std::array<QProgressBar*, 2> ProgressBar1{};
     std::array<QProgressBar*, 2> ProgressBar2{};
 };

@@ -30,7 +30,8 @@ const std::array<const char*, kSectionCount> kSectionNames = {
     "eigene Anwendung per Winsock",
     "eigene Anwendung per Win-Messages",
     "Web-Ansicht",
-    "MQTT"};
+    "MQTT",
+    "Alarmierung"};
 
 void setButtonColour(QPushButton* button, std::int32_t colourValue) {
     QPalette p = button->palette();

@@ -57,6 +57,7 @@ void MainWindow::startUp() {
         onTabChanged(SSTab1->currentIndex());
     };
     session_.startUp(steps);
+    buildAlarms();
     webSettings_ = loadWebSettings(folder_);
     webSection_->applyWeb(webSettings_);
     startWebView();

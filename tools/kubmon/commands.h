@@ -14,5 +14,6 @@ int ftpCommand(const Args& args);
 int pageCommand(const Args& args);
 int runCommand(const Args& args);
 int devicesCommand(const Args& args);
+int rulesCommand(const Args& args);
 
 }  // namespace kubmon

@@ -18,6 +18,7 @@
 #include "capture/pipe_reader.h"
 #include "common/stderr_line.h"
 #include "common/clock.h"
+#include "alarm/alarm_start.h"
 #include "common/program_folder.h"
 #include "fault_lines.h"
 #include "common/command_options.h"
@@ -220,6 +221,12 @@ int runCommand(const Args& args) {
     kub::MonitorWiring wiring(session, {say, [](const std::vector<kub::WatchdogEvent>& events) {
                                             for (const auto& e : events) say(e.message);
                                         }});
+    // The alarm rules of "Alarmierung.toml" and their delivery; the file and the delivery's
+    // news are looked at every second.
+    kub::AlarmStart alarms(session.core.context, folder, clock, &wiring.alarmBroker(),
+                           [](const std::string& line, bool) { say(line); });
+    kub::RepeatingTimer alarmLook(1000, [&] { alarms.poll(); });
+    alarmLook.start();
     if (o.httpPort >= 0) {
         const std::string refusal = wiring.startWeb(
             kub::WebViewSources{&session.core.context.vehicles, &session.settings, &stationNames, &window},

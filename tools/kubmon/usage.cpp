@@ -27,6 +27,8 @@ const char* const kOverviewUsage =
     "        FTP-Skript ausführen (Upload der Statusseite)\n"
     "  kubmon devices\n"
     "        Soundkarten mit ihrer Nummer für Mon.ini Zeile 1\n"
+    "  kubmon regeln pruefen|erklaeren EINGABE|test ZIEL [--folder ORDNER]\n"
+    "        Alarmregeln in \"Alarmierung.toml\" prüfen, erklären, ein Ziel testen\n"
     "  kubmon --version | --help\n"
     "\n"
     "Mit --json gibt es je Empfang ein JSON-Objekt auf einer Zeile (JSON Lines), z. B.\n"
@@ -87,6 +89,19 @@ const char* const kFtpUsage =
 const char* const kDevicesUsage =
     "Aufruf: kubmon devices\n"
     "Listet die Soundkarten (Aufnahmegeräte) mit der Nummer, die Zeile 1 der \"Mon.ini\" wählt.\n"
+    "  --help, -h  diese Hilfe\n";
+
+const char* const kRulesUsage =
+    "Aufruf: kubmon regeln pruefen [--folder ORDNER]\n"
+    "        kubmon regeln erklaeren [--folder ORDNER] EINGABE\n"
+    "        kubmon regeln test ZIEL [--folder ORDNER]\n"
+    "Die Alarmregeln ([[regel]]) und Ziele ([ziel.NAME]) in \"Alarmierung.toml\" des Programmordners.\n"
+    "  pruefen     prüft die Datei: Fehler mit Zeile und Spalte (Status 2), sonst eine Zeile (Status 0)\n"
+    "  erklaeren   je Empfang der EINGABE (Aufzeichnung wie bei decode, oder JSON Lines von\n"
+    "              --json): welche Regeln ihn wohin senden und bei jeder anderen Regel die erste\n"
+    "              Bedingung, die nicht zutrifft; sendet nichts\n"
+    "  test ZIEL   sendet einen Testempfang mit \"test\": true an das Ziel und wartet auf die Zustellung\n"
+    "  --folder    Programmordner (Vorgabe: wie das Fenster)\n"
     "  --help, -h  diese Hilfe\n";
 
 bool wantsHelp(const Args& args) {
