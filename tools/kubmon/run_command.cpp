@@ -217,7 +217,7 @@ int runCommand(const Args& args) {
         say("Alle Decoder sind ausgeschaltet (Mon.ini Zeilen 25 bis 30); es wird nichts dekodiert.");
     // The page on the server shows the board as it is now, not as it was before the
     // restart: the first pass writes it even before the first reception.
-    session.core.context.pageChanged = 1;
+    session.core.context.markPageChanged();
 
     // The live web board: one more output of every reception.
     const kub::StationNames stationNames = kub::loadStationNames(folder);
