@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What `kubmon decode` prints, over a fixed set of generated recordings (every protocol and
-# data rate, both channels, noise, quiet and overdriven input, everything at once) and the
-# real recordings in ../shared/samples, stored file by file; and the byte-for-byte
+# data rate, both channels, noise, quiet and overdriven input, everything at once), the
+# build's demo recording and the real recordings in ../shared/samples, stored file by file; and the byte-for-byte
 # comparison of two such stores. A change that only moves code around must leave every
 # file as it was.
 #
@@ -53,10 +53,10 @@ record() {
     work="$(mktemp -d)"
     trap 'rm -rf "$work"' EXIT
     local inputs=()
-    while IFS='|' read -r name spec; do
+    while IFS='|' read -r name items; do
         [ -n "$name" ] || continue
         local args=()
-        eval "args=($spec)"
+        eval "args=($items)"
         # The output file is the first argument that is not an option or its value.
         local i=0 opts=()
         while [[ "${args[$i]}" == --* ]]; do
@@ -67,6 +67,8 @@ record() {
         "$kubmon" gen "${opts[@]}" "$wav" "${args[@]:$((i + 1))}"
         inputs+=("$wav")
     done < <(cases)
+    # The demo recording the build makes: 80 s of both channels at once.
+    [ -f build/demo/demo.wav ] && inputs+=("build/demo/demo.wav")
     if [ -d ../shared/samples ]; then
         while IFS= read -r f; do inputs+=("$f"); done < <(find ../shared/samples -type f \( -name '*.wav' -o -name '*.flac' \) | sort)
     fi

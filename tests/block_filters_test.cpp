@@ -93,7 +93,7 @@ TEST(BlockFilters, HumCancellerBlocksGiveWhatSingleStepsGive) {
 // The crossing measurement as it reads: one sample after the other, a test per sample.
 struct PlainCrossings {
     explicit PlainCrossings(std::uint32_t seed) : random(seed) {}
-    XorShift32 random;
+    DitherSource random;
     double prev = 0, rising = 0, falling = 0;
     std::vector<double> values;
     void add(double x) {

@@ -7,6 +7,28 @@ namespace kub {
 namespace {
 constexpr int kRing = FmsDemodulator::kRingSize;
 inline int wrap(int i) { return ((i % kRing) + kRing) % kRing; }
+
+// The DC level follows the block with this weight per sample (a time constant of about
+// 45 ms): slow enough to leave the 1200 Hz tone whole.
+constexpr double kDcWeight = 0.001;
+// The preamble: more than kPreambleRun crossing values in a row between these bounds
+// (1200 Hz, the 1 bit, within 100 Hz).
+constexpr double kPreambleLowHz = 1100.0;
+constexpr double kPreambleHighHz = 1300.0;
+constexpr int kPreambleRun = 10;
+// Values that must have arrived behind the preamble before a telegram is cut (56 bits
+// take at most 168), and how many the next search goes back, so that a preamble that
+// straddles two blocks is still found.
+constexpr int kValuesForATelegram = 200;
+constexpr int kSearchOverlap = 20;
+// Bit decisions on the crossing frequencies: three values above kZeroEachHz whose mean is
+// above kSplitHz are a 0 (1800 Hz); otherwise two values below kUndecidableHz whose mean is
+// below kSplitHz are a 1 (1200 Hz); anything else cannot be decided.
+constexpr double kZeroEachHz = 1300.0;
+constexpr double kSplitHz = 1500.0;
+constexpr double kUndecidableHz = 1700.0;
+// The first value above this is the telegram's first 0 bit, after the preamble's 1s.
+constexpr double kFirstZeroHz = 1400.0;
 }  // namespace
 
 void FmsDemodulator::removeDc(SampleArray& samples) {
@@ -14,7 +36,7 @@ void FmsDemodulator::removeDc(SampleArray& samples) {
     // reloaded at every sample.
     double level = dcLevel_;
     for (double& x : samples) {
-        level = 0.999 * level + 0.001 * x;
+        level = (1.0 - kDcWeight) * level + kDcWeight * x;
         x -= level;
     }
     dcLevel_ = level;
@@ -57,22 +79,22 @@ void FmsDemodulator::search() {
         do {
             const double v = std::fabs(crossingRing_[static_cast<std::size_t>(wrap(ringRead_ + l))]);
             ++l;
-            if (v > 1100.0 && v < 1300.0) ++k;
+            if (v > kPreambleLowHz && v < kPreambleHighHz) ++k;
             else k = 0;
-        } while (!(k > 10 || l >= available));
+        } while (!(k > kPreambleRun || l >= available));
     }
 
     feedToneCalls();
 
-    if (syncState_ == FmsSync::Searching && k > 10) {
+    if (syncState_ == FmsSync::Searching && k > kPreambleRun) {
         ringRead_ = static_cast<std::int16_t>(wrap(ringRead_ + l));
         syncState_ = FmsSync::PreambleFound;
     } else if (syncState_ == FmsSync::Searching) {
         // Start the next search on the last 20 values, so a preamble that straddles two
         // blocks is still found.
-        ringRead_ = static_cast<std::int16_t>(wrap(ringRead_ + available - 20));
+        ringRead_ = static_cast<std::int16_t>(wrap(ringRead_ + available - kSearchOverlap));
     }
-    if (syncState_ == FmsSync::PreambleFound && available - l > 200) syncState_ = FmsSync::Ready;
+    if (syncState_ == FmsSync::PreambleFound && available - l > kValuesForATelegram) syncState_ = FmsSync::Ready;
 }
 
 int FmsDemodulator::cutBits(int from, int n, const std::int8_t* forced) {
@@ -83,15 +105,15 @@ int FmsDemodulator::cutBits(int from, int n, const std::int8_t* forced) {
         const double r = std::fabs(crossingRing_[static_cast<std::size_t>(wrap(from + offset + 2))]);
         std::uint8_t bit;
         double margin;
-        if (p > 1300.0 && q > 1300.0 && r > 1300.0 && (p + q + r) / 3.0 > 1500.0) {
+        if (p > kZeroEachHz && q > kZeroEachHz && r > kZeroEachHz && (p + q + r) / 3.0 > kSplitHz) {
             bit = 0;
-            margin = std::min(std::min(p, std::min(q, r)) - 1300.0, (p + q + r) / 3.0 - 1500.0);
-        } else if (p >= 1700.0 || q >= 1700.0 || (p + q) / 2.0 >= 1500.0) {
+            margin = std::min(std::min(p, std::min(q, r)) - kZeroEachHz, (p + q + r) / 3.0 - kSplitHz);
+        } else if (p >= kUndecidableHz || q >= kUndecidableHz || (p + q) / 2.0 >= kSplitHz) {
             bit = 2;
             margin = 0.0;
         } else {
             bit = 1;
-            margin = std::min(std::min(1700.0 - p, 1700.0 - q), 1500.0 - (p + q) / 2.0);
+            margin = std::min(std::min(kUndecidableHz - p, kUndecidableHz - q), kSplitHz - (p + q) / 2.0);
         }
         if (forced != nullptr && forced[b] >= 0) bit = static_cast<std::uint8_t>(forced[b]);
         offset += bit == 0 ? 3 : bit == 1 ? 2 : 1;
@@ -113,7 +135,7 @@ int FmsDemodulator::sliceBits(bool busy) {
         // reported with wrong bits, depending on where the blocks happen to begin.
         int start = 0;
         while (start < available &&
-               std::fabs(crossingRing_[static_cast<std::size_t>(wrap(ringRead_ + start))]) <= 1400.0)
+               std::fabs(crossingRing_[static_cast<std::size_t>(wrap(ringRead_ + start))]) <= kFirstZeroHz)
             ++start;
         if (start == available) {
             ringRead_ = ringWrite_;  // still the lead-in: the first 0 bit is yet to come
@@ -142,7 +164,7 @@ int FmsDemodulator::sliceBits(bool busy) {
         v = std::fabs(crossingRing_[static_cast<std::size_t>(ringRead_)]);
         ringRead_ = static_cast<std::int16_t>((ringRead_ + 1) % kRing);
         ++consumed;
-    } while (!(v > 1400.0 || ringRead_ == ringWrite_));
+    } while (!(v > kFirstZeroHz || ringRead_ == ringWrite_));
     ringRead_ = static_cast<std::int16_t>(wrap(ringRead_ - 1));
     --consumed;
 

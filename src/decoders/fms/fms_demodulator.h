@@ -14,26 +14,11 @@
 #include <string>
 
 #include "common/sample_block.h"
+#include "decoders/dither_source.h"
 #include "decoders/fms/fms_telegram.h"
 #include "decoders/fms/tone_call_detector.h"
 
 namespace kub {
-
-// A small, fast, repeatable uniform source for the dither.
-class XorShift32 {
-public:
-    explicit XorShift32(std::uint32_t seed = 0x9E3779B9u) : s_(seed ? seed : 1u) {}
-    // Uniform in [0, 1).
-    double next() {
-        s_ ^= s_ << 13;
-        s_ ^= s_ >> 17;
-        s_ ^= s_ << 5;
-        return static_cast<double>(static_cast<std::int64_t>(s_)) * (1.0 / 4294967296.0);
-    }
-
-private:
-    std::uint32_t s_;
-};
 
 // Where the preamble search stands.
 enum class FmsSync : std::uint8_t {
@@ -127,7 +112,7 @@ private:
     struct Crossings {
         double prevSample;
         PhasePair phases;
-        XorShift32 random;
+        DitherSource random;
         PhasePair* periods;
         Crossed* crossed;
         int at = 0;  // samples of the block so far
@@ -212,7 +197,7 @@ private:
     int lastCutFrom_ = 0;
     int lastCutAvailable_ = 0;
 
-    XorShift32 random_;
+    DitherSource random_;
     // The crossing measurement of the block under way (see Crossings).
     std::array<PhasePair, kBlockFrames> periods_{};
     std::array<Crossed, kBlockFrames> crossed_{};

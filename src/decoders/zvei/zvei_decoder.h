@@ -1,5 +1,5 @@
 #pragma once
-// One channel's ZVEI five-tone decoder (Module5 left, Module14 right). Classic, without
+// One channel's ZVEI five-tone decoder. Classic, without
 // filters: the signal's period is measured from zero crossings, averaged over short
 // blocks, blocks whose frequency wanders are marked, and runs of steady blocks are cut
 // into tones. With the input filter on, a bank of narrow filters gives the block values
