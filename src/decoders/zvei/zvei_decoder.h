@@ -1,9 +1,9 @@
 #pragma once
-// One channel's ZVEI five-tone decoder. Classic, without
-// filters: the signal's period is measured from zero crossings, averaged over short
-// blocks, blocks whose frequency wanders are marked, and runs of steady blocks are cut
-// into tones. With the input filter on, a bank of narrow filters gives the block values
-// instead (zvei_tone_bank.h); the cutting into tones stays the same.
+// One channel's ZVEI five-tone decoder. Classic, without filters: the signal's period is
+// measured from zero crossings, averaged over short blocks, blocks whose frequency wanders
+// are marked, and runs of steady blocks are cut into tones. With the input filter on, a
+// bank of narrow filters gives the block values instead (zvei_tone_bank.h); the cutting
+// into tones stays the same.
 // Five tones make a code, which comes out as an event; the repeat rule, names and rows
 // are the reception handling's.
 
