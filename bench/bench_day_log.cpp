@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/headless_window.h"
+#include "core/day_log_reload.h"
 #include "storage/day_log.h"
 
 int main(int argc, char** argv) {

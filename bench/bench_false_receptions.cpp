@@ -22,6 +22,7 @@
 
 #include "common/clock.h"
 #include "core/headless_window.h"
+#include "core/monitor_channel.h"
 #include "core/monitor_core.h"
 
 namespace {
@@ -33,9 +34,8 @@ constexpr std::size_t kRate = 22050;
 class Monitor {
 public:
     explicit Monitor(const kub::DecoderOptions& options) : clock_(1.8e9), core_(clock_, window_) {
-        core_.left.switches.fmsEnabled = 1;
-        core_.left.switches.zveiEnabled = 1;
-        core_.right.switches.pocsagEnabled = 1;
+        core_.left().decoders().switchOn({true, true, false});
+        core_.right().decoders().switchOn({false, false, true});
         core_.context.options = options;
     }
     void feed(const std::vector<std::int16_t>& mono) {

@@ -21,6 +21,7 @@
 
 #include "core/headless_window.h"
 #include "core/reception_context.h"
+#include "core/handling/fms_handling.h"
 #include "decoders/fms/fms_decoder.h"
 #include "multimon_fms.h"
 #include "siggen/fms_signal.h"
@@ -74,15 +75,17 @@ std::vector<std::string> decodeOurs(const std::vector<double>& audio, const kub:
     window.setRowLimit(10);
     kub::ReceptionContext context(clock, window);
     context.options = options;
-    kub::ChannelFlags flags;
-    kub::FmsDecoder decoder(context, flags);
+    kub::BusyFlags flags;
+    kub::FmsDecoder decoder(context.options, flags);
     const std::size_t blocks = audio.size() / kub::kBlockFrames + 22;
+    kub::SampleArray samples;
     for (std::size_t b = 0; b < blocks; ++b) {
         for (std::size_t i = 0; i < static_cast<std::size_t>(kub::kBlockFrames); ++i) {
             const std::size_t at = b * kub::kBlockFrames + i;
-            decoder.samples[i] = at < audio.size() ? audio[at] : 0.0;
+            samples[i] = at < audio.size() ? audio[at] : 0.0;
         }
-        decoder.processFmsBuffer();
+        decoder.process(samples);
+        for (const kub::FmsEvent& e : decoder.takeEvents()) kub::handleFmsEvent(context, e, "left");
     }
     return window.receptionLines;
 }

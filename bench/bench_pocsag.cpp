@@ -26,6 +26,7 @@
 
 #include "core/headless_window.h"
 #include "core/reception_context.h"
+#include "core/handling/pocsag_handling.h"
 #include "decoders/pocsag/pocsag_decoder.h"
 #include "siggen/pocsag_signal.h"
 
@@ -87,15 +88,18 @@ std::vector<std::string> decodeOurs(const std::vector<std::int16_t>& pcm, const 
     kub::StreamClock clock(1796630400.0);
     kub::ReceptionContext context(clock, window);
     context.options = options;
-    kub::ChannelFlags flags;
-    kub::PocsagDecoder decoder(context, flags);
+    kub::BusyFlags flags;
+    kub::PocsagDecoder decoder(context.options, flags);
+    kub::PocsagRepeatMemory memory;
+    kub::SampleArray samples;
     const auto start = std::chrono::steady_clock::now();
     for (std::size_t at = 0; at < pcm.size(); at += kub::kBlockFrames) {
         for (std::size_t i = 0; i < static_cast<std::size_t>(kub::kBlockFrames); ++i) {
-            decoder.samples[i] = at + i < pcm.size() ? pcm[at + i] : 0;
+            samples[i] = at + i < pcm.size() ? pcm[at + i] : 0;
         }
         clock.advanceFrames(kub::kBlockFrames);
-        decoder.processPocsagBuffer();
+        decoder.process(samples);
+        for (const kub::PocsagPageEvent& p : decoder.takeEvents()) kub::handlePocsagPage(context, memory, p, "left");
     }
     if (seconds) *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return window.receptionLines;

@@ -20,6 +20,7 @@
 
 #include "common/clock.h"
 #include "core/headless_window.h"
+#include "core/monitor_channel.h"
 #include "core/monitor_core.h"
 #include "siggen/stereo_track.h"
 #include "siggen/zvei_signal.h"
@@ -75,7 +76,7 @@ std::vector<std::string> decodeOurs(const std::vector<std::int16_t>& mono, const
     kub::HeadlessWindow window;
     kub::MonitorCore core(clock, window);
     core.context.options = options;
-    core.left.switches.zveiEnabled = 1;
+    core.left().decoders().switchOn({false, true, false});
     for (std::size_t at = 0; at < mono.size(); at += kub::kBlockFrames) {
         auto& block = core.dispatcher.captureBuffers[static_cast<std::size_t>(core.dispatcher.currentBuffer())];
         for (std::size_t k = 0; k < static_cast<std::size_t>(kub::kBlockFrames); ++k) {

@@ -8,6 +8,7 @@
 
 #include "common/clock.h"
 #include "core/headless_window.h"
+#include "core/monitor_channel.h"
 #include "core/monitor_core.h"
 #include "fuzz_support.h"
 
@@ -21,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     window.setRecording(false);
     window.setRowLimit(20);
     kub::MonitorCore core(clock, window);
-    auto on = [&](int bit) { return static_cast<std::int16_t>((switches >> bit) & 1); };
-    core.left.switches = {on(0), on(1), on(2)};
-    core.right.switches = {on(3), on(4), on(5)};
+    auto on = [&](int bit) { return ((switches >> bit) & 1) != 0; };
+    core.left().decoders().switchOn({on(0), on(1), on(2)});
+    core.right().decoders().switchOn({on(3), on(4), on(5)});
     core.context.options.inputFilter = options & 1;
     core.context.options.pocsagErrorCorrection = (options >> 1) & 1;
     core.context.options.fmsCheckBits = (options >> 2) & 1;

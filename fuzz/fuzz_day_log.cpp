@@ -5,6 +5,7 @@
 #include "common/clock.h"
 #include "core/headless_window.h"
 #include "fuzz_support.h"
+#include "core/day_log_reload.h"
 #include "storage/day_log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

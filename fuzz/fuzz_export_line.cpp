@@ -10,8 +10,8 @@
 #include "common/clock.h"
 #include "core/headless_window.h"
 #include "core/reception_context.h"
-#include "decoders/fms/fms_reception.h"
-#include "decoders/pocsag/pocsag_reception.h"
+#include "core/handling/fms_handling.h"
+#include "core/handling/pocsag_handling.h"
 #include "export/export_line.h"
 
 namespace {
@@ -49,11 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static kub::ManualClock clock(1796738707);
     static kub::HeadlessWindow window;
     static kub::ReceptionContext context(clock, window);
-    kub::FmsTelegramState state;
-    state.lastKennung = "62341234";
-    state.lastStatus = 3;
-    state.textBuffer = text;
-    const std::string fms = kub::fmsReceptionRow(context, state, -1);
+    kub::FmsTelegramEvent telegram;
+    telegram.kennung = "62341234";
+    telegram.status = 3;
+    telegram.text = text;
+    const std::string fms = kub::fmsReceptionRow(context, telegram, -1);
     check(clean(fms, '\t') && tabs(fms) == 7);
     return 0;
 }

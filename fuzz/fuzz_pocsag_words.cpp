@@ -8,7 +8,7 @@
 #include "common/clock.h"
 #include "core/headless_window.h"
 #include "core/reception_context.h"
-#include "decoders/pocsag/pocsag_reception.h"
+#include "core/handling/pocsag_handling.h"
 #include "decoders/pocsag/pocsag_words.h"
 #include "fuzz_support.h"
 
@@ -33,14 +33,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kub::HeadlessWindow window;
     window.setRecording(false);
     window.setRowLimit(20);
-    kub::ChannelFlags flags;
-    (void)flags;
     kub::ReceptionContext context(clock, window);
     context.receivers.receiverList.push_back({"1234567", "Kreisbrandmeister", 255});
     kub::PocsagBitState bits;
     kub::PocsagWordState words;
-    kub::PocsagLastReception last;
-    bits.pocsagState = kub::Preamble;
+    kub::PocsagRepeatMemory last;
+    // The finished pages to the reception handling, as the decoder hands them on.
+    auto handOn = [&] {
+        for (const kub::PocsagPage& p : words.finishedPages)
+            kub::handlePocsagPage(context, last, {p.ric, p.function, p.text, p.complete, 0}, "left");
+        words.finishedPages.clear();
+    };
+    bits.pocsagState = kub::PocsagPhase::Preamble;
 
     std::size_t pos = 1;
     int bitInByte = 0;
@@ -66,17 +70,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A layer that takes nothing from a full ring would never take anything again.
         if (added == 0) break;
         kub::runCodewordLayer(bits, words, options);
-        kub::reportPocsagPages(words, last, context);
+        handOn();
         if (words.finishedPages.size() > 0 || last.reported.size() > kub::kPocsagRememberedRics) __builtin_trap();
-        if (bits.transmissionEnded && bits.pocsagState > kub::Hunting) {
-            kub::reportPocsagTransmission(bits, words, last, context);
-            bits.pocsagState = kub::Preamble;
+        if (bits.transmissionEnded && bits.pocsagState > kub::PocsagPhase::Hunting) {
+            kub::endTransmission(bits, words);
+            handOn();
+            bits.pocsagState = kub::PocsagPhase::Preamble;
         }
         clock.advance(0.05);
     }
     // The carrier drops: what is gathered is released.
     bits.transmissionEnded = true;
     kub::runCodewordLayer(bits, words, options);
-    if (bits.pocsagState > kub::Hunting) kub::reportPocsagTransmission(bits, words, last, context);
+    if (bits.pocsagState > kub::PocsagPhase::Hunting) {
+        kub::endTransmission(bits, words);
+        handOn();
+    }
     return 0;
 }

@@ -24,6 +24,7 @@ packages=(
   python3-aiosmtpd   # a mail server for the tests of the alarm destinations
   libsqlite3-dev libpq-dev postgresql   # the reception history; its tests start their own PostgreSQL
   libliquid-dev libsoapysdr-dev rtl-sdr libsox-fmt-all   # SDR channels; codec audio for the benchmarks
+  faketime   # scripts/compare-decode.sh: the same clock on every run
 )
 
 missing=()

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Set-up, then the whole test suite twice: a Release build and an
-# AddressSanitizer/UndefinedBehaviorSanitizer build; then a few seconds of every fuzzing
-# harness (clang, libFuzzer). fuzz/run_all.sh MINUTES is the long fuzzing run.
+# The include check (no include runs up the house), set-up, then the whole test suite
+# twice: a Release build and an AddressSanitizer/UndefinedBehaviorSanitizer build; then a
+# few seconds of every fuzzing harness (clang, libFuzzer). fuzz/run_all.sh MINUTES is the
+# long fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/check-includes.sh
 scripts/setup.sh
 jobs="$(nproc)"
 

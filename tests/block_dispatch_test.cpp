@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "capture/block_dispatcher.h"
-#include "core/headless_window.h"
+#include "decoders/decoder_set.h"
 
 namespace kub {
 namespace {
@@ -18,38 +19,45 @@ struct Journal {
     std::vector<std::string> calls;
 };
 
-template <class Base>
-class FakeDecoder : public Base {
+class FakeDecoder {
 public:
     FakeDecoder(Journal& j, std::string name) : journal(j), name_(std::move(name)) {}
+    void process(const SampleArray& samples) {
+        journal.calls.push_back(name_);
+        lastInput.assign(samples.begin(), samples.end());
+        if (onCall) onCall();
+    }
     Journal& journal;
     std::vector<double> lastInput;
     std::function<void()> onCall;
-    int calls = 0;
-
-protected:
-    void record() {
-        ++calls;
-        journal.calls.push_back(name_);
-        lastInput.assign(this->samples.begin(), this->samples.end());
-        if (onCall) onCall();
-    }
 
 private:
     std::string name_;
 };
 
-struct Fms : FakeDecoder<FmsBlockDecoder> {
-    using FakeDecoder::FakeDecoder;
-    void processFmsBuffer() override { record(); }
+// One channel's fake decoders under the real order and busy flags.
+struct FakeChannel {
+    FakeChannel(Journal& j, const char* side)
+        : fms(j, std::string("F") + side), zvei(j, std::string("Z") + side), poc(j, std::string("P") + side) {}
+    void process(const SampleArray& samples) {
+        runDecodersInOrder(flags, on, [&] { fms.process(samples); }, [&] { zvei.process(samples); },
+                           [&] { poc.process(samples); });
+    }
+    FakeDecoder fms, zvei, poc;
+    BusyFlags flags;
+    DecoderSwitches on{true, true, true};
 };
-struct Zvei : FakeDecoder<ZveiBlockDecoder> {
-    using FakeDecoder::FakeDecoder;
-    void processZveiBuffer() override { record(); }
-};
-struct Poc : FakeDecoder<PocsagBlockDecoder> {
-    using FakeDecoder::FakeDecoder;
-    void processPocsagBuffer() override { record(); }
+
+struct Sink : StereoBlockSink {
+    Sink(FakeChannel& l, FakeChannel& r) : left(l), right(r) {}
+    void takeStereoBlock(const SampleArray& l, const SampleArray& r, const MeterValues& m) override {
+        lastMeters = {m.meanLeft, m.peakLeft, m.meanRight, m.peakRight};
+        left.process(l);
+        right.process(r);
+    }
+    FakeChannel& left;
+    FakeChannel& right;
+    std::array<int, 4> lastMeters{-1, -1, -1, -1};
 };
 
 struct Requeue : BlockRequeue {
@@ -64,25 +72,14 @@ struct Requeue : BlockRequeue {
 class Dispatch : public ::testing::Test {
 protected:
     Journal j;
-    Fms fmsL{j, "FL"}, fmsR{j, "FR"};
-    Zvei zveiL{j, "ZL"}, zveiR{j, "ZR"};
-    Poc pocL{j, "PL"}, pocR{j, "PR"};
-    Channel left, right;
-    BlockDispatcher d{left, right};
-    HeadlessWindow window;
+    FakeChannel left{j, "L"}, right{j, "R"};
+    FakeDecoder &fmsL = left.fms, &fmsR = right.fms, &zveiL = left.zvei, &pocR = right.poc;
+    FakeDecoder &pocL = left.poc;
+    Sink window{left, right};
+    BlockDispatcher d{window};
     Requeue requeue;
 
-    void SetUp() override {
-        left.fms = &fmsL;
-        left.zvei = &zveiL;
-        left.pocsag = &pocL;
-        right.fms = &fmsR;
-        right.zvei = &zveiR;
-        right.pocsag = &pocR;
-        for (Channel* c : {&left, &right}) c->switches = {1, 1, 1};
-        d.setWindow(&window);
-        d.setRequeue(&requeue);
-    }
+    void SetUp() override { d.setRequeue(&requeue); }
 
     void fill(int block, std::int16_t l, std::int16_t r) {
         auto& b = d.captureBuffers[static_cast<std::size_t>(block)];
@@ -111,7 +108,6 @@ TEST_F(Dispatch, SplitsChannelsIntoEveryEnabledDecoderInFixedOrder) {
 }
 
 TEST_F(Dispatch, SilenceGivesZeroMetersAndZeroInputs) {
-    fmsL.samples.fill(7.0);
     d.processCaptureBuffer();
     EXPECT_EQ(window.lastMeters, (std::array<int, 4>{0, 0, 0, 0}));
     EXPECT_EQ(fmsL.lastInput, std::vector<double>(1024, 0.0));
@@ -134,39 +130,38 @@ TEST_F(Dispatch, MetersClipAndRoundHalvesToEven) {
 }
 
 TEST_F(Dispatch, AllSwitchesOffOnlyMovesTheMeters) {
-    for (Channel* c : {&left, &right}) c->switches = {0, 0, 0};
-    fmsL.samples.fill(42.0);
+    for (FakeChannel* c : {&left, &right}) c->on = {};
     fill(0, 100, -200);
     d.processCaptureBuffer();
     EXPECT_TRUE(j.calls.empty());
-    EXPECT_EQ(fmsL.samples[0], 42.0);  // a disabled decoder's input keeps what it held
+    EXPECT_TRUE(fmsL.lastInput.empty());  // a decoder switched off never sees a block
     EXPECT_EQ(window.lastMeters, (std::array<int, 4>{100, 100, 200, 200}));
 }
 
-TEST_F(Dispatch, OnlyTheExactValueOneSwitchesADecoderOn) {
-    left.switches = {2, -1, 1};
-    right.switches = {0, 0, 0};
+TEST_F(Dispatch, OnlyTheDecodersSwitchedOnRun) {
+    left.on = {false, false, true};
+    right.on = {};
     d.processCaptureBuffer();
     EXPECT_EQ(j.calls, (std::vector<std::string>{"PL"}));
 }
 
 TEST_F(Dispatch, PocsagBusyKeepsFmsAndZveiOffAndLeavesZveiFlag) {
-    left.flags.pocsagBusyFlag = 1;
-    left.flags.zveiDecodedFlag = 1;
+    left.flags.pocsagBusy = true;
+    left.flags.zveiDecoded = true;
     d.processCaptureBuffer();
     // POCSAG is not called either: the ZVEI flag stays set while POCSAG is busy.
     EXPECT_EQ(j.calls, (std::vector<std::string>{"FR", "ZR", "PR"}));
-    EXPECT_EQ(left.flags.zveiDecodedFlag, 1);
+    EXPECT_TRUE(left.flags.zveiDecoded);
 
-    left.flags.zveiDecodedFlag = 0;
+    left.flags.zveiDecoded = false;
     j.calls.clear();
     d.processCaptureBuffer();
     EXPECT_EQ(j.calls, (std::vector<std::string>{"PL", "FR", "ZR", "PR"}));
 }
 
 TEST_F(Dispatch, ZveiFlagSkipsFmsOnceAndPocsagOnlyWhileZveiKeepsSettingIt) {
-    left.flags.zveiDecodedFlag = 1;
-    zveiL.onCall = [&] { left.flags.zveiDecodedFlag = 1; };  // ZVEI decodes again
+    left.flags.zveiDecoded = true;
+    zveiL.onCall = [&] { left.flags.zveiDecoded = true; };  // ZVEI decodes again
     d.processCaptureBuffer();
     EXPECT_EQ(j.calls, (std::vector<std::string>{"ZL", "FR", "ZR", "PR"}));
 
@@ -174,11 +169,11 @@ TEST_F(Dispatch, ZveiFlagSkipsFmsOnceAndPocsagOnlyWhileZveiKeepsSettingIt) {
     j.calls.clear();
     d.processCaptureBuffer();
     EXPECT_EQ(j.calls, (std::vector<std::string>{"ZL", "PL", "FR", "ZR", "PR"}));
-    EXPECT_EQ(left.flags.zveiDecodedFlag, 0);
+    EXPECT_FALSE(left.flags.zveiDecoded);
 }
 
 TEST_F(Dispatch, FmsBusySetInABlockKeepsZveiAndPocsagOutOfThatBlock) {
-    fmsR.onCall = [&] { right.flags.fmsBusyFlag = 1; };
+    fmsR.onCall = [&] { right.flags.fmsBusy = true; };
     d.processCaptureBuffer();
     EXPECT_EQ(j.calls, (std::vector<std::string>{"FL", "ZL", "PL", "FR"}));
 }
@@ -198,7 +193,7 @@ TEST_F(Dispatch, NoticesDuringHandlingAreHeldAndHandledInOrder) {
     std::vector<double> seen;
     int nested = 0;
     fmsL.onCall = [&] {
-        seen.push_back(fmsL.samples[0]);
+        seen.push_back(fmsL.lastInput[0]);
         // The export pauses and lets the event loop deliver two more notices.
         if (nested++ == 0) {
             d.processCaptureBuffer();

@@ -92,7 +92,7 @@ TEST(BlockFilters, HumCancellerBlocksGiveWhatSingleStepsGive) {
 // The crossing measurement as it reads: one sample after the other, a test per sample.
 struct PlainCrossings {
     explicit PlainCrossings(std::uint32_t seed) : random(seed) {}
-    XorShift32 random;
+    DitherSource random;
     double prev = 0, rising = 0, falling = 0;
     std::vector<double> values;
     void add(double x) {
@@ -136,14 +136,14 @@ TEST(BlockFilters, FmsCrossingsOfWholeBlocksAreThoseOfSingleSamples) {
                 block[static_cast<std::size_t>(i)] = b < 12 ? n : b < 24 ? n / 5000.0 : b < 36 ? tone + n / 10.0 : 0.0;
             }
             for (const double x : block) plain.add(filtered ? plainFilter.step(x) : x);
-            const int before = demodulator.ringWrite;
+            const int before = demodulator.ringWrite();
             if (filtered) {
                 demodulator.filterAndMeasureCrossings(block, filter);
             } else {
                 demodulator.measureCrossings(block);
             }
-            for (int i = before; i != demodulator.ringWrite; i = (i + 1) % FmsDemodulator::kRingSize)
-                got.push_back(demodulator.crossingRing[static_cast<std::size_t>(i)]);
+            for (int i = before; i != demodulator.ringWrite(); i = (i + 1) % FmsDemodulator::kRingSize)
+                got.push_back(demodulator.crossing(i));
             counted = got.size();
         }
         ASSERT_EQ(counted, plain.values.size());

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "core/headless_window.h"
+#include "core/day_log_reload.h"
 #include "storage/day_log.h"
 #include "storage/settings.h"
 #include "storage/station_names.h"

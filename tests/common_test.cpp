@@ -11,7 +11,7 @@
 
 #include "common/clock.h"
 #include "common/time_text.h"
-#include "decoders/pocsag/pocsag_reception.h"
+#include "core/handling/pocsag_handling.h"
 #include "export/export_line.h"
 #include "storage/day_log.h"
 #include "storage/text_file.h"

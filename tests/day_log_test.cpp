@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/headless_window.h"
+#include "core/day_log_reload.h"
 #include "storage/day_log.h"
 #include "support/run_process.h"
 

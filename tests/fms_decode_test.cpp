@@ -183,7 +183,7 @@ TEST(FmsDecode, TextTransmissionsArriveWhole) {
         EXPECT_EQ(cells[3], "c");
         EXPECT_EQ(cells[5], "Lst->Fzg");
         EXPECT_EQ(cells[7], text);
-        EXPECT_EQ(rig.flags.fmsBusyFlag, 0);
+        EXPECT_EQ(rig.flags.fmsBusy, false);
         auto log = readTextLines(dayLogPath(dir.path, LogKind::Fms, rig.clock.now()));
         ASSERT_TRUE(log);
         ASSERT_EQ(log->size(), 2u);
@@ -305,11 +305,11 @@ TEST(FmsDecode, AudioWithoutFmsGivesNoReceptions) {
         rig.feed(inputs[k]);
         EXPECT_TRUE(rig.window.receptionLines.empty()) << "input " << k << ": " << rig.window.receptionLines.front();
         EXPECT_EQ(rig.window.tableRowCount(ReceptionTable::Fms), 1) << k;
-        EXPECT_EQ(rig.flags.fmsBusyFlag, 0) << k;
+        EXPECT_EQ(rig.flags.fmsBusy, false) << k;
         // The sweep passes 1750 Hz, but holds it for a few milliseconds only.
         EXPECT_TRUE(rig.window.alerts(AlertList::List1).lines.empty()) << k;
-        const auto& d = rig.decoder.demodulator;
-        EXPECT_TRUE(d.ringRead >= 0 && d.ringRead < 1024 && d.ringWrite >= 0 && d.ringWrite < 1024);
+        const auto& d = rig.decoder.demodulator();
+        EXPECT_TRUE(d.ringRead() >= 0 && d.ringRead() < 1024 && d.ringWrite() >= 0 && d.ringWrite() < 1024);
     }
 }
 

@@ -17,7 +17,7 @@ void push(FmsDemodulator& d, double hz, int count) {
     for (int i = 0; i < count; ++i) d.pushCrossing(i % 2 ? -hz : hz);
 }
 
-std::string sliced(const FmsDemodulator& d) { return std::string(d.bitString.data()); }
+std::string sliced(const FmsDemodulator& d) { return std::string(d.bitString()); }
 
 TEST(FmsDemodulator, PreambleNeedsElevenValuesStrictlyInsideTheBand) {
     {
@@ -26,21 +26,21 @@ TEST(FmsDemodulator, PreambleNeedsElevenValuesStrictlyInsideTheBand) {
         push(d, 1200, 10);
         push(d, 2500, 30);
         d.search();
-        EXPECT_EQ(d.syncState, 0) << "ten values are not a preamble";
+        EXPECT_EQ(d.syncState(), FmsSync::Searching) << "ten values are not a preamble";
     }
     {
         FmsDemodulator d;
         push(d, 2500, 30);
         push(d, 1200, 11);
         d.search();
-        EXPECT_EQ(d.syncState, 1);
-        EXPECT_EQ(d.ringRead, 41) << "read position just behind the run";
+        EXPECT_EQ(d.syncState(), FmsSync::PreambleFound);
+        EXPECT_EQ(d.ringRead(), 41) << "read position just behind the run";
         push(d, 1800, 200);
         d.search();
-        EXPECT_EQ(d.syncState, 1) << "exactly 200 values behind the preamble are not enough";
+        EXPECT_EQ(d.syncState(), FmsSync::PreambleFound) << "exactly 200 values behind the preamble are not enough";
         push(d, 1800, 1);
         d.search();
-        EXPECT_EQ(d.syncState, 2);
+        EXPECT_EQ(d.syncState(), FmsSync::Ready);
     }
     for (double edge : {1300.0, 1100.0}) {
         FmsDemodulator d;
@@ -48,7 +48,7 @@ TEST(FmsDemodulator, PreambleNeedsElevenValuesStrictlyInsideTheBand) {
         d.pushCrossing(edge);
         push(d, 1200, 6);
         d.search();
-        EXPECT_EQ(d.syncState, 0) << edge << " Hz breaks the run";
+        EXPECT_EQ(d.syncState(), FmsSync::Searching) << edge << " Hz breaks the run";
     }
 }
 
@@ -57,10 +57,10 @@ TEST(FmsDemodulator, PreambleAcrossTwoSearchesIsFound) {
     push(d, 2500, 100);
     push(d, 1200, 6);
     d.search();
-    EXPECT_EQ(d.syncState, 0);
+    EXPECT_EQ(d.syncState(), FmsSync::Searching);
     push(d, 1200, 6);
     d.search();
-    EXPECT_EQ(d.syncState, 1) << "the last 20 values are searched again";
+    EXPECT_EQ(d.syncState(), FmsSync::PreambleFound) << "the last 20 values are searched again";
 }
 
 TEST(FmsDemodulator, BitWindows) {
@@ -84,7 +84,7 @@ TEST(FmsDemodulator, BitWindows) {
         const int left = static_cast<int>(c.values.size()) - c.consumed;
         for (int i = 0; i < left; ++i) d.pushCrossing(1200);  // never read as a window start
         push(d, 1200, 200);
-        d.syncState = 2;
+        d.startSlicing();
         d.sliceBits(false);
         const std::string s = sliced(d);
         ASSERT_EQ(s.size(), 56u);
@@ -101,10 +101,10 @@ TEST(FmsDemodulator, BitWindows) {
     d.pushCrossing(1800);
     d.pushCrossing(1800);
     push(d, 1200, 150);
-    d.syncState = 2;
+    d.startSlicing();
     d.sliceBits(false);
     EXPECT_EQ(sliced(d).substr(0, 4), "0101");
-    EXPECT_EQ(d.syncState, 0);
+    EXPECT_EQ(d.syncState(), FmsSync::Searching);
 }
 
 TEST(FmsDemodulator, SlicingSkipsThePreambleAndStartsAtTheFirstZero) {
@@ -114,7 +114,7 @@ TEST(FmsDemodulator, SlicingSkipsThePreambleAndStartsAtTheFirstZero) {
     for (char b : bits) push(d, b == '0' ? 1800 : 1200, b == '0' ? 3 : 2);
     push(d, 1200, 80);
     d.search();
-    ASSERT_EQ(d.syncState, 2);
+    ASSERT_EQ(d.syncState(), FmsSync::Ready);
     d.sliceBits(false);
     EXPECT_EQ(sliced(d), bits);
 }
@@ -164,7 +164,7 @@ TEST(FmsDemodulator, PureToneGivesAlternatingValuesOfItsFrequency) {
     // Look at the last 100 values.
     int positive = 0;
     for (int i = 1; i <= 100; ++i) {
-        const double v = d.crossingRing[static_cast<std::size_t>((d.ringWrite - i + 1024) % 1024)];
+        const double v = d.crossing(d.ringWrite() - i + 1024);
         EXPECT_NEAR(std::fabs(v), 1200.0, 5.0);
         if (v > 0) ++positive;
     }
@@ -180,8 +180,8 @@ TEST(FmsDemodulator, BusyModeSlicesFortyEightBitsEvenOnSilence) {
         d.measureCrossings(block);
         EXPECT_EQ(d.sliceBits(true), 48);
         EXPECT_EQ(sliced(d).size(), 48u);
-        EXPECT_GE(d.ringRead, 0);
-        EXPECT_LT(d.ringRead, 1024);
+        EXPECT_GE(d.ringRead(), 0);
+        EXPECT_LT(d.ringRead(), 1024);
     }
 }
 
@@ -191,14 +191,14 @@ TEST(FmsDemodulator, AnOverrunSliceDoesNotSendTheSearchIntoOldValues) {
     push(d, 1200, 30);
     push(d, 1800, 168);
     push(d, 1200, 826);
-    ASSERT_EQ(d.ringWrite, 0);
+    ASSERT_EQ(d.ringWrite(), 0);
     // ... then only five new values arrive before a text-mode slice.
-    d.ringRead = 0;
+    d.markAllRead();
     push(d, 2500, 5);
     d.sliceBits(true);  // wants about a hundred values, has five
-    EXPECT_EQ(d.ringRead, d.ringWrite);
+    EXPECT_EQ(d.ringRead(), d.ringWrite());
     d.search();
-    EXPECT_EQ(d.syncState, 0) << "the old preamble is not searched again";
+    EXPECT_EQ(d.syncState(), FmsSync::Searching) << "the old preamble is not searched again";
 }
 
 }  // namespace

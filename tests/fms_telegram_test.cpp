@@ -57,7 +57,7 @@ Slice followUp(bool first, int announced, std::vector<int> chars, int endMarker)
 
 TEST(FmsTelegram, FieldsAndKennung) {
     FmsTelegramState st;
-    std::int16_t busy = 0;
+    bool busy = false;
     auto s = firstTelegram({6, 2, 3, 11, 1, 2, 3, 4}, 7, 1, 2);
     EXPECT_TRUE(evaluateFmsTelegram(s.view(), st, busy));
     EXPECT_EQ(st.lastKennung, "623B1234");
@@ -76,7 +76,7 @@ TEST(FmsTelegram, FieldsAndKennung) {
 
 TEST(FmsTelegram, PlausibilityRules) {
     FmsTelegramState st;
-    std::int16_t busy = 0;
+    bool busy = false;
     auto check = [&](std::vector<int> digits) {
         auto s = firstTelegram(digits, 3, 0, 0);
         evaluateFmsTelegram(s.view(), st, busy);
@@ -117,32 +117,32 @@ TEST(FmsTelegram, FieldValueAndHexDigitWithUndecidableBits) {
 
 TEST(FmsTelegram, Status10AnnouncesTextOnlyTowardsTheVehicle) {
     FmsTelegramState st;
-    std::int16_t busy = 0;
+    bool busy = false;
     auto s = firstTelegram({6, 2, 3, 4, 1, 2, 3, 4}, 10, 0, 0);
     EXPECT_TRUE(evaluateFmsTelegram(s.view(), st, busy));
-    EXPECT_EQ(busy, 0);
+    EXPECT_FALSE(busy);
 
     s = firstTelegram({6, 2, 3, 4, 1, 2, 3, 4}, 10, 1, 0);
     EXPECT_FALSE(evaluateFmsTelegram(s.view(), st, busy));
-    EXPECT_EQ(busy, 1);
+    EXPECT_TRUE(busy);
 
     // A broken announcement starts nothing and is rejected.
-    busy = 0;
+    busy = false;
     s.put(30, 2);
     EXPECT_TRUE(evaluateFmsTelegram(s.view(), st, busy));
-    EXPECT_EQ(busy, 0);
+    EXPECT_FALSE(busy);
     EXPECT_FALSE(fmsReceptionPlausible(st));
 }
 
 TEST(FmsTelegram, TextTransmissionEndsByCountMarkerOrEndCharacter) {
-    auto announce = [](FmsTelegramState& st, std::int16_t& busy) {
-        busy = 0;
+    auto announce = [](FmsTelegramState& st, bool& busy) {
+        busy = false;
         auto s = firstTelegram({6, 2, 3, 4, 1, 2, 3, 4}, 10, 1, 3);
         evaluateFmsTelegram(s.view(), st, busy);
-        ASSERT_EQ(busy, 1);
+        ASSERT_TRUE(busy);
     };
     FmsTelegramState st;
-    std::int16_t busy = 0;
+    bool busy = false;
 
     // Announced 2: ends after the third follow-up telegram (3 > 2).
     announce(st, busy);
@@ -182,7 +182,7 @@ TEST(FmsTelegram, TextTransmissionEndsByCountMarkerOrEndCharacter) {
 
 TEST(FmsTelegram, TextTransmissionHasAtMost26FollowUps) {
     FmsTelegramState st;
-    std::int16_t busy = 0;
+    bool busy = false;
     auto s = firstTelegram({6, 2, 3, 4, 1, 2, 3, 4}, 10, 1, 0);
     evaluateFmsTelegram(s.view(), st, busy);
     int telegrams = 1;

@@ -17,6 +17,7 @@
 #include "common/program_folder.h"
 #include "core/headless_window.h"
 #include "mqtt/mqtt_settings.h"
+#include "core/day_log_reload.h"
 #include "storage/day_log.h"
 #include "storage/receiver_list.h"
 #include "storage/settings.h"

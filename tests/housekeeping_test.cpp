@@ -78,10 +78,10 @@ protected:
     HeadlessWindow window;
     ManualClock clock{1764999967.0};
     Settings settings = defaultSettings();
-    std::int16_t pageChanged = 0;
+    PageChangeFlag pageChange;
     std::vector<std::string> calls;
     std::function<void()> duringUpload;
-    Housekeeping keeper{window, clock, settings, pageChanged,
+    Housekeeping keeper{window, clock, settings, pageChange,
                         {[this] { calls.push_back("write"); },
                          [this] {
                              calls.push_back("upload");
@@ -93,37 +93,37 @@ TEST_F(HousekeepingPass, ChangedPageIsWrittenThenUploadedOnce) {
     settings.htmlExport = 1;
     keeper.pass();
     EXPECT_TRUE(calls.empty());
-    pageChanged = 1;
+    pageChange.markPageChanged();
     keeper.pass();
     EXPECT_EQ(calls, (std::vector<std::string>{"write", "upload"}));
-    EXPECT_EQ(pageChanged, 0);
+    EXPECT_FALSE(pageChange.pageChangedPending());
     keeper.pass();
     EXPECT_EQ(calls.size(), 2u);
 }
 
 TEST_F(HousekeepingPass, NothingWithTheHtmlExportOff) {
-    pageChanged = 1;
+    pageChange.markPageChanged();
     keeper.pass();
     EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(pageChanged, 1);
+    EXPECT_TRUE(pageChange.pageChangedPending());
 }
 
 TEST_F(HousekeepingPass, ReceptionDuringTheUploadIsNotForgotten) {
     settings.htmlExport = 1;
-    pageChanged = 1;
+    pageChange.markPageChanged();
     // The upload lets events run: a reception marks the page changed, and the timer
     // comes due again.
     duringUpload = [this] {
-        pageChanged = 1;
+        pageChange.markPageChanged();
         keeper.pass();
     };
     keeper.pass();
     EXPECT_EQ(calls, (std::vector<std::string>{"write", "upload"}));
-    EXPECT_EQ(pageChanged, 1);
+    EXPECT_TRUE(pageChange.pageChangedPending());
     duringUpload = nullptr;
     keeper.pass();
     EXPECT_EQ(calls.size(), 4u);
-    EXPECT_EQ(pageChanged, 0);
+    EXPECT_FALSE(pageChange.pageChangedPending());
 }
 
 }  // namespace

@@ -293,7 +293,7 @@ TEST_F(NetworkFaults, FtpServerThatHangsHoldsUpNothing) {
     ManualClock uploadClock{1764999967.0};
     FtpUploadContext upload{settings, folder, uploadClock, rig.window, runner, pause, dialUp,
                             KUBMON_EXE, {"ftp", "--timeout=2"}, 0};
-    Housekeeping keeper(rig.window, rig.clock, settings, rig.core.context.pageChanged,
+    Housekeeping keeper(rig.window, rig.clock, settings, rig.core.context.pageChange,
                         {[&] {
                              StatusPageInput page;
                              page.statusColours.assign(kStatusColourCount, 0);
@@ -303,7 +303,7 @@ TEST_F(NetworkFaults, FtpServerThatHangsHoldsUpNothing) {
     QTimer housekeeping;
     QObject::connect(&housekeeping, &QTimer::timeout, &housekeeping, [&] { keeper.pass(); });
     housekeeping.start(100);
-    rig.core.context.pageChanged = 1;
+    rig.core.context.markPageChanged();
     rig.start(4);
     ASSERT_TRUE(kubtest::waitFor([&] { return rig.done() && !keeper.running(); }, 180000));
     housekeeping.stop();

@@ -20,7 +20,7 @@ void recover(PocsagBitState& st, DitherSource& dither, const std::vector<float>&
         ditherSamples(s, dither);
         measureRuns(st, s);
         trackBitLength(st);
-        if (st.pocsagState > Hunting) sliceRuns(st);
+        if (st.pocsagState > PocsagPhase::Hunting) sliceRuns(st);
     }
 }
 
@@ -46,7 +46,7 @@ TEST(PocsagRuns, TransitionsArePlacedBetweenSamples) {
         ++checked;
     }
     EXPECT_EQ(checked, 260);
-    EXPECT_EQ(st.pocsagState, Preamble);
+    EXPECT_EQ(st.pocsagState, PocsagPhase::Preamble);
     EXPECT_NEAR(st.samplesPerBit, 18.375, 0.1);
 }
 
@@ -64,7 +64,7 @@ TEST(PocsagRuns, GlitchInALongRunGivesOneUncertainBit) {
     for (std::size_t i = mid; i < mid + 3; ++i) signal[i] = -signal[i];
     signal.resize(signal.size() + 200, signal.back());
     recover(st, dither, signal);
-    ASSERT_EQ(st.pocsagState, Preamble);
+    ASSERT_EQ(st.pocsagState, PocsagPhase::Preamble);
     // The last bits written: the run before the glitch, the glitch as an uncertain bit,
     // the rest of the run, then the 0 and the 1.
     std::vector<double> tail;

@@ -42,15 +42,15 @@ TEST(PocsagBitRecovery, PreambleGivesTheBitLengthFromAColdStart) {
         SCOPED_TRACE(rate);
         PocsagHarness h;
         h.silence(0.2);
-        EXPECT_EQ(h.decoder.bitState().pocsagState, kub::Hunting);
+        EXPECT_EQ(h.decoder.bitState().pocsagState, kub::PocsagPhase::Hunting);
         // A transmission of idles only.
         h.feed(transmission({}, rate, false));
         const double expected = 22050.0 / rate;
         EXPECT_NEAR(h.decoder.bitState().samplesPerBit, expected, expected * 0.02);
         EXPECT_GT(h.busyBlocks, 0);
         h.silence(0.5);
-        EXPECT_EQ(h.decoder.bitState().pocsagState, kub::Hunting);
-        EXPECT_EQ(h.flags.pocsagBusyFlag, 0);
+        EXPECT_EQ(h.decoder.bitState().pocsagState, kub::PocsagPhase::Hunting);
+        EXPECT_EQ(h.flags.pocsagBusy, false);
         // Idles without an address of their own are no reception.
         EXPECT_TRUE(h.window.receptionLines.empty());
     }
@@ -67,7 +67,7 @@ TEST(PocsagDecoder, EveryRateAndPolarityDecodesExactly) {
             // While the batches come in, the channel's other decoders are held.
             EXPECT_GT(h.busyBlocks, 0);
             h.silence(0.5);
-            EXPECT_EQ(h.flags.pocsagBusyFlag, 0);
+            EXPECT_EQ(h.flags.pocsagBusy, false);
             // "[", "]" and "~" travel as Ä, Ü and ß: the German variant of the character set.
             const std::string expected = "Brand 3: Musterstraße 12, Höhe Ölmühle ÄÄÖÜÜ äöü ß";
             ASSERT_EQ(h.window.receptionLines.size(), 1u);
@@ -83,7 +83,7 @@ TEST(PocsagDecoder, EveryRateAndPolarityDecodesExactly) {
             EXPECT_EQ(cells[4], expected);
             ASSERT_GE(rows[0].cellColours.size(), 3u);
             EXPECT_EQ(rows[0].cellColours[2], 14737632u);
-            EXPECT_EQ(h.context.pageChanged, 1);
+            EXPECT_TRUE(h.context.pageChange.pageChangedPending());
         }
     }
 }
@@ -210,10 +210,10 @@ TEST(PocsagDecoder, SilenceNoiseAndToneSignallingGiveNothing) {
         h.feed(inputs[i]);
         h.silence(0.5);
         EXPECT_EQ(h.busyBlocks, 0);
-        EXPECT_LE(h.decoder.bitState().pocsagState, kub::Preamble);
+        EXPECT_LE(h.decoder.bitState().pocsagState, kub::PocsagPhase::Preamble);
         EXPECT_TRUE(h.window.receptionLines.empty());
         EXPECT_TRUE(h.window.rows(kub::ReceptionTable::Pocsag).empty());
-        EXPECT_EQ(h.context.pageChanged, 0);
+        EXPECT_FALSE(h.context.pageChange.pageChangedPending());
     }
 }
 

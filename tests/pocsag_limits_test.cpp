@@ -11,6 +11,7 @@
 #include "core/headless_window.h"
 #include "core/reception_context.h"
 #include "decoders/pocsag/pocsag_bits.h"
+#include "core/handling/pocsag_handling.h"
 #include "decoders/pocsag/pocsag_decoder.h"
 #include "siggen/pocsag_signal.h"
 
@@ -21,7 +22,7 @@ constexpr double kSamplesPerBit = 22050.0 / 1200.0;
 
 PocsagBitState sliceableState() {
     PocsagBitState st;
-    st.pocsagState = InBatch;
+    st.pocsagState = PocsagPhase::InBatch;
     st.samplesPerBit = kSamplesPerBit;
     st.bitPeriod = kSamplesPerBit;
     return st;
@@ -69,16 +70,19 @@ TEST(PocsagLimits, AClockSetBackMakesNoRepeat) {
     HeadlessWindow window;
     ManualClock clock(1796630400.0);
     ReceptionContext context{clock, window};
-    ChannelFlags flags;
-    PocsagDecoder decoder{context, flags};
+    BusyFlags flags;
+    PocsagDecoder decoder{context.options, flags};
+    PocsagRepeatMemory memory;
     auto page = [&](const std::string& text) {
         std::vector<float> mono =
             siggen::pocsagSignal({{1234567, 1, siggen::PocsagContent::Alpha, text}}, 1200, 0.5, false);
         mono.resize(mono.size() + 22050, 0.0f);
         for (std::size_t at = 0; at < mono.size(); at += kBlockFrames) {
+            SampleArray samples;
             for (std::size_t i = 0; i < static_cast<std::size_t>(kBlockFrames); ++i)
-                decoder.samples[i] = at + i < mono.size() ? std::nearbyint(mono[at + i] * 32767.0) : 0.0;
-            decoder.processPocsagBuffer();
+                samples[i] = at + i < mono.size() ? std::nearbyint(mono[at + i] * 32767.0) : 0.0;
+            decoder.process(samples);
+            for (const PocsagPageEvent& p : decoder.takeEvents()) handlePocsagPage(context, memory, p, "left");
         }
     };
     page("Vorher");

@@ -200,12 +200,12 @@ TEST(PocsagEnd, RealEndIsNoticedWithinAboutOneBatch) {
         h.context.options = kub::DecoderOptions::allOn();
         h.silence(0.2);
         h.feed(siggen::pocsagSignal({alpha(2000, 0, "Ende")}, rate, 0.5, false));
-        EXPECT_NE(h.decoder.bitState().pocsagState, kub::Hunting);
+        EXPECT_NE(h.decoder.bitState().pocsagState, kub::PocsagPhase::Hunting);
         // One batch is 544 bits; the end must be seen after a little more than that.
         h.silence(1.25 * 544 / rate);
         EXPECT_EQ(h.window.receptionLines, std::vector<std::string>{line(2000, 0, "Ende")});
-        EXPECT_EQ(h.decoder.bitState().pocsagState, kub::Hunting);
-        EXPECT_EQ(h.flags.pocsagBusyFlag, 0);
+        EXPECT_EQ(h.decoder.bitState().pocsagState, kub::PocsagPhase::Hunting);
+        EXPECT_EQ(h.flags.pocsagBusy, false);
     }
 }
 

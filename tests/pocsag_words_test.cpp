@@ -24,7 +24,7 @@ struct Layer {
     PocsagBitState bits;
     PocsagWordState words;
 
-    Layer() { bits.pocsagState = Preamble; }
+    Layer() { bits.pocsagState = PocsagPhase::Preamble; }
 
     // Puts the codewords' bits into the bit ring (inverted if asked) and runs the layer,
     // one batch's worth at a time so the ring never overflows.
@@ -87,7 +87,7 @@ TEST(PocsagWords, AddressFrameFunctionAndPolarity) {
             layer.send({0xAAAAAAAAu, 0xAAAAAAAAu});  // end of a preamble
             layer.send(batch(body), inverted);
             EXPECT_EQ(layer.words.invertedPolarity, inverted);
-            EXPECT_EQ(layer.bits.pocsagState, BetweenBatches);
+            EXPECT_EQ(layer.bits.pocsagState, PocsagPhase::BetweenBatches);
             EXPECT_EQ(layer.words.batchWords[0], kSyncCodeword);
             EXPECT_EQ(layer.words.batchWords[position + 1], body[position]);
             EXPECT_EQ(layer.words.syncCount, 1);
@@ -175,7 +175,7 @@ TEST(PocsagWords, ZeroCodewordCutsTheBatch) {
     EXPECT_EQ(layer.words.idleCount, 1);
     EXPECT_FALSE(layer.words.messageMode);
     // The layer looks for the next sync codeword, and the following batch is read.
-    EXPECT_EQ(layer.bits.pocsagState, BetweenBatches);
+    EXPECT_EQ(layer.bits.pocsagState, PocsagPhase::BetweenBatches);
     auto next = pocsagAlphaCodewords("Nach");
     next.insert(next.begin(), address(5, 1));
     layer.send(batch(next));
@@ -191,7 +191,7 @@ TEST(PocsagWords, TransmissionEndingMidBatchInterpretsWhatCame) {
     part.push_back(address(11, 3));  // a second message begins, then the carrier goes
     part.push_back(pocsagMessageCodeword(0x12345));
     layer.send(part);
-    EXPECT_EQ(layer.bits.pocsagState, InBatch);
+    EXPECT_EQ(layer.bits.pocsagState, PocsagPhase::InBatch);
     EXPECT_TRUE(layer.words.finishedPages.empty());
     layer.end();
     EXPECT_EQ(layer.words.finishedPages, (Pages{{"81", 2, "Eins"}}));

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdio>
 
+#include "core/handling/zvei_handling.h"
 #include "decoders/zvei/zvei_decoder.h"
 #include "siggen/zvei_signal.h"
 #include "storage/day_log.h"
@@ -71,8 +72,9 @@ TEST(Soak, ZveiTableKeepsTheNewestReceptions) {
     kub::HeadlessWindow window;
     window.setRecording(false);
     kub::ReceptionContext context(clock, window);
-    kub::ChannelFlags flags;
-    kub::ZveiDecoder zvei(context, flags);
+    kub::BusyFlags flags;
+    kub::ZveiDecoder zvei(context.options, flags);
+    kub::ZveiRepeatMemory memory;
     const int total = kub::kKeptReceptionRows + 150;
     std::string last;
     for (int i = 0; i < total; ++i) {
@@ -81,7 +83,8 @@ TEST(Soak, ZveiTableKeepsTheNewestReceptions) {
         std::array<double, 5> tones{};
         const std::string symbols = siggen::zveiToneSymbols(code);
         for (std::size_t k = 0; k < 5; ++k) tones[k] = siggen::zveiToneFrequency(symbols[k]);
-        zvei.decodeZveiSequence(tones);
+        zvei.readSequence(tones);
+        for (const kub::ZveiCodeEvent& c : zvei.takeEvents()) kub::handleZveiCode(context, memory, c, "left");
         clock.advance(10);
         last = code;
     }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/monitor_channel.h"
 #include "siggen/zvei_signal.h"
 #include "zvei_test_support.h"
 
@@ -46,10 +47,10 @@ TEST(ZveiDetector, FiveCleanTonesGiveTheirFrequencies) {
     s += silence(300);
     m.feed(s, {});
     EXPECT_EQ(m.receptions(), std::vector<std::string>{"##ZVEI#12345##+"});
-    const auto& got = m.core.zveiLeft.lastTones();
+    const auto& got = m.core.left().decoders().zvei().lastTones();
     const double want[5] = {1060, 1160, 1270, 1400, 1530};
     for (int i = 0; i < 5; ++i) EXPECT_NEAR(got[static_cast<std::size_t>(i)], want[i], want[i] * 0.01) << i;
-    EXPECT_EQ(m.core.zveiLeft.detector().toneCount, 0);
+    EXPECT_EQ(m.core.left().decoders().zvei().detector().toneCount, 0);
 }
 
 TEST(ZveiDetector, EveryDigitAtToneLengthsFromSixtyToEightyMs) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/time_text.h"
+#include "core/handling/zvei_handling.h"
 #include "decoders/zvei/zvei_decoder.h"
 #include "storage/day_log.h"
 #include "storage/text_file.h"
@@ -66,9 +67,17 @@ protected:
     ManualClock clock{kStart};
     HeadlessWindow window;
     ReceptionContext context{clock, window};
-    ChannelFlags flags;
-    ZveiDecoder zvei{context, flags};
+    BusyFlags flags;
+    ZveiDecoder zvei{context.options, flags};
+    ZveiRepeatMemory memory;
     RecordingLauncher launcher;
+
+    // Five tones read, and the code they make handled on the left channel.
+    static void read(ZveiDecoder& decoder, ReceptionContext& ctx, ZveiRepeatMemory& mem,
+                     const std::array<double, 5>& tones) {
+        decoder.readSequence(tones);
+        for (const ZveiCodeEvent& code : decoder.takeEvents()) handleZveiCode(ctx, mem, code, "left");
+    }
 
     static double hz(char c) {
         switch (c) {
@@ -93,7 +102,7 @@ protected:
     void send(const std::string& symbols) {
         std::array<double, 5> t{};
         for (std::size_t i = 0; i < 5; ++i) t[i] = hz(symbols[i]);
-        zvei.decodeZveiSequence(t);
+        read(zvei, context, memory, t);
     }
     const std::vector<std::string>& lines() const { return window.receptionLines; }
 };
@@ -104,14 +113,14 @@ TEST_F(ZveiSequence, RepeatToneTakesThePreviousCharacter) {
     send("9R9R9");
     EXPECT_EQ(lines(), (std::vector<std::string>{"##ZVEI#12245##+", "##ZVEI#56789##+",
                                                   "##ZVEI#99999##+"}));
-    EXPECT_EQ(flags.zveiDecodedFlag, 1);
-    EXPECT_EQ(zvei.sequence().lastChar, "9");
+    EXPECT_TRUE(flags.zveiDecoded);
+    EXPECT_EQ(zvei.lastCharacter(), "9");
 }
 
 TEST_F(ZveiSequence, RepeatToneAtTheStartUsesAPreviousDroppedSequence) {
     send("1234x");  // four characters: dropped, but its last character counts
     EXPECT_TRUE(lines().empty());
-    EXPECT_EQ(flags.zveiDecodedFlag, 1);
+    EXPECT_TRUE(flags.zveiDecoded);
     send("R5678");
     EXPECT_EQ(lines(), std::vector<std::string>{"##ZVEI#45678##+"});
 
@@ -119,12 +128,13 @@ TEST_F(ZveiSequence, RepeatToneAtTheStartUsesAPreviousDroppedSequence) {
     ManualClock c2{kStart};
     HeadlessWindow w2;
     ReceptionContext ctx2{c2, w2};
-    ChannelFlags f2;
-    ZveiDecoder fresh{ctx2, f2};
-    fresh.decodeZveiSequence({2600, 1060, 1160, 1270, 1400});
+    BusyFlags f2;
+    ZveiDecoder fresh{ctx2.options, f2};
+    ZveiRepeatMemory m2;
+    read(fresh, ctx2, m2, {2600, 1060, 1160, 1270, 1400});
     EXPECT_TRUE(w2.receptionLines.empty());
-    EXPECT_EQ(f2.zveiDecodedFlag, 1);
-    EXPECT_EQ(fresh.sequence().lastChar, "4");
+    EXPECT_TRUE(f2.zveiDecoded);
+    EXPECT_EQ(fresh.lastCharacter(), "4");
 }
 
 TEST_F(ZveiSequence, OnlyFiveCharacterCodesPass) {
@@ -134,7 +144,7 @@ TEST_F(ZveiSequence, OnlyFiveCharacterCodesPass) {
     send("1C3U5");  // letter tones are characters like digits
     send("xxxxx");  // nothing recognised at all
     EXPECT_EQ(lines(), (std::vector<std::string>{"##ZVEI#12Gr4##+", "##ZVEI#1C3U5##+"}));
-    EXPECT_EQ(flags.zveiDecodedFlag, 1);
+    EXPECT_TRUE(flags.zveiDecoded);
     // After "Gr" a repeat tone repeats its second letter.
     clock.advance(1);
     send("G1R3x");
@@ -214,7 +224,7 @@ TEST_F(ZveiSequence, NameColourRowLogAndExports) {
     EXPECT_EQ(launcher.calls[0].program, "/opt/aktion");
     EXPECT_EQ(launcher.calls[0].args, (std::vector<std::string>{"ZVEI", "12345"}));
     EXPECT_EQ(actionArgumentText(launcher.calls[2].args), "\"ZVEI\" \"34567\"");
-    EXPECT_EQ(context.pageChanged, 1);
+    EXPECT_TRUE(context.pageChange.pageChangedPending());
 
     auto log = readTextLines(dayLogPath(context.programFolder, LogKind::Zvei, clock.now()));
     ASSERT_TRUE(log.has_value());
@@ -237,7 +247,7 @@ TEST_F(ZveiSequence, AMissingLogFolderDoesNotStopTheReception) {
     send("12345");
     EXPECT_EQ(window.sentMessages, std::vector<std::string>{"##ZVEI#12345##+"});
     EXPECT_EQ(window.rows(ReceptionTable::Zvei).size(), 1u);
-    EXPECT_EQ(context.pageChanged, 1);
+    EXPECT_TRUE(context.pageChange.pageChangedPending());
 }
 
 }  // namespace

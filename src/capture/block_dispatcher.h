@@ -1,17 +1,15 @@
 #pragma once
 // The spine of the decoding path: takes each filled capture block, hands it back to the
-// device, splits the channels into the enabled decoders' inputs, drives the meters and
-// calls the decoders of the left and then the right channel under the busy-flag rules.
+// device, splits it into the left and the right channel, measures the meters and hands
+// both channels on, left first.
 
 #include <array>
 #include <cstdint>
 #include <functional>
 
-#include "capture/decoder_inputs.h"
+#include "common/sample_block.h"
 
 namespace kub {
-
-class ReceptionWindow;
 
 constexpr int kCaptureBufferCount = 10;
 constexpr int kBlockSamples = 2 * kBlockFrames;  // interleaved left, right
@@ -25,19 +23,27 @@ public:
     virtual void requeueBuffer(int blockNumber) = 0;
 };
 
+// Mean and peak level of each channel, clipped to 32760.
 struct MeterValues {
     int meanLeft = 0;
     int peakLeft = 0;
     int meanRight = 0;
     int peakRight = 0;
+    bool operator==(const MeterValues&) const = default;
+};
+
+// Takes each block's two channels, after its meters.
+class StereoBlockSink {
+public:
+    virtual ~StereoBlockSink() = default;
+    virtual void takeStereoBlock(const SampleArray& left, const SampleArray& right, const MeterValues& meters) = 0;
 };
 
 class BlockDispatcher {
 public:
-    BlockDispatcher(Channel& left, Channel& right) : left_(left), right_(right) {}
+    explicit BlockDispatcher(StereoBlockSink& sink) : sink_(sink) {}
 
     void setRequeue(BlockRequeue* requeue) { requeue_ = requeue; }
-    void setWindow(ReceptionWindow* window) { window_ = window; }
     // Called after each block's decoders: the reception handling's own clock work (an
     // incident whose time is up) goes at the pace of the audio, a file's as a card's.
     void setAfterBlock(std::function<void()> afterBlock) { afterBlock_ = std::move(afterBlock); }
@@ -60,12 +66,12 @@ public:
 
 private:
     void handleOneBlock();
-    static void runChannel(Channel& channel);
 
-    Channel& left_;
-    Channel& right_;
+    StereoBlockSink& sink_;
     BlockRequeue* requeue_ = nullptr;
-    ReceptionWindow* window_ = nullptr;
+    // The two channels of the block being handled.
+    SampleArray left_{};
+    SampleArray right_{};
     std::function<void()> afterBlock_;
     int currentBuffer_ = 0;
     bool processingGuard_ = false;

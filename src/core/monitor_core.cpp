@@ -1,24 +1,25 @@
 #include "core/monitor_core.h"
 
+#include "core/monitor_channel.h"
+
 namespace kub {
 
-MonitorCore::MonitorCore(Clock& clock, ReceptionWindow& window)
-    : context(clock, window),
-      fmsLeft(context, left.flags),
-      zveiLeft(context, left.flags),
-      pocsagLeft(context, left.flags),
-      fmsRight(context, right.flags, 0x2545F491u),
-      zveiRight(context, right.flags),
-      pocsagRight(context, right.flags),
-      dispatcher(left, right) {
-    right.flags.channel = "right";
-    left.fms = &fmsLeft;
-    left.zvei = &zveiLeft;
-    left.pocsag = &pocsagLeft;
-    right.fms = &fmsRight;
-    right.zvei = &zveiRight;
-    right.pocsag = &pocsagRight;
-    dispatcher.setWindow(&window);
+namespace {
+
+// Each channel's FMS dither runs its own sequence; the sound card's two keep theirs.
+std::uint32_t fmsDitherSeed(std::size_t index) {
+    constexpr std::uint32_t kSeeds[] = {FmsDecoder::kDitherSeed, 0x2545F491u};
+    if (index < 2) return kSeeds[index];
+    return static_cast<std::uint32_t>(0x9E3779B9u * (index + 1)) | 1u;
+}
+
+DecoderSwitches switchesOf(bool fms, bool zvei, bool pocsag) { return {fms, zvei, pocsag}; }
+
+}  // namespace
+
+MonitorCore::MonitorCore(Clock& clock, ReceptionWindow& window) : context(clock, window), dispatcher(*this) {
+    addChannel("left");
+    addChannel("right");
     dispatcher.setAfterBlock([this] { context.incidents.tick(); });
 }
 
@@ -27,19 +28,38 @@ MonitorCore::MonitorCore(Clock& clock, HeadlessWindow& window)
     context.exportLines = &window;
 }
 
+MonitorCore::~MonitorCore() = default;
+
+std::size_t MonitorCore::addChannel(const std::string& name) {
+    const std::size_t index = channels_.size();
+    channels_.push_back(std::make_unique<MonitorChannel>(name, context.options, fmsDitherSeed(index)));
+    return index;
+}
+
+MonitorChannel* MonitorCore::findChannel(std::string_view name) {
+    for (auto& c : channels_)
+        if (c->name() == name) return c.get();
+    return nullptr;
+}
+
+void MonitorCore::feedChannel(std::size_t index, std::span<const std::int16_t> samples) {
+    if (channel(index).feed(context, samples) > 0) context.incidents.tick();
+}
+
+void MonitorCore::takeStereoBlock(const SampleArray& leftSamples, const SampleArray& rightSamples,
+                                  const MeterValues& m) {
+    context.window.setMeters(m.meanLeft, m.peakLeft, m.meanRight, m.peakRight);
+    left().processBlock(context, leftSamples);
+    right().processBlock(context, rightSamples);
+}
+
 void MonitorCore::enableAll(bool on) {
-    const std::int16_t v = on ? 1 : 0;
-    for (Channel* ch : {&left, &right}) {
-        ch->switches.fmsEnabled = v;
-        ch->switches.zveiEnabled = v;
-        ch->switches.pocsagEnabled = v;
-    }
+    for (auto& c : channels_) c->decoders().switchOn({on, on, on});
 }
 
 void MonitorCore::applyDecoderSwitches(const Settings& s) {
-    auto on = [](bool b) -> std::int16_t { return b ? 1 : 0; };
-    left.switches = {on(s.fmsLeft), on(s.zveiLeft), on(s.pocsagLeft)};
-    right.switches = {on(s.fmsRight), on(s.zveiRight), on(s.pocsagRight)};
+    left().decoders().switchOn(switchesOf(s.fmsLeft, s.zveiLeft, s.pocsagLeft));
+    right().decoders().switchOn(switchesOf(s.fmsRight, s.zveiRight, s.pocsagRight));
     context.options = decoderOptions(s);
 }
 

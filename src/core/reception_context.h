@@ -10,6 +10,7 @@
 #include "common/clock.h"
 #include "common/time_text.h"
 #include "common/decoder_options.h"
+#include "common/page_change.h"
 #include "core/reception_window.h"
 #include "common/write_faults.h"
 #include "core/action_output.h"
@@ -50,8 +51,8 @@ struct ReceptionContext {
     ReceptionWindow& window;
     // Program folder holding the data files; empty when no files are to be touched.
     std::string programFolder;
-    // Set by the handling when the status page should be written anew.
-    std::int16_t pageChanged = 0;
+    // Whether the status page should be written anew; the status page pass holds it too.
+    PageChangeFlag pageChange;
 
     // Receivers ("ZVEI.txt") and the vehicles carrying them ("ZVEI_FMS_Zuord.txt").
     ReceiverLists receivers;
@@ -95,8 +96,13 @@ struct ReceptionContext {
     OutputList outputs;
     [[nodiscard]] OutputRegistration addOutput(ReceptionOutput& output) { return outputs.add(output); }
 
+    // Something the status page shows has changed: it should be written anew. The status
+    // page pass takes it (takePageChanged).
+    void markPageChanged() { pageChange.markPageChanged(); }
+    bool takePageChanged() { return pageChange.takePageChanged(); }
+
     // A record of this moment on `channel`, for the handling to fill in.
-    ReceptionRecord newRecord(RecordProtocol protocol, const char* channel) const {
+    ReceptionRecord newRecord(RecordProtocol protocol, const std::string& channel) const {
         ReceptionRecord r;
         r.seconds = clock.nowSeconds();
         r.time = isoTimeText(r.seconds);

@@ -31,7 +31,7 @@ struct ReceptionRecord {
     // instant as clock seconds (for repeat and merge rules).
     std::string time;
     double seconds = 0;
-    std::string channel;  // "left" or "right"
+    std::string channel;  // the channel's name: "left" or "right" on the sound card, else its own
     RecordProtocol protocol = RecordProtocol::Fms;
     // The export line ("##FMS#…#+"); empty for tone calls.
     std::string line;

@@ -9,8 +9,8 @@
 
 #include "common/cipher_text.h"
 #include "common/time_text.h"
-#include "decoders/fms/fms_reception.h"
-#include "decoders/pocsag/pocsag_reception.h"
+#include "core/handling/fms_handling.h"
+#include "core/handling/pocsag_handling.h"
 #include "export/export_line.h"
 
 namespace kub {
@@ -138,7 +138,7 @@ bool RemoteReception::take(const ReceptionRecord& r) {
             local.receiverListed = shown.listed;
             local.row = r.code + "\t" + shown.name + "\t" + dateTimeText(context_.clock.now());
             local.line = zveiExportLine(r.code, shown.name);
-            context_.pageChanged = 1;
+            context_.markPageChanged();
             break;
         }
         case RecordProtocol::Pocsag: {
@@ -150,7 +150,7 @@ bool RemoteReception::take(const ReceptionRecord& r) {
             local.line = pocsagExportLine(r.ric, r.function, r.text);
             // A site of an older version says nothing about it: judged here then.
             local.verschluesselt = r.verschluesselt || looksEncrypted(r.text);
-            context_.pageChanged = 1;
+            context_.markPageChanged();
             break;
         }
         case RecordProtocol::Tonruf:
@@ -183,13 +183,13 @@ void RemoteReception::prepareFms(ReceptionRecord& r) {
         r.statusStored = true;
         statusSeconds_[slot] = r.seconds;
     }
-    FmsTelegramState state;
-    state.lastKennung = r.kennung;
-    state.lastStatus = static_cast<std::int16_t>(r.status);
-    state.lastTki = static_cast<std::int16_t>(r.tki);
-    state.lastDirection = static_cast<std::int16_t>(r.direction);
-    state.textBuffer = r.text;
-    r.row = fmsReceptionRow(context_, state, slot);
+    FmsTelegramEvent telegram;
+    telegram.kennung = r.kennung;
+    telegram.status = r.status;
+    telegram.tki = r.tki;
+    telegram.direction = r.direction;
+    telegram.text = r.text;
+    r.row = fmsReceptionRow(context_, telegram, slot);
     r.line = fmsExportLine(r.kennung, r.status, r.tki, r.direction);
     r.slot = slot;
     r.vehicle.clear();
@@ -198,7 +198,7 @@ void RemoteReception::prepareFms(ReceptionRecord& r) {
         const VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
         r.vehicle = rec.rufname;
         r.info = rec.eigenschaft;
-        context_.pageChanged = 1;
+        context_.markPageChanged();
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include "core/incident_summary.h"
 #include "core/reception_context.h"
-#include "decoders/fms/fms_reception.h"
+#include "core/handling/fms_handling.h"
 
 namespace kub {
 

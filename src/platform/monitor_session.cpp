@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "storage/alarm_settings.h"
+#include "core/day_log_reload.h"
 #include "storage/day_log.h"
 #include "storage/vehicle_table.h"
 #include "web/ftp_upload.h"
@@ -38,7 +39,7 @@ MonitorSession::MonitorSession(std::string programFolder, Clock& clock, Receptio
                                ok ? std::string() : "Statusseite nicht geschrieben: " + statusPagePath(folder_));
     };
     hooks.uploadStatusPage = [this] { uploadStatusPage(); };
-    housekeeping_ = std::make_unique<Housekeeping>(window_, clock_, settings, core.context.pageChanged,
+    housekeeping_ = std::make_unique<Housekeeping>(window_, clock_, settings, core.context.pageChange,
                                                    std::move(hooks));
     incidentTimer_.start();
 }

@@ -1,6 +1,7 @@
 #include "storage/day_log.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "storage/text_file.h"
 
@@ -27,22 +28,15 @@ bool appendDayLog(const std::string& programFolder, LogKind kind, const Clock& c
     return appendTextLine(dayLogPath(programFolder, kind, clock.now()), row);
 }
 
-int reloadDayLog(const std::string& programFolder, LogKind kind, const Clock& clock,
-                 ReceptionWindow& window) {
-    if (programFolder.empty() || kind == LogKind::Einsatz) return 0;
+std::vector<std::string> readDayLogRows(const std::string& programFolder, LogKind kind, const Clock& clock) {
+    std::vector<std::string> rows;
+    if (programFolder.empty() || kind == LogKind::Einsatz) return rows;
     // The whole line: a pager text is cut at no comma ("Brand, Hauptstr. 5").
     // A log beyond the size limit gives its newest rows, the ones the table keeps.
     auto items = readTextLines(dayLogPath(programFolder, kind, clock.now()), Oversize::KeepEnd);
-    if (!items) return 0;
-    const ReceptionTable table = kind == LogKind::Fms    ? ReceptionTable::Fms
-                                 : kind == LogKind::Zvei ? ReceptionTable::Zvei
-                                                         : ReceptionTable::Pocsag;
-    int rows = 0;
-    for (const auto& item : *items) {
-        if (item.empty()) continue;
-        window.insertTableRow(table, item);
-        ++rows;
-    }
+    if (!items) return rows;
+    for (auto& item : *items)
+        if (!item.empty()) rows.push_back(std::move(item));
     return rows;
 }
 

@@ -3,9 +3,9 @@
 // per line, appended and closed at once so every reception is on disk immediately.
 
 #include <string>
+#include <vector>
 
 #include "common/clock.h"
-#include "core/reception_window.h"
 
 namespace kub {
 
@@ -22,22 +22,10 @@ std::string dayLogPath(const std::string& programFolder, LogKind kind, const Loc
 bool appendDayLog(const std::string& programFolder, LogKind kind, const Clock& clock,
                   const std::string& row);
 
-// Reads today's log of its kind into its table, each line inserted on top, so the newest
-// reception ends up first as it was live. Each line is taken whole, commas and all, as
-// it was shown live; empty lines are skipped. Returns the rows inserted; no file is no rows.
-// Incidents have no table here: none.
-int reloadDayLog(const std::string& programFolder, LogKind kind, const Clock& clock,
-                 ReceptionWindow& window);
-
-inline int reloadFmsLog(const std::string& folder, const Clock& c, ReceptionWindow& w) {
-    return reloadDayLog(folder, LogKind::Fms, c, w);
-}
-inline int reloadZveiLog(const std::string& folder, const Clock& c, ReceptionWindow& w) {
-    return reloadDayLog(folder, LogKind::Zvei, c, w);
-}
-inline int reloadPocLog(const std::string& folder, const Clock& c, ReceptionWindow& w) {
-    return reloadDayLog(folder, LogKind::Pocsag, c, w);
-}
+// Today's rows of its kind, oldest first, each line whole, commas and all, as it was shown
+// live; empty lines are skipped. A log beyond the size limit gives its newest rows. No
+// file, no folder, or incidents (they have no table): none.
+std::vector<std::string> readDayLogRows(const std::string& programFolder, LogKind kind, const Clock& clock);
 
 // One FMS reception row to today's "FMS-" log.
 inline bool appendFmsLog(const std::string& programFolder, const Clock& clock, const std::string& row) {

@@ -27,7 +27,7 @@ void BoardEditor::editTile(int tile) {
                                               ctx_.clock, ctx_.notWritten},
                          slot, parent_);
     dialogs().exec(dialog);
-    ctx_.pageChanged = 1;
+    ctx_.pageChange.markPageChanged();
     board_->update_labelx(tile);
 }
 
@@ -37,7 +37,7 @@ void BoardEditor::dropOnTile(int from, int to) {
                   [this](const QString& text) { return dialogs().question(parent_, text, QString()); },
                   ctx_.notWritten};
     if (!moveWithinStation(m, board_->currentStation(), from, to)) return;
-    ctx_.pageChanged = 1;
+    ctx_.pageChange.markPageChanged();
     board_->update_label();
 }
 
@@ -47,7 +47,7 @@ void BoardEditor::dropOnStation(int from, int station) {
                   [this](const QString& text) { return dialogs().question(parent_, text, QString()); },
                   ctx_.notWritten};
     if (!moveToStation(m, board_->currentStation(), from, station)) return;
-    ctx_.pageChanged = 1;
+    ctx_.pageChange.markPageChanged();
     board_->update_label();
 }
 

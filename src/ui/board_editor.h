@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/clock.h"
+#include "common/page_change.h"
 #include "storage/receiver_list.h"
 #include "storage/settings.h"
 #include "storage/station_names.h"
@@ -26,7 +27,7 @@ struct BoardEditorContext {
     std::string programFolder;
     const Clock& clock;
     // Set when a change may show on the status page.
-    std::int16_t& pageChanged;
+    PageChangeFlag& pageChange;
     std::function<void(const QString& fileName)> notWritten;
 };
 

@@ -15,7 +15,7 @@
 #include <cmath>
 
 #include "common/time_text.h"
-#include "decoders/fms/fms_reception.h"
+#include "core/handling/fms_handling.h"
 #include "platform/capture_device.h"
 #include "platform/web_view_server.h"
 #include "storage/text_file.h"
@@ -331,7 +331,7 @@ void MainWindow::setStatusForAll(int status) {
     const int failed = ui::setStatusForAll(core_.context.vehicles, static_cast<std::int16_t>(status), folder_,
                                            statusTimeText(clock_.now()));
     // The status page shows the board; it follows at the next housekeeping pass.
-    core_.context.pageChanged = 1;
+    core_.context.markPageChanged();
     update_label();
     if (failed > 0)
         dialogs().message(this, QStringLiteral("%1 Statusdateien konnten nicht geschrieben werden !").arg(failed),

@@ -28,7 +28,7 @@ void MainWindow::buildSettingsSections() {
     importSection_ = new VehicleImportSection(
         VehicleImportContext{core_.context.vehicles, folder_,
                              [this] {
-                                 core_.context.pageChanged = 1;
+                                 core_.context.markPageChanged();
                                  update_label();
                              },
                              notWrittenHook},
@@ -54,7 +54,7 @@ void MainWindow::buildSettingsSections() {
     exports_->onWatchdogTick = [this](const WatchdogTick& tick) { tcpSection_->showTick(tick); };
 
     boardEditor_ = new BoardEditor(BoardEditorContext{core_.context.vehicles, core_.context.receivers, settings_,
-                                                      stationNames_, folder_, clock_, core_.context.pageChanged,
+                                                      stationNames_, folder_, clock_, core_.context.pageChange,
                                                       notWrittenHook},
                                    board_, this);
 }

@@ -64,10 +64,9 @@ void Housekeeping::pass() {
     if (running_) return;
     running_ = true;
     ageAlertLists(window_, clock_.now());
-    if (settings_.htmlExport && pageChanged_ == 1) {
-        // Cleared before writing: a reception that arrives while the page is written or
-        // uploaded sets it again and is on the next page instead of being forgotten.
-        pageChanged_ = 0;
+    // Taken before writing: a reception that arrives while the page is written or
+    // uploaded marks it again and is on the next page instead of being forgotten.
+    if (settings_.htmlExport && pageChange_.takePageChanged()) {
         if (hooks_.writeStatusPage) hooks_.writeStatusPage();
         if (hooks_.uploadStatusPage) hooks_.uploadStatusPage();
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/clock.h"
+#include "common/page_change.h"
 #include "core/reception_window.h"
 #include "storage/settings.h"
 
@@ -32,8 +33,8 @@ public:
     };
 
     Housekeeping(ReceptionWindow& window, const Clock& clock, const Settings& settings,
-                 std::int16_t& pageChanged, Hooks hooks)
-        : window_(window), clock_(clock), settings_(settings), pageChanged_(pageChanged),
+                 PageChangeFlag& pageChange, Hooks hooks)
+        : window_(window), clock_(clock), settings_(settings), pageChange_(pageChange),
           hooks_(std::move(hooks)) {}
 
     // One pass. A pass that comes due while the previous one still uploads is skipped;
@@ -45,7 +46,7 @@ private:
     ReceptionWindow& window_;
     const Clock& clock_;
     const Settings& settings_;
-    std::int16_t& pageChanged_;
+    PageChangeFlag& pageChange_;
     Hooks hooks_;
     bool running_ = false;
 };

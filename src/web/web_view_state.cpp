@@ -8,7 +8,7 @@
 #include "core/incident_summary.h"
 #include "core/record_json.h"
 #include "decoders/fms/fms_code_tables.h"
-#include "decoders/fms/fms_reception.h"
+#include "core/handling/fms_handling.h"
 
 namespace kub {
 

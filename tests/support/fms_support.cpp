@@ -1,5 +1,6 @@
 #include "support/fms_support.h"
 
+#include "core/handling/fms_handling.h"
 #include "support/run_process.h"
 
 #include <algorithm>
@@ -16,9 +17,11 @@ void FmsRig::feed(const std::vector<float>& signal, int flushBlocks) {
     std::size_t at = 0;
     const std::size_t total = signal.size() + static_cast<std::size_t>(flushBlocks) * kBlockFrames;
     while (at < total) {
+        SampleArray samples;
         for (std::size_t i = 0; i < static_cast<std::size_t>(kBlockFrames); ++i, ++at)
-            decoder.samples[i] = at < signal.size() ? toSampleValue(signal[at]) : 0.0;
-        decoder.processFmsBuffer();
+            samples[i] = at < signal.size() ? toSampleValue(signal[at]) : 0.0;
+        decoder.process(samples);
+        for (const FmsEvent& event : decoder.takeEvents()) handleFmsEvent(context, event, "left");
         clock.advance(static_cast<double>(kBlockFrames) / kSampleRate);
         ++blocksFed;
     }

@@ -10,6 +10,7 @@
 #include "core/headless_window.h"
 #include "core/reception_context.h"
 #include "decoders/fms/fms_decoder.h"
+#include "decoders/busy_flags.h"
 
 namespace kub::test {
 
@@ -18,11 +19,11 @@ struct FmsRig {
     ManualClock clock{1765000000.0};
     HeadlessWindow window;
     ReceptionContext context{clock, window};
-    ChannelFlags flags;
-    FmsDecoder decoder{context, flags};
+    BusyFlags flags;
+    FmsDecoder decoder{context.options, flags};
 
-    // Full scale 1.0 becomes 32767, as the sound card delivers it; block by block,
-    // then `flushBlocks` blocks of silence.
+    // Full scale 1.0 becomes 32767, as the sound card delivers it; block by block, each
+    // block's receptions handled on the left channel, then `flushBlocks` blocks of silence.
     void feed(const std::vector<float>& signal, int flushBlocks = 22);
     int blocksFed = 0;
 };

@@ -12,6 +12,7 @@
 
 #include "common/clock.h"
 #include "core/headless_window.h"
+#include "core/monitor_channel.h"
 #include "core/monitor_core.h"
 
 namespace kub::test {
@@ -19,9 +20,7 @@ namespace kub::test {
 class MonitorFeed {
 public:
     explicit MonitorFeed(const DecoderOptions& options) : clock_(1.8e9), core_(clock_, window_) {
-        core_.left.switches.fmsEnabled = 1;
-        core_.left.switches.zveiEnabled = 1;
-        core_.left.switches.pocsagEnabled = 1;
+        core_.left().decoders().switchOn({true, true, true});
         core_.context.options = options;
     }
     MonitorFeed(const MonitorFeed&) = delete;

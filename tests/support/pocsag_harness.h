@@ -1,11 +1,13 @@
 #pragma once
 // One POCSAG decoder with a recording window and a stream clock, fed with mono audio
-// block by block as the capture would deliver it.
+// block by block as the capture would deliver it; each block's pages handled on the left
+// channel.
 
 #include <vector>
 
 #include "core/headless_window.h"
 #include "core/reception_context.h"
+#include "core/handling/pocsag_handling.h"
 #include "decoders/pocsag/pocsag_decoder.h"
 
 namespace kubtest {
@@ -14,8 +16,9 @@ struct PocsagHarness {
     kub::HeadlessWindow window;
     kub::StreamClock clock{1796630400.0};  // 7 December 2026, 00:00 UTC
     kub::ReceptionContext context{clock, window};
-    kub::ChannelFlags flags;
-    kub::PocsagDecoder decoder{context, flags};
+    kub::BusyFlags flags;
+    kub::PocsagDecoder decoder{context.options, flags};
+    kub::PocsagRepeatMemory memory;
 
     int blocks = 0;
     int busyBlocks = 0;     // blocks after which pocsagBusyFlag was set

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/day_log_reload.h"
 #include "storage/day_log.h"
 #include "storage/receiver_list.h"
 #include "storage/settings.h"

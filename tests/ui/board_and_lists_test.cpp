@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "common/time_text.h"
+#include "core/monitor_channel.h"
 #include "siggen/fms_signal.h"
 #include "siggen/zvei_signal.h"
 #include "storage/day_log.h"
@@ -221,10 +222,10 @@ TEST_F(AlertLists, HousekeepingWritesTheStatusPageOnlyWhenOnAndChanged) {
     MainWindow& w = open();
     w.housekeepingPass();
     EXPECT_FALSE(folder.exists("status.html"));
-    w.core().context.pageChanged = 1;
+    w.core().context.markPageChanged();
     w.housekeepingPass();
     ASSERT_TRUE(folder.exists("status.html"));
-    EXPECT_EQ(w.core().context.pageChanged, 0);
+    EXPECT_FALSE(w.core().context.pageChange.pageChangedPending());
     bool named = false;
     for (const auto& line : folder.read("status.html")) named = named || line.find("HLF Süd 1") != std::string::npos;
     EXPECT_TRUE(named);
@@ -243,13 +244,13 @@ TEST_F(SettingsPage, EditsMarkUnsavedAndSaveTakesTheControlsOver) {
     EXPECT_TRUE(st->unsaved());
     EXPECT_EQ(st->saveButton()->palette().color(QPalette::Button), QColor(255, 0, 0));
     clickIndicator(st->decoderSwitch(1));  // POCSAG right
-    EXPECT_EQ(w.core().left.switches.fmsEnabled, 0);  // not before saving
+    EXPECT_FALSE(w.core().left().decoders().switches().fms);  // not before saving
 
     QTest::mouseClick(st->saveButton(), Qt::LeftButton);
     EXPECT_FALSE(st->unsaved());
     EXPECT_EQ(st->saveButton()->palette().color(QPalette::Button), normal);
-    EXPECT_EQ(w.core().left.switches.fmsEnabled, 1);
-    EXPECT_EQ(w.core().right.pocsag ? w.core().right.switches.pocsagEnabled : 0, 1);
+    EXPECT_TRUE(w.core().left().decoders().switches().fms);
+    EXPECT_TRUE(w.core().right().decoders().switches().pocsag);
     EXPECT_FALSE(w.tables()->table(ReceptionTable::Pocsag)->isHidden());
     const Settings back = loadSettings(folder.path());
     EXPECT_EQ(back.fmsLeft, 1);
@@ -297,7 +298,7 @@ TEST_F(StatusForAll, EverySlotGetsTheStatusNamedSlotsAFile) {
     EXPECT_TRUE(folder.exists("Status/2.txt"));   // a heading has a name
     EXPECT_FALSE(folder.exists("Status/1.txt"));  // empty slot: no file
     EXPECT_EQ(table[0].statusTime, "");           // the in-memory time stays
-    EXPECT_EQ(w.core().context.pageChanged, 1);
+    EXPECT_TRUE(w.core().context.pageChange.pageChangedPending());
     EXPECT_EQ(w.board()->tile(0)->look().fill, QColor(255, 192, 192));  // status 3 light red
 }
 

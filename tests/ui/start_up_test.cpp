@@ -11,6 +11,7 @@
 #include <iterator>
 #include <gtest/gtest.h>
 
+#include "core/monitor_channel.h"
 #include "storage/settings.h"
 #include "ui/alert_lists.h"
 #include "ui/capture_stopped_line.h"
@@ -118,8 +119,8 @@ TEST_F(StartUp, PreparedFolderShowsNamesColoursFontsAndRows) {
     EXPECT_TRUE(w.settingsTab()->decoderSwitch(5)->isChecked());   // FMS left
     EXPECT_TRUE(w.settingsTab()->decoderSwitch(3)->isChecked());   // ZVEI left
     EXPECT_FALSE(w.settingsTab()->decoderSwitch(2)->isChecked());  // FMS right
-    EXPECT_EQ(w.core().left.switches.fmsEnabled, 1);
-    EXPECT_EQ(w.core().right.switches.fmsEnabled, 0);
+    EXPECT_TRUE(w.core().left().decoders().switches().fms);
+    EXPECT_FALSE(w.core().right().decoders().switches().fms);
     EXPECT_EQ(w.core().context.receivers.receiverCount(), 1);
     EXPECT_TRUE(w.housekeepingTimer()->isActive());
     EXPECT_EQ(w.housekeepingTimer()->interval(), 60000);

@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "common/command_options.h"
 #include "core/headless_window.h"
+#include "core/day_log_reload.h"
 #include "storage/day_log.h"
 #include "storage/settings.h"
 #include "storage/vehicle_table.h"

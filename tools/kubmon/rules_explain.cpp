@@ -113,7 +113,7 @@ int explainRecording(const std::string& folder, const std::string& input, Explai
     window.setRecording(false);
     window.setRowLimit(10);
     kub::MonitorCore core(clock, window);
-    core.context.outputs.push_back(&explainer);
+    const kub::OutputRegistration explained = core.context.addOutput(explainer);
     core.enableAll(true);
     core.context.options = kub::DecoderOptions::allOn();
     // Names of receivers and the incidents as the folder has them; no file is written.

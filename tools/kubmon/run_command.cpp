@@ -213,7 +213,7 @@ int runCommand(const Args& args) {
     session.startUp(startUpLines(faults, folder, session.settings));
     // The page on the server shows the board as it is now, not as it was before the
     // restart: the first pass writes it even before the first reception.
-    session.core.context.pageChanged = 1;
+    session.core.context.markPageChanged();
 
     // The web board, MQTT and the watchdog as the window wires them; stopped on every
     // way out of this function.

@@ -1,6 +1,6 @@
 #include "decoders/fms/fms_decoder.h"
 
-#include "decoders/fms/fms_reception.h"
+#include <utility>
 
 namespace kub {
 
@@ -10,55 +10,60 @@ BandPassFilter FmsDecoder::fmsBandPass() {
     return BandPassFilter(1000.0, 2300.0, 4, 4);
 }
 
-void FmsDecoder::processFmsBuffer() {
+std::vector<FmsEvent> FmsDecoder::takeEvents() {
+    std::vector<FmsEvent> taken;
+    taken.swap(events_);
+    return taken;
+}
+
+bool FmsDecoder::rescueFirstTelegram(const FmsBits& bits) {
+    // Near the noise floor a single misread crossing breaks the telegram. Other readings of
+    // its least certain bits are tried; one is taken only if it is the only one that passes
+    // the check bits and is plausible.
+    return demodulator_.recutFirstTelegram([&] {
+        if (!fmsCheckBitsValid(bits)) return false;
+        FmsTelegramState trial;
+        bool busy = false;
+        evaluateFmsTelegram(bits, trial, busy);
+        return fmsReceptionPlausible(trial);
+    });
+}
+
+void FmsDecoder::emitTelegram() {
+    const FmsTelegramState& t = telegram_;
+    events_.push_back(FmsTelegramEvent{t.lastKennung, t.lastStatus, t.lastTki, t.lastDirection, t.textBuffer,
+                                       t.undecidablePosition, flags_.blocks});
+}
+
+void FmsDecoder::process(const SampleArray& samples) {
+    samples_ = samples;
     // The band-pass's high-pass half leaves no DC to remove.
-    if (context_.options.inputFilter) {
-        demodulator.filterAndMeasureCrossings(samples, inputFilter_);
+    if (options_.inputFilter) {
+        demodulator_.filterAndMeasureCrossings(samples_, inputFilter_);
     } else {
-        demodulator.removeDc(samples);
-        demodulator.measureCrossings(samples);
+        demodulator_.removeDc(samples_);
+        demodulator_.measureCrossings(samples_);
     }
-    if (demodulator.syncState < 2 && flags_.fmsBusyFlag == 0) demodulator.search();
-    if (demodulator.syncState == 2 || flags_.fmsBusyFlag == 1) {
+    if (!demodulator_.slicing() && !flags_.fmsBusy) demodulator_.search();
+    if (demodulator_.slicing() || flags_.fmsBusy) {
         // 0: the telegram has not fully arrived; the next block goes on with it.
-        if (const int n = demodulator.sliceBits(flags_.fmsBusyFlag == 1); n > 0) {
-            const FmsBits bits{demodulator.telegramBits.data(), demodulator.bitString.data(), n};
-            const bool firstTelegram = flags_.fmsBusyFlag == 0;
-            bool due = evaluateFmsTelegram(bits, telegram, flags_.fmsBusyFlag);
+        if (const int n = demodulator_.sliceBits(flags_.fmsBusy); n > 0) {
+            const FmsBits bits = demodulator_.lastBits(n);
+            const bool firstTelegram = !flags_.fmsBusy;
+            bool due = evaluateFmsTelegram(bits, telegram_, flags_.fmsBusy);
             // A first telegram that fails its check bits is dropped whole: it is not shown
             // and, if it seemed to announce a text, does not start a text transmission.
             // Follow-up telegrams carry no check bits of their own.
-            if (firstTelegram && context_.options.fmsCheckBits && !fmsCheckBitsValid(bits)) {
-                flags_.fmsBusyFlag = 0;
-                due = false;
-                // Near the noise floor a single misread crossing breaks the telegram. Other
-                // readings of its least certain bits are tried; one is taken only if it is
-                // the only one that passes the check bits and is plausible.
-                const bool rescued = demodulator.recutFirstTelegram([&] {
-                    if (!fmsCheckBitsValid(bits)) return false;
-                    FmsTelegramState trial;
-                    std::int16_t busy = 0;
-                    evaluateFmsTelegram(bits, trial, busy);
-                    return fmsReceptionPlausible(trial);
-                });
-                if (rescued) due = evaluateFmsTelegram(bits, telegram, flags_.fmsBusyFlag);
+            if (firstTelegram && options_.fmsCheckBits && !fmsCheckBitsValid(bits)) {
+                flags_.fmsBusy = false;
+                due = rescueFirstTelegram(bits) && evaluateFmsTelegram(bits, telegram_, flags_.fmsBusy);
             }
-            if (due) handleFmsReception(context_, telegram, flags_.channel);
+            if (due) emitTelegram();
         }
     }
     // A tone call is reported once, as soon as it has lasted long enough.
-    const bool toneI = demodulator.takeToneEventI();
-    const bool toneII = demodulator.takeToneEventII();
-    if (toneI) reportToneCall("I");
-    if (toneII) reportToneCall("II");
-}
-
-void FmsDecoder::reportToneCall(const char* tone) {
-    // The alert line in List1 is the window output's.
-    ReceptionRecord record = context_.newRecord(RecordProtocol::Tonruf, flags_.channel);
-    record.tone = tone;
-    if (context_.reportedBySite(record)) return;
-    context_.handOn(record);
+    if (demodulator_.takeToneEventI()) events_.push_back(ToneCallEvent{ToneCall::I, flags_.blocks});
+    if (demodulator_.takeToneEventII()) events_.push_back(ToneCallEvent{ToneCall::II, flags_.blocks});
 }
 
 }  // namespace kub

@@ -1,42 +1,56 @@
 #pragma once
-// One channel's FMS decoder (Module4 left, Module13 right): demodulation, telegram
-// evaluation and reception handling for every captured block.
+// One channel's FMS decoder: demodulation and telegram evaluation for every block it is
+// given. Telegrams (a text transmission as one, when it has ended) and tone calls come out
+// as events; what they mean to the monitor is the reception handling's.
 
 #include <cstdint>
+#include <vector>
 
-#include "capture/decoder_inputs.h"
 #include "common/band_pass_filter.h"
-#include "core/reception_context.h"
+#include "common/decoder_options.h"
+#include "common/sample_block.h"
+#include "decoders/busy_flags.h"
+#include "decoders/decoder_events.h"
 #include "decoders/fms/fms_demodulator.h"
 #include "decoders/fms/fms_telegram.h"
 
 namespace kub {
 
-class FmsDecoder final : public FmsBlockDecoder {
+class FmsDecoder final {
 public:
     // Each channel gets its own dither sequence; the seed keeps runs repeatable.
-    FmsDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint32_t ditherSeed = 0x9E3779B9u)
-        : demodulator(ditherSeed), inputFilter_(fmsBandPass()), context_(context), flags_(flags) {}
+    static constexpr std::uint32_t kDitherSeed = 0x9E3779B9u;
+
+    FmsDecoder(const DecoderOptions& options, BusyFlags& flags, std::uint32_t ditherSeed = kDitherSeed)
+        : demodulator_(ditherSeed), inputFilter_(fmsBandPass()), options_(options), flags_(flags) {}
 
     // The band-pass every instance puts in front of its demodulator while the input
     // filter is on.
     static BandPassFilter fmsBandPass();
 
-    void processFmsBuffer() override;
+    // One block of the channel.
+    void process(const SampleArray& samples);
+    // The events since the last call, oldest first.
+    std::vector<FmsEvent> takeEvents();
 
-    FmsDemodulator demodulator;
-    FmsTelegramState telegram;
+    const FmsDemodulator& demodulator() const { return demodulator_; }
+    const FmsTelegramState& telegram() const { return telegram_; }
 
 private:
-    // A tone call: List1 and a record ("I" or "II").
-    void reportToneCall(const char* tone);
+    // A telegram whose check bits fail: other readings of its least certain bits.
+    bool rescueFirstTelegram(const FmsBits& bits);
+    void emitTelegram();
 
+    FmsDemodulator demodulator_;
+    FmsTelegramState telegram_;
+    // The block being worked on; the demodulator's filters work in place.
+    SampleArray samples_{};
     // In front of the demodulator while the input filter is on: the band of the two FSK
     // tones and of the tone calls at 1750 and 2135 Hz.
     BandPassFilter inputFilter_;
-
-    ReceptionContext& context_;
-    ChannelFlags& flags_;
+    const DecoderOptions& options_;
+    BusyFlags& flags_;
+    std::vector<FmsEvent> events_;
 };
 
 }  // namespace kub

@@ -7,17 +7,39 @@ namespace kub {
 namespace {
 constexpr int kRing = FmsDemodulator::kRingSize;
 inline int wrap(int i) { return ((i % kRing) + kRing) % kRing; }
+
+// The DC level follows the block with this weight per sample (a time constant of about
+// 45 ms): slow enough to leave the 1200 Hz tone whole.
+constexpr double kDcWeight = 0.001;
+// The preamble: more than kPreambleRun crossing values in a row between these bounds
+// (1200 Hz, the 1 bit, within 100 Hz).
+constexpr double kPreambleLowHz = 1100.0;
+constexpr double kPreambleHighHz = 1300.0;
+constexpr int kPreambleRun = 10;
+// Values that must have arrived behind the preamble before a telegram is cut (56 bits
+// take at most 168), and how many the next search goes back, so that a preamble that
+// straddles two blocks is still found.
+constexpr int kValuesForATelegram = 200;
+constexpr int kSearchOverlap = 20;
+// Bit decisions on the crossing frequencies: three values above kZeroEachHz whose mean is
+// above kSplitHz are a 0 (1800 Hz); otherwise two values below kUndecidableHz whose mean is
+// below kSplitHz are a 1 (1200 Hz); anything else cannot be decided.
+constexpr double kZeroEachHz = 1300.0;
+constexpr double kSplitHz = 1500.0;
+constexpr double kUndecidableHz = 1700.0;
+// The first value above this is the telegram's first 0 bit, after the preamble's 1s.
+constexpr double kFirstZeroHz = 1400.0;
 }  // namespace
 
 void FmsDemodulator::removeDc(SampleArray& samples) {
     // The level in a local: written through the block, the member would be stored and
     // reloaded at every sample.
-    double level = dcLevel;
+    double level = dcLevel_;
     for (double& x : samples) {
-        level = 0.999 * level + 0.001 * x;
+        level = (1.0 - kDcWeight) * level + kDcWeight * x;
         x -= level;
     }
-    dcLevel = level;
+    dcLevel_ = level;
 }
 
 void FmsDemodulator::measureCrossings(const SampleArray& samples) {
@@ -34,77 +56,77 @@ void FmsDemodulator::feedToneCalls() {
         toneII_.interrupt();
     }
     const int newValues = static_cast<int>(valuesWritten_ - toneCounted_);
-    int at = wrap(ringWrite - newValues);
+    int at = wrap(ringWrite_ - newValues);
     for (int n = 0; n < newValues; ++n, at = (at + 1) % kRing) {
-        const double v = crossingRing[static_cast<std::size_t>(at)];
+        const double v = crossingRing_[static_cast<std::size_t>(at)];
         toneI_.add(v);
         toneII_.add(v);
     }
     toneCounted_ = valuesWritten_;
-    if (toneI_.takeEvent()) toneEventI = 1;
-    if (toneII_.takeEvent()) toneEventII = 1;
+    if (toneI_.takeEvent()) toneEventI_ = 1;
+    if (toneII_.takeEvent()) toneEventII_ = 1;
 }
 
 void FmsDemodulator::search() {
-    toneEventI = 0;
-    toneEventII = 0;
+    toneEventI_ = 0;
+    toneEventII_ = 0;
     int k = 0;
     int l = 0;
-    int available = ringWrite - ringRead;
-    if (ringRead > ringWrite) available += kRing;
+    int available = ringWrite_ - ringRead_;
+    if (ringRead_ > ringWrite_) available += kRing;
 
-    if (syncState == 0) {
+    if (syncState_ == FmsSync::Searching) {
         do {
-            const double v = std::fabs(crossingRing[static_cast<std::size_t>(wrap(ringRead + l))]);
+            const double v = std::fabs(crossingRing_[static_cast<std::size_t>(wrap(ringRead_ + l))]);
             ++l;
-            if (v > 1100.0 && v < 1300.0) ++k;
+            if (v > kPreambleLowHz && v < kPreambleHighHz) ++k;
             else k = 0;
-        } while (!(k > 10 || l >= available));
+        } while (!(k > kPreambleRun || l >= available));
     }
 
     feedToneCalls();
 
-    if (syncState == 0 && k > 10) {
-        ringRead = static_cast<std::int16_t>(wrap(ringRead + l));
-        syncState = 1;
-    } else if (syncState == 0) {
+    if (syncState_ == FmsSync::Searching && k > kPreambleRun) {
+        ringRead_ = static_cast<std::int16_t>(wrap(ringRead_ + l));
+        syncState_ = FmsSync::PreambleFound;
+    } else if (syncState_ == FmsSync::Searching) {
         // Start the next search on the last 20 values, so a preamble that straddles two
         // blocks is still found.
-        ringRead = static_cast<std::int16_t>(wrap(ringRead + available - 20));
+        ringRead_ = static_cast<std::int16_t>(wrap(ringRead_ + available - kSearchOverlap));
     }
-    if (syncState == 1 && available - l > 200) syncState = 2;
+    if (syncState_ == FmsSync::PreambleFound && available - l > kValuesForATelegram) syncState_ = FmsSync::Ready;
 }
 
 int FmsDemodulator::cutBits(int from, int n, const std::int8_t* forced) {
     int offset = 0;
     for (int b = 0; b < n; ++b) {
-        const double p = std::fabs(crossingRing[static_cast<std::size_t>(wrap(from + offset))]);
-        const double q = std::fabs(crossingRing[static_cast<std::size_t>(wrap(from + offset + 1))]);
-        const double r = std::fabs(crossingRing[static_cast<std::size_t>(wrap(from + offset + 2))]);
+        const double p = std::fabs(crossingRing_[static_cast<std::size_t>(wrap(from + offset))]);
+        const double q = std::fabs(crossingRing_[static_cast<std::size_t>(wrap(from + offset + 1))]);
+        const double r = std::fabs(crossingRing_[static_cast<std::size_t>(wrap(from + offset + 2))]);
         std::uint8_t bit;
         double margin;
-        if (p > 1300.0 && q > 1300.0 && r > 1300.0 && (p + q + r) / 3.0 > 1500.0) {
+        if (p > kZeroEachHz && q > kZeroEachHz && r > kZeroEachHz && (p + q + r) / 3.0 > kSplitHz) {
             bit = 0;
-            margin = std::min(std::min(p, std::min(q, r)) - 1300.0, (p + q + r) / 3.0 - 1500.0);
-        } else if (p >= 1700.0 || q >= 1700.0 || (p + q) / 2.0 >= 1500.0) {
+            margin = std::min(std::min(p, std::min(q, r)) - kZeroEachHz, (p + q + r) / 3.0 - kSplitHz);
+        } else if (p >= kUndecidableHz || q >= kUndecidableHz || (p + q) / 2.0 >= kSplitHz) {
             bit = 2;
             margin = 0.0;
         } else {
             bit = 1;
-            margin = std::min(std::min(1700.0 - p, 1700.0 - q), 1500.0 - (p + q) / 2.0);
+            margin = std::min(std::min(kUndecidableHz - p, kUndecidableHz - q), kSplitHz - (p + q) / 2.0);
         }
         if (forced != nullptr && forced[b] >= 0) bit = static_cast<std::uint8_t>(forced[b]);
         offset += bit == 0 ? 3 : bit == 1 ? 2 : 1;
-        telegramBits[static_cast<std::size_t>(b)] = bit;
-        bitString[static_cast<std::size_t>(b)] = static_cast<char>('0' + bit);
-        bitMargin[static_cast<std::size_t>(b)] = margin;
+        telegramBits_[static_cast<std::size_t>(b)] = bit;
+        bitString_[static_cast<std::size_t>(b)] = static_cast<char>('0' + bit);
+        bitMargin_[static_cast<std::size_t>(b)] = margin;
     }
-    bitString[static_cast<std::size_t>(n)] = '\0';
+    bitString_[static_cast<std::size_t>(n)] = '\0';
     return offset;
 }
 
 int FmsDemodulator::sliceBits(bool busy) {
-    const int available = wrap(ringWrite - ringRead);
+    const int available = wrap(ringWrite_ - ringRead_);
     if (!busy) {
         // A telegram is cut only from values that have arrived. Beyond the newest value
         // the ring still holds audio of one pass ago: a lead-in longer than the search
@@ -113,23 +135,23 @@ int FmsDemodulator::sliceBits(bool busy) {
         // reported with wrong bits, depending on where the blocks happen to begin.
         int start = 0;
         while (start < available &&
-               std::fabs(crossingRing[static_cast<std::size_t>(wrap(ringRead + start))]) <= 1400.0)
+               std::fabs(crossingRing_[static_cast<std::size_t>(wrap(ringRead_ + start))]) <= kFirstZeroHz)
             ++start;
         if (start == available) {
-            ringRead = ringWrite;  // still the lead-in: the first 0 bit is yet to come
+            ringRead_ = ringWrite_;  // still the lead-in: the first 0 bit is yet to come
             return 0;
         }
-        lastCutFrom_ = wrap(ringRead + start);
+        lastCutFrom_ = wrap(ringRead_ + start);
         lastCutAvailable_ = available - start;
         const int used = cutBits(lastCutFrom_, kFirstTelegramBits);
         // The last bit's decision looks two values ahead.
         if (start + used + 2 > available) {
-            ringRead = static_cast<std::int16_t>(wrap(ringRead + start));
+            ringRead_ = static_cast<std::int16_t>(wrap(ringRead_ + start));
             return 0;  // the rest of the telegram comes with the next block
         }
-        bitCount = kFirstTelegramBits;
-        syncState = 0;
-        ringRead = static_cast<std::int16_t>(wrap(ringRead + start + used));
+        bitCount_ = kFirstTelegramBits;
+        syncState_ = FmsSync::Searching;
+        ringRead_ = static_cast<std::int16_t>(wrap(ringRead_ + start + used));
         return kFirstTelegramBits;
     }
 
@@ -139,34 +161,34 @@ int FmsDemodulator::sliceBits(bool busy) {
     // Skip to the first 0 bit.
     double v = 0.0;
     do {
-        v = std::fabs(crossingRing[static_cast<std::size_t>(ringRead)]);
-        ringRead = static_cast<std::int16_t>((ringRead + 1) % kRing);
+        v = std::fabs(crossingRing_[static_cast<std::size_t>(ringRead_)]);
+        ringRead_ = static_cast<std::int16_t>((ringRead_ + 1) % kRing);
         ++consumed;
-    } while (!(v > 1400.0 || ringRead == ringWrite));
-    ringRead = static_cast<std::int16_t>(wrap(ringRead - 1));
+    } while (!(v > kFirstZeroHz || ringRead_ == ringWrite_));
+    ringRead_ = static_cast<std::int16_t>(wrap(ringRead_ - 1));
     --consumed;
 
     const int n = kFollowUpBits;
-    const int offset = cutBits(ringRead, n);
-    bitCount = n;
-    syncState = 0;
-    ringRead = static_cast<std::int16_t>(wrap(ringRead + offset));
+    const int offset = cutBits(ringRead_, n);
+    bitCount_ = n;
+    syncState_ = FmsSync::Searching;
+    ringRead_ = static_cast<std::int16_t>(wrap(ringRead_ + offset));
     // A slice that ran past the newest value has read entries from the previous pass
     // around the ring. The next search must not start there: it would scan that old
     // audio once more and could report a telegram that was already shown.
-    if (consumed + offset > available) ringRead = ringWrite;
+    if (consumed + offset > available) ringRead_ = ringWrite_;
     return n;
 }
 
 bool FmsDemodulator::takeToneEventI() {
-    const bool e = toneEventI != 0;
-    toneEventI = 0;
+    const bool e = toneEventI_ != 0;
+    toneEventI_ = 0;
     return e;
 }
 
 bool FmsDemodulator::takeToneEventII() {
-    const bool e = toneEventII != 0;
-    toneEventII = 0;
+    const bool e = toneEventII_ != 0;
+    toneEventII_ = 0;
     return e;
 }
 

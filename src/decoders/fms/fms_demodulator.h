@@ -13,25 +13,18 @@
 #include <cstring>
 #include <string>
 
-#include "capture/decoder_inputs.h"
+#include "common/sample_block.h"
+#include "decoders/dither_source.h"
+#include "decoders/fms/fms_telegram.h"
 #include "decoders/fms/tone_call_detector.h"
 
 namespace kub {
 
-// A small, fast, repeatable uniform source for the dither.
-class XorShift32 {
-public:
-    explicit XorShift32(std::uint32_t seed = 0x9E3779B9u) : s_(seed ? seed : 1u) {}
-    // Uniform in [0, 1).
-    double next() {
-        s_ ^= s_ << 13;
-        s_ ^= s_ >> 17;
-        s_ ^= s_ << 5;
-        return static_cast<double>(static_cast<std::int64_t>(s_)) * (1.0 / 4294967296.0);
-    }
-
-private:
-    std::uint32_t s_;
+// Where the preamble search stands.
+enum class FmsSync : std::uint8_t {
+    Searching,      // no preamble yet
+    PreambleFound,  // a run of 1200 Hz values, not yet enough values behind it
+    Ready,          // the telegram behind the preamble can be cut
 };
 
 class FmsDemodulator {
@@ -57,7 +50,7 @@ public:
     }
     // Preamble and tone search; only while not slicing and no text transmission runs.
     void search();
-    // Cuts 56 bits (48 while `busy`) into telegramBits/bitString; returns the count. A
+    // Cuts 56 bits (48 while `busy`) into the bits of the last cut; returns the count. A
     // first telegram is cut only once all of it has arrived: until then 0, and the next
     // block's call goes on from where this one stopped.
     int sliceBits(bool busy);
@@ -71,35 +64,34 @@ public:
     template <typename Accept>
     bool recutFirstTelegram(Accept accept);
 
+    // A preamble was found and enough values behind it have arrived: the next slice cuts
+    // the telegram.
+    bool slicing() const { return syncState_ == FmsSync::Ready; }
+    // The first `n` bits of the last cut, for the evaluation.
+    FmsBits lastBits(int n) const { return FmsBits{telegramBits_.data(), bitString_.data(), n}; }
+
     // Tone-call events are taken once by whoever reports them.
     bool takeToneEventI();
     bool takeToneEventII();
 
-    // State, readable by the evaluation and by tests.
-    std::array<double, kRingSize> crossingRing{};
-    std::int16_t ringWrite = 0;
-    std::int16_t ringRead = 0;
-    std::int16_t syncState = 0;
-    std::int16_t toneEventI = 0;
-    std::int16_t toneEventII = 0;
-    std::array<std::uint8_t, 57> telegramBits{};
-    std::array<char, 57> bitString{};  // n characters '0', '1', '2', then a terminating 0
-    // How far each decision of the last cut was from going the other way (Hz); 0 for an
-    // undecidable bit.
-    std::array<double, 57> bitMargin{};
-    int bitCount = 0;
+    FmsSync syncState() const { return syncState_; }
+    int ringRead() const { return ringRead_; }
+    int ringWrite() const { return ringWrite_; }
+    // The crossing value at ring position `i` (Hz, negative for a falling crossing).
+    double crossing(int i) const { return crossingRing_[static_cast<std::size_t>(i & (kRingSize - 1))]; }
+    // The last cut as '0', '1' and '2' (undecidable).
+    const char* bitString() const { return bitString_.data(); }
 
-    double dcLevel = 0.0;
-    double prevSample = 0.0;
-    double risingPhase = 0.0;
-    double fallingPhase = 0.0;
-
-    // Writes a value into the ring as the crossing measurement does (tests).
+    // For tests: a value written into the ring as the crossing measurement does; a
+    // preamble taken as found, so that the next slice cuts; everything in the ring taken
+    // as read.
     void pushCrossing(double hz) {
-        crossingRing[static_cast<std::size_t>(ringWrite)] = hz;
-        ringWrite = static_cast<std::int16_t>((ringWrite + 1) % kRingSize);
+        crossingRing_[static_cast<std::size_t>(ringWrite_)] = hz;
+        ringWrite_ = static_cast<std::int16_t>((ringWrite_ + 1) % kRingSize);
         ++valuesWritten_;
     }
+    void startSlicing() { syncState_ = FmsSync::Ready; }
+    void markAllRead() { ringRead_ = ringWrite_; }
 
 private:
     // Both phases side by side, rising first: they are worked on alike.
@@ -120,7 +112,7 @@ private:
     struct Crossings {
         double prevSample;
         PhasePair phases;
-        XorShift32 random;
+        DitherSource random;
         PhasePair* periods;
         Crossed* crossed;
         int at = 0;  // samples of the block so far
@@ -146,17 +138,17 @@ private:
         }
     };
     Crossings startCrossings() {
-        return {prevSample, PhasePair{risingPhase, fallingPhase}, random_, periods_.data(), crossed_.data()};
+        return {prevSample_, PhasePair{risingPhase_, fallingPhase_}, random_, periods_.data(), crossed_.data()};
     }
     void endCrossings(const Crossings& c) {
         // Crossings alternate in direction: the first of the block leaves the sign the
         // block began with.
-        bool upwards = prevSample < 0.0;
-        prevSample = c.prevSample;
-        risingPhase = c.phases[0];
-        fallingPhase = c.phases[1];
+        bool upwards = prevSample_ < 0.0;
+        prevSample_ = c.prevSample;
+        risingPhase_ = c.phases[0];
+        fallingPhase_ = c.phases[1];
         random_ = c.random;
-        int write = ringWrite;
+        int write = ringWrite_;
         for (int from = 0; from < c.at; from += 64) {
             // One bit per sample, eight samples per multiplication: byte k of `eight` (0 or
             // 1) lands on bit 56 + k of the product, and nothing carries into those bits.
@@ -169,24 +161,43 @@ private:
             for (; bits != 0; bits &= bits - 1) {
                 const PhasePair& p = periods_[static_cast<std::size_t>(from + std::countr_zero(bits))];
                 // A falling crossing's frequency is negative.
-                crossingRing[static_cast<std::size_t>(write)] = upwards ? 22050.0 / p[0] : -22050.0 / p[1];
+                crossingRing_[static_cast<std::size_t>(write)] = upwards ? 22050.0 / p[0] : -22050.0 / p[1];
                 upwards = !upwards;
                 write = (write + 1) & (kRingSize - 1);
                 ++valuesWritten_;
             }
         }
-        ringWrite = static_cast<std::int16_t>(write);
+        ringWrite_ = static_cast<std::int16_t>(write);
     }
     void feedToneCalls();
     // Cuts `n` bits from ring position `from`; returns the values they took. `forced`
     // (optional) holds per bit -1 for the slicer's own decision, else 0 or 1.
     int cutBits(int from, int n, const std::int8_t* forced = nullptr);
 
+    // The ring of crossing frequencies and where the search and the slices stand in it.
+    std::array<double, kRingSize> crossingRing_{};
+    std::int16_t ringWrite_ = 0;
+    std::int16_t ringRead_ = 0;
+    FmsSync syncState_ = FmsSync::Searching;
+    std::int16_t toneEventI_ = 0;
+    std::int16_t toneEventII_ = 0;
+    std::array<std::uint8_t, 57> telegramBits_{};
+    std::array<char, 57> bitString_{};  // n characters '0', '1', '2', then a terminating 0
+    // How far each decision of the last cut was from going the other way (Hz); 0 for an
+    // undecidable bit.
+    std::array<double, 57> bitMargin_{};
+    int bitCount_ = 0;
+
+    double dcLevel_ = 0.0;
+    double prevSample_ = 0.0;
+    double risingPhase_ = 0.0;
+    double fallingPhase_ = 0.0;
+
     // Where the last first telegram was cut from, and how many values had arrived there.
     int lastCutFrom_ = 0;
     int lastCutAvailable_ = 0;
 
-    XorShift32 random_;
+    DitherSource random_;
     // The crossing measurement of the block under way (see Crossings).
     std::array<PhasePair, kBlockFrames> periods_{};
     std::array<Crossed, kBlockFrames> crossed_{};
@@ -217,8 +228,8 @@ bool FmsDemodulator::recutFirstTelegram(Accept accept) {
         cutBits(from, n);
         // The least certain decisions of this cut, most doubtful first.
         std::array<double, n> margin{};
-        std::copy(bitMargin.begin(), bitMargin.begin() + n, margin.begin());
-        const std::array<std::uint8_t, 57> original = telegramBits;
+        std::copy(bitMargin_.begin(), bitMargin_.begin() + n, margin.begin());
+        const std::array<std::uint8_t, 57> original = telegramBits_;
         // A cut with many close calls is too far gone: among that many doubts a reading
         // that passes the check bits by chance is likelier than the one that was sent.
         if (std::count_if(margin.begin(), margin.end(), [](double m) { return m < kCloseCallHz; }) > kMaxCloseCalls)
@@ -235,9 +246,9 @@ bool FmsDemodulator::recutFirstTelegram(Accept accept) {
             const int used = cutBits(from, n, forced.data());
             if (used + 2 > arrived) return;
             if (!accept()) return;
-            if (distinct == 0 || !std::equal(found.begin(), found.begin() + n, telegramBits.begin())) {
+            if (distinct == 0 || !std::equal(found.begin(), found.begin() + n, telegramBits_.begin())) {
                 ++distinct;
-                found = telegramBits;
+                found = telegramBits_;
                 foundFrom = from;
                 foundUsed = used;
             }
@@ -269,11 +280,11 @@ bool FmsDemodulator::recutFirstTelegram(Accept accept) {
         cutBits(lastCutFrom_, n);
         return false;
     }
-    telegramBits = found;
+    telegramBits_ = found;
     for (int i = 0; i < n; ++i)
-        bitString[static_cast<std::size_t>(i)] = static_cast<char>('0' + found[static_cast<std::size_t>(i)]);
-    bitString[static_cast<std::size_t>(n)] = '\0';
-    ringRead = static_cast<std::int16_t>((foundFrom + foundUsed) % kRingSize);
+        bitString_[static_cast<std::size_t>(i)] = static_cast<char>('0' + found[static_cast<std::size_t>(i)]);
+    bitString_[static_cast<std::size_t>(n)] = '\0';
+    ringRead_ = static_cast<std::int16_t>((foundFrom + foundUsed) % kRingSize);
     return true;
 }
 

@@ -21,12 +21,12 @@ std::int16_t firstUndecidable(const FmsBits& bits) {
 }
 
 // Appends a received character; codes below 32 are control codes, 4 ends the text.
-void takeCharacter(int code, FmsTelegramState& state, std::int16_t& busy) {
+void takeCharacter(int code, FmsTelegramState& state, bool& busy) {
     if (code > 31) {
         const char byte = static_cast<char>(code & 0xFF);
         state.textBuffer += cp1252ToUtf8(std::string_view(&byte, 1));
     }
-    if (code == 4) busy = 0;
+    if (code == 4) busy = false;
 }
 
 }  // namespace
@@ -43,10 +43,10 @@ std::string hexDigit(const FmsBits& bits, int first, int last) {
     return std::string(1, "0123456789ABCDEF"[v]);
 }
 
-bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, std::int16_t& fmsBusyFlag) {
+bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, bool& fmsBusy) {
     state.undecidablePosition = 0;
-    if (fmsBusyFlag == 0) {
-        if (fieldValue(bits, 40, 43) == 10 && fieldValue(bits, 45, 45) == 1) fmsBusyFlag = 1;
+    if (!fmsBusy) {
+        if (fieldValue(bits, 40, 43) == 10 && fieldValue(bits, 45, 45) == 1) fmsBusy = true;
         state.textBuffer.clear();
         state.textTelegramCount = 0;
         state.announcedTextCount = 0;
@@ -59,25 +59,25 @@ bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, std::int1
         state.lastDirection = static_cast<std::int16_t>(fieldValue(bits, 45, 45));
         state.undecidablePosition = firstUndecidable(bits);
         // A broken announcement does not start a text transmission.
-        if (state.undecidablePosition != 0) fmsBusyFlag = 0;
+        if (state.undecidablePosition != 0) fmsBusy = false;
     } else {
         ++state.textTelegramCount;
         if (state.textTelegramCount == 1) {
             state.announcedTextCount = fieldValue(bits, 1, 7);
-            for (int c = 8; c <= 24; c += 8) takeCharacter(fieldValue(bits, c, c + 6), state, fmsBusyFlag);
-            if (fieldValue(bits, 32, 35) == 11) fmsBusyFlag = 0;
+            for (int c = 8; c <= 24; c += 8) takeCharacter(fieldValue(bits, c, c + 6), state, fmsBusy);
+            if (fieldValue(bits, 32, 35) == 11) fmsBusy = false;
         } else {
             if (firstUndecidable(bits) != 0) {
                 state.textBuffer += "---";
             } else {
-                if (fieldValue(bits, 32, 35) == 11) fmsBusyFlag = 0;
-                for (int c = 0; c <= 24; c += 8) takeCharacter(fieldValue(bits, c, c + 6), state, fmsBusyFlag);
+                if (fieldValue(bits, 32, 35) == 11) fmsBusy = false;
+                for (int c = 0; c <= 24; c += 8) takeCharacter(fieldValue(bits, c, c + 6), state, fmsBusy);
             }
             if (state.textTelegramCount > state.announcedTextCount || state.textTelegramCount > 25)
-                fmsBusyFlag = 0;
+                fmsBusy = false;
         }
     }
-    return fmsBusyFlag == 0;
+    return !fmsBusy;
 }
 
 bool fmsCheckBitsValid(const FmsBits& bits) {
@@ -105,11 +105,10 @@ bool fmsCheckBitsValid(const FmsBits& bits) {
     return ((ones + parity) & 1u) == 0;
 }
 
-bool fmsReceptionPlausible(const FmsTelegramState& state) {
-    const std::string& k = state.lastKennung;
+bool fmsReceptionPlausible(const std::string& k, int undecidablePosition) {
     if (k.size() != 8) return false;
     if (std::count(k.begin(), k.end(), '0') >= 6) return false;
-    if (state.undecidablePosition != 0) return false;
+    if (undecidablePosition != 0) return false;
     if (k.compare(0, 4, "0000") == 0 || k.compare(0, 4, "FFFF") == 0) return false;
     return true;
 }

@@ -34,9 +34,9 @@ int fieldValue(const FmsBits& bits, int first, int last);
 // The value as "0".."9", "A".."F"; empty for 16 and above.
 std::string hexDigit(const FmsBits& bits, int first, int last);
 
-// One evaluation. Returns true when the reception handling is due (the busy flag is 0
-// afterwards). `fmsBusyFlag` is the channel's flag, read and written here.
-bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, std::int16_t& fmsBusyFlag);
+// One evaluation. Returns true when the reception handling is due (the busy flag is off
+// afterwards). `fmsBusy` is the channel's flag, read and written here.
+bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, bool& fmsBusy);
 
 // A first telegram as sent over the air: bits 0..7 the block sync word, 8..47 the data,
 // 48..54 the check bits of the generator x^7 + x^6 + x^2 + 1 over the data, 55 even
@@ -45,7 +45,11 @@ bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, std::int1
 // many random words for telegrams.
 bool fmsCheckBitsValid(const FmsBits& bits);
 
-// The plausibility rules every reception passes before it is shown.
-bool fmsReceptionPlausible(const FmsTelegramState& state);
+// The plausibility rules every reception passes before it is shown: an eight-character
+// Kennung that is not mostly zeros, no undecidable bit, no "0000" or "FFFF" in front.
+bool fmsReceptionPlausible(const std::string& kennung, int undecidablePosition);
+inline bool fmsReceptionPlausible(const FmsTelegramState& state) {
+    return fmsReceptionPlausible(state.lastKennung, state.undecidablePosition);
+}
 
 }  // namespace kub

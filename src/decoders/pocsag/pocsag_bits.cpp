@@ -170,8 +170,8 @@ void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
         const bool steady = std::fabs(older - newest) / (newest + older) <= 0.1 && h[1] / 4 >= h[0] &&
                             len <= 20.0 * st.bitPeriod;
         if (!steady) {
-            const bool batchesRunning = batchAwareEnd && st.pocsagState > Preamble;
-            if (st.pocsagState > Hunting && !st.transmissionEnded && !batchesRunning) {
+            const bool batchesRunning = batchAwareEnd && st.pocsagState > PocsagPhase::Preamble;
+            if (st.pocsagState > PocsagPhase::Hunting && !st.transmissionEnded && !batchesRunning) {
                 st.transmissionEnded = true;
                 st.endRun = nextIndex(st.runRead);
             }
@@ -179,21 +179,21 @@ void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
             st.preambleSamples = 0;
         }
 
-        if (st.preambleBits > 50 && st.pocsagState == Hunting) {
-            st.pocsagState = Preamble;
+        if (st.preambleBits > 50 && st.pocsagState == PocsagPhase::Hunting) {
+            st.pocsagState = PocsagPhase::Preamble;
             st.bitWrite = 0;
             st.bitRead = 0;
             st.samplesPerBit = st.preambleSamples / st.preambleBits;
             st.preambleBits = 0;
             st.preambleSamples = 0;
         }
-        if (st.pocsagState == Hunting && bits >= 1 && bits <= 9) {
+        if (st.pocsagState == PocsagPhase::Hunting && bits >= 1 && bits <= 9) {
             st.preambleSamples += len;
             st.preambleBits += static_cast<std::int32_t>(bits);
         }
 
         if (st.samplesPerBit == 0) st.samplesPerBit = 1.0;
-        if (st.pocsagState > Hunting) {
+        if (st.pocsagState > PocsagPhase::Hunting) {
             const double q = roundEven(len / st.samplesPerBit);
             if (q >= 1 && q <= 9 && std::fabs(len - q * st.samplesPerBit) / st.samplesPerBit < 0.25 &&
                 st.preambleBits < kPreambleBitsLimit) {

@@ -3,8 +3,8 @@
 // a preamble, and finally soft bits in the bit ring. Works for any rate from about 441
 // to 2756 bit/s without being told which.
 
-#include "capture/decoder_inputs.h"
-#include "decoders/pocsag/dither_source.h"
+#include "common/sample_block.h"
+#include "decoders/dither_source.h"
 #include "decoders/pocsag/pocsag_filter.h"
 #include "decoders/pocsag/pocsag_state.h"
 

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "decoders/pocsag/pocsag_bits.h"
-#include "decoders/pocsag/pocsag_reception.h"
 #include "decoders/pocsag/pocsag_words.h"
 
 namespace kub {
@@ -72,13 +71,13 @@ void PocsagDecoder::sliceRestored(Restored& r, bool acquiring) {
 }
 
 void PocsagDecoder::holdPreambleEnd() {
-    if (bits_.pocsagState != Preamble || reading_ >= 0) {
+    if (bits_.pocsagState != PocsagPhase::Preamble || reading_ >= 0) {
         heldSamples_ = -1;
         endHeld_ = false;
         preambleSamples_ = 0;
         return;
     }
-    preambleSamples_ += static_cast<double>(samples.size());
+    preambleSamples_ += static_cast<double>(samples_.size());
     // Held up again and again, something that only looks like a preamble kept the decoder
     // deaf to the next transmission.
     const bool tooLong = preambleTooLong();
@@ -87,7 +86,7 @@ void PocsagDecoder::holdPreambleEnd() {
     if (heldSamples_ < kHoldBits * bits_.samplesPerBit && !tooLong) {
         endHeld_ = endHeld_ || bits_.transmissionEnded;
         bits_.transmissionEnded = false;
-        heldSamples_ += static_cast<double>(samples.size());
+        heldSamples_ += static_cast<double>(samples_.size());
     } else if (alternating_ >= kPreambleSeenBits && !tooLong) {
         // The preamble is still on: the lock merely stumbled, and the transmission goes on.
         heldSamples_ = -1;
@@ -99,146 +98,175 @@ void PocsagDecoder::holdPreambleEnd() {
 }
 
 bool PocsagDecoder::preambleTooLong() const {
-    return bits_.pocsagState == Preamble && preambleSamples_ > kLongestPreambleBits * bits_.samplesPerBit;
+    return bits_.pocsagState == PocsagPhase::Preamble && preambleSamples_ > kLongestPreambleBits * bits_.samplesPerBit;
 }
 
-PocsagDecoder::PocsagDecoder(ReceptionContext& context, ChannelFlags& flags,
-                             std::uint64_t ditherSeed)
-    : context_(context), flags_(flags), dither_(ditherSeed) {
+PocsagDecoder::PocsagDecoder(const DecoderOptions& options, BusyFlags& flags, std::uint64_t ditherSeed)
+    : options_(options), flags_(flags), dither_(ditherSeed) {
     // Room for the longest message text and the pages of a few batches.
     words_.page.text.reserve(1024);
     words_.finishedPages.reserve(32);
 }
 
-void PocsagDecoder::processPocsagBuffer() {
-    const DecoderOptions& options = context_.options;
+std::vector<PocsagPageEvent> PocsagDecoder::takeEvents() {
+    std::vector<PocsagPageEvent> taken;
+    taken.swap(events_);
+    return taken;
+}
+
+void PocsagDecoder::conditionInput(std::uint64_t previousBlock) {
+    // Blocks handed to the other decoders of the channel still moved the mains on.
+    if (flags_.blocks > previousBlock + 1) humCanceller_.skip((flags_.blocks - previousBlock - 1) * kBlockFrames);
+    // Learnt only between transmissions: inside one the data would be learnt too. A
+    // preamble far longer than any is what the canceller itself puts out: learning
+    // again lets it fade.
+    humCanceller_.process(samples_, bits_.pocsagState == PocsagPhase::Hunting || preambleTooLong());
+    // An estimate kept every four blocks (0.19 s): when a preamble is found, the oldest
+    // of the last five is from 0.74 s or more before, before the preamble began.
+    if (bits_.pocsagState == PocsagPhase::Hunting && ++blocksSinceKept_ >= 4) {
+        humCanceller_.keep();
+        blocksSinceKept_ = 0;
+    }
+    lowPass_.setCorner(bits_.pocsagState > PocsagPhase::Hunting ? PocsagLowPass::cornerFor(bits_.samplesPerBit)
+                                                   : PocsagLowPass::kHuntingHz);
+}
+
+void PocsagDecoder::sliceByClock() {
+    const bool acquiring = bits_.pocsagState == PocsagPhase::Preamble;
+    // The paths are undone only while a slicer reads from them.
+    if (reading_ >= 0) {
+        Restored& r = restored_[static_cast<std::size_t>(reading_)];
+        r.restorer.process(samples_, r.samples);
+    } else if (acquiring && restoring_) {
+        for (Restored& r : restored_) r.restorer.process(samples_, r.samples);
+    }
+    if (!bits_.transmissionEnded) {
+        const int from = bits_.bitWrite;
+        slicer_.slice(bits_, reading_ >= 0 ? restored_[static_cast<std::size_t>(reading_)].samples : samples_,
+                      acquiring);
+        if (acquiring && reading_ < 0) {
+            plainSyncErrors_ = plainSyncErrors(from);
+            for (Restored& r : restored_)
+                if (restoring_ && r.restorer.settled()) sliceRestored(r, acquiring);
+            if (!restoring_ && alternating_ >= kRestoreAfterBits) {
+                // A preamble, not noise that the run lock took for one: the paths are
+                // undone from the next block on. The restorers lift the lowest
+                // frequencies a hundredfold and more, so whatever they were left with
+                // at the end of the last transmission would swamp this one.
+                restoring_ = true;
+                for (Restored& r : restored_)
+                    r.restorer.restart(samples_[samples_.size() - 2], samples_[samples_.size() - 1]);
+            }
+        }
+    }
+    // The runs are sliced by the clock now; should the setting be switched off in
+    // the middle of a transmission, the run slicer must not go back over them.
+    bits_.sliceRead = bits_.runWrite;
+}
+
+int PocsagDecoder::restoredToReadFrom() const {
+    int best = -1;
+    for (std::size_t k = 0; k < restored_.size(); ++k) {
+        const Restored& r = restored_[k];
+        if (r.syncAt < 0) continue;
+        // The plain slicer's clock may run a little behind: the last bits of its sync
+        // codeword can still be in the next block.
+        if (bits_.pocsagState == PocsagPhase::Preamble && ringFill(r.syncAt, r.bits.bitWrite) < kPlainLagBits) continue;
+        // Fewest wrong bits; between equals, the surest bits: a path undone that was not
+        // there still reads the sync codeword, but with bits that come out weaker.
+        const Restored* b = best < 0 ? nullptr : &restored_[static_cast<std::size_t>(best)];
+        if (!b || r.syncErrors < b->syncErrors || (r.syncErrors == b->syncErrors && r.syncSureness > b->syncSureness))
+            best = static_cast<int>(k);
+    }
+    if (best >= 0 && bits_.pocsagState != PocsagPhase::Preamble) {
+        const Restored& r = restored_[static_cast<std::size_t>(best)];
+        if (r.syncErrors > plainSyncErrors_ ||
+            (r.syncErrors == plainSyncErrors_ && r.syncSureness <= plainSyncSureness_))
+            best = -1;
+    }
+    return best;
+}
+
+void PocsagDecoder::readFromRestored(int k) {
+    // A restored signal found the sync codeword and the plain one has not, or only with
+    // more wrong bits: its bits from the sync codeword on replace what the plain slicer
+    // left, and the transmission is read from it to its end.
+    Restored& r = restored_[static_cast<std::size_t>(k)];
+    bits_.pocsagState = PocsagPhase::Preamble;
+    reading_ = k;
+    slicer_ = r.slicer;
+    bits_.bitRead = bits_.bitWrite;
+    for (int i = (r.syncAt + kPocsagRingSize - 32) % kPocsagRingSize; i != r.bits.bitWrite;
+         i = (i + 1) % kPocsagRingSize) {
+        bits_.bitRing[static_cast<std::size_t>(bits_.bitWrite)] = r.bits.bitRing[static_cast<std::size_t>(i)];
+        bits_.bitWrite = (bits_.bitWrite + 1) % kPocsagRingSize;
+    }
+    runCodewordLayer(bits_, words_, options_);
+}
+
+void PocsagDecoder::emitPages() {
+    // Only pages with an address of their own exist: message codewords without an address
+    // before them are never attributed to an earlier pager.
+    for (PocsagPage& page : words_.finishedPages)
+        events_.push_back(
+            PocsagPageEvent{std::move(page.ric), page.function, std::move(page.text), page.complete, flags_.blocks});
+    words_.finishedPages.clear();
+}
+
+void PocsagDecoder::endTransmission() {
+    // The page still open is reported without its unfinished text.
+    kub::endTransmission(bits_, words_);
+    emitPages();
+}
+
+void PocsagDecoder::resetRestored() {
+    for (Restored& r : restored_) {
+        r.slicer.reset();
+        r.syncAt = -1;
+        r.sync = 0;
+    }
+    plainSync_ = 0;
+    alternating_ = 0;
+    preambleSeen_ = false;
+    restoring_ = false;
+}
+
+void PocsagDecoder::process(const SampleArray& samples) {
+    samples_ = samples;
+    const bool improved = options_.inputFilter;
     const std::uint64_t previousBlock = lastBlock_;
     lastBlock_ = flags_.blocks;
-    if (options.inputFilter) {
-        // Blocks handed to the other decoders of the channel still moved the mains on.
-        if (flags_.blocks > previousBlock + 1)
-            humCanceller_.skip((flags_.blocks - previousBlock - 1) * kBlockFrames);
-        // Learnt only between transmissions: inside one the data would be learnt too. A
-        // preamble far longer than any is what the canceller itself puts out: learning
-        // again lets it fade.
-        humCanceller_.process(samples, bits_.pocsagState == Hunting || preambleTooLong());
-        // An estimate kept every four blocks (0.19 s): when a preamble is found, the oldest
-        // of the last five is from 0.74 s or more before, before the preamble began.
-        if (bits_.pocsagState == Hunting && ++blocksSinceKept_ >= 4) {
-            humCanceller_.keep();
-            blocksSinceKept_ = 0;
-        }
-        lowPass_.setCorner(bits_.pocsagState > Hunting
-                               ? PocsagLowPass::cornerFor(bits_.samplesPerBit)
-                               : PocsagLowPass::kHuntingHz);
-    }
-    ditherAndMeasureRuns(bits_, samples, dither_, options.inputFilter ? &lowPass_ : nullptr);
-    const bool hunting = bits_.pocsagState == Hunting;
-    trackBitLength(bits_, options.pocsagBatchAwareEnd);
-    if (options.inputFilter && hunting && bits_.pocsagState != Hunting) {
+    if (improved) conditionInput(previousBlock);
+    ditherAndMeasureRuns(bits_, samples_, dither_, improved ? &lowPass_ : nullptr);
+    const bool hunting = bits_.pocsagState == PocsagPhase::Hunting;
+    trackBitLength(bits_, options_.pocsagBatchAwareEnd);
+    if (improved && hunting && bits_.pocsagState != PocsagPhase::Hunting) {
         humCanceller_.goBack();
         blocksSinceKept_ = 0;
     }
-    if (options.inputFilter) holdPreambleEnd();
-    if (bits_.pocsagState > Hunting) {
-        if (!options.inputFilter) {
-            sliceRuns(bits_);
+    if (improved) holdPreambleEnd();
+    if (bits_.pocsagState > PocsagPhase::Hunting) {
+        if (improved) {
+            sliceByClock();
         } else {
-            const bool acquiring = bits_.pocsagState == Preamble;
-            // The paths are undone only while a slicer reads from them.
-            if (reading_ >= 0) {
-                Restored& r = restored_[static_cast<std::size_t>(reading_)];
-                r.restorer.process(samples, r.samples);
-            } else if (acquiring && restoring_) {
-                for (Restored& r : restored_) r.restorer.process(samples, r.samples);
-            }
-            if (!bits_.transmissionEnded) {
-                const int from = bits_.bitWrite;
-                slicer_.slice(bits_, reading_ >= 0 ? restored_[static_cast<std::size_t>(reading_)].samples : samples,
-                              acquiring);
-                if (acquiring && reading_ < 0) {
-                    plainSyncErrors_ = plainSyncErrors(from);
-                    for (Restored& r : restored_)
-                        if (restoring_ && r.restorer.settled()) sliceRestored(r, acquiring);
-                    if (!restoring_ && alternating_ >= kRestoreAfterBits) {
-                        // A preamble, not noise that the run lock took for one: the paths are
-                        // undone from the next block on. The restorers lift the lowest
-                        // frequencies a hundredfold and more, so whatever they were left with
-                        // at the end of the last transmission would swamp this one.
-                        restoring_ = true;
-                        for (Restored& r : restored_)
-                            r.restorer.restart(samples[samples.size() - 2], samples[samples.size() - 1]);
-                    }
-                }
-            }
-            // The runs are sliced by the clock now; should the setting be switched off in
-            // the middle of a transmission, the run slicer must not go back over them.
-            bits_.sliceRead = bits_.runWrite;
+            sliceRuns(bits_);
         }
     }
     // Whether the first sync codeword is still awaited (the plain slicer may find it now).
-    const bool wasPreamble = bits_.pocsagState == Preamble;
-    runCodewordLayer(bits_, words_, options);
-    int best = -1;
-    if (options.inputFilter && wasPreamble && reading_ < 0 && !words_.batchReady) {
-        for (std::size_t k = 0; k < restored_.size(); ++k) {
-            const Restored& r = restored_[k];
-            if (r.syncAt < 0) continue;
-            // The plain slicer's clock may run a little behind: the last bits of its sync
-            // codeword can still be in the next block.
-            if (bits_.pocsagState == Preamble && ringFill(r.syncAt, r.bits.bitWrite) < kPlainLagBits) continue;
-            // Fewest wrong bits; between equals, the surest bits: a path undone that was not
-            // there still reads the sync codeword, but with bits that come out weaker.
-            const Restored* b = best < 0 ? nullptr : &restored_[static_cast<std::size_t>(best)];
-            if (!b || r.syncErrors < b->syncErrors ||
-                (r.syncErrors == b->syncErrors && r.syncSureness > b->syncSureness))
-                best = static_cast<int>(k);
-        }
-        if (best >= 0 && bits_.pocsagState != Preamble) {
-            const Restored& r = restored_[static_cast<std::size_t>(best)];
-            if (r.syncErrors > plainSyncErrors_ ||
-                (r.syncErrors == plainSyncErrors_ && r.syncSureness <= plainSyncSureness_))
-                best = -1;
-        }
-    }
-    if (best >= 0) {
-        // A restored signal found the sync codeword and the plain one has not, or only with
-        // more wrong bits: its bits from the sync codeword on replace what the plain slicer
-        // left, and the transmission is read from it to its end.
-        Restored& r = restored_[static_cast<std::size_t>(best)];
-        bits_.pocsagState = Preamble;
-        reading_ = best;
-        slicer_ = r.slicer;
-        bits_.bitRead = bits_.bitWrite;
-        for (int i = (r.syncAt + kPocsagRingSize - 32) % kPocsagRingSize; i != r.bits.bitWrite;
-             i = (i + 1) % kPocsagRingSize) {
-            bits_.bitRing[static_cast<std::size_t>(bits_.bitWrite)] = r.bits.bitRing[static_cast<std::size_t>(i)];
-            bits_.bitWrite = (bits_.bitWrite + 1) % kPocsagRingSize;
-        }
-        runCodewordLayer(bits_, words_, options);
-    }
+    const bool wasPreamble = bits_.pocsagState == PocsagPhase::Preamble;
+    runCodewordLayer(bits_, words_, options_);
+    const int restored = improved && wasPreamble && reading_ < 0 && !words_.batchReady ? restoredToReadFrom() : -1;
+    if (restored >= 0) readFromRestored(restored);
     // A page is reported as soon as the next address or an idle has closed it: the
     // first alarm of a long transmission need not wait for the last.
-    if (!words_.finishedPages.empty()) reportPocsagPages(words_, last_, context_, flags_.channel);
-    if (bits_.transmissionEnded && bits_.pocsagState > Hunting) {
-        reportPocsagTransmission(bits_, words_, last_, context_, flags_.channel);
-    }
-    if (bits_.pocsagState == Hunting || (bits_.pocsagState > Preamble && reading_ < 0)) {
-        for (Restored& r : restored_) {
-            r.slicer.reset();
-            r.syncAt = -1;
-            r.sync = 0;
-        }
-        plainSync_ = 0;
-        alternating_ = 0;
-        preambleSeen_ = false;
-        restoring_ = false;
-    }
-    if (bits_.pocsagState == Hunting) {
+    if (!words_.finishedPages.empty()) emitPages();
+    if (bits_.transmissionEnded && bits_.pocsagState > PocsagPhase::Hunting) endTransmission();
+    if (bits_.pocsagState == PocsagPhase::Hunting || (bits_.pocsagState > PocsagPhase::Preamble && reading_ < 0)) resetRestored();
+    if (bits_.pocsagState == PocsagPhase::Hunting) {
         slicer_ = PocsagSymbolSlicer();
         reading_ = -1;
     }
-    flags_.pocsagBusyFlag = bits_.pocsagState > Preamble ? 1 : 0;
+    flags_.pocsagBusy = bits_.pocsagState > PocsagPhase::Preamble;
 }
 
 }  // namespace kub

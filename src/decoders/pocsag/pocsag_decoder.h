@@ -1,14 +1,18 @@
 #pragma once
-// One channel's POCSAG decoder (Module12 left, Module15 right): bit recovery, codeword
-// layer and reception handling over the channel's own long-lived state.
+// One channel's POCSAG decoder: bit recovery and codeword layer over the channel's own
+// long-lived state. Every page comes out as an event as soon as it is closed; the repeat
+// rule, names and rows are the reception handling's.
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
-#include "capture/decoder_inputs.h"
+#include "common/decoder_options.h"
 #include "common/hum_canceller.h"
-#include "core/reception_context.h"
-#include "decoders/pocsag/dither_source.h"
+#include "common/sample_block.h"
+#include "decoders/busy_flags.h"
+#include "decoders/decoder_events.h"
+#include "decoders/dither_source.h"
 #include "decoders/pocsag/pocsag_filter.h"
 #include "decoders/pocsag/pocsag_path_restorer.h"
 #include "decoders/pocsag/pocsag_state.h"
@@ -16,17 +20,43 @@
 
 namespace kub {
 
-class PocsagDecoder final : public PocsagBlockDecoder {
+class PocsagDecoder final {
 public:
-    PocsagDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint64_t ditherSeed = 1);
-    void processPocsagBuffer() override;
+    static constexpr std::uint64_t kDitherSeed = 1;
+
+    PocsagDecoder(const DecoderOptions& options, BusyFlags& flags, std::uint64_t ditherSeed = kDitherSeed);
+
+    // One block of the channel.
+    void process(const SampleArray& samples);
+    // The pages closed since the last call, in the order sent.
+    std::vector<PocsagPageEvent> takeEvents();
 
     const PocsagBitState& bitState() const { return bits_; }
     const PocsagWordState& wordState() const { return words_; }
 
 private:
-    ReceptionContext& context_;
-    ChannelFlags& flags_;
+    // The phases of one block, in this order.
+    // With the input filter: the mains hum out, the low-pass set for what is looked for.
+    void conditionInput(std::uint64_t previousBlock);
+    // With the input filter: bits by the symbol clock, from the plain or a restored signal.
+    void sliceByClock();
+    // While the first sync codeword is awaited: the restored signal that found it, if it
+    // did so better than the plain one; -1 none.
+    int restoredToReadFrom() const;
+    // Reads the rest of the transmission from restored signal `k`.
+    void readFromRestored(int k);
+    // Every page closed so far becomes an event.
+    void emitPages();
+    // The carrier has gone: closes the open page, emits every page, starts hunting.
+    void endTransmission();
+    // Between transmissions the restored slicers start afresh.
+    void resetRestored();
+
+    const DecoderOptions& options_;
+    BusyFlags& flags_;
+    // The block being worked on; dither, hum canceller and filters work in place.
+    SampleArray samples_{};
+    std::vector<PocsagPageEvent> events_;
     DitherSource dither_;
     PocsagLowPass lowPass_;
     // In front of the low-pass while the input filter is on.
@@ -76,7 +106,6 @@ private:
     bool restoring_ = false;  // the restored slicers run
     PocsagBitState bits_;
     PocsagWordState words_;
-    PocsagLastReception last_;
 };
 
 }  // namespace kub

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "capture/decoder_inputs.h"
+#include "common/sample_block.h"
 
 namespace kub {
 

@@ -10,7 +10,7 @@
 
 #include <array>
 
-#include "capture/decoder_inputs.h"
+#include "common/sample_block.h"
 
 namespace kub {
 

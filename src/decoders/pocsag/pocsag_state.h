@@ -14,7 +14,7 @@ namespace kub {
 constexpr int kPocsagRingSize = 1024;
 constexpr std::int8_t kUncorrectable = 3;
 
-enum PocsagPhase : std::int16_t {
+enum class PocsagPhase : std::int16_t {
     Hunting = 0,         // no transmission; looking for a preamble
     Preamble = 1,        // preamble recognised; looking for the first sync codeword
     BetweenBatches = 2,  // a batch is complete; looking for the next sync codeword
@@ -49,7 +49,7 @@ struct PocsagBitState {
     std::array<double, 200> periodHistory{};
 
     // Preamble and transmission.
-    std::int16_t pocsagState = Hunting;
+    PocsagPhase pocsagState = PocsagPhase::Hunting;
     std::int32_t preambleBits = 0;
     double preambleSamples = 0;
     double samplesPerBit = 0;
@@ -71,7 +71,11 @@ struct PocsagPage {
     std::string ric;
     int function = 0;
     std::string text;
-    bool operator==(const PocsagPage&) const = default;
+    // Closed by the next address or an idle with every codeword sound; false when the
+    // carrier ended it first or its text stops at a codeword that could not be mended.
+    bool complete = true;
+    // The same page as sent: address, function and text.
+    bool operator==(const PocsagPage& o) const { return ric == o.ric && function == o.function && text == o.text; }
 };
 
 // Finished pages wait for the reception handling, which takes them after every buffer;
@@ -116,14 +120,6 @@ struct PocsagWordState {
     bool pageOpen = false;
     PocsagPage page;
     std::vector<PocsagPage> finishedPages;
-};
-
-// What the reception handling remembers per channel for its repeat rule: when each RIC
-// was last reported (clock seconds). Entries older than the repeat window are dropped,
-// and there are never more than kPocsagRememberedRics.
-constexpr std::size_t kPocsagRememberedRics = 1024;
-struct PocsagLastReception {
-    std::vector<std::pair<std::string, double>> reported;
 };
 
 }  // namespace kub

@@ -11,7 +11,7 @@
 // runs early or late. The level half way between the ones and the zeros is followed, so a
 // signal sitting off zero is still cut in the middle.
 
-#include "capture/decoder_inputs.h"
+#include "common/sample_block.h"
 #include "decoders/pocsag/pocsag_baseline.h"
 #include "decoders/pocsag/pocsag_state.h"
 

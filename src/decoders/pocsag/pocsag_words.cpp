@@ -74,7 +74,7 @@ bool trustworthy(const PocsagWordState& w, int index) {
 
 void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& options) {
     const bool tolerant = options.pocsagErrorCorrection;
-    const bool endWithoutSync = options.pocsagBatchAwareEnd && b.pocsagState == BetweenBatches;
+    const bool endWithoutSync = options.pocsagBatchAwareEnd && b.pocsagState == PocsagPhase::BetweenBatches;
     for (int n = ringFill(b.bitRead, b.bitWrite); n > 0; --n) {
         shiftIn(w, takeBit(b));
         bool found = false;
@@ -87,7 +87,7 @@ void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& opt
             found = true;
         } else if (tolerant) {
             // Right where the next batch must begin, in the polarity of the last one.
-            const bool expected = b.pocsagState == BetweenBatches && w.bitsSinceBatch + 1 == 32;
+            const bool expected = b.pocsagState == PocsagPhase::BetweenBatches && w.bitsSinceBatch + 1 == 32;
             const int normalLimit = expected && !w.invertedPolarity ? kSyncErrorsExpected : kSyncErrorsAnywhere;
             const int invertedLimit = expected && w.invertedPolarity ? kSyncErrorsExpected : kSyncErrorsAnywhere;
             if (bitDistance(w.syncRegister, kSyncCodeword) <= normalLimit) {
@@ -100,7 +100,7 @@ void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& opt
             if (found) w.syncRegister = kSyncCodeword;
         }
         if (found) {
-            b.pocsagState = InBatch;
+            b.pocsagState = PocsagPhase::InBatch;
             w.bitInWord = 0;
             break;
         }
@@ -138,7 +138,7 @@ void collectCodewords(PocsagBitState& b, PocsagWordState& w, const DecoderOption
         ++w.batchWordCount;
         if (word == 0 || w.batchWordCount >= 17) {
             w.batchReady = true;
-            b.pocsagState = BetweenBatches;
+            b.pocsagState = PocsagPhase::BetweenBatches;
             w.batchIndex = 0;
             w.bitsSinceBatch = 0;
             if (word == 0) --w.batchWordCount;
@@ -224,6 +224,7 @@ void finishPage(PocsagWordState& w, bool closed) {
         w.page.text.clear();
     }
     w.messageWordCount = 0;
+    w.page.complete = closed && !broken;
     if (w.finishedPages.size() >= kPocsagPendingPageLimit) w.finishedPages.erase(w.finishedPages.begin());
     w.finishedPages.push_back(w.page);
 }
@@ -248,8 +249,8 @@ void decodeAlphanumeric(PocsagWordState& w) {
 }
 
 void runCodewordLayer(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& options) {
-    if (b.pocsagState == Preamble || b.pocsagState == BetweenBatches) searchSync(b, w, options);
-    if (b.pocsagState == InBatch) collectCodewords(b, w, options);
+    if (b.pocsagState == PocsagPhase::Preamble || b.pocsagState == PocsagPhase::BetweenBatches) searchSync(b, w, options);
+    if (b.pocsagState == PocsagPhase::InBatch) collectCodewords(b, w, options);
     while (w.batchReady) {
         if (w.messageMode) {
             gatherMessage(w);
@@ -257,6 +258,18 @@ void runCodewordLayer(PocsagBitState& b, PocsagWordState& w, const DecoderOption
             interpretAddresses(w);
         }
     }
+}
+
+void endTransmission(PocsagBitState& b, PocsagWordState& w) {
+    finishPage(w, false);
+    w.idleCount = 0;
+    w.syncCount = 0;
+    b.transmissionEnded = false;
+    b.pocsagState = PocsagPhase::Hunting;
+    w.batchIndex = 0;
+    w.messageMode = false;
+    w.messageWordCount = 0;
+    w.addressSeen = false;
 }
 
 }  // namespace kub

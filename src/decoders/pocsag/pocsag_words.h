@@ -28,6 +28,10 @@ void decodeAlphanumeric(PocsagWordState& words);
 // of the transmission (`closed` false), it has none.
 void finishPage(PocsagWordState& words, bool closed = true);
 
+// The carrier has gone: the open page is finished without its unfinished text, and bit
+// recovery and codeword layer go back to hunting for the next transmission.
+void endTransmission(PocsagBitState& bits, PocsagWordState& words);
+
 // The whole layer for one buffer, in its order: sync search, collection, then the
 // ready batch interpreted to its end.
 void runCodewordLayer(PocsagBitState& bits, PocsagWordState& words, const DecoderOptions& options = {});

@@ -4,8 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "common/time_text.h"
-#include "export/export_line.h"
+#include <utility>
 
 namespace kub {
 
@@ -22,7 +21,6 @@ constexpr std::int32_t kStableRunWrap = 31000;
 // block has left the ring, so the look-back stops inside the ring; every block of a
 // steady run holds the same frequency.
 constexpr std::int32_t kMaxLookBack = 200;
-constexpr double kRepeatWindowSeconds = 20.0;
 
 int ringIndex(int position) { return ((position % kRingSize) + kRingSize) % kRingSize; }
 
@@ -42,17 +40,13 @@ constexpr ToneRow kToneTable[] = {
 
 }  // namespace
 
-ZveiDecoder::ZveiDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint64_t ditherSeed)
-    : context_(context), flags_(flags), rng_(ditherSeed ? ditherSeed : 1) {}
+ZveiDecoder::ZveiDecoder(const DecoderOptions& options, BusyFlags& flags, std::uint64_t ditherSeed)
+    : options_(options), flags_(flags), dither_(ditherSeed ? ditherSeed : 1) {}
 
-
-double ZveiDecoder::nextDither() {
-    // xorshift64*: fast, and plenty for dither.
-    rng_ ^= rng_ >> 12;
-    rng_ ^= rng_ << 25;
-    rng_ ^= rng_ >> 27;
-    const std::uint64_t r = rng_ * 0x2545F4914F6CDD1DULL;
-    return static_cast<double>(static_cast<std::int64_t>(r >> 11)) * 0x1.0p-53;
+std::vector<ZveiCodeEvent> ZveiDecoder::takeEvents() {
+    std::vector<ZveiCodeEvent> taken;
+    taken.swap(events_);
+    return taken;
 }
 
 std::string_view ZveiDecoder::classifyTone(double frequency) {
@@ -80,8 +74,9 @@ void ZveiDecoder::pushBlock(double value) {
     d.blockWrite = static_cast<std::int16_t>((d.blockWrite + 1) % kRingSize);
 }
 
-void ZveiDecoder::processZveiBuffer() {
-    const bool bank = context_.options.inputFilter;
+void ZveiDecoder::process(const SampleArray& samples) {
+    samples_ = samples;
+    const bool bank = options_.inputFilter;
     if (bank) {
         estimateByToneBank();
     } else {
@@ -95,7 +90,7 @@ void ZveiDecoder::processZveiBuffer() {
         bool onGrid = true;
         for (double t : tones) onGrid = onGrid && toneRowMiddle(t) == t;
         if (!bank || onGrid || readWithOffset(tones)) {
-            decodeZveiSequence(tones);
+            readSequence(tones);
         } else {
             // Tones off the table and not all off alike: no code.
             d_.toneCount = 0;
@@ -161,13 +156,13 @@ bool ZveiDecoder::readWithOffset(std::array<double, 5>& tones) const {
 void ZveiDecoder::estimateByToneBank() {
     ZveiDetectorState& d = d_;
     // Blocks end after the sample at block phase 0, their first halves after phase 100.
-    const int total = static_cast<int>(samples.size());
+    const int total = static_cast<int>(samples_.size());
     int at = 0;
     while (at < total) {
         const int phase = d.blockPhase;
         const int toBoundary = phase == 0 ? 1 : (phase <= kWindow ? kWindow + 1 - phase : kBlockLength + 1 - phase);
         const int n = std::min(toBoundary, total - at);
-        toneBank_.add(samples.data() + at, n);
+        toneBank_.add(samples_.data() + at, n);
         at += n;
         const int last = (phase + n - 1) % kBlockLength;
         d.blockPhase = static_cast<std::int16_t>((phase + n) % kBlockLength);
@@ -196,14 +191,14 @@ void ZveiDecoder::estimateByToneBank() {
 
 void ZveiDecoder::estimateByCrossings() {
     ZveiDetectorState& d = d_;
-    for (double& sample : samples) {
+    for (double& sample : samples_) {
         // DC removal.
         d.dcLevel = 0.99 * d.dcLevel + 0.01 * sample;
         const double x = sample - d.dcLevel;
 
         // Period from the last crossing of the same direction, interpolated between
         // samples. The dither keeps silence from sitting on exact zeros.
-        const double s = x + nextDither() - 0.5;
+        const double s = x + dither_.next() - 0.5;
         if (d.prevSample < 0 && s >= 0) {
             double slope = s - d.prevSample;
             if (slope < 1.0) slope = 1.0;
@@ -258,7 +253,7 @@ void ZveiDecoder::segmentTones() {
     // The classic cut takes tones of 5 to 9 steady pairs (about 55 to 90 ms). Encoders in
     // the field send anything from 50 to 100 ms; the tone bank's blocks are steady from the
     // first whole block of a tone, so with it a tone may hold 3 to 12 pairs.
-    const bool bank = context_.options.inputFilter;
+    const bool bank = options_.inputFilter;
     const std::int32_t shortest = bank ? 3 : 5;
     const std::int32_t longest = bank ? 12 : 9;
     int j = 0;
@@ -302,48 +297,25 @@ void ZveiDecoder::segmentTones() {
     d.blockRead = static_cast<std::int16_t>(ringIndex(d.blockRead + j));
 }
 
-void ZveiDecoder::decodeZveiSequence(const std::array<double, 5>& tones) {
+void ZveiDecoder::readSequence(const std::array<double, 5>& tones) {
     lastTones_ = tones;
     std::string code;
     for (double f : tones) {
         const std::string_view t = classifyTone(f);
         if (t == kZveiRepeatTone) {
-            code += s_.lastChar;
+            code += lastChar_;
         } else {
             code += t;
         }
-        if (!code.empty()) s_.lastChar = code.substr(code.size() - 1);
+        if (!code.empty()) lastChar_ = code.substr(code.size() - 1);
     }
 
     // Behind the band-pass, the bit stream of a POCSAG or FMS transmission on the same
     // channel can leave harmonics steady enough to pass for five tones. Taking the next
     // block away from those decoders is only worth it for something that is a code.
-    if (!context_.options.inputFilter || code.size() == 5) flags_.zveiDecodedFlag = 1;
+    if (!options_.inputFilter || code.size() == 5) flags_.zveiDecoded = true;
     d_.toneCount = 0;
-
-    // The clock counts whole seconds. A clock set back is no reason to hold a code back.
-    const double now = std::floor(context_.clock.nowSeconds());
-    const double elapsed = now - s_.lastTime;
-    const bool repeat = sameCode(code, s_.lastCode) && elapsed >= 0 && elapsed < kRepeatWindowSeconds;
-    if (code.size() != 5) return;
-    if (repeat) return;
-
-    ReceptionRecord record = context_.newRecord(RecordProtocol::Zvei, flags_.channel);
-    record.code = code;
-    s_.lastCode = code;
-    s_.lastTime = now;
-    // Another site reported the code within its repeat window: it is shown already.
-    if (context_.reportedBySite(record)) return;
-    const ReceiverDisplay shown = context_.receivers.display(code);
-    record.row = code + "\t" + shown.name + "\t" + dateTimeText(toLocalTime(now));
-    record.colour = shown.colour;
-    record.line = zveiExportLine(code, shown.name);
-    record.name = shown.name;
-    record.receiverListed = shown.listed;
-    // Read by the status page pass, which never runs inside a reception's handling.
-    context_.pageChanged = 1;
-    // Row, log, action program, export lines, and whatever else listens.
-    context_.handOn(record);
+    if (code.size() == 5) events_.push_back(ZveiCodeEvent{std::move(code), flags_.blocks});
 }
 
 }  // namespace kub

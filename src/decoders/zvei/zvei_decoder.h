@@ -1,18 +1,23 @@
 #pragma once
-// One channel's ZVEI five-tone decoder (Module5 left, Module14 right). Classic, without
-// filters: the signal's period is measured from zero crossings, averaged over short
-// blocks, blocks whose frequency wanders are marked, and runs of steady blocks are cut
-// into tones. With the input filter on, a bank of narrow filters gives the block values
-// instead (zvei_tone_bank.h); the cutting into tones stays the same.
-// Five tones make a code, which is looked up and handed to the window, log and exports.
+// One channel's ZVEI five-tone decoder. Classic, without filters: the signal's period is
+// measured from zero crossings, averaged over short blocks, blocks whose frequency wanders
+// are marked, and runs of steady blocks are cut into tones. With the input filter on, a
+// bank of narrow filters gives the block values instead (zvei_tone_bank.h); the cutting
+// into tones stays the same.
+// Five tones make a code, which comes out as an event; the repeat rule, names and rows
+// are the reception handling's.
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "capture/decoder_inputs.h"
-#include "core/reception_context.h"
+#include "common/decoder_options.h"
+#include "common/sample_block.h"
+#include "decoders/busy_flags.h"
+#include "decoders/decoder_events.h"
+#include "decoders/dither_source.h"
 #include "decoders/zvei/zvei_tone_bank.h"
 
 namespace kub {
@@ -43,21 +48,20 @@ struct ZveiDetectorState {
     std::int32_t unstableRun = 0;
 };
 
-// What the sequence handling remembers per channel.
-struct ZveiSequenceState {
-    std::string lastChar;   // at most one character
-    std::string lastCode;
-    double lastTime = 0;    // clock seconds of the last accepted code
-};
-
-class ZveiDecoder final : public ZveiBlockDecoder {
+class ZveiDecoder final {
 public:
-    ZveiDecoder(ReceptionContext& context, ChannelFlags& flags, std::uint64_t ditherSeed = 0x5A5E1u);
+    static constexpr std::uint64_t kDitherSeed = 0x5A5E1u;
 
-    void processZveiBuffer() override;
+    ZveiDecoder(const DecoderOptions& options, BusyFlags& flags, std::uint64_t ditherSeed = kDitherSeed);
 
-    // Five collected tone frequencies to a code, and the code's reception handling.
-    void decodeZveiSequence(const std::array<double, 5>& tones);
+    // One block of the channel.
+    void process(const SampleArray& samples);
+    // The codes read since the last call, oldest first.
+    std::vector<ZveiCodeEvent> takeEvents();
+
+    // Five collected tone frequencies to a code: the repeat tone takes the character before
+    // it (of this or the previous sequence), and only five characters make a code.
+    void readSequence(const std::array<double, 5>& tones);
 
     // The tone table: a digit, a letter, "Gr", kZveiRepeatTone, or empty.
     static std::string_view classifyTone(double frequency);
@@ -67,12 +71,12 @@ public:
     static double toneRowMiddle(double frequency);
 
     const ZveiDetectorState& detector() const { return d_; }
-    const ZveiSequenceState& sequence() const { return s_; }
-    // The five frequencies of the last sequence handed to decodeZveiSequence.
+    // The last character read, which a repeat tone at the start of the next sequence takes.
+    const std::string& lastCharacter() const { return lastChar_; }
+    // The five frequencies of the last sequence handed to readSequence.
     const std::array<double, 5>& lastTones() const { return lastTones_; }
 
 private:
-    double nextDither();
     // The block values from zero crossings, the classic way.
     void estimateByCrossings();
     // The block values from the tone bank (input filter on).
@@ -80,12 +84,15 @@ private:
     void pushBlock(double value);
     void segmentTones();
 
-    ReceptionContext& context_;
-    ChannelFlags& flags_;
+    const DecoderOptions& options_;
+    BusyFlags& flags_;
+    // The block being worked on; the crossing estimate writes its frequencies into it.
+    SampleArray samples_{};
     ZveiDetectorState d_;
-    ZveiSequenceState s_;
+    std::string lastChar_;  // at most one character
     std::array<double, 5> lastTones_{};
-    std::uint64_t rng_;
+    DitherSource dither_;
+    std::vector<ZveiCodeEvent> events_;
     // In place of the zero crossings while the input filter is on: narrow filters over the
     // whole tone table, 795 Hz ("C") to 2825 Hz ("Gr").
     ZveiToneBank toneBank_;

@@ -6,12 +6,20 @@
 #include <string>
 
 #include "core/reception_context.h"
-#include "decoders/fms/fms_telegram.h"
+#include "decoders/decoder_events.h"
+#include "storage/vehicle_table.h"
 
 namespace kub {
 
-// Handles the reception the channel's telegram state describes.
-void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state, const char* channel = "left");
+// Handles one telegram (or text transmission) heard on `channel`.
+void handleFmsReception(ReceptionContext& context, const FmsTelegramEvent& telegram, const std::string& channel);
+
+// A tone call heard on `channel`: its record ("I" or "II"); the alert line is the window
+// output's.
+void handleToneCall(ReceptionContext& context, const ToneCallEvent& call, const std::string& channel);
+
+// Either of the two above.
+void handleFmsEvent(ReceptionContext& context, const FmsEvent& event, const std::string& channel);
 
 // Appends "time subject<8 blanks><TAB>date time" to an alert list and turns it green.
 void addAlertLine(ReceptionContext& context, AlertList list, const std::string& subject);
@@ -28,6 +36,6 @@ int fmsVehicleSlot(const VehicleTable& table, const std::string& kennung, int st
 void storeVehicleStatus(ReceptionContext& context, int slot, int status, int tki, const std::string& time);
 
 // The reception row of a known slot (slot >= 0) or of an unknown vehicle (slot < 0).
-std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramState& state, int slot);
+std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramEvent& telegram, int slot);
 
 }  // namespace kub

@@ -1,11 +1,13 @@
-#include "decoders/fms/fms_reception.h"
+#include "core/handling/fms_handling.h"
 
 #include <algorithm>
 #include <cctype>
+#include <variant>
 
 #include "common/printable_text.h"
 #include "common/time_text.h"
 #include "decoders/fms/fms_code_tables.h"
+#include "decoders/fms/fms_telegram.h"
 #include "export/export_line.h"
 
 namespace kub {
@@ -77,55 +79,67 @@ void storeVehicleStatus(ReceptionContext& context, int slot, int status, int tki
                       ok ? std::string() : "Statusdatei nicht geschrieben: " + statusFilePath(context.programFolder, slot));
 }
 
-std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramState& state, int slot) {
+std::string fmsReceptionRow(const ReceptionContext& context, const FmsTelegramEvent& t, int slot) {
     std::string row;
     if (slot >= 0) {
         const VehicleRecord& rec = context.vehicles.vehicleTable[static_cast<std::size_t>(slot)];
         row = rec.rufname + "\t" + rec.eigenschaft;
     } else {
-        row = "?\t" + organisationName(state.lastKennung.substr(0, 1)) + " " +
-              stateName(state.lastKennung.substr(1, 1));
+        row = "?\t" + organisationName(t.kennung.substr(0, 1)) + " " + stateName(t.kennung.substr(1, 1));
     }
-    row += "\t" + state.lastKennung + "\t" + statusText(state.lastStatus, state.lastDirection) + "\t" +
-           std::to_string(state.lastTki) + "\t" + directionText(state.lastDirection) + "\t" +
-           dateTimeText(context.clock.now()) + "\t" + printableText(state.textBuffer);
+    row += "\t" + t.kennung + "\t" + statusText(t.status, t.direction) + "\t" + std::to_string(t.tki) + "\t" +
+           directionText(t.direction) + "\t" + dateTimeText(context.clock.now()) + "\t" + printableText(t.text);
     return row;
 }
 
-void handleFmsReception(ReceptionContext& context, const FmsTelegramState& state, const char* channel) {
+void handleFmsReception(ReceptionContext& context, const FmsTelegramEvent& t, const std::string& channel) {
     ReceptionWindow& w = context.window;
     if (w.tableRowCount(ReceptionTable::Fms) > kGridRowLimit) w.setTableRowCount(ReceptionTable::Fms, 1);
-    if (!fmsReceptionPlausible(state)) return;
+    if (!fmsReceptionPlausible(t.kennung, t.undecidablePosition)) return;
 
     ReceptionRecord record = context.newRecord(RecordProtocol::Fms, channel);
-    record.line = fmsExportLine(state.lastKennung, state.lastStatus, state.lastTki, state.lastDirection);
-    record.kennung = state.lastKennung;
-    record.status = state.lastStatus;
-    record.tki = state.lastTki;
-    record.direction = state.lastDirection;
-    record.text = printableText(state.textBuffer);
+    record.line = fmsExportLine(t.kennung, t.status, t.tki, t.direction);
+    record.kennung = t.kennung;
+    record.status = t.status;
+    record.tki = t.tki;
+    record.direction = t.direction;
+    record.text = printableText(t.text);
     // Another site's report of the same telegram is already shown and stored.
     if (context.reportedBySite(record)) return;
 
     VehicleTable& table = context.vehicles;
-    const int slot = fmsVehicleSlot(table, state.lastKennung, state.lastStatus);
+    const int slot = fmsVehicleSlot(table, t.kennung, t.status);
     // The alert lists of statuses 0, 5 and 15 are the window output's.
-    const bool statusStored = slot >= 0 && state.lastDirection == 0 && statusOfTheVehicle(state.lastStatus);
-    if (statusStored)
-        storeVehicleStatus(context, slot, state.lastStatus, state.lastTki, statusTimeText(context.clock.now()));
+    const bool statusStored = slot >= 0 && t.direction == 0 && statusOfTheVehicle(t.status);
+    if (statusStored) storeVehicleStatus(context, slot, t.status, t.tki, statusTimeText(context.clock.now()));
 
-    record.row = fmsReceptionRow(context, state, slot);
+    record.row = fmsReceptionRow(context, t, slot);
     record.slot = slot;
     if (slot >= 0) {
         const VehicleRecord& rec = table.vehicleTable[static_cast<std::size_t>(slot)];
         record.vehicle = rec.rufname;
         record.info = rec.eigenschaft;
         // Read by the status page pass, which never runs inside a reception's handling.
-        context.pageChanged = 1;
+        context.markPageChanged();
     }
     record.statusStored = statusStored;
     // Row, alert lines, log, action program, export lines, and whatever else listens.
     context.handOn(record);
+}
+
+void handleToneCall(ReceptionContext& context, const ToneCallEvent& call, const std::string& channel) {
+    ReceptionRecord record = context.newRecord(RecordProtocol::Tonruf, channel);
+    record.tone = call.tone == ToneCall::I ? "I" : "II";
+    if (context.reportedBySite(record)) return;
+    context.handOn(record);
+}
+
+void handleFmsEvent(ReceptionContext& context, const FmsEvent& event, const std::string& channel) {
+    if (const auto* telegram = std::get_if<FmsTelegramEvent>(&event)) {
+        handleFmsReception(context, *telegram, channel);
+    } else {
+        handleToneCall(context, std::get<ToneCallEvent>(event), channel);
+    }
 }
 
 }  // namespace kub

@@ -1,4 +1,4 @@
-#include "decoders/pocsag/pocsag_reception.h"
+#include "core/handling/pocsag_handling.h"
 
 #include <cmath>
 
@@ -6,7 +6,6 @@
 #include "common/printable_text.h"
 #include "common/time_text.h"
 #include "export/export_line.h"
-#include "decoders/pocsag/pocsag_words.h"
 
 namespace kub {
 
@@ -19,7 +18,7 @@ double secondsSince(double then, double now) { return std::floor(now) - std::flo
 
 // The same RIC reported on this channel within 20 whole seconds. A clock set back is no
 // reason to drop receptions, so a reception "before" the last one is never a repeat.
-bool isRepeat(const std::string& ric, double now, const PocsagLastReception& last) {
+bool isRepeat(const std::string& ric, double now, const PocsagRepeatMemory& last) {
     for (const auto& [known, when] : last.reported) {
         if (!sameCode(ric, known)) continue;
         const double passed = secondsSince(when, now);
@@ -30,7 +29,7 @@ bool isRepeat(const std::string& ric, double now, const PocsagLastReception& las
 
 // Remembers the report; forgets what can no longer be a repeat, and never more than the
 // limit (the oldest first), so a network with many pagers does not grow the list.
-void remember(const std::string& ric, double now, PocsagLastReception& last) {
+void remember(const std::string& ric, double now, PocsagRepeatMemory& last) {
     auto& list = last.reported;
     std::erase_if(list, [&](const auto& entry) {
         const double passed = secondsSince(entry.second, now);
@@ -40,7 +39,7 @@ void remember(const std::string& ric, double now, PocsagLastReception& last) {
     list.emplace_back(ric, now);
 }
 
-void passOn(const PocsagPage& page, ReceptionContext& ctx, const char* channel) {
+void passOn(const PocsagPageEvent& page, ReceptionContext& ctx, const std::string& channel) {
     ReceptionRecord record = ctx.newRecord(RecordProtocol::Pocsag, channel);
     record.ric = page.ric;
     // Another transmitter of the network sent it first, and a site reported it.
@@ -67,33 +66,13 @@ std::string pocsagRow(const std::string& ric, int function, const std::string& n
            printableText(text);
 }
 
-void reportPocsagPages(PocsagWordState& w, PocsagLastReception& last, ReceptionContext& ctx,
-                       const char* channel) {
-    // Only pages with an address of their own exist: message codewords without an address
-    // before them are never attributed to an earlier pager.
-    for (const PocsagPage& page : w.finishedPages) {
-        const double now = ctx.clock.nowSeconds();
-        if (isRepeat(page.ric, now, last)) continue;
-        passOn(page, ctx, channel);
-        remember(page.ric, now, last);
-        ctx.pageChanged = 1;
-    }
-    w.finishedPages.clear();
-}
-
-void reportPocsagTransmission(PocsagBitState& b, PocsagWordState& w, PocsagLastReception& last,
-                              ReceptionContext& ctx, const char* channel) {
-    // The carrier has gone: the page still open is reported without its unfinished text.
-    finishPage(w, false);
-    reportPocsagPages(w, last, ctx, channel);
-    w.idleCount = 0;
-    w.syncCount = 0;
-    b.transmissionEnded = false;
-    b.pocsagState = Hunting;
-    w.batchIndex = 0;
-    w.messageMode = false;
-    w.messageWordCount = 0;
-    w.addressSeen = false;
+void handlePocsagPage(ReceptionContext& ctx, PocsagRepeatMemory& memory, const PocsagPageEvent& page,
+                      const std::string& channel) {
+    const double now = ctx.clock.nowSeconds();
+    if (isRepeat(page.ric, now, memory)) return;
+    passOn(page, ctx, channel);
+    remember(page.ric, now, memory);
+    ctx.markPageChanged();
 }
 
 }  // namespace kub

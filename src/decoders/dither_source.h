@@ -1,6 +1,8 @@
 #pragma once
-// A fast, seeded uniform random source for the dither: a few shifts and one multiply
-// per value, so the decoder can afford one per sample.
+// A fast, seeded uniform random source for the dither that all three decoders add before
+// they look at zero crossings or levels, so that silence does not sit on exact zeros: a
+// few shifts and one multiply per value (xorshift64*), so a decoder can afford one per
+// sample. Seeded, so that every run of the same audio decodes alike.
 
 #include <cstdint>
 

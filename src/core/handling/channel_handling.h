@@ -1,0 +1,24 @@
+#pragma once
+// The reception handling of one channel: what its decoders decoded, in the order they ran
+// (FMS, ZVEI, POCSAG), to each protocol's handling under the channel's name.
+
+#include <string>
+
+#include "core/handling/pocsag_handling.h"
+#include "core/handling/zvei_handling.h"
+#include "core/reception_context.h"
+#include "decoders/decoder_set.h"
+
+namespace kub {
+
+// What the handling remembers per channel.
+struct ChannelMemory {
+    ZveiRepeatMemory zvei;
+    PocsagRepeatMemory pocsag;
+};
+
+// Takes every event waiting in `decoders` and handles it.
+void handleChannelEvents(ReceptionContext& context, DecoderSet& decoders, ChannelMemory& memory,
+                         const std::string& channel);
+
+}  // namespace kub
