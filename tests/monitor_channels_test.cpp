@@ -40,7 +40,7 @@ TEST(MonitorChannels, ThreeNamedChannelsDecodeTheirOwnSignalsAtOnce) {
     HeadlessWindow window;
     MonitorCore core(clock, window);
     RecordingOutput out;
-    core.context.outputs.push_back(&out);
+    const OutputRegistration registered = core.context.addOutput(out);
     core.context.options = DecoderOptions::allOn();
     const std::vector<std::string> names = {"Nord 1", "Süd 2", "Relais 3"};
     std::vector<std::size_t> index;
