@@ -14,5 +14,8 @@ int ftpCommand(const Args& args);
 int pageCommand(const Args& args);
 int runCommand(const Args& args);
 int devicesCommand(const Args& args);
+int verlaufCommand(const Args& args);
+// `kubmon verlauf --statuszeiten …`: handed the arguments of `verlauf`.
+int runStatusTimesCommand(const Args& args);
 
 }  // namespace kubmon

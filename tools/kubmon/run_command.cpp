@@ -19,6 +19,8 @@
 #include "common/clock.h"
 #include "common/program_folder.h"
 #include "fault_lines.h"
+#include "history/history_keeper.h"
+#include "history/postgres_history.h"
 #include "core/reception_watchdog.h"
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/mqtt_site.h"
@@ -88,6 +90,7 @@ int runCommand(const Args& args) {
     int httpPort = -1;
     std::string httpKey;
     std::string mqttAddress;
+    std::string historyUrl;
     int silentMinutes = -1;
     std::vector<kub::WatchedName> expected;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -111,6 +114,12 @@ int runCommand(const Args& args) {
             kub::MqttSettings check;
             if (const auto error = kub::applyMqttAddress(mqttAddress, check)) {
                 say(*error);
+                return 2;
+            }
+        } else if (args[i] == "--verlauf" && hasValue) {
+            historyUrl = args[++i];
+            if (const std::string why = kub::postgresUrlProblem(historyUrl); !why.empty()) {
+                say(why);
                 return 2;
             }
         } else if (args[i] == "--stille" && hasValue) {
@@ -219,6 +228,10 @@ int runCommand(const Args& args) {
     // restart: the first pass writes it even before the first reception.
     session.core.context.pageChanged = 1;
 
+    // Every reception into the history ("Verlauf.sqlite" or PostgreSQL), on its own thread.
+    kub::HistoryKeeper history(folder, wall, historyUrl, say);
+    session.core.context.outputs.push_back(&history.output());
+
     // The live web board: one more output of every reception.
     const kub::StationNames stationNames = kub::loadStationNames(folder);
     std::unique_ptr<kub::WebViewServer> web;
@@ -325,6 +338,8 @@ int runCommand(const Args& args) {
     QCoreApplication::exec();
     // Pages whose incident is still open: it goes out now, while every output is there.
     session.core.context.incidents.flush();
+    std::erase(session.core.context.outputs, &history.output());
+    history.stop();
 
     housekeeping.stop();
     if (web) {
