@@ -78,6 +78,8 @@ pg_conn* connect(const std::string& url, std::string& error) {
         PQfinish(c);
         return nullptr;
     }
+    // "relation already exists, skipping" and the like are no news for the operator.
+    PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
     return c;
 }
 

@@ -119,6 +119,11 @@ std::string SqliteHistory::openWriter() {
     return {};
 }
 
+void SqliteHistory::setMaxPages(long maxPages) {
+    std::lock_guard lock(writeMutex_);
+    maxPages_ = maxPages;
+}
+
 std::string SqliteHistory::takeRemark() {
     std::lock_guard lock(writeMutex_);
     return std::exchange(remark_, {});

@@ -27,6 +27,8 @@ public:
     std::string open() override;
     void close() override;
     std::string takeRemark() override;
+    // Takes effect at the next open (tests: the disk has room again).
+    void setMaxPages(long maxPages);
 
     std::string write(const std::vector<ReceptionRecord>& records) override;
     std::string removeBefore(double seconds) override;
@@ -38,11 +40,11 @@ private:
     std::string problem(const char* what, int rc) const;
 
     const std::string path_;
-    const long maxPages_;
 
     std::mutex writeMutex_;
     sqlite3* writer_ = nullptr;
     std::string remark_;
+    long maxPages_;
 
     // Searches come from any thread, each on this connection in turn.
     std::mutex readMutex_;

@@ -49,20 +49,26 @@ TestPostgres::TestPostgres() {
         unavailable_ = "initdb fehlgeschlagen: " + init.err;
         return;
     }
-    const auto start = runProcess(asServerUser(bin_ + "/pg_ctl -D " + dir_ + "/data -w -t 60 -o \"-p " +
-                                               std::to_string(port_) + " -k " + dir_ +
-                                               " -c listen_addresses=127.0.0.1 -c fsync=off\" -l " + dir_ +
-                                               "/log start"));
-    if (start.exitCode != 0) {
-        unavailable_ = "PostgreSQL startet nicht: " + start.err + readFileBytes(dir_ + "/log");
-        return;
-    }
-    started_ = true;
+    if (!start()) unavailable_ = "PostgreSQL startet nicht: " + readFileBytes(dir_ + "/log");
+}
+
+bool TestPostgres::start() {
+    const auto run = runProcess(asServerUser(bin_ + "/pg_ctl -D " + dir_ + "/data -w -t 60 -o \"-p " +
+                                             std::to_string(port_) + " -k " + dir_ +
+                                             " -c listen_addresses=127.0.0.1 -c fsync=off\" -l " + dir_ + "/log start"));
+    started_ = run.exitCode == 0;
+    return started_;
+}
+
+bool TestPostgres::stop() {
+    // pg_ctl stops the server this run started, by the PID in its data folder.
+    const auto run = runProcess(asServerUser(bin_ + "/pg_ctl -D " + dir_ + "/data -w -m fast stop"));
+    started_ = !(run.exitCode == 0);
+    return !started_;
 }
 
 TestPostgres::~TestPostgres() {
-    // pg_ctl stops the server this run started, by the PID in its data folder.
-    if (started_) runProcess(asServerUser(bin_ + "/pg_ctl -D " + dir_ + "/data -w -m fast stop"));
+    if (started_) stop();
     if (!dir_.empty()) removeTree(dir_);
 }
 

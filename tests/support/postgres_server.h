@@ -17,6 +17,9 @@ public:
     const std::string& unavailable() const { return unavailable_; }
     // A new empty database; its URL, or empty when it could not be made.
     std::string newDatabase();
+    // The server goes away and comes back (a district server restarted).
+    bool stop();
+    bool start();
     // The URL of a database on a port where no server listens.
     static std::string nowhere();
 
