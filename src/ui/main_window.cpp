@@ -75,6 +75,7 @@ MainWindow::~MainWindow() {
     stopWatchdog();
     // What is still open goes out as an incident while every output is there.
     core_.context.incidents.flush();
+    stopHistory();
     stopMqtt();
     if (web_) std::erase(core_.context.outputs, web_.get());
     web_.reset();

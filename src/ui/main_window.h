@@ -12,6 +12,7 @@
 #include "common/clock.h"
 #include "core/monitor_core.h"
 #include "core/reception_watchdog.h"
+#include "history/history_keeper.h"
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/mqtt_site.h"
 #include "core/reception_window.h"
@@ -172,6 +173,9 @@ private:
     int incidentBannerHeight() const;
     void placeIncidentBanner(int leftTwips, int topTwips, int widthTwips);
     void startMqtt();
+    // "Verlauf.sqlite" (or the PostgreSQL of "Verlauf.toml"): every reception kept.
+    void startHistory();
+    void stopHistory();
     void runMqtt(const MqttSettings& s);
     void stopMqtt();
     void stopWatchdog();
@@ -226,6 +230,7 @@ private:
     WebViewSection* webSection_ = nullptr;
     WebSettings webSettings_;
     std::unique_ptr<WebViewServer> web_;
+    std::unique_ptr<HistoryKeeper> history_;
     std::array<QProgressBar*, 2> ProgressBar1{};
     std::array<QProgressBar*, 2> ProgressBar2{};
 };

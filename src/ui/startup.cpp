@@ -65,6 +65,7 @@ void MainWindow::startUp() {
     update_label();
     onTabChanged(SSTab1->currentIndex());
     session_.reloadDayLogs();
+    startHistory();
     webSettings_ = loadWebSettings(folder_);
     webSection_->applyWeb(webSettings_);
     startWebView();

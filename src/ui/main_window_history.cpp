@@ -1,0 +1,35 @@
+// The window's reception history: started after today's logs are back in the tables,
+// its news (a full disk, a damaged file, a server gone away, and that it writes again)
+// in the red line before the tabs, never in a box.
+#include <QLabel>
+#include <QMetaObject>
+#include <algorithm>
+
+#include "history/history_keeper.h"
+#include "ui/main_window.h"
+
+namespace kub::ui {
+
+void MainWindow::startHistory() {
+    QLabel* line = writeFailure_;
+    // Told on the history's writer thread; shown on the window's.
+    history_ = std::make_unique<HistoryKeeper>(folder_, clock_, std::string(), [line](const std::string& message) {
+        QMetaObject::invokeMethod(
+            line,
+            [line, text = QString::fromStdString(message)] {
+                line->setText(text);
+                line->show();
+            },
+            Qt::QueuedConnection);
+    });
+    core_.context.outputs.push_back(&history_->output());
+}
+
+void MainWindow::stopHistory() {
+    if (!history_) return;
+    std::erase(core_.context.outputs, &history_->output());
+    history_->stop();
+    history_.reset();
+}
+
+}  // namespace kub::ui
