@@ -147,7 +147,7 @@ void run(const Scenario& sc, int cycles, const std::string& base) {
     kub::SqliteHistory historyStore(sc.history == 2 ? folder + "/fehlt/Verlauf.sqlite" : folder + "/Verlauf.sqlite");
     kub::WallClock historyClock;
     kub::HistoryOutput history(historyStore, historyClock, {}, 
-                               [](const std::string& m) { std::fprintf(stderr, "  Verlauf: %s\n", m.c_str()); });
+                               [](const std::string& m) { std::fprintf(stderr, "  %s\n", m.c_str()); });
     if (sc.inlineTcp) core.context.tcpExportOn = false;  // only the inline one sends
     auto& outs = core.context.outputs;
     outs.insert(outs.begin(), &start);

@@ -13,6 +13,8 @@ namespace {
 constexpr double kDaySeconds = 86400;
 // How often the writer looks at the clock for the daily deletion when nothing comes.
 constexpr double kIdleSeconds = 60;
+// How long the writer lets records gather after the first one came.
+constexpr double kGatherSeconds = 0.1;
 
 std::size_t textBytes(const std::vector<std::string>& v) {
     std::size_t n = 0;
@@ -44,9 +46,13 @@ void HistoryOutput::start() {
 
 void HistoryOutput::deliver(const ReceptionRecord& record) {
     const std::size_t bytes = recordBytes(record);
+    bool wake = false;
     {
         std::lock_guard lock(mutex_);
         if (ending_) return;
+        // The writer is woken for the first record and for a full batch only: a wake-up
+        // per reception would cost the decoding thread its time slice on a busy machine.
+        wake = queue_.empty() || queue_.size() + 1 == o_.batch;
         queue_.push_back({nextSeq_++, bytes, record});
         bytes_ += bytes;
         while (queue_.size() > 1 && (queue_.size() > o_.maxRecords || bytes_ > o_.maxBytes)) {
@@ -55,7 +61,7 @@ void HistoryOutput::deliver(const ReceptionRecord& record) {
             ++dropped_;
         }
     }
-    wake_.notify_one();
+    if (wake) wake_.notify_one();
 }
 
 void HistoryOutput::stop(double graceSeconds) {
@@ -173,6 +179,9 @@ void HistoryOutput::run() {
             lock.lock();
             wake_.wait_for(lock, std::chrono::duration<double>(kIdleSeconds),
                            [this] { return ending_ || !queue_.empty(); });
+            // What comes in a burst (an alarm's pages, its incident) goes in one transaction.
+            wake_.wait_for(lock, std::chrono::duration<double>(kGatherSeconds),
+                           [this] { return ending_ || queue_.size() >= o_.batch; });
             continue;
         }
         std::vector<ReceptionRecord> batch;
