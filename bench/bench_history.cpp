@@ -4,7 +4,8 @@
 // disk, a search by RIC and by Kennung (the newest 100), a search by two words of the
 // text, and one vehicle's FMS records over a year (what the status times read), each as
 // p50/p99 over a few hundred random searches.
-//   ./build/bench/bench_history [N] [sqlite|postgresql://…]     (N default 10000000)
+//   ./build/bench/bench_history [N] [sqlite|postgresql://…] [behalten]     (N default 10000000)
+// "behalten" keeps the SQLite file (in the system's temporary folder) for a look with sqlite3.
 
 #include <algorithm>
 #include <chrono>
@@ -178,6 +179,7 @@ int main(int argc, char** argv) {
     std::printf("one vehicle, one year, FMS: p50 %7.2f ms  max %7.2f ms  (%zu records per year on average)\n",
                 vehicleYear.at(0.5), vehicleYear.at(1.0), yearRecords / 20);
     store->close();
-    if (where == "sqlite") std::filesystem::remove_all(dir);
+    if (where == "sqlite" && !(argc > 3 && std::string(argv[3]) == "behalten")) std::filesystem::remove_all(dir);
+    else if (where == "sqlite") std::printf("kept: %s/Verlauf.sqlite\n", dir.c_str());
     return 0;
 }

@@ -15,7 +15,7 @@ std::unique_ptr<HistoryStore> historyStoreFor(const std::string& programFolder, 
 }
 
 HistoryKeeper::HistoryKeeper(const std::string& programFolder, const Clock& clock, const std::string& postgresUrl,
-                             std::function<void(const std::string&)> notice) {
+                             std::function<void(const std::string&)> notice, std::function<void()> recovered) {
     std::vector<std::string> messages;
     const HistorySettings settings = loadHistorySettings(programFolder, messages);
     for (const auto& m : messages)
@@ -27,7 +27,7 @@ HistoryKeeper::HistoryKeeper(const std::string& programFolder, const Clock& cloc
     if (url.empty() && !std::filesystem::exists(programFolder + "/" + kHistoryFileName, ec))
         options.importFolder = programFolder;
     store_ = historyStoreFor(programFolder, url);
-    output_ = std::make_unique<HistoryOutput>(*store_, clock, options, std::move(notice));
+    output_ = std::make_unique<HistoryOutput>(*store_, clock, options, std::move(notice), std::move(recovered));
     output_->start();
 }
 

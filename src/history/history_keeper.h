@@ -23,7 +23,7 @@ public:
     // `postgresUrl`, when given, takes the place of the one in "Verlauf.toml". `notice`
     // is called on the writer thread (and here, for the settings' faults).
     HistoryKeeper(const std::string& programFolder, const Clock& clock, const std::string& postgresUrl,
-                  std::function<void(const std::string&)> notice);
+                  std::function<void(const std::string&)> notice, std::function<void()> recovered = {});
     ~HistoryKeeper();
     HistoryKeeper(const HistoryKeeper&) = delete;
     HistoryKeeper& operator=(const HistoryKeeper&) = delete;

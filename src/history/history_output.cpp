@@ -25,8 +25,12 @@ std::size_t textBytes(const std::vector<std::string>& v) {
 }  // namespace
 
 HistoryOutput::HistoryOutput(HistoryStore& store, const Clock& clock, HistoryOutputOptions options,
-                             std::function<void(const std::string&)> notice)
-    : store_(store), clock_(clock), o_(std::move(options)), notice_(std::move(notice)) {}
+                             std::function<void(const std::string&)> notice, std::function<void()> recovered)
+    : store_(store),
+      clock_(clock),
+      o_(std::move(options)),
+      notice_(std::move(notice)),
+      recovered_(std::move(recovered)) {}
 
 HistoryOutput::~HistoryOutput() { stop(0); }
 
@@ -114,7 +118,9 @@ void HistoryOutput::faultOnce(const std::string& why) {
 }
 
 void HistoryOutput::recovered() {
-    if (faulty_) say("Verlauf wird wieder geschrieben (" + store_.name() + ").");
+    if (!faulty_) return;
+    say("Verlauf wird wieder geschrieben (" + store_.name() + ").");
+    if (recovered_) recovered_();
     faulty_ = false;
 }
 

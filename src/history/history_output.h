@@ -42,8 +42,10 @@ struct HistoryOutputOptions {
 
 class HistoryOutput final : public ReceptionOutput {
 public:
+    // `recovered` (when given) follows the notice that the store is written again: the
+    // window takes its red line away then.
     HistoryOutput(HistoryStore& store, const Clock& clock, HistoryOutputOptions options,
-                  std::function<void(const std::string&)> notice);
+                  std::function<void(const std::string&)> notice, std::function<void()> recovered = {});
     ~HistoryOutput() override;
     HistoryOutput(const HistoryOutput&) = delete;
     HistoryOutput& operator=(const HistoryOutput&) = delete;
@@ -80,6 +82,7 @@ private:
     const Clock& clock_;
     const HistoryOutputOptions o_;
     std::function<void(const std::string&)> notice_;
+    std::function<void()> recovered_;
     std::thread thread_;
 
     mutable std::mutex mutex_;

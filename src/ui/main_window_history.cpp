@@ -13,7 +13,7 @@ namespace kub::ui {
 void MainWindow::startHistory() {
     QLabel* line = writeFailure_;
     // Told on the history's writer thread; shown on the window's.
-    history_ = std::make_unique<HistoryKeeper>(folder_, clock_, std::string(), [line](const std::string& message) {
+    auto show = [line](const std::string& message) {
         QMetaObject::invokeMethod(
             line,
             [line, text = QString::fromStdString(message)] {
@@ -21,7 +21,9 @@ void MainWindow::startHistory() {
                 line->show();
             },
             Qt::QueuedConnection);
-    });
+    };
+    auto hide = [line] { QMetaObject::invokeMethod(line, [line] { line->hide(); }, Qt::QueuedConnection); };
+    history_ = std::make_unique<HistoryKeeper>(folder_, clock_, std::string(), show, hide);
     core_.context.outputs.push_back(&history_->output());
 }
 
