@@ -11,6 +11,7 @@
 #include "history/history_settings.h"
 #include "history/history_sql.h"
 #include "history/stored_record.h"
+#include "storage/text_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
@@ -29,14 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             kub::searchSql(q, kub::SqlDialect::Postgres);
             break;
         }
-        case 2:
+        case 2: {
+            // As the import reads a line: Windows-1252 bytes made UTF-8.
+            const std::string row = kub::cp1252ToUtf8(text);
             for (auto kind : {kub::LogKind::Fms, kub::LogKind::Zvei, kub::LogKind::Pocsag, kub::LogKind::Einsatz})
-                if (const auto r = kub::recordOfLogRow(kind, text)) {
+                if (const auto r = kub::recordOfLogRow(kind, row)) {
                     // What the import writes is read back whole.
                     const auto back = kub::readStoredRecord(kub::storedRecordJson(*r));
                     if (!back || back->row != r->row) __builtin_trap();
                 }
             break;
+        }
         case 3:
             kub::dayLogKind(text);
             break;
