@@ -6,7 +6,8 @@
 // and the longest the event loop went without feeding a block.
 //   ./build/bench/bench_blocking_outputs [cycles]
 // Scenarios: nothing blocks; a TCP peer that never reads; an action program that never
-// ends; a full disk (every write of a data file fails); all three; and for comparison the
+// ends; a full disk (every write of a data file fails); all three; the reception history
+// ("Verlauf.sqlite") written, and one that cannot be written; and for comparison the
 // TCP line sent inside the hand-on with its 240 ms pause, as it was before it had a queue.
 
 #include <signal.h>
@@ -25,6 +26,8 @@
 
 #include "core/headless_window.h"
 #include "core/monitor_core.h"
+#include "history/history_output.h"
+#include "history/sqlite_history.h"
 #include "platform/export_bindings.h"
 #include "platform/qt_event_pause.h"
 #include "siggen/mixed_traffic.h"
@@ -97,6 +100,8 @@ struct Scenario {
     bool actionNeverEnds;
     bool diskFull;
     bool inlineTcp;
+    // 0 no history, 1 "Verlauf.sqlite", 2 a history that cannot be written.
+    int history = 0;
 };
 
 void run(const Scenario& sc, int cycles, const std::string& base) {
@@ -140,9 +145,18 @@ void run(const Scenario& sc, int cycles, const std::string& base) {
     exports.applyTo(core.context);
     EndProbe end(start);
     InlineTcp inlineTcp(exports);
+    kub::SqliteHistory historyStore(sc.history == 2 ? folder + "/fehlt/Verlauf.sqlite" : folder + "/Verlauf.sqlite");
+    kub::WallClock historyClock;
+    kub::HistoryOutput history(historyStore, historyClock, {}, 
+                               [](const std::string& m) { std::fprintf(stderr, "  %s\n", m.c_str()); });
     if (sc.inlineTcp) core.context.tcpExportOn = false;  // only the inline one sends
     kub::OutputRegistration inlined;
     if (sc.inlineTcp) inlined = core.context.addOutput(inlineTcp);
+    kub::OutputRegistration kept;
+    if (sc.history > 0) {
+        history.start();
+        kept = core.context.addOutput(history);
+    }
     const kub::OutputRegistration last = core.context.addOutput(end);
     exports.startUp();
     if (settings.tcpExport) exports.waitUntilConnected(5000);
@@ -184,6 +198,10 @@ void run(const Scenario& sc, int cycles, const std::string& base) {
     // Not waiting for the queue at the end: this measures the hand-on, not the drain.
     exports.tcp().setLinePauseMs(0);
     exports.shutdown();
+    if (sc.history > 0) {
+        history.stop(0.5);
+        std::printf("%-44s Verlauf geschrieben: %llu\n", "", static_cast<unsigned long long>(history.written()));
+    }
 }
 
 }  // namespace
@@ -209,6 +227,8 @@ int main(int argc, char** argv) {
         {"Aktionsprogramm endet nie", false, true, false, false},
         {"Platte voll", false, false, true, false},
         {"alle drei", true, true, true, false},
+        {"Verlauf (Verlauf.sqlite)", false, false, false, false, 1},
+        {"Verlauf nicht schreibbar", false, false, false, false, 2},
         {"zum Vergleich: TCP im Empfang (240 ms Pause)", true, false, false, true},
     };
     for (const Scenario& sc : scenarios) run(sc, cycles, base);

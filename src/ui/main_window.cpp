@@ -77,6 +77,7 @@ MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
 MainWindow::~MainWindow() {
     // What is still open goes out as an incident while every output is there.
     wiring_.stop();
+    stopHistory();
     session_.shutdown();
 }
 

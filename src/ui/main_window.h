@@ -12,6 +12,7 @@
 #include "common/clock.h"
 #include "core/monitor_core.h"
 #include "core/reception_watchdog.h"
+#include "history/history_keeper.h"
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/mqtt_site.h"
 #include "core/reception_window.h"
@@ -181,6 +182,9 @@ private:
     int incidentBannerHeight() const;
     void placeIncidentBanner(int leftTwips, int topTwips, int widthTwips);
     void startMqtt();
+    // "Verlauf.sqlite" (or the PostgreSQL of "Verlauf.toml"): every reception kept.
+    void startHistory();
+    void stopHistory();
     void runMqtt(const MqttSettings& s);
     void stopWatchdog();
     void saveMqttFromControls();
@@ -235,6 +239,9 @@ private:
     // Goes before the wiring, whose MQTT link its deliveries use.
     std::unique_ptr<AlarmStart> alarms_;
     AlarmsSection* alarmsSection_ = nullptr;
+    // Goes before the wiring too: it is an output of the context.
+    std::unique_ptr<HistoryKeeper> history_;
+    OutputRegistration historyOutput_;
     std::array<QProgressBar*, 2> ProgressBar1{};
     std::array<QProgressBar*, 2> ProgressBar2{};
 };

@@ -58,6 +58,7 @@ void MainWindow::startUp() {
     };
     session_.startUp(steps);
     buildAlarms();
+    startHistory();
     webSettings_ = loadWebSettings(folder_);
     webSection_->applyWeb(webSettings_);
     startWebView();

@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     if (cmd == "ftp") return kubmon::ftpCommand(args);
     if (cmd == "page") return kubmon::pageCommand(args);
     if (cmd == "regeln") return kubmon::rulesCommand(args);
+    if (cmd == "verlauf") return kubmon::verlaufCommand(args);
     // These two may have had a sound server's connection open.
     if (cmd == "run") kub::endProcess(kubmon::runCommand(args));
     if (cmd == "devices") kub::endProcess(kubmon::devicesCommand(args));

@@ -23,6 +23,8 @@
 #include "fault_lines.h"
 #include "common/command_options.h"
 #include "common/whole_number.h"
+#include "history/history_keeper.h"
+#include "history/postgres_history.h"
 #include "core/reception_watchdog.h"
 #include "mqtt/mqtt_settings.h"
 #include "mqtt/mqtt_site.h"
@@ -95,6 +97,7 @@ struct RunOptions {
     int httpPort = -1;
     std::string httpKey;
     std::string mqttAddress;
+    std::string historyUrl;
     int silentMinutes = -1;
     std::vector<kub::WatchedName> expected;
 };
@@ -109,6 +112,7 @@ std::optional<int> takeOptions(const Args& args, RunOptions& o) {
                                                             : "--http erwartet ADRESSE:PORT, z. B. 127.0.0.1:8080";
     });
     options.text("--http-key", o.httpKey);
+    options.text("--verlauf", o.historyUrl, [](const std::string& v) { return kub::postgresUrlProblem(v); });
     options.text("--mqtt", o.mqttAddress, [](const std::string& v) {
         kub::MqttSettings check;
         return kub::applyMqttAddress(v, check).value_or(std::string());
@@ -215,6 +219,10 @@ int runCommand(const Args& args) {
     // restart: the first pass writes it even before the first reception.
     session.core.context.markPageChanged();
 
+    // Every reception into the history ("Verlauf.sqlite" or PostgreSQL), on its own thread.
+    kub::HistoryKeeper history(folder, wall, o.historyUrl, say);
+    kub::OutputRegistration historyOutput = session.core.context.addOutput(history.output());
+
     // The web board, MQTT and the watchdog as the window wires them; stopped on every
     // way out of this function.
     const kub::StationNames stationNames = kub::loadStationNames(folder);
@@ -310,6 +318,9 @@ int runCommand(const Args& args) {
     if (pipe) pipe->stop();
     // Pages whose incident is still open go out now, while every output is there.
     wiring.stop();
+    // The history last: it has been handed the incidents the stop sent out.
+    historyOutput.reset();
+    history.stop();
     session.shutdown();
     say("beendet.");
     return 0;

@@ -16,6 +16,7 @@ extern const char* const kPageUsage;
 extern const char* const kFtpUsage;
 extern const char* const kDevicesUsage;
 extern const char* const kRulesUsage;
+extern const char* const kVerlaufUsage;
 
 // "--help" or "-h" among the arguments.
 bool wantsHelp(const Args& args);
