@@ -25,6 +25,7 @@ harnesses=(fuzz_blocks fuzz_receptions fuzz_pocsag_words fuzz_settings fuzz_vehi
            fuzz_station_names fuzz_receivers fuzz_day_log fuzz_bos_file fuzz_ftp_script fuzz_raw_pcm fuzz_web_access)
 harnesses+=(fuzz_remote_payload fuzz_stderr_line fuzz_export_line)
 harnesses+=(fuzz_alarm_settings)
+harnesses+=(fuzz_history_request)
 # FUZZ_HARNESSES="fuzz_blocks fuzz_receptions" runs only those.
 if [ -n "${FUZZ_HARNESSES:-}" ]; then read -r -a harnesses <<<"$FUZZ_HARNESSES"; fi
 mkdir -p build-fuzz/artifacts build-fuzz/logs
