@@ -73,7 +73,7 @@ def search_page(d, base):
     check(found[2] == "1234500" and found[5] == "Brand Lagerhalle Industriestraße 7 <b>nicht fett</b>",
           "die Suche nach einem Wort findet die Seite, ihr Text als Text: %r" % found)
     check(d.find_elements(By.CSS_SELECTOR, "table b") == [], "kein Markup aus dem Text")
-    csv = d.execute_script(
+    csv = d.execute_async_script(
         "const done = arguments[0]; fetch(document.getElementById('csv').href).then(r => r.text()).then(done);")
     lines = csv.strip().split("\r\n")
     check(len(lines) == 2 and lines[0].startswith("Zeit;Protokoll;") and "Lagerhalle" in lines[1],

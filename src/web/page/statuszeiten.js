@@ -93,7 +93,8 @@
     const b = answer.bericht;
     const start = Date.parse(b.von);
     const length = Math.round((Date.parse(b.bis) - start) / 1000);
-    $('tagestitel').textContent = 'Tagesverlauf ' + when(b.von).slice(0, 6);
+    const day = /^(\d{4})-(\d\d)-(\d\d)/.exec(b.von);
+    $('tagestitel').textContent = 'Tagesverlauf ' + (day ? day[3] + '.' + day[2] + '.' + day[1] : '');
     $('meldung').textContent = b.fahrzeuge.length ? '' : 'Keine Statusmeldungen an diesem Tag.';
     drawLegend(answer.farben);
     for (const v of b.fahrzeuge) {

@@ -34,7 +34,9 @@
       cell(row, shortTime(r.time));
       cell(row, (r.protocol || '').toUpperCase());
       cell(row, r.kennung || r.ric || r.code || r.tone || '');
-      cell(row, r.vehicle || r.name || '');
+      // An incident names the units it called.
+      const units = Array.isArray(r.einheiten) ? r.einheiten.map((u) => u.name || u.ric || u.code).join(', ') : '';
+      cell(row, r.vehicle || r.name || units);
       cell(row, r.status !== undefined && r.status >= 0 ? r.status : (r['function'] >= 0 ? 'Fkt. ' + r['function'] : ''));
       cell(row, r.text || '', 'text');
       cell(row, r.channel || '');
