@@ -113,24 +113,27 @@ StatusTimesReport gatherStatusTimes(HistorySource& source, const std::string& ke
             }
         }
 
-        std::map<std::string, std::vector<std::string>> unitsOf;  // Kennung in capitals → codes
+        // Code in capitals → the Kennungen (in capitals) of the vehicles carrying it.
+        std::map<std::string, std::vector<std::string>> carriers;
         for (const AssignmentRecord& a : assignments)
-            if (inputs.count(upper(a.kennung))) unitsOf[upper(a.kennung)].push_back(a.code);
-        if (!unitsOf.empty()) {
+            if (inputs.count(upper(a.kennung))) carriers[upper(a.code)].push_back(upper(a.kennung));
+        if (!carriers.empty()) {
             HistoryQuery e;
             e.protocol = RecordProtocol::Einsatz;
             e.fromSeconds = from - kAlarmToStatus3Seconds;
             e.toSeconds = to;
             const bool all = eachRecord(source, e, kMaxIncidents, [&](const ReceptionRecord& r) {
                 if (r.probealarm) return;
-                for (auto& [key, codes] : unitsOf) {
-                    const bool called = std::any_of(r.einheiten.begin(), r.einheiten.end(), [&](const Einheit& u) {
-                        return std::any_of(codes.begin(), codes.end(), [&](const std::string& c) {
-                            return (!u.ric.empty() && sameCode(u.ric, c)) || (!u.code.empty() && sameCode(u.code, c));
-                        });
-                    });
-                    if (called) inputs[key].alarms.push_back(r.seconds);
-                }
+                std::vector<std::string> called;
+                for (const Einheit& u : r.einheiten)
+                    for (const std::string& code : {u.ric, u.code}) {
+                        if (code.empty()) continue;
+                        const auto it = carriers.find(upper(code));
+                        if (it != carriers.end()) called.insert(called.end(), it->second.begin(), it->second.end());
+                    }
+                std::sort(called.begin(), called.end());
+                called.erase(std::unique(called.begin(), called.end()), called.end());
+                for (const std::string& key : called) inputs[key].alarms.push_back(r.seconds);
             });
             if (!all) {
                 report.error = "Zu viele Einsätze im Zeitraum (mehr als " + std::to_string(kMaxIncidents) +
