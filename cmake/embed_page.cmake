@@ -2,7 +2,9 @@
 # string literals, so the page is part of the program and no file is served from disk.
 file(WRITE ${OUT}.tmp "// Made by cmake/embed_page.cmake from src/web/page; do not edit.\n#pragma once\n#include <string_view>\n\nnamespace kub {\n\nstruct WebPageFile {\n    const char* path;\n    const char* type;\n    std::string_view body;\n};\n\ninline constexpr WebPageFile kWebPageFiles[] = {\n")
 foreach(entry IN ITEMS "index.html|/|text/html" "index.html|/alarm|text/html" "board.css|/board.css|text/css"
-    "board.js|/board.js|text/javascript" "einsatz.css|/einsatz.css|text/css" "einsatz.js|/einsatz.js|text/javascript")
+    "board.js|/board.js|text/javascript" "einsatz.css|/einsatz.css|text/css" "einsatz.js|/einsatz.js|text/javascript"
+    "verlauf.html|/verlauf|text/html" "statuszeiten.html|/statuszeiten|text/html" "verlauf.css|/verlauf.css|text/css"
+    "verlauf.js|/verlauf.js|text/javascript" "statuszeiten.js|/statuszeiten.js|text/javascript")
   string(REPLACE "|" ";" parts "${entry}")
   list(GET parts 0 name)
   list(GET parts 1 path)

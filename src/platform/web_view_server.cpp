@@ -8,15 +8,13 @@
 #include <chrono>
 
 #include "platform/bounded_tcp_server.h"
+#include "platform/web_answer.h"
+#include "platform/web_history.h"
 #include "web_page_files.h"
 
 namespace kub {
 
 namespace {
-
-constexpr char kSecurityPolicy[] =
-    "default-src 'none'; script-src 'self'; style-src 'self'; connect-src 'self'; img-src 'self'; "
-    "base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 
 using Status = QHttpServerResponder::StatusCode;
 
@@ -25,7 +23,7 @@ void respond(QHttpServerResponder&& r, Status status, const QByteArray& type, co
     r.writeStatusLine(status);
     r.writeHeader("Content-Type", type);
     r.writeHeader("Content-Length", QByteArray::number(body.size()));
-    r.writeHeader("Content-Security-Policy", kSecurityPolicy);
+    r.writeHeader("Content-Security-Policy", kWebSecurityPolicy);
     r.writeHeader("X-Content-Type-Options", "nosniff");
     r.writeHeader("Referrer-Policy", "no-referrer");
     r.writeHeader("Cache-Control", "no-store");
@@ -43,13 +41,19 @@ bool isLoopback(const std::string& address) {
 }  // namespace
 
 WebViewServer::WebViewServer(WebViewSources sources, QObject* parent)
-    : QAbstractHttpServer(parent), sources_(sources) {
+    : QAbstractHttpServer(parent),
+      sources_(sources),
+      history_(std::make_unique<WebHistory>(this, sources.settings, clock_)) {
     connect(this, &QAbstractHttpServer::newWebSocketConnection, this, [this] { acceptViewers(); });
     tick_.setInterval(2000);
     connect(&tick_, &QTimer::timeout, this, [this] { tick(); });
 }
 
 WebViewServer::~WebViewServer() { stop(); }
+
+void WebViewServer::setHistory(HistorySource* source, const ReceiverLists* receivers) {
+    history_->setSource(source, receivers);
+}
 
 std::string WebViewServer::start(const std::string& address, int port, const std::string& key) {
     stop();
@@ -180,6 +184,7 @@ bool WebViewServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
         respond(makeResponder(request, socket), Status::SeeOther, "text/plain; charset=utf-8", "", cookie, location);
         return true;
     }
+    if (history_->answer(path, view(query), socket)) return true;
     for (const WebPageFile& f : kWebPageFiles) {
         if (path == QLatin1String(f.path)) {
             respond(makeResponder(request, socket), Status::Ok, f.type,

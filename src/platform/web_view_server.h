@@ -13,8 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "common/clock.h"
 #include "core/reception_output.h"
 #include "core/reception_window.h"
+#include "history/history_source.h"
+#include "storage/receiver_list.h"
 #include "storage/settings.h"
 #include "storage/station_names.h"
 #include "storage/vehicle_table.h"
@@ -27,6 +30,7 @@ class QWebSocket;
 namespace kub {
 
 class BoundedTcpServer;
+class WebHistory;
 
 // What the page shows, owned by the monitor; read only, on the event loop's thread.
 struct WebViewSources {
@@ -64,6 +68,10 @@ public:
     quint16 port() const;
 
     WebViewState& state() { return state_; }
+    // The stored receptions behind the pages "Verlauf" and "Statuszeiten" (none: they say
+    // so); `receivers` gives the units each vehicle carries. Event loop only; waits for a
+    // search still running on the previous source.
+    void setHistory(HistorySource* source, const ReceiverLists* receivers);
     int viewerCount() const { return static_cast<int>(viewers_.size()); }
 
     void deliver(const ReceptionRecord& record) override;
@@ -98,6 +106,8 @@ private:
     bool answered_ = false;
     QTimer tick_;
     int ticks_ = 0;
+    WallClock clock_;
+    std::unique_ptr<WebHistory> history_;
 };
 
 }  // namespace kub

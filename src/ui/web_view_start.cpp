@@ -1,6 +1,7 @@
 // The window's live web board: started from "Web.ini" at start-up and again whenever
 // "Web-Ansicht" is saved with other values.
 
+#include "history/history_keeper.h"
 #include "platform/web_view_server.h"
 #include "ui/main_window.h"
 #include "ui/reception_tables.h"
@@ -24,6 +25,8 @@ void MainWindow::startWebView() {
         webSection_->showState(QString::fromStdString(refusal), true);
         return;
     }
+    // The pages "Verlauf" and "Statuszeiten" search the history this window keeps.
+    if (history_) wiring_.web()->setHistory(&history_->source(), &core_.context.receivers);
     const bool v6 = webSettings_.address.find(':') != std::string::npos;
     const std::string host = v6 ? "[" + webSettings_.address + "]" : webSettings_.address;
     webSection_->showState(QStringLiteral("Web-Ansicht läuft: http://%1:%2/%3")

@@ -16,7 +16,5 @@ int runCommand(const Args& args);
 int devicesCommand(const Args& args);
 int rulesCommand(const Args& args);
 int verlaufCommand(const Args& args);
-// `kubmon verlauf --statuszeiten …`: handed the arguments of `verlauf`.
-int runStatusTimesCommand(const Args& args);
 
 }  // namespace kubmon

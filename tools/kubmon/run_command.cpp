@@ -246,6 +246,7 @@ int runCommand(const Args& args) {
             say(refusal);
             return 2;
         }
+        wiring.web()->setHistory(&history.source(), &session.core.context.receivers);
         const bool v6 = o.httpAddress.find(':') != std::string::npos;
         say("Web-Ansicht: http://" + (v6 ? "[" + o.httpAddress + "]" : o.httpAddress) + ":" +
             std::to_string(wiring.web()->port()) + "/" + (o.httpKey.empty() ? "" : " (mit Zugangsschlüssel)"));

@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <optional>
 
+#include <iostream>
+
 #include "commands.h"
+#include "status_times_command.h"
 #include "common/program_folder.h"
 #include "common/stderr_line.h"
 #include "core/record_json.h"
@@ -140,7 +143,6 @@ int verlaufCommand(const Args& args) {
     if (wantsHelp(args)) return printHelp(kVerlaufUsage);
     Options o;
     if (const auto refused = parseOptions(args, o)) return *refused;
-    if (o.statusTimes) return runStatusTimesCommand(args);
     if (o.folder.empty()) o.folder = kub::defaultProgramFolder();
     std::error_code ec;
     if (o.folder.empty() || !std::filesystem::is_directory(o.folder, ec)) {
@@ -153,6 +155,7 @@ int verlaufCommand(const Args& args) {
         for (const auto& m : messages) say(m);
     }
     const auto store = kub::historyStoreFor(o.folder, o.postgresUrl);
+    if (o.statusTimes) return runStatusTimesCommand(args, *store, std::cout, std::cerr);
     if (o.import) return importLogs(o.folder, *store);
 
     std::vector<kub::ReceptionRecord> found;
