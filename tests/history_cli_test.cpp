@@ -91,7 +91,7 @@ TEST_F(HistoryCli, BadInputIsSaidInGerman) {
         {"--protokoll morse", "--protokoll erwartet", 2},
         {"--limit 0", "--limit erwartet", 2},
         {"--verlauf mysql://x/y", "postgresql://", 2},
-        {"--statuszeiten", "noch nicht verfügbar", 2},
+        {"--statuszeiten --bis 30.02.2026", "gibt es nicht", 2},
         {"--ric 1234567", "gibt es nicht", 1},
     };
     for (const auto& c : cases) {

@@ -69,21 +69,5 @@ TEST(MonitorChannels, ThreeNamedChannelsDecodeTheirOwnSignalsAtOnce) {
                                                    "Süd 2 ##ZVEI#25431##+"}));
 }
 
-TEST(MonitorChannels, OnlyTheValueOneOfMonIniSwitchesADecoderOn) {
-    ManualClock clock(1.8e9);
-    HeadlessWindow window;
-    MonitorCore core(clock, window);
-    Settings s;
-    s.fmsLeft = 2;
-    s.zveiLeft = -1;
-    s.pocsagLeft = 1;
-    s.fmsRight = 1;
-    s.zveiRight = 1;
-    s.pocsagRight = 0;
-    core.applyDecoderSwitches(s);
-    EXPECT_EQ(core.left().decoders().switches(), (DecoderSwitches{false, false, true}));
-    EXPECT_EQ(core.right().decoders().switches(), (DecoderSwitches{true, true, false}));
-}
-
 }  // namespace
 }  // namespace kub
