@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/alarm_servers.h"
 #include "support/run_process.h"
 
 namespace {
@@ -88,6 +89,40 @@ TEST_F(RulesCli, ErklaerenSaysWhereEachRecordGoesAndWhyNotElsewhereAlikeForRecor
     const auto later = kubtest::runProcess(kKubmon + " regeln erklaeren --folder " + dir + " " + dir + "/empfang.jsonl");
     ASSERT_EQ(later.exitCode, 0) << later.err;
     EXPECT_EQ(verdicts(later.out), expected) << later.out;
+}
+
+// The whole chain in the running monitor: a page of our RIC range reaches the webhook of
+// its rule (the page, then its incident, closed while the recording still plays), nothing
+// else does, the outbox is empty afterwards, and "regeln test" sends one record marked as
+// a test.
+TEST_F(RulesCli, RunDeliversOurPagesToTheWebhookAndRegelnTestSendsOne) {
+    kubtest::TestWebhook hook(dir);
+    ASSERT_TRUE(hook.start());
+    std::ofstream(dir + "/Alarmierung.toml") << "[ziel.handy]\nart = \"webhook\"\nurl = \"" << hook.url()
+                                              << "\"\n[einsatz]\nfenster_s = 1\nnachlauf_s = 1\n[[regel]]\nname = \"Unsere Schleifen\"\n"
+                                                 "ziele = [\"handy\"]\nwenn.ric = [\"1234560-1234569\"]\n";
+    const std::string wav = dir + "/alarm.wav";
+    ASSERT_EQ(kubtest::runProcess(kKubmon + " gen " + wav +
+                                  " left gap:300 'poc1200:1234567:3:B3 Brand' gap:300 'poc1200:1876543:3:Fremd' gap:4000")
+                  .exitCode,
+              0);
+    const auto run = kubtest::runProcess(kKubmon + " run --folder " + dir + " --input " + wav);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto bodies = hook.deliveredBodies();
+    ASSERT_EQ(bodies.size(), 2u) << run.err;
+    EXPECT_NE(bodies[0].find("\"protocol\":\"pocsag\""), std::string::npos) << bodies[0];
+    EXPECT_NE(bodies[1].find("\"protocol\":\"einsatz\""), std::string::npos) << bodies[1];
+    for (const auto& b : bodies) {
+        EXPECT_EQ(b.find("1876543"), std::string::npos) << b;
+        EXPECT_EQ(b.rfind("{\"id\":", 0), 0u) << b;
+    }
+    EXPECT_TRUE(kubtest::splitLines(kubtest::runProcess("ls " + dir + "/Alarmierung-Ausgang/handy").out).empty());
+
+    const auto test = kubtest::runProcess(kKubmon + " regeln test handy --folder " + dir);
+    EXPECT_EQ(test.exitCode, 0) << test.err;
+    const auto after = hook.deliveredBodies();
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_NE(after[2].find("\"test\":true"), std::string::npos) << after[2];
 }
 
 }  // namespace

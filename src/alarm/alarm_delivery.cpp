@@ -1,5 +1,7 @@
 #include "alarm/alarm_delivery.h"
 
+#include <chrono>
+
 #include "alarm/alarm_entry.h"
 #include "alarm/alarm_worker.h"
 #include "alarm/broker_sender.h"
@@ -41,12 +43,20 @@ AlarmDelivery::AlarmDelivery(std::string programFolder, Clock& clock, AlarmBroke
                              AlarmDeliveryLimits limits)
     : folder_(std::move(programFolder)), clock_(clock), broker_(broker), limits_(limits) {}
 
+namespace {
+constexpr int kDrainSeconds = 5;
+}  // namespace
+
 AlarmDelivery::~AlarmDelivery() {
     std::map<std::string, std::shared_ptr<AlarmWorker>> workers;
     {
         std::lock_guard lock(mutex_);
         workers.swap(workers_);
     }
+    // What came just before the end (an incident the stop closed) still goes out to a
+    // destination that answers now, all of them within one short wait.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kDrainSeconds);
+    for (auto& [name, worker] : workers) worker->drain(deadline);
     workers.clear();  // each joins its thread
 }
 

@@ -46,6 +46,14 @@ AlarmWorker::~AlarmWorker() {
     if (thread_.joinable()) thread_.join();
 }
 
+void AlarmWorker::drain(std::chrono::steady_clock::time_point deadline) {
+    if (!sender_) return;
+    std::unique_lock lock(mutex_);
+    for (auto now = std::chrono::steady_clock::now(); !waiting_.empty() && now < deadline && nextTry_ <= now;
+         now = std::chrono::steady_clock::now())
+        wake_.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(50)));
+}
+
 void AlarmWorker::setTarget(AlarmTarget target) {
     {
         std::lock_guard lock(mutex_);

@@ -36,6 +36,9 @@ public:
     void setTarget(AlarmTarget target);
     // On disk (or, when the disk fails, held in memory) when this returns.
     void post(const AlarmMessage& message, std::size_t bytes);
+    // Waits until what waits has gone out, a try has failed (the rest then waits in the
+    // outbox for the next start), or `deadline` has come.
+    void drain(std::chrono::steady_clock::time_point deadline);
     AlarmTargetState state() const;
     AlarmTargetKind kind() const { return kind_; }
     bool sends() const { return sender_ != nullptr; }
