@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <iterator>
 #include <numbers>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "siggen/fms_signal.h"
+#include "siggen/repeatable_random.h"
 #include "storage/day_log.h"
 #include "storage/text_file.h"
 #include "support/fms_support.h"
@@ -236,8 +236,7 @@ TEST(FmsDecode, ToneCallsAreReportedOnceOnList1) {
 
 // Telegrams survive what a receiver does to them: hard clipping, a DC offset, noise.
 TEST(FmsDecode, TelegramsSurviveClippingDcAndNoise) {
-    std::mt19937 rng(7);
-    std::normal_distribution<float> gauss(0.0f, 1.0f);
+    siggen::RepeatableRandom rng(7);
     const siggen::FmsTelegram t{"6A4C3021", 4, 0, 2, 0};
     for (int variant = 0; variant < 3; ++variant) {
         test::FmsRig rig;
@@ -248,7 +247,7 @@ TEST(FmsDecode, TelegramsSurviveClippingDcAndNoise) {
         for (float& x : signal) {
             if (variant == 0) x = std::clamp(x, -1.0f, 1.0f);  // a square wave, in effect
             if (variant == 1) x += 0.3f;
-            if (variant == 2) x += 0.04f * gauss(rng);       // about 17 dB SNR
+            if (variant == 2) x += static_cast<float>(rng.gaussian(0.04));  // about 17 dB SNR
         }
         rig.feed(signal);
         EXPECT_EQ(rig.window.receptionLines, std::vector<std::string>{"##FMS#6A4C3021#4#20#+"}) << variant;
@@ -258,14 +257,12 @@ TEST(FmsDecode, TelegramsSurviveClippingDcAndNoise) {
 // Audio without FMS: nothing is received, nothing is read outside the rings (the
 // sanitizer build watches), the decoder never stays stuck.
 TEST(FmsDecode, AudioWithoutFmsGivesNoReceptions) {
-    std::mt19937 rng(11);
-    std::normal_distribution<float> gauss(0.0f, 1.0f);
-    std::uniform_real_distribution<float> uni(-1.0f, 1.0f);
+    siggen::RepeatableRandom rng(11);
     const std::size_t n = 22050 * 20;
     std::vector<std::vector<float>> inputs;
     for (float level : {0.0005f, 0.02f, 0.3f, 2.0f}) {  // 2.0: noise clipped hard
         std::vector<float> v(n);
-        for (float& x : v) x = std::clamp(level * gauss(rng), -1.0f, 1.0f);
+        for (float& x : v) x = std::clamp(static_cast<float>(rng.gaussian(level)), -1.0f, 1.0f);
         inputs.push_back(v);
     }
     {
@@ -279,7 +276,7 @@ TEST(FmsDecode, AudioWithoutFmsGivesNoReceptions) {
             double s = 0;
             for (int h = 1; h <= 20; ++h) s += std::sin(h * phase) / h * (1.0 + std::sin(t * 3.1 * h));
             const double env = std::max(0.0, std::sin(2 * std::numbers::pi * 3.7 * t)) * (std::fmod(t, 2.3) < 1.9 ? 1 : 0);
-            v[i] = static_cast<float>(std::clamp(0.15 * env * s + 0.01 * uni(rng), -1.0, 1.0));
+            v[i] = static_cast<float>(std::clamp(0.15 * env * s + 0.01 * rng.uniform(-1.0, 1.0), -1.0, 1.0));
         }
         inputs.push_back(v);
     }

@@ -7,12 +7,12 @@
 
 #include <cmath>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "common/decoder_options.h"
 #include "siggen/fms_signal.h"
+#include "siggen/repeatable_random.h"
 #include "support/fms_support.h"
 
 namespace kub {
@@ -21,7 +21,7 @@ namespace {
 TEST(FmsNoise, AtThreeDbNineInTenTelegramsDecodeAndNoneWrong) {
     int sent = 0, right = 0, wrong = 0;
     for (const unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) {
-        std::mt19937 rng(seed);
+        siggen::RepeatableRandom rng(seed);
         const auto telegrams = siggen::randomFmsTelegrams(40, rng);
         std::vector<float> audio(6615, 0.0f);
         double power = 0;
@@ -37,8 +37,8 @@ TEST(FmsNoise, AtThreeDbNineInTenTelegramsDecodeAndNoneWrong) {
                      std::to_string(t.direction) + "#+"];
         }
         // 3 dB below the telegrams' mean power, over every sample.
-        std::normal_distribution<double> noise(0.0, std::sqrt(power / static_cast<double>(signalSamples) / std::pow(10.0, 0.3)));
-        for (float& v : audio) v += static_cast<float>(noise(rng));
+        const double sigma = std::sqrt(power / static_cast<double>(signalSamples) / std::pow(10.0, 0.3));
+        for (float& v : audio) v += static_cast<float>(rng.gaussian(sigma));
 
         test::FmsRig rig;
         rig.context.options = DecoderOptions::allOn();

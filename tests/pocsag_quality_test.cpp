@@ -6,13 +6,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "decoders/pocsag/pocsag_bch.h"
 #include "siggen/mixed_traffic.h"
 #include "siggen/pocsag_signal.h"
+#include "siggen/repeatable_random.h"
 #include "support/pocsag_harness.h"
 
 namespace {
@@ -248,10 +248,9 @@ TEST(PocsagImproved, CleanSignalsDecodeExactlyAtEveryRateAndPolarity) {
 TEST(PocsagImproved, NoiseAloneGivesNoReception) {
     PocsagHarness h;
     h.context.options = kub::DecoderOptions::allOn();
-    std::mt19937 rng(7);
-    std::normal_distribution<double> noise(0.0, 0.2);
+    siggen::RepeatableRandom rng(7);
     std::vector<float> audio(static_cast<std::size_t>(60 * 22050));
-    for (float& v : audio) v = static_cast<float>(noise(rng));
+    for (float& v : audio) v = static_cast<float>(rng.gaussian(0.2));
     h.feed(audio);
     EXPECT_TRUE(h.window.receptionLines.empty());
 }
@@ -286,13 +285,13 @@ TEST(PocsagImproved, BitClockReadsAt4DbAndFollowsATransmitterOffItsRate) {
     for (double rate : {512.0, 1200.0, 2400.0}) {
         for (const auto& [snrDb, drift] : {std::pair{4.0, 1.0}, std::pair{99.0, 1.015}, std::pair{99.0, 0.985}}) {
             SCOPED_TRACE(std::to_string(rate) + " " + std::to_string(snrDb) + " " + std::to_string(drift));
-            std::mt19937 rng(static_cast<unsigned>(rate));
+            siggen::RepeatableRandom rng(static_cast<std::uint64_t>(rate));
             std::vector<float> audio;
             std::vector<std::string> sent;
             double energy = 0;
             std::size_t n = 0;
             for (int p = 0; p < 6; ++p) {
-                const auto ric = static_cast<std::uint32_t>(200000 + 4099 * p + rng() % 100);
+                const auto ric = static_cast<std::uint32_t>(200000 + 4099 * p + rng.between(0, 99));
                 const std::string text = "Einsatz " + std::to_string(p) + ": Brand Lagerhalle B 27";
                 const auto s = siggen::pocsagSignal({alpha(ric, p % 4, text)}, rate * drift, 0.5, p % 2 == 1);
                 for (float v : s) energy += static_cast<double>(v) * v;
@@ -303,8 +302,8 @@ TEST(PocsagImproved, BitClockReadsAt4DbAndFollowsATransmitterOffItsRate) {
             }
             audio.insert(audio.end(), 22050, 0.0f);
             if (snrDb < 90) {
-                std::normal_distribution<double> noise(0.0, std::sqrt(energy / static_cast<double>(n) / std::pow(10.0, snrDb / 10)));
-                for (float& v : audio) v = static_cast<float>(v + noise(rng));
+                const double sigma = std::sqrt(energy / static_cast<double>(n) / std::pow(10.0, snrDb / 10));
+                for (float& v : audio) v = static_cast<float>(v + rng.gaussian(sigma));
             }
             const auto got = decode(audio, true);
             int right = 0;

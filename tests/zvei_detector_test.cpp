@@ -7,11 +7,11 @@
 
 #include <cmath>
 #include <numbers>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "core/monitor_channel.h"
+#include "siggen/repeatable_random.h"
 #include "siggen/zvei_signal.h"
 #include "zvei_test_support.h"
 
@@ -137,27 +137,25 @@ TEST(ZveiDetector, DecodesInModerateNoise) {
         s += silence(500);
         want.push_back(std::string("##ZVEI#") + c + "##+");
     }
-    std::mt19937 rng(7);
-    std::normal_distribution<float> noise(0.0f, 0.3f / std::sqrt(2.0f) * 0.1f);  // 20 dB SNR
-    for (auto& v : s) v += noise(rng);
+    siggen::RepeatableRandom rng(7);
+    for (auto& v : s) v += static_cast<float>(rng.gaussian(0.3 / std::sqrt(2.0) * 0.1));  // 20 dB SNR
     EXPECT_EQ(decodeLeft(s), want);
 }
 
 // Speech-like sound: a voiced pitch wandering between 90 and 220 Hz, formants moving,
 // syllables of about a quarter second.
 std::vector<float> speechLike(double seconds, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> u(0.0, 1.0);
+    siggen::RepeatableRandom rng(seed);
     const auto n = static_cast<std::size_t>(seconds * 22050);
     std::vector<float> out(n);
     double phase = 0, pitch = 140, target = 140;
     double f1 = 500, f2 = 1500, f3 = 2500;
     for (std::size_t i = 0; i < n; ++i) {
         if (i % 2205 == 0) {
-            target = 90 + 130 * u(rng);
-            f1 = 300 + 600 * u(rng);
-            f2 = 900 + 1500 * u(rng);
-            f3 = 2200 + 800 * u(rng);
+            target = 90 + 130 * rng.uniform();
+            f1 = 300 + 600 * rng.uniform();
+            f2 = 900 + 1500 * rng.uniform();
+            f3 = 2200 + 800 * rng.uniform();
         }
         pitch += (target - pitch) * 0.001;
         phase += 2 * std::numbers::pi * pitch / 22050;
@@ -169,7 +167,7 @@ std::vector<float> speechLike(double seconds, unsigned seed) {
             v += g * std::sin(h * phase);
         }
         const double syllable = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / 5512.0);
-        out[i] = static_cast<float>(0.15 * syllable * v + 0.01 * (u(rng) - 0.5));
+        out[i] = static_cast<float>(0.15 * syllable * v + 0.01 * (rng.uniform() - 0.5));
     }
     return out;
 }
@@ -189,11 +187,10 @@ std::vector<float> sweep(double fromHz, double toHz, double seconds, double ampl
 TEST(ZveiDetector, NoReceptionFromSilenceNoiseSpeechOrSweeps) {
     EXPECT_TRUE(decodeLeft(silence(20000)).empty());
 
-    std::mt19937 rng(3);
+    siggen::RepeatableRandom rng(3);
     for (float rms : {0.0001f, 0.01f, 0.3f}) {
-        std::normal_distribution<float> noise(0.0f, rms);
         std::vector<float> s(22050 * 10);
-        for (auto& v : s) v = noise(rng);
+        for (auto& v : s) v = static_cast<float>(rng.gaussian(rms));
         EXPECT_TRUE(decodeLeft(s).empty()) << "noise " << rms;
     }
     for (unsigned seed : {1u, 2u, 3u}) EXPECT_TRUE(decodeLeft(speechLike(15, seed)).empty()) << seed;
@@ -232,9 +229,8 @@ TEST(ZveiDetector, BrokenOffSequencesAreDropped) {
     s += silence(300);
     // Four tones and then noise instead of the fifth.
     s += tones({1060, 1160, 1270, 1400}, 70);
-    std::mt19937 rng(11);
-    std::normal_distribution<float> noise(0.0f, 0.3f);
-    for (int i = 0; i < 22050; ++i) s.push_back(noise(rng));
+    siggen::RepeatableRandom rng(11);
+    for (int i = 0; i < 22050; ++i) s.push_back(static_cast<float>(rng.gaussian(0.3)));
     s += silence(300);
     EXPECT_TRUE(decodeLeft(s).empty());
 
