@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "mqtt/mqtt_settings.h"
 #include "support/alarm_servers.h"
 #include "support/run_process.h"
 
@@ -123,6 +124,23 @@ TEST_F(RulesCli, RunDeliversOurPagesToTheWebhookAndRegelnTestSendsOne) {
     const auto after = hook.deliveredBodies();
     ASSERT_EQ(after.size(), 3u);
     EXPECT_NE(after[2].find("\"test\":true"), std::string::npos) << after[2];
+}
+
+// "regeln test" of an MQTT destination goes out on the broker of the folder's "MQTT.ini".
+TEST_F(RulesCli, RegelnTestOfAnMqttDestinationReachesTheBroker) {
+    kubtest::TestBroker broker(dir);
+    ASSERT_TRUE(broker.start());
+    kub::MqttSettings mqtt;
+    mqtt.server = "127.0.0.1";
+    mqtt.port = broker.port();
+    mqtt.prefix = "wache1";
+    ASSERT_TRUE(kub::saveMqttSettings(dir, mqtt));
+    std::ofstream(dir + "/Alarmierung.toml") << "[ziel.halle]\nart = \"mqtt\"\nthema = \"wache1/alarm\"\n";
+    kubtest::TestSubscriber sub(dir, broker.port(), "wache1/alarm");
+    const auto test = kubtest::runProcess(kKubmon + " regeln test halle --folder " + dir);
+    EXPECT_EQ(test.exitCode, 0) << test.err;
+    ASSERT_TRUE(sub.waitForCount(1));
+    EXPECT_NE(sub.lines().front().find("\"test\":true"), std::string::npos) << sub.lines().front();
 }
 
 }  // namespace

@@ -140,8 +140,9 @@ TestSubscriber::TestSubscriber(const std::string& dir, int port, const std::stri
     static std::atomic<int> count{0};
     file_ = dir + "/sub-" + std::to_string(getpid()) + "-" + std::to_string(++count) + ".txt";
     // "-d" has it say when the broker acknowledged the subscription: nothing published
-    // before that would reach it.
-    std::vector<std::string> argv = {"/usr/bin/mosquitto_sub", "-h", "127.0.0.1", "-p", std::to_string(port),
+    // before that would reach it. Its output goes to a file, which stdio would fill in
+    // blocks: line by line, the acknowledgement is seen when it comes.
+    std::vector<std::string> argv = {"/usr/bin/stdbuf", "-oL", "/usr/bin/mosquitto_sub", "-h", "127.0.0.1", "-p", std::to_string(port),
                                      "-t", topic, "-v", "-q", "1", "-d"};
     argv.insert(argv.end(), args.begin(), args.end());
     subscribed_ = process_.start(argv, file_, file_ + ".err") &&

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 #include "alarm/alarm_rules_file.h"
@@ -12,6 +13,9 @@
 #include "commands.h"
 #include "common/program_folder.h"
 #include "common/stderr_line.h"
+#include "mqtt/mqtt_alarm_link.h"
+#include "mqtt/mqtt_settings.h"
+#include "mqtt/mqtt_site.h"
 #include "rules_command.h"
 #include "storage/alarm_settings.h"
 #include "storage/text_file.h"
@@ -48,7 +52,20 @@ int testCommand(const std::string& folder, const std::string& target) {
     const RulesFile file = readRulesFile(folder);
     if (!usable(file, say)) return 2;
     kub::WallClock clock;
-    kub::AlarmDeliveryParts delivery = kub::makeAlarmDelivery(folder, clock);
+    // An MQTT destination goes out on the broker link of the folder's "MQTT.ini", as it
+    // does from the running monitor.
+    std::unique_ptr<kub::MqttLink> link;
+    kub::MqttAlarmLink broker;
+    const kub::MqttSettings mqtt = kub::loadMqttSettings(folder);
+    for (const kub::AlarmTarget& t : file.rules.targets)
+        if (t.name == target && t.kind == kub::AlarmTargetKind::Mqtt && mqtt.on() && !link) {
+            link = std::make_unique<kub::MqttLink>(kub::linkOptions(mqtt));
+            link->start();
+            // The first try waits for the connection rather than for the pause after a miss.
+            for (int i = 0; i < 50 && !link->connected(); ++i) std::this_thread::sleep_for(kTestLook);
+            broker.attach(link.get());
+        }
+    kub::AlarmDeliveryParts delivery = kub::makeAlarmDelivery(folder, clock, &broker);
     if (!delivery.dispatch) {
         say("Zustellung ist in diesem Programm nicht eingebaut; nichts gesendet.");
         return 1;
