@@ -74,7 +74,8 @@ int testCommand(const std::string& folder, const std::string& target) {
                                 {delivery.setTargets, [](const std::string& line, bool fault) {
                                      if (fault) say(line);
                                  }});
-    const auto before = stateOf(delivery.dispatch->states(), target);
+    const auto statesBefore = delivery.dispatch->states();
+    const auto* before = stateOf(statesBefore, target);
     const std::size_t failedBefore = before ? before->failed : 0;
     const double lastBefore = before ? before->lastDeliverySeconds : 0;
     if (!rules.sendTest(target)) {
