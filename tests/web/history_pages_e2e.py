@@ -47,8 +47,11 @@ def status_of(port, path):
 
 
 def rows(d):
-    return [[td.get_attribute("textContent") for td in tr.find_elements(By.TAG_NAME, "td")]
-            for tr in d.find_elements(By.CSS_SELECTOR, "table tbody tr")]
+    # Read in one step in the page: the table is redrawn while a search answers, and rows
+    # fetched one by one could be gone before their cells are.
+    return d.execute_script(
+        "return Array.from(document.querySelectorAll('table tbody tr'),"
+        " tr => Array.from(tr.querySelectorAll('td'), td => td.textContent));")
 
 
 def message(d):
