@@ -8,11 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kub {
+#include "common/cp1252_text.h"
 
-std::string cp1252ToUtf8(std::string_view bytes);
-// Characters that Windows-1252 cannot hold become '?'.
-std::string utf8ToCp1252(std::string_view text);
+namespace kub {
 
 // One line read as one item: leading blanks skipped; an item starting with a double
 // quote runs to the next double quote (quotes dropped); any other item ends at the first

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "storage/text_file.h"
+#include "common/cp1252_text.h"
 
 namespace kub {
 
