@@ -32,6 +32,8 @@ struct ReceptionRecord {
     std::string time;
     double seconds = 0;
     std::string channel;  // the channel's name: "left" or "right" on the sound card, else its own
+    // An SDR channel's frequency in Hz; 0 on the sound card.
+    std::int64_t frequency = 0;
     RecordProtocol protocol = RecordProtocol::Fms;
     // The export line ("##FMS#…#+"); empty for tone calls.
     std::string line;
@@ -64,6 +66,9 @@ struct ReceptionRecord {
     // POCSAG
     std::string ric;
     int function = -1;
+    // POCSAG: false when a codeword of the message could not be read for certain, so the
+    // text is not the whole message (its gaps are marked in the text).
+    bool complete = true;
     // Tone calls: "I" or "II".
     std::string tone;
 
