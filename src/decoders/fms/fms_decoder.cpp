@@ -4,10 +4,18 @@
 
 namespace kub {
 
+namespace {
+// The two FSK tones (1200 and 1800 Hz) and the tone calls (1750 and 2135 Hz) with room
+// on either side.
+constexpr double kBandLowHz = 1000.0;
+constexpr double kBandHighHz = 2300.0;
+// Fourth order on each side: sharper edges delay the two tones differently enough to
+// move the crossings at every bit change, and the slicer loses more than it gains.
+constexpr int kBandOrder = 4;
+}  // namespace
+
 BandPassFilter FmsDecoder::fmsBandPass() {
-    // Fourth order on each side: sharper edges delay the two tones differently enough to
-    // move the crossings at every bit change, and the slicer loses more than it gains.
-    return BandPassFilter(1000.0, 2300.0, 4, 4);
+    return BandPassFilter(kBandLowHz, kBandHighHz, kBandOrder, kBandOrder);
 }
 
 std::vector<FmsEvent> FmsDecoder::takeEvents() {

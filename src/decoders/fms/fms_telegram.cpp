@@ -8,25 +8,44 @@ namespace kub {
 
 namespace {
 
+// Where the fields lie in a first telegram (bit 0 the first of the sync word).
+constexpr int kDataBits = 48;
+constexpr int kStatusFirst = 40, kStatusLast = 43;
+constexpr int kDirectionBit = 45;
+constexpr int kTkiFirst = 46, kTkiLast = 47;
+// Status 10 sent by the control room (direction 1) announces a text in follow-up telegrams.
+constexpr int kTextStatus = 10;
+// In a follow-up telegram: the count of telegrams (first one only), the characters of
+// seven bits each, eight apart, and the mark of the last telegram.
+constexpr int kCountFirst = 1, kCountLast = 7;
+constexpr int kMarkFirst = 32, kMarkLast = 35;
+constexpr int kLastTelegramMark = 11;
+constexpr int kCharacterBits = 7;
+// The control code that ends a text; codes below 32 are not shown.
+constexpr int kEndOfText = 4;
+constexpr int kFirstShownCode = 32;
+// A text is never longer than this many follow-up telegrams, whatever was announced.
+constexpr int kMaxTextTelegrams = 25;
+
 std::uint8_t bitAt(const FmsBits& bits, int k) {
     return k >= 0 && k < bits.count ? bits.telegramBits[k] : std::uint8_t{0};
 }
 
 // 1-based position of the first undecidable bit among the first 48, 0 if none.
-std::int16_t firstUndecidable(const FmsBits& bits) {
-    const int n = std::min(48, bits.count);
+int firstUndecidable(const FmsBits& bits) {
+    const int n = std::min(kDataBits, bits.count);
     for (int i = 0; i < n; ++i)
-        if (bits.bitString[i] == '2') return static_cast<std::int16_t>(i + 1);
+        if (bits.bitString[i] == '2') return i + 1;
     return 0;
 }
 
 // Appends a received character; codes below 32 are control codes, 4 ends the text.
 void takeCharacter(int code, FmsTelegramState& state, bool& busy) {
-    if (code > 31) {
+    if (code >= kFirstShownCode) {
         const char byte = static_cast<char>(code & 0xFF);
         state.textBuffer += cp1252ToUtf8(std::string_view(&byte, 1));
     }
-    if (code == 4) busy = false;
+    if (code == kEndOfText) busy = false;
 }
 
 }  // namespace
@@ -46,7 +65,9 @@ std::string hexDigit(const FmsBits& bits, int first, int last) {
 bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, bool& fmsBusy) {
     state.undecidablePosition = 0;
     if (!fmsBusy) {
-        if (fieldValue(bits, 40, 43) == 10 && fieldValue(bits, 45, 45) == 1) fmsBusy = true;
+        if (fieldValue(bits, kStatusFirst, kStatusLast) == kTextStatus &&
+            fieldValue(bits, kDirectionBit, kDirectionBit) == 1)
+            fmsBusy = true;
         state.textBuffer.clear();
         state.textTelegramCount = 0;
         state.announcedTextCount = 0;
@@ -54,26 +75,28 @@ bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, bool& fms
                               hexDigit(bits, 20, 23);
         for (int d = 24; d < 40; d += 4) kennung += std::to_string(fieldValue(bits, d, d + 3));
         state.lastKennung = kennung;
-        state.lastTki = static_cast<std::int16_t>(fieldValue(bits, 46, 47));
-        state.lastStatus = static_cast<std::int16_t>(fieldValue(bits, 40, 43));
-        state.lastDirection = static_cast<std::int16_t>(fieldValue(bits, 45, 45));
+        state.lastTki = fieldValue(bits, kTkiFirst, kTkiLast);
+        state.lastStatus = fieldValue(bits, kStatusFirst, kStatusLast);
+        state.lastDirection = fieldValue(bits, kDirectionBit, kDirectionBit);
         state.undecidablePosition = firstUndecidable(bits);
         // A broken announcement does not start a text transmission.
         if (state.undecidablePosition != 0) fmsBusy = false;
     } else {
         ++state.textTelegramCount;
         if (state.textTelegramCount == 1) {
-            state.announcedTextCount = fieldValue(bits, 1, 7);
-            for (int c = 8; c <= 24; c += 8) takeCharacter(fieldValue(bits, c, c + 6), state, fmsBusy);
-            if (fieldValue(bits, 32, 35) == 11) fmsBusy = false;
+            state.announcedTextCount = fieldValue(bits, kCountFirst, kCountLast);
+            for (int c = 8; c <= 24; c += 8)
+                takeCharacter(fieldValue(bits, c, c + kCharacterBits - 1), state, fmsBusy);
+            if (fieldValue(bits, kMarkFirst, kMarkLast) == kLastTelegramMark) fmsBusy = false;
         } else {
             if (firstUndecidable(bits) != 0) {
                 state.textBuffer += "---";
             } else {
-                if (fieldValue(bits, 32, 35) == 11) fmsBusy = false;
-                for (int c = 0; c <= 24; c += 8) takeCharacter(fieldValue(bits, c, c + 6), state, fmsBusy);
+                if (fieldValue(bits, kMarkFirst, kMarkLast) == kLastTelegramMark) fmsBusy = false;
+                for (int c = 0; c <= 24; c += 8)
+                    takeCharacter(fieldValue(bits, c, c + kCharacterBits - 1), state, fmsBusy);
             }
-            if (state.textTelegramCount > state.announcedTextCount || state.textTelegramCount > 25)
+            if (state.textTelegramCount > state.announcedTextCount || state.textTelegramCount > kMaxTextTelegrams)
                 fmsBusy = false;
         }
     }

@@ -13,13 +13,14 @@ class FmsDemodulator;
 // What the last evaluation left for the reception handling, per channel.
 struct FmsTelegramState {
     std::string lastKennung;
-    std::int16_t lastStatus = 0;
-    std::int16_t lastTki = 0;
-    std::int16_t lastDirection = 0;
+    int lastStatus = 0;     // 0 to 15
+    int lastTki = 0;        // 0 to 3
+    int lastDirection = 0;  // 0 vehicle to control room, 1 back
     std::string textBuffer;  // UTF-8
-    std::int16_t textTelegramCount = 0;
-    std::int32_t announcedTextCount = 0;
-    std::int16_t undecidablePosition = 0;
+    int textTelegramCount = 0;   // follow-up telegrams of the text transmission so far
+    int announcedTextCount = 0;  // follow-up telegrams its first one announced
+    // 1-based position of the first undecidable bit among the first 48, 0 if none.
+    int undecidablePosition = 0;
 };
 
 // The bits as the slicer left them: decisions 0, 1 or 2 (undecidable), bit 0 first.

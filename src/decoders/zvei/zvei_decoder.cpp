@@ -16,11 +16,29 @@ constexpr int kBlockLength = 200;        // samples per block value (window × 2
 constexpr int kRingSize = 256;
 constexpr double kUnsteadyChange = 0.05; // mean change above 5 % of the frequency: no tone
 constexpr double kSteadyPair = 0.01;     // adjacent blocks within 1 %: the tone goes on
-constexpr std::int32_t kStableRunWrap = 31000;
+// The DC level follows the signal over about a hundred samples (4.5 ms): slow enough to
+// leave the lowest tone (795 Hz, 28 samples a period) alone.
+constexpr double kDcKeep = 0.99;
+constexpr double kDcFollow = 0.01;
+constexpr int kStableRunWrap = 31000;
+// A tone is read three blocks back from where it ended: in its middle, away from the
+// blocks its edges share with the neighbouring tones.
+constexpr int kToneMiddleBack = 3;
 // A fifth tone is read three blocks after its start. After a very long fifth tone that
 // block has left the ring, so the look-back stops inside the ring; every block of a
 // steady run holds the same frequency.
-constexpr std::int32_t kMaxLookBack = 200;
+constexpr int kMaxLookBack = 200;
+// Steady block pairs a tone holds: the classic cut takes 5 to 9 (about 55 to 90 ms).
+// Encoders in the field send anything from 50 to 100 ms; the tone bank's blocks are
+// steady from the first whole block of a tone, so with it a tone may hold 3 to 12.
+constexpr int kClassicShortestTone = 5;
+constexpr int kClassicLongestTone = 9;
+constexpr int kBankShortestTone = 3;
+constexpr int kBankLongestTone = 12;
+// More unsteady pairs than this in a row (about 54 ms without a tone): whatever was
+// collected is no sequence.
+constexpr int kMaxUnsteadyPairs = 5;
+constexpr int kTonesPerCode = 5;
 
 int ringIndex(int position) { return ((position % kRingSize) + kRingSize) % kRingSize; }
 
@@ -71,7 +89,7 @@ double ZveiDecoder::toneRowMiddle(double frequency) {
 void ZveiDecoder::pushBlock(double value) {
     ZveiDetectorState& d = d_;
     d.blockRing[static_cast<std::size_t>(d.blockWrite)] = value;
-    d.blockWrite = static_cast<std::int16_t>((d.blockWrite + 1) % kRingSize);
+    d.blockWrite = (d.blockWrite + 1) % kRingSize;
 }
 
 void ZveiDecoder::process(const SampleArray& samples) {
@@ -85,7 +103,7 @@ void ZveiDecoder::process(const SampleArray& samples) {
 
     segmentTones();
 
-    if (d_.toneCount == 5) {
+    if (d_.toneCount == kTonesPerCode) {
         std::array<double, 5> tones{d_.tones[0], d_.tones[1], d_.tones[2], d_.tones[3], d_.tones[4]};
         bool onGrid = true;
         for (double t : tones) onGrid = onGrid && toneRowMiddle(t) == t;
@@ -165,7 +183,7 @@ void ZveiDecoder::estimateByToneBank() {
         toneBank_.add(samples_.data() + at, n);
         at += n;
         const int last = (phase + n - 1) % kBlockLength;
-        d.blockPhase = static_cast<std::int16_t>((phase + n) % kBlockLength);
+        d.blockPhase = (phase + n) % kBlockLength;
         if (n < toBoundary) break;
         if (last == kWindow) {
             toneBank_.finishFirstHalf();
@@ -193,7 +211,7 @@ void ZveiDecoder::estimateByCrossings() {
     ZveiDetectorState& d = d_;
     for (double& sample : samples_) {
         // DC removal.
-        d.dcLevel = 0.99 * d.dcLevel + 0.01 * sample;
+        d.dcLevel = kDcKeep * d.dcLevel + kDcFollow * sample;
         const double x = sample - d.dcLevel;
 
         // Period from the last crossing of the same direction, interpolated between
@@ -228,7 +246,7 @@ void ZveiDecoder::estimateByCrossings() {
         const double c = std::fabs(v - d.prevFrequency);
         d.meanChange += (c - d.diffWindow[w]) / kWindow;
         d.diffWindow[w] = c;
-        d.windowIndex = static_cast<std::int16_t>((d.windowIndex + 1) % kWindow);
+        d.windowIndex = (d.windowIndex + 1) % kWindow;
         d.prevFrequency = v;
 
         if (d.blockPhase == 0) {
@@ -237,7 +255,7 @@ void ZveiDecoder::estimateByCrossings() {
             if (d.meanChange / d.meanFrequency > kUnsteadyChange) out = 1.0;
             pushBlock(out);
         }
-        d.blockPhase = static_cast<std::int16_t>((d.blockPhase + 1) % kBlockLength);
+        d.blockPhase = (d.blockPhase + 1) % kBlockLength;
     }
 }
 
@@ -250,12 +268,9 @@ void ZveiDecoder::segmentTones() {
         return d.blockRing[static_cast<std::size_t>(ringIndex(position))];
     };
 
-    // The classic cut takes tones of 5 to 9 steady pairs (about 55 to 90 ms). Encoders in
-    // the field send anything from 50 to 100 ms; the tone bank's blocks are steady from the
-    // first whole block of a tone, so with it a tone may hold 3 to 12 pairs.
     const bool bank = options_.inputFilter;
-    const std::int32_t shortest = bank ? 3 : 5;
-    const std::int32_t longest = bank ? 12 : 9;
+    const int shortest = bank ? kBankShortestTone : kClassicShortestTone;
+    const int longest = bank ? kBankLongestTone : kClassicLongestTone;
     int j = 0;
     while (j < n) {
         const double f1 = ring(d.blockRead + j + 1);
@@ -263,20 +278,21 @@ void ZveiDecoder::segmentTones() {
         // A marked or empty block counts as a change.
         const double a = f1 > 1.0 ? std::fabs(f1 - f0) / (f1 + f0) : 1.0;
 
-        if (d.toneCount < 4 && a > kSteadyPair && d.stableRun >= shortest && d.stableRun <= longest) {
+        if (d.toneCount < kTonesPerCode - 1 && a > kSteadyPair && d.stableRun >= shortest &&
+            d.stableRun <= longest) {
             // A tone of normal length has just ended: take a block from its middle.
-            d.tones[static_cast<std::size_t>(d.toneCount)] = ring(d.blockRead + j - 3);
+            d.tones[static_cast<std::size_t>(d.toneCount)] = ring(d.blockRead + j - kToneMiddleBack);
             rawTones_[static_cast<std::size_t>(d.toneCount)] =
-                rawRing_[static_cast<std::size_t>(ringIndex(d.blockRead + j - 3))];
+                rawRing_[static_cast<std::size_t>(ringIndex(d.blockRead + j - kToneMiddleBack))];
             d.stableRun = 0;
-            d.toneCount = static_cast<std::int16_t>(d.toneCount + 1);
+            d.toneCount += 1;
         }
-        if (d.toneCount == 4 && a > kSteadyPair && d.stableRun >= shortest) {
+        if (d.toneCount == kTonesPerCode - 1 && a > kSteadyPair && d.stableRun >= shortest) {
             // The fifth tone may be of any length.
-            const std::int32_t back = std::min(d.stableRun - 3, kMaxLookBack);
+            const int back = std::min(d.stableRun - kToneMiddleBack, kMaxLookBack);
             d.tones[4] = ring(d.blockRead + j - back);
             rawTones_[4] = rawRing_[static_cast<std::size_t>(ringIndex(d.blockRead + j - back))];
-            d.toneCount = 5;
+            d.toneCount = kTonesPerCode;
         }
         if (a < kSteadyPair) {
             d.stableRun += 1;
@@ -286,15 +302,14 @@ void ZveiDecoder::segmentTones() {
             d.stableRun = 0;
             d.unstableRun += 1;
         }
-        if (d.unstableRun > 5) {
-            // About 54 ms without a tone: whatever was collected is no sequence.
+        if (d.unstableRun > kMaxUnsteadyPairs) {
             for (std::size_t k = 0; k < 7; ++k) d.tones[k] = 0;
             d.toneCount = 0;
         }
         j += 1;
-        if (d.toneCount == 5) break;
+        if (d.toneCount == kTonesPerCode) break;
     }
-    d.blockRead = static_cast<std::int16_t>(ringIndex(d.blockRead + j));
+    d.blockRead = ringIndex(d.blockRead + j);
 }
 
 void ZveiDecoder::readSequence(const std::array<double, 5>& tones) {
@@ -313,9 +328,10 @@ void ZveiDecoder::readSequence(const std::array<double, 5>& tones) {
     // Behind the band-pass, the bit stream of a POCSAG or FMS transmission on the same
     // channel can leave harmonics steady enough to pass for five tones. Taking the next
     // block away from those decoders is only worth it for something that is a code.
-    if (!options_.inputFilter || code.size() == 5) flags_.zveiDecoded = true;
+    const bool whole = code.size() == kTonesPerCode;
+    if (!options_.inputFilter || whole) flags_.zveiDecoded = true;
     d_.toneCount = 0;
-    if (code.size() == 5) events_.push_back(ZveiCodeEvent{std::move(code), flags_.blocks});
+    if (whole) events_.push_back(ZveiCodeEvent{std::move(code), flags_.blocks});
 }
 
 }  // namespace kub

@@ -25,7 +25,8 @@ namespace kub {
 // What classifyTone gives for the repeat tone; the sequence puts the previous character there.
 inline constexpr std::string_view kZveiRepeatTone = "R";
 
-// The tone detector's state, all zero at start and kept for the whole run.
+// The tone detector's state, all zero at start and kept for the whole run; the decoder
+// keeps it to itself and shows it only to be read.
 struct ZveiDetectorState {
     double dcLevel = 0;
     double prevSample = 0;
@@ -34,18 +35,18 @@ struct ZveiDetectorState {
     double instantFrequency = 0;
     std::array<double, 100> freqWindow{};
     std::array<double, 100> diffWindow{};
-    std::int16_t windowIndex = 0;
+    int windowIndex = 0;
     double meanFrequency = 0;
     double meanChange = 0;
     double prevFrequency = 0;
-    std::int16_t blockPhase = 0;
+    int blockPhase = 0;  // samples into the current block
     std::array<double, 256> blockRing{};
-    std::int16_t blockWrite = 0;
-    std::int16_t blockRead = 0;
+    int blockWrite = 0;
+    int blockRead = 0;
     std::array<double, 10> tones{};
-    std::int16_t toneCount = 0;
-    std::int32_t stableRun = 0;
-    std::int32_t unstableRun = 0;
+    int toneCount = 0;   // tones of the sequence collected so far, 0 to 5
+    int stableRun = 0;   // steady block pairs in a row
+    int unstableRun = 0; // unsteady block pairs in a row
 };
 
 class ZveiDecoder final {
