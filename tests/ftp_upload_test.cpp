@@ -457,12 +457,7 @@ TEST_F(FtpClientTest, ServerThatHangsUpEndsTheRun) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(kubtest::splitLines(r.err).size(), 1u) << r.err;
 }
-
-TEST_F(FtpClientTest, BadCommandLinesAndScripts) {
-    EXPECT_EQ(kubtest::runProcess(std::string(KUBMON_EXE) + " ftp 127.0.0.1").exitCode, 2);
-    EXPECT_EQ(kubtest::runProcess(std::string(KUBMON_EXE) + " ftp -s:" + dir + "/fehlt.dat 127.0.0.1").exitCode, 2);
-    EXPECT_EQ(kubtest::runProcess(std::string(KUBMON_EXE) + " ftp -s:" + dir + "/s.dat host:0").exitCode, 2);
-}
+// Bad command lines and scripts: in the table of typed forms (kubmon_help_test.cpp).
 
 }  // namespace
 }  // namespace kub

@@ -47,6 +47,53 @@ TEST(KubmonHelp, EveryCommandAnswersHelpOnStdoutAndRefusesWrongOptions) {
     }
 }
 
+// What users type on the command line, taken as it always was; a bad value refused with
+// status 2 and a German line that names it.
+TEST(KubmonHelp, TypedFormsAreTakenAndBadOnesRefused) {
+    const std::string dir = kubtest::makeTempDir("kub-forms");
+    const std::string out = dir + "/t.wav";
+    const std::string gen = kKubmon + " gen ";
+    const std::string ftp = kKubmon + " ftp ";
+    const std::string window = "QT_QPA_PLATFORM=offscreen " + std::string(KUB_MONITOR_EXE) + " ";
+    const struct {
+        std::string line;
+        int exitCode;
+        std::string said;  // a part of stderr
+    } cases[] = {
+        {gen + "--amplitude 0.25 --snr 20 --seed 3 --inverted " + out + " left gap:10.5 zvei:12345:70.0", 0, ""},
+        {gen + "--amplitude 1e-1 --noise 0.01 --snr -3 " + out + " gap:5 poc1200:2097151:3:x", 0, ""},
+        {gen + "--amplitude abc " + out + " gap:5", 2, "ungültige Option: --amplitude"},
+        {gen + "--amplitude inf " + out + " gap:5", 2, "ungültige Option: --amplitude"},
+        {gen + "--seed 1.5 " + out + " gap:5", 2, "ungültige Option: --seed"},
+        {gen + out + " --snr", 2, "ungültige Option: --snr"},
+        {gen + out + " gap:-1", 2, "ungültige Pause: gap:-1"},
+        {gen + out + " gap:1,5", 2, "ungültige Pause: gap:1,5"},
+        {gen + out + " zvei:12345:0.5", 2, "ungültige Tonlänge: 0.5"},
+        {gen + out + " poc1200:2097152:0:x", 2, "RIC (0..2097151) und Funktion (0..3) erwartet"},
+        {ftp + "-v -d --timeout=5 -s:" + dir + "/fehlt.dat 127.0.0.1:21", 2, "Skriptdatei " + dir + "/fehlt.dat"},
+        {ftp + "--timeout=0 -s:x h", 2, "ungültige Zeitgrenze: --timeout=0"},
+        {ftp + "--timeout=20s -s:x h", 2, "ungültige Zeitgrenze: --timeout=20s"},
+        {ftp + "--timeout 20 -s:x h", 2, "unbekannte Option: --timeout"},
+        {ftp + "-s:x", 2, "HOST fehlt"},
+        {ftp + "h", 2, "-s:SKRIPT fehlt"},
+        {ftp + "-s:x a b", 2, "nur einen Host angeben"},
+        {ftp + "-s:x host:0", 2, "ungültiger Host: host:0"},
+        {ftp + "-s:x -", 2, "unbekannte Option: -"},
+        {window + "aufnahme.wav", 2, "unbekannte Angabe: aufnahme.wav"},
+        {window + "--demo a.wav b.wav", 2, "unbekannte Angabe: b.wav"},
+        {window + "--demo -", 2, "unbekannte Angabe: -"},
+        {window + "--demo --schnell", 2, "unbekannte Angabe: --schnell"},
+    };
+    for (const auto& c : cases) {
+        const auto r = kubtest::runProcess(c.line);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.line << "\n" << r.err;
+        if (c.exitCode != 0) {
+            EXPECT_NE(r.err.find(c.said), std::string::npos) << c.line << "\n" << r.err;
+        }
+    }
+    kubtest::removeTree(dir);
+}
+
 TEST(KubmonHelp, ARecordingNeedsNoSoundServer) {
     const std::string dir = kubtest::makeTempDir("kub-help");
     const std::string wav = dir + "/kurz.wav";

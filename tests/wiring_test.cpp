@@ -9,6 +9,7 @@
 
 #include "common/clock.h"
 #include "common/command_options.h"
+#include "common/decimal_number.h"
 #include "common/whole_number.h"
 #include "core/headless_window.h"
 #include "core/reception_context.h"
@@ -65,25 +66,45 @@ TEST(WholeNumbers, OnlyDigitsWithinTheBoundsAreANumber) {
     for (const auto& c : cases) EXPECT_EQ(wholeNumber(c.text, -1, 86400), c.expected) << c.text;
 }
 
+TEST(DecimalNumbers, OnlyAPointNumberWithinTheBoundsIsANumber) {
+    const struct {
+        const char* text;
+        std::optional<double> expected;
+    } cases[] = {{"0.5", 0.5},           {"-3", -3.0},           {"1e-3", 0.001},       {".5", 0.5},
+                 {"10", 10.0},           {"10.1", std::nullopt}, {"1,5", std::nullopt}, {"+1", std::nullopt},
+                 {" 1", std::nullopt},   {"1 ", std::nullopt},   {"inf", std::nullopt}, {"nan", std::nullopt},
+                 {"0x1", std::nullopt},  {"", std::nullopt},     {"1e999", std::nullopt}};
+    for (const auto& c : cases) EXPECT_EQ(decimalNumber(c.text, -5, 10), c.expected) << c.text;
+}
+
 TEST(CommandOptions, FlagsValuesAndWordsInAnyOrderAndTheFirstFaultSaid) {
     using Kind = CommandOptions::Refusal::Kind;
     struct Parsed {
         bool json = false;
         std::string folder;
         int minutes = 5;
+        double snr = 0;
+        std::string script;
         std::vector<std::string> words;
     };
     auto parse = [](const std::vector<std::string>& args, Parsed& p) {
         CommandOptions o;
         o.flag("--json", p.json).text("--folder", p.folder).words(p.words);
         o.number("--stille", p.minutes, 1, 99999, "--stille erwartet Minuten von 1 bis 99999");
+        o.decimal("--snr", p.snr, -99, 99, "--snr erwartet Dezibel");
+        o.attached("-s:", [&p](const std::string& v) {
+            p.script = v;
+            return std::string(v.empty() ? "-s: ohne Skript" : "");
+        });
         return o.parse(args);
     };
     Parsed p;
-    EXPECT_FALSE(parse({"a.wav", "--stille", "7", "--json", "-", "--folder", "/srv/kub"}, p));
+    EXPECT_FALSE(parse({"a.wav", "--stille", "7", "--json", "-", "--snr", "-2.5", "-s:C:\\up.dat", "--folder", "/srv/kub"}, p));
     EXPECT_TRUE(p.json);
     EXPECT_EQ(p.folder, "/srv/kub");
     EXPECT_EQ(p.minutes, 7);
+    EXPECT_EQ(p.snr, -2.5);
+    EXPECT_EQ(p.script, "C:\\up.dat");
     EXPECT_EQ(p.words, (std::vector<std::string>{"a.wav", "-"}));
 
     const struct {
@@ -92,7 +113,10 @@ TEST(CommandOptions, FlagsValuesAndWordsInAnyOrderAndTheFirstFaultSaid) {
         std::string text;
     } refused[] = {{{"--jsn"}, Kind::Unknown, "--jsn"},
                    {{"--folder"}, Kind::NoValue, "--folder"},
-                   {{"--stille", "0", "--jsn"}, Kind::BadValue, "--stille erwartet Minuten von 1 bis 99999"}};
+                   {{"--stille", "0", "--jsn"}, Kind::BadValue, "--stille erwartet Minuten von 1 bis 99999"},
+                   {{"--snr", "3dB"}, Kind::BadValue, "--snr erwartet Dezibel"},
+                   {{"-s:"}, Kind::BadValue, "-s: ohne Skript"},
+                   {{"-s"}, Kind::Unknown, "-s"}};
     for (const auto& r : refused) {
         Parsed q;
         const auto got = parse(r.args, q);

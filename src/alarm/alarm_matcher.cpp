@@ -5,6 +5,7 @@
 
 #include "common/clock.h"
 #include "common/week_time.h"
+#include "common/whole_number.h"
 
 namespace kub {
 
@@ -19,7 +20,7 @@ struct Unit {
 std::int64_t ricNumber(const std::string& ric) {
     if (ric.empty() || ric.size() > 7 || !std::all_of(ric.begin(), ric.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return -1;
-    return std::stol(ric);
+    return wholeNumber(ric, 0, 9999999).value_or(-1);
 }
 
 std::uint32_t channelBit(const std::string& channel) {

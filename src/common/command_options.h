@@ -23,6 +23,12 @@ public:
     CommandOptions& text(std::string name, std::string& value, Check check = {});
     // A whole number from `lowest` to `highest`; anything else is refused with `wrong`.
     CommandOptions& number(std::string name, int& value, long lowest, long highest, std::string wrong);
+    // A decimal number from `lowest` to `highest`; anything else is refused with `wrong`.
+    CommandOptions& decimal(std::string name, double& value, double lowest, double highest, std::string wrong);
+    // An option whose value is written on to its name in the same argument, as the classic
+    // tools take them: "-s:SKRIPT", "--timeout=20". An argument that only begins like it
+    // is this option; the rest of it is the value.
+    CommandOptions& attached(std::string prefix, Check take);
     // Where free words go (a lone "-" is one: stdin); without it a free word is refused.
     CommandOptions& words(std::vector<std::string>& words);
 
@@ -41,6 +47,7 @@ private:
         bool* on = nullptr;  // a flag; otherwise `take` gets the value
         Check take;
         bool mayBeLast = false;
+        bool attached = false;  // the value follows the name in the same argument
     };
     std::vector<Option> options_;
     std::vector<std::string>* words_ = nullptr;

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/printable_text.h"
+#include "common/whole_number.h"
 
 namespace kub {
 
@@ -175,7 +176,7 @@ RemoteParse parseRemoteRecord(std::string_view payload, const std::string& site)
             onlyFields(j, {"ric", "function", "text", "name", "known", "colour", "verschluesselt"});
             r.protocol = RecordProtocol::Pocsag;
             r.ric = text(j, "ric", 7);
-            if (r.ric.empty() || !allOf(r.ric, isdigit) || std::stol(r.ric) > kMaxRic)
+            if (r.ric.empty() || !allOf(r.ric, isdigit) || !wholeNumber(r.ric, 0, kMaxRic))
                 throw Refused{"Feld \"ric\" ist keine RIC"};
             r.function = number(j, "function", 0, 3);
             r.text = shown(j, "text", kMaxText);

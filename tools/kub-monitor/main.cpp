@@ -7,8 +7,12 @@
 #include <cstring>
 #include <string>
 
-#include "common/stderr_line.h"
+#include <optional>
+#include <vector>
+
+#include "common/command_options.h"
 #include "common/program_folder.h"
+#include "common/stderr_line.h"
 #include "platform/process_end.h"
 #include "ui/demo_mode.h"
 #include "ui/startup.h"
@@ -35,28 +39,31 @@ int windowProgram(int argc, char** argv) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     // What is left after Qt took its own options.
-    const QStringList args = QApplication::arguments();
+    const QStringList qtLeft = QApplication::arguments();
+    std::vector<std::string> args;
+    for (qsizetype i = 1; i < qtLeft.size(); ++i) args.push_back(qtLeft[i].toStdString());
     bool demo = false;
-    std::string recording;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        if (args[i] == QStringLiteral("--demo")) {
-            demo = true;
-        } else if (demo && recording.empty() && !args[i].startsWith(QLatin1Char('-'))) {
-            recording = args[i].toStdString();
-        } else {
-            kub::writeStderrLine("kub-monitor", "unbekannte Angabe: " + args[i].toStdString());
-            usage(stderr);
-            return 2;
-        }
+    std::vector<std::string> words;
+    const auto refused = kub::CommandOptions().flag("--demo", demo).words(words).parse(args);
+    // Only the demo takes a word, its recording; "-" (stdin) is no file the window could loop.
+    std::optional<std::string> wrong;
+    if (refused) wrong = refused->text;
+    else if (words.size() > (demo ? 1u : 0u)) wrong = words.back();
+    else if (!words.empty() && words.front() == "-") wrong = "-";
+    if (wrong) {
+        kub::writeStderrLine("kub-monitor", "unbekannte Angabe: " + *wrong);
+        usage(stderr);
+        return 2;
     }
+    const std::string recording = words.empty() ? std::string() : words.front();
 
     const std::string folder = kub::defaultProgramFolder();
     if (folder.empty()) {
         std::fprintf(stderr, "kub-monitor: kein beschreibbarer Programmordner\n");
         return 2;
     }
-    if (demo && recording.empty()) recording = kub::ui::demoFolder(folder) + "/demo.wav";
-    return kub::ui::runMonitor(folder, demo ? recording : std::string());
+    if (!demo) return kub::ui::runMonitor(folder, std::string());
+    return kub::ui::runMonitor(folder, recording.empty() ? kub::ui::demoFolder(folder) + "/demo.wav" : recording);
 }
 
 }  // namespace

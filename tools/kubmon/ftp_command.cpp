@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "common/command_options.h"
 #include "common/stderr_line.h"
 #include "common/whole_number.h"
 #include "commands.h"
@@ -26,7 +27,7 @@ namespace kubmon {
 
 namespace {
 
-constexpr long kDefaultTimeoutSeconds = 20;
+constexpr int kDefaultTimeoutSeconds = 20;
 // A day: any longer and a hung server would hold the upload folder for good.
 constexpr long kMaxTimeoutSeconds = 86400;
 
@@ -206,26 +207,29 @@ int ftpCommand(const Args& args) {
     std::string hostText;
     bool quiet = false;
     bool debug = false;
-    long timeout = kDefaultTimeoutSeconds;
-    for (const std::string& a : args) {
-        if (a == "-v") {
-            quiet = true;
-        } else if (a == "-d") {
-            debug = true;
-        } else if (a.rfind("-s:", 0) == 0) {
-            scriptPath = a.substr(3);
-        } else if (a.rfind("--timeout=", 0) == 0) {
-            const auto seconds = kub::wholeNumber(a.substr(10), 1, kMaxTimeoutSeconds);
-            if (!seconds) return refuse("ftp", "ungültige Zeitgrenze: " + a, kFtpUsage);
-            timeout = *seconds;
-        } else if (!a.empty() && a[0] == '-') {
-            return refuse("ftp", "unbekannte Option: " + a, kFtpUsage);
-        } else if (hostText.empty()) {
-            hostText = a;
-        } else {
-            return fail({2, "nur einen Host angeben"});
-        }
+    int timeout = kDefaultTimeoutSeconds;
+    std::vector<std::string> hosts;
+    kub::CommandOptions options;
+    options.flag("-v", quiet).flag("-d", debug).words(hosts);
+    options.attached("-s:", [&scriptPath](const std::string& v) {
+        scriptPath = v;
+        return std::string();
+    });
+    options.attached("--timeout=", [&timeout](const std::string& v) {
+        const auto seconds = kub::wholeNumber(v, 1, kMaxTimeoutSeconds);
+        if (!seconds) return "ungültige Zeitgrenze: --timeout=" + v;
+        timeout = static_cast<int>(*seconds);
+        return std::string();
+    });
+    if (const auto refused = options.parse(args)) {
+        const bool bad = refused->kind == kub::CommandOptions::Refusal::Kind::BadValue;
+        return refuse("ftp", bad ? refused->text : "unbekannte Option: " + refused->text, kFtpUsage);
     }
+    // The classic client reads a lone "-" as an option too, never as a host.
+    for (const std::string& h : hosts)
+        if (h == "-") return refuse("ftp", "unbekannte Option: -", kFtpUsage);
+    if (hosts.size() > 1) return fail({2, "nur einen Host angeben"});
+    if (!hosts.empty()) hostText = hosts.front();
     if (scriptPath.empty() || hostText.empty())
         return refuse("ftp", scriptPath.empty() ? "-s:SKRIPT fehlt" : "HOST fehlt", kFtpUsage);
     const auto host = kub::parseFtpHost(hostText);

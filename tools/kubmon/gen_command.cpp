@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <limits>
 #include <string>
 
+#include "common/command_options.h"
+#include "common/decimal_number.h"
 #include "common/stderr_line.h"
 #include "commands.h"
 #include "gen_items.h"
@@ -14,6 +16,8 @@
 namespace kubmon {
 
 namespace {
+
+constexpr double kMaxGapMs = 86400.0 * 1000.0;
 
 void genUsage(std::FILE* to) {
     std::fprintf(to,
@@ -52,53 +56,44 @@ GenItem splitItem(const std::string& text) {
     return item;
 }
 
-bool parseDouble(const std::string& s, double& v) {
-    char* end = nullptr;
-    v = std::strtod(s.c_str(), &end);
-    return !s.empty() && end && *end == '\0' && std::isfinite(v);
-}
-
 }  // namespace
 
 int genCommand(const Args& args) {
-    GenOptions opt;
-    double snrDb = NAN, noiseRms = 0.0;
-    unsigned seed = 1;
     if (wantsHelp(args)) {
         genUsage(stdout);
         return 0;
     }
-    std::size_t i = 0;
-    for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
-        const std::string& a = args[i];
-        double v = 0;
-        if (a == "--inverted") {
-            opt.inverted = true;
-        } else if ((a == "--amplitude" || a == "--snr" || a == "--noise" || a == "--seed") &&
-                   i + 1 < args.size() && parseDouble(args[i + 1], v)) {
-            if (a == "--amplitude") opt.amplitude = v;
-            if (a == "--snr") snrDb = v;
-            if (a == "--noise") noiseRms = v;
-            if (a == "--seed") seed = static_cast<unsigned>(v);
-            ++i;
-        } else {
-            kub::writeStderrLine("kubmon gen", "ungültige Option: " + a);
-            return 2;
-        }
+    GenOptions opt;
+    double snrDb = NAN, noiseRms = 0.0;
+    int seed = 1;
+    std::vector<std::string> words;  // AUSGABE.wav, then the items
+    constexpr double kLowest = std::numeric_limits<double>::lowest();
+    constexpr double kHighest = std::numeric_limits<double>::max();
+    // A bad value is said as the option it belongs to, as an unknown option is.
+    kub::CommandOptions options;
+    options.flag("--inverted", opt.inverted)
+        .decimal("--amplitude", opt.amplitude, kLowest, kHighest, "--amplitude")
+        .decimal("--snr", snrDb, kLowest, kHighest, "--snr")
+        .decimal("--noise", noiseRms, kLowest, kHighest, "--noise")
+        .number("--seed", seed, 0, std::numeric_limits<int>::max(), "--seed")
+        .words(words);
+    if (const auto refused = options.parse(args)) {
+        kub::writeStderrLine("kubmon gen", "ungültige Option: " + refused->text);
+        return 2;
     }
-    if (i >= args.size()) {
+    if (words.empty()) {
         genUsage(stderr);
         return 2;
     }
-    const std::string outPath = args[i++];
+    const std::string& outPath = words.front();
 
     siggen::StereoTrack track;
     siggen::Side side = siggen::Side::Left;
     std::size_t cursor[2] = {0, 0};
     double signalEnergy = 0;
     std::size_t signalSamples = 0;
-    for (; i < args.size(); ++i) {
-        const std::string& text = args[i];
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string& text = words[i];
         if (text == "left") side = siggen::Side::Left;
         else if (text == "right") side = siggen::Side::Right;
         else if (text == "both") side = siggen::Side::Both;
@@ -109,12 +104,13 @@ int genCommand(const Args& args) {
             std::string error;
             bool known = true;
             if (item.kind == "gap") {
-                double ms = 0;
-                if (item.fields.size() != 1 || !parseDouble(item.fields[0], ms) || ms < 0) {
+                // A day of silence at most: more is a typing slip, not a test signal.
+                const auto ms = item.fields.size() == 1 ? kub::decimalNumber(item.fields[0], 0, kMaxGapMs) : std::nullopt;
+                if (!ms) {
                     kub::writeStderrLine("kubmon gen", "ungültige Pause: " + text);
                     return 2;
                 }
-                mono.assign(static_cast<std::size_t>(std::lround(ms * siggen::kRate / 1000.0)), 0.0f);
+                mono.assign(static_cast<std::size_t>(std::lround(*ms * siggen::kRate / 1000.0)), 0.0f);
             } else if (!genFmsItem(item, opt, mono, error) || !genZveiItem(item, opt, mono, error) ||
                        !genPocsagItem(item, opt, mono, error)) {
                 kub::writeStderrLine("kubmon gen", text + ": " + error);
@@ -142,7 +138,7 @@ int genCommand(const Args& args) {
         const double power = signalEnergy / static_cast<double>(signalSamples);
         noiseRms = std::sqrt(power / std::pow(10.0, snrDb / 10.0));
     }
-    if (noiseRms > 0) track.addNoise(noiseRms, seed);
+    if (noiseRms > 0) track.addNoise(noiseRms, static_cast<unsigned>(seed));
 
     std::string error;
     if (!track.writeWav(outPath, error)) {

@@ -1,5 +1,4 @@
-#include <cstdlib>
-
+#include "common/whole_number.h"
 #include "gen_items.h"
 #include "siggen/pocsag_signal.h"
 
@@ -27,10 +26,11 @@ bool parseRate(const std::string& kind, const std::string& prefix, double& rate)
     return true;
 }
 
-bool parseNumber(const std::string& s, unsigned long max, unsigned long& v) {
-    if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos || s.size() > 9) return false;
-    v = std::strtoul(s.c_str(), nullptr, 10);
-    return v <= max;
+// Digits only: "-0" is no RIC, though it is the number 0.
+bool parseNumber(const std::string& s, long max, long& v) {
+    const auto n = s.find_first_not_of("0123456789") == std::string::npos ? kub::wholeNumber(s, 0, max) : std::nullopt;
+    if (n) v = *n;
+    return n.has_value();
 }
 
 std::string joinFrom(const std::vector<std::string>& fields, std::size_t first) {
@@ -45,7 +45,7 @@ std::string joinFrom(const std::vector<std::string>& fields, std::size_t first) 
 // "RIC", "FUNK" and the rest as the message text.
 bool parseMessage(const std::vector<std::string>& fields, siggen::PocsagContent content,
                   siggen::PocsagMessage& msg, std::string& error) {
-    unsigned long ric = 0, function = 0;
+    long ric = 0, function = 0;
     if (fields.size() < 2 || !parseNumber(fields[0], 2097151, ric) || !parseNumber(fields[1], 3, function)) {
         error = "RIC (0..2097151) und Funktion (0..3) erwartet";
         return false;

@@ -1,5 +1,4 @@
-#include <cstdlib>
-
+#include "common/decimal_number.h"
 #include "gen_items.h"
 #include "siggen/zvei_signal.h"
 
@@ -18,12 +17,12 @@ bool genZveiItem(const GenItem& item, const GenOptions& opt, std::vector<float>&
     }
     double ms = siggen::kZveiToneMs;
     if (item.fields.size() == 2) {
-        char* end = nullptr;
-        ms = std::strtod(item.fields[1].c_str(), &end);
-        if (item.fields[1].empty() || !end || *end != '\0' || !(ms >= 1.0 && ms <= 10000.0)) {
+        const auto given = kub::decimalNumber(item.fields[1], 1.0, 10000.0);
+        if (!given) {
             error = "ungültige Tonlänge: " + item.fields[1];
             return false;
         }
+        ms = *given;
     }
     out = siggen::zveiSequence(item.fields[0], opt.amplitude, ms);
     if (out.empty()) {
