@@ -3,7 +3,11 @@
 // "Web.ini", and a real server with a viewer that never reads next to one that does.
 
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QTcpSocket>
 #include <QWebSocket>
@@ -297,12 +301,22 @@ TEST(WebViewServer, ViewerThatNeverReadsIsDroppedNotWaitedFor) {
     WebViewServer server({&vehicles, &settings, &names, &window});
     ASSERT_EQ(server.start("127.0.0.1", 0, ""), "");
 
-    QTcpSocket stuck;
-    stuck.setReadBufferSize(1024);
-    stuck.connectToHost(QHostAddress::LocalHost, server.port());
-    ASSERT_TRUE(stuck.waitForConnected(5000));
-    stuck.write("GET /live HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+    // A viewer that never reads, with a small receive buffer of its own: the kernel would
+    // otherwise let a stuck reader take up to tens of MB (tcp_rmem) before the server
+    // sees anything pile up, and the test would have to send that much.
+    const int stuck = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(stuck, 0);
+    const int small = 16384;
+    ::setsockopt(stuck, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(server.port());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(stuck, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+    const std::string upgrade =
+        "GET /live HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+        "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
+    ASSERT_EQ(::send(stuck, upgrade.data(), upgrade.size(), MSG_NOSIGNAL), static_cast<ssize_t>(upgrade.size()));
     QWebSocket reader;
     int receptions = 0;
     QObject::connect(&reader, &QWebSocket::textMessageReceived, [&](const QString& m) {
@@ -311,10 +325,12 @@ TEST(WebViewServer, ViewerThatNeverReadsIsDroppedNotWaitedFor) {
     reader.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/live").arg(server.port())));
     ASSERT_TRUE(kubtest::waitFor([&] { return server.viewerCount() == 2; }));
 
-    // About 40 MB for each viewer: far more than the socket buffers of a stuck one hold.
+    // About 12 MB for each viewer: more than twice what the buffers of the stuck one (its
+    // 16 KiB, the server's send buffer of at most 4 MiB by tcp_wmem) and the 1 MiB the
+    // server lets a viewer fall behind hold together.
     ReceptionRecord r = pocsag(1);
     r.text = std::string(8000, 'x');
-    const int total = 5000;
+    const int total = 1500;
     for (int sent = 0; sent < total;) {
         for (int i = 0; i < 20 && sent < total; ++i, ++sent) server.deliver(r);
         // The reading viewer keeps up however slow the machine (a sanitizer build under
@@ -323,6 +339,7 @@ TEST(WebViewServer, ViewerThatNeverReadsIsDroppedNotWaitedFor) {
     }
     EXPECT_TRUE(kubtest::waitFor([&] { return receptions == total; }, 60000)) << receptions;
     EXPECT_EQ(server.viewerCount(), 1);
+    ::close(stuck);
 }
 
 class KeyedServer : public ::testing::Test {
