@@ -130,7 +130,8 @@ TEST(PocsagDecoder, TonePagesAndTransmissionsCutShort) {
     EXPECT_EQ(h.window.receptionLines[0], "##POC#424242#1##+");
     // The carrier goes in the middle of a message in the second batch, after any of its
     // codewords: the RIC is reported, the unfinished text is not (its tail would be
-    // sliced from the silence after it), and nothing of it reaches the next transmission.
+    // sliced from the silence after it) but marked missing, and nothing of it reaches the
+    // next transmission.
     const auto words = siggen::pocsagBatches({alpha(1234567, 3, "Diese Nachricht wird mitten im Stapel abgeschnitten")});
     for (std::size_t cut = 1; cut < 12; ++cut) {
         SCOPED_TRACE(cut);
@@ -141,7 +142,7 @@ TEST(PocsagDecoder, TonePagesAndTransmissionsCutShort) {
         h.feed(transmission({alpha(1654321 + static_cast<std::uint32_t>(cut), 0, "Danach")}, 1200, true));
         h.silence(0.5);
         ASSERT_EQ(h.window.receptionLines.size(), 2u);
-        EXPECT_EQ(h.window.receptionLines[0], "##POC#1234567#3##+");
+        EXPECT_EQ(h.window.receptionLines[0], "##POC#1234567#3#\u2026#+");
         EXPECT_EQ(h.window.receptionLines[1], "##POC#" + std::to_string(1654321 + cut) + "#0#Danach#+");
         h.silence(20);  // out of the repeat window of 1234567
     }
