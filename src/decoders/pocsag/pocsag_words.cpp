@@ -109,6 +109,12 @@ bool trustworthy(const PocsagWordState& w, int index) {
     return (index > 0 && errors(index - 1) <= 1) || (index + 1 < w.batchWordCount && errors(index + 1) <= 1);
 }
 
+// The 21 bits before the check bits decide the whole codeword, so a word that has the idle's
+// or the sync's is that codeword with damaged check bits, never an address: no pager can
+// have the address the idle would spell. Without the check, the last idle of a
+// transmission whose final bits the carrier's end cut off read as a page to RIC 2007671.
+bool sameData(std::uint32_t word, std::uint32_t reserved) { return (word >> 11) == (reserved >> 11); }
+
 // End of text, end of transmission, or the fill after them.
 bool endsText(unsigned value) { return value == 0 || value == 3 || value == 4; }
 
@@ -239,9 +245,9 @@ void interpretAddresses(PocsagWordState& w) {
     while (w.batchIndex < w.batchWordCount) {
         const std::uint32_t word = w.batchWords[static_cast<std::size_t>(w.batchIndex)];
         if ((word & kMessageFlag) == 0) {
-            if (word == kSyncCodeword) {
+            if (sameData(word, kSyncCodeword)) {
                 ++w.syncCount;
-            } else if (word == kIdleCodeword) {
+            } else if (sameData(word, kIdleCodeword)) {
                 ++w.idleCount;
             } else if (!w.correcting || trustworthy(w, w.batchIndex)) {
                 // With correction, a doubtful codeword is no address: a wrong RIC is worse
