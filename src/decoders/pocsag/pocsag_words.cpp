@@ -33,6 +33,9 @@ constexpr int kDamagedWordsPerBatch = 3;
 constexpr int kSyncDropOutBits = 3;
 constexpr int kSyncMostlyUnheard = 16;
 constexpr int kSyncHeardErrors = 1;
+// Anywhere else (the first sync codeword after the preamble) the unheard bits must be one
+// stretch, as a drop-out leaves them, of at most this many bits, and every bit heard must fit.
+constexpr int kSyncUnheardAnywhere = 10;
 // The mark for a gap in a page's text: characters that were sent but not read for certain.
 constexpr const char* kGapMark = "\u2026";
 
@@ -49,22 +52,30 @@ SoftSizes softSizes(const PocsagWordState& w) {
     return sizes;
 }
 
-// Where the next batch must begin, a sync codeword partly blanked by a drop-out: the bits
-// heard fit it. Set `mostlyUnheard` when more than half of it was silence.
-bool heardPartOfSync(const PocsagWordState& w, bool& mostlyUnheard) {
+// A sync codeword partly blanked by a drop-out, in the polarity `inverted`: the bits heard
+// fit it. Where the next batch must begin (`expected`) one heard bit may be wrong; anywhere
+// else none, and the unheard bits must be one short stretch. Sets `mostlyUnheard` when more
+// than half of it was silence.
+bool heardPartOfSync(const PocsagWordState& w, bool inverted, bool expected, bool& mostlyUnheard) {
     const SoftSizes sizes = softSizes(w);
-    const std::uint32_t wanted = w.invertedPolarity ? kInvertedSyncCodeword : kSyncCodeword;
+    const std::uint32_t wanted = inverted ? kInvertedSyncCodeword : kSyncCodeword;
     int unheard = 0;
     int wrong = 0;
+    int first = -1;
+    int last = -1;
     for (int bit = 0; bit < 32; ++bit) {
         if (sizes[static_cast<std::size_t>(bit)] < kErasedSoftSize) {
             ++unheard;
+            if (first < 0) first = bit;
+            last = bit;
         } else if (((w.syncRegister ^ wanted) >> bit) & 1u) {
             ++wrong;
         }
     }
     mostlyUnheard = unheard >= kSyncMostlyUnheard;
-    if (unheard < kSyncDropOutBits || wrong > kSyncHeardErrors) return false;
+    if (unheard < kSyncDropOutBits) return false;
+    if (!expected) return wrong == 0 && unheard <= kSyncUnheardAnywhere && last - first + 1 == unheard;
+    if (wrong > kSyncHeardErrors) return false;
     return !mostlyUnheard || !w.syncErased;
 }
 
@@ -180,10 +191,17 @@ void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& opt
                 found = true;
             }
             bool mostlyUnheard = false;
-            if (!found && soft && expected && heardPartOfSync(w, mostlyUnheard)) {
+            if (!found && soft) {
                 // The page goes on after the drop-out; the codewords it hit stay unread.
-                found = true;
-                w.syncErased = mostlyUnheard;
+                const bool inverted = expected ? w.invertedPolarity : false;
+                if (heardPartOfSync(w, inverted, expected, mostlyUnheard)) {
+                    found = true;
+                    w.invertedPolarity = inverted;
+                } else if (!expected && heardPartOfSync(w, true, false, mostlyUnheard)) {
+                    found = true;
+                    w.invertedPolarity = true;
+                }
+                w.syncErased = found && mostlyUnheard;
             } else if (found) {
                 w.syncErased = false;
             }
