@@ -63,7 +63,7 @@ struct DropOut {
     const char* what;
     int codeword;       // 0 the first sync codeword, 1 the address, 17 the second sync
     bool pageExpected;  // a page at all
-    bool whole;         // its text exactly as sent
+    double wholeBelow;  // its text exactly as sent below this rate, else with a marked gap
 };
 
 class PocsagDropOut : public ::testing::TestWithParam<double> {};
@@ -71,9 +71,12 @@ class PocsagDropOut : public ::testing::TestWithParam<double> {};
 TEST_P(PocsagDropOut, LosesOnlyTheCodewordItHits) {
     const double rate = GetParam();
     const std::string text = "Einsatz B3 Brand Lagerhalle Industriestr. 12 Personen vermisst";
-    const DropOut cases[] = {{"address", 1, false, false},
-                             {"message", 5, true, false},
-                             {"second sync", 17, true, true}};
+    // At 2400 bit/s the drop-out blanks 29 of the sync codeword's 32 bits: a sync codeword
+    // that unheard is not taken (a squelch shut for good must end the transmission), and the
+    // text after it is marked missing.
+    const DropOut cases[] = {{"address", 1, false, 0},
+                             {"message", 5, true, 0},
+                             {"second sync", 17, true, 2400}};
     for (const DropOut& c : cases) {
         SCOPED_TRACE(c.what);
         std::vector<float> signal =
@@ -97,7 +100,7 @@ TEST_P(PocsagDropOut, LosesOnlyTheCodewordItHits) {
         const std::string head = "##POC#1000000#2#";
         ASSERT_EQ(line.rfind(head, 0), 0u) << line;
         const std::string got = line.substr(head.size(), line.size() - head.size() - 2);
-        if (c.whole) {
+        if (rate < c.wholeBelow) {
             EXPECT_EQ(got, text);
             continue;
         }

@@ -91,9 +91,6 @@ struct PocsagWordState {
     // codeword just completed, or the sync codeword looked for.
     std::array<float, 32> softRing{};
     int softAt = 0;
-    // With soft bits: the last sync codeword was taken where a drop-out hid it. The next
-    // one must be heard, or the transmission is over.
-    bool syncErased = false;
 
     std::array<std::uint32_t, 17> batchWords{};  // [0] sync, [1..16] the batch
     // With error correction: bits corrected in each codeword of the batch, or

@@ -28,8 +28,8 @@ constexpr int kSyncSearchLimit = 64;
 constexpr int kDamagedWordsPerBatch = 3;
 
 // A sync codeword at its place with this many bits near zero was hit by a drop-out; it is
-// taken when the bits that were heard fit it. With more than half of it unheard it is taken
-// only when the one before was heard: a squelch that stays shut ends the transmission.
+// taken when the bits that were heard fit it. With half of it or more unheard it is not: a
+// squelch that has shut for good must end the transmission at once, not a batch later.
 constexpr int kSyncDropOutBits = 3;
 constexpr int kSyncMostlyUnheard = 16;
 constexpr int kSyncHeardErrors = 1;
@@ -54,9 +54,8 @@ SoftSizes softSizes(const PocsagWordState& w) {
 
 // A sync codeword partly blanked by a drop-out, in the polarity `inverted`: the bits heard
 // fit it. Where the next batch must begin (`expected`) one heard bit may be wrong; anywhere
-// else none, and the unheard bits must be one short stretch. Sets `mostlyUnheard` when more
-// than half of it was silence.
-bool heardPartOfSync(const PocsagWordState& w, bool inverted, bool expected, bool& mostlyUnheard) {
+// else none, and the unheard bits must be one short stretch.
+bool heardPartOfSync(const PocsagWordState& w, bool inverted, bool expected) {
     const SoftSizes sizes = softSizes(w);
     const std::uint32_t wanted = inverted ? kInvertedSyncCodeword : kSyncCodeword;
     int unheard = 0;
@@ -72,11 +71,9 @@ bool heardPartOfSync(const PocsagWordState& w, bool inverted, bool expected, boo
             ++wrong;
         }
     }
-    mostlyUnheard = unheard >= kSyncMostlyUnheard;
     if (unheard < kSyncDropOutBits) return false;
     if (!expected) return wrong == 0 && unheard <= kSyncUnheardAnywhere && last - first + 1 == unheard;
-    if (wrong > kSyncHeardErrors) return false;
-    return !mostlyUnheard || !w.syncErased;
+    return wrong <= kSyncHeardErrors && unheard < kSyncMostlyUnheard;
 }
 
 double takeBit(PocsagBitState& b) {
@@ -190,20 +187,16 @@ void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& opt
                 w.invertedPolarity = true;
                 found = true;
             }
-            bool mostlyUnheard = false;
             if (!found && soft) {
                 // The page goes on after the drop-out; the codewords it hit stay unread.
                 const bool inverted = expected ? w.invertedPolarity : false;
-                if (heardPartOfSync(w, inverted, expected, mostlyUnheard)) {
+                if (heardPartOfSync(w, inverted, expected)) {
                     found = true;
                     w.invertedPolarity = inverted;
-                } else if (!expected && heardPartOfSync(w, true, false, mostlyUnheard)) {
+                } else if (!expected && heardPartOfSync(w, true, false)) {
                     found = true;
                     w.invertedPolarity = true;
                 }
-                w.syncErased = found && mostlyUnheard;
-            } else if (found) {
-                w.syncErased = false;
             }
             if (found) w.syncRegister = kSyncCodeword;
         }
