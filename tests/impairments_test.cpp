@@ -147,9 +147,9 @@ TEST(Impairments, PocsagReadsTheLoudspeakerPath) {
 
 namespace {
 
-// A message codeword damaged beyond mending ends the text there: the characters before
-// it are shown, the garbage from it on is not. Classic shows everything it read.
-TEST(Impairments, TextEndsAtACodewordThatCannotBeMended) {
+// A message codeword damaged beyond mending leaves a marked gap: the characters with a bit
+// in it become "…", those before and after it are shown. Classic shows everything it read.
+TEST(Impairments, CodewordThatCannotBeMendedLeavesAMarkedGap) {
     const std::uint32_t ric = 1234560;  // frame 0: the text codewords follow in the same batch
     const std::string text = "Brand Halle 3, Strasse 17";
     auto words = siggen::pocsagBatches({{ric, 3, siggen::PocsagContent::Alpha, text}});
@@ -162,8 +162,9 @@ TEST(Impairments, TextEndsAtACodewordThatCannotBeMended) {
 
     kub::test::MonitorFeed improved(DecoderOptions::allOn());
     improved.feed(audio);
-    // Two sound codewords of 20 bits carry five whole characters.
-    EXPECT_EQ(improved.lines(), std::vector<std::string>{"##POC#1234560#3#Brand#+"});
+    // Two sound codewords of 20 bits carry five whole characters; the third's 20 bits
+    // touch four more.
+    EXPECT_EQ(improved.lines(), std::vector<std::string>{"##POC#1234560#3#Brand\u2026le 3, Strasse 17#+"});
     kub::test::MonitorFeed classic(DecoderOptions::classic());
     classic.feed(audio);
     ASSERT_EQ(classic.lines().size(), 1u);

@@ -130,7 +130,8 @@ TEST(PocsagDecoder, TonePagesAndTransmissionsCutShort) {
     EXPECT_EQ(h.window.receptionLines[0], "##POC#424242#1##+");
     // The carrier goes in the middle of a message in the second batch, after any of its
     // codewords: the RIC is reported, the unfinished text is not (its tail would be
-    // sliced from the silence after it), and nothing of it reaches the next transmission.
+    // sliced from the silence after it) but marked missing, and nothing of it reaches the
+    // next transmission.
     const auto words = siggen::pocsagBatches({alpha(1234567, 3, "Diese Nachricht wird mitten im Stapel abgeschnitten")});
     for (std::size_t cut = 1; cut < 12; ++cut) {
         SCOPED_TRACE(cut);
@@ -141,7 +142,7 @@ TEST(PocsagDecoder, TonePagesAndTransmissionsCutShort) {
         h.feed(transmission({alpha(1654321 + static_cast<std::uint32_t>(cut), 0, "Danach")}, 1200, true));
         h.silence(0.5);
         ASSERT_EQ(h.window.receptionLines.size(), 2u);
-        EXPECT_EQ(h.window.receptionLines[0], "##POC#1234567#3##+");
+        EXPECT_EQ(h.window.receptionLines[0], "##POC#1234567#3#\u2026#+");
         EXPECT_EQ(h.window.receptionLines[1], "##POC#" + std::to_string(1654321 + cut) + "#0#Danach#+");
         h.silence(20);  // out of the repeat window of 1234567
     }
@@ -149,20 +150,21 @@ TEST(PocsagDecoder, TonePagesAndTransmissionsCutShort) {
 
 TEST(PocsagDecoder, NoiseDoesNotStopTheDecoder) {
     // White noise 20 dB below the signal: every transmission still decodes. The classic
-    // decoder reads a false page from the noise after a 2400 bit/s transmission in about
-    // one realisation in eight; this seed is not one of them.
-    siggen::RepeatableRandom rng(8);
-    for (double rate : {512.0, 1200.0, 2400.0}) {
-        SCOPED_TRACE(rate);
-        PocsagHarness h;
-        auto signal = transmission({alpha(1111111, 3, "Leichtes Rauschen")}, rate, false);
-        signal.insert(signal.begin(), 4000, 0.0f);
-        signal.resize(signal.size() + 11025, 0.0f);
-        for (float& s : signal) s += static_cast<float>(rng.gaussian(0.05));
-        h.feed(signal);
-        h.silence(0.3);
-        ASSERT_EQ(h.window.receptionLines.size(), 1u);
-        EXPECT_EQ(h.window.receptionLines[0], "##POC#1111111#3#Leichtes Rauschen#+");
+    // decoder used to read the last idle codeword, its final bits sliced from the noise after
+    // the carrier, as a page to RIC 2007671 at 2400 bit/s; seeds 4, 7 and 22 did that.
+    for (std::uint64_t seed : {4u, 7u, 8u, 22u}) {
+        siggen::RepeatableRandom rng(seed);
+        for (double rate : {512.0, 1200.0, 2400.0}) {
+            SCOPED_TRACE(std::to_string(seed) + " " + std::to_string(rate));
+            PocsagHarness h;
+            auto signal = transmission({alpha(1111111, 3, "Leichtes Rauschen")}, rate, false);
+            signal.insert(signal.begin(), 4000, 0.0f);
+            signal.resize(signal.size() + 11025, 0.0f);
+            for (float& s : signal) s += static_cast<float>(rng.gaussian(0.05));
+            h.feed(signal);
+            h.silence(0.3);
+            EXPECT_EQ(h.window.receptionLines, std::vector<std::string>{"##POC#1111111#3#Leichtes Rauschen#+"});
+        }
     }
 }
 

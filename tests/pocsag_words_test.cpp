@@ -198,9 +198,11 @@ TEST(PocsagWords, TransmissionEndingMidBatchInterpretsWhatCame) {
     EXPECT_TRUE(layer.words.messageMode);  // the unfinished message is still open
     EXPECT_EQ(layer.words.messageWordCount, 1);
     EXPECT_FALSE(layer.words.batchReady);
-    // Cut off by the end of the transmission, it is a page without its unfinished text.
+    // Cut off by the end of the transmission, it is a page without its unfinished text,
+    // which is marked missing.
     finishPage(layer.words, false);
-    EXPECT_EQ(layer.words.finishedPages, (Pages{{"81", 2, "Eins"}, {"91", 3, ""}}));
+    EXPECT_EQ(layer.words.finishedPages, (Pages{{"81", 2, "Eins"}, {"91", 3, "\u2026"}}));
+    EXPECT_FALSE(layer.words.finishedPages.back().complete);
 }
 
 }  // namespace

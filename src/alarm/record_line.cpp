@@ -88,6 +88,8 @@ std::optional<ReceptionRecord> recordFromJsonLine(std::string_view line, std::st
     r.site = text(j, "site");
     r.sites = texts(j, "sites");
     r.verschluesselt = flag(j, "verschluesselt");
+    // Missing on a whole page.
+    if (const auto it = j.find("complete"); it != j.end() && it->is_boolean()) r.complete = it->get<bool>();
     if (r.protocol == RecordProtocol::Einsatz) {
         r.probealarm = flag(j, "probealarm");
         r.channels = texts(j, "channels");

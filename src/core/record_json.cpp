@@ -78,6 +78,8 @@ std::string recordJson(const ReceptionRecord& r) {
             j["known"] = r.receiverListed;
             j["colour"] = colourText(static_cast<std::int32_t>(r.colour));
             if (r.verschluesselt) j["verschluesselt"] = true;
+            // Only on a page with gaps, so that a whole page's line stays as it always was.
+            if (!r.complete) j["complete"] = false;
             break;
         case RecordProtocol::Tonruf:
             j["tone"] = r.tone;

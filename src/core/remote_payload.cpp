@@ -173,7 +173,7 @@ RemoteParse parseRemoteRecord(std::string_view payload, const std::string& site)
             r.name = shown(j, "name", kMaxName);
         } else if (protocol == "pocsag") {
             // A site judges its page texts itself; its judgement is taken, not refused.
-            onlyFields(j, {"ric", "function", "text", "name", "known", "colour", "verschluesselt"});
+            onlyFields(j, {"ric", "function", "text", "name", "known", "colour", "verschluesselt", "complete"});
             r.protocol = RecordProtocol::Pocsag;
             r.ric = text(j, "ric", 7);
             if (r.ric.empty() || !allOf(r.ric, isdigit) || !wholeNumber(r.ric, 0, kMaxRic))
@@ -185,6 +185,11 @@ RemoteParse parseRemoteRecord(std::string_view payload, const std::string& site)
                 const Json& v = j["verschluesselt"];
                 if (!v.is_boolean()) throw Refused{"Feld \"verschluesselt\" ist kein Wahrheitswert"};
                 r.verschluesselt = v.get<bool>();
+            }
+            if (j.contains("complete")) {
+                const Json& v = j["complete"];
+                if (!v.is_boolean()) throw Refused{"Feld \"complete\" ist kein Wahrheitswert"};
+                r.complete = v.get<bool>();
             }
         } else if (protocol == "tonruf") {
             onlyFields(j, {"tone"});

@@ -54,6 +54,7 @@ std::string storedRecordJson(const ReceptionRecord& r) {
     put(j, "tone", r.tone, fresh.tone);
     put(j, "site", r.site, fresh.site);
     put(j, "verschluesselt", r.verschluesselt, fresh.verschluesselt);
+    put(j, "complete", r.complete, fresh.complete);
     if (!r.einheiten.empty()) {
         auto units = nlohmann::json::array();
         for (const Einheit& e : r.einheiten)
@@ -106,6 +107,7 @@ std::optional<ReceptionRecord> readStoredRecord(std::string_view text) {
         take(j, "tone", r.tone);
         take(j, "site", r.site);
         take(j, "verschluesselt", r.verschluesselt);
+        take(j, "complete", r.complete);
         if (const auto it = j.find("einheiten"); it != j.end()) {
             for (const auto& u : *it) {
                 Einheit e;

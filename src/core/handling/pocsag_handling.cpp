@@ -50,6 +50,8 @@ void passOn(const PocsagPageEvent& page, ReceptionContext& ctx, const std::strin
     record.line = pocsagExportLine(page.ric, page.function, page.text);
     record.function = page.function;
     record.text = printableText(page.text);
+    // Its text has gaps ("…") where codewords could not be read for certain.
+    record.complete = page.complete;
     record.name = display.name;
     record.receiverListed = display.listed;
     // Still an alarm for its RIC; the text is kept as received.

@@ -87,8 +87,9 @@ void PocsagDecoder::holdPreambleEnd() {
         endHeld_ = endHeld_ || bits_.transmissionEnded;
         bits_.transmissionEnded = false;
         heldSamples_ += static_cast<double>(samples_.size());
-    } else if (alternating_ >= kPreambleSeenBits && !tooLong) {
+    } else if (alternating_ >= kRestoreAfterBits && !tooLong) {
         // The preamble is still on: the lock merely stumbled, and the transmission goes on.
+        // After a squelch drop-out in the preamble it has only just come back.
         heldSamples_ = -1;
         endHeld_ = false;
     } else if (endHeld_) {

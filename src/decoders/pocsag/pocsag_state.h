@@ -71,8 +71,8 @@ struct PocsagPage {
     std::string ric;
     int function = 0;
     std::string text;
-    // Closed by the next address or an idle with every codeword sound; false when the
-    // carrier ended it first or its text stops at a codeword that could not be mended.
+    // False when a codeword of its text could not be read for certain or the carrier cut
+    // the text short: the text then holds the mark "…" for each gap.
     bool complete = true;
     // The same page as sent: address, function and text.
     bool operator==(const PocsagPage& o) const { return ric == o.ric && function == o.function && text == o.text; }
@@ -87,6 +87,10 @@ struct PocsagWordState {
     std::uint32_t syncRegister = 0;  // newest bit lowest
     bool invertedPolarity = false;
     int bitInWord = 0;
+    // Sizes of the last 32 soft bits shifted in (a ring, softAt the next slot): the
+    // codeword just completed, or the sync codeword looked for.
+    std::array<float, 32> softRing{};
+    int softAt = 0;
 
     std::array<std::uint32_t, 17> batchWords{};  // [0] sync, [1..16] the batch
     // With error correction: bits corrected in each codeword of the batch, or
@@ -102,17 +106,13 @@ struct PocsagWordState {
 
     bool messageMode = false;
     std::array<std::uint32_t, 64> messageWords{};
+    // With error correction: bits corrected in each message codeword, or kUncorrectable
+    // for one that could not be read for certain (its characters become a gap mark).
+    std::array<std::int8_t, 64> messageWordErrors{};
     int messageWordCount = 0;
-    // With error correction: a message codeword of the open page could not be mended,
-    // and how many came before it. The text ends there.
-    bool messageBroken = false;
-    int soundMessageWords = 0;
     bool addressSeen = false;
     int idleCount = 0;
     int syncCount = 0;
-
-    unsigned charBits = 0;
-    int charBitCount = 0;
 
     // The page being gathered (open while its address has been taken and no idle,
     // address or end of transmission has closed it), and the pages finished since the

@@ -19,6 +19,8 @@ constexpr double kRateGain = 0.002;
 constexpr double kRateRange = 0.04;
 // Bits over which the levels of ones and zeros are averaged.
 constexpr double kLevelBits = 16.0;
+// A bit summed to less than this share of the swing between ones and zeros is silence.
+constexpr double kSilentShare = 0.15;
 // Pagers are sent at one of three rates from a crystal; a preamble measured in noise, or
 // with short runs of the traffic before it, can be far off (7 % and 15 % short were seen at
 // 2400 bit/s, and the clock, held near its start, then never locked). The rates lie more
@@ -104,8 +106,11 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
         h2 += bit * amplitude * (half - baseline_.ownSecond());
     }
     const double sum = h1 + h2;
+    // A bit of squelch silence says nothing about the clock or the levels: pulled by it, the
+    // clock slips and the levels sink, and the codewords after the drop-out are lost too.
+    const bool silent = haveHigh_ && haveLow_ && high_ > low_ && std::fabs(sum) < kSilentShare * (high_ - low_) * half;
 
-    if (havePrevious_ && (sum > 0) != (previousSum_ > 0)) {
+    if (havePrevious_ && !silent && (sum > 0) != (previousSum_ > 0)) {
         const double norm = 0.5 * (std::fabs(sum) + std::fabs(previousSum_));
         if (norm > 0) {
             // How late this bit's window lies, as a share of a bit.
@@ -134,16 +139,16 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
             low_ = meanLevel_ - meanSwing_;
         }
     }
-    havePrevious_ = true;
+    havePrevious_ = !silent;
     previousSum_ = sum;
     previousSecondHalf_ = h2;
 
     // The bit's mean level updates the level of ones or of zeros.
     const double level = sum / (2.0 * half) + mid_;
-    if (sum > 0) {
+    if (!silent && sum > 0) {
         high_ = haveHigh_ ? high_ + (level - high_) / kLevelBits : level;
         haveHigh_ = true;
-    } else {
+    } else if (!silent) {
         low_ = haveLow_ ? low_ + (level - low_) / kLevelBits : level;
         haveLow_ = true;
     }

@@ -1,9 +1,11 @@
 #include "decoders/pocsag/pocsag_words.h"
 
 #include <array>
+#include <cmath>
 
 #include "decoders/pocsag/pocsag_bch.h"
 #include "decoders/pocsag/pocsag_text.h"
+#include "decoders/pocsag/pocsag_vouch.h"
 
 namespace kub {
 
@@ -25,8 +27,53 @@ constexpr int kSyncSearchLimit = 64;
 // addresses is taken.
 constexpr int kDamagedWordsPerBatch = 3;
 
+// A sync codeword at its place with this many bits near zero was hit by a drop-out; it is
+// taken when the bits that were heard fit it. With half of it or more unheard it is not: a
+// squelch that has shut for good must end the transmission at once, not a batch later.
+constexpr int kSyncDropOutBits = 3;
+constexpr int kSyncMostlyUnheard = 16;
+constexpr int kSyncHeardErrors = 1;
+// Anywhere else (the first sync codeword after the preamble) the unheard bits must be one
+// stretch, as a drop-out leaves them, of at most this many bits, and every bit heard must fit.
+constexpr int kSyncUnheardAnywhere = 10;
+// The mark for a gap in a page's text: characters that were sent but not read for certain.
+constexpr const char* kGapMark = "\u2026";
+
 void shiftIn(PocsagWordState& w, double soft) {
     w.syncRegister = (w.syncRegister << 1) | (soft > 0 ? 1u : 0u);
+    w.softRing[static_cast<std::size_t>(w.softAt)] = static_cast<float>(std::fabs(soft));
+    w.softAt = (w.softAt + 1) % 32;
+}
+
+// The soft sizes of the last 32 bits by bit position (0 the newest).
+SoftSizes softSizes(const PocsagWordState& w) {
+    SoftSizes sizes{};
+    for (int bit = 0; bit < 32; ++bit) sizes[static_cast<std::size_t>(bit)] = w.softRing[static_cast<std::size_t>((w.softAt + 31 - bit) % 32)];
+    return sizes;
+}
+
+// A sync codeword partly blanked by a drop-out, in the polarity `inverted`: the bits heard
+// fit it. Where the next batch must begin (`expected`) one heard bit may be wrong; anywhere
+// else none, and the unheard bits must be one short stretch.
+bool heardPartOfSync(const PocsagWordState& w, bool inverted, bool expected) {
+    const SoftSizes sizes = softSizes(w);
+    const std::uint32_t wanted = inverted ? kInvertedSyncCodeword : kSyncCodeword;
+    int unheard = 0;
+    int wrong = 0;
+    int first = -1;
+    int last = -1;
+    for (int bit = 0; bit < 32; ++bit) {
+        if (sizes[static_cast<std::size_t>(bit)] < kErasedSoftSize) {
+            ++unheard;
+            if (first < 0) first = bit;
+            last = bit;
+        } else if (((w.syncRegister ^ wanted) >> bit) & 1u) {
+            ++wrong;
+        }
+    }
+    if (unheard < kSyncDropOutBits) return false;
+    if (!expected) return wrong == 0 && unheard <= kSyncUnheardAnywhere && last - first + 1 == unheard;
+    return wrong <= kSyncHeardErrors && unheard < kSyncMostlyUnheard;
 }
 
 double takeBit(PocsagBitState& b) {
@@ -70,10 +117,53 @@ bool trustworthy(const PocsagWordState& w, int index) {
     return (index > 0 && errors(index - 1) <= 1) || (index + 1 < w.batchWordCount && errors(index + 1) <= 1);
 }
 
+// The 21 bits before the check bits decide the whole codeword, so a word that has the idle's
+// or the sync's is that codeword with damaged check bits, never an address: no pager can
+// have the address the idle would spell. Without the check, the last idle of a
+// transmission whose final bits the carrier's end cut off read as a page to RIC 2007671.
+bool sameData(std::uint32_t word, std::uint32_t reserved) { return (word >> 11) == (reserved >> 11); }
+
+// End of text, end of transmission, or the fill after them.
+bool endsText(unsigned value) { return value == 0 || value == 3 || value == 4; }
+
+// Calls `f(value, unread)` for each 7-bit character of the gathered message codewords in
+// order; `unread` when one of its bits lies in a codeword that could not be read. The bit
+// count of an unread codeword is known, so the characters after it are in step again.
+template <typename F>
+void forEachCharacter(const PocsagWordState& w, F&& f) {
+    unsigned value = 0;
+    int count = 0;
+    bool unread = false;
+    for (int i = 0; i < w.messageWordCount; ++i) {
+        const std::uint32_t word = w.messageWords[static_cast<std::size_t>(i)];
+        const bool lost = w.messageWordErrors[static_cast<std::size_t>(i)] == kUncorrectable;
+        for (int bit = 30; bit >= 11; --bit) {
+            value |= ((word >> bit) & 1u) << count;
+            unread = unread || lost;
+            if (++count == 7) {
+                f(value, unread);
+                value = 0;
+                count = 0;
+                unread = false;
+            }
+        }
+    }
+    // An incomplete last character is dropped.
+}
+
+// The message gathered so far holds its end of text, read for certain.
+bool messageEnded(const PocsagWordState& w) {
+    bool ended = false;
+    forEachCharacter(w, [&](unsigned value, bool unread) { ended = ended || (!unread && endsText(value)); });
+    return ended;
+}
+
 }  // namespace
 
 void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& options) {
     const bool tolerant = options.pocsagErrorCorrection;
+    // The clocked slicer's soft bits say how loud each bit was; the run slicer's do not.
+    const bool soft = tolerant && options.inputFilter;
     const bool endWithoutSync = options.pocsagBatchAwareEnd && b.pocsagState == PocsagPhase::BetweenBatches;
     for (int n = ringFill(b.bitRead, b.bitWrite); n > 0; --n) {
         shiftIn(w, takeBit(b));
@@ -96,6 +186,17 @@ void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& opt
             } else if (bitDistance(w.syncRegister, kInvertedSyncCodeword) <= invertedLimit) {
                 w.invertedPolarity = true;
                 found = true;
+            }
+            if (!found && soft) {
+                // The page goes on after the drop-out; the codewords it hit stay unread.
+                const bool inverted = expected ? w.invertedPolarity : false;
+                if (heardPartOfSync(w, inverted, expected)) {
+                    found = true;
+                    w.invertedPolarity = inverted;
+                } else if (!expected && heardPartOfSync(w, true, false)) {
+                    found = true;
+                    w.invertedPolarity = true;
+                }
             }
             if (found) w.syncRegister = kSyncCodeword;
         }
@@ -130,10 +231,11 @@ void collectCodewords(PocsagBitState& b, PocsagWordState& w, const DecoderOption
         w.batchWords[at] = word;
         if (options.pocsagErrorCorrection) {
             const CheckedCodeword checked = correctCodeword(word);
-            w.batchWords[at] = checked.word;
-            w.batchWordErrors[at] = checked.check == CodewordCheck::Failed
-                                        ? kUncorrectable
-                                        : static_cast<std::int8_t>(checked.flipped);
+            bool sound = checked.check != CodewordCheck::Failed;
+            if (sound && options.inputFilter) sound = vouchedFor(word, checked, softSizes(w));
+            // A codeword not vouched for stays as received, marked: it is never a guess.
+            w.batchWords[at] = sound ? checked.word : word;
+            w.batchWordErrors[at] = sound ? static_cast<std::int8_t>(checked.flipped) : kUncorrectable;
         }
         ++w.batchWordCount;
         if (word == 0 || w.batchWordCount >= 17) {
@@ -154,9 +256,9 @@ void interpretAddresses(PocsagWordState& w) {
     while (w.batchIndex < w.batchWordCount) {
         const std::uint32_t word = w.batchWords[static_cast<std::size_t>(w.batchIndex)];
         if ((word & kMessageFlag) == 0) {
-            if (word == kSyncCodeword) {
+            if (sameData(word, kSyncCodeword)) {
                 ++w.syncCount;
-            } else if (word == kIdleCodeword) {
+            } else if (sameData(word, kIdleCodeword)) {
                 ++w.idleCount;
             } else if (!w.correcting || trustworthy(w, w.batchIndex)) {
                 // With correction, a doubtful codeword is no address: a wrong RIC is worse
@@ -183,14 +285,21 @@ void interpretAddresses(PocsagWordState& w) {
 
 void gatherMessage(PocsagWordState& w) {
     while (w.batchIndex < w.batchWordCount) {
-        const std::uint32_t word = w.batchWords[static_cast<std::size_t>(w.batchIndex)];
-        if (word & kMessageFlag) {
-            if (w.correcting && !w.messageBroken &&
-                w.batchWordErrors[static_cast<std::size_t>(w.batchIndex)] == kUncorrectable) {
-                w.messageBroken = true;
-                w.soundMessageWords = w.messageWordCount;
-            }
-            w.messageWords[static_cast<std::size_t>(w.messageWordCount)] = word;
+        const auto at = static_cast<std::size_t>(w.batchIndex);
+        const std::uint32_t word = w.batchWords[at];
+        const bool unreadable = w.correcting && w.batchWordErrors[at] == kUncorrectable;
+        // After the end of the text an unreadable codeword is the idle or the next address:
+        // the page is whole. Before it, it is a piece of the text, whatever its flag bit says.
+        if (unreadable && messageEnded(w)) {
+            finishPage(w);
+            w.addressSeen = false;
+            w.messageMode = false;
+            break;
+        }
+        if (unreadable || (word & kMessageFlag) != 0) {
+            const auto slot = static_cast<std::size_t>(w.messageWordCount);
+            w.messageWords[slot] = word;
+            w.messageWordErrors[slot] = w.correcting ? w.batchWordErrors[at] : std::int8_t{0};
             // Later codewords keep overwriting the one slot that is never decoded.
             if (++w.messageWordCount > kMessageWordLimit) w.messageWordCount = kMessageWordLimit;
             ++w.batchIndex;
@@ -209,43 +318,53 @@ void gatherMessage(PocsagWordState& w) {
 }
 
 void finishPage(PocsagWordState& w, bool closed) {
-    const bool broken = w.messageBroken;
-    w.messageBroken = false;
     if (!w.pageOpen) return;
     w.pageOpen = false;
-    // A codeword that could not be mended gives characters that were never sent, and the
-    // ones after it may be shifted; the text is shown only as far as it is sound.
-    if (broken) w.messageWordCount = w.soundMessageWords;
-    // A message the carrier cut off has no end: its last codewords are sliced from
-    // whatever followed, and a wrong tail is worse than none. The page keeps its RIC.
-    if (closed && w.messageWordCount > 0) {
-        decodeAlphanumeric(w);
+    if (!closed && !w.correcting) {
+        // Without the check nothing vouches for the codewords the carrier cut: sliced from
+        // whatever followed, they would be a wrong tail. The page keeps its RIC and says
+        // that its text is missing.
+        w.messageWordCount = 0;
+        w.page.text = kGapMark;
+        w.page.complete = false;
     } else {
-        w.page.text.clear();
+        // Cut off by the carrier, the last codewords that needed two bits mended are not
+        // trusted either: the gap mark stands for them.
+        if (!closed) {
+            for (int i = w.messageWordCount - 1; i >= 0 && w.messageWordErrors[static_cast<std::size_t>(i)] >= 2; --i)
+                w.messageWordErrors[static_cast<std::size_t>(i)] = kUncorrectable;
+        }
+        w.page.complete = decodeAlphanumeric(w, !closed);
     }
     w.messageWordCount = 0;
-    w.page.complete = closed && !broken;
     if (w.finishedPages.size() >= kPocsagPendingPageLimit) w.finishedPages.erase(w.finishedPages.begin());
     w.finishedPages.push_back(w.page);
 }
 
-void decodeAlphanumeric(PocsagWordState& w) {
+bool decodeAlphanumeric(PocsagWordState& w, bool cut) {
     std::string& text = w.page.text;
     text.clear();
-    for (int i = 0; i < w.messageWordCount; ++i) {
-        const std::uint32_t word = w.messageWords[static_cast<std::size_t>(i)];
-        for (int bit = 30; bit >= 11; --bit) {
-            w.charBits |= ((word >> bit) & 1u) << w.charBitCount;
-            w.charBitCount = (w.charBitCount + 1) % 7;
-            if (w.charBitCount == 0) {
-                appendPagerCharacter(text, w.charBits);
-                w.charBits = 0;
-            }
+    bool inGap = false;
+    bool gaps = false;
+    bool ended = false;
+    forEachCharacter(w, [&](unsigned value, bool unread) {
+        if (ended) return;
+        if (unread) {
+            // One mark for a run of characters not read for certain.
+            if (!inGap) text += kGapMark;
+            inGap = gaps = true;
+            return;
         }
+        inGap = false;
+        if (w.correcting && endsText(value)) ended = true;
+        appendPagerCharacter(text, value);
+    });
+    // A text the carrier cut before its end has lost its tail.
+    if (cut && !ended) {
+        if (!inGap) text += kGapMark;
+        gaps = true;
     }
-    // An incomplete last character is dropped.
-    w.charBits = 0;
-    w.charBitCount = 0;
+    return !gaps;
 }
 
 void runCodewordLayer(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& options) {

@@ -21,11 +21,14 @@ void collectCodewords(PocsagBitState& bits, PocsagWordState& words, const Decode
 void interpretAddresses(PocsagWordState& words);
 // Gathers message codewords until an idle or address codeword ends the page.
 void gatherMessage(PocsagWordState& words);
-// The gathered message codewords as 7-bit text into the open page's text.
-void decodeAlphanumeric(PocsagWordState& words);
+// The gathered message codewords as 7-bit text into the open page's text, with the mark
+// "…" for each run of characters in codewords that could not be read, and at the end when
+// the carrier `cut` the text before its end. False when the text has such a mark.
+bool decodeAlphanumeric(PocsagWordState& words, bool cut = false);
 // Closes the open page, if any, and adds it to the finished pages. Closed by an idle or
 // the next address, its gathered message codewords become its text; cut off by the end
-// of the transmission (`closed` false), it has none.
+// of the transmission (`closed` false), it keeps what was read with the mark "…" after it
+// (without the check, only the mark).
 void finishPage(PocsagWordState& words, bool closed = true);
 
 // The carrier has gone: the open page is finished without its unfinished text, and bit

@@ -1,0 +1,170 @@
+// Pages with codewords that could not be read: a damaged codeword is never taken for a
+// different one, a drop-out over an address opens no page, one over the text leaves a
+// marked gap, and every output shows the gap and says the page is incomplete.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "common/time_text.h"
+#include "core/handling/pocsag_handling.h"
+#include "core/record_json.h"
+#include "decoders/pocsag/pocsag_bch.h"
+#include "decoders/pocsag/pocsag_vouch.h"
+#include "siggen/pocsag_signal.h"
+#include "storage/day_log.h"
+#include "storage/text_file.h"
+#include "support/pocsag_harness.h"
+#include "support/run_process.h"
+
+namespace {
+
+const std::string kGap = "\u2026";
+
+// Three to five wrong bits, in a burst or spread out, starting at every position: whatever
+// the check makes of the word, it is never accepted as another codeword. Noise leaves its
+// wrong bits weak; a word whose bits were all heard loud (errors put in on the air) keeps the
+// code's own limit, which detects three wrong bits.
+TEST(PocsagGaps, ThreeToFiveWrongBitsAreNeverAnotherCodeword) {
+    const std::uint32_t sent[] = {siggen::pocsagCodeword(0x1E240u << 13), siggen::pocsagMessageCodeword(0xA5C3E),
+                                  kub::kIdleCodeword};
+    for (std::uint32_t word : sent) {
+        for (int wrong : {3, 4, 5}) {
+            for (int spacing : {1, 3, 7}) {
+                for (float wrongSize : {0.35f, 0.45f, 0.9f}) {
+                    if (wrongSize > 0.5f && wrong > 3) continue;
+                    for (int first = 0; first < 32; ++first) {
+                        std::uint32_t received = word;
+                        kub::SoftSizes sizes;
+                        sizes.fill(0.9f);
+                        for (int k = 0; k < wrong; ++k) {
+                            const int bit = (first + k * spacing) % 32;
+                            received ^= 1u << bit;
+                            sizes[static_cast<std::size_t>(bit)] = wrongSize;
+                        }
+                        const kub::CheckedCodeword checked = kub::correctCodeword(received);
+                        const bool taken = kub::vouchedFor(received, checked, sizes);
+                        ASSERT_TRUE(!taken || checked.word == word)
+                            << wrong << " bits from " << first << " every " << spacing;
+                    }
+                }
+            }
+        }
+    }
+}
+
+// A 12 ms drop-out (digital silence, as a squelch leaves it) in the middle of one codeword
+// of a page that runs over two batches.
+struct DropOut {
+    const char* what;
+    int codeword;       // 0 the first sync codeword, 1 the address, 17 the second sync
+    bool pageExpected;  // a page at all
+    double wholeBelow;  // its text exactly as sent below this rate, else with a marked gap
+};
+
+class PocsagDropOut : public ::testing::TestWithParam<double> {};
+
+TEST_P(PocsagDropOut, LosesOnlyTheCodewordItHits) {
+    const double rate = GetParam();
+    const std::string text = "Einsatz B3 Brand Lagerhalle Industriestr. 12 Personen vermisst";
+    // At 2400 bit/s the drop-out blanks 29 of the sync codeword's 32 bits: a sync codeword
+    // that unheard is not taken (a squelch shut for good must end the transmission), and the
+    // text after it is marked missing.
+    const DropOut cases[] = {{"address", 1, false, 0},
+                             {"message", 5, true, 0},
+                             {"second sync", 17, true, 2400}};
+    for (const DropOut& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<float> signal =
+            siggen::pocsagSignal({{1000000, 2, siggen::PocsagContent::Alpha, text}}, rate, 0.5, false);
+        const double samplesPerBit = kub::kSampleRate / rate;
+        const double middle = (siggen::kPocsagPreambleBits + 32.0 * c.codeword + 16.0) * samplesPerBit;
+        const double half = 0.006 * kub::kSampleRate;
+        std::fill(signal.begin() + static_cast<std::ptrdiff_t>(middle - half),
+                  signal.begin() + static_cast<std::ptrdiff_t>(middle + half), 0.0f);
+        kubtest::PocsagHarness h;
+        h.context.options = kub::DecoderOptions::allOn();
+        h.silence(0.3);
+        h.feed(signal);
+        h.silence(0.5);
+        if (!c.pageExpected) {
+            EXPECT_TRUE(h.window.receptionLines.empty()) << h.window.receptionLines.front();
+            continue;
+        }
+        ASSERT_EQ(h.window.receptionLines.size(), 1u);
+        const std::string& line = h.window.receptionLines[0];
+        const std::string head = "##POC#1000000#2#";
+        ASSERT_EQ(line.rfind(head, 0), 0u) << line;
+        const std::string got = line.substr(head.size(), line.size() - head.size() - 2);
+        if (rate < c.wholeBelow) {
+            EXPECT_EQ(got, text);
+            continue;
+        }
+        // What was read around the gap is the text as sent.
+        const auto gap = got.find(kGap);
+        ASSERT_NE(gap, std::string::npos) << got;
+        EXPECT_EQ(got.find(kGap, gap + 1), std::string::npos) << got;
+        const std::string before = got.substr(0, gap), after = got.substr(gap + kGap.size());
+        EXPECT_EQ(text.rfind(before, 0), 0u) << got;
+        EXPECT_TRUE(text.size() > before.size() + after.size() &&
+                    text.compare(text.size() - after.size(), after.size(), after) == 0)
+            << got;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, PocsagDropOut, ::testing::Values(512.0, 1200.0, 2400.0));
+
+struct JsonOutput : kub::ReceptionOutput {
+    void deliver(const kub::ReceptionRecord& record) override { lines.push_back(kub::recordJson(record)); }
+    std::vector<std::string> lines;
+};
+
+class PocsagGapOutputs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = kubtest::makeTempDir("kub-gap");
+        std::filesystem::create_directories(dir + "/Logbuch");
+    }
+    void TearDown() override { kubtest::removeTree(dir); }
+    std::string dir;
+};
+
+// The row, the day log (Windows-1252: the mark is byte 0x85 there and reads back as "…"),
+// the export line and the JSON of a page with a gap.
+TEST_F(PocsagGapOutputs, RowLogExportAndJsonShowTheGap) {
+    kubtest::PocsagHarness h;
+    h.context.programFolder = dir;
+    h.context.tcpExportOn = true;
+    JsonOutput json;
+    const auto registration = h.context.addOutput(json);
+    kub::PocsagRepeatMemory memory;
+    const std::string text = "Brand " + kGap + "halle 3";
+    kub::handlePocsagPage(h.context, memory, {"1234567", 3, text, false, 0}, "left");
+    kub::handlePocsagPage(h.context, memory, {"1234568", 1, "Brandhalle 3", true, 0}, "left");
+
+    const auto rows = h.window.rows(kub::ReceptionTable::Pocsag);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].text, "1234567\t3\t\t" + kub::dateTimeText(h.clock.now()) + "\t" + text);
+    EXPECT_EQ(h.window.sentMessages.at(0), "##POC#1234567#3#" + text + "#+");
+
+    const std::string path = kub::dayLogPath(dir, kub::LogKind::Pocsag, h.clock.now());
+    const auto logLines = kub::readTextLines(path);
+    ASSERT_TRUE(logLines.has_value());
+    ASSERT_EQ(logLines->size(), 2u);
+    EXPECT_EQ(logLines->front(), rows[1].text);
+    std::ifstream raw(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(raw), {}};
+    EXPECT_NE(bytes.find("Brand \x85halle 3"), std::string::npos);
+
+    // Only the page with the gap says so; a whole page's JSON is as it always was.
+    ASSERT_EQ(json.lines.size(), 2u);
+    EXPECT_NE(json.lines[0].find("\"text\":\"" + text + "\""), std::string::npos) << json.lines[0];
+    EXPECT_NE(json.lines[0].find("\"complete\":false"), std::string::npos) << json.lines[0];
+    EXPECT_EQ(json.lines[1].find("\"complete\""), std::string::npos) << json.lines[1];
+}
+
+}  // namespace
