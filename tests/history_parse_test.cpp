@@ -113,9 +113,7 @@ TEST(HistoryLines, CsvKeepsFormulasAsText) {
     r.ric = "1234567";
     r.function = 3;
     r.text = "=HYPERLINK(\"x\")";
-    EXPECT_EQ(kub::historyCsvLine(r),
-              "\"08.12.2026 14:30:05\";\"POCSAG\";\"\";\"\";\"\";\"\";\"\";\"\";\"\";\"\";\"1234567\";\"3\";\"\";\"\";"
-              "\"'=HYPERLINK(\"\"x\"\")\"");
+    EXPECT_EQ(kub::historyCsvLine(r), "08.12.2026 14:30:05;POCSAG;;;;;;;;;1234567;3;;;\"'=HYPERLINK(\"\"x\"\")\"\r\n");
 }
 
 }  // namespace
