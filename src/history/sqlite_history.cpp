@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "history/history_sql.h"
@@ -150,14 +151,20 @@ long long freeId(sqlite3_stmt* last, sqlite3_stmt* lastOfAll, double seconds) {
     // microsecond ever hold 1024 records, the next goes after the newest row of all: out of
     // time order, never lost.
     const long long base = sqliteTimeId(seconds);
-    sqlite3_reset(last);
+    // Each statement is reset once read: one left open holds a read transaction, and
+    // the WAL file is never checkpointed while it does.
+    auto newest = [](sqlite3_stmt* s) -> std::optional<long long> {
+        std::optional<long long> id;
+        if (sqlite3_step(s) == SQLITE_ROW && sqlite3_column_type(s, 0) != SQLITE_NULL) id = sqlite3_column_int64(s, 0);
+        sqlite3_reset(s);
+        return id;
+    };
     sqlite3_bind_int64(last, 1, base);
     sqlite3_bind_int64(last, 2, base + kSqliteIdsPerMicrosecond);
-    if (sqlite3_step(last) != SQLITE_ROW || sqlite3_column_type(last, 0) == SQLITE_NULL) return base;
-    const long long next = sqlite3_column_int64(last, 0) + 1;
-    if (next < base + kSqliteIdsPerMicrosecond) return next;
-    sqlite3_reset(lastOfAll);
-    return sqlite3_step(lastOfAll) == SQLITE_ROW ? sqlite3_column_int64(lastOfAll, 0) + 1 : next;
+    const auto inMicrosecond = newest(last);
+    if (!inMicrosecond) return base;
+    if (*inMicrosecond + 1 < base + kSqliteIdsPerMicrosecond) return *inMicrosecond + 1;
+    return newest(lastOfAll).value_or(*inMicrosecond) + 1;
 }
 
 // A name beside the file that nothing uses yet.
@@ -208,7 +215,9 @@ std::string SqliteHistory::openWriter() {
     if (rc != SQLITE_OK) return problem("Verlauf nicht zu öffnen", rc);
     sqlite3_busy_timeout(writer_, kBusyMs);
     sqlite3_extended_result_codes(writer_, 1);
-    std::string pragmas = "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;";
+    // 32 MiB of pages for the writer: five indexes take every record at a place of their
+    // own, and with SQLite's 2 MiB each of those places is read from the file again.
+    std::string pragmas = "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;";
     if (maxPages_ > 0) pragmas += "PRAGMA max_page_count=" + std::to_string(maxPages_) + ";";
     rc = sqlite3_exec(writer_, pragmas.c_str(), nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) rc = makeSchema(writer_);
