@@ -1,8 +1,5 @@
 #include "history/history_output.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <vector>
@@ -14,11 +11,8 @@ namespace kub {
 namespace {
 
 constexpr double kDaySeconds = 86400;
-// How often the writer looks at the clock for the daily deletion when nothing comes.
-constexpr double kIdleSeconds = 60;
-// How long the writer lets records gather after the first one came.
-constexpr double kGatherSeconds = 0.1;
-constexpr int kWriterNice = 10;
+// How often the writer looks for records (and at the clock, for the daily deletion).
+constexpr double kLookSeconds = 0.1;
 
 std::size_t textBytes(const std::vector<std::string>& v) {
     std::size_t n = 0;
@@ -56,13 +50,12 @@ void HistoryOutput::deliver(const ReceptionRecord& record) {
     const std::size_t bytes = recordBytes(record);
     auto copy = std::make_shared<const ReceptionRecord>(record);
     std::vector<std::shared_ptr<const ReceptionRecord>> gone;  // freed after the lock
-    bool wake = false;
     {
+        // The writer is never woken from here: it looks at the queue on its own. A wake-up
+        // let the kernel run the writer on this core at once, and on a busy machine the
+        // decoding thread then waited milliseconds for its turn again.
         std::lock_guard lock(mutex_);
         if (ending_) return;
-        // The writer is woken for the first record and for a full batch only: a wake-up
-        // per reception would cost the decoding thread its time slice on a busy machine.
-        wake = queue_.empty() || queue_.size() + 1 == o_.batch;
         queue_.push_back({nextSeq_++, bytes, std::move(copy)});
         bytes_ += bytes;
         while (queue_.size() > 1 && (queue_.size() > o_.maxRecords || bytes_ > o_.maxBytes)) {
@@ -72,7 +65,6 @@ void HistoryOutput::deliver(const ReceptionRecord& record) {
             ++dropped_;
         }
     }
-    if (wake) wake_.notify_one();
 }
 
 void HistoryOutput::stop(double graceSeconds) {
@@ -141,10 +133,6 @@ void HistoryOutput::keepRetention() {
 }
 
 void HistoryOutput::run() {
-    // The writer gives way to the decoding: at the same priority, on a busy machine with
-    // two cores, its SQLite and JSON work took the decoding thread's core for whole time
-    // slices. At nice 10 it still gets its share whenever it has work.
-    (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWriterNice);
     double pauseSeconds = o_.firstPauseSeconds;
     bool imported = o_.importFolder.empty();
     std::unique_lock lock(mutex_);
@@ -194,11 +182,9 @@ void HistoryOutput::run() {
             lock.unlock();
             keepRetention();
             lock.lock();
-            wake_.wait_for(lock, std::chrono::duration<double>(kIdleSeconds),
-                           [this] { return ending_ || !queue_.empty(); });
-            // What comes in a burst (an alarm's pages, its incident) goes in one transaction.
-            wake_.wait_for(lock, std::chrono::duration<double>(kGatherSeconds),
-                           [this] { return ending_ || queue_.size() >= o_.batch; });
+            // Woken early only by the end. What comes in a burst (an alarm's pages, its
+            // incident) is found together and goes in one transaction.
+            wake_.wait_for(lock, std::chrono::duration<double>(kLookSeconds), [this] { return ending_; });
             continue;
         }
         const std::size_t n = std::min(queue_.size(), o_.batch);
