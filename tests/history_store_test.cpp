@@ -273,6 +273,15 @@ TYPED_TEST(HistoryStoreTest, FiltersFindWhatTheyName) {
     }
     {
         auto x = q();
+        x.words = "brand";
+        x.toSeconds = kNoon;
+        cases.push_back({"a word before a time, that time not included", x, {"Brand Scheune gestern"}});
+        x.toSeconds.reset();
+        x.fromSeconds = kNoon;
+        cases.push_back({"a word from a time on, that time included", x, {"B3 Brand Wohnhaus Hauptstraße"}});
+    }
+    {
+        auto x = q();
         x.words = "Brand hauptstr";
         cases.push_back({"every word, the start of a word", x, {"B3 Brand Wohnhaus Hauptstraße"}});
     }
