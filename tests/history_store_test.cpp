@@ -369,6 +369,19 @@ TYPED_TEST(HistoryStoreTest, DayLogsReadInTwiceGiveTheSameRows) {
     EXPECT_EQ(vehicle[0].seconds, kNoon);
 }
 
+// A day log may be dated up to the year 9999; such rows are kept and found like any other.
+TYPED_TEST(HistoryStoreTest, ReceptionsFarAheadAreKeptAndFound) {
+    constexpr double kYear9999 = 253370764800;  // 01.01.9999 UTC
+    ASSERT_EQ(this->store->write({page(kYear9999, "1", "Brand fern"), page(kYear9999 + 60, "1", "Brand ferner"),
+                                  page(kNoon, "1", "Brand heute")}),
+              "");
+    kub::HistoryQuery q;
+    q.words = "Brand";
+    EXPECT_EQ(this->texts(q), (std::vector<std::string>{"Brand ferner", "Brand fern", "Brand heute"}));
+    q.fromSeconds = kYear9999;
+    EXPECT_EQ(this->texts(q).size(), 2u);
+}
+
 TYPED_TEST(HistoryStoreTest, OldRowsGo) {
     ASSERT_EQ(this->store->write({page(kNoon - 40 * kDay, "1", "alt"), page(kNoon - 29 * kDay, "1", "neuer"),
                                   page(kNoon, "1", "heute")}),

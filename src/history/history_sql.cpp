@@ -1,5 +1,6 @@
 #include "history/history_sql.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -124,7 +125,12 @@ std::vector<std::string> searchTokens(const std::string& words) {
     return tokens;
 }
 
-long long sqliteTimeId(double seconds) { return std::llround(seconds * 1e6) * kSqliteIdsPerMicrosecond; }
+long long sqliteTimeId(double seconds) {
+    // Times beyond the year 2250 (a day log may say 9999) share the last id range rather
+    // than overflow 64 bits.
+    const double kept = std::clamp(seconds, -kSqliteIdSeconds, kSqliteIdSeconds);
+    return std::llround(kept * 1e6) * kSqliteIdsPerMicrosecond;
+}
 
 SqlSearch searchSql(const HistoryQuery& q, SqlDialect dialect) {
     Builder b(dialect);

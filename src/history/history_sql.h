@@ -44,6 +44,7 @@ std::vector<std::string> searchTokens(const std::string& words);
 // the how-many-th record of that microsecond. Row id order is then time order, which the
 // full-text index can be read in.
 inline constexpr long long kSqliteIdsPerMicrosecond = 1024;
+inline constexpr double kSqliteIdSeconds = 8.9e9;
 long long sqliteTimeId(double seconds);
 
 struct SqlSearch {

@@ -57,7 +57,8 @@ constexpr int kVersion = 2;
 
 // A file of version 1 (one row per reception key whatever the channel, ids in the order
 // written) becomes version 2 in one transaction: the rows are copied with ids made from
-// their time and the text index is built anew. The keys themselves stay as they were.
+// their time as sqliteTimeId makes them (8.9e9 is kSqliteIdSeconds) and the text index is
+// built anew. The keys themselves stay as they were.
 constexpr const char* kFromVersion1 = R"(
 DROP TRIGGER IF EXISTS verlauf_text_neu;
 DROP TRIGGER IF EXISTS verlauf_text_weg;
@@ -70,8 +71,9 @@ DROP INDEX IF EXISTS verlauf_code;
 )";
 constexpr const char* kCopyVersion1 = R"(
 INSERT INTO verlauf (id, schluessel, sekunden, protokoll, kanal, standort, ric, kennung, code, status, text, datensatz)
-  SELECT CAST(round(sekunden * 1000000) AS INTEGER) * 1024
-           + row_number() OVER (PARTITION BY CAST(round(sekunden * 1000000) AS INTEGER) ORDER BY id) - 1,
+  SELECT CAST(round(min(max(sekunden, -8.9e9), 8.9e9) * 1000000) AS INTEGER) * 1024
+           + row_number() OVER (PARTITION BY CAST(round(min(max(sekunden, -8.9e9), 8.9e9) * 1000000) AS INTEGER)
+                                ORDER BY id) - 1,
          schluessel, sekunden, protokoll, kanal, standort, ric, kennung, code, status, text, datensatz
   FROM verlauf_v1;
 DROP TABLE verlauf_v1;
