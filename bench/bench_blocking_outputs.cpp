@@ -94,6 +94,22 @@ private:
     kub::ExportBindings& exports_;
 };
 
+// The time an output's own deliver() takes on the decoding thread (the history's: the
+// copy into its queue), apart from what the machine does meanwhile.
+class TimedOutput final : public kub::ReceptionOutput {
+public:
+    explicit TimedOutput(kub::ReceptionOutput& inner) : inner_(inner) {}
+    void deliver(const kub::ReceptionRecord& r) override {
+        const auto t0 = Clock::now();
+        inner_.deliver(r);
+        own.values.push_back(msSince(t0));
+    }
+    Stats own;
+
+private:
+    kub::ReceptionOutput& inner_;
+};
+
 struct Scenario {
     const char* name;
     bool tcpPeerNeverReads;
@@ -153,9 +169,10 @@ void run(const Scenario& sc, int cycles, const std::string& base) {
     kub::OutputRegistration inlined;
     if (sc.inlineTcp) inlined = core.context.addOutput(inlineTcp);
     kub::OutputRegistration kept;
+    TimedOutput timedHistory(history);
     if (sc.history > 0) {
         history.start();
-        kept = core.context.addOutput(history);
+        kept = core.context.addOutput(timedHistory);
     }
     const kub::OutputRegistration last = core.context.addOutput(end);
     exports.startUp();
@@ -199,6 +216,8 @@ void run(const Scenario& sc, int cycles, const std::string& base) {
     exports.tcp().setLinePauseMs(0);
     exports.shutdown();
     if (sc.history > 0) {
+        std::printf("%-44s Verlauf selbst (in die Warteschlange): %.3f/%.3f ms\n", "", timedHistory.own.mean(),
+                    timedHistory.own.max());
         history.stop(0.5);
         std::printf("%-44s Verlauf geschrieben: %llu\n", "", static_cast<unsigned long long>(history.written()));
     }

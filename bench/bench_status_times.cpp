@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "history/history_date.h"
+#include "history/history_dates.h"
 #include "history/status_times_report.h"
 #include "history/status_times_text.h"
 #include "support/memory_history.h"

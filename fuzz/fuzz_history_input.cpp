@@ -47,6 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 4: {
             std::vector<std::string> messages;
             kub::parseHistorySettings(text, messages);
+            // Written back by the window: what it set reads back, whatever the file held.
+            kub::HistorySettings set;
+            set.retentionDays = 7;
+            const std::string written = kub::withHistorySettings(text, set);
+            std::vector<std::string> again;
+            if (kub::parseHistorySettings(written, again).retentionDays != 7 && again.empty()) __builtin_trap();
             break;
         }
         default:

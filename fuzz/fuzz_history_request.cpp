@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "history/history_date.h"
+#include "history/history_dates.h"
 #include "web/history_request.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -23,7 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const kub::StatusDayRequest day = kub::parseStatusDay(query, 1765152000.0);
     if (day.error.empty() && !(day.to > day.from && day.to - day.from <= 25 * 3600)) std::abort();
-    if (const auto d = kub::parseHistoryDate(query); d && !(kub::rangeEnd(*d) > d->seconds || d->hasTime))
-        std::abort();
+    const auto start = kub::parseSearchDate(query, false);
+    const auto end = kub::parseSearchDate(query, true);
+    if (start.seconds.has_value() != end.seconds.has_value()) std::abort();
+    if (start.seconds && !(*end.seconds > *start.seconds)) std::abort();
     return 0;
 }

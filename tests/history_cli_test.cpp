@@ -69,7 +69,7 @@ TEST_F(HistoryCli, RunKeepsThePageAndVerlaufFindsIt) {
     const auto imported = verlauf("--ric 7654321 --csv");
     ASSERT_EQ(imported.exitCode, 0) << imported.err;
     ASSERT_EQ(kubtest::splitLines(imported.out).size(), 2u) << imported.out;
-    EXPECT_NE(imported.out.find("\"RD 1 Sturz\""), std::string::npos);
+    EXPECT_NE(imported.out.find(";RD 1 Sturz\r\n"), std::string::npos);
 
     // Read in again: nothing twice.
     const auto again = verlauf("--import");

@@ -175,7 +175,7 @@ TEST_F(HistoryOutputTest, OldRowsGoAtTheStart) {
 }
 
 TEST_F(HistoryOutputTest, APostgresServerThatGoesAwayGetsWhatWaitedWhenItIsBack) {
-    auto& server = kubtest::TestPostgres::shared();
+    auto& server = kubtest::TestPostgres::own();
     if (!server.unavailable().empty()) GTEST_SKIP() << "PostgreSQL-Tests übersprungen: " << server.unavailable();
     kub::PostgresHistory store(server.newDatabase());
     kub::HistoryOutput out(store, clock, quick(), notices.sink());

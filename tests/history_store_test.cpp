@@ -4,6 +4,7 @@
 // read in twice give the same rows, old rows go, and search words are only ever words.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -12,7 +13,9 @@
 
 #include "common/time_text.h"
 #include "history/day_log_import.h"
+#include "history/history_sql.h"
 #include "history/postgres_history.h"
+#include "history/stored_record.h"
 #include "history/sqlite_history.h"
 #include "storage/day_log.h"
 #include "support/postgres_server.h"
@@ -270,6 +273,15 @@ TYPED_TEST(HistoryStoreTest, FiltersFindWhatTheyName) {
     }
     {
         auto x = q();
+        x.words = "brand";
+        x.toSeconds = kNoon;
+        cases.push_back({"a word before a time, that time not included", x, {"Brand Scheune gestern"}});
+        x.toSeconds.reset();
+        x.fromSeconds = kNoon;
+        cases.push_back({"a word from a time on, that time included", x, {"B3 Brand Wohnhaus Hauptstraße"}});
+    }
+    {
+        auto x = q();
         x.words = "Brand hauptstr";
         cases.push_back({"every word, the start of a word", x, {"B3 Brand Wohnhaus Hauptstraße"}});
     }
@@ -314,9 +326,14 @@ TYPED_TEST(HistoryStoreTest, TheSameReceptionIsKeptOnce) {
     const std::vector<ReceptionRecord> batch = {page(kNoon, "1234567", "B3 Brand"), status(kNoon, "62341110", 3)};
     ASSERT_EQ(this->store->write(batch), "");
     ASSERT_EQ(this->store->write(batch), "");
-    // Two different pages in the same second stay two.
+    // Two different pages in the same second stay two; so does the same page heard on the
+    // other receiver, while a row without a channel (as a day log gives it) is none new.
     ASSERT_EQ(this->store->write({page(kNoon, "1234567", "B3 Brand, Nachtrag")}), "");
-    EXPECT_EQ(this->find({}).size(), 3u);
+    ReceptionRecord right = batch[0], unnamed = batch[0];
+    right.channel = "right";
+    unnamed.channel.clear();
+    ASSERT_EQ(this->store->write({right, unnamed, right}), "");
+    EXPECT_EQ(this->find({}).size(), 4u);
 }
 
 TYPED_TEST(HistoryStoreTest, DayLogsReadInTwiceGiveTheSameRows) {
@@ -350,6 +367,19 @@ TYPED_TEST(HistoryStoreTest, DayLogsReadInTwiceGiveTheSameRows) {
     EXPECT_EQ(vehicle[0].vehicle, "Florian 40/1");
     EXPECT_EQ(vehicle[0].status, 3);
     EXPECT_EQ(vehicle[0].seconds, kNoon);
+}
+
+// A day log may be dated up to the year 9999; such rows are kept and found like any other.
+TYPED_TEST(HistoryStoreTest, ReceptionsFarAheadAreKeptAndFound) {
+    constexpr double kYear9999 = 253370764800;  // 01.01.9999 UTC
+    ASSERT_EQ(this->store->write({page(kYear9999, "1", "Brand fern"), page(kYear9999 + 60, "1", "Brand ferner"),
+                                  page(kNoon, "1", "Brand heute")}),
+              "");
+    kub::HistoryQuery q;
+    q.words = "Brand";
+    EXPECT_EQ(this->texts(q), (std::vector<std::string>{"Brand ferner", "Brand fern", "Brand heute"}));
+    q.fromSeconds = kYear9999;
+    EXPECT_EQ(this->texts(q).size(), 2u);
 }
 
 TYPED_TEST(HistoryStoreTest, OldRowsGo) {
@@ -389,6 +419,56 @@ TYPED_TEST(HistoryStoreTest, SearchWordsAreOnlyWords) {
     q.kennung = "%";
     EXPECT_TRUE(this->texts(q).empty());
     EXPECT_EQ(this->find({}).size(), 2u);
+}
+
+// A "Verlauf.sqlite" of the first version: one row per key whatever the channel, row ids
+// in the order written.
+TEST(SqliteHistoryVersions, AFileOfTheFirstVersionIsTakenOverWhole) {
+    const std::string dir = kubtest::makeTempDir("kub-history-v1");
+    const std::string path = dir + "/" + kub::kHistoryFileName;
+    const ReceptionRecord older = page(kNoon - kDay, "1234567", "Brand Scheune"),
+                          newer = page(kNoon, "1234567", "Brand Wohnhaus");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    std::string sql = R"(
+CREATE TABLE verlauf (id INTEGER PRIMARY KEY, schluessel TEXT NOT NULL UNIQUE, sekunden REAL NOT NULL,
+  protokoll TEXT NOT NULL, kanal TEXT NOT NULL, standort TEXT NOT NULL, ric TEXT NOT NULL, kennung TEXT NOT NULL,
+  code TEXT NOT NULL, status INTEGER NOT NULL, text TEXT NOT NULL, datensatz TEXT NOT NULL);
+CREATE INDEX verlauf_sekunden ON verlauf(sekunden);
+CREATE INDEX verlauf_ric ON verlauf(ric, sekunden);
+CREATE VIRTUAL TABLE verlauf_text USING fts5(text, content='verlauf', content_rowid='id', tokenize='unicode61');
+CREATE TRIGGER verlauf_text_neu AFTER INSERT ON verlauf WHEN new.text <> '' BEGIN
+  INSERT INTO verlauf_text(rowid, text) VALUES (new.id, new.text); END;
+PRAGMA user_version = 1;
+)";
+    // The newer page written first: its old id is the smaller.
+    for (const ReceptionRecord* r : {&newer, &older}) {
+        const kub::RecordColumns c = kub::recordColumns(*r);
+        sql += "INSERT INTO verlauf (schluessel, sekunden, protokoll, kanal, standort, ric, kennung, code, status, "
+               "text, datensatz) VALUES ('" + c.key + "', " + std::to_string(c.seconds) + ", '" + c.protocol +
+               "', '" + c.channel + "', '', '" + c.ric + "', '', '', -1, '" + c.text + "', '" +
+               kub::storedRecordJson(*r) + "');";
+    }
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+
+    kub::SqliteHistory store(path);
+    ASSERT_EQ(store.open(), "");
+    kub::HistoryQuery q;
+    q.words = "Brand";
+    std::vector<ReceptionRecord> out;
+    ASSERT_EQ(store.find(q, out), "");
+    ASSERT_EQ(out.size(), 2u);
+    expectSame(out[0], newer);
+    expectSame(out[1], older);
+    ReceptionRecord right = newer;
+    right.channel = "right";
+    ASSERT_EQ(store.write({newer, right}), "");
+    out.clear();
+    ASSERT_EQ(store.find({}, out), "");
+    EXPECT_EQ(out.size(), 3u);
+    store.close();
+    kubtest::removeTree(dir);
 }
 
 }  // namespace

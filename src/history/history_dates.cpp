@@ -1,5 +1,6 @@
 #include "history/history_dates.h"
 
+#include <cmath>
 #include <ctime>
 
 namespace kub {
@@ -111,17 +112,30 @@ SearchDate parseSearchDate(std::string_view text, bool end) {
     if (!end) {
         out.seconds = start;
     } else if (p.precision == 0) {
-        // The next day's midnight, whatever the day's length (summer time).
-        std::tm tm{};
-        tm.tm_year = p.year - 1900;
-        tm.tm_mon = p.month - 1;
-        tm.tm_mday = p.day + 1;
-        tm.tm_isdst = -1;
-        out.seconds = static_cast<double>(std::mktime(&tm));
+        out.seconds = nextDayStart(*start);
     } else {
         out.seconds = *start + (p.precision == 1 ? 60 : 1);
     }
     return out;
+}
+
+double dayStart(double seconds) {
+    const std::time_t t = static_cast<std::time_t>(std::floor(seconds));
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return localSeconds(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, 0, 0, 0).value_or(seconds);
+}
+
+double nextDayStart(double seconds) {
+    const std::time_t t = static_cast<std::time_t>(std::floor(seconds));
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    tm.tm_mday += 1;
+    tm.tm_hour = 0;
+    tm.tm_min = 0;
+    tm.tm_sec = 0;
+    tm.tm_isdst = -1;
+    return static_cast<double>(std::mktime(&tm));
 }
 
 }  // namespace kub

@@ -24,4 +24,9 @@ struct SearchDate {
 // the first second after it: "--bis 08.12.2026" takes in the whole 8th.
 SearchDate parseSearchDate(std::string_view text, bool end);
 
+// Local midnight at the start of the day holding `seconds`, and the one after it
+// (whatever the clocks did that night).
+double dayStart(double seconds);
+double nextDayStart(double seconds);
+
 }  // namespace kub

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/csv_line.h"
 #include "common/time_text.h"
 
 namespace kub {
@@ -17,17 +18,6 @@ const char* label(RecordProtocol p) {
         case RecordProtocol::Einsatz: return "Einsatz";
     }
     return "";
-}
-
-std::string quoted(const std::string& v) {
-    std::string out = "\"";
-    // A pager text a spreadsheet would take for a formula stays text.
-    if (!v.empty() && (v[0] == '=' || v[0] == '+' || v[0] == '-' || v[0] == '@')) out += '\'';
-    for (char c : v) {
-        if (c == '"') out += '"';
-        out += c == '\r' || c == '\n' ? ' ' : c;
-    }
-    return out + '"';
 }
 
 std::string number(int v) { return v < 0 ? std::string() : std::to_string(v); }
@@ -47,7 +37,8 @@ std::string historyPlainLine(const ReceptionRecord& r) {
 }
 
 std::string historyCsvHeader() {
-    return "Zeit;Protokoll;Kanal;Standort;Kennung;Status;TKI;Richtung;Fahrzeug;Code;RIC;Funktion;Name;Ton;Text";
+    return csvLine({"Zeit", "Protokoll", "Kanal", "Standort", "Kennung", "Status", "TKI", "Richtung", "Fahrzeug", "Code",
+                    "RIC", "Funktion", "Name", "Ton", "Text"});
 }
 
 std::string historyCsvLine(const ReceptionRecord& r) {
@@ -66,12 +57,7 @@ std::string historyCsvLine(const ReceptionRecord& r) {
                                             r.name,
                                             r.tone,
                                             r.text};
-    std::string line;
-    for (const auto& c : cells) {
-        if (!line.empty()) line.append(1, ';');
-        line.append(quoted(c));
-    }
-    return line;
+    return csvLine(cells);
 }
 
 }  // namespace kub

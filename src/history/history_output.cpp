@@ -11,10 +11,8 @@ namespace kub {
 namespace {
 
 constexpr double kDaySeconds = 86400;
-// How often the writer looks at the clock for the daily deletion when nothing comes.
-constexpr double kIdleSeconds = 60;
-// How long the writer lets records gather after the first one came.
-constexpr double kGatherSeconds = 0.1;
+// How often the writer looks for records (and at the clock, for the daily deletion).
+constexpr double kLookSeconds = 0.1;
 
 std::size_t textBytes(const std::vector<std::string>& v) {
     std::size_t n = 0;
@@ -50,22 +48,23 @@ void HistoryOutput::start() {
 
 void HistoryOutput::deliver(const ReceptionRecord& record) {
     const std::size_t bytes = recordBytes(record);
-    bool wake = false;
+    auto copy = std::make_shared<const ReceptionRecord>(record);
+    std::vector<std::shared_ptr<const ReceptionRecord>> gone;  // freed after the lock
     {
+        // The writer is never woken from here: it looks at the queue on its own. A wake-up
+        // let the kernel run the writer on this core at once, and on a busy machine the
+        // decoding thread then waited milliseconds for its turn again.
         std::lock_guard lock(mutex_);
         if (ending_) return;
-        // The writer is woken for the first record and for a full batch only: a wake-up
-        // per reception would cost the decoding thread its time slice on a busy machine.
-        wake = queue_.empty() || queue_.size() + 1 == o_.batch;
-        queue_.push_back({nextSeq_++, bytes, record});
+        queue_.push_back({nextSeq_++, bytes, std::move(copy)});
         bytes_ += bytes;
         while (queue_.size() > 1 && (queue_.size() > o_.maxRecords || bytes_ > o_.maxBytes)) {
             bytes_ -= queue_.front().bytes;
+            gone.push_back(std::move(queue_.front().record));
             queue_.pop_front();
             ++dropped_;
         }
     }
-    if (wake) wake_.notify_one();
 }
 
 void HistoryOutput::stop(double graceSeconds) {
@@ -183,24 +182,27 @@ void HistoryOutput::run() {
             lock.unlock();
             keepRetention();
             lock.lock();
-            wake_.wait_for(lock, std::chrono::duration<double>(kIdleSeconds),
-                           [this] { return ending_ || !queue_.empty(); });
-            // What comes in a burst (an alarm's pages, its incident) goes in one transaction.
-            wake_.wait_for(lock, std::chrono::duration<double>(kGatherSeconds),
-                           [this] { return ending_ || queue_.size() >= o_.batch; });
+            // Woken early only by the end. What comes in a burst (an alarm's pages, its
+            // incident) is found together and goes in one transaction.
+            wake_.wait_for(lock, std::chrono::duration<double>(kLookSeconds), [this] { return ending_; });
             continue;
         }
-        std::vector<ReceptionRecord> batch;
         const std::size_t n = std::min(queue_.size(), o_.batch);
-        batch.reserve(n);
-        for (std::size_t i = 0; i < n; ++i) batch.push_back(queue_[i].record);
+        std::vector<std::shared_ptr<const ReceptionRecord>> taken;
+        taken.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) taken.push_back(queue_[i].record);
         const std::uint64_t last = queue_[n - 1].seq;
         lock.unlock();
+        std::vector<ReceptionRecord> batch;
+        batch.reserve(n);
+        for (const auto& r : taken) batch.push_back(*r);
         const std::string why = store_.write(batch);
+        batch = {};
         if (why.empty()) keepRetention();
         lock.lock();
         if (why.empty()) {
-            // Records dropped meanwhile were older than these; what was written goes.
+            // Records dropped meanwhile were older than these; what was written goes (and
+            // is freed with `taken`, after the lock).
             while (!queue_.empty() && queue_.front().seq <= last) {
                 bytes_ -= queue_.front().bytes;
                 queue_.pop_front();
@@ -218,6 +220,9 @@ void HistoryOutput::run() {
                 lock.lock();
             }
             if (drained) wake_.notify_all();
+            lock.unlock();
+            taken = {};
+            lock.lock();
             continue;
         }
         // The connection or file is taken anew after the pause: a server that went away,

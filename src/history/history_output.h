@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -65,10 +66,13 @@ public:
     static std::size_t recordBytes(const ReceptionRecord& record);
 
 private:
+    // Records are queued behind a pointer so that the lock the decoding thread takes is
+    // only ever held for pointer work: copying a batch of records out, or freeing the
+    // written ones, happens outside it.
     struct Waiting {
         std::uint64_t seq;
         std::size_t bytes;
-        ReceptionRecord record;
+        std::shared_ptr<const ReceptionRecord> record;
     };
 
     void run();

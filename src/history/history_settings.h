@@ -24,4 +24,12 @@ struct HistorySettings {
 HistorySettings parseHistorySettings(std::string_view text, std::vector<std::string>& messages);
 HistorySettings loadHistorySettings(const std::string& programFolder, std::vector<std::string>& messages);
 
+// `text` (the file as it is, or empty) with the two settings set to `s`: the lines of the
+// two keys are replaced where they are, missing ones go at the top, and every other line
+// (comments, keys this program does not know) stays as it was.
+std::string withHistorySettings(std::string_view text, const HistorySettings& s);
+// The same written to the program folder's file (write, fsync, rename); false when it
+// could not be.
+bool saveHistorySettings(const std::string& programFolder, const HistorySettings& s);
+
 }  // namespace kub

@@ -1,5 +1,6 @@
 #include "history/history_sql.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -37,6 +38,9 @@ public:
     std::string integer(long long value) {
         params.push_back({SqlParam::Kind::Integer, {}, 0, value});
         return next();
+    }
+    void integer(const std::string& condition, long long value) {
+        where_ += (where_.empty() ? " WHERE " : " AND ") + condition + integer(value);
     }
     const std::string& where() const { return where_; }
     std::vector<SqlParam> params;
@@ -121,8 +125,16 @@ std::vector<std::string> searchTokens(const std::string& words) {
     return tokens;
 }
 
+long long sqliteTimeId(double seconds) {
+    // Times beyond the year 2250 (a day log may say 9999) share the last id range rather
+    // than overflow 64 bits.
+    const double kept = std::clamp(seconds, -kSqliteIdSeconds, kSqliteIdSeconds);
+    return std::llround(kept * 1e6) * kSqliteIdsPerMicrosecond;
+}
+
 SqlSearch searchSql(const HistoryQuery& q, SqlDialect dialect) {
     Builder b(dialect);
+    bool fromText = false;
     if (q.fromSeconds) b.real("sekunden >= ", *q.fromSeconds);
     if (q.toSeconds) b.real("sekunden < ", *q.toSeconds);
     if (q.protocol) b.text("protokoll = ", protocolName(*q.protocol));
@@ -153,7 +165,13 @@ SqlSearch searchSql(const HistoryQuery& q, SqlDialect dialect) {
             }
         }
         if (dialect == SqlDialect::Sqlite) {
-            b.text("id IN (SELECT rowid FROM verlauf_text WHERE verlauf_text MATCH ", match, ")");
+            // The text index is read newest first (row ids are time order) and the search
+            // ends with its page: two common words over years of texts would otherwise
+            // gather every hit before sorting.
+            b.text("verlauf_text MATCH ", match);
+            if (q.fromSeconds) b.integer("t.rowid >= ", sqliteTimeId(*q.fromSeconds));
+            if (q.toSeconds) b.integer("t.rowid < ", sqliteTimeId(*q.toSeconds) + kSqliteIdsPerMicrosecond);
+            fromText = true;
         } else {
             b.text("volltext @@ to_tsquery('simple', ", match, ")");
         }
@@ -162,8 +180,13 @@ SqlSearch searchSql(const HistoryQuery& q, SqlDialect dialect) {
         b.raw("FALSE");
     }
     SqlSearch s;
-    s.sql = "SELECT datensatz FROM verlauf" + b.where();
-    s.sql += q.oldestFirst ? " ORDER BY sekunden ASC, id ASC" : " ORDER BY sekunden DESC, id DESC";
+    if (fromText) {
+        s.sql = "SELECT datensatz FROM verlauf_text t CROSS JOIN verlauf v ON v.id = t.rowid" + b.where();
+        s.sql += q.oldestFirst ? " ORDER BY t.rowid ASC" : " ORDER BY t.rowid DESC";
+    } else {
+        s.sql = "SELECT datensatz FROM verlauf" + b.where();
+        s.sql += q.oldestFirst ? " ORDER BY sekunden ASC, id ASC" : " ORDER BY sekunden DESC, id DESC";
+    }
     const auto limit = static_cast<long long>(std::min(q.limit, kMaxLimit));
     const auto offset = static_cast<long long>(std::min<std::size_t>(q.offset, 1ULL << 40));
     s.sql += " LIMIT " + b.integer(limit);

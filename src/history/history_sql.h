@@ -40,6 +40,13 @@ RecordColumns recordColumns(const ReceptionRecord& record);
 // so umlauts stay inside a word); every other character only separates. At most 16.
 std::vector<std::string> searchTokens(const std::string& words);
 
+// "Verlauf.sqlite" numbers its rows by time: the time in microseconds times 1024, plus
+// the how-many-th record of that microsecond. Row id order is then time order, which the
+// full-text index can be read in.
+inline constexpr long long kSqliteIdsPerMicrosecond = 1024;
+inline constexpr double kSqliteIdSeconds = 8.9e9;
+long long sqliteTimeId(double seconds);
+
 struct SqlSearch {
     std::string sql;  // SELECT datensatz FROM verlauf WHERE ... ORDER BY ... LIMIT ... OFFSET ...
     std::vector<SqlParam> params;

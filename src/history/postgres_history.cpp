@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kSchema = R"(
 CREATE TABLE IF NOT EXISTS verlauf (
   id BIGSERIAL PRIMARY KEY,
-  schluessel TEXT NOT NULL UNIQUE,
+  schluessel TEXT NOT NULL,
   sekunden DOUBLE PRECISION NOT NULL,
   protokoll TEXT NOT NULL,
   kanal TEXT NOT NULL,
@@ -28,6 +28,8 @@ CREATE TABLE IF NOT EXISTS verlauf (
   text TEXT NOT NULL,
   datensatz TEXT NOT NULL,
   volltext tsvector GENERATED ALWAYS AS (to_tsvector('simple', text)) STORED);
+ALTER TABLE verlauf DROP CONSTRAINT IF EXISTS verlauf_schluessel_key;
+CREATE UNIQUE INDEX IF NOT EXISTS verlauf_schluessel ON verlauf(schluessel, kanal);
 CREATE INDEX IF NOT EXISTS verlauf_sekunden ON verlauf(sekunden);
 CREATE INDEX IF NOT EXISTS verlauf_ric ON verlauf(ric, sekunden);
 CREATE INDEX IF NOT EXISTS verlauf_kennung ON verlauf(kennung text_pattern_ops, sekunden);
@@ -35,9 +37,16 @@ CREATE INDEX IF NOT EXISTS verlauf_code ON verlauf(code, sekunden);
 CREATE INDEX IF NOT EXISTS verlauf_volltext ON verlauf USING gin(volltext);
 )";
 
+// A table of the first version had one row per key whatever the channel; the two
+// statements after CREATE TABLE bring it to one row per key and channel.
+//
+// A reception already kept is not written again: the same key on the same channel, or a
+// row without a channel (read from a day log, which does not name it) against one with,
+// either way round.
 constexpr const char* kInsert =
     "INSERT INTO verlauf (schluessel, sekunden, protokoll, kanal, standort, ric, kennung, code, status, text, "
-    "datensatz) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11) ON CONFLICT (schluessel) DO NOTHING";
+    "datensatz) SELECT $1, $2::double precision, $3, $4, $5, $6, $7, $8, $9::integer, $10, $11 WHERE NOT EXISTS "
+    "(SELECT 1 FROM verlauf WHERE schluessel = $1 AND ($4 = '' OR kanal = $4 OR kanal = '')) ON CONFLICT DO NOTHING";
 
 struct Result {
     PGresult* r;

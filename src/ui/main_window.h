@@ -54,6 +54,7 @@ class IncidentBanner;
 class IncidentTable;
 class MqttSection;
 class AlarmsSection;
+class HistorySection;
 class ReceiversSection;
 class StatusColoursSection;
 class TcpExportSection;
@@ -141,6 +142,7 @@ public:
     MqttSite* mqttSite() const { return wiring_.mqttSite(); }
     // "Alarmierung": the alarm rules of "Alarmierung.toml" and their delivery.
     AlarmsSection* alarmsSection() const { return alarmsSection_; }
+    HistorySection* historySection() const { return historySection_; }
     AlarmStart* alarms() const { return alarms_.get(); }
     // The reception watchdog's line; empty while all is heard.
     QString receptionFault() const;
@@ -239,6 +241,7 @@ private:
     // Goes before the wiring, whose MQTT link its deliveries use.
     std::unique_ptr<AlarmStart> alarms_;
     AlarmsSection* alarmsSection_ = nullptr;
+    HistorySection* historySection_ = nullptr;
     // Goes before the wiring too: it is an output of the context.
     std::unique_ptr<HistoryKeeper> history_;
     OutputRegistration historyOutput_;

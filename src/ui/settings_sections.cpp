@@ -7,6 +7,7 @@
 #include "ui/reception_tables.h"
 #include "ui/settings_actions.h"
 #include "ui/settings_colours.h"
+#include "ui/settings_history.h"
 #include "ui/settings_html.h"
 #include "ui/settings_import.h"
 #include "ui/settings_messages.h"
@@ -47,6 +48,8 @@ void MainWindow::buildSettingsSections() {
     settingsTab_->addSection(9, messageSection_);
     webSection_ = new WebViewSection(settingsTab_);
     settingsTab_->addSection(10, webSection_);
+    historySection_ = new HistorySection(folder_, settingsTab_);
+    settingsTab_->addSection(13, historySection_);
     connect(htmlSection_, &HtmlExportSection::writePageRequested, this, [this] {
         if (!writeStatusPageNow()) notWritten(QStringLiteral("status.html"));
     });

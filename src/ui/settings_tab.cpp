@@ -31,7 +31,8 @@ const std::array<const char*, kSectionCount> kSectionNames = {
     "eigene Anwendung per Win-Messages",
     "Web-Ansicht",
     "MQTT",
-    "Alarmierung"};
+    "Alarmierung",
+    "Verlauf"};
 
 void setButtonColour(QPushButton* button, std::int32_t colourValue) {
     QPalette p = button->palette();

@@ -26,7 +26,7 @@ class DecoderQualitySection;
 class CaptureAtStartSection;
 class SettingsSection;
 
-constexpr int kSectionCount = 13;
+constexpr int kSectionCount = 14;
 extern const std::array<const char*, kSectionCount> kSectionNames;
 
 // The device box marks the settings unsaved when it is opened.

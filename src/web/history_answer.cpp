@@ -2,16 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "common/csv_line.h"
 #include "core/record_json.h"
+#include "history/history_lines.h"
 
 namespace kub {
-
-namespace {
-
-std::string number(int n) { return n < 0 ? std::string() : std::to_string(n); }
-
-}  // namespace
 
 std::string historyPageJson(const std::vector<ReceptionRecord>& rows, std::size_t page, std::size_t pageRows) {
     std::string out = "{\"seite\":" + std::to_string(page) + ",\"weiter\":" + (rows.size() > pageRows ? "true" : "false") +
@@ -28,11 +22,8 @@ std::string historyErrorJson(const std::string& message) {
 }
 
 std::string historyCsv(const std::vector<ReceptionRecord>& rows) {
-    std::string out = csvLine({"Zeit", "Protokoll", "Kanal", "Standort", "Kennung", "Rufname", "Status", "RIC",
-                               "Funktion", "Code", "Name", "Text"});
-    for (const ReceptionRecord& r : rows)
-        out += csvLine({r.time, protocolName(r.protocol), r.channel, r.site, r.kennung, r.vehicle, number(r.status),
-                        r.ric, number(r.function), r.code, r.name, r.text});
+    std::string out = historyCsvHeader();
+    for (const ReceptionRecord& r : rows) out += historyCsvLine(r);
     return out;
 }
 

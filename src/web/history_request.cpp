@@ -5,7 +5,7 @@
 #include <cctype>
 #include <optional>
 
-#include "history/history_date.h"
+#include "history/history_dates.h"
 #include "web/web_access.h"
 
 namespace kub {
@@ -91,11 +91,12 @@ std::string value(std::string_view query, const std::array<Field, N>& fields, st
     return v;
 }
 
-std::optional<HistoryDate> date(const std::string& text, std::string_view name, std::string& error) {
+// The start of the day (or minute) a field names, or with `end` the first second after it.
+std::optional<double> date(const std::string& text, std::string_view name, bool end, std::string& error) {
     if (text.empty() || !error.empty()) return std::nullopt;
-    const auto d = parseHistoryDate(text);
-    if (!d) error = "Feld \"" + std::string(name) + "\": \"" + text + "\" ist kein gültiges Datum (TT.MM.JJJJ).";
-    return d;
+    const auto d = parseSearchDate(text, end);
+    if (!d.seconds) error = "Feld \"" + std::string(name) + "\": \"" + text + "\" ist kein gültiges Datum (TT.MM.JJJJ).";
+    return d.seconds;
 }
 
 }  // namespace
@@ -105,8 +106,8 @@ HistorySearchRequest parseHistorySearch(std::string_view query, bool csv) {
     r.error = checkNames(query, kSearchFields);
     std::string& e = r.error;
     HistoryQuery& q = r.query;
-    if (const auto von = date(value(query, kSearchFields, "von", e), "von", e)) q.fromSeconds = von->seconds;
-    if (const auto bis = date(value(query, kSearchFields, "bis", e), "bis", e)) q.toSeconds = rangeEnd(*bis);
+    q.fromSeconds = date(value(query, kSearchFields, "von", e), "von", false, e);
+    q.toSeconds = date(value(query, kSearchFields, "bis", e), "bis", true, e);
     const std::string protocol = value(query, kSearchFields, "protokoll", e);
     if (!protocol.empty()) {
         for (RecordProtocol p : {RecordProtocol::Fms, RecordProtocol::Zvei, RecordProtocol::Pocsag,
@@ -141,9 +142,9 @@ StatusDayRequest parseStatusDay(std::string_view query, double now) {
     static constexpr std::array<Field, 3> kFields{{{"tag", 10, ".-"}, {"kennung", 16, "*"}, {"key", 128, "-._~"}}};
     StatusDayRequest r;
     r.error = checkNames(query, kFields);
-    const auto day = date(value(query, kFields, "tag", r.error), "tag", r.error);
+    const auto day = date(value(query, kFields, "tag", r.error), "tag", false, r.error);
     r.kennung = value(query, kFields, "kennung", r.error);
-    r.from = day ? day->seconds : dayStart(now);
+    r.from = day ? *day : dayStart(now);
     r.to = nextDayStart(r.from);
     return r;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "support/mqtt_broker.h"
 #include "support/run_process.h"
@@ -20,12 +21,34 @@ std::string asServerUser(const std::string& command) {
 }  // namespace
 
 TestPostgres& TestPostgres::shared() {
-    static TestPostgres server;
+    static TestPostgres server(true);
     return server;
 }
 
-TestPostgres::TestPostgres() {
+TestPostgres& TestPostgres::own() {
+    static TestPostgres server(false);
+    return server;
+}
+
+bool TestPostgres::useFixture() {
+    const char* state = std::getenv("KUB_TEST_POSTGRES");
+    if (!state || !*state) return false;
+    const std::vector<std::string> lines = splitLines(readFileBytes(state));
+    if (lines.empty()) {
+        unavailable_ = std::string("der PostgreSQL-Server des Testlaufs fehlt (") + state + " leer)";
+    } else if (lines[0].rfind("fehlt: ", 0) == 0) {
+        unavailable_ = lines[0].substr(7);
+    } else {
+        base_ = lines[0];
+        started_ = true;
+    }
+    return true;
+}
+
+TestPostgres::TestPostgres(bool fixture) {
     namespace fs = std::filesystem;
+    if (fixture && useFixture()) return;
+    mine_ = true;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator("/usr/lib/postgresql", ec)) {
         const std::string b = entry.path().string() + "/bin";
@@ -49,10 +72,12 @@ TestPostgres::TestPostgres() {
         unavailable_ = "initdb fehlgeschlagen: " + init.err;
         return;
     }
+    base_ = "postgresql://postgres@127.0.0.1:" + std::to_string(port_) + "/";
     if (!start()) unavailable_ = "PostgreSQL startet nicht: " + readFileBytes(dir_ + "/log");
 }
 
 bool TestPostgres::start() {
+    if (!mine_) return false;
     const auto run = runProcess(asServerUser(bin_ + "/pg_ctl -D " + dir_ + "/data -w -t 60 -o \"-p " +
                                              std::to_string(port_) + " -k " + dir_ +
                                              " -c listen_addresses=127.0.0.1 -c fsync=off\" -l " + dir_ + "/log start"));
@@ -61,6 +86,7 @@ bool TestPostgres::start() {
 }
 
 bool TestPostgres::stop() {
+    if (!mine_) return false;
     // pg_ctl stops the server this run started, by the PID in its data folder.
     const auto run = runProcess(asServerUser(bin_ + "/pg_ctl -D " + dir_ + "/data -w -m fast stop"));
     started_ = !(run.exitCode == 0);
@@ -68,20 +94,20 @@ bool TestPostgres::stop() {
 }
 
 TestPostgres::~TestPostgres() {
-    if (started_) stop();
-    if (!dir_.empty()) removeTree(dir_);
+    if (mine_ && started_) stop();
+    if (mine_ && !dir_.empty()) removeTree(dir_);
 }
 
 std::string TestPostgres::newDatabase() {
     if (!started_) return {};
-    const std::string base = "postgresql://postgres@127.0.0.1:" + std::to_string(port_) + "/";
-    const std::string name = "kub_" + std::to_string(++databases_);
-    PGconn* c = PQconnectdb((base + "postgres").c_str());
+    // The process id in the name: other test programs take databases on the same server.
+    const std::string name = "kub_" + std::to_string(getpid()) + "_" + std::to_string(++databases_);
+    PGconn* c = PQconnectdb((base_ + "postgres").c_str());
     PGresult* r = PQexec(c, ("CREATE DATABASE " + name + " ENCODING 'UTF8' TEMPLATE template0").c_str());
     const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
     PQclear(r);
     PQfinish(c);
-    return ok ? base + name : std::string();
+    return ok ? base_ + name : std::string();
 }
 
 std::string TestPostgres::nowhere() {

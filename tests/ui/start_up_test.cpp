@@ -198,7 +198,7 @@ TEST_F(Tabs, BoardShowsOnlyOnItsTabAndSettingsOpenOnSoundCard) {
     EXPECT_TRUE(w.board()->boardArea()->isVisible());
 
     ui::SettingsTab* st = w.settingsTab();
-    ASSERT_EQ(st->sectionList()->count(), 13);
+    ASSERT_EQ(st->sectionList()->count(), 14);
     EXPECT_EQ(st->sectionList()->item(1)->text(), QString::fromUtf8("Meldeempfänger (ZVEI/POCSAG)"));
     EXPECT_EQ(st->sectionList()->item(9)->text(), "eigene Anwendung per Win-Messages");
     EXPECT_EQ(st->sectionList()->item(10)->text(), "Web-Ansicht");

@@ -4,7 +4,7 @@
 
 #include "common/clock.h"
 #include "common/program_folder.h"
-#include "history/history_date.h"
+#include "history/history_dates.h"
 #include "history/status_times_report.h"
 #include "history/status_times_text.h"
 #include "storage/receiver_list.h"
@@ -47,10 +47,10 @@ int runStatusTimesCommand(const std::vector<std::string>& args, kub::HistorySour
         err << kPrefix << "--json und --csv schließen einander aus\n";
         return 2;
     }
-    std::optional<kub::HistoryDate> from, to;
+    std::optional<double> from, to;
     for (auto [text, date] : {std::pair{&von, &from}, std::pair{&bis, &to}}) {
         if (text->empty()) continue;
-        *date = kub::parseHistoryDate(*text);
+        *date = kub::parseSearchDate(*text, date == &to).seconds;
         if (!*date) {
             err << kPrefix << "\"" << *text << "\" ist kein gültiges Datum (TT.MM.JJJJ oder JJJJ-MM-TT)\n";
             return 2;
@@ -59,8 +59,8 @@ int runStatusTimesCommand(const std::vector<std::string>& args, kub::HistorySour
     const kub::WallClock clock;
     const double now = clock.nowSeconds();
     // No end: to the end of today. No start: the start of the end's day (a day, by default today).
-    const double end = to ? kub::rangeEnd(*to) : kub::nextDayStart(now);
-    const double start = from ? from->seconds : kub::dayStart(end - 1);
+    const double end = to ? *to : kub::nextDayStart(now);
+    const double start = from ? *from : kub::dayStart(end - 1);
     if (end <= start) {
         err << kPrefix << "--bis liegt vor --von\n";
         return 2;

@@ -163,12 +163,13 @@ int verlaufCommand(const Args& args) {
         say(why);
         return 1;
     }
-    if (o.form == Form::Csv) std::printf("%s\n", kub::historyCsvHeader().c_str());
+    if (o.form == Form::Csv) std::fputs(kub::historyCsvHeader().c_str(), stdout);
     for (const auto& r : found) {
-        const std::string line = o.form == Form::Json  ? kub::recordJson(r)
+        // CSV lines carry their CR LF.
+        const std::string line = o.form == Form::Json  ? kub::recordJson(r) + "\n"
                                  : o.form == Form::Csv ? kub::historyCsvLine(r)
-                                                       : kub::historyPlainLine(r);
-        std::printf("%s\n", line.c_str());
+                                                       : kub::historyPlainLine(r) + "\n";
+        std::fputs(line.c_str(), stdout);
     }
     if (found.empty()) say("Keine Einträge gefunden.");
     return std::fflush(stdout) == 0 ? 0 : 1;
