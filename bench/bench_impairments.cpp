@@ -118,6 +118,13 @@ void addHum(std::vector<float>& x, double hz, double db, double signalPower) {
     siggen::addHum(x, hz, signalPower * std::pow(10.0, db / 10.0));
 }
 
+// A copy of the signal `ms` later at `gain` added (one reflection: multipath, a second
+// loudspeaker in the room).
+void addEcho(std::vector<float>& x, double ms, double gain) {
+    const auto d = static_cast<std::size_t>(std::lround(ms * kRate / 1000.0));
+    for (std::size_t i = x.size(); i-- > d;) x[i] = static_cast<float>(x[i] + gain * x[i - d]);
+}
+
 struct Case {
     std::string name;
     Proto proto;
@@ -256,6 +263,7 @@ std::vector<Case> allCases() {
             kub::BandPassFilter f(300, 3000, 4, 4);
             for (float& v : x) v = static_cast<float>(f.step(v));
         });
+        add("echo 3 ms, half amplitude", 1.0, [](std::vector<float>& x, double) { addEcho(x, 3.0, 0.5); });
         add("clipped (+18 dB)", 1.0, [](std::vector<float>& x, double) {
             for (float& v : x) v = std::clamp(v * 7.94f, -1.0f, 1.0f);
         });

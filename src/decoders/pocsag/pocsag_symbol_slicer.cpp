@@ -60,6 +60,7 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
         haveHigh_ = haveLow_ = false;
         high_ = low_ = mid_ = 0;
         baseline_.stop();
+        equaliser_.reset();
         alternating_ = 0;
         meanLevel_ = meanSwing_ = 0;
     }
@@ -91,6 +92,10 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     double h1 = firstHalf_ - mid_ * half;
     double h2 = secondHalf_ - mid_ * half;
     firstHalf_ = secondHalf_ = 0;
+    const double echo1 = equaliser_.firstHalfEcho();
+    const double echo2 = equaliser_.secondHalfEcho();
+    h1 -= echo1;
+    h2 -= echo2;
     if (baseline_.active()) {
         // The level of a bit as sent, from the levels of ones and zeros (which are the
         // levels as sent once the baseline is right).
@@ -104,6 +109,10 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
         h2 += bit * amplitude * (half - baseline_.ownSecond());
     }
     const double sum = h1 + h2;
+    // The preamble's bits alternate: every earlier bit is the coming one or its opposite, and
+    // what the echo does could not be told from the bit itself (learnt there, the shares
+    // would be spread over all earlier bits and cut into the first codewords).
+    equaliser_.decided(sum > 0 ? 1.0 : -1.0, h1 + echo1, h2 + echo2, !acquiring);
 
     if (havePrevious_ && (sum > 0) != (previousSum_ > 0)) {
         const double norm = 0.5 * (std::fabs(sum) + std::fabs(previousSum_));
