@@ -25,6 +25,7 @@ constexpr double kLevelBits = 16.0;
 // than twice apart, so within this much of a standard rate the clock starts at that rate;
 // the ranges of the three do not meet.
 constexpr double kStandardRates[] = {512.0, 1200.0, 2400.0};
+constexpr double kSampleRate = 22050.0;
 constexpr double kSnapRange = 0.3;
 // Alternating bits in a row after which the baseline is followed.
 constexpr int kBaselineStartBits = 32;
@@ -34,7 +35,7 @@ constexpr double kPreambleMeanBits = 4.0;
 double startingStep(double samplesPerBit) {
     const double measured = 1.0 / std::max(samplesPerBit, 2.0);
     for (const double rate : kStandardRates) {
-        const double step = rate / 22050.0;
+        const double step = rate / kSampleRate;
         if (std::fabs(measured - step) <= kSnapRange * step) return step;
     }
     return measured;
