@@ -124,6 +124,82 @@ void addHum(std::vector<float>& x, double hz, double db, double signalPower) {
     siggen::addHum(x, hz, signalPower * std::pow(10.0, db / 10.0));
 }
 
+// A copy of the signal `ms` later at `gain` added (one reflection: multipath, a second
+// loudspeaker in the room).
+void addEcho(std::vector<float>& x, double ms, double gain) {
+    const auto d = static_cast<std::size_t>(std::lround(ms * kRate / 1000.0));
+    for (std::size_t i = x.size(); i-- > d;) x[i] = static_cast<float>(x[i] + gain * x[i - d]);
+}
+
+// Through a steep voice channel (a radio's CTCSS filter): an eighth-order high-pass at 300 Hz.
+void steepVoiceBand(std::vector<float>& x) {
+    kub::BandPassFilter f(300, 3000, 8, 4);
+    for (float& v : x) v = static_cast<float>(f.step(v));
+}
+
+// A sound card's input sitting off zero by a tenth of full scale.
+void addDcOffset(std::vector<float>& x) {
+    for (float& v : x) v += 0.1f;
+}
+
+// A receiver's or sound card's fast automatic gain control: the level is pulled to a fixed
+// one with an attack and release of a few milliseconds, so runs of equal bits and the
+// pauses between tones are lifted and the data's own levels pumped.
+void fastAgc(std::vector<float>& x) {
+    constexpr double kTarget = 0.3;
+    const double attack = 1.0 - std::exp(-1.0 / (0.002 * kRate));
+    const double release = 1.0 - std::exp(-1.0 / (0.010 * kRate));
+    double envelope = kTarget;
+    for (float& v : x) {
+        const double a = std::fabs(v);
+        envelope += (a > envelope ? attack : release) * (a - envelope);
+        v = static_cast<float>(v * std::min(kTarget / std::max(envelope, 1e-3), 30.0));
+    }
+}
+
+// Captured at `hz` (anti-alias low-pass below half of it) and brought back to 22050 Hz, as
+// the program does with a sound card or file of that rate.
+void capturedAt(std::vector<float>& x, double hz) {
+    if (hz < kRate) {
+        kub::BandPassFilter f(5, 0.45 * hz, 2, 8);
+        for (float& v : x) v = static_cast<float>(f.step(v));
+    }
+    x = siggen::speedChanged(siggen::speedChanged(x, kRate / hz), hz / kRate);
+}
+
+bool haveSox() { return std::system("command -v sox >/dev/null 2>&1") == 0; }
+
+// Through a codec with sox and back to 22050 Hz: `encode` are sox's output options and file
+// type. False when sox is missing or fails.
+bool throughCodec(std::vector<float>& x, const std::string& encode, const std::string& ext) {
+    const std::string base =
+        (std::filesystem::temp_directory_path() / ("bench-codec-" + std::to_string(::getpid()))).string();
+    const std::string raw = base + ".raw", coded = base + "." + ext, back = base + "-back.raw";
+    std::vector<std::int16_t> pcm(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i)
+        pcm[i] = static_cast<std::int16_t>(std::clamp(std::nearbyint(x[i] * 32767.0), -32768.0, 32767.0));
+    if (std::FILE* f = std::fopen(raw.c_str(), "wb")) {
+        std::fwrite(pcm.data(), sizeof(std::int16_t), pcm.size(), f);
+        std::fclose(f);
+    }
+    const std::string in = "-t raw -r 22050 -e signed -b 16 -c 1 ";
+    const bool ok = std::system(("sox " + in + raw + " " + encode + " " + coded + " 2>/dev/null && sox " + coded + " " +
+                                 in + back + " 2>/dev/null")
+                                    .c_str()) == 0;
+    std::vector<float> out;
+    if (std::FILE* f = ok ? std::fopen(back.c_str(), "rb") : nullptr) {
+        std::int16_t buf[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(buf, sizeof(std::int16_t), 4096, f)) > 0)
+            for (std::size_t i = 0; i < got; ++i) out.push_back(static_cast<float>(buf[i] / 32767.0));
+        std::fclose(f);
+    }
+    for (const std::string& f : {raw, coded, back}) std::remove(f.c_str());
+    if (out.empty()) return false;
+    x = std::move(out);
+    return true;
+}
+
 struct Case {
     std::string name;
     Proto proto;
@@ -304,6 +380,24 @@ std::vector<Case> allCases() {
             kub::BandPassFilter f(300, 3000, 4, 4);
             for (float& v : x) v = static_cast<float>(f.step(v));
         });
+        add("echo 3 ms, half amplitude", 1.0, [](std::vector<float>& x, double) { addEcho(x, 3.0, 0.5); });
+        add("voice band, steep 300 Hz high-pass", 1.0, [](std::vector<float>& x, double) { steepVoiceBand(x); });
+        add("hum 50 Hz 0 dB + 2 % clock + voice band", 1.02, [](std::vector<float>& x, double s) {
+            addHum(x, 50, 0, s);
+            kub::BandPassFilter f(300, 3000, 4, 4);
+            for (float& v : x) v = static_cast<float>(f.step(v));
+        });
+        add("DC offset 0.1", 1.0, [](std::vector<float>& x, double) { addDcOffset(x); });
+        add("fast AGC", 1.0, [](std::vector<float>& x, double) { fastAgc(x); });
+        add("captured at 8 kHz", 1.0, [](std::vector<float>& x, double) { capturedAt(x, 8000); });
+        add("captured at 48 kHz", 1.0, [](std::vector<float>& x, double) { capturedAt(x, 48000); });
+        if (haveSox()) {
+            add("Vorbis stream (sox -C 0)", 1.0,
+                [](std::vector<float>& x, double) { throughCodec(x, "-C 0", "ogg"); });
+            add("GSM telephone line", 1.0, [](std::vector<float>& x, double) {
+                throughCodec(x, "-r 8000 -e gsm-full-rate", "gsm");
+            });
+        }
         add("clipped (+18 dB)", 1.0, [](std::vector<float>& x, double) {
             for (float& v : x) v = std::clamp(v * 7.94f, -1.0f, 1.0f);
         });

@@ -20,18 +20,25 @@ public:
 
     // While hunting: the corner that suits the fastest rate.
     static constexpr double kHuntingHz = 4000.0;
+    // Once the rate is known: near the bit rate for the slower rates, where the noise
+    // bandwidth matters most; at 2400 bit/s the hunting corner, well above the rate, since
+    // a lower one keeps single bits from reaching the far threshold of the Schmitt trigger.
+    static constexpr double kSlowRatesHz = 1200.0;
+    // Bits at least this long (in samples at 22050 Hz) are of a slow rate: 1200 bit/s has
+    // about 18, 2400 bit/s about 9.
+    static constexpr double kSlowRateSamplesPerBit = 14.0;
 
-    // The corner for a measured bit length: near the bit rate for the slower rates, where
-    // the noise bandwidth matters most; well above it at 2400 bit/s, where a lower corner
-    // keeps single bits from reaching the far threshold of the Schmitt trigger.
-    static double cornerFor(double samplesPerBit) { return samplesPerBit >= 14.0 ? 1200.0 : 4000.0; }
+    // The corner for a measured bit length.
+    static double cornerFor(double samplesPerBit) {
+        return samplesPerBit >= kSlowRateSamplesPerBit ? kSlowRatesHz : kHuntingHz;
+    }
 
     void setCorner(double hz) {
         if (hz == corner_) return;
         corner_ = hz;
         // Bilinear transform with the corner prewarped; the two sections of a fourth-order
         // Butterworth have the quality factors 1/(2 cos(pi/8)) and 1/(2 cos(3 pi/8)).
-        const double k = std::tan(std::numbers::pi * hz / 22050.0);
+        const double k = std::tan(std::numbers::pi * hz / kSampleRate);
         const double qs[2] = {0.5 / std::cos(std::numbers::pi / 8), 0.5 / std::cos(3 * std::numbers::pi / 8)};
         for (int s = 0; s < 2; ++s) {
             const double norm = 1.0 / (1.0 + k / qs[s] + k * k);
@@ -85,6 +92,8 @@ private:
         sections_[0] = a;
         sections_[1] = b;
     }
+
+    static constexpr double kSampleRate = 22050.0;
 
     struct Section {
         double b0 = 0, b1 = 0, b2 = 0, a1 = 0, a2 = 0;

@@ -27,6 +27,7 @@ constexpr double kSilentShare = 0.15;
 // than twice apart, so within this much of a standard rate the clock starts at that rate;
 // the ranges of the three do not meet.
 constexpr double kStandardRates[] = {512.0, 1200.0, 2400.0};
+constexpr double kSampleRate = 22050.0;
 constexpr double kSnapRange = 0.3;
 // Alternating bits in a row after which the baseline is followed.
 constexpr int kBaselineStartBits = 32;
@@ -36,7 +37,7 @@ constexpr double kPreambleMeanBits = 4.0;
 double startingStep(double samplesPerBit) {
     const double measured = 1.0 / std::max(samplesPerBit, 2.0);
     for (const double rate : kStandardRates) {
-        const double step = rate / 22050.0;
+        const double step = rate / kSampleRate;
         if (std::fabs(measured - step) <= kSnapRange * step) return step;
     }
     return measured;
@@ -62,6 +63,7 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
         haveHigh_ = haveLow_ = false;
         high_ = low_ = mid_ = 0;
         baseline_.stop();
+        equaliser_.reset();
         alternating_ = 0;
         meanLevel_ = meanSwing_ = 0;
     }
@@ -93,6 +95,10 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     double h1 = firstHalf_ - mid_ * half;
     double h2 = secondHalf_ - mid_ * half;
     firstHalf_ = secondHalf_ = 0;
+    const double echo1 = equaliser_.firstHalfEcho();
+    const double echo2 = equaliser_.secondHalfEcho();
+    h1 -= echo1;
+    h2 -= echo2;
     if (baseline_.active()) {
         // The level of a bit as sent, from the levels of ones and zeros (which are the
         // levels as sent once the baseline is right).
@@ -109,6 +115,11 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     // A bit of squelch silence says nothing about the clock or the levels: pulled by it, the
     // clock slips and the levels sink, and the codewords after the drop-out are lost too.
     const bool silent = haveHigh_ && haveLow_ && high_ > low_ && std::fabs(sum) < kSilentShare * (high_ - low_) * half;
+    // The preamble's bits alternate: every earlier bit is the coming one or its opposite, and
+    // what the echo does could not be told from the bit itself (learnt there, the shares
+    // would be spread over all earlier bits and cut into the first codewords). Silence
+    // carries no echo to learn from either.
+    equaliser_.decided(sum > 0 ? 1.0 : -1.0, h1 + echo1, h2 + echo2, !acquiring && !silent);
 
     if (havePrevious_ && !silent && (sum > 0) != (previousSum_ > 0)) {
         const double norm = 0.5 * (std::fabs(sum) + std::fabs(previousSum_));

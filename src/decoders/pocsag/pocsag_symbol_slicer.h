@@ -13,6 +13,7 @@
 
 #include "common/sample_block.h"
 #include "decoders/pocsag/pocsag_baseline.h"
+#include "decoders/pocsag/pocsag_echo_equaliser.h"
 #include "decoders/pocsag/pocsag_state.h"
 
 namespace kub {
@@ -54,6 +55,7 @@ private:
     double mid_ = 0;
     double baselineHz_ = 0;
     PocsagBaseline baseline_;
+    PocsagEchoEqualiser equaliser_;
     double meanLevel_ = 0;  // middle and swing of the levels while the preamble is on
     double meanSwing_ = 0;
     int alternating_ = 0;  // bits in a row that alternated, before the baseline is followed
