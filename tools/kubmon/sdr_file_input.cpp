@@ -32,6 +32,17 @@ private:
 
 }  // namespace
 
+std::vector<std::size_t> addSdrChannels(kub::MonitorCore& core, const std::vector<kub::SdrChannelSpec>& channels) {
+    std::vector<std::size_t> indices;
+    for (const kub::SdrChannelSpec& c : channels) {
+        const std::size_t i = core.addChannel(c.name);
+        core.channel(i).decoders().switchOn({c.fms, c.zvei, c.pocsag});
+        core.context.channelFrequencies[c.name] = c.frequency;
+        indices.push_back(i);
+    }
+    return indices;
+}
+
 kub::FileDecodeResult decodeSdrInput(const kub::SdrOptions& sdr, kub::MonitorCore& core, kub::StreamClock& clock,
                                      const std::function<void()>& afterBlock,
                                      const std::function<void(const std::string&)>& say) {
@@ -47,13 +58,7 @@ kub::FileDecodeResult decodeSdrInput(const kub::SdrOptions& sdr, kub::MonitorCor
         return result;
     }
 
-    std::vector<std::size_t> indices;
-    for (const kub::SdrChannelSpec& c : sdr.channels) {
-        const std::size_t i = core.addChannel(c.name);
-        core.channel(i).decoders().switchOn({c.fms, c.zvei, c.pocsag});
-        core.context.channelFrequencies[c.name] = c.frequency;
-        indices.push_back(i);
-    }
+    const std::vector<std::size_t> indices = addSdrChannels(core, sdr.channels);
     CoreFeed feed(core, indices);
     kub::SdrChannelizer channelizer({sdr.rate, sdr.centre, sdr.ppm, sdr.ppmAuto}, sdr.channels, feed);
     channelizer.onNotice = say;
