@@ -53,8 +53,7 @@ protected:
             EXPECT_FALSE(j.is_discarded()) << line;
             if (j.is_discarded() || j.value("protocol", "") == "einsatz") continue;
             const std::string p = j.value("protocol", "");
-            const std::string address = p == "fms" ? j.value("kennung", "") : p == "zvei" ? j.value("code", "")
-                                                                                           : std::to_string(j.value("ric", 0));
+            const std::string address = j.value(p == "fms" ? "kennung" : p == "zvei" ? "code" : "ric", "");
             out.insert(j.value("channel", "") + " " + std::to_string(j.value("frequency", 0)) + " " + p + " " + address);
         }
         return out;
