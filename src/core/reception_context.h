@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -101,12 +102,17 @@ struct ReceptionContext {
     void markPageChanged() { pageChange.markPageChanged(); }
     bool takePageChanged() { return pageChange.takePageChanged(); }
 
+    // The radio frequency (Hz) of each channel an SDR stick feeds, by name; the sound
+    // card's channels have none.
+    std::map<std::string, std::int64_t, std::less<>> channelFrequencies;
+
     // A record of this moment on `channel`, for the handling to fill in.
     ReceptionRecord newRecord(RecordProtocol protocol, const std::string& channel) const {
         ReceptionRecord r;
         r.seconds = clock.nowSeconds();
         r.time = isoTimeText(r.seconds);
         r.channel = channel;
+        if (const auto f = channelFrequencies.find(channel); f != channelFrequencies.end()) r.frequency = f->second;
         r.protocol = protocol;
         return r;
     }

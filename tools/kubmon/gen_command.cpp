@@ -59,6 +59,7 @@ GenItem splitItem(const std::string& text) {
 }  // namespace
 
 int genCommand(const Args& args) {
+    if (!args.empty() && args[0] == "iq") return genIqCommand(Args(args.begin() + 1, args.end()));
     if (wantsHelp(args)) {
         genUsage(stdout);
         return 0;

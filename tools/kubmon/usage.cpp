@@ -38,6 +38,7 @@ const char* const kOverviewUsage =
 
 const char* const kDecodeUsage =
     "Aufruf: kubmon decode [--folder ORDNER] [--klassisch] [--json] DATEI\n"
+    "        kubmon decode [--folder ORDNER] [--json] --sdr DATEI --sdr-rate HZ --sdr-mitte HZ --kanal ...\n"
     "        kubmon decode [--folder ORDNER] [--klassisch] [--json] - --rate HZ [--channels 1|2]\n"
     "Dekodiert eine Aufzeichnung (WAV, FLAC, …) so schnell wie möglich; je Empfang eine\n"
     "Exportzeile auf stdout.\n"
@@ -49,6 +50,14 @@ const char* const kDecodeUsage =
     "  -           Rohdaten (16 Bit, little endian) von der Standardeingabe, z. B. von rtl_fm\n"
     "  --rate      Abtastrate der Rohdaten in Hz (nur mit -)\n"
     "  --channels  1 (Vorgabe) oder 2 Kanäle der Rohdaten\n"
+    "  --sdr DATEI|-  IQ-Daten eines SDR-Sticks (.cu8, .cs16, .cf32; - : cu8 von der\n"
+    "              Standardeingabe, z. B. von rtl_sdr), dazu:\n"
+    "    --sdr-rate HZ      Abtastrate, z. B. 1024k oder 2.4M\n"
+    "    --sdr-mitte HZ     Mittenfrequenz des Sticks, z. B. 172.6M\n"
+    "    --kanal NAME=FREQ[:fms,zvei,pocsag]   ein Kanal (mehrfach); ohne: SDR-Kanaele.txt\n"
+    "                       im Programmordner\n"
+    "    --ppm N|auto       Quarzfehler des Sticks ausgleichen (auto: selbst messen)\n"
+    "    --sdr-format F     cu8, cs16 oder cf32 (Vorgabe: nach der Dateiendung)\n"
     "  --help, -h  diese Hilfe\n";
 
 const char* const kRunUsage =
