@@ -77,6 +77,8 @@ if [ "$(cat "$out/sysroot.stamp" 2>/dev/null)" != "$want_stamp" ]; then
   find "$sysroot/usr/lib" "$sysroot/lib" -type l -lname '/*' | while read -r link; do
     ln -sfn "$(realpath -m --relative-to="$(dirname "$link")" "$sysroot$(readlink "$link")")" "$link"
   done
+  # qemu-aarch64 -L looks in the sysroot first: the tests' temporary files belong in /tmp.
+  rmdir "$sysroot/tmp"
   scripts/arm64-package-list.sh "$sysroot" "$admindir" "$sysroot"/var/cache/apt/archives/*.deb
   rm -f "$sysroot"/var/cache/apt/archives/*.deb
   echo "$want_stamp" > "$out/sysroot.stamp"

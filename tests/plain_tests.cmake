@@ -1,8 +1,17 @@
 # kub_plain_tests: the tests of the plain core that need neither Qt nor another program, for
 # builds without Qt (KUB_PLAIN_ONLY, e.g. scripts/cross-arm64.sh --ohne-qt). A test file
 # joins by itself unless it includes Qt or the platform, MQTT or window code, uses a
-# support file that does, or starts a program of ours.
-set(kub_not_plain [[#include [<"](Q[A-Za-z]|platform/|mqtt/|ui/|support/(qt_app|run_process|mqtt_broker|alarm_servers|postgres_server|soak_run|line_server|event_wait|no_wait_pause))|KUBMON_EXE|KUB_ALARM_]])
+# support file that does, or starts a program of ours or needs one of its parts.
+set(kub_not_plain [[#include [<"](Q[A-Za-z]|platform/|mqtt/|ui/|support/(qt_app|mqtt_broker|alarm_servers|postgres_server|soak_run|line_server|event_wait|no_wait_pause))|status_times_command|KUBMON_EXE|KUB_ALARM_]])
+# A header of the tests that is not plain makes its includers not plain either.
+file(GLOB kub_headers CONFIGURE_DEPENDS *.h support/*.h)
+foreach(header ${kub_headers})
+  file(STRINGS ${header} hits REGEX "${kub_not_plain}")
+  if(hits)
+    get_filename_component(header_name ${header} NAME)
+    string(APPEND kub_not_plain "|#include \"(support/)?${header_name}\"")
+  endif()
+endforeach()
 file(GLOB kub_candidates CONFIGURE_DEPENDS *.cpp support/*.cpp)
 set(KUB_PLAIN_TEST_SOURCES)
 foreach(source ${kub_candidates})
