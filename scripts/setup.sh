@@ -27,6 +27,12 @@ packages=(
   faketime   # scripts/compare-decode.sh: the same clock on every run
 )
 
+# scripts/cross-arm64.sh: the cross toolchain, qemu-user for its tests and mmdebstrap for its
+# folder of arm64 libraries. Only the amd64 tools are installed; the arm64 libraries never are.
+if [ "${1:-}" = "--arm64" ]; then
+  packages=(crossbuild-essential-arm64 qemu-user mmdebstrap)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -38,4 +44,9 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 echo "Installiere fehlende Pakete: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
+# Other work shares this machine: a package that would remove another is not installed.
+if $SUDO apt-get install -s --no-install-recommends "${missing[@]}" | grep -q '^Remv '; then
+  echo "Abbruch: die Installation von ${missing[*]} würde andere Pakete entfernen." >&2
+  exit 1
+fi
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
