@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "core/day_log_output.h"
 #include "core/export_line_output.h"
 #include "core/export_lines.h"
+#include "core/handling/same_page_merge.h"
 #include "core/headless_window.h"
 #include "core/incident_grouper.h"
 #include "core/output_list.h"
@@ -95,6 +97,22 @@ struct ReceptionContext {
     // `addOutput` gave for it lives.
     OutputList outputs;
     [[nodiscard]] OutputRegistration addOutput(ReceptionOutput& output) { return outputs.add(output); }
+    // The frequency of each SDR channel by name (the sound card's have none), for the records.
+    std::map<std::string, std::int64_t, std::less<>> channelFrequencies;
+    // Pages of SDR channels wait here for the same page from another channel.
+    SamePageMerge samePages{[this](const ReceptionRecord& r) { handOn(r); }};
+
+    // The handling's own clock work: pages that have waited for another channel, then
+    // incidents whose time is up.
+    void tick() {
+        samePages.tick(clock.nowSeconds());
+        incidents.tick();
+    }
+    // Everything held goes on now (the end of the input or of the program).
+    void flush() {
+        samePages.flush();
+        incidents.flush();
+    }
 
     // Something the status page shows has changed: it should be written anew. The status
     // page pass takes it (takePageChanged).
@@ -107,6 +125,7 @@ struct ReceptionContext {
         r.seconds = clock.nowSeconds();
         r.time = isoTimeText(r.seconds);
         r.channel = channel;
+        if (const auto f = channelFrequencies.find(channel); f != channelFrequencies.end()) r.frequency = f->second;
         r.protocol = protocol;
         return r;
     }
