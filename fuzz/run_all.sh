@@ -29,6 +29,7 @@ harnesses+=(fuzz_alarm_entry)
 harnesses+=(fuzz_alarm_rules fuzz_record_line)
 harnesses+=(fuzz_history_input)
 harnesses+=(fuzz_history_request)
+harnesses+=(fuzz_iq_reader fuzz_sdr_options)
 # FUZZ_HARNESSES="fuzz_blocks fuzz_receptions" runs only those.
 if [ -n "${FUZZ_HARNESSES:-}" ]; then read -r -a harnesses <<<"$FUZZ_HARNESSES"; fi
 mkdir -p build-fuzz/artifacts build-fuzz/logs

@@ -97,8 +97,6 @@ struct ReceptionContext {
     // `addOutput` gave for it lives.
     OutputList outputs;
     [[nodiscard]] OutputRegistration addOutput(ReceptionOutput& output) { return outputs.add(output); }
-    // The frequency of each SDR channel by name (the sound card's have none), for the records.
-    std::map<std::string, std::int64_t, std::less<>> channelFrequencies;
     // Pages of SDR channels wait here for the same page from another channel.
     SamePageMerge samePages{[this](const ReceptionRecord& r) { handOn(r); }};
 
@@ -118,6 +116,10 @@ struct ReceptionContext {
     // page pass takes it (takePageChanged).
     void markPageChanged() { pageChange.markPageChanged(); }
     bool takePageChanged() { return pageChange.takePageChanged(); }
+
+    // The radio frequency (Hz) of each channel an SDR stick feeds, by name; the sound
+    // card's channels have none.
+    std::map<std::string, std::int64_t, std::less<>> channelFrequencies;
 
     // A record of this moment on `channel`, for the handling to fill in.
     ReceptionRecord newRecord(RecordProtocol protocol, const std::string& channel) const {

@@ -51,6 +51,7 @@ std::string recordJson(const ReceptionRecord& r) {
     nlohmann::ordered_json j;
     j["time"] = r.time;
     j["channel"] = r.channel;
+    // Only an SDR channel has one: the sound card's records stay as they were.
     if (r.frequency != 0) j["frequency"] = r.frequency;
     j["protocol"] = protocolName(r.protocol);
     j["line"] = r.line;

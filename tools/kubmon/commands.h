@@ -10,6 +10,8 @@ using Args = std::vector<std::string>;
 
 int decodeCommand(const Args& args);
 int genCommand(const Args& args);
+// kubmon gen iq: several channels of test IQ for the SDR input.
+int genIqCommand(const Args& args);
 int ftpCommand(const Args& args);
 int pageCommand(const Args& args);
 int runCommand(const Args& args);

@@ -17,6 +17,7 @@
 #include "storage/alarm_settings.h"
 #include "storage/settings.h"
 #include "raw_input_options.h"
+#include "sdr_file_input.h"
 #include "stdout_output.h"
 #include "storage/text_file.h"
 #include "usage.h"
@@ -46,8 +47,24 @@ int decodeCommand(const Args& args) {
     kub::CommandOptions options;
     options.flag("--json", json).flag("--klassisch", classic).text("--folder", folder).words(files);
     raw.addTo(options);
+    kub::SdrOptionReader sdrReader;
+    sdrReader.addTo(options);
     if (const auto refused = options.parse(args))
-        return refuse("decode", "unbekannte Option: " + refused->text, kDecodeUsage);
+        return refuse("decode", refused->kind == kub::CommandOptions::Refusal::Kind::BadValue ? refused->text
+                                                                                            : "unbekannte Option: " + refused->text,
+                      kDecodeUsage);
+    kub::SdrOptions sdr;
+    if (sdrReader.wanted()) {
+        if (const std::string wrong = sdrReader.finish(folder, sdr); !wrong.empty()) {
+            for (std::size_t at = 0; at <= wrong.size();) {
+                const std::size_t end = std::min(wrong.find('\n', at), wrong.size());
+                say(wrong.substr(at, end - at));
+                at = end + 1;
+            }
+            return 2;
+        }
+        files.push_back(sdr.source);
+    }
     if (files.empty()) return refuse("decode", "keine Datei angegeben", kDecodeUsage);
     if (files.size() > 1) {
         say("nur eine Datei angeben");
@@ -56,11 +73,12 @@ int decodeCommand(const Args& args) {
     const std::string file = files.front();
     const bool fromStdin = file == "-";
     kub::RawPcmFormat rawFormat;
-    if (const std::string wrong = raw.format(fromStdin, rawFormat); !wrong.empty()) {
+    if (const std::string wrong = sdrReader.wanted() ? "" : raw.format(fromStdin, rawFormat); !wrong.empty()) {
         say(wrong);
         return 2;
     }
-    if (const std::string problem = fromStdin ? kub::pipeInputProblem(STDIN_FILENO) : ""; !problem.empty()) {
+    if (const std::string problem = fromStdin && !sdrReader.wanted() ? kub::pipeInputProblem(STDIN_FILENO) : "";
+        !problem.empty()) {
         say(problem);
         return 2;
     }
@@ -133,7 +151,9 @@ int decodeCommand(const Args& args) {
     std::function<void()> afterBlock;
     if (app) afterBlock = [] { QCoreApplication::processEvents(); };
     kub::FileDecodeResult r;
-    if (fromStdin) {
+    if (sdrReader.wanted()) {
+        r = decodeSdrInput(sdr, core, clock, afterBlock, say);
+    } else if (fromStdin) {
         kub::PipeReader pipe(STDIN_FILENO, rawFormat);
         r = kub::feedStereoSource(pipe, core.dispatcher, &clock, afterBlock);
         if (r.ok && pipe.readError() != 0) {

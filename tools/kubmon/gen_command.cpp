@@ -61,6 +61,7 @@ bool parseDouble(const std::string& s, double& v) {
 }  // namespace
 
 int genCommand(const Args& args) {
+    if (!args.empty() && args[0] == "iq") return genIqCommand(Args(args.begin() + 1, args.end()));
     GenOptions opt;
     double snrDb = NAN, noiseRms = 0.0;
     unsigned seed = 1;
