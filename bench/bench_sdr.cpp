@@ -110,7 +110,9 @@ Result run(int channels, double seconds, const std::vector<std::uint8_t>& input)
     std::size_t first = 0;
     for (int c = 0; c < channels; ++c) {
         kub::SdrChannelSpec s;
-        s.name = "K" + std::to_string(c);
+        // Appended, not "K" + to_string: GCC 12 at -O3 warns falsely about the latter.
+        s.name = "K";
+        s.name += std::to_string(c);
         s.frequency = static_cast<std::int64_t>(kCentre + (c - channels / 2) * kSpacing + 12500);
         specs.push_back(s);
         const std::size_t i = core.addChannel(s.name);

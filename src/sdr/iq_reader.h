@@ -4,6 +4,7 @@
 // 1.0. A value that is no number (NaN, infinity in float IQ) becomes 0: one bad sample
 // is a click, a NaN in a filter's memory would silence the channel for good.
 
+#include <array>
 #include <complex>
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +16,7 @@ namespace kub {
 
 class IqReader {
 public:
-    explicit IqReader(IqFormat format) : format_(format) {}
+    explicit IqReader(IqFormat format);
 
     // Appends the complete pairs of `bytes` (with what was left of the last call) to `out`.
     void push(const std::uint8_t* bytes, std::size_t count, std::vector<std::complex<float>>& out);
@@ -28,6 +29,8 @@ private:
     std::complex<float> pair(const std::uint8_t* p);
 
     IqFormat format_;
+    // rtl_sdr's bytes are offset by 127.5: 0 and 255 are the two full-scale ends.
+    std::array<float, 256> cu8_{};
     std::uint8_t pending_[8] = {};
     std::size_t pendingCount_ = 0;
     std::uint64_t bad_ = 0;
