@@ -1,5 +1,6 @@
 #include "core/day_log_output.h"
 
+#include "core/channel_cell.h"
 #include "core/reception_context.h"
 #include "storage/day_log.h"
 
@@ -15,7 +16,9 @@ void DayLogOutput::deliver(const ReceptionRecord& r) {
         case RecordProtocol::Einsatz: kind = LogKind::Einsatz; family = "Einsatz-Logbuch"; break;
         case RecordProtocol::Tonruf: return;
     }
-    const bool ok = appendDayLog(context_.programFolder, kind, context_.clock, r.row);
+    // An SDR channel's line names its channel at the end; the sound card's stay as they were.
+    const std::string cell = channelCell(r.channel, r.frequency);
+    const bool ok = appendDayLog(context_.programFolder, kind, context_.clock, cell.empty() ? r.row : r.row + '\t' + cell);
     context_.noteWrite(family, ok,
                        ok ? std::string()
                           : family + " nicht geschrieben: " +

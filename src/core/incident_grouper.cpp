@@ -153,6 +153,7 @@ void IncidentGrouper::deliver(const ReceptionRecord& r) {
         fresh.record.time = r.time;
         fresh.record.seconds = r.seconds;
         fresh.record.channel = r.channel;
+        fresh.record.frequency = r.frequency;
         fresh.record.incidentId = nextId_++;
         fresh.bytes = sizeof(Open) + r.time.size() + r.channel.size();
         openBytes_ += fresh.bytes;

@@ -20,7 +20,7 @@ DecoderSwitches switchesOf(bool fms, bool zvei, bool pocsag) { return {fms, zvei
 MonitorCore::MonitorCore(Clock& clock, ReceptionWindow& window) : context(clock, window), dispatcher(*this) {
     addChannel("left");
     addChannel("right");
-    dispatcher.setAfterBlock([this] { context.incidents.tick(); });
+    dispatcher.setAfterBlock([this] { context.tick(); });
 }
 
 MonitorCore::MonitorCore(Clock& clock, HeadlessWindow& window)
@@ -43,7 +43,7 @@ MonitorChannel* MonitorCore::findChannel(std::string_view name) {
 }
 
 void MonitorCore::feedChannel(std::size_t index, std::span<const std::int16_t> samples) {
-    if (channel(index).feed(context, samples) > 0) context.incidents.tick();
+    if (channel(index).feed(context, samples) > 0) context.tick();
 }
 
 void MonitorCore::takeStereoBlock(const SampleArray& leftSamples, const SampleArray& rightSamples,

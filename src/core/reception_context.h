@@ -18,6 +18,7 @@
 #include "core/day_log_output.h"
 #include "core/export_line_output.h"
 #include "core/export_lines.h"
+#include "core/handling/same_page_merge.h"
 #include "core/headless_window.h"
 #include "core/incident_grouper.h"
 #include "core/output_list.h"
@@ -96,6 +97,20 @@ struct ReceptionContext {
     // `addOutput` gave for it lives.
     OutputList outputs;
     [[nodiscard]] OutputRegistration addOutput(ReceptionOutput& output) { return outputs.add(output); }
+    // Pages of SDR channels wait here for the same page from another channel.
+    SamePageMerge samePages{[this](const ReceptionRecord& r) { handOn(r); }};
+
+    // The handling's own clock work: pages that have waited for another channel, then
+    // incidents whose time is up.
+    void tick() {
+        samePages.tick(clock.nowSeconds());
+        incidents.tick();
+    }
+    // Everything held goes on now (the end of the input or of the program).
+    void flush() {
+        samePages.flush();
+        incidents.flush();
+    }
 
     // Something the status page shows has changed: it should be written anew. The status
     // page pass takes it (takePageChanged).

@@ -90,6 +90,8 @@ std::string recordJson(const ReceptionRecord& r) {
             putIncident(j, r);
             break;
     }
+    // A page heard on more than one channel at once, reported once.
+    if (r.protocol != RecordProtocol::Einsatz && r.channels.size() > 1) j["channels"] = r.channels;
     if (!r.sites.empty()) j["sites"] = r.sites;
     // Radio text is not always valid UTF-8; a broken byte becomes U+FFFD rather than
     // a line no consumer can read.

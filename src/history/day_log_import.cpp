@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/time_text.h"
+#include "core/channel_cell.h"
 #include "export/export_line.h"
 #include "history/history_dates.h"
 #include "storage/text_file.h"
@@ -133,11 +134,20 @@ std::optional<LogKind> dayLogKind(std::string_view name) {
 
 std::optional<ReceptionRecord> recordOfLogRow(LogKind kind, std::string_view row) {
     if (row.empty() || row.size() > kMaxLineBytes) return std::nullopt;
-    const std::vector<std::string> cells = splitTabs(row);
+    std::vector<std::string> cells = splitTabs(row);
     for (const auto& cell : cells)
         if (cell.size() > kMaxCell) return std::nullopt;
     ReceptionRecord r;
     r.channel.clear();
+    // The line of an SDR channel ends with the channel's cell; the row is what came before.
+    std::string channel;
+    std::int64_t frequency = 0;
+    if (cells.size() > 1 && readChannelCell(cells.back(), channel, frequency)) {
+        cells.pop_back();
+        r.channel = channel;
+        r.frequency = frequency;
+        row = row.substr(0, row.rfind('\t'));
+    }
     r.row = std::string(row);
     switch (kind) {
         case LogKind::Fms: r.protocol = RecordProtocol::Fms; return fmsRow(cells, std::move(r));

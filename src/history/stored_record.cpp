@@ -34,6 +34,7 @@ std::string storedRecordJson(const ReceptionRecord& r) {
     j["time"] = r.time;
     j["seconds"] = r.seconds;
     put(j, "channel", r.channel, fresh.channel);
+    put(j, "frequency", r.frequency, fresh.frequency);
     put(j, "line", r.line, fresh.line);
     put(j, "row", r.row, fresh.row);
     put(j, "colour", r.colour, fresh.colour);
@@ -87,6 +88,7 @@ std::optional<ReceptionRecord> readStoredRecord(std::string_view text) {
         j.at("time").get_to(r.time);
         j.at("seconds").get_to(r.seconds);
         take(j, "channel", r.channel);
+        take(j, "frequency", r.frequency);
         take(j, "line", r.line);
         take(j, "row", r.row);
         take(j, "colour", r.colour);

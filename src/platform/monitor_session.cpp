@@ -26,7 +26,7 @@ MonitorSession::MonitorSession(std::string programFolder, Clock& clock, Receptio
       exports(std::make_unique<ExportBindings>(settings, pause)),
       incidentTimer_(kIncidentTickMs, [this] {
           // Inside a block (an export lets the event loop run) the block's end does it.
-          if (!core.dispatcher.processingGuard()) core.context.incidents.tick();
+          if (!core.dispatcher.processingGuard()) core.context.tick();
       }) {
     core.context.programFolder = folder_;
     core.dispatcher.setRequeue(device.get());

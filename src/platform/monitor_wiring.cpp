@@ -88,7 +88,7 @@ void MonitorWiring::watchdogLook() {
 }
 
 void MonitorWiring::stop() {
-    session_.core.context.incidents.flush();
+    session_.core.context.flush();
     stopWatchdog();
     stopMqtt();
     stopWeb();

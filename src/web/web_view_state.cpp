@@ -5,6 +5,7 @@
 #include "common/clock.h"
 #include "common/colour_text.h"
 #include "common/time_text.h"
+#include "core/channel_cell.h"
 #include "core/incident_summary.h"
 #include "core/record_json.h"
 #include "decoders/fms/fms_code_tables.h"
@@ -43,9 +44,7 @@ Json rowsJson(const std::deque<WebRow>& rows) {
     return a;
 }
 
-}  // namespace
-
-WebRow webRow(const ReceptionRecord& r) {
+WebRow tableCells(const ReceptionRecord& r) {
     const std::string time = dateTimeText(toLocalTime(r.seconds));
     switch (r.protocol) {
         case RecordProtocol::Fms: {
@@ -68,6 +67,15 @@ WebRow webRow(const ReceptionRecord& r) {
             break;
     }
     return {};
+}
+
+}  // namespace
+
+WebRow webRow(const ReceptionRecord& r) {
+    WebRow row = tableCells(r);
+    // An SDR channel's receptions name it in a last column, as their day log lines do.
+    if (const std::string cell = channelCell(r.channel, r.frequency); !cell.empty() && !row.empty()) row.push_back(cell);
+    return row;
 }
 
 void WebViewState::push(ReceptionTable table, WebRow row, std::string colour) {

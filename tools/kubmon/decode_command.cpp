@@ -164,7 +164,7 @@ int decodeCommand(const Args& args) {
         r = kub::feedAudioFile(file, core.dispatcher, &clock, afterBlock);
     }
     // The end of the file closes every incident still open.
-    core.context.incidents.flush();
+    core.context.flush();
     if (exports) exports->shutdown();
     if (!r.ok) {
         say(r.error);

@@ -121,7 +121,7 @@ int explainRecording(const std::string& folder, const std::string& input, Explai
     std::vector<std::string> remarks;
     core.context.incidents.configure(kub::loadAlarmSettings(folder, remarks));
     const kub::FileDecodeResult r = kub::feedAudioFile(input, core.dispatcher, &clock, {});
-    core.context.incidents.flush();
+    core.context.flush();
     if (!r.ok) {
         say(r.error);
         return 2;

@@ -36,6 +36,8 @@
 #include "platform/stop_signals.h"
 #include "platform/web_view_server.h"
 #include "raw_input_options.h"
+#include "sdr/sdr_options.h"
+#include "sdr_run_input.h"
 #include "run_window.h"
 #include "stdout_output.h"
 #include "usage.h"
@@ -93,6 +95,7 @@ struct RunOptions {
     int passSeconds = kDefaultPassSeconds;
     bool json = false;
     RawInputOptions raw;
+    kub::SdrOptionReader sdr;
     std::string httpAddress;
     int httpPort = -1;
     std::string httpKey;
@@ -107,6 +110,7 @@ std::optional<int> takeOptions(const Args& args, RunOptions& o) {
     kub::CommandOptions options;
     options.flag("--json", o.json).text("--folder", o.folder).text("--input", o.input);
     o.raw.addTo(options);
+    o.sdr.addTo(options);
     options.value("--http", [&o](const std::string& v) {
         return splitHostPort(v, o.httpAddress, o.httpPort) ? std::string()
                                                             : "--http erwartet ADRESSE:PORT, z. B. 127.0.0.1:8080";
@@ -178,6 +182,14 @@ int runCommand(const Args& args) {
         say("Programmordner \"" + folder + "\" gibt es nicht.");
         return 2;
     }
+    kub::SdrOptions sdr;
+    if (o.sdr.wanted()) {
+        const std::string wrong = !o.input.empty() ? "--sdr und --input schließen einander aus" : o.sdr.finish(folder, sdr);
+        if (!wrong.empty()) {
+            say(wrong);
+            return 2;
+        }
+    }
 
     int qtArgc = 1;
     char qtName[] = "kubmon";
@@ -204,7 +216,7 @@ int runCommand(const Args& args) {
     // the wall clock.
     kub::WallClock wall;
     kub::StreamClock stream(wall.nowSeconds());
-    kub::Clock& clock = fromStdin ? static_cast<kub::Clock&>(stream) : wall;
+    kub::Clock& clock = fromStdin || o.sdr.wanted() ? static_cast<kub::Clock&>(stream) : wall;
     kub::MonitorSession session(folder, clock, window,
                                 [&window](kub::ReceptionTable t) { return rowTexts(window, t); });
     session.exports->onDropping = [](const std::string& m) { say(m); };
@@ -283,13 +295,22 @@ int runCommand(const Args& args) {
     std::unique_ptr<kub::FileReplay> replay;
     std::unique_ptr<kub::PipeReplay> pipe;
     std::unique_ptr<CaptureKeeper> keeper;
+    std::unique_ptr<SdrRunInput> sdrInput;
     auto finished = [&session](const char* line) {
         say(line);
         // What the input changed reaches the page and the server before the end.
         session.housekeepingPass();
         QCoreApplication::quit();
     };
-    if (fromStdin) {
+    if (o.sdr.wanted()) {
+        std::string refusal;
+        sdrInput = SdrRunInput::start(sdr, session.core, stream, wall, say, [finished] { finished("Eingabe zu Ende."); },
+                                      refusal);
+        if (!sdrInput) {
+            say(refusal);
+            return 2;
+        }
+    } else if (fromStdin) {
         pipe = std::make_unique<kub::PipeReplay>(session.core.dispatcher, STDIN_FILENO, rawFormat, stream, wall);
         session.core.dispatcher.setRequeue(pipe.get());
         pipe->onFinished = [finished] { finished("Eingabe zu Ende."); };
@@ -317,6 +338,7 @@ int runCommand(const Args& args) {
     if (keeper) keeper->stop();
     if (replay) replay->stop();
     if (pipe) pipe->stop();
+    if (sdrInput) sdrInput->stop();
     // Pages whose incident is still open go out now, while every output is there.
     wiring.stop();
     // The history last: it has been handed the incidents the stop sent out.

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/monitor_channel.h"
+#include "core/sdr_core_feed.h"
 #include "sdr/iq_reader.h"
 #include "sdr/sdr_channelizer.h"
 
@@ -17,31 +17,7 @@ namespace {
 
 constexpr std::size_t kReadBytes = 1 << 16;
 
-// The channelizer's audio to the core's channel of the same index in the list.
-class CoreFeed final : public kub::SdrAudioSink {
-public:
-    CoreFeed(kub::MonitorCore& core, std::vector<std::size_t> indices) : core_(core), indices_(std::move(indices)) {}
-    void takeChannelAudio(std::size_t channel, std::span<const std::int16_t> audio) override {
-        core_.feedChannel(indices_[channel], audio);
-    }
-
-private:
-    kub::MonitorCore& core_;
-    std::vector<std::size_t> indices_;
-};
-
 }  // namespace
-
-std::vector<std::size_t> addSdrChannels(kub::MonitorCore& core, const std::vector<kub::SdrChannelSpec>& channels) {
-    std::vector<std::size_t> indices;
-    for (const kub::SdrChannelSpec& c : channels) {
-        const std::size_t i = core.addChannel(c.name);
-        core.channel(i).decoders().switchOn({c.fms, c.zvei, c.pocsag});
-        core.context.channelFrequencies[c.name] = c.frequency;
-        indices.push_back(i);
-    }
-    return indices;
-}
 
 kub::FileDecodeResult decodeSdrInput(const kub::SdrOptions& sdr, kub::MonitorCore& core, kub::StreamClock& clock,
                                      const std::function<void()>& afterBlock,
@@ -58,8 +34,7 @@ kub::FileDecodeResult decodeSdrInput(const kub::SdrOptions& sdr, kub::MonitorCor
         return result;
     }
 
-    const std::vector<std::size_t> indices = addSdrChannels(core, sdr.channels);
-    CoreFeed feed(core, indices);
+    kub::SdrCoreFeed feed(core, sdr.channels);
     kub::SdrChannelizer channelizer({sdr.rate, sdr.centre, sdr.ppm, sdr.ppmAuto}, sdr.channels, feed);
     channelizer.onNotice = say;
     kub::IqReader reader(sdr.format);
@@ -90,9 +65,7 @@ kub::FileDecodeResult decodeSdrInput(const kub::SdrOptions& sdr, kub::MonitorCor
     }
     if (!fromStdin) ::close(fd);
     result.frames = framesAdvanced;
-    // Silence after the end finishes a transmission the recording cut off.
-    const std::vector<std::int16_t> silence(kub::kFlushBlocks * kub::kBlockFrames, 0);
-    for (std::size_t i : indices) core.feedChannel(i, silence);
+    feed.finish();
     if (reader.badSamples() > 0)
         say(std::to_string(reader.badSamples()) + " IQ-Werte waren keine Zahl und wurden als 0 gelesen");
     return result;

@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "capture/file_source.h"
 #include "common/clock.h"
@@ -13,10 +12,6 @@
 #include "sdr/sdr_options.h"
 
 namespace kubmon {
-
-// One core channel per SDR channel, named as it, its decoders as its list says, its
-// frequency on every record; the core's indices in the order of `channels`.
-std::vector<std::size_t> addSdrChannels(kub::MonitorCore& core, const std::vector<kub::SdrChannelSpec>& channels);
 
 // `afterBlock` runs between reads (the exports' event loop); `say` gets the tuner
 // notices and anything else worth a line on stderr.

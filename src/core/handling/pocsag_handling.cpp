@@ -57,7 +57,7 @@ void passOn(const PocsagPageEvent& page, ReceptionContext& ctx, const std::strin
     // Still an alarm for its RIC; the text is kept as received.
     record.verschluesselt = looksEncrypted(page.text);
     // Row, log, action program, export lines, and whatever else listens.
-    ctx.handOn(record);
+    ctx.samePages.take(std::move(record), ctx.clock.nowSeconds());
 }
 
 }  // namespace

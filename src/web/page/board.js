@@ -91,7 +91,15 @@
     return light ? '#000000' : '#FFFFFF';
   }
 
+  // Receptions of an SDR channel carry its name in one cell more than the sound card's;
+  // the table gets a "Kanal" heading the first time one comes.
+  function channelHeading(id, cells) {
+    const head = $(id).tHead.rows[0];
+    if (cells.length > head.cells.length) head.appendChild(element('th', '', 'Kanal'));
+  }
+
   function row(id, cells, colour, fresh) {
+    channelHeading(id, cells);
     const tr = element('tr', fresh ? 'neu' : '');
     cells.forEach((c, i) => {
       const td = element('td', '', c);
