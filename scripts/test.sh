@@ -17,7 +17,7 @@ ctest --preset release -j "$jobs"
 scripts/build.sh asan
 echo "== Tests (AddressSanitizer + UndefinedBehaviorSanitizer) =="
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --preset asan -j "$jobs"
+  LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt" ctest --preset asan -j "$jobs"
 
 echo "== Fuzzing (two seconds per harness; fuzz/run_all.sh MINUTEN for a long run) =="
 fuzz/run_all.sh --seconds 2
