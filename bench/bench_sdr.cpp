@@ -106,22 +106,22 @@ Result run(int channels, double seconds, const std::vector<std::uint8_t>& input)
     Counter counter;
     const kub::OutputRegistration counted = core.context.addOutput(counter);
     core.context.options = kub::DecoderOptions::allOn();
-    std::vector<kub::SdrChannelSpec> specs;
+    std::vector<kub::SdrChannelEntry> entries;
     std::size_t first = 0;
     for (int c = 0; c < channels; ++c) {
-        kub::SdrChannelSpec s;
+        kub::SdrChannelEntry s;
         // Appended, not "K" + to_string: GCC 12 at -O3 warns falsely about the latter.
         s.name = "K";
         s.name += std::to_string(c);
         s.frequency = static_cast<std::int64_t>(kCentre + (c - channels / 2) * kSpacing + 12500);
-        specs.push_back(s);
+        entries.push_back(s);
         const std::size_t i = core.addChannel(s.name);
         if (c == 0) first = i;
         core.channel(i).decoders().switchOn({true, true, true});
     }
     CoreFeed feed(core, first);
     kub::SdrChannelizer channelizer({static_cast<std::int64_t>(kRate), static_cast<std::int64_t>(kCentre), 0, false},
-                                    specs, feed);
+                                    entries, feed);
     kub::IqReader reader(kub::IqFormat::Cu8);
     std::vector<std::complex<float>> iq;
     const auto total = static_cast<std::size_t>(seconds * kRate) * 2;

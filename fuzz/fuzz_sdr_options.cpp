@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
 
-    std::vector<kub::SdrChannelSpec> listed;
+    std::vector<kub::SdrChannelEntry> listed;
     const auto wrong = kub::parseChannelList(text, "SDR-Kanaele.txt", listed);
     for (const auto& w : wrong)
         if (w.rfind("SDR-Kanaele.txt, Zeile ", 0) != 0) std::abort();

@@ -77,7 +77,7 @@ TEST(SdrOptions, ChannelListLines) {
         "X 172.1M\n"
         "Y=17x\n"
         "left=172.5M\n";
-    std::vector<SdrChannelSpec> channels;
+    std::vector<SdrChannelEntry> channels;
     const auto wrong = parseChannelList(text, "SDR-Kanaele.txt", channels);
     const std::vector<std::string> expected = {
         "SDR-Kanaele.txt, Zeile 5: Kanalname \"Kreisfeuerwehr\" muss 1 bis 8 Zeichen lang sein",

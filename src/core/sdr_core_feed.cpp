@@ -7,14 +7,14 @@
 
 namespace kub {
 
-SdrCoreFeed::SdrCoreFeed(MonitorCore& core, const std::vector<SdrChannelSpec>& specs) : core_(core) {
-    for (const SdrChannelSpec& c : specs) {
+SdrCoreFeed::SdrCoreFeed(MonitorCore& core, const std::vector<SdrChannelEntry>& entries) : core_(core) {
+    for (const SdrChannelEntry& c : entries) {
         const std::size_t i = core.addChannel(c.name);
         core.channel(i).decoders().switchOn({c.fms, c.zvei, c.pocsag});
         core.context.channelFrequencies[c.name] = c.frequency;
         indices_.push_back(i);
     }
-    const auto pagers = std::count_if(specs.begin(), specs.end(), [](const SdrChannelSpec& c) { return c.pocsag; });
+    const auto pagers = std::count_if(entries.begin(), entries.end(), [](const SdrChannelEntry& c) { return c.pocsag; });
     core.context.samePages.setShared(pagers > 1);
 }
 

@@ -10,14 +10,14 @@
 
 #include "core/monitor_core.h"
 #include "sdr/sdr_audio_sink.h"
-#include "sdr/sdr_channel_spec.h"
+#include "sdr/sdr_channel_entry.h"
 
 namespace kub {
 
 class SdrCoreFeed final : public SdrAudioSink {
 public:
-    // Adds the channels of `specs` to `core`, in their order.
-    SdrCoreFeed(MonitorCore& core, const std::vector<SdrChannelSpec>& specs);
+    // Adds the channels of `entries` to `core`, in their order.
+    SdrCoreFeed(MonitorCore& core, const std::vector<SdrChannelEntry>& entries);
     void takeChannelAudio(std::size_t channel, std::span<const std::int16_t> audio) override;
     // Silence after the end of the input on every channel, so a transmission the input cut
     // off is still finished.

@@ -20,14 +20,14 @@ constexpr std::uint64_t kWindowsToTell = 50;
 
 // Where a channel's carrier shows in the band (Hz from its middle): a crystal fast by e
 // ppm shows a carrier at f about e ppm of f lower.
-double shownAt(const SdrChannelSpec& c, const SdrTuning& t, double ppm) {
+double shownAt(const SdrChannelEntry& c, const SdrTuning& t, double ppm) {
     const double f = static_cast<double>(c.frequency);
     return f - static_cast<double>(t.centre) - ppm * 1e-6 * f;
 }
 
-std::vector<double> shownAt(const std::vector<SdrChannelSpec>& channels, const SdrTuning& t) {
+std::vector<double> shownAt(const std::vector<SdrChannelEntry>& channels, const SdrTuning& t) {
     std::vector<double> at;
-    for (const SdrChannelSpec& c : channels) at.push_back(shownAt(c, t, t.ppm));
+    for (const SdrChannelEntry& c : channels) at.push_back(shownAt(c, t, t.ppm));
     return at;
 }
 
@@ -43,9 +43,9 @@ std::string kilohertz(double hz) {
 
 }  // namespace
 
-SdrChannelizer::SdrChannelizer(const SdrTuning& tuning, const std::vector<SdrChannelSpec>& channels,
+SdrChannelizer::SdrChannelizer(const SdrTuning& tuning, const std::vector<SdrChannelEntry>& channels,
                                SdrAudioSink& sink)
-    : specs_(channels),
+    : entries_(channels),
       sink_(sink),
       ppmAuto_(tuning.ppmAuto),
       ppm_(tuning.ppm),
@@ -82,7 +82,7 @@ void SdrChannelizer::followTuner() {
         const std::uint64_t n = paths_[c].meter().carrierWindows();
         if (n == 0) continue;
         const double w = static_cast<double>(std::min<std::uint64_t>(n, 100));
-        sum += w * paths_[c].meter().offset() / static_cast<double>(specs_[c].frequency) * 1e6;
+        sum += w * paths_[c].meter().offset() / static_cast<double>(entries_[c].frequency) * 1e6;
         weight += w;
         windows += n;
         worst = std::max(worst, std::fabs(paths_[c].meter().offset()));
@@ -92,7 +92,7 @@ void SdrChannelizer::followTuner() {
     if (std::fabs(remaining) > 0.05 && std::fabs(ppm_ - remaining) <= kHighestAutoPpm) {
         ppm_ -= remaining;
         for (std::size_t c = 0; c < paths_.size(); ++c)
-            paths_[c].retune(remaining * 1e-6 * static_cast<double>(specs_[c].frequency));
+            paths_[c].retune(remaining * 1e-6 * static_cast<double>(entries_[c].frequency));
     }
     if (!settled_ && windows >= kWindowsToSettle && worst < kSettledHz) {
         settled_ = true;
@@ -106,12 +106,12 @@ void SdrChannelizer::noticeOffsets() {
         if (told_[c] || m.carrierWindows() < kWindowsToTell) continue;
         told_[c] = true;
         if (!onNotice) continue;
-        const double f = static_cast<double>(specs_[c].frequency);
+        const double f = static_cast<double>(entries_[c].frequency);
         // Off by the correction applied plus what is left: the crystal's whole error.
         const double residual = m.offset();
         const double ppmTotal = ppm_ - residual / f * 1e6;
         const double offHz = -ppmTotal * 1e-6 * f;
-        std::string line = "Kanal " + specs_[c].name + " (" + std::to_string(specs_[c].frequency) + " Hz): Träger " +
+        std::string line = "Kanal " + entries_[c].name + " (" + std::to_string(entries_[c].frequency) + " Hz): Träger " +
                            kilohertz(offHz) + " kHz neben der Sollfrequenz, Quarzfehler des Sticks etwa --ppm " +
                            std::to_string(std::lround(ppmTotal));
         if (ppmAuto_) line += " (wird mit --ppm auto ausgeglichen)";

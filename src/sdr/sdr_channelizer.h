@@ -21,7 +21,7 @@
 #include "sdr/band_splitter.h"
 #include "sdr/sdr_audio_sink.h"
 #include "sdr/sdr_channel_path.h"
-#include "sdr/sdr_channel_spec.h"
+#include "sdr/sdr_channel_entry.h"
 
 namespace kub {
 
@@ -34,7 +34,7 @@ struct SdrTuning {
 
 class SdrChannelizer {
 public:
-    SdrChannelizer(const SdrTuning& tuning, const std::vector<SdrChannelSpec>& channels, SdrAudioSink& sink);
+    SdrChannelizer(const SdrTuning& tuning, const std::vector<SdrChannelEntry>& channels, SdrAudioSink& sink);
 
     // IQ samples, any count; the audio they complete goes to the sink.
     void push(std::span<const std::complex<float>> iq);
@@ -52,7 +52,7 @@ private:
     void followTuner();
     void noticeOffsets();
 
-    std::vector<SdrChannelSpec> specs_;
+    std::vector<SdrChannelEntry> entries_;
     SdrAudioSink& sink_;
     bool ppmAuto_;
     double ppm_;

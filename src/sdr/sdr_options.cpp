@@ -26,7 +26,7 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
-std::string parseDecoders(std::string_view list, SdrChannelSpec& out) {
+std::string parseDecoders(std::string_view list, SdrChannelEntry& out) {
     out.fms = out.zvei = out.pocsag = false;
     if (list.empty()) return "leere Decoderliste (erlaubt: fms, zvei, pocsag)";
     while (true) {
@@ -74,7 +74,7 @@ std::optional<std::int64_t> parseFrequency(std::string_view text) {
     return value;
 }
 
-std::string parseChannel(std::string_view text, SdrChannelSpec& out, std::string* rest) {
+std::string parseChannel(std::string_view text, SdrChannelEntry& out, std::string* rest) {
     const std::size_t eq = text.find('=');
     if (eq == std::string_view::npos) return "Kanal \"" + std::string(text) + "\" nicht in der Form NAME=FREQUENZ";
     const std::string_view name = text.substr(0, eq);
@@ -90,21 +90,21 @@ std::string parseChannel(std::string_view text, SdrChannelSpec& out, std::string
     const std::string_view freq = after.substr(0, colon);
     const auto f = parseFrequency(freq);
     if (!f) return "Frequenz \"" + std::string(freq) + "\" von Kanal " + std::string(name) + " ungültig (z. B. 172.34M)";
-    SdrChannelSpec spec;
-    spec.name = std::string(name);
-    spec.frequency = *f;
+    SdrChannelEntry entry;
+    entry.name = std::string(name);
+    entry.frequency = *f;
     if (rest) {
         *rest = colon == std::string_view::npos ? std::string() : std::string(after.substr(colon + 1));
     } else if (colon != std::string_view::npos) {
-        if (std::string why = parseDecoders(after.substr(colon + 1), spec); !why.empty())
-            return "Kanal " + spec.name + ": " + why;
+        if (std::string why = parseDecoders(after.substr(colon + 1), entry); !why.empty())
+            return "Kanal " + entry.name + ": " + why;
     }
-    out = std::move(spec);
+    out = std::move(entry);
     return {};
 }
 
 std::vector<std::string> parseChannelList(std::string_view text, const std::string& fileName,
-                                          std::vector<SdrChannelSpec>& out) {
+                                          std::vector<SdrChannelEntry>& out) {
     std::vector<std::string> wrong;
     int number = 0;
     while (!text.empty()) {
@@ -115,11 +115,11 @@ std::vector<std::string> parseChannelList(std::string_view text, const std::stri
         if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
         line = trimmed(line);
         if (line.empty()) continue;
-        SdrChannelSpec spec;
-        if (std::string why = parseChannel(line, spec); !why.empty())
+        SdrChannelEntry entry;
+        if (std::string why = parseChannel(line, entry); !why.empty())
             wrong.push_back(fileName + ", Zeile " + std::to_string(number) + ": " + why);
         else
-            out.push_back(std::move(spec));
+            out.push_back(std::move(entry));
     }
     return wrong;
 }
@@ -143,9 +143,9 @@ void SdrOptionReader::addTo(CommandOptions& options) {
         return std::string();
     });
     options.value("--kanal", [this](const std::string& v) {
-        SdrChannelSpec spec;
-        std::string why = parseChannel(v, spec);
-        if (why.empty()) opts_.channels.push_back(std::move(spec));
+        SdrChannelEntry entry;
+        std::string why = parseChannel(v, entry);
+        if (why.empty()) opts_.channels.push_back(std::move(entry));
         return why;
     });
     options.value("--ppm", [this](const std::string& v) {
@@ -171,7 +171,7 @@ std::string SdrOptionReader::checkBand(const SdrOptions& o) {
     if (o.channels.empty()) return "keine Kanäle";
     std::set<std::string> names;
     std::set<std::int64_t> frequencies;
-    for (const SdrChannelSpec& c : o.channels) {
+    for (const SdrChannelEntry& c : o.channels) {
         if (!names.insert(c.name).second) return "Kanalname " + c.name + " doppelt";
         if (!frequencies.insert(c.frequency).second) return "Frequenz " + hz(c.frequency) + " doppelt (Kanal " + c.name + ")";
         const std::int64_t off = c.frequency > o.centre ? c.frequency - o.centre : o.centre - c.frequency;

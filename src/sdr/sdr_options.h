@@ -12,7 +12,7 @@
 
 #include "common/command_options.h"
 #include "sdr/iq_format.h"
-#include "sdr/sdr_channel_spec.h"
+#include "sdr/sdr_channel_entry.h"
 
 namespace kub {
 
@@ -32,7 +32,7 @@ struct SdrOptions {
     std::int64_t rate = 0;
     std::int64_t centre = 0;
     IqFormat format = IqFormat::Cu8;
-    std::vector<SdrChannelSpec> channels;
+    std::vector<SdrChannelEntry> channels;
     double ppm = 0;        // the tuner's known error, corrected on every channel
     bool ppmAuto = false;  // follow the error measured on the channels
 };
@@ -44,12 +44,12 @@ std::optional<std::int64_t> parseFrequency(std::string_view text);
 // One channel as "NAME=FREQ[:fms,zvei,pocsag]"; empty when it will do, else the German
 // reason why not. With `rest`, whatever follows the frequency's ':' is handed back
 // unread instead of being read as the decoder list (`kubmon gen iq` puts events there).
-std::string parseChannel(std::string_view text, SdrChannelSpec& out, std::string* rest = nullptr);
+std::string parseChannel(std::string_view text, SdrChannelEntry& out, std::string* rest = nullptr);
 
 // The channel list file's text: one channel per line, '#' starts a comment, blank lines
 // are skipped. Every bad line is one German message naming `fileName` and the line.
 std::vector<std::string> parseChannelList(std::string_view text, const std::string& fileName,
-                                          std::vector<SdrChannelSpec>& out);
+                                          std::vector<SdrChannelEntry>& out);
 
 // Registers the SDR options on a command line; `finish` then checks them as a whole.
 class SdrOptionReader {

@@ -41,7 +41,7 @@ GenItem itemOf(const std::string& text) {
 }
 
 struct Planned {
-    kub::SdrChannelSpec spec;
+    kub::SdrChannelEntry entry;
     siggen::IqChannel iq;
     std::size_t cursor = static_cast<std::size_t>(kEdgeSeconds * kAudioRate);
 };
@@ -122,7 +122,7 @@ int genIqCommand(const Args& args) {
         } else if (a == "--kanal") {
             Planned p;
             std::string first;
-            if (std::string why = kub::parseChannel(args[++i], p.spec, &first); !why.empty()) return fail(why);
+            if (std::string why = kub::parseChannel(args[++i], p.entry, &first); !why.empty()) return fail(why);
             channels.push_back(std::move(p));
             if (!first.empty())
                 if (std::string why = addItem(channels.back(), first); !why.empty()) return fail(why);
@@ -137,18 +137,18 @@ int genIqCommand(const Args& args) {
         }
     }
     if (out.empty()) return fail("keine Ausgabedatei angegeben");
-    for (const Planned& p : channels) band.channels.push_back(p.spec);
+    for (const Planned& p : channels) band.channels.push_back(p.entry);
     if (std::string why = kub::SdrOptionReader::checkBand(band); !why.empty()) return fail(why);
 
     std::vector<siggen::IqChannel> iq;
     for (Planned& p : channels) {
         // A crystal fast by e ppm shows a carrier at f about e ppm of f lower.
-        const double f = static_cast<double>(p.spec.frequency);
+        const double f = static_cast<double>(p.entry.frequency);
         p.iq.offset = f - static_cast<double>(band.centre) - static_cast<double>(ppm) * 1e-6 * f;
         p.iq.audio.resize(p.cursor + static_cast<std::size_t>(kEdgeSeconds * kAudioRate), 0.0f);
         p.iq.carrier.resize(p.iq.audio.size(), false);
         for (const auto& [name, db] : levels)
-            if (name == p.spec.name) p.iq.levelDb = static_cast<double>(db);
+            if (name == p.entry.name) p.iq.levelDb = static_cast<double>(db);
         iq.push_back(std::move(p.iq));
     }
     siggen::IqTrackOptions options;

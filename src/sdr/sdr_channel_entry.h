@@ -8,7 +8,7 @@
 
 namespace kub {
 
-struct SdrChannelSpec {
+struct SdrChannelEntry {
     std::string name;
     std::int64_t frequency = 0;  // Hz
     bool fms = true;
