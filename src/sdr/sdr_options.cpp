@@ -128,20 +128,18 @@ void SdrOptionReader::addTo(CommandOptions& options) {
     options.text("--sdr", opts_.source, [](const std::string& v) {
         return v.empty() ? std::string("--sdr braucht eine Quelle (-, Datei, cmd:..., soapy:...)") : std::string();
     });
-    options.value("--sdr-rate", [this](const std::string& v) {
-        const auto f = parseFrequency(v);
-        if (!f) return "Abtastrate \"" + v + "\" ungültig (z. B. 1024k, 2.4M)";
-        opts_.rate = *f;
-        rateGiven_ = true;
-        return std::string();
-    });
-    options.value("--sdr-mitte", [this](const std::string& v) {
-        const auto f = parseFrequency(v);
-        if (!f) return "Mittenfrequenz \"" + v + "\" ungültig (z. B. 172.6M)";
-        opts_.centre = *f;
-        centreGiven_ = true;
-        return std::string();
-    });
+    // A frequency option: its value, that it was given, and the example said when it is not one.
+    auto frequency = [&options](const char* name, std::int64_t& to, bool& given, const char* what, const char* example) {
+        options.value(name, [&to, &given, what, example](const std::string& v) {
+            const auto f = parseFrequency(v);
+            if (!f) return std::string(what) + " \"" + v + "\" ungültig (z. B. " + example + ")";
+            to = *f;
+            given = true;
+            return std::string();
+        });
+    };
+    frequency("--sdr-rate", opts_.rate, rateGiven_, "Abtastrate", "1024k, 2.4M");
+    frequency("--sdr-mitte", opts_.centre, centreGiven_, "Mittenfrequenz", "172.6M");
     options.value("--kanal", [this](const std::string& v) {
         SdrChannelEntry entry;
         std::string why = parseChannel(v, entry);
