@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "common/clock.h"
+#include "common/time_text.h"
 #include "core/headless_window.h"
 #include "core/record_json.h"
 #include "core/reception_context.h"
@@ -274,6 +275,26 @@ TEST_F(RemoteFixture, AnOlderStatusOfASiteDoesNotGoOntoTheBoard) {
     ASSERT_TRUE(remote.take(older));
     EXPECT_EQ(context.vehicles.vehicleTable[0].status, 3);
     EXPECT_EQ(window.rows(kub::ReceptionTable::Fms).size(), 2u);
+}
+
+// The board's minute from before this run, as its status file keeps it, against a site's
+// report now: a later minute stays, an earlier or unreadable one gives way.
+TEST_F(RemoteFixture, AStatusSetBeforeThisRunIsWeighedByItsStoredMinute) {
+    const std::pair<std::string, int> cases[] = {
+        {kub::statusTimeText(kub::toLocalTime(clock.nowSeconds() + 120)), 7},
+        {kub::statusTimeText(kub::toLocalTime(clock.nowSeconds() - 120)), 3},
+        {"kein Datum", 3},
+    };
+    for (const auto& [stored, shown] : cases) {
+        context.vehicles.vehicleTable[0].status = 7;
+        context.vehicles.vehicleTable[0].statusTime = stored;
+        kub::RemoteReception remote(context, false);
+        ReceptionRecord report = from("kreis/wache2", RecordProtocol::Fms);
+        report.status = 3;
+        remote.take(report);
+        EXPECT_EQ(context.vehicles.vehicleTable[0].status, shown) << stored;
+        clock.advance(30);
+    }
 }
 
 TEST_F(RemoteFixture, ActionsAndExportsForOtherSitesOnlyWhenSet) {
