@@ -294,7 +294,7 @@ void readBits(const toml::node& n, const std::string& key, const std::map<std::s
 
 std::optional<std::uint32_t> ricNumber(std::string_view s) {
     const std::string t = trimmed(s);
-    if (!allDigits(t)) return std::nullopt;
+    if (!allDigits(t) || t.size() > 7) return std::nullopt;
     const auto v = wholeNumber(t, 0, kMaxRic);
     if (!v) return std::nullopt;
     return static_cast<std::uint32_t>(*v);

@@ -29,7 +29,7 @@ bool allDigits(std::string_view s) {
 }
 
 int smallNumber(std::string_view s, int high) {
-    if (!allDigits(s)) return -1;
+    if (!allDigits(s) || s.size() > 3) return -1;
     return static_cast<int>(wholeNumber(s, 0, high).value_or(-1));
 }
 

@@ -102,7 +102,7 @@ std::optional<int> parseOptions(const Args& args, Options& o) {
             o.query.site = args[++i];
         } else if (a == "--limit") {
             const std::string v = args[++i];
-            const bool digits = v.find_first_not_of("0123456789") == std::string::npos;
+            const bool digits = v.size() < 7 && v.find_first_not_of("0123456789") == std::string::npos;
             const auto n = digits ? kub::wholeNumber(v, 1, static_cast<long>(kMostLimit)) : std::nullopt;
             if (!n) {
                 say("--limit erwartet eine Zahl von 1 bis 100000.");
