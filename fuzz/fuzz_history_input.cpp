@@ -1,11 +1,12 @@
-// What reaches the history from outside: dates typed at `kubmon verlauf`, search words,
-// day log rows and file names read in by the import, and "Verlauf.toml". The first byte
-// picks which.
+// What reaches the history from outside: dates typed at `kubmon verlauf` or read from
+// status files, search words, day log rows and file names read in by the import, and
+// "Verlauf.toml". The first byte picks which.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "common/date_time_parse.h"
 #include "history/day_log_import.h"
 #include "history/history_dates.h"
 #include "history/history_settings.h"
@@ -21,6 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             kub::parseSearchDate(text, false);
             kub::parseSearchDate(text, true);
             kub::parseLogTime(text);
+            // The minute of a vehicle's status, as its file holds it.
+            kub::parseStatusTimeText(text);
             break;
         case 1: {
             kub::HistoryQuery q;

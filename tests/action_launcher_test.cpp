@@ -31,11 +31,8 @@ protected:
     std::vector<std::string> receivedArgs() {
         const std::string path = dir + "/args";
         if (!kubtest::waitFor([&] { return std::filesystem::exists(path); })) return {};
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
         std::vector<std::string> args;
-        std::string all = ss.str(), cur;
+        std::string all = kubtest::readFileBytes(path), cur;
         for (char c : all) {
             if (c == '\0') {
                 args.push_back(cur);

@@ -19,13 +19,6 @@
 namespace kub {
 namespace {
 
-std::string bytesOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 // One file: store `text` in it, read it back as the next start would.
 struct FileCase {
     const char* file;
@@ -95,8 +88,8 @@ TEST(CommaRoundTrip, EveryTextComesBackWholeAndLinesWithoutCommaKeepTheirBytes) 
             EXPECT_EQ(back, expected) << c.file << ": " << text;
         }
         // Without a comma the file holds the text exactly as the program always wrote it.
-        EXPECT_NE(bytesOf(dir + "/" + c.file).find("ohne Komma"), std::string::npos) << c.file;
-        EXPECT_EQ(bytesOf(dir + "/" + c.file).find('"'), std::string::npos) << c.file;
+        EXPECT_NE(kubtest::readFileBytes(dir + "/" + c.file).find("ohne Komma"), std::string::npos) << c.file;
+        EXPECT_EQ(kubtest::readFileBytes(dir + "/" + c.file).find('"'), std::string::npos) << c.file;
     }
     kubtest::removeTree(dir);
 }
@@ -110,7 +103,7 @@ TEST(CommaRoundTrip, DayLogRowsWithACommaReloadWhole) {
     ASSERT_TRUE(appendPocLog(dir, clock, pager));
     ASSERT_TRUE(appendFmsLog(dir, clock, fms));
     // The log holds the row as it was shown, quotes and all.
-    EXPECT_EQ(bytesOf(dayLogPath(dir, LogKind::Pocsag, clock.now())),
+    EXPECT_EQ(kubtest::readFileBytes(dayLogPath(dir, LogKind::Pocsag, clock.now())),
               "1234567\t3\tFW S\xFC" "d\t07.03.2026 10:00:00\tBrand, Hauptstr. 5, \"Dach\"\r\n");
     HeadlessWindow w;
     EXPECT_EQ(reloadPocLog(dir, clock, w), 1);

@@ -8,8 +8,10 @@
 #include <ctime>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "common/clock.h"
+#include "common/date_time_parse.h"
 #include "common/time_text.h"
 #include "core/handling/pocsag_handling.h"
 #include "export/export_line.h"
@@ -27,6 +29,15 @@ TEST(TimeTexts, GermanFormsWhateverTheLocale) {
     EXPECT_EQ(timeText(t), "04:33:51");
     EXPECT_EQ(statusTimeText(LocalTime{2026, 12, 7, 4, 55, 9}), "07.12. 04:55");
     EXPECT_EQ(statusTimeText(LocalTime{2027, 1, 1, 0, 0, 0}), "01.01. 00:00");
+}
+
+TEST(TimeTexts, StatusMinuteReadsBackAndNothingElseDoes) {
+    const auto back = parseStatusTimeText(statusTimeText(LocalTime{2026, 2, 29, 23, 59, 9}));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(std::tie(back->day, back->month, back->hour, back->minute), std::make_tuple(29, 2, 23, 59));
+    for (const char* text : {"", "31.04. 04:55", "07.13. 04:55", "07.12. 24:00", "07.12. 04:60", "7.12. 04:55",
+                             "07.12.04:55", "07.12. 04:55:09", "-1.12. 04:55", "07.12. 04:5x"})
+        EXPECT_FALSE(parseStatusTimeText(text)) << text;
 }
 
 TEST(Clocks, StreamTimeRunsWithTheSamplesFedFromTheStart) {
@@ -70,12 +81,7 @@ class TextFiles : public ::testing::Test {
 protected:
     std::string dir = kubtest::makeTempDir("kub-text");
     void TearDown() override { kubtest::removeTree(dir); }
-    std::string bytesOf(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string bytesOf(const std::string& path) { return kubtest::readFileBytes(path); }
 };
 
 TEST_F(TextFiles, WindowsCodePageRoundTripsUmlautsAndSigns) {

@@ -19,12 +19,7 @@ protected:
     std::string dir = kubtest::makeTempDir("kub-log");
     void SetUp() override { std::filesystem::create_directory(dir + "/Logbuch"); }
     void TearDown() override { kubtest::removeTree(dir); }
-    std::string bytes(const std::string& name) {
-        std::ifstream in(dir + "/Logbuch/" + name, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string bytes(const std::string& name) { return kubtest::readFileBytes(dir + "/Logbuch/" + name); }
 };
 
 TEST_F(DayLogs, AppendsRowsToTheFileOfTheDayAndReloadsThemNewestFirst) {

@@ -84,6 +84,18 @@ protected:
         if (mounted) ::umount2(folder.c_str(), MNT_DETACH);
         kubtest::removeTree(folder);
     }
+    // A small file system of its own in the folder; why not, where mounting is not allowed.
+    std::string mountTmpfs(const char* options) {
+        if (!isRoot()) return "needs root to mount a small tmpfs";
+        if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, options) != 0)
+            return std::string("tmpfs mount not permitted here: ") + std::strerror(errno);
+        mounted = true;
+        return {};
+    }
+    void freeDisk() {
+        std::remove((folder + "/Füller").c_str());
+        std::remove((folder + "/Füller2").c_str());
+    }
     // Fills the file system of the folder up to the last byte.
     void fillDisk() {
         std::FILE* f = std::fopen((folder + "/Füller").c_str(), "wb");
@@ -136,10 +148,7 @@ TEST_F(FileFaults, ReadOnlyProgramFolder) {
 }
 
 TEST_F(FileFaults, FullDisk) {
-    if (!isRoot()) GTEST_SKIP() << "needs root to mount a small tmpfs";
-    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=512k,mode=0755") != 0)
-        GTEST_SKIP() << "tmpfs mount not permitted here: " << std::strerror(errno);
-    mounted = true;
+    if (const std::string why = mountTmpfs("size=512k,mode=0755"); !why.empty()) GTEST_SKIP() << why;
     kubtest::SoakRun soak(folder, start);
     soak.run(1);
     fillDisk();
@@ -156,8 +165,7 @@ TEST_F(FileFaults, FullDisk) {
             EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n") << path;
         }
 
-    std::remove((folder + "/Füller").c_str());
-    std::remove((folder + "/Füller2").c_str());
+    freeDisk();
     soak.run(1);
     expectAllReceived(soak);
     EXPECT_EQ(soak.recoveries, 1);
@@ -281,10 +289,7 @@ void writeBytes(const std::string& path, const std::string& bytes) {
 }
 
 TEST_F(FileFaults, RewriteFailingHalfWayLeavesTheOldFile) {
-    if (!isRoot()) GTEST_SKIP() << "needs root to mount a small tmpfs";
-    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=256k,mode=0755") != 0)
-        GTEST_SKIP() << "tmpfs mount not permitted here: " << std::strerror(errno);
-    mounted = true;
+    if (const std::string why = mountTmpfs("size=256k,mode=0755"); !why.empty()) GTEST_SKIP() << why;
     ASSERT_EQ(::mkdir((folder + "/Status").c_str(), 0755), 0);
     for (const Rewrite& r : rewrites()) writeBytes(folder + "/" + r.file, oldContent(r.file));
     fillDisk();
@@ -293,8 +298,7 @@ TEST_F(FileFaults, RewriteFailingHalfWayLeavesTheOldFile) {
         EXPECT_EQ(kubtest::readFileBytes(folder + "/" + r.file), oldContent(r.file)) << r.file;
         EXPECT_FALSE(kub::fileExists(folder + "/" + r.file + ".neu")) << r.file;
     }
-    std::remove((folder + "/Füller").c_str());
-    std::remove((folder + "/Füller2").c_str());
+    freeDisk();
     for (const Rewrite& r : rewrites()) {
         EXPECT_TRUE(r.save(folder)) << r.file;
         EXPECT_NE(kubtest::readFileBytes(folder + "/" + r.file), oldContent(r.file)) << r.file;

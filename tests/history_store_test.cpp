@@ -216,85 +216,47 @@ TYPED_TEST(HistoryStoreTest, FiltersFindWhatTheyName) {
         kub::HistoryQuery query;
         std::vector<std::string> expected;  // newest first
     };
-    auto q = [] { return kub::HistoryQuery{}; };
-    std::vector<Case> cases;
-    {
-        auto x = q();
-        x.ric = "1234567";
-        cases.push_back({"ric", x, {"Probealarm Gruppe 1", "B3 Brand Wohnhaus Hauptstraße", "Brand Scheune gestern"}});
-    }
-    {
-        auto x = q();
-        x.ric = "1234567";
-        x.fromSeconds = kNoon - 1;
-        x.toSeconds = kNoon + 50;
-        cases.push_back({"ric from inclusive, to exclusive", x, {"B3 Brand Wohnhaus Hauptstraße"}});
-    }
-    {
-        auto x = q();
-        x.kennung = "6234*";
-        cases.push_back({"kennung wildcard", x, {"62341140", "62341110"}});
-    }
-    {
-        auto x = q();
-        x.kennung = "6234";
-        cases.push_back({"kennung without wildcard is whole", x, {}});
-    }
-    {
-        auto x = q();
-        x.kennung = "*83";
-        cases.push_back({"kennung wildcard first", x, {"52341183"}});
-    }
-    {
-        auto x = q();
-        x.protocol = RecordProtocol::Fms;
-        x.limit = 1;
-        cases.push_back({"protocol and limit", x, {"52341183"}});
-    }
-    {
-        auto x = q();
-        x.code = "25431";
-        cases.push_back({"code", x, {"25431"}});
-    }
-    {
-        auto x = q();
-        x.channel = "right";
-        cases.push_back({"channel", x, {"Probealarm Gruppe 1"}});
-    }
-    {
-        auto x = q();
-        x.site = "Wache Nord";
-        cases.push_back({"site", x, {"Probealarm Gruppe 1"}});
-    }
-    {
-        auto x = q();
-        x.words = "brand";
-        cases.push_back({"a word, any case", x, {"B3 Brand Wohnhaus Hauptstraße", "Brand Scheune gestern"}});
-    }
-    {
-        auto x = q();
-        x.words = "brand";
-        x.toSeconds = kNoon;
-        cases.push_back({"a word before a time, that time not included", x, {"Brand Scheune gestern"}});
-        x.toSeconds.reset();
-        x.fromSeconds = kNoon;
-        cases.push_back({"a word from a time on, that time included", x, {"B3 Brand Wohnhaus Hauptstraße"}});
-    }
-    {
-        auto x = q();
-        x.words = "Brand hauptstr";
-        cases.push_back({"every word, the start of a word", x, {"B3 Brand Wohnhaus Hauptstraße"}});
-    }
-    {
-        auto x = q();
-        x.words = "Brand Sturz";
-        cases.push_back({"every word, not any", x, {}});
-    }
-    {
-        auto x = q();
-        x.words = "HAUPTSTRASSE";
-        cases.push_back({"no other spelling", x, {}});
-    }
+    using Q = kub::HistoryQuery;
+    auto with = [](auto set) {
+        Q x;
+        set(x);
+        return x;
+    };
+    const std::string wohnhaus = "B3 Brand Wohnhaus Hauptstraße", gestern = "Brand Scheune gestern";
+    const Case cases[] = {
+        {"ric", with([](Q& x) { x.ric = "1234567"; }), {"Probealarm Gruppe 1", wohnhaus, gestern}},
+        {"ric from inclusive, to exclusive", with([](Q& x) {
+             x.ric = "1234567";
+             x.fromSeconds = kNoon - 1;
+             x.toSeconds = kNoon + 50;
+         }),
+         {wohnhaus}},
+        {"kennung wildcard", with([](Q& x) { x.kennung = "6234*"; }), {"62341140", "62341110"}},
+        {"kennung without wildcard is whole", with([](Q& x) { x.kennung = "6234"; }), {}},
+        {"kennung wildcard first", with([](Q& x) { x.kennung = "*83"; }), {"52341183"}},
+        {"protocol and limit", with([](Q& x) {
+             x.protocol = RecordProtocol::Fms;
+             x.limit = 1;
+         }),
+         {"52341183"}},
+        {"code", with([](Q& x) { x.code = "25431"; }), {"25431"}},
+        {"channel", with([](Q& x) { x.channel = "right"; }), {"Probealarm Gruppe 1"}},
+        {"site", with([](Q& x) { x.site = "Wache Nord"; }), {"Probealarm Gruppe 1"}},
+        {"a word, any case", with([](Q& x) { x.words = "brand"; }), {wohnhaus, gestern}},
+        {"a word before a time, that time not included", with([](Q& x) {
+             x.words = "brand";
+             x.toSeconds = kNoon;
+         }),
+         {gestern}},
+        {"a word from a time on, that time included", with([](Q& x) {
+             x.words = "brand";
+             x.fromSeconds = kNoon;
+         }),
+         {wohnhaus}},
+        {"every word, the start of a word", with([](Q& x) { x.words = "Brand hauptstr"; }), {wohnhaus}},
+        {"every word, not any", with([](Q& x) { x.words = "Brand Sturz"; }), {}},
+        {"no other spelling", with([](Q& x) { x.words = "HAUPTSTRASSE"; }), {}},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(this->texts(c.query), c.expected);

@@ -22,12 +22,7 @@ class SettingsFiles : public ::testing::Test {
 protected:
     std::string dir = kubtest::makeTempDir("kub-settings");
     void TearDown() override { kubtest::removeTree(dir); }
-    std::string read(const std::string& name) {
-        std::ifstream in(dir + "/" + name, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string read(const std::string& name) { return kubtest::readFileBytes(dir + "/" + name); }
     void write(const std::string& name, const std::string& bytes) {
         std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
     }

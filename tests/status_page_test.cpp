@@ -107,10 +107,7 @@ TEST(StatusPage, LargeBoardTakesTheNewestTenReceptionsAndStaysWellFormed) {
 TEST(StatusPage, FileIsCp1252WithCrLf) {
     const std::string dir = kubtest::makeTempDir("kub-page");
     ASSERT_TRUE(writeStatusPage(dir, board(5, 10), LocalTime{2026, 3, 7, 8, 5, 1}));
-    std::ifstream in(dir + "/status.html", std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string bytes = ss.str();
+    const std::string bytes = kubtest::readFileBytes(dir + "/status.html");
     EXPECT_EQ(bytes.substr(0, 14), "<HTML>\r\n<HEAD>");
     EXPECT_NE(bytes.find("letzte Daten\xE4nderung: 07.03.2026 - 08:05:01 Uhr"), std::string::npos);
     EXPECT_EQ(bytes.substr(bytes.size() - 9), "</HTML>\r\n");

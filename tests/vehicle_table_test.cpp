@@ -18,11 +18,6 @@
 namespace kub {
 namespace {
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out << bytes;
@@ -82,10 +77,10 @@ TEST(VehicleTable, SaveAndLoadRoundTripWithUmlauts) {
     }
 
     // On disk: cp1252 and CR LF, one line per slot.
-    const std::string bytes = readBytes(dir.path + "/Fzg.txt");
+    const std::string bytes = kubtest::readFileBytes(dir.path + "/Fzg.txt");
     EXPECT_NE(bytes.find("Florian B\xE4rstadt 1/44\tHLF 20 \x96 \xD6lspur\t623B1234\r\n"), std::string::npos);
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 1500);
-    EXPECT_EQ(readBytes(dir.path + "/Status/1.txt"), "3\t2\t07.12. 04:55\r\n");
+    EXPECT_EQ(kubtest::readFileBytes(dir.path + "/Status/1.txt"), "3\t2\t07.12. 04:55\r\n");
     EXPECT_FALSE(std::filesystem::exists(dir.path + "/Fzg.txt.neu"));
 
     VehicleTable u;
@@ -188,13 +183,13 @@ TEST(VehicleTable, FailedWritesKeepTheTableAndTheOldFile) {
     t.applyLayout(BoardLayout::Columns5Rows10);
     t.vehicleTable[0].rufname = "Alt";
     ASSERT_TRUE(saveVehicleTable(dir.path, t));
-    const std::string before = readBytes(dir.path + "/Fzg.txt");
+    const std::string before = kubtest::readFileBytes(dir.path + "/Fzg.txt");
 
     // The side file cannot be made: a folder stands in its place.
     std::filesystem::create_directory(dir.path + "/Fzg.txt.neu");
     t.vehicleTable[0].rufname = "Neu";
     EXPECT_FALSE(saveVehicleTable(dir.path, t));
-    EXPECT_EQ(readBytes(dir.path + "/Fzg.txt"), before);
+    EXPECT_EQ(kubtest::readFileBytes(dir.path + "/Fzg.txt"), before);
     EXPECT_EQ(t.vehicleTable[0].rufname, "Neu");
 
     // No folder to write into at all.

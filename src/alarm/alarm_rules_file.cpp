@@ -9,6 +9,7 @@
 #include <toml++/toml.h>
 
 #include "common/week_time.h"
+#include "common/whole_number.h"
 #include "storage/alarm_settings.h"
 #include "storage/toml_faults.h"
 
@@ -294,9 +295,9 @@ void readBits(const toml::node& n, const std::string& key, const std::map<std::s
 std::optional<std::uint32_t> ricNumber(std::string_view s) {
     const std::string t = trimmed(s);
     if (!allDigits(t) || t.size() > 7) return std::nullopt;
-    const auto v = static_cast<std::uint32_t>(std::stoul(t));
-    if (v > kMaxRic) return std::nullopt;
-    return v;
+    const auto v = wholeNumber(t, 0, kMaxRic);
+    if (!v) return std::nullopt;
+    return static_cast<std::uint32_t>(*v);
 }
 
 void readRics(const toml::node& n, Condition& c, FaultList& faults) {

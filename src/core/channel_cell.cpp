@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/whole_number.h"
+
 namespace kub {
 
 namespace {
@@ -37,7 +39,7 @@ bool readChannelCell(std::string_view cell, std::string& channel, std::int64_t& 
     if (whole.empty() || whole.size() > 6 || part.size() > 6 || !digits(whole) || !digits(part) ||
         (dot != std::string_view::npos && part.empty()))
         return false;
-    std::int64_t hz = std::stoll(std::string(whole)) * kHzPerMhz;
+    std::int64_t hz = wholeNumber(whole, 0, 999999).value_or(0) * kHzPerMhz;
     std::int64_t scale = kHzPerMhz / 10;
     for (char c : part) {
         hz += (c - '0') * scale;

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
 #include <optional>
 
 #include "common/cipher_text.h"
+#include "common/date_time_parse.h"
 #include "common/time_text.h"
 #include "core/handling/fms_handling.h"
 #include "core/handling/pocsag_handling.h"
@@ -41,16 +41,16 @@ double windowOf(RecordProtocol p) {
 // The instant a status time text "07.12. 04:55" stands for: the latest such minute not
 // later than a day after `now` (the text has no year). Nullopt when it is no such text.
 std::optional<double> statusTimeSeconds(const std::string& text, double now) {
-    int day = 0, month = 0, hour = 0, minute = 0;
-    if (std::sscanf(text.c_str(), "%2d.%2d. %2d:%2d", &day, &month, &hour, &minute) != 4) return std::nullopt;
+    const auto stored = parseStatusTimeText(text);
+    if (!stored) return std::nullopt;
     const LocalTime today = toLocalTime(now);
     for (int year = today.year; year >= today.year - 1; --year) {
         std::tm tm{};
         tm.tm_year = year - 1900;
-        tm.tm_mon = month - 1;
-        tm.tm_mday = day;
-        tm.tm_hour = hour;
-        tm.tm_min = minute;
+        tm.tm_mon = stored->month - 1;
+        tm.tm_mday = stored->day;
+        tm.tm_hour = stored->hour;
+        tm.tm_min = stored->minute;
         tm.tm_isdst = -1;
         const auto t = static_cast<double>(std::mktime(&tm));
         if (t <= now + 86400) return t;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/time_text.h"
+#include "common/whole_number.h"
 #include "core/channel_cell.h"
 #include "export/export_line.h"
 #include "history/history_dates.h"
@@ -29,8 +30,7 @@ bool allDigits(std::string_view s) {
 
 int smallNumber(std::string_view s, int high) {
     if (!allDigits(s) || s.size() > 3) return -1;
-    const int v = std::stoi(std::string(s));
-    return v <= high ? v : -1;
+    return static_cast<int>(wholeNumber(s, 0, high).value_or(-1));
 }
 
 bool dateName(std::string_view rest, bool padded) {

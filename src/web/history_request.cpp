@@ -5,6 +5,7 @@
 #include <cctype>
 #include <optional>
 
+#include "common/whole_number.h"
 #include "history/history_dates.h"
 #include "web/web_access.h"
 
@@ -122,9 +123,11 @@ HistorySearchRequest parseHistorySearch(std::string_view query, bool csv) {
     q.channel = value(query, kSearchFields, "kanal", e);
     const std::string page = value(query, kSearchFields, "seite", e);
     if (!page.empty() && e.empty()) {
+        // Digits only: "-0" or "+1" is no page either.
         const bool digitsOnly = std::all_of(page.begin(), page.end(), [](char c) { return c >= '0' && c <= '9'; });
-        r.page = digitsOnly ? std::stoul(page) : 0;
-        if (r.page < 1 || r.page > kHistoryMaxPage)
+        const auto number = digitsOnly ? wholeNumber(page, 1, static_cast<long>(kHistoryMaxPage)) : std::nullopt;
+        r.page = static_cast<std::size_t>(number.value_or(0));
+        if (!number)
             e = "Seite " + page + " gibt es nicht (1 bis " + std::to_string(kHistoryMaxPage) + ").";
     }
     if (e.empty() && q.fromSeconds && q.toSeconds && *q.toSeconds <= *q.fromSeconds) e = "\"bis\" liegt vor \"von\".";

@@ -1,6 +1,6 @@
 #include "web/housekeeping.h"
 
-#include <cstdio>
+#include "common/date_time_parse.h"
 
 namespace kub {
 
@@ -23,18 +23,13 @@ long minuteIndex(const LocalTime& t) {
 }  // namespace
 
 std::optional<LocalTime> parseDateTimeText(const std::string& text) {
-    LocalTime t;
-    int used = 0;
-    if (std::sscanf(text.c_str(), " %2d.%2d.%4d%n", &t.day, &t.month, &t.year, &used) != 3) return std::nullopt;
-    const std::string rest = text.substr(static_cast<std::size_t>(used));
-    if (rest.find_first_not_of(" ") != std::string::npos) {
-        int n = std::sscanf(rest.c_str(), " %2d:%2d:%2d", &t.hour, &t.minute, &t.second);
-        if (n < 2) return std::nullopt;
-    }
-    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour < 0 || t.hour > 23 ||
-        t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
-        return std::nullopt;
-    return t;
+    // Blanks around the cell are the list's padding, not part of the date.
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    const std::size_t last = text.find_last_not_of(' ');
+    const auto parts = parseDateTimeParts(std::string_view(text).substr(first, last - first + 1));
+    if (!parts) return std::nullopt;
+    return parts->time;
 }
 
 long minuteBoundariesBetween(const LocalTime& from, const LocalTime& to) {

@@ -12,6 +12,7 @@
 #include "status_times_command.h"
 #include "common/program_folder.h"
 #include "common/stderr_line.h"
+#include "common/whole_number.h"
 #include "core/record_json.h"
 #include "history/day_log_import.h"
 #include "history/history_dates.h"
@@ -101,13 +102,13 @@ std::optional<int> parseOptions(const Args& args, Options& o) {
             o.query.site = args[++i];
         } else if (a == "--limit") {
             const std::string v = args[++i];
-            const bool digits = !v.empty() && v.size() < 7 && v.find_first_not_of("0123456789") == std::string::npos;
-            const std::size_t n = digits ? std::stoul(v) : 0;
-            if (n < 1 || n > kMostLimit) {
+            const bool digits = v.size() < 7 && v.find_first_not_of("0123456789") == std::string::npos;
+            const auto n = digits ? kub::wholeNumber(v, 1, static_cast<long>(kMostLimit)) : std::nullopt;
+            if (!n) {
                 say("--limit erwartet eine Zahl von 1 bis 100000.");
                 return 2;
             }
-            o.query.limit = n;
+            o.query.limit = static_cast<std::size_t>(*n);
         } else {
             return refuse("verlauf", "unbekannte Option: " + a, kVerlaufUsage);
         }
