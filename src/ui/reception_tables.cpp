@@ -164,10 +164,16 @@ int ReceptionTables::channelColumn(ReceptionTable t) {
     auto* h = new QTableWidgetItem(QString::fromUtf8(kChannelHeader));
     h->setTextAlignment(alignmentOf(2));
     w->setHorizontalHeaderItem(column, h);
-    w->setColumnWidth(column, twips_.px(kChannelColumnWidth));
     // Shown before the last column: the text (the ZVEI table's time) keeps the width that
-    // is left over.
-    w->horizontalHeader()->moveSection(column, column - 1);
+    // is left over. The header takes the stretch anew once the column has moved.
+    QHeaderView* header = w->horizontalHeader();
+    header->setStretchLastSection(false);
+    header->moveSection(column, column - 1);
+    header->setStretchLastSection(true);
+    w->setColumnWidth(column, twips_.px(kChannelColumnWidth));
+    // The text gives up what the channel takes, or the fixed-width POCSAG table scrolls.
+    const int last = column - 1;
+    w->setColumnWidth(last, std::max(twips_.px(kChannelColumnWidth), w->columnWidth(last) - twips_.px(kChannelColumnWidth)));
     return column;
 }
 
