@@ -1,11 +1,16 @@
 // The reception watchdog as a running monitor wires it: the sound card's channels by
-// their side, an SDR stick's channels (once the core has them) by name and frequency.
+// their side, an SDR stick's channels (once the core has them) by name and frequency; and
+// a stick that delivers nothing does not stop the clock it measures silence on.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "core/headless_window.h"
 #include "core/sdr_core_feed.h"
 #include "platform/monitor_wiring.h"
+#include "platform/sdr_replay.h"
+#include "sdr/fd_iq_source.h"
+#include "support/qt_app.h"
 
 namespace {
 
@@ -41,6 +46,21 @@ TEST(WatchedChannels, AQuietChannelIsSaidOnceByTheNameItsRecordsCarry) {
         clock.advance(60);
         EXPECT_TRUE(dog.check().empty()) << c.what;
     }
+}
+
+TEST(WatchedChannels, TheStreamClockKeepsUpWithTheWallClockWhileTheStickDeliversNothing) {
+    kubtest::ensureQtApp();
+    int stick[2];
+    ASSERT_EQ(::pipe(stick), 0);
+    kub::ManualClock wall(1796738707);
+    kub::StreamClock stream(wall.nowSeconds());
+    kub::SdrReplay replay(std::make_unique<kub::FdIqSource>(stick[0], true, kub::IqFormat::Cu8), 1024000, stream, wall,
+                          [](std::span<const std::uint8_t>) {}, [](const std::string&) {}, 1 << 20);
+    replay.start();
+    wall.advance(600);
+    EXPECT_TRUE(kubtest::waitFor([&] { return stream.nowSeconds() >= wall.nowSeconds(); }, 5000));
+    replay.stop();
+    ::close(stick[1]);
 }
 
 }  // namespace
