@@ -15,6 +15,11 @@ constexpr std::int64_t kHighestHz = 100 * 1000 * kHzPerMhz;
 
 std::string channelCell(const std::string& channel, std::int64_t frequency) {
     if (frequency <= 0) return {};
+    return std::string(kPrefix) + channelLabel(channel, frequency);
+}
+
+std::string channelLabel(const std::string& channel, std::int64_t frequency) {
+    if (frequency <= 0) return {};
     std::string name = channel;
     std::replace_if(name.begin(), name.end(), [](char c) { return c == ',' || c == '\t' || c == '\r' || c == '\n'; }, ' ');
     std::string fraction = std::to_string(frequency % kHzPerMhz);
@@ -22,7 +27,7 @@ std::string channelCell(const std::string& channel, std::int64_t frequency) {
     while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
     std::string mhz = std::to_string(frequency / kHzPerMhz);
     if (!fraction.empty()) mhz += "." + fraction;
-    return std::string(kPrefix) + name + " " + mhz + std::string(kUnit);
+    return name + " " + mhz + std::string(kUnit);
 }
 
 bool readChannelCell(std::string_view cell, std::string& channel, std::int64_t& frequency) {

@@ -12,6 +12,8 @@ namespace kub {
 
 // Empty when `frequency` is 0 (the sound card).
 std::string channelCell(const std::string& channel, std::int64_t frequency);
+// The cell without its leading "Kanal ": "FW-Nord 172.34 MHz", for a column headed "Kanal".
+std::string channelLabel(const std::string& channel, std::int64_t frequency);
 // Name and frequency from such a cell; false when the cell is none.
 bool readChannelCell(std::string_view cell, std::string& channel, std::int64_t& frequency);
 

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/time_text.h"
+#include "core/channel_cell.h"
 
 namespace kub {
 
@@ -15,8 +16,12 @@ std::string upper(std::string s) {
     return s;
 }
 
-std::string channelSubject(const std::string& channel) {
-    return channel == "right" ? "Kanal rechts" : "Kanal links";
+std::string channelSubject(const ReceptionWatchdog::Channel& c) {
+    if (c.name == "left") return "Kanal links";
+    if (c.name == "right") return "Kanal rechts";
+    // As the day log names the channel: a dispatcher with two sticks' lists finds it by its frequency.
+    const std::string cell = channelCell(c.name, c.frequency);
+    return cell.empty() ? "Kanal " + c.name : cell;
 }
 
 std::string quietMessage(const std::string& subject, bool channel, int minutes) {
@@ -27,13 +32,13 @@ std::string quietMessage(const std::string& subject, bool channel, int minutes) 
 
 }  // namespace
 
-ReceptionWatchdog::ReceptionWatchdog(const Clock& clock, std::vector<std::string> channels,
+ReceptionWatchdog::ReceptionWatchdog(const Clock& clock, std::vector<Channel> channels,
                                      int silentChannelMinutes, std::vector<Watched> names)
     : clock_(clock) {
     const double now = clock_.nowSeconds();
     if (silentChannelMinutes > 0)
         for (const auto& c : channels)
-            watches_.push_back({channelSubject(c), c, true, silentChannelMinutes * 60.0, now, false});
+            watches_.push_back({channelSubject(c), c.name, true, silentChannelMinutes * 60.0, now, false});
     for (const auto& n : names)
         if (n.minutes > 0 && !n.name.empty())
             watches_.push_back({n.name, upper(n.name), false, n.minutes * 60.0, now, false});

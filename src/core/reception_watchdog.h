@@ -5,8 +5,10 @@
 // heard for its N minutes; and says it again when reception returns. Only what is heard
 // here counts: other sites' receptions say nothing about this site's receivers.
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/clock.h"
@@ -15,7 +17,7 @@
 namespace kub {
 
 struct WatchdogEvent {
-    std::string subject;  // "Kanal links", "1234567"
+    std::string subject;  // "Kanal links", "Kanal FW-Nord 172.34 MHz", "1234567"
     bool silent = false;  // true: gone quiet; false: heard again
     std::string message;  // German, one line
 };
@@ -26,8 +28,17 @@ public:
         std::string name;
         int minutes = 0;
     };
-    // `channels`: "left" and/or "right", the channels with a decoder on. Time runs from now.
-    ReceptionWatchdog(const Clock& clock, std::vector<std::string> channels, int silentChannelMinutes,
+    // A channel by the name its records carry; an SDR channel with its frequency, so that
+    // the notice says which of the stick's channels went quiet.
+    struct Channel {
+        Channel(const char* channelName) : name(channelName) {}
+        Channel(std::string channelName, std::int64_t hz) : name(std::move(channelName)), frequency(hz) {}
+        std::string name;
+        std::int64_t frequency = 0;
+    };
+    // `channels`: those with a decoder on ("left", "right" or an SDR stick's). Time runs
+    // from now.
+    ReceptionWatchdog(const Clock& clock, std::vector<Channel> channels, int silentChannelMinutes,
                       std::vector<Watched> names);
 
     void deliver(const ReceptionRecord& record) override;

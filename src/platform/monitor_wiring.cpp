@@ -1,5 +1,7 @@
 #include "platform/monitor_wiring.h"
 
+#include "core/monitor_channel.h"
+
 namespace kub {
 
 namespace {
@@ -7,8 +9,14 @@ constexpr int kMqttPollMs = 100;
 constexpr int kWatchdogMs = 1000;
 }  // namespace
 
-std::vector<std::string> watchedChannels(const Settings& s) {
-    std::vector<std::string> channels;
+std::vector<ReceptionWatchdog::Channel> watchedChannels(const Settings& s, MonitorCore& core) {
+    std::vector<ReceptionWatchdog::Channel> channels;
+    // In the core's order, which is the order of the channel list.
+    const auto& frequencies = core.context.channelFrequencies;
+    for (std::size_t i = 0; i < core.channelCount(); ++i)
+        if (const auto f = frequencies.find(core.channel(i).name()); f != frequencies.end())
+            channels.emplace_back(f->first, f->second);
+    if (!channels.empty()) return channels;
     if (s.anyDecoderLeft()) channels.push_back("left");
     if (s.anyDecoderRight()) channels.push_back("right");
     return channels;
@@ -57,7 +65,7 @@ void MonitorWiring::runMqtt(const MqttSettings& s, const Settings& decoders) {
     // The watchdog follows the decoder switches and its own settings at every save.
     std::vector<ReceptionWatchdog::Watched> watched;
     for (const auto& n : mqtt_.watchedNames) watched.push_back({n.name, n.minutes});
-    watchdog_ = std::make_unique<ReceptionWatchdog>(session_.core.context.clock, watchedChannels(decoders),
+    watchdog_ = std::make_unique<ReceptionWatchdog>(session_.core.context.clock, watchedChannels(decoders, session_.core),
                                                     mqtt_.silentChannelMinutes, watched);
     if (!watchdog_->empty()) {
         watchdogOutput_ = session_.core.context.addOutput(*watchdog_);

@@ -24,8 +24,9 @@
 
 namespace kub {
 
-// The channels the watchdog listens on: those with a decoder switched on.
-std::vector<std::string> watchedChannels(const Settings& settings);
+// The channels the watchdog listens on: an SDR stick's channels when the core has any (the
+// sound card is not listened to then), otherwise left and right where a decoder is on.
+std::vector<ReceptionWatchdog::Channel> watchedChannels(const Settings& settings, MonitorCore& core);
 
 class MonitorWiring {
 public:

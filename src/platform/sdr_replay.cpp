@@ -11,12 +11,14 @@ namespace kub {
 namespace {
 // Chunks decoded per turn of the event loop before the loop gets its turn again.
 constexpr int kChunksPerTurn = 8;
+constexpr int kKeepUpMs = 1000;
 }  // namespace
 
 SdrReplay::SdrReplay(std::unique_ptr<IqSource> source, double rate, StreamClock& clock, const Clock& wall,
                      TakeIq takeIq, std::function<void(const std::string&)> say, std::size_t queueBytes)
     : queue_(queueBytes), rate_(rate), clock_(clock), wall_(wall), takeIq_(std::move(takeIq)),
-      pairBytes_(iqPairBytes(source->format())), wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+      pairBytes_(iqPairBytes(source->format())), wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      keepUp_(kKeepUpMs, [this] { clock_.keepUpWith(wall_.nowSeconds()); }) {
     pump_ = std::make_unique<IqPump>(std::move(source), queue_, std::move(say), [this] {
         const std::uint64_t one = 1;
         (void)!::write(wakeFd_, &one, sizeof one);
@@ -37,10 +39,12 @@ void SdrReplay::start() {
         drain();
     });
     pump_->start();
+    keepUp_.start();
 }
 
 void SdrReplay::stop() {
     running_ = false;
+    keepUp_.stop();
     notifier_.reset();
     pump_->stop();
 }
@@ -69,6 +73,7 @@ void SdrReplay::drain() {
         }
     } else if (queue_.finished()) {
         running_ = false;
+        keepUp_.stop();
         if (onFinished) onFinished();
     }
 }

@@ -3,7 +3,9 @@
 // fills a bounded queue and knocks on an eventfd; each knock takes what is queued, a
 // bounded share per turn so the timers and the web board still get their turn, and hands
 // it to the channelizer, which feeds every channel of the core. The stream clock goes with
-// the IQ and keeps up with the wall clock, as a pipe's does.
+// the IQ and keeps up with the wall clock, as a pipe's does; while a stick delivers nothing
+// it keeps up every second all the same, or the reception watchdog (on that clock) would
+// never see a dead stick's channels go quiet.
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -14,6 +16,7 @@
 #include <string>
 
 #include "common/clock.h"
+#include "platform/repeating_timer.h"
 #include "sdr/iq_pump.h"
 #include "sdr/iq_queue.h"
 
@@ -51,6 +54,7 @@ private:
     std::unique_ptr<IqPump> pump_;
     std::unique_ptr<QSocketNotifier> notifier_;
     QObject timerContext_;
+    RepeatingTimer keepUp_;
     double framesOwed_ = 0;
     std::uint64_t decoded_ = 0;
     bool running_ = false;

@@ -4,6 +4,8 @@
 #include <QHeaderView>
 #include <QStyle>
 
+#include "core/channel_cell.h"
+
 namespace kub::ui {
 
 namespace {
@@ -33,6 +35,13 @@ int nameColumnOf(ReceptionTable t) {
 }
 constexpr int kNameColumnMax = 6000;  // twips: no runaway from one odd name
 constexpr int kOtherColumnGrowth = 2; // other columns up to twice their designed width
+
+// An SDR channel's receptions name their channel ("FW-Nord 172.34 MHz") in a column of
+// its own, added when the first such row comes: with the sound card alone the tables
+// keep the columns they always had.
+constexpr const char* kChannelHeader = "Kanal";
+constexpr int kChannelColumnWidth = 1700;  // twips
+constexpr int kChannelText = Qt::UserRole;  // the cell as inserted, "Kanal FW-Nord 172.34 MHz"
 
 const std::vector<Column>& columnsOf(ReceptionTable t) {
     switch (t) {
@@ -127,19 +136,53 @@ void ReceptionTables::insertRow(ReceptionTable t, const std::string& row) {
     const auto& cols = columnsOf(t);
     const std::vector<QString> cells = splitRow(row);
     w->insertRow(0);
-    // Cells beyond the table's columns are dropped, as the grid did.
-    for (int c = 0; c < w->columnCount() && c < static_cast<int>(cells.size()); ++c) {
-        auto* item = new QTableWidgetItem(cells[static_cast<std::size_t>(c)]);
-        item->setTextAlignment(alignmentOf(cols[static_cast<std::size_t>(c)].alignment));
-        w->setItem(0, c, item);
-        fitColumn(t, c, cells[static_cast<std::size_t>(c)]);
+    // Cells beyond the table's columns are dropped, as the grid did; only an SDR channel's
+    // cell after them is shown.
+    for (std::size_t c = 0; c < cols.size() && c < cells.size(); ++c) {
+        auto* item = new QTableWidgetItem(cells[c]);
+        item->setTextAlignment(alignmentOf(cols[c].alignment));
+        w->setItem(0, static_cast<int>(c), item);
+        fitColumn(t, static_cast<int>(c), cells[c]);
     }
+    std::string name;
+    std::int64_t hz = 0;
+    if (cells.size() <= cols.size() || !readChannelCell(cells[cols.size()].toStdString(), name, hz)) return;
+    const int column = channelColumn(t);
+    const QString label = QString::fromStdString(channelLabel(name, hz));
+    auto* item = new QTableWidgetItem(label);
+    item->setData(kChannelText, cells[cols.size()]);
+    item->setTextAlignment(alignmentOf(2));
+    w->setItem(0, column, item);
+    fitColumn(t, column, label);
+}
+
+int ReceptionTables::channelColumn(ReceptionTable t) {
+    QTableWidget* w = table(t);
+    const int column = static_cast<int>(columnsOf(t).size());
+    if (w->columnCount() > column) return column;
+    w->insertColumn(column);
+    auto* h = new QTableWidgetItem(QString::fromUtf8(kChannelHeader));
+    h->setTextAlignment(alignmentOf(2));
+    w->setHorizontalHeaderItem(column, h);
+    // Shown before the last column: the text (the ZVEI table's time) keeps the width that
+    // is left over. The header takes the stretch anew once the column has moved.
+    QHeaderView* header = w->horizontalHeader();
+    header->setStretchLastSection(false);
+    header->moveSection(column, column - 1);
+    header->setStretchLastSection(true);
+    w->setColumnWidth(column, twips_.px(kChannelColumnWidth));
+    // The text gives up what the channel takes, or the fixed-width POCSAG table scrolls.
+    const int last = column - 1;
+    w->setColumnWidth(last, std::max(twips_.px(kChannelColumnWidth), w->columnWidth(last) - twips_.px(kChannelColumnWidth)));
+    return column;
 }
 
 void ReceptionTables::fitColumn(ReceptionTable t, int column, const QString& text) {
     QTableWidget* w = table(t);
-    if (column == w->columnCount() - 1) return;  // stretches anyway
-    const int designed = columnsOf(t)[static_cast<std::size_t>(column)].width;
+    if (w->horizontalHeader()->visualIndex(column) == w->columnCount() - 1) return;  // stretches anyway
+    const auto& cols = columnsOf(t);
+    const int designed =
+        column < static_cast<int>(cols.size()) ? cols[static_cast<std::size_t>(column)].width : kChannelColumnWidth;
     const int limit = twips_.px(column == nameColumnOf(t) ? kNameColumnMax : designed * kOtherColumnGrowth);
     // Measured once per cell as it comes in, so a table of thousands of rows costs nothing
     // more; the columns only grow, and never past their limit.
@@ -167,20 +210,30 @@ void ReceptionTables::setRowSite(ReceptionTable t, int row, const QString& site)
 }
 
 void ReceptionTables::setRowSites(ReceptionTable t, const std::string& text, const QString& sites) {
-    // A merge follows the first report within seconds; the row is near the top.
+    // A merge follows the first report within seconds; the row is near the top. The
+    // reception's row is matched, not the channel cell the table adds to it.
     const int rows = std::min(table(t)->rowCount(), 100);
     for (int r = 1; r <= rows; ++r)
-        if (rowText(t, r) == text) return setRowSite(t, r, sites);
+        if (receptionText(t, r) == text) return setRowSite(t, r, sites);
 }
 
-std::string ReceptionTables::rowText(ReceptionTable t, int row) const {
+std::string ReceptionTables::receptionText(ReceptionTable t, int row) const {
     QTableWidget* w = table(t);
     if (row < 1 || row > w->rowCount()) return {};
     std::string text;
-    for (int c = 0; c < w->columnCount(); ++c) {
+    for (int c = 0; c < static_cast<int>(columnsOf(t).size()); ++c) {
         if (c) text += '\t';
         if (const QTableWidgetItem* item = w->item(row - 1, c)) text += item->text().toStdString();
     }
+    return text;
+}
+
+std::string ReceptionTables::rowText(ReceptionTable t, int row) const {
+    std::string text = receptionText(t, row);
+    const int column = static_cast<int>(columnsOf(t).size());
+    if (column >= table(t)->columnCount() || text.empty()) return text;
+    if (const QTableWidgetItem* item = table(t)->item(row - 1, column))
+        text += '\t' + item->data(kChannelText).toString().toStdString();
     return text;
 }
 

@@ -44,7 +44,8 @@ public:
     void setRowSite(ReceptionTable t, int row, const QString& site);
     // The newest row with this text (among the newest hundred) names all its sources.
     void setRowSites(ReceptionTable t, const std::string& rowText, const QString& sites);
-    // Row r (1 = newest) as the TAB-separated text it was inserted with.
+    // Row r (1 = newest) as the TAB-separated text it was inserted with, an SDR channel's
+    // cell ("Kanal FW-Nord 172.34 MHz") included.
     std::string rowText(ReceptionTable t, int row) const;
     std::vector<std::string> rowTexts(ReceptionTable t) const;
 
@@ -54,6 +55,10 @@ public:
 
 private:
     void place();
+    // The "Kanal" column's index, the column added when it is not there yet.
+    int channelColumn(ReceptionTable t);
+    // Row r without its channel cell: the reception's row as its record has it.
+    std::string receptionText(ReceptionTable t, int row) const;
     // Widens `column` to show `text` whole, within its limit.
     void fitColumn(ReceptionTable t, int column, const QString& text);
 

@@ -1,6 +1,7 @@
 // Board layout and drawing rules, tables, alert lists, settings save, status for all,
 // capture messages, and receptions reaching the window through the decoders.
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -154,6 +155,43 @@ TEST_F(Tables, HeadersRowsColoursAndCut) {
     w.setTableRowCount(ReceptionTable::Fms, 1);
     EXPECT_EQ(w.tableRowCount(ReceptionTable::Fms), 1);
     EXPECT_EQ(fms->rowCount(), 0);
+}
+
+// An SDR channel's receptions name their channel in a "Kanal" column before the last one;
+// a sound-card reception leaves every table as it was, before and after.
+TEST_F(Tables, SdrReceptionsNameTheirChannelInAColumnOfItsOwn) {
+    MainWindow& w = open();
+    w.core().context.channelFrequencies["FW-Nord"] = 172340000;
+    const struct {
+        ReceptionTable table;
+        RecordProtocol protocol;
+        const char* row;
+    } cases[] = {
+        {ReceptionTable::Fms, RecordProtocol::Fms, "A\tB\t623B1111\t3\t0\tFzg->Lst\tzeit\tText"},
+        {ReceptionTable::Zvei, RecordProtocol::Zvei, "12345\tFeuerwehr\tzeit"},
+        {ReceptionTable::Pocsag, RecordProtocol::Pocsag, "1234567\t3\tWehr\tzeit\tB3 Brand"},
+    };
+    for (const auto& c : cases) {
+        QTableWidget* t = w.tables()->table(c.table);
+        const int columns = t->columnCount();
+        auto hear = [&](const char* channel) {
+            ReceptionRecord r = w.core().context.newRecord(c.protocol, channel);
+            r.row = c.row;
+            w.core().context.handOn(r);
+        };
+        hear("left");
+        EXPECT_EQ(t->columnCount(), columns);
+        hear("FW-Nord");
+        hear("right");
+        ASSERT_EQ(t->columnCount(), columns + 1);
+        EXPECT_EQ(t->horizontalHeaderItem(columns)->text(), "Kanal");
+        EXPECT_EQ(t->horizontalHeader()->visualIndex(columns), columns - 1);
+        EXPECT_EQ(t->item(1, columns)->text(), "FW-Nord 172.34 MHz");
+        EXPECT_EQ(t->item(0, columns), nullptr);
+        EXPECT_EQ(w.tables()->rowText(c.table, 2), std::string(c.row) + "\tKanal FW-Nord 172.34 MHz");
+        EXPECT_EQ(w.tables()->rowText(c.table, 1), c.row);
+        EXPECT_EQ(w.tables()->rowText(c.table, 3), c.row);
+    }
 }
 
 TEST_F(AlertLists, GreenWithEntriesAcknowledgedByMousePressGreyWhenEmpty) {

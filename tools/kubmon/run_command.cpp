@@ -282,7 +282,6 @@ int runCommand(const Args& args) {
     for (const auto& refused : kub::takeRefusedFiles()) say(refused);
     if (o.silentMinutes > 0) mqtt.silentChannelMinutes = o.silentMinutes;
     if (!o.expected.empty()) mqtt.watchedNames = o.expected;
-    wiring.runMqtt(mqtt, session.settings);
 
     kub::RepeatingTimer housekeeping(o.passSeconds * 1000, [&] {
         session.housekeepingPass();
@@ -332,6 +331,8 @@ int runCommand(const Args& args) {
         keeper->start(session.settings.deviceIndex);
     }
 
+    // After the input: an SDR stick's channels are on the core now, for the watchdog to watch.
+    wiring.runMqtt(mqtt, session.settings);
     QCoreApplication::exec();
 
     housekeeping.stop();
