@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
+#include <utility>
+
+#include "common/wide_vectors.h"
 
 namespace kub {
 
@@ -29,27 +33,39 @@ ZveiToneBank::ZveiToneBank() {
     }
 }
 
-void ZveiToneBank::add(const double* samples, int count) {
+KUB_WIDE_VECTORS void ZveiToneBank::add(const double* samples, int count) {
     // The filter state in locals, so that it can stay in registers over the run.
-    std::array<float, kBins> s1 = s1_;
-    std::array<float, kBins> s2 = s2_;
+    using Lanes = float __attribute__((vector_size(kLanes * sizeof(float))));
+    static_assert(kLanes == 8);
+    Lanes s1[kGroups];
+    Lanes s2[kGroups];
+    Lanes coef[kGroups];
+    std::memcpy(s1, s1_.data(), sizeof s1);
+    std::memcpy(s2, s2_.data(), sizeof s2);
+    std::memcpy(coef, coef_.data(), sizeof coef);
     double energy = energy_;
     double sum = sum_;
-    for (int n = 0; n < count; ++n) {
-        const double x = samples[n];
+    // One sample into every bin. Each bin waits for its own last value; only the product
+    // with it and one addition lie on that path, the difference is ready beforehand. The
+    // new value goes where the oldest was, so two steps in turn need no moves.
+    const auto step = [&](double x, Lanes* last, Lanes* older) {
         energy += x * x;
         sum += x;
-        const auto xf = static_cast<float>(x);
-        for (std::size_t i = 0; i < kBins; ++i) {
-            // Each bin waits for its own last value; only the product with it and one
-            // addition lie on that path, the difference is ready beforehand.
-            const float s = (xf - s2[i]) + coef_[i] * s1[i];
-            s2[i] = s1[i];
-            s1[i] = s;
-        }
+        const auto f = static_cast<float>(x);
+        const Lanes xf = {f, f, f, f, f, f, f, f};
+        for (int g = 0; g < kGroups; ++g) older[g] = (xf - older[g]) + coef[g] * last[g];
+    };
+    int n = 0;
+    for (; n + 1 < count; n += 2) {
+        step(samples[n], s1, s2);
+        step(samples[n + 1], s2, s1);
     }
-    s1_ = s1;
-    s2_ = s2;
+    if (n < count) {
+        step(samples[n], s1, s2);
+        std::swap(s1, s2);
+    }
+    std::memcpy(s1_.data(), s1, sizeof s1);
+    std::memcpy(s2_.data(), s2, sizeof s2);
     energy_ = energy;
     sum_ = sum;
     filled_ += count;
