@@ -6,13 +6,14 @@
 #include <numbers>
 #include <utility>
 
+#include "common/sample_block.h"
 #include "common/wide_vectors.h"
 
 namespace kub {
 
 namespace {
 
-constexpr double kRate = 22050.0;
+constexpr double kRate = kSampleRate;
 constexpr int kBlock = 2 * ZveiToneBank::kHalfBlock;
 // Share of the block's energy the strongest bin and its stronger neighbour must hold: a
 // clean tone holds about 0.8 to 1, a tone at 0 dB SNR still about 0.4, white noise
@@ -77,11 +78,11 @@ void ZveiToneBank::restart() {
     energy_ = 0;
     sum_ = 0;
     filled_ = 0;
-    secondHalf_ = false;
+    half_ = Half::First;
 }
 
 void ZveiToneBank::finishFirstHalf() {
-    if (filled_ != kHalfBlock || secondHalf_) {
+    if (filled_ != kHalfBlock || half_ != Half::First) {
         restart();
         return;
     }
@@ -92,11 +93,11 @@ void ZveiToneBank::finishFirstHalf() {
     s1_.fill(0);
     s2_.fill(0);
     filled_ = 0;
-    secondHalf_ = true;
+    half_ = Half::Second;
 }
 
 double ZveiToneBank::finishBlock() {
-    if (filled_ != kHalfBlock || !secondHalf_) {
+    if (filled_ != kHalfBlock || half_ != Half::Second) {
         restart();
         return 0;
     }
@@ -122,7 +123,7 @@ double ZveiToneBank::finishBlock() {
     energy_ = 0;
     sum_ = 0;
     filled_ = 0;
-    secondHalf_ = false;
+    half_ = Half::First;
 
     if (energy <= 0) return 0;
     // A tone between two bins shares itself between them; the pair is the tone.

@@ -55,7 +55,8 @@ private:
     double energy_ = 0;  // sum of squares
     double sum_ = 0;     // sum, for the mean
     int filled_ = 0;
-    bool secondHalf_ = false;
+    enum class Half { First, Second };
+    Half half_ = Half::First;  // the half being fed
 };
 
 }  // namespace kub
