@@ -78,9 +78,10 @@ std::string_view ZveiDecoder::classifyTone(double frequency) {
 double ZveiDecoder::toneRowMiddle(double frequency) {
     const double r = std::nearbyint(frequency / 10.0);
     for (const auto& row : kToneTable) {
+        if (r < row.low || r > row.high) continue;
         // "L" starts where "7" ends; its middle must not fall back into "7".
         const int low = row.result == "L" ? kLowestOwnRowOfL : row.low;
-        if (r >= row.low && r <= row.high) return 5.0 * (low + row.high);
+        return 5.0 * (low + row.high);
     }
     return 0;
 }
