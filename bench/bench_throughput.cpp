@@ -6,11 +6,13 @@
 //   bench_throughput [minutes of audio, default 30] [--keep FILE.wav: only write the recording]
 //
 // Wall clock and CPU time (user and system) of each process are both shown: on a machine
-// shared with other work the CPU time is the steadier measure.
+// shared with other work the CPU time is the steadier measure. Each process runs five
+// times, the three by turns, and the median of each measure is shown.
 //
 // The recording cycles through FMS telegrams, ZVEI codes and POCSAG pages at each rate,
 // taking turns between the channels, under white noise 20 dB below the signals.
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -66,6 +69,24 @@ Timed runTimed(const std::string& command, const std::vector<std::string>& prefi
     t.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     t.cpuSeconds = childCpuSeconds() - cpu0;
     return t;
+}
+
+constexpr int kRuns = 5;
+
+// The median run of each measure (taken apart: the run with the median wall time need not
+// have the median CPU time).
+Timed median(std::vector<Timed> runs) {
+    Timed m;
+    const auto mid = [&runs](auto member) {
+        std::vector<double> v;
+        for (const auto& r : runs) v.push_back(r.*member);
+        std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    m.seconds = mid(&Timed::seconds);
+    m.cpuSeconds = mid(&Timed::cpuSeconds);
+    m.lines = runs.front().lines;
+    return m;
 }
 
 siggen::StereoTrack makeTrack(double minutes, int& sent) {
@@ -157,20 +178,28 @@ int main(int argc, char** argv) {
         std::printf("  %-52s %9.2f %11.0f %9.2f %11.0f %8d\n", name, t.seconds, audioSeconds / t.seconds, t.cpuSeconds,
                     audioSeconds / t.cpuSeconds, t.lines);
     };
-    const Timed ours = runTimed(std::string(KUBMON_EXE) + " decode '" + wav + "' 2>/dev/null", {"##"});
-    row("kubmon decode, stereo, six decoders, improvements on", ours);
-    const Timed classic = runTimed(std::string(KUBMON_EXE) + " decode --klassisch '" + wav + "' 2>/dev/null", {"##"});
-    row("kubmon decode --klassisch, stereo, six decoders", classic);
-    if (std::system("command -v multimon-ng >/dev/null 2>&1") == 0) {
-        const Timed mm = runTimed("multimon-ng -q -t raw -a FMSFSK -a ZVEI1 -a POCSAG512 -a POCSAG1200 -a POCSAG2400 '" +
+    const bool haveMultimon = std::system("command -v multimon-ng >/dev/null 2>&1") == 0;
+    std::vector<Timed> ours, classic, mm;
+    for (int run = 0; run < kRuns; ++run) {
+        ours.push_back(runTimed(std::string(KUBMON_EXE) + " decode '" + wav + "' 2>/dev/null", {"##"}));
+        classic.push_back(runTimed(std::string(KUBMON_EXE) + " decode --klassisch '" + wav + "' 2>/dev/null", {"##"}));
+        if (haveMultimon)
+            mm.push_back(runTimed("multimon-ng -q -t raw -a FMSFSK -a ZVEI1 -a POCSAG512 -a POCSAG1200 -a POCSAG2400 '" +
                                       raw + "' 2>/dev/null",
-                                  {"FMS", "ZVEI1", "POCSAG"});
-        row("multimon-ng, mono mix, five demodulators", mm);
+                                  {"FMS", "ZVEI1", "POCSAG"}));
+    }
+    const Timed oursMedian = median(ours);
+    row("kubmon decode, stereo, six decoders, improvements on", oursMedian);
+    row("kubmon decode --klassisch, stereo, six decoders", median(classic));
+    if (haveMultimon) {
+        const Timed mmMedian = median(mm);
+        row("multimon-ng, mono mix, five demodulators", mmMedian);
         std::printf("  kubmon (improvements on) against multimon-ng: %.1f times as fast by CPU time, %.1f by wall clock\n",
-                    mm.cpuSeconds / ours.cpuSeconds, mm.seconds / ours.seconds);
+                    mmMedian.cpuSeconds / oursMedian.cpuSeconds, mmMedian.seconds / oursMedian.seconds);
     } else {
         std::printf("  multimon-ng not installed\n");
     }
+    std::printf("  (median of %d runs each, the three processes by turns)\n", kRuns);
     std::filesystem::remove_all(dir);
     return 0;
 }

@@ -50,7 +50,7 @@ TEST(ZveiDetector, FiveCleanTonesGiveTheirFrequencies) {
     const auto& got = m.core.left().decoders().zvei().lastTones();
     const double want[5] = {1060, 1160, 1270, 1400, 1530};
     for (int i = 0; i < 5; ++i) EXPECT_NEAR(got[static_cast<std::size_t>(i)], want[i], want[i] * 0.01) << i;
-    EXPECT_EQ(m.core.left().decoders().zvei().detector().toneCount, 0);
+    EXPECT_EQ(m.core.left().decoders().zvei().collectedTones(), 0);
 }
 
 TEST(ZveiDetector, EveryDigitAtToneLengthsFromSixtyToEightyMs) {

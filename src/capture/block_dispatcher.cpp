@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "common/wide_vectors.h"
+
 namespace kub {
 
 namespace {
@@ -16,6 +18,32 @@ int meanMeter(std::int32_t sum) {
 }
 
 int peakMeter(std::int32_t peak) { return peak > kMeterMax ? kMeterMax : peak; }
+
+// One simple loop per channel and task, so that the compiler can work on several samples
+// per instruction; the integer sums come out the same in any order.
+KUB_WIDE_VECTORS void splitChannels(const CaptureBlock& block, SampleArray& left, SampleArray& right) {
+    for (std::size_t k = 0; k < kBlockFrames; ++k) {
+        left[k] = block[2 * k];
+        right[k] = block[2 * k + 1];
+    }
+}
+
+KUB_WIDE_VECTORS void measureLevels(const CaptureBlock& block, std::int32_t& sumLeft, std::int32_t& peakLeft,
+                                    std::int32_t& sumRight, std::int32_t& peakRight) {
+    std::int32_t sl = 0, pl = 0, sr = 0, pr = 0;
+    for (std::size_t k = 0; k < kBlockFrames; ++k) {
+        const std::int32_t l = std::abs(static_cast<std::int32_t>(block[2 * k]));
+        const std::int32_t r = std::abs(static_cast<std::int32_t>(block[2 * k + 1]));
+        pl = l > pl ? l : pl;
+        sl += l;
+        pr = r > pr ? r : pr;
+        sr += r;
+    }
+    sumLeft = sl;
+    peakLeft = pl;
+    sumRight = sr;
+    peakRight = pr;
+}
 
 }  // namespace
 
@@ -35,28 +63,9 @@ void BlockDispatcher::processCaptureBuffer() {
 
 void BlockDispatcher::handleOneBlock() {
     const CaptureBlock& block = captureBuffers[static_cast<std::size_t>(currentBuffer_)];
-
-    // One simple loop per channel and task, so that the compiler can work on several
-    // samples per instruction; the integer sums come out the same in any order.
-    const auto convert = [&block](SampleArray& to, int side) {
-        for (int k = 0; k < kBlockFrames; ++k)
-            to[static_cast<std::size_t>(k)] = block[static_cast<std::size_t>(2 * k + side)];
-    };
-    const auto level = [&block](int side, std::int32_t& sum, std::int32_t& peak) {
-        std::int32_t s = 0, p = 0;
-        for (int k = 0; k < kBlockFrames; ++k) {
-            const std::int32_t a = std::abs(static_cast<std::int32_t>(block[static_cast<std::size_t>(2 * k + side)]));
-            p = a > p ? a : p;
-            s += a;
-        }
-        sum = s;
-        peak = p;
-    };
-    convert(left_, 0);
-    convert(right_, 1);
+    splitChannels(block, left_, right_);
     std::int32_t sumLeft = 0, sumRight = 0, peakLeft = 0, peakRight = 0;
-    level(0, sumLeft, peakLeft);
-    level(1, sumRight, peakRight);
+    measureLevels(block, sumLeft, peakLeft, sumRight, peakRight);
     const int handled = currentBuffer_;
     currentBuffer_ = (currentBuffer_ + 1) % kCaptureBufferCount;
     if (requeue_) requeue_->requeueBuffer(handled);

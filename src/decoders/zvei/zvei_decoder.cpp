@@ -10,10 +10,8 @@ namespace kub {
 
 namespace {
 
-constexpr double kRate = 22050.0;
-constexpr int kWindow = 100;             // samples averaged per block value
-constexpr int kBlockLength = 200;        // samples per block value (window × 2 at 22050 Hz)
-constexpr int kRingSize = 256;
+constexpr double kRate = kSampleRate;
+constexpr int kBlockLength = 200;        // samples per block value (two averaging windows)
 constexpr double kUnsteadyChange = 0.05; // mean change above 5 % of the frequency: no tone
 constexpr double kSteadyPair = 0.01;     // adjacent blocks within 1 %: the tone goes on
 // The DC level follows the signal over about a hundred samples (4.5 ms): slow enough to
@@ -38,9 +36,10 @@ constexpr int kBankLongestTone = 12;
 // More unsteady pairs than this in a row (about 54 ms without a tone): whatever was
 // collected is no sequence.
 constexpr int kMaxUnsteadyPairs = 5;
-constexpr int kTonesPerCode = 5;
-
-int ringIndex(int position) { return ((position % kRingSize) + kRingSize) % kRingSize; }
+// "L" shares its lowest row with "7" and is read only above it.
+constexpr int kLowestOwnRowOfL = 186;
+// An off-table tone is kept in steps of a hundredth of its frequency.
+constexpr double kOffGridSteps = 100.0;
 
 struct ToneRow {
     int low;
@@ -79,32 +78,34 @@ std::string_view ZveiDecoder::classifyTone(double frequency) {
 double ZveiDecoder::toneRowMiddle(double frequency) {
     const double r = std::nearbyint(frequency / 10.0);
     for (const auto& row : kToneTable) {
+        if (r < row.low || r > row.high) continue;
         // "L" starts where "7" ends; its middle must not fall back into "7".
-        const int low = row.result == "L" ? 186 : row.low;
-        if (r >= row.low && r <= row.high) return 5.0 * (low + row.high);
+        const int low = row.result == "L" ? kLowestOwnRowOfL : row.low;
+        return 5.0 * (low + row.high);
     }
     return 0;
 }
 
+int ZveiDecoder::ringIndex(int position) { return ((position % kRingSize) + kRingSize) % kRingSize; }
+
 void ZveiDecoder::pushBlock(double value) {
-    ZveiDetectorState& d = d_;
+    Detector& d = d_;
     d.blockRing[static_cast<std::size_t>(d.blockWrite)] = value;
     d.blockWrite = (d.blockWrite + 1) % kRingSize;
 }
 
 void ZveiDecoder::process(const SampleArray& samples) {
-    samples_ = samples;
     const bool bank = options_.inputFilter;
     if (bank) {
-        estimateByToneBank();
+        estimateByToneBank(samples);
     } else {
-        estimateByCrossings();
+        estimateByCrossings(samples);
     }
 
     segmentTones();
 
     if (d_.toneCount == kTonesPerCode) {
-        std::array<double, 5> tones{d_.tones[0], d_.tones[1], d_.tones[2], d_.tones[3], d_.tones[4]};
+        Tones tones = d_.tones;
         bool onGrid = true;
         for (double t : tones) onGrid = onGrid && toneRowMiddle(t) == t;
         if (!bank || onGrid || readWithOffset(tones)) {
@@ -133,33 +134,33 @@ double nearestDigitTone(double hz) {
 }  // namespace
 
 double ZveiDecoder::offGridValue(double hz) {
-    if (hz <= 0) return 1.0;
+    if (hz <= 0) return kUnsteadyBlock;
     const double tone = nearestDigitTone(hz);
     const double off = hz / tone - 1.0;
-    if (std::fabs(off) > kMaxOffset) return 1.0;
+    if (std::fabs(off) > kMaxOffset) return kUnsteadyBlock;
     // In steps of 1 %: a tone read a few hertz apart block by block stays one tone.
-    return tone * (1.0 + std::nearbyint(off * 100.0) / 100.0);
+    return tone * (1.0 + std::nearbyint(off * kOffGridSteps) / kOffGridSteps);
 }
 
-bool ZveiDecoder::readWithOffset(std::array<double, 5>& tones) const {
+bool ZveiDecoder::readWithOffset(Tones& tones) const {
     // Letter tones lie 1.6 to 5 % from digit tones: one of them, off the table, cannot be
     // told from a digit tone off frequency. So only digits and the repeat tone are read
     // this way, and only when all five measured tones are off by one factor.
-    std::array<double, 5> ratio{};
-    for (std::size_t i = 0; i < 5; ++i) {
+    Tones ratio{};
+    for (std::size_t i = 0; i < kTonesPerCode; ++i) {
         const double raw = rawTones_[i];
         if (raw <= 0) return false;
         ratio[i] = raw / nearestDigitTone(raw);
         if (std::fabs(ratio[i] - 1.0) > kMaxOffset) return false;
     }
-    std::array<double, 5> sorted = ratio;
+    Tones sorted = ratio;
     std::sort(sorted.begin(), sorted.end());
     const double factor = sorted[2];
-    for (std::size_t i = 0; i < 5; ++i) {
+    for (std::size_t i = 0; i < kTonesPerCode; ++i) {
         if (std::fabs(ratio[i] / factor - 1.0) > kOffsetAgreement) return false;
     }
-    std::array<double, 5> read{};
-    for (std::size_t i = 0; i < 5; ++i) {
+    Tones read{};
+    for (std::size_t i = 0; i < kTonesPerCode; ++i) {
         const double corrected = rawTones_[i] / factor;
         const std::string_view t = classifyTone(corrected);
         const bool digit = t.size() == 1 && t[0] >= '0' && t[0] <= '9';
@@ -171,16 +172,16 @@ bool ZveiDecoder::readWithOffset(std::array<double, 5>& tones) const {
     return true;
 }
 
-void ZveiDecoder::estimateByToneBank() {
-    ZveiDetectorState& d = d_;
+void ZveiDecoder::estimateByToneBank(const SampleArray& samples) {
+    Detector& d = d_;
     // Blocks end after the sample at block phase 0, their first halves after phase 100.
-    const int total = static_cast<int>(samples_.size());
+    const int total = static_cast<int>(samples.size());
     int at = 0;
     while (at < total) {
         const int phase = d.blockPhase;
         const int toBoundary = phase == 0 ? 1 : (phase <= kWindow ? kWindow + 1 - phase : kBlockLength + 1 - phase);
         const int n = std::min(toBoundary, total - at);
-        toneBank_.add(samples_.data() + at, n);
+        toneBank_.add(samples.data() + at, n);
         at += n;
         const int last = (phase + n - 1) % kBlockLength;
         d.blockPhase = (phase + n) % kBlockLength;
@@ -193,7 +194,7 @@ void ZveiDecoder::estimateByToneBank() {
             const double value = middle > 0 ? middle : offGridValue(raw);
             // A tone lasts seven blocks or more: one odd block between two equal ones is
             // noise and takes their value. The block goes out one block late for that.
-            if (value > 1.0 && value == bankHistory_[0] && bankHistory_[1] != value) {
+            if (value > kUnsteadyBlock && value == bankHistory_[0] && bankHistory_[1] != value) {
                 bankHistory_[1] = value;
                 rawHistory_[1] = rawHistory_[0];
             }
@@ -207,9 +208,9 @@ void ZveiDecoder::estimateByToneBank() {
     }
 }
 
-void ZveiDecoder::estimateByCrossings() {
-    ZveiDetectorState& d = d_;
-    for (double& sample : samples_) {
+void ZveiDecoder::estimateByCrossings(const SampleArray& samples) {
+    Detector& d = d_;
+    for (const double sample : samples) {
         // DC removal.
         d.dcLevel = kDcKeep * d.dcLevel + kDcFollow * sample;
         const double x = sample - d.dcLevel;
@@ -237,7 +238,6 @@ void ZveiDecoder::estimateByCrossings() {
         d.risingPhase += 1;
         d.fallingPhase += 1;
         const double v = std::fabs(d.instantFrequency);
-        sample = v;
 
         // Running means over the last 100 estimates and their changes.
         const auto w = static_cast<std::size_t>(d.windowIndex);
@@ -252,7 +252,7 @@ void ZveiDecoder::estimateByCrossings() {
         if (d.blockPhase == 0) {
             double out = d.meanFrequency;
             if (d.meanFrequency == 0) d.meanFrequency = 1.0;
-            if (d.meanChange / d.meanFrequency > kUnsteadyChange) out = 1.0;
+            if (d.meanChange / d.meanFrequency > kUnsteadyChange) out = kUnsteadyBlock;
             pushBlock(out);
         }
         d.blockPhase = (d.blockPhase + 1) % kBlockLength;
@@ -260,7 +260,7 @@ void ZveiDecoder::estimateByCrossings() {
 }
 
 void ZveiDecoder::segmentTones() {
-    ZveiDetectorState& d = d_;
+    Detector& d = d_;
     int available = d.blockWrite - d.blockRead;
     if (d.blockRead > d.blockWrite) available += kRingSize;
     const int n = available - 1;
@@ -276,7 +276,7 @@ void ZveiDecoder::segmentTones() {
         const double f1 = ring(d.blockRead + j + 1);
         const double f0 = ring(d.blockRead + j);
         // A marked or empty block counts as a change.
-        const double a = f1 > 1.0 ? std::fabs(f1 - f0) / (f1 + f0) : 1.0;
+        const double a = f1 > kUnsteadyBlock ? std::fabs(f1 - f0) / (f1 + f0) : 1.0;
 
         if (d.toneCount < kTonesPerCode - 1 && a > kSteadyPair && d.stableRun >= shortest &&
             d.stableRun <= longest) {
@@ -303,7 +303,7 @@ void ZveiDecoder::segmentTones() {
             d.unstableRun += 1;
         }
         if (d.unstableRun > kMaxUnsteadyPairs) {
-            for (std::size_t k = 0; k < 7; ++k) d.tones[k] = 0;
+            d.tones.fill(0);
             d.toneCount = 0;
         }
         j += 1;
@@ -312,7 +312,7 @@ void ZveiDecoder::segmentTones() {
     d.blockRead = ringIndex(d.blockRead + j);
 }
 
-void ZveiDecoder::readSequence(const std::array<double, 5>& tones) {
+void ZveiDecoder::readSequence(const Tones& tones) {
     lastTones_ = tones;
     std::string code;
     for (double f : tones) {

@@ -2,13 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
+#include <utility>
+
+#include "common/sample_block.h"
+#include "common/wide_vectors.h"
 
 namespace kub {
 
 namespace {
 
-constexpr double kRate = 22050.0;
+constexpr double kRate = kSampleRate;
 constexpr int kBlock = 2 * ZveiToneBank::kHalfBlock;
 // Share of the block's energy the strongest bin and its stronger neighbour must hold: a
 // clean tone holds about 0.8 to 1, a tone at 0 dB SNR still about 0.4, white noise
@@ -29,27 +34,39 @@ ZveiToneBank::ZveiToneBank() {
     }
 }
 
-void ZveiToneBank::add(const double* samples, int count) {
+KUB_WIDE_VECTORS void ZveiToneBank::add(const double* samples, int count) {
     // The filter state in locals, so that it can stay in registers over the run.
-    std::array<float, kBins> s1 = s1_;
-    std::array<float, kBins> s2 = s2_;
+    using Lanes = float __attribute__((vector_size(kLanes * sizeof(float))));
+    static_assert(kLanes == 8);
+    Lanes s1[kGroups];
+    Lanes s2[kGroups];
+    Lanes coef[kGroups];
+    std::memcpy(s1, s1_.data(), sizeof s1);
+    std::memcpy(s2, s2_.data(), sizeof s2);
+    std::memcpy(coef, coef_.data(), sizeof coef);
     double energy = energy_;
     double sum = sum_;
-    for (int n = 0; n < count; ++n) {
-        const double x = samples[n];
+    // One sample into every bin. Each bin waits for its own last value; only the product
+    // with it and one addition lie on that path, the difference is ready beforehand. The
+    // new value goes where the oldest was, so two steps in turn need no moves.
+    const auto step = [&](double x, Lanes* last, Lanes* older) {
         energy += x * x;
         sum += x;
-        const auto xf = static_cast<float>(x);
-        for (std::size_t i = 0; i < kBins; ++i) {
-            // Each bin waits for its own last value; only the product with it and one
-            // addition lie on that path, the difference is ready beforehand.
-            const float s = (xf - s2[i]) + coef_[i] * s1[i];
-            s2[i] = s1[i];
-            s1[i] = s;
-        }
+        const auto f = static_cast<float>(x);
+        const Lanes xf = {f, f, f, f, f, f, f, f};
+        for (int g = 0; g < kGroups; ++g) older[g] = (xf - older[g]) + coef[g] * last[g];
+    };
+    int n = 0;
+    for (; n + 1 < count; n += 2) {
+        step(samples[n], s1, s2);
+        step(samples[n + 1], s2, s1);
     }
-    s1_ = s1;
-    s2_ = s2;
+    if (n < count) {
+        step(samples[n], s1, s2);
+        std::swap(s1, s2);
+    }
+    std::memcpy(s1_.data(), s1, sizeof s1);
+    std::memcpy(s2_.data(), s2, sizeof s2);
     energy_ = energy;
     sum_ = sum;
     filled_ += count;
@@ -61,11 +78,11 @@ void ZveiToneBank::restart() {
     energy_ = 0;
     sum_ = 0;
     filled_ = 0;
-    secondHalf_ = false;
+    half_ = Half::First;
 }
 
 void ZveiToneBank::finishFirstHalf() {
-    if (filled_ != kHalfBlock || secondHalf_) {
+    if (filled_ != kHalfBlock || half_ != Half::First) {
         restart();
         return;
     }
@@ -76,11 +93,11 @@ void ZveiToneBank::finishFirstHalf() {
     s1_.fill(0);
     s2_.fill(0);
     filled_ = 0;
-    secondHalf_ = true;
+    half_ = Half::Second;
 }
 
 double ZveiToneBank::finishBlock() {
-    if (filled_ != kHalfBlock || !secondHalf_) {
+    if (filled_ != kHalfBlock || half_ != Half::Second) {
         restart();
         return 0;
     }
@@ -106,7 +123,7 @@ double ZveiToneBank::finishBlock() {
     energy_ = 0;
     sum_ = 0;
     filled_ = 0;
-    secondHalf_ = false;
+    half_ = Half::First;
 
     if (energy <= 0) return 0;
     // A tone between two bins shares itself between them; the pair is the tone.
