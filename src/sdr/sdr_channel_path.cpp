@@ -60,7 +60,7 @@ void SdrChannelPath::retune(double hz) {
 
 void SdrChannelPath::process(const std::complex<float>* x, std::size_t n, std::vector<std::int16_t>& audio) {
     mixed_.resize(n);
-    volk_32fc_s32fc_x2_rotator_32fc(mixed_.data(), x, step_, &phase_, static_cast<unsigned>(n));
+    volk_32fc_s32fc_x2_rotator_32fc_u(mixed_.data(), x, step_, &phase_, static_cast<unsigned>(n));
     // Whole pairs only: the splitter hands even counts.
     const std::size_t halves = n / 2;
     half_.resize(halves);

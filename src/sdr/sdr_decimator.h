@@ -21,7 +21,11 @@ public:
     void execute(const std::complex<float>* x, std::size_t n, std::complex<float>* y);
 
 private:
-    std::vector<float> reversed_;  // the taps, the oldest sample's first
+    // The taps, the oldest sample's first, from storage_[first_] where it meets VOLK's
+    // alignment (an index, not a pointer: the object may be moved).
+    std::vector<float> storage_;
+    std::size_t first_ = 0;
+    unsigned length_;
     std::size_t factor_;
     // The last taps - 1 samples of the previous call, then this call's samples.
     std::vector<std::complex<float>> history_;
