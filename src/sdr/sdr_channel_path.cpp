@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
+
+#include <volk/volk.h>
 
 #include "common/sample_block.h"
 
@@ -31,7 +34,7 @@ SdrDecimator makeDecimator(double rate, double pass, double stop) {
     float sum = 0;
     for (float v : h) sum += v;
     for (float& v : h) v /= sum;
-    return SdrDecimator(firdecim_crcf_create(2, h.data(), taps));
+    return SdrDecimator(std::move(h), 2);
 }
 
 }  // namespace
@@ -39,7 +42,6 @@ SdrDecimator makeDecimator(double rate, double pass, double stop) {
 SdrChannelPath::SdrChannelPath(double rate, double shift)
     : rate_(rate),
       shift_(shift),
-      nco_(nco_crcf_create(LIQUID_NCO)),
       narrow_(makeDecimator(rate, kNarrowPass, kNarrowStop)),
       wideFilter_(makeDecimator(rate, kWidePass, kWideStop)),
       // kf = 1: the discriminator gives the frequency as a fraction of its rate.
@@ -52,19 +54,20 @@ SdrChannelPath::SdrChannelPath(double rate, double shift)
 void SdrChannelPath::retune(double hz) {
     shift_ += hz;
     meter_.retuned(-hz);
-    nco_crcf_set_frequency(nco_.get(), static_cast<float>(2 * std::numbers::pi * shift_ / rate_));
+    // Down by the shift: the carrier lands on zero.
+    step_ = std::polar(1.0f, static_cast<float>(-2 * std::numbers::pi * shift_ / rate_));
 }
 
 void SdrChannelPath::process(const std::complex<float>* x, std::size_t n, std::vector<std::int16_t>& audio) {
     mixed_.resize(n);
-    nco_crcf_mix_block_down(nco_.get(), const_cast<std::complex<float>*>(x), mixed_.data(), static_cast<unsigned>(n));
+    volk_32fc_s32fc_x2_rotator_32fc_u(mixed_.data(), x, step_, &phase_, static_cast<unsigned>(n));
     // Whole pairs only: the splitter hands even counts.
     const std::size_t halves = n / 2;
     half_.resize(halves);
     // Both widths keep their state running while the wide one is in use, so that the
     // switch to the narrow one does not click.
-    firdecim_crcf_execute_block(narrow_.get(), mixed_.data(), static_cast<unsigned>(halves), half_.data());
-    if (wide_) firdecim_crcf_execute_block(wideFilter_.get(), mixed_.data(), static_cast<unsigned>(halves), half_.data());
+    narrow_.execute(mixed_.data(), 2 * halves, half_.data());
+    if (wide_) wideFilter_.execute(mixed_.data(), 2 * halves, half_.data());
     hz_.resize(halves);
     freqdem_demodulate_block(demod_.get(), half_.data(), static_cast<unsigned>(halves), hz_.data());
     const auto rate = static_cast<float>(rate_ / 2);

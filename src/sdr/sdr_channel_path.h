@@ -13,10 +13,9 @@
 
 #include "sdr/carrier_meter.h"
 #include "sdr/liquid_object.h"
+#include "sdr/sdr_decimator.h"
 
 namespace kub {
-
-using SdrDecimator = LiquidObject<firdecim_crcf, firdecim_crcf_destroy>;
 
 class SdrChannelPath {
 public:
@@ -34,14 +33,15 @@ public:
     const CarrierMeter& meter() const { return meter_; }
 
 private:
-    using Nco = LiquidObject<nco_crcf, nco_crcf_destroy>;
     using Demod = LiquidObject<freqdem, freqdem_destroy>;
     using Resampler = LiquidObject<msresamp_rrrf, msresamp_rrrf_destroy>;
 
     double rate_;
     double shift_;
     bool wide_ = false;
-    Nco nco_;
+    // The mix: VOLK's rotator, a unit phasor turned by one step per sample.
+    std::complex<float> phase_{1.0f, 0.0f};
+    std::complex<float> step_{1.0f, 0.0f};
     SdrDecimator narrow_;
     SdrDecimator wideFilter_;
     Demod demod_;
