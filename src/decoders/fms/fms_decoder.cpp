@@ -27,14 +27,16 @@ std::vector<FmsEvent> FmsDecoder::takeEvents() {
 bool FmsDecoder::rescueFirstTelegram(const FmsBits& bits) {
     // Near the noise floor a single misread crossing breaks the telegram. Other readings of
     // its least certain bits are tried; one is taken only if it is the only one that passes
-    // the check bits and is plausible.
-    return demodulator_.recutFirstTelegram([&] {
+    // the check bits and is plausible. Then the audio is read once more by correlation with
+    // the two tones, under the same rules.
+    const auto vouched = [&] {
         if (!fmsCheckBitsValid(bits)) return false;
         FmsTelegramState trial;
         bool busy = false;
         evaluateFmsTelegram(bits, trial, busy);
         return fmsReceptionPlausible(trial);
-    });
+    };
+    return demodulator_.recutFirstTelegram(vouched) || demodulator_.rereadFirstTelegram(vouched);
 }
 
 void FmsDecoder::emitTelegram() {

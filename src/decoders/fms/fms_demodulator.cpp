@@ -46,6 +46,7 @@ void FmsDemodulator::measureCrossings(const SampleArray& samples) {
     Crossings c = startCrossings();
     for (const double x : samples) c(x);
     endCrossings(c);
+    correlator_.append(samples);
 }
 
 void FmsDemodulator::feedToneCalls() {

@@ -15,6 +15,7 @@
 
 #include "common/sample_block.h"
 #include "decoders/dither_source.h"
+#include "decoders/fms/fms_bit_correlator.h"
 #include "decoders/fms/fms_telegram.h"
 #include "decoders/fms/tone_call_detector.h"
 
@@ -47,6 +48,7 @@ public:
         Crossings c = startCrossings();
         filter.process(samples, c);
         endCrossings(c);
+        correlator_.append(samples);
     }
     // Preamble and tone search; only while not slicing and no text transmission runs.
     void search();
@@ -63,6 +65,13 @@ public:
     // are a guess, and nothing changes.
     template <typename Accept>
     bool recutFirstTelegram(Accept accept);
+    // After the recut found nothing: reads the same first telegram again from the audio by
+    // correlating each bit with the two tones (fms_bit_correlator.h), with the known sync
+    // word set right. The reading is taken if it passes `accept` as heard; else one or two
+    // of its weakest bits are turned as in the recut, and it is taken only if exactly one
+    // such reading passes.
+    template <typename Accept>
+    bool rereadFirstTelegram(Accept accept);
 
     // A preamble was found and enough values behind it have arrived: the next slice cuts
     // the telegram.
@@ -94,6 +103,11 @@ public:
     void markAllRead() { ringRead_ = ringWrite_; }
 
 private:
+    // A reading by correlation with more bits than this near the split between the tones
+    // is too far gone for turning some of them (as kMaxCloseCalls in the recut).
+    static constexpr double kDoubtfulSoft = 0.1;
+    static constexpr int kMaxDoubtfulSoft = 8;
+
     // Both phases side by side, rising first: they are worked on alike.
     using PhasePair = double __attribute__((vector_size(16)));
     using PhaseMask = std::int64_t __attribute__((vector_size(16)));
@@ -149,6 +163,8 @@ private:
         fallingPhase_ = c.phases[1];
         random_ = c.random;
         int write = ringWrite_;
+        const std::int64_t blockStart = samplesMeasured_;
+        samplesMeasured_ += c.at;
         for (int from = 0; from < c.at; from += 64) {
             // One bit per sample, eight samples per multiplication: byte k of `eight` (0 or
             // 1) lands on bit 56 + k of the product, and nothing carries into those bits.
@@ -159,9 +175,11 @@ private:
                 bits |= ((eight * 0x0102040810204080u) >> 56) << k;
             }
             for (; bits != 0; bits &= bits - 1) {
-                const PhasePair& p = periods_[static_cast<std::size_t>(from + std::countr_zero(bits))];
+                const int at = from + std::countr_zero(bits);
+                const PhasePair& p = periods_[static_cast<std::size_t>(at)];
                 // A falling crossing's frequency is negative.
                 crossingRing_[static_cast<std::size_t>(write)] = upwards ? 22050.0 / p[0] : -22050.0 / p[1];
+                crossingSample_[static_cast<std::size_t>(write)] = blockStart + at;
                 upwards = !upwards;
                 write = (write + 1) & (kRingSize - 1);
                 ++valuesWritten_;
@@ -176,6 +194,11 @@ private:
 
     // The ring of crossing frequencies and where the search and the slices stand in it.
     std::array<double, kRingSize> crossingRing_{};
+    // The sample each ring value was measured at, counted from the start.
+    std::array<std::int64_t, kRingSize> crossingSample_{};
+    std::int64_t samplesMeasured_ = 0;
+    // The same audio for a second reading of a telegram the crossings could not read.
+    FmsBitCorrelator correlator_;
     std::int16_t ringWrite_ = 0;
     std::int16_t ringRead_ = 0;
     FmsSync syncState_ = FmsSync::Searching;
@@ -285,6 +308,101 @@ bool FmsDemodulator::recutFirstTelegram(Accept accept) {
         bitString_[static_cast<std::size_t>(i)] = static_cast<char>('0' + found[static_cast<std::size_t>(i)]);
     bitString_[static_cast<std::size_t>(n)] = '\0';
     ringRead_ = static_cast<std::int16_t>((foundFrom + foundUsed) % kRingSize);
+    return true;
+}
+
+template <typename Accept>
+bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
+    constexpr int n = kFirstTelegramBits;
+    constexpr int kDoubtful = 7;
+    constexpr int kMaxTurned = 2;
+    using Bits = std::array<std::uint8_t, FmsBitCorrelator::kMaxBits>;
+    FmsBitCorrelator::Reading heard;
+    // The first value above the split is measured about half a bit into the first 0 bit.
+    const double near =
+        static_cast<double>(crossingSample_[static_cast<std::size_t>(lastCutFrom_)]) -
+        0.5 * FmsBitCorrelator::kSamplesPerBit;
+    auto put = [&](const Bits& bits) {
+        for (int i = 0; i < n; ++i) {
+            telegramBits_[static_cast<std::size_t>(i)] = bits[static_cast<std::size_t>(i)];
+            bitString_[static_cast<std::size_t>(i)] =
+                static_cast<char>('0' + bits[static_cast<std::size_t>(i)]);
+        }
+        bitString_[static_cast<std::size_t>(n)] = '\0';
+    };
+    const std::array<std::uint8_t, 57> failed = telegramBits_;
+    auto giveUp = [&] {
+        Bits b{};
+        std::copy(failed.begin(), failed.begin() + n, b.begin());
+        put(b);  // leaves the failed cut as it was, undecidable bits included
+        return false;
+    };
+    if (!correlator_.read(near, n, heard)) return giveUp();
+    // The sync word is known: a bit of it heard wrong, but only just, is set right, and
+    // counts as one of the bits turned, so that no reading differs from what was heard by
+    // more than two. Only decisions that were close calls are ever turned: a clean
+    // telegram whose check bits fail was sent that way and stays unread.
+    Bits bits = heard.bits;
+    int turned = 0;
+    const auto& sync = FmsBitCorrelator::kSyncWord;
+    for (std::size_t i = 0; i < sync.size(); ++i)
+        if (bits[i] != sync[i]) {
+            if (std::fabs(heard.soft[i]) >= kDoubtfulSoft) return giveUp();
+            bits[i] = sync[i];
+            ++turned;
+        }
+    if (turned > kMaxTurned - 1) return giveUp();
+    put(bits);
+    bool taken = accept();
+    const auto doubtful = std::count_if(
+        heard.soft.begin() + static_cast<std::ptrdiff_t>(sync.size()), heard.soft.begin() + n,
+        [](double s) { return std::fabs(s) < kDoubtfulSoft; });
+    if (!taken && doubtful <= kMaxDoubtfulSoft) {
+        // The weakest decisions behind the sync word, weakest first.
+        std::array<double, n> weakness{};
+        for (int i = 0; i < n; ++i)
+            weakness[static_cast<std::size_t>(i)] =
+                i < static_cast<int>(sync.size())
+                    ? 1e9
+                    : std::fabs(heard.soft[static_cast<std::size_t>(i)]);
+        std::array<std::size_t, kDoubtful> pos{};
+        std::size_t doubts = 0;
+        for (; doubts < pos.size(); ++doubts) {
+            const auto w = std::min_element(weakness.begin(), weakness.end());
+            if (*w >= kDoubtfulSoft) break;
+            pos[doubts] = static_cast<std::size_t>(w - weakness.begin());
+            *w = 1e9;
+        }
+        Bits found{};
+        int distinct = 0;
+        auto tryTurned = [&](Bits trial) {
+            put(trial);
+            if (accept() && (distinct == 0 || trial != found)) {
+                ++distinct;
+                found = trial;
+            }
+        };
+        for (std::size_t a = 0; a < doubts && distinct < 2; ++a) {
+            Bits one = bits;
+            one[pos[a]] ^= 1u;
+            tryTurned(one);
+            for (std::size_t b = a + 1; turned + 2 <= kMaxTurned && b < doubts && distinct < 2; ++b) {
+                Bits two = one;
+                two[pos[b]] ^= 1u;
+                tryTurned(two);
+            }
+        }
+        if (distinct != 1) return giveUp();
+        put(found);
+        taken = true;
+    }
+    if (!taken) return giveUp();
+    // The next search starts behind the telegram.
+    int at = lastCutFrom_;
+    while (at != ringWrite_ &&
+           static_cast<double>(crossingSample_[static_cast<std::size_t>(at)]) < heard.endSample)
+        at = (at + 1) & (kRingSize - 1);
+    ringRead_ = static_cast<std::int16_t>(at);
     return true;
 }
 

@@ -1,0 +1,61 @@
+#pragma once
+// A second reading of an FMS telegram from the audio itself. Each bit's stretch is
+// correlated with the two tones (1200 Hz for a 1, 1800 Hz for a 0), in quadrature so that
+// the phase does not matter, and the bit goes to the tone with more energy. The crossing
+// slicer times single zero crossings: an echo a few milliseconds late, or noise near zero,
+// moves them by a good part of a bit. The energy of a whole bit in each tone moves far
+// less, so this reading holds where the crossings fail. The bit clock is where the end of
+// the preamble, the sync word and the sureness of every decision fit best together.
+
+#include <array>
+#include <cstdint>
+
+#include "common/sample_block.h"
+
+namespace kub {
+
+class FmsBitCorrelator {
+public:
+    // About 370 ms at 22050 Hz: a whole first telegram with its preamble, and the block
+    // that completed it, are still held when it is read.
+    static constexpr int kHistory = 8192;
+    static_assert((kHistory & (kHistory - 1)) == 0, "the history wraps by a mask");
+    static constexpr double kSampleRate = 22050.0;
+    static constexpr double kBitRate = 1200.0;
+    static constexpr double kSamplesPerBit = kSampleRate / kBitRate;
+    static constexpr int kMaxBits = 64;
+    // Every first telegram begins with it.
+    static constexpr std::array<std::uint8_t, 8> kSyncWord = {0, 0, 0, 1, 1, 0, 1, 0};
+
+    // The reading of one telegram.
+    struct Reading {
+        std::array<std::uint8_t, kMaxBits> bits{};  // 0 or 1
+        // Per bit from -1 (surely 0) to +1 (surely 1).
+        std::array<double, kMaxBits> soft{};
+        double endSample = 0.0;  // where the last bit ends, in samples since the start
+    };
+
+    // The next block of the channel, as the crossing slicer saw it (filtered or DC-free).
+    void append(const SampleArray& block);
+    // Samples appended since the start.
+    std::int64_t samplesSeen() const { return seen_; }
+
+    // Reads `n` bits (at most kMaxBits) of a telegram that begins with the sync word, whose
+    // first bit starts within kSearchBits bits of sample `near`. False if that audio is
+    // not held (not yet, or no more).
+    bool read(double near, int n, Reading& out) const;
+
+private:
+    static constexpr double kSearchBits = 1.5;
+
+    // The soft decision over the bit starting at sample `start`.
+    double bitSoft(double start) const;
+    double sample(std::int64_t i) const {
+        return history_[static_cast<std::size_t>(i & (kHistory - 1))];
+    }
+
+    std::array<double, kHistory> history_{};
+    std::int64_t seen_ = 0;
+};
+
+}  // namespace kub
