@@ -20,10 +20,12 @@ inline double roundEven(double v) {
 int nextIndex(int i) { return (i + 1) % kPocsagRingSize; }
 
 // The peaks' decay per sample, two steps of × 0.999 each rounded to a whole number, looked
-// up for every peak a 16-bit sample can reach: computed, the two steps form a chain of a
-// dozen dependent operations that every sample waits for. Rounding halves to even is
-// symmetric, so one table serves both signs.
-constexpr int kDecayTableSize = 1 << 17;
+// up for every peak up to twice what a 16-bit sample can reach (the filters overshoot a
+// little): computed, the two steps form a chain of a dozen dependent operations that every
+// sample waits for. Larger peaks are computed; the table is built by every process that
+// decodes, so it is no larger than it has to be. Rounding halves to even is symmetric, so
+// one table serves both signs.
+constexpr int kDecayTableSize = 1 << 16;
 
 double decayStep(double peak);
 
