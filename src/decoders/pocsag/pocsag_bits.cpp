@@ -20,10 +20,12 @@ inline double roundEven(double v) {
 int nextIndex(int i) { return (i + 1) % kPocsagRingSize; }
 
 // The peaks' decay per sample, two steps of × 0.999 each rounded to a whole number, looked
-// up for every peak a 16-bit sample can reach: computed, the two steps form a chain of a
-// dozen dependent operations that every sample waits for. Rounding halves to even is
-// symmetric, so one table serves both signs.
-constexpr int kDecayTableSize = 1 << 17;
+// up for every peak up to twice what a 16-bit sample can reach (the filters overshoot a
+// little): computed, the two steps form a chain of a dozen dependent operations that every
+// sample waits for. Larger peaks are computed; the table is built by every process that
+// decodes, so it is no larger than it has to be. Rounding halves to even is symmetric, so
+// one table serves both signs.
+constexpr int kDecayTableSize = 1 << 16;
 
 double decayStep(double peak);
 
@@ -44,11 +46,6 @@ constexpr std::int32_t kPreambleBitsLimit = 30000;
 // only lap the ring.
 constexpr double kMaxBitsPerRun = kPocsagRingSize;
 
-void storeRun(PocsagBitState& st, double run) {
-    st.runRing[static_cast<std::size_t>(st.runWrite)] = run;
-    st.runWrite = nextIndex(st.runWrite);
-}
-
 void putBit(PocsagBitState& st, double soft) {
     st.bitRing[static_cast<std::size_t>(st.bitWrite)] = soft;
     st.bitWrite = nextIndex(st.bitWrite);
@@ -64,61 +61,103 @@ void ditherSamples(SampleArray& samples, DitherSource& random) {
 
 namespace {
 
-// The run measurement of one sample; the decay table is looked up once per block.
-struct RunMeter {
-    PocsagBitState& st;
-    const std::int32_t* decay;
-    bool decayingNegPeak;
+// The run measurement of one sample; the decay table is looked up once per block. The
+// trigger's state is worked on in locals over the block and written back at its end:
+// through the state's reference it would be stored and loaded again at every sample, since
+// the compiler cannot tell the run ring's stores from the other fields.
+class RunMeter {
+public:
+    RunMeter(PocsagBitState& st, bool decayingNegPeak)
+        : st_(st),
+          decay_(decayTable().data()),
+          decayingNegPeak_(decayingNegPeak),
+          posPeak_(st.posPeak),
+          negPeak_(st.negPeak),
+          triggerHigh_(st.triggerHigh),
+          prevLevel_(st.prevLevel),
+          runPhase_(st.runPhase),
+          resetAfter_(40.0 * st.bitPeriod),
+          runWrite_(st.runWrite) {}
+    RunMeter(const RunMeter&) = delete;
+    RunMeter& operator=(const RunMeter&) = delete;
 
+    ~RunMeter() {
+        st_.posPeak = posPeak_;
+        st_.negPeak = negPeak_;
+        st_.triggerHigh = triggerHigh_;
+        st_.prevLevel = prevLevel_;
+        st_.runPhase = runPhase_;
+        st_.runWrite = runWrite_;
+    }
+
+    void operator()(double x) {
+        const double y = 2.0 * x;
+        // Two decay steps, each back to a whole number: below about 500 the peak stays.
+        posPeak_ = decayed(posPeak_);
+        if (x > posPeak_) posPeak_ = static_cast<int>(roundEven(x));
+        if (decayingNegPeak_) negPeak_ = decayed(negPeak_);
+        if (x < negPeak_) negPeak_ = static_cast<std::int32_t>(roundEven(x));
+
+        if (y > posPeak_ && !triggerHigh_) {
+            const double d = std::max(y - prevLevel_, 1.0);
+            const double t = (posPeak_ - prevLevel_) / d;
+            store(-(runPhase_ - 1.0 + t));
+            triggerHigh_ = true;
+            runPhase_ = 1.0 - t;
+        }
+        if (y < negPeak_ && triggerHigh_) {
+            const double d = std::max(prevLevel_ - y, 1.0);
+            const double t = (prevLevel_ - negPeak_) / d;
+            store(runPhase_ - 1.0 + t);
+            triggerHigh_ = false;
+            runPhase_ = 1.0 - t;
+        }
+        runPhase_ += 1.0;
+        prevLevel_ = y;
+        // No transition for 40 bit lengths: start the thresholds again from the zero line.
+        if (runPhase_ > resetAfter_) {
+            posPeak_ = 0;
+            negPeak_ = 0;
+        }
+    }
+
+private:
     std::int32_t decayed(std::int32_t peak) const {
-        if (peak >= 0 && peak < kDecayTableSize) return decay[peak];
-        if (peak < 0 && peak > -kDecayTableSize) return -decay[-peak];
+        // One unsigned comparison covers both ends of the table (a negative peak wraps to a
+        // large number).
+        if (static_cast<std::uint32_t>(peak) < kDecayTableSize) return decay_[peak];
+        if (static_cast<std::uint32_t>(-static_cast<std::int64_t>(peak)) < kDecayTableSize) return -decay_[-peak];
         return static_cast<std::int32_t>(decayStep(decayStep(peak)));
     }
 
-    void operator()(double x) const {
-        const double y = 2.0 * x;
-        // Two decay steps, each back to a whole number: below about 500 the peak stays.
-        st.posPeak = decayed(st.posPeak);
-        if (x > st.posPeak) st.posPeak = static_cast<int>(roundEven(x));
-        if (decayingNegPeak) st.negPeak = decayed(st.negPeak);
-        if (x < st.negPeak) st.negPeak = static_cast<std::int32_t>(roundEven(x));
-
-        if (y > st.posPeak && !st.triggerHigh) {
-            const double d = std::max(y - st.prevLevel, 1.0);
-            const double t = (st.posPeak - st.prevLevel) / d;
-            storeRun(st, -(st.runPhase - 1.0 + t));
-            st.triggerHigh = true;
-            st.runPhase = 1.0 - t;
-        }
-        if (y < st.negPeak && st.triggerHigh) {
-            const double d = std::max(st.prevLevel - y, 1.0);
-            const double t = (st.prevLevel - st.negPeak) / d;
-            storeRun(st, st.runPhase - 1.0 + t);
-            st.triggerHigh = false;
-            st.runPhase = 1.0 - t;
-        }
-        st.runPhase += 1.0;
-        st.prevLevel = y;
-        // No transition for 40 bit lengths: start the thresholds again from the zero line.
-        if (st.runPhase > 40.0 * st.bitPeriod) {
-            st.posPeak = 0;
-            st.negPeak = 0;
-        }
+    void store(double run) {
+        st_.runRing[static_cast<std::size_t>(runWrite_)] = run;
+        runWrite_ = nextIndex(runWrite_);
     }
+
+    PocsagBitState& st_;
+    const std::int32_t* decay_;
+    bool decayingNegPeak_;
+    int posPeak_;
+    std::int32_t negPeak_;
+    bool triggerHigh_;
+    double prevLevel_;
+    double runPhase_;
+    double resetAfter_;
+    int runWrite_;
 };
 
 }  // namespace
 
 void measureRuns(PocsagBitState& st, const SampleArray& samples, bool decayingNegPeak) {
-    const RunMeter meter{st, decayTable().data(), decayingNegPeak};
+    RunMeter meter(st, decayingNegPeak);
     for (const double x : samples) meter(x);
 }
 
 void ditherAndMeasureRuns(PocsagBitState& st, SampleArray& samples, DitherSource& random, PocsagLowPass* lowPass) {
-    const RunMeter meter{st, decayTable().data(), lowPass != nullptr};
+    RunMeter meter(st, lowPass != nullptr);
     if (lowPass) {
-        lowPass->process(samples, random, meter);
+        lowPass->process(samples, random, [&meter](double v) { meter(v); });
         return;
     }
     for (double& x : samples) {

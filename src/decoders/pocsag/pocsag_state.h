@@ -91,6 +91,9 @@ struct PocsagWordState {
     // codeword just completed, or the sync codeword looked for.
     std::array<float, 32> softRing{};
     int softAt = 0;
+    // The same bits near zero (below kErasedSoftSize), newest lowest, as the sync search
+    // asks at every bit.
+    std::uint32_t unheardBits = 0xFFFFFFFFu;
 
     std::array<std::uint32_t, 17> batchWords{};  // [0] sync, [1..16] the batch
     // With error correction: bits corrected in each codeword of the batch, or

@@ -13,6 +13,29 @@ constexpr int kDropOutBits = 4;
 // that flips it lands far from what was heard.
 constexpr float kDoubtfulSize = 0.5f;
 
+// A word whose soft bits are this large on average was heard clearly as a whole: the level
+// of a clean signal through a little noise. Through hum, a voice channel's droop or a clock
+// that slips, the bits come out at half to two thirds of it.
+constexpr float kClearMeanSize = 0.8f;
+
+float meanSize(const SoftSizes& sizes) {
+    float sum = 0;
+    for (const float s : sizes) sum += s;
+    return sum / static_cast<float>(sizes.size());
+}
+
+// Whether every flipped bit is among the `rank` + 1 weakest of the word and no louder than
+// `loudest`.
+bool flipsAmongWeakest(std::uint32_t flips, const SoftSizes& sizes, std::size_t rank, float loudest) {
+    SoftSizes sorted = sizes;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(rank), sorted.end());
+    const float limit = std::min(sorted[rank], loudest);
+    for (int bit = 0; bit < 32; ++bit) {
+        if (((flips >> bit) & 1u) != 0 && sizes[static_cast<std::size_t>(bit)] > limit) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int erasedBits(const SoftSizes& sizes) {
@@ -24,20 +47,18 @@ bool vouchedFor(std::uint32_t received, const CheckedCodeword& checked, const So
     if (erasedBits(sizes) >= kDropOutBits) return false;
     const std::uint32_t flips = received ^ checked.word;
     if (flips == 0) return true;
-    // A word heard loud in every bit had its errors put in on the air (a collision, a
-    // transmitter's fault), not by noise: the code's own two bits are corrected.
-    if (std::all_of(sizes.begin(), sizes.end(), [](float s) { return s >= kDoubtfulSize; })) return true;
-    // In a word with doubtful bits, noise made the errors: each flipped bit must be doubtful
-    // and among the weakest few of the word (with two flips, among the four weakest; with
-    // one, among the three weakest).
-    SoftSizes sorted = sizes;
-    const auto rank = static_cast<std::size_t>(checked.flipped + 1);
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(rank), sorted.end());
-    const float limit = std::min(sorted[rank], kDoubtfulSize);
-    for (int bit = 0; bit < 32; ++bit) {
-        if (((flips >> bit) & 1u) != 0 && sizes[static_cast<std::size_t>(bit)] > limit) return false;
-    }
-    return true;
+    const bool allLoud = std::all_of(sizes.begin(), sizes.end(), [](float s) { return s >= kDoubtfulSize; });
+    // A word heard loud and clear in every bit had its errors put in on the air (a
+    // collision, a transmitter's fault), not by noise: the code's corrections stand.
+    if (allLoud && meanSize(sizes) >= kClearMeanSize) return true;
+    // Otherwise noise made the errors (through hum, a voice channel's droop or a slipping
+    // clock a word comes out loud in every bit but not clear), and noise makes them on the
+    // weakest bits: each flipped bit must be among the weakest few of the word (with two
+    // flips, among the four weakest; with one, among the three weakest), and doubtful
+    // where the word has doubtful bits. A word with more wrong bits than the code mends is
+    // "corrected" by flipping bits that were heard right, and louder.
+    return flipsAmongWeakest(flips, sizes, static_cast<std::size_t>(checked.flipped + 1),
+                             allLoud ? 1.0f : kDoubtfulSize);
 }
 
 }  // namespace kub

@@ -24,7 +24,8 @@ int erasedBits(const SoftSizes& sizes);
 
 // True when the soft bits back the check's verdict on `received`: a word is never taken
 // from a drop-out, and in a word with doubtful bits a corrected bit must have been among the
-// weakest and doubtful. A word heard loud in every bit keeps the code's two corrections.
+// weakest and doubtful. A word heard loud and clear in every bit keeps the code's two
+// corrections; one heard loud but not clear only those on its weakest bits.
 bool vouchedFor(std::uint32_t received, const CheckedCodeword& checked, const SoftSizes& sizes);
 
 }  // namespace kub

@@ -1,6 +1,7 @@
 #include "decoders/pocsag/pocsag_words.h"
 
 #include <array>
+#include <bit>
 #include <cmath>
 
 #include "decoders/pocsag/pocsag_bch.h"
@@ -41,8 +42,10 @@ constexpr const char* kGapMark = "\u2026";
 
 void shiftIn(PocsagWordState& w, double soft) {
     w.syncRegister = (w.syncRegister << 1) | (soft > 0 ? 1u : 0u);
-    w.softRing[static_cast<std::size_t>(w.softAt)] = static_cast<float>(std::fabs(soft));
+    const auto size = static_cast<float>(std::fabs(soft));
+    w.softRing[static_cast<std::size_t>(w.softAt)] = size;
     w.softAt = (w.softAt + 1) % 32;
+    w.unheardBits = (w.unheardBits << 1) | (size < kErasedSoftSize ? 1u : 0u);
 }
 
 // The soft sizes of the last 32 bits by bit position (0 the newest).
@@ -56,23 +59,16 @@ SoftSizes softSizes(const PocsagWordState& w) {
 // fit it. Where the next batch must begin (`expected`) one heard bit may be wrong; anywhere
 // else none, and the unheard bits must be one short stretch.
 bool heardPartOfSync(const PocsagWordState& w, bool inverted, bool expected) {
-    const SoftSizes sizes = softSizes(w);
-    const std::uint32_t wanted = inverted ? kInvertedSyncCodeword : kSyncCodeword;
-    int unheard = 0;
-    int wrong = 0;
-    int first = -1;
-    int last = -1;
-    for (int bit = 0; bit < 32; ++bit) {
-        if (sizes[static_cast<std::size_t>(bit)] < kErasedSoftSize) {
-            ++unheard;
-            if (first < 0) first = bit;
-            last = bit;
-        } else if (((w.syncRegister ^ wanted) >> bit) & 1u) {
-            ++wrong;
-        }
-    }
+    const std::uint32_t unheardMask = w.unheardBits;
+    const int unheard = std::popcount(unheardMask);
     if (unheard < kSyncDropOutBits) return false;
-    if (!expected) return wrong == 0 && unheard <= kSyncUnheardAnywhere && last - first + 1 == unheard;
+    const std::uint32_t wanted = inverted ? kInvertedSyncCodeword : kSyncCodeword;
+    const int wrong = std::popcount((w.syncRegister ^ wanted) & ~unheardMask);
+    if (!expected) {
+        // One stretch: from the oldest unheard bit to the newest, every bit unheard.
+        const int span = 32 - std::countl_zero(unheardMask) - std::countr_zero(unheardMask);
+        return wrong == 0 && unheard <= kSyncUnheardAnywhere && span == unheard;
+    }
     return wrong <= kSyncHeardErrors && unheard < kSyncMostlyUnheard;
 }
 
