@@ -99,8 +99,10 @@ echo "== Tests unter qemu-aarch64 =="
 # The suites the build files label "e2e" (and "slow"), as ctest lists them.
 skipped_labels="e2e"
 [ "$with_slow" -eq 1 ] || skipped_labels="e2e|slow"
+# SdrDecode is e2e but starts nothing except kubmon through the shell, which the tests put
+# behind the emulator themselves (KUBMON_COMMAND): the whole SDR path of the arm64 kubmon.
 left_out="$(ctest --test-dir "$build" -N -L "^($skipped_labels)\$" \
-  | sed -n 's/^ *Test *#[0-9]*: \([^ ]*\)\..*/\1.*/p' | sort -u | paste -sd: -)"
+  | sed -n 's/^ *Test *#[0-9]*: \([^ ]*\)\..*/\1.*/p' | { grep -vx 'SdrDecode\.\*' || true; } | sort -u | paste -sd: -)"
 filter="$tests_wanted"
 [ -z "$left_out" ] || filter="$filter-$left_out"
 log="$out/tests.log"

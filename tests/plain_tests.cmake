@@ -2,7 +2,7 @@
 # builds without Qt (KUB_PLAIN_ONLY, e.g. scripts/cross-arm64.sh --ohne-qt). A test file
 # joins by itself unless it includes Qt or the platform, MQTT or window code, uses a
 # support file that does, or starts a program of ours or needs one of its parts.
-set(kub_not_plain [[#include [<"](Q[A-Za-z]|platform/|mqtt/|ui/|support/(qt_app|mqtt_broker|alarm_servers|postgres_server|soak_run|line_server|event_wait|no_wait_pause))|status_times_command|KUBMON_EXE|KUB_ALARM_]])
+set(kub_not_plain [[#include [<"](Q[A-Za-z]|platform/|mqtt/|ui/|support/(qt_app|mqtt_broker|alarm_servers|postgres_server|soak_run|line_server|event_wait|no_wait_pause))|status_times_command|KUBMON_(EXE|COMMAND)|KUB_ALARM_]])
 # A header of the tests that is not plain makes its includers not plain either.
 file(GLOB kub_headers CONFIGURE_DEPENDS *.h support/*.h)
 foreach(header ${kub_headers})

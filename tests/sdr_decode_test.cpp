@@ -18,7 +18,7 @@ namespace {
 
 using nlohmann::json;
 
-const std::string kKubmon = KUBMON_EXE;
+const std::string kKubmon = KUBMON_COMMAND;
 
 // The traffic: every protocol, POCSAG at all three rates, two channels with more than one
 // transmission, one channel that stays silent.
