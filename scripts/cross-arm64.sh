@@ -53,7 +53,7 @@ step_done() { times+=("$(printf '%-26s %5d s' "$1" $((SECONDS - step_start)))");
 sysroot_packages=(
   libc6-dev libstdc++-12-dev
   libsndfile1-dev libsamplerate0-dev nlohmann-json3-dev libtomlplusplus-dev libpcre2-dev
-  libcurl4-openssl-dev libsqlite3-dev libpq-dev libliquid-dev libfftw3-dev libsoapysdr-dev libmosquitto-dev libgtest-dev
+  libcurl4-openssl-dev libsqlite3-dev libpq-dev libliquid-dev libfftw3-dev libvolk2-dev libsoapysdr-dev libmosquitto-dev libgtest-dev
   qt6-base-dev qt6-multimedia-dev qt6-httpserver-dev qt6-websockets-dev libxkbcommon-dev
 )
 
