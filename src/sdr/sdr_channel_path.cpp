@@ -5,7 +5,7 @@
 #include <numbers>
 #include <utility>
 
-#include <volk/volk.h>
+#include "sdr/volk_header.h"
 
 #include "common/sample_block.h"
 

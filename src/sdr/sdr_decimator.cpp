@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include <volk/volk.h>
+#include "sdr/volk_header.h"
 
 namespace kub {
 
