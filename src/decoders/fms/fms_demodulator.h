@@ -74,6 +74,11 @@ public:
     // such reading passes.
     template <typename Accept>
     bool rereadFirstTelegram(Accept accept);
+    // One reading by correlation taken as heard or, if `maxTurned` allows, with one or two
+    // weak bits turned, under the rules of rereadFirstTelegram; else the failed cut is left
+    // as it was.
+    template <typename Accept>
+    bool takeReading(const FmsBitCorrelator::Reading& heard, int maxTurned, Accept accept);
 
     // A preamble was found and enough values behind it have arrived: the next slice cuts
     // the telegram.
@@ -320,14 +325,23 @@ bool FmsDemodulator::recutFirstTelegram(Accept accept) {
 
 template <typename Accept>
 bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
-    constexpr int n = kFirstTelegramBits;
-    constexpr int kDoubtful = kDoubtfulTried;
-    using Bits = std::array<std::uint8_t, FmsBitCorrelator::kMaxBits>;
-    FmsBitCorrelator::Reading heard;
     // The first value above the split is measured about half a bit into the first 0 bit.
     const double near =
         static_cast<double>(crossingSample_[static_cast<std::size_t>(lastCutFrom_)]) -
         0.5 * FmsBitCorrelator::kSamplesPerBit;
+    FmsBitCorrelator::Reading heard;
+    if (correlator_.read(near, kFirstTelegramBits, heard) && takeReading(heard, kMaxTurned, accept)) return true;
+    // Only when the audio as heard gives nothing: an echo removal that fits better is a
+    // guess at the channel, and a reading that passes without it is the surer one. Through
+    // that guess no bit is turned: the reading must pass exactly as it came out.
+    return correlator_.readThroughEcho(near, kFirstTelegramBits, heard) && takeReading(heard, 0, accept);
+}
+
+template <typename Accept>
+bool FmsDemodulator::takeReading(const FmsBitCorrelator::Reading& heard, int maxTurned, Accept accept) {
+    constexpr int n = kFirstTelegramBits;
+    constexpr int kDoubtful = kDoubtfulTried;
+    using Bits = std::array<std::uint8_t, FmsBitCorrelator::kMaxBits>;
     auto put = [&](const Bits& bits) {
         for (int i = 0; i < n; ++i) {
             telegramBits_[static_cast<std::size_t>(i)] = bits[static_cast<std::size_t>(i)];
@@ -343,7 +357,6 @@ bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
         put(b);  // leaves the failed cut as it was, undecidable bits included
         return false;
     };
-    if (!correlator_.read(near, n, heard)) return giveUp();
     // The sync word is known: a bit of it heard wrong, but only just, is set right, and
     // counts as one of the bits turned, so that no reading differs from what was heard by
     // more than two. Only decisions that were close calls are ever turned: a clean
@@ -357,13 +370,13 @@ bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
             bits[i] = sync[i];
             ++turned;
         }
-    if (turned > kMaxTurned - 1) return giveUp();
+    if (turned > maxTurned - 1 && turned > 0) return giveUp();
     put(bits);
     bool taken = accept();
     const auto doubtful = std::count_if(
         heard.soft.begin() + static_cast<std::ptrdiff_t>(sync.size()), heard.soft.begin() + n,
         [](double s) { return std::fabs(s) < kDoubtfulSoft; });
-    if (!taken && doubtful <= kMaxDoubtfulSoft) {
+    if (!taken && maxTurned > 0 && doubtful <= kMaxDoubtfulSoft) {
         // The weakest decisions behind the sync word, weakest first.
         std::array<double, n> weakness{};
         for (int i = 0; i < n; ++i)
@@ -392,7 +405,7 @@ bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
             Bits one = bits;
             one[pos[a]] ^= 1u;
             tryTurned(one);
-            for (std::size_t b = a + 1; turned + 2 <= kMaxTurned && b < doubts && distinct < 2; ++b) {
+            for (std::size_t b = a + 1; turned + 2 <= maxTurned && b < doubts && distinct < 2; ++b) {
                 Bits two = one;
                 two[pos[b]] ^= 1u;
                 tryTurned(two);
