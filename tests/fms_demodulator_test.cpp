@@ -11,10 +11,26 @@
 #include "decoders/fms/fms_demodulator.h"
 
 namespace kub {
+
+// Hand-made crossing values into the ring, as the crossing measurement writes them; a
+// preamble taken as found; everything in the ring taken as read.
+class FmsDemodulatorTestSeam {
+public:
+    static void pushCrossing(FmsDemodulator& d, double hz) {
+        d.crossingRing_[static_cast<std::size_t>(d.ringWrite_)] = hz;
+        d.ringWrite_ = static_cast<std::int16_t>((d.ringWrite_ + 1) % FmsDemodulator::kRingSize);
+        ++d.valuesWritten_;
+    }
+    static void startSlicing(FmsDemodulator& d) { d.syncState_ = FmsSync::Ready; }
+    static void markAllRead(FmsDemodulator& d) { d.ringRead_ = d.ringWrite_; }
+};
+
 namespace {
 
+using Seam = FmsDemodulatorTestSeam;
+
 void push(FmsDemodulator& d, double hz, int count) {
-    for (int i = 0; i < count; ++i) d.pushCrossing(i % 2 ? -hz : hz);
+    for (int i = 0; i < count; ++i) Seam::pushCrossing(d, i % 2 ? -hz : hz);
 }
 
 std::string sliced(const FmsDemodulator& d) { return std::string(d.bitString()); }
@@ -45,7 +61,7 @@ TEST(FmsDemodulator, PreambleNeedsElevenValuesStrictlyInsideTheBand) {
     for (double edge : {1300.0, 1100.0}) {
         FmsDemodulator d;
         push(d, 1200, 6);
-        d.pushCrossing(edge);
+        Seam::pushCrossing(d, edge);
         push(d, 1200, 6);
         d.search();
         EXPECT_EQ(d.syncState(), FmsSync::Searching) << edge << " Hz breaks the run";
@@ -79,12 +95,12 @@ TEST(FmsDemodulator, BitWindows) {
     };
     for (const auto& c : cases) {
         FmsDemodulator d;
-        for (double v : c.values) d.pushCrossing(v);
+        for (double v : c.values) Seam::pushCrossing(d, v);
         // Pad so that after the consumed values every bit reads clean 1200 Hz pairs.
         const int left = static_cast<int>(c.values.size()) - c.consumed;
-        for (int i = 0; i < left; ++i) d.pushCrossing(1200);  // never read as a window start
+        for (int i = 0; i < left; ++i) Seam::pushCrossing(d, 1200);  // never read as a window start
         push(d, 1200, 200);
-        d.startSlicing();
+        Seam::startSlicing(d);
         d.sliceBits(false);
         const std::string s = sliced(d);
         ASSERT_EQ(s.size(), 56u);
@@ -92,16 +108,16 @@ TEST(FmsDemodulator, BitWindows) {
     }
     // 1200, 1200 decides 1 and consumes two: a 0 at the fifth value starts bit 2.
     FmsDemodulator d;
-    d.pushCrossing(1800);
-    d.pushCrossing(1800);
-    d.pushCrossing(1800);
-    d.pushCrossing(1200);
-    d.pushCrossing(1200);
-    d.pushCrossing(1800);
-    d.pushCrossing(1800);
-    d.pushCrossing(1800);
+    Seam::pushCrossing(d, 1800);
+    Seam::pushCrossing(d, 1800);
+    Seam::pushCrossing(d, 1800);
+    Seam::pushCrossing(d, 1200);
+    Seam::pushCrossing(d, 1200);
+    Seam::pushCrossing(d, 1800);
+    Seam::pushCrossing(d, 1800);
+    Seam::pushCrossing(d, 1800);
     push(d, 1200, 150);
-    d.startSlicing();
+    Seam::startSlicing(d);
     d.sliceBits(false);
     EXPECT_EQ(sliced(d).substr(0, 4), "0101");
     EXPECT_EQ(d.syncState(), FmsSync::Searching);
@@ -193,7 +209,7 @@ TEST(FmsDemodulator, AnOverrunSliceDoesNotSendTheSearchIntoOldValues) {
     push(d, 1200, 826);
     ASSERT_EQ(d.ringWrite(), 0);
     // ... then only five new values arrive before a text-mode slice.
-    d.markAllRead();
+    Seam::markAllRead(d);
     push(d, 2500, 5);
     d.sliceBits(true);  // wants about a hundred values, has five
     EXPECT_EQ(d.ringRead(), d.ringWrite());

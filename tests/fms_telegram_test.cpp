@@ -59,18 +59,18 @@ TEST(FmsTelegram, FieldsAndKennung) {
     FmsTelegramState st;
     bool busy = false;
     auto s = firstTelegram({6, 2, 3, 11, 1, 2, 3, 4}, 7, 1, 2);
-    EXPECT_TRUE(evaluateFmsTelegram(s.view(), st, busy));
-    EXPECT_EQ(st.lastKennung, "623B1234");
-    EXPECT_EQ(st.lastStatus, 7);
-    EXPECT_EQ(st.lastDirection, 1);
-    EXPECT_EQ(st.lastTki, 2);
-    EXPECT_EQ(st.undecidablePosition, 0);
+    EXPECT_TRUE(st.evaluate(s.view(), busy));
+    EXPECT_EQ(st.kennung(), "623B1234");
+    EXPECT_EQ(st.status(), 7);
+    EXPECT_EQ(st.direction(), 1);
+    EXPECT_EQ(st.tki(), 2);
+    EXPECT_EQ(st.undecidablePosition(), 0);
     EXPECT_TRUE(fmsReceptionPlausible(st));
 
     // A vehicle digit of 12 writes two characters: nine in all, rejected.
     s = firstTelegram({6, 2, 3, 11, 1, 12, 3, 4}, 3, 0, 0);
-    evaluateFmsTelegram(s.view(), st, busy);
-    EXPECT_EQ(st.lastKennung, "623B11234");
+    st.evaluate(s.view(), busy);
+    EXPECT_EQ(st.kennung(), "623B11234");
     EXPECT_FALSE(fmsReceptionPlausible(st));
 }
 
@@ -79,7 +79,7 @@ TEST(FmsTelegram, PlausibilityRules) {
     bool busy = false;
     auto check = [&](std::vector<int> digits) {
         auto s = firstTelegram(digits, 3, 0, 0);
-        evaluateFmsTelegram(s.view(), st, busy);
+        st.evaluate(s.view(), busy);
         return fmsReceptionPlausible(st);
     };
     EXPECT_FALSE(check({6, 0, 0, 0, 0, 0, 0, 1}));  // 60000001: six zeros
@@ -92,13 +92,13 @@ TEST(FmsTelegram, PlausibilityRules) {
     for (int pos : {0, 7, 20, 47}) {
         auto s = firstTelegram({6, 2, 3, 4, 1, 2, 3, 4}, 3, 0, 0);
         s.put(pos, 2);
-        evaluateFmsTelegram(s.view(), st, busy);
-        EXPECT_EQ(st.undecidablePosition, pos + 1);
+        st.evaluate(s.view(), busy);
+        EXPECT_EQ(st.undecidablePosition(), pos + 1);
         EXPECT_FALSE(fmsReceptionPlausible(st));
     }
     auto s = firstTelegram({6, 2, 3, 4, 1, 2, 3, 4}, 3, 0, 0);
     s.put(50, 2);
-    evaluateFmsTelegram(s.view(), st, busy);
+    st.evaluate(s.view(), busy);
     EXPECT_TRUE(fmsReceptionPlausible(st));
 }
 
@@ -119,17 +119,17 @@ TEST(FmsTelegram, Status10AnnouncesTextOnlyTowardsTheVehicle) {
     FmsTelegramState st;
     bool busy = false;
     auto s = firstTelegram({6, 2, 3, 4, 1, 2, 3, 4}, 10, 0, 0);
-    EXPECT_TRUE(evaluateFmsTelegram(s.view(), st, busy));
+    EXPECT_TRUE(st.evaluate(s.view(), busy));
     EXPECT_FALSE(busy);
 
     s = firstTelegram({6, 2, 3, 4, 1, 2, 3, 4}, 10, 1, 0);
-    EXPECT_FALSE(evaluateFmsTelegram(s.view(), st, busy));
+    EXPECT_FALSE(st.evaluate(s.view(), busy));
     EXPECT_TRUE(busy);
 
     // A broken announcement starts nothing and is rejected.
     busy = false;
     s.put(30, 2);
-    EXPECT_TRUE(evaluateFmsTelegram(s.view(), st, busy));
+    EXPECT_TRUE(st.evaluate(s.view(), busy));
     EXPECT_FALSE(busy);
     EXPECT_FALSE(fmsReceptionPlausible(st));
 }
@@ -138,7 +138,7 @@ TEST(FmsTelegram, TextTransmissionEndsByCountMarkerOrEndCharacter) {
     auto announce = [](FmsTelegramState& st, bool& busy) {
         busy = false;
         auto s = firstTelegram({6, 2, 3, 4, 1, 2, 3, 4}, 10, 1, 3);
-        evaluateFmsTelegram(s.view(), st, busy);
+        st.evaluate(s.view(), busy);
         ASSERT_TRUE(busy);
     };
     FmsTelegramState st;
@@ -146,53 +146,53 @@ TEST(FmsTelegram, TextTransmissionEndsByCountMarkerOrEndCharacter) {
 
     // Announced 2: ends after the third follow-up telegram (3 > 2).
     announce(st, busy);
-    EXPECT_FALSE(evaluateFmsTelegram(followUp(true, 2, {'E', 'i', 'n'}, 0).view(), st, busy));
-    EXPECT_FALSE(evaluateFmsTelegram(followUp(false, 0, {'s', 'a', 't', 'z'}, 0).view(), st, busy));
-    EXPECT_TRUE(evaluateFmsTelegram(followUp(false, 0, {' ', 'B', 'A', 'B'}, 0).view(), st, busy));
-    EXPECT_EQ(st.textBuffer, "Einsatz BAB");
-    EXPECT_EQ(st.lastKennung, "62341234");
-    EXPECT_EQ(st.lastStatus, 10);
-    EXPECT_EQ(st.lastTki, 3);
+    EXPECT_FALSE(st.evaluate(followUp(true, 2, {'E', 'i', 'n'}, 0).view(), busy));
+    EXPECT_FALSE(st.evaluate(followUp(false, 0, {'s', 'a', 't', 'z'}, 0).view(), busy));
+    EXPECT_TRUE(st.evaluate(followUp(false, 0, {' ', 'B', 'A', 'B'}, 0).view(), busy));
+    EXPECT_EQ(st.text(), "Einsatz BAB");
+    EXPECT_EQ(st.kennung(), "62341234");
+    EXPECT_EQ(st.status(), 10);
+    EXPECT_EQ(st.tki(), 3);
     EXPECT_TRUE(fmsReceptionPlausible(st));
 
     // The end marker 11 ends it early; control codes other than 4 are dropped.
     announce(st, busy);
-    EXPECT_FALSE(evaluateFmsTelegram(followUp(true, 9, {'A', 1, 'B'}, 0).view(), st, busy));
-    EXPECT_TRUE(evaluateFmsTelegram(followUp(false, 0, {'C', 0, 31, 'D'}, 11).view(), st, busy));
-    EXPECT_EQ(st.textBuffer, "ABCD");
+    EXPECT_FALSE(st.evaluate(followUp(true, 9, {'A', 1, 'B'}, 0).view(), busy));
+    EXPECT_TRUE(st.evaluate(followUp(false, 0, {'C', 0, 31, 'D'}, 11).view(), busy));
+    EXPECT_EQ(st.text(), "ABCD");
 
     // Code 4 ends it, the rest of the telegram still counts; end marker in the first one.
     announce(st, busy);
-    EXPECT_TRUE(evaluateFmsTelegram(followUp(true, 9, {'X', 4, 'Y'}, 0).view(), st, busy));
-    EXPECT_EQ(st.textBuffer, "XY");
+    EXPECT_TRUE(st.evaluate(followUp(true, 9, {'X', 4, 'Y'}, 0).view(), busy));
+    EXPECT_EQ(st.text(), "XY");
     announce(st, busy);
-    EXPECT_TRUE(evaluateFmsTelegram(followUp(true, 9, {'Q', 'R', 'S'}, 11).view(), st, busy));
-    EXPECT_EQ(st.textBuffer, "QRS");
+    EXPECT_TRUE(st.evaluate(followUp(true, 9, {'Q', 'R', 'S'}, 11).view(), busy));
+    EXPECT_EQ(st.text(), "QRS");
 
     // A follow-up with an undecidable bit becomes "---", the transmission goes on.
     announce(st, busy);
-    evaluateFmsTelegram(followUp(true, 3, {'a', 'b', 'c'}, 0).view(), st, busy);
+    st.evaluate(followUp(true, 3, {'a', 'b', 'c'}, 0).view(), busy);
     auto broken = followUp(false, 0, {'d', 'e', 'f', 'g'}, 11);
     broken.put(10, 2);
-    EXPECT_FALSE(evaluateFmsTelegram(broken.view(), st, busy));
-    EXPECT_TRUE(evaluateFmsTelegram(followUp(false, 0, {'h', 'i', 0, 0}, 11).view(), st, busy));
-    EXPECT_EQ(st.textBuffer, "abc---hi");
-    EXPECT_EQ(st.undecidablePosition, 0);
+    EXPECT_FALSE(st.evaluate(broken.view(), busy));
+    EXPECT_TRUE(st.evaluate(followUp(false, 0, {'h', 'i', 0, 0}, 11).view(), busy));
+    EXPECT_EQ(st.text(), "abc---hi");
+    EXPECT_EQ(st.undecidablePosition(), 0);
 }
 
 TEST(FmsTelegram, TextTransmissionHasAtMost26FollowUps) {
     FmsTelegramState st;
     bool busy = false;
     auto s = firstTelegram({6, 2, 3, 4, 1, 2, 3, 4}, 10, 1, 0);
-    evaluateFmsTelegram(s.view(), st, busy);
+    st.evaluate(s.view(), busy);
     int telegrams = 1;
-    EXPECT_FALSE(evaluateFmsTelegram(followUp(true, 127, {'a', 'b', 'c'}, 0).view(), st, busy));
-    while (!evaluateFmsTelegram(followUp(false, 0, {'d', 'e', 'f', 'g'}, 0).view(), st, busy)) {
+    EXPECT_FALSE(st.evaluate(followUp(true, 127, {'a', 'b', 'c'}, 0).view(), busy));
+    while (!st.evaluate(followUp(false, 0, {'d', 'e', 'f', 'g'}, 0).view(), busy)) {
         ++telegrams;
         ASSERT_LT(telegrams, 40);
     }
-    EXPECT_EQ(st.textTelegramCount, 26);
-    EXPECT_EQ(st.textBuffer.size(), 3u + 25u * 4u);
+    EXPECT_EQ(st.textTelegramCount(), 26);
+    EXPECT_EQ(st.text().size(), 3u + 25u * 4u);
 }
 
 TEST(FmsCodeTables, NamesArePaddedAndLettersFollowTheDirection) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "common/sample_block.h"
 
@@ -44,12 +45,35 @@ public:
     // first bit starts within kSearchBits bits of sample `near`. False if that audio is
     // not held (not yet, or no more).
     bool read(double near, int n, Reading& out) const;
+    // The same reading with an echo taken off first (a copy of the signal a few
+    // milliseconds late, as from a reflection or a second transmitter): the gain and delay
+    // that make the reading fit clearly best. False if the audio is not held or no echo
+    // removal fits better than the audio as heard.
+    bool readThroughEcho(double near, int n, Reading& out) const;
 
 private:
     static constexpr double kSearchBits = 1.5;
+    // An echo is looked for this far behind the direct signal (in samples), and this much
+    // audio before the telegram is taken through the echo remover, so that what it does
+    // not yet know at its start has died away where the telegram begins.
+    static constexpr int kMinEchoDelay = 10;
+    static constexpr int kMaxEchoDelay = 110;
+    static constexpr int kEchoLeadIn = 6 * kMaxEchoDelay;
 
+    // A stretch of the history, `first` its first sample, for reading from.
+    struct Stretch {
+        std::array<double, kHistory> samples{};
+        std::int64_t first = 0;
+        std::int64_t count = 0;
+        double at(std::int64_t i) const { return samples[static_cast<std::size_t>((i - first) & (kHistory - 1))]; }
+    };
+    // The audio a reading at `near` needs, with the lead-in for an echo remover; null if
+    // it is not held.
+    std::unique_ptr<Stretch> heardStretch(double near, int n) const;
     // The soft decision over the bit starting at sample `start`.
-    double bitSoft(double start) const;
+    static double bitSoft(const Stretch& audio, double start);
+    // The clock and the bits that fit `audio` best; returns how well they fit.
+    static double readFrom(const Stretch& audio, double near, int n, Reading& out);
     double sample(std::int64_t i) const {
         return history_[static_cast<std::size_t>(i & (kHistory - 1))];
     }

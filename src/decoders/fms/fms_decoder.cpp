@@ -33,7 +33,7 @@ bool FmsDecoder::rescueFirstTelegram(const FmsBits& bits) {
         if (!fmsCheckBitsValid(bits)) return false;
         FmsTelegramState trial;
         bool busy = false;
-        evaluateFmsTelegram(bits, trial, busy);
+        trial.evaluate(bits, busy);
         return fmsReceptionPlausible(trial);
     };
     return demodulator_.recutFirstTelegram(vouched) || demodulator_.rereadFirstTelegram(vouched);
@@ -41,8 +41,8 @@ bool FmsDecoder::rescueFirstTelegram(const FmsBits& bits) {
 
 void FmsDecoder::emitTelegram() {
     const FmsTelegramState& t = telegram_;
-    events_.push_back(FmsTelegramEvent{t.lastKennung, t.lastStatus, t.lastTki, t.lastDirection, t.textBuffer,
-                                       t.undecidablePosition, flags_.blocks});
+    events_.push_back(FmsTelegramEvent{t.kennung(), t.status(), t.tki(), t.direction(), t.text(),
+                                       t.undecidablePosition(), flags_.blocks});
 }
 
 void FmsDecoder::process(const SampleArray& samples) {
@@ -60,13 +60,13 @@ void FmsDecoder::process(const SampleArray& samples) {
         if (const int n = demodulator_.sliceBits(flags_.fmsBusy); n > 0) {
             const FmsBits bits = demodulator_.lastBits(n);
             const bool firstTelegram = !flags_.fmsBusy;
-            bool due = evaluateFmsTelegram(bits, telegram_, flags_.fmsBusy);
+            bool due = telegram_.evaluate(bits, flags_.fmsBusy);
             // A first telegram that fails its check bits is dropped whole: it is not shown
             // and, if it seemed to announce a text, does not start a text transmission.
             // Follow-up telegrams carry no check bits of their own.
             if (firstTelegram && options_.fmsCheckBits && !fmsCheckBitsValid(bits)) {
                 flags_.fmsBusy = false;
-                due = rescueFirstTelegram(bits) && evaluateFmsTelegram(bits, telegram_, flags_.fmsBusy);
+                due = rescueFirstTelegram(bits) && telegram_.evaluate(bits, flags_.fmsBusy);
             }
             if (due) emitTelegram();
         }

@@ -29,6 +29,11 @@ constexpr double kSplitHz = 1500.0;
 constexpr double kUndecidableHz = 1700.0;
 // The first value above this is the telegram's first 0 bit, after the preamble's 1s.
 constexpr double kFirstZeroHz = 1400.0;
+// Crossing values a bit takes: a 0 (1800 Hz) three, a 1 (1200 Hz) two, an undecidable
+// bit one, so that the next bit starts on the value after it.
+constexpr int kValuesOfZero = 3;
+constexpr int kValuesOfOne = 2;
+constexpr int kValuesOfUndecidable = 1;
 }  // namespace
 
 void FmsDemodulator::removeDc(SampleArray& samples) {
@@ -117,7 +122,7 @@ int FmsDemodulator::cutBits(int from, int n, const std::int8_t* forced) {
             margin = std::min(std::min(kUndecidableHz - p, kUndecidableHz - q), kSplitHz - (p + q) / 2.0);
         }
         if (forced != nullptr && forced[b] >= 0) bit = static_cast<std::uint8_t>(forced[b]);
-        offset += bit == 0 ? 3 : bit == 1 ? 2 : 1;
+        offset += bit == 0 ? kValuesOfZero : bit == 1 ? kValuesOfOne : kValuesOfUndecidable;
         telegramBits_[static_cast<std::size_t>(b)] = bit;
         bitString_[static_cast<std::size_t>(b)] = static_cast<char>('0' + bit);
         bitMargin_[static_cast<std::size_t>(b)] = margin;

@@ -34,6 +34,8 @@ public:
     static_assert((kRingSize & (kRingSize - 1)) == 0, "the crossing measurement wraps the ring index by a mask");
     static constexpr int kFirstTelegramBits = 56;
     static constexpr int kFollowUpBits = 48;
+    // Room for the longest cut and the terminating 0 of its bit string.
+    static constexpr std::size_t kCutRoom = kFirstTelegramBits + 1;
 
     explicit FmsDemodulator(std::uint32_t ditherSeed = 0x9E3779B9u) : random_(ditherSeed) {}
 
@@ -72,6 +74,11 @@ public:
     // such reading passes.
     template <typename Accept>
     bool rereadFirstTelegram(Accept accept);
+    // One reading by correlation taken as heard or, if `maxTurned` allows, with one or two
+    // weak bits turned, under the rules of rereadFirstTelegram; else the failed cut is left
+    // as it was.
+    template <typename Accept>
+    bool takeReading(const FmsBitCorrelator::Reading& heard, int maxTurned, Accept accept);
 
     // A preamble was found and enough values behind it have arrived: the next slice cuts
     // the telegram.
@@ -91,22 +98,29 @@ public:
     // The last cut as '0', '1' and '2' (undecidable).
     const char* bitString() const { return bitString_.data(); }
 
-    // For tests: a value written into the ring as the crossing measurement does; a
-    // preamble taken as found, so that the next slice cuts; everything in the ring taken
-    // as read.
-    void pushCrossing(double hz) {
-        crossingRing_[static_cast<std::size_t>(ringWrite_)] = hz;
-        ringWrite_ = static_cast<std::int16_t>((ringWrite_ + 1) % kRingSize);
-        ++valuesWritten_;
-    }
-    void startSlicing() { syncState_ = FmsSync::Ready; }
-    void markAllRead() { ringRead_ = ringWrite_; }
-
 private:
+    // Tests place hand-made crossing values in the ring and start a slice on them
+    // (FmsDemodulatorTestSeam in the demodulator's tests); nothing else writes the state.
+    friend class FmsDemodulatorTestSeam;
+
     // A reading by correlation with more bits than this near the split between the tones
     // is too far gone for turning some of them (as kMaxCloseCalls in the recut).
     static constexpr double kDoubtfulSoft = 0.1;
     static constexpr int kMaxDoubtfulSoft = 8;
+    // The recut and the reread try other readings of this many least certain decisions.
+    static constexpr int kDoubtfulTried = 7;
+    // A recut decision closer than this to the other way is a close call; a cut with more
+    // close calls than kMaxCloseCalls is not recut.
+    static constexpr double kCloseCallHz = 60.0;
+    static constexpr int kMaxCloseCalls = 8;
+    // At most this many bits of a reading differ from what was heard.
+    static constexpr int kMaxTurned = 2;
+    // Marks a decision as already picked among the least certain.
+    static constexpr double kPicked = 1e9;
+    static constexpr double kSampleRateHz = kSampleRate;
+    // The two tone calls.
+    static constexpr double kToneIHz = 1750.0;
+    static constexpr double kToneIIHz = 2135.0;
 
     // Both phases side by side, rising first: they are worked on alike.
     using PhasePair = double __attribute__((vector_size(16)));
@@ -178,7 +192,7 @@ private:
                 const int at = from + std::countr_zero(bits);
                 const PhasePair& p = periods_[static_cast<std::size_t>(at)];
                 // A falling crossing's frequency is negative.
-                crossingRing_[static_cast<std::size_t>(write)] = upwards ? 22050.0 / p[0] : -22050.0 / p[1];
+                crossingRing_[static_cast<std::size_t>(write)] = upwards ? kSampleRateHz / p[0] : -kSampleRateHz / p[1];
                 crossingSample_[static_cast<std::size_t>(write)] = blockStart + at;
                 upwards = !upwards;
                 write = (write + 1) & (kRingSize - 1);
@@ -204,11 +218,11 @@ private:
     FmsSync syncState_ = FmsSync::Searching;
     std::int16_t toneEventI_ = 0;
     std::int16_t toneEventII_ = 0;
-    std::array<std::uint8_t, 57> telegramBits_{};
-    std::array<char, 57> bitString_{};  // n characters '0', '1', '2', then a terminating 0
+    std::array<std::uint8_t, kCutRoom> telegramBits_{};
+    std::array<char, kCutRoom> bitString_{};  // n characters '0', '1', '2', then a terminating 0
     // How far each decision of the last cut was from going the other way (Hz); 0 for an
     // undecidable bit.
-    std::array<double, 57> bitMargin_{};
+    std::array<double, kCutRoom> bitMargin_{};
     int bitCount_ = 0;
 
     double dcLevel_ = 0.0;
@@ -228,21 +242,19 @@ private:
     // search, so a tone call longer than one block's crossings is seen as one run.
     std::uint64_t valuesWritten_ = 0;
     std::uint64_t toneCounted_ = 0;
-    SteadyToneDetector toneI_{1750.0};
-    SteadyToneDetector toneII_{2135.0};
+    SteadyToneDetector toneI_{kToneIHz};
+    SteadyToneDetector toneII_{kToneIIHz};
 };
 
 template <typename Accept>
 bool FmsDemodulator::recutFirstTelegram(Accept accept) {
     constexpr int n = kFirstTelegramBits;
-    constexpr int kDoubtful = 7;
-    constexpr double kCloseCallHz = 60.0;
-    constexpr int kMaxCloseCalls = 8;
-    std::array<std::uint8_t, 57> found{};
+    constexpr int kDoubtful = kDoubtfulTried;
+    std::array<std::uint8_t, kCutRoom> found{};
     int foundFrom = 0;
     int foundUsed = 0;
     int distinct = 0;
-    std::array<std::int8_t, 57> forced{};
+    std::array<std::int8_t, kCutRoom> forced{};
     // A noise spike in the preamble's last values, or a first 0 bit read too low, moves
     // where the telegram seems to begin: one value either way is tried as well.
     for (int shift = -1; shift <= 1 && distinct < 2; ++shift) {
@@ -252,7 +264,7 @@ bool FmsDemodulator::recutFirstTelegram(Accept accept) {
         // The least certain decisions of this cut, most doubtful first.
         std::array<double, n> margin{};
         std::copy(bitMargin_.begin(), bitMargin_.begin() + n, margin.begin());
-        const std::array<std::uint8_t, 57> original = telegramBits_;
+        const std::array<std::uint8_t, kCutRoom> original = telegramBits_;
         // A cut with many close calls is too far gone: among that many doubts a reading
         // that passes the check bits by chance is likelier than the one that was sent.
         if (std::count_if(margin.begin(), margin.end(), [](double m) { return m < kCloseCallHz; }) > kMaxCloseCalls)
@@ -263,7 +275,7 @@ bool FmsDemodulator::recutFirstTelegram(Accept accept) {
             for (int i = 1; i < n; ++i)
                 if (margin[static_cast<std::size_t>(i)] < margin[static_cast<std::size_t>(best)]) best = i;
             pos[static_cast<std::size_t>(d)] = best;
-            margin[static_cast<std::size_t>(best)] = 1e9;
+            margin[static_cast<std::size_t>(best)] = kPicked;
         }
         auto tryCut = [&]() {
             const int used = cutBits(from, n, forced.data());
@@ -313,15 +325,23 @@ bool FmsDemodulator::recutFirstTelegram(Accept accept) {
 
 template <typename Accept>
 bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
-    constexpr int n = kFirstTelegramBits;
-    constexpr int kDoubtful = 7;
-    constexpr int kMaxTurned = 2;
-    using Bits = std::array<std::uint8_t, FmsBitCorrelator::kMaxBits>;
-    FmsBitCorrelator::Reading heard;
     // The first value above the split is measured about half a bit into the first 0 bit.
     const double near =
         static_cast<double>(crossingSample_[static_cast<std::size_t>(lastCutFrom_)]) -
         0.5 * FmsBitCorrelator::kSamplesPerBit;
+    FmsBitCorrelator::Reading heard;
+    if (correlator_.read(near, kFirstTelegramBits, heard) && takeReading(heard, kMaxTurned, accept)) return true;
+    // Only when the audio as heard gives nothing: an echo removal that fits better is a
+    // guess at the channel, and a reading that passes without it is the surer one. Through
+    // that guess no bit is turned: the reading must pass exactly as it came out.
+    return correlator_.readThroughEcho(near, kFirstTelegramBits, heard) && takeReading(heard, 0, accept);
+}
+
+template <typename Accept>
+bool FmsDemodulator::takeReading(const FmsBitCorrelator::Reading& heard, int maxTurned, Accept accept) {
+    constexpr int n = kFirstTelegramBits;
+    constexpr int kDoubtful = kDoubtfulTried;
+    using Bits = std::array<std::uint8_t, FmsBitCorrelator::kMaxBits>;
     auto put = [&](const Bits& bits) {
         for (int i = 0; i < n; ++i) {
             telegramBits_[static_cast<std::size_t>(i)] = bits[static_cast<std::size_t>(i)];
@@ -330,14 +350,13 @@ bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
         }
         bitString_[static_cast<std::size_t>(n)] = '\0';
     };
-    const std::array<std::uint8_t, 57> failed = telegramBits_;
+    const std::array<std::uint8_t, kCutRoom> failed = telegramBits_;
     auto giveUp = [&] {
         Bits b{};
         std::copy(failed.begin(), failed.begin() + n, b.begin());
         put(b);  // leaves the failed cut as it was, undecidable bits included
         return false;
     };
-    if (!correlator_.read(near, n, heard)) return giveUp();
     // The sync word is known: a bit of it heard wrong, but only just, is set right, and
     // counts as one of the bits turned, so that no reading differs from what was heard by
     // more than two. Only decisions that were close calls are ever turned: a clean
@@ -351,19 +370,19 @@ bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
             bits[i] = sync[i];
             ++turned;
         }
-    if (turned > kMaxTurned - 1) return giveUp();
+    if (turned > maxTurned - 1 && turned > 0) return giveUp();
     put(bits);
     bool taken = accept();
     const auto doubtful = std::count_if(
         heard.soft.begin() + static_cast<std::ptrdiff_t>(sync.size()), heard.soft.begin() + n,
         [](double s) { return std::fabs(s) < kDoubtfulSoft; });
-    if (!taken && doubtful <= kMaxDoubtfulSoft) {
+    if (!taken && maxTurned > 0 && doubtful <= kMaxDoubtfulSoft) {
         // The weakest decisions behind the sync word, weakest first.
         std::array<double, n> weakness{};
         for (int i = 0; i < n; ++i)
             weakness[static_cast<std::size_t>(i)] =
                 i < static_cast<int>(sync.size())
-                    ? 1e9
+                    ? kPicked
                     : std::fabs(heard.soft[static_cast<std::size_t>(i)]);
         std::array<std::size_t, kDoubtful> pos{};
         std::size_t doubts = 0;
@@ -371,7 +390,7 @@ bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
             const auto w = std::min_element(weakness.begin(), weakness.end());
             if (*w >= kDoubtfulSoft) break;
             pos[doubts] = static_cast<std::size_t>(w - weakness.begin());
-            *w = 1e9;
+            *w = kPicked;
         }
         Bits found{};
         int distinct = 0;
@@ -386,7 +405,7 @@ bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
             Bits one = bits;
             one[pos[a]] ^= 1u;
             tryTurned(one);
-            for (std::size_t b = a + 1; turned + 2 <= kMaxTurned && b < doubts && distinct < 2; ++b) {
+            for (std::size_t b = a + 1; turned + 2 <= maxTurned && b < doubts && distinct < 2; ++b) {
                 Bits two = one;
                 two[pos[b]] ^= 1u;
                 tryTurned(two);

@@ -9,7 +9,19 @@ namespace kub {
 namespace {
 
 // Where the fields lie in a first telegram (bit 0 the first of the sync word).
+constexpr int kSyncBits = 8;
 constexpr int kDataBits = 48;
+constexpr int kKennungFirst = kSyncBits;
+constexpr int kKennungDecimalFirst = 24;
+constexpr int kDigitBits = 4;
+// Behind the data: seven check bits, then the parity bit.
+constexpr int kCheckBits = 7;
+constexpr int kParityBit = kDataBits + kCheckBits;
+constexpr int kFirstTelegramBits = kParityBit + 1;
+// The check bits' generator x^7 + x^6 + x^2 + 1 as a feedback mask below the x^7 term.
+constexpr unsigned kCheckGenerator = 0x45u;
+constexpr unsigned kCheckMask = 0x7Fu;
+constexpr std::uint8_t kSyncWord[kSyncBits] = {0, 0, 0, 1, 1, 0, 1, 0};
 constexpr int kStatusFirst = 40, kStatusLast = 43;
 constexpr int kDirectionBit = 45;
 constexpr int kTkiFirst = 46, kTkiLast = 47;
@@ -21,6 +33,9 @@ constexpr int kCountFirst = 1, kCountLast = 7;
 constexpr int kMarkFirst = 32, kMarkLast = 35;
 constexpr int kLastTelegramMark = 11;
 constexpr int kCharacterBits = 7;
+constexpr int kCharacterSpacing = 8;
+constexpr int kFirstCharacterOfFirst = 8;  // the count comes first in the first one
+constexpr int kLastCharacter = 24;
 // The control code that ends a text; codes below 32 are not shown.
 constexpr int kEndOfText = 4;
 constexpr int kFirstShownCode = 32;
@@ -39,15 +54,6 @@ int firstUndecidable(const FmsBits& bits) {
     return 0;
 }
 
-// Appends a received character; codes below 32 are control codes, 4 ends the text.
-void takeCharacter(int code, FmsTelegramState& state, bool& busy) {
-    if (code >= kFirstShownCode) {
-        const char byte = static_cast<char>(code & 0xFF);
-        state.textBuffer += cp1252ToUtf8(std::string_view(&byte, 1));
-    }
-    if (code == kEndOfText) busy = false;
-}
-
 }  // namespace
 
 int fieldValue(const FmsBits& bits, int first, int last) {
@@ -62,77 +68,95 @@ std::string hexDigit(const FmsBits& bits, int first, int last) {
     return std::string(1, "0123456789ABCDEF"[v]);
 }
 
-bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, bool& fmsBusy) {
-    state.undecidablePosition = 0;
-    if (!fmsBusy) {
-        if (fieldValue(bits, kStatusFirst, kStatusLast) == kTextStatus &&
-            fieldValue(bits, kDirectionBit, kDirectionBit) == 1)
-            fmsBusy = true;
-        state.textBuffer.clear();
-        state.textTelegramCount = 0;
-        state.announcedTextCount = 0;
-        std::string kennung = hexDigit(bits, 8, 11) + hexDigit(bits, 12, 15) + hexDigit(bits, 16, 19) +
-                              hexDigit(bits, 20, 23);
-        for (int d = 24; d < 40; d += 4) kennung += std::to_string(fieldValue(bits, d, d + 3));
-        state.lastKennung = kennung;
-        state.lastTki = fieldValue(bits, kTkiFirst, kTkiLast);
-        state.lastStatus = fieldValue(bits, kStatusFirst, kStatusLast);
-        state.lastDirection = fieldValue(bits, kDirectionBit, kDirectionBit);
-        state.undecidablePosition = firstUndecidable(bits);
-        // A broken announcement does not start a text transmission.
-        if (state.undecidablePosition != 0) fmsBusy = false;
-    } else {
-        ++state.textTelegramCount;
-        if (state.textTelegramCount == 1) {
-            state.announcedTextCount = fieldValue(bits, kCountFirst, kCountLast);
-            for (int c = 8; c <= 24; c += 8)
-                takeCharacter(fieldValue(bits, c, c + kCharacterBits - 1), state, fmsBusy);
-            if (fieldValue(bits, kMarkFirst, kMarkLast) == kLastTelegramMark) fmsBusy = false;
-        } else {
-            if (firstUndecidable(bits) != 0) {
-                state.textBuffer += "---";
-            } else {
-                if (fieldValue(bits, kMarkFirst, kMarkLast) == kLastTelegramMark) fmsBusy = false;
-                for (int c = 0; c <= 24; c += 8)
-                    takeCharacter(fieldValue(bits, c, c + kCharacterBits - 1), state, fmsBusy);
-            }
-            if (state.textTelegramCount > state.announcedTextCount || state.textTelegramCount > kMaxTextTelegrams)
-                fmsBusy = false;
-        }
+void FmsTelegramState::takeCharacter(int code, bool& fmsBusy) {
+    if (code >= kFirstShownCode) {
+        const char byte = static_cast<char>(code & 0xFF);
+        text_ += cp1252ToUtf8(std::string_view(&byte, 1));
     }
+    if (code == kEndOfText) fmsBusy = false;
+}
+
+void FmsTelegramState::evaluateFirst(const FmsBits& bits, bool& fmsBusy) {
+    if (fieldValue(bits, kStatusFirst, kStatusLast) == kTextStatus &&
+        fieldValue(bits, kDirectionBit, kDirectionBit) == 1)
+        fmsBusy = true;
+    text_.clear();
+    textTelegramCount_ = 0;
+    announcedTextCount_ = 0;
+    // Four hex digits (country, BOS, state, district), then four decimal ones (place and
+    // vehicle), each four bits wide.
+    std::string kennung;
+    for (int d = kKennungFirst; d < kKennungDecimalFirst; d += kDigitBits) kennung += hexDigit(bits, d, d + kDigitBits - 1);
+    for (int d = kKennungDecimalFirst; d < kStatusFirst; d += kDigitBits)
+        kennung += std::to_string(fieldValue(bits, d, d + kDigitBits - 1));
+    kennung_ = kennung;
+    tki_ = fieldValue(bits, kTkiFirst, kTkiLast);
+    status_ = fieldValue(bits, kStatusFirst, kStatusLast);
+    direction_ = fieldValue(bits, kDirectionBit, kDirectionBit);
+    undecidablePosition_ = firstUndecidable(bits);
+    // A broken announcement does not start a text transmission.
+    if (undecidablePosition_ != 0) fmsBusy = false;
+}
+
+void FmsTelegramState::evaluateFollowUp(const FmsBits& bits, bool& fmsBusy) {
+    ++textTelegramCount_;
+    if (textTelegramCount_ == 1) {
+        announcedTextCount_ = fieldValue(bits, kCountFirst, kCountLast);
+        for (int c = kFirstCharacterOfFirst; c <= kLastCharacter; c += kCharacterSpacing)
+            takeCharacter(fieldValue(bits, c, c + kCharacterBits - 1), fmsBusy);
+        if (fieldValue(bits, kMarkFirst, kMarkLast) == kLastTelegramMark) fmsBusy = false;
+        return;
+    }
+    if (firstUndecidable(bits) != 0) {
+        text_ += "---";
+    } else {
+        if (fieldValue(bits, kMarkFirst, kMarkLast) == kLastTelegramMark) fmsBusy = false;
+        for (int c = 0; c <= kLastCharacter; c += kCharacterSpacing)
+            takeCharacter(fieldValue(bits, c, c + kCharacterBits - 1), fmsBusy);
+    }
+    if (textTelegramCount_ > announcedTextCount_ || textTelegramCount_ > kMaxTextTelegrams) fmsBusy = false;
+}
+
+bool FmsTelegramState::evaluate(const FmsBits& bits, bool& fmsBusy) {
+    undecidablePosition_ = 0;
+    if (!fmsBusy) evaluateFirst(bits, fmsBusy);
+    else evaluateFollowUp(bits, fmsBusy);
     return !fmsBusy;
 }
 
 bool fmsCheckBitsValid(const FmsBits& bits) {
-    if (bits.count < 56) return false;
-    constexpr std::uint8_t kSync[8] = {0, 0, 0, 1, 1, 0, 1, 0};
-    for (int i = 0; i < 8; ++i)
-        if (bits.telegramBits[i] != kSync[i]) return false;
+    if (bits.count < kFirstTelegramBits) return false;
+    for (int i = 0; i < kSyncBits; ++i)
+        if (bits.telegramBits[i] != kSyncWord[i]) return false;
     unsigned reg = 0;
     unsigned ones = 0;
-    for (int i = 8; i < 48; ++i) {
+    for (int i = kSyncBits; i < kDataBits; ++i) {
         const unsigned b = bits.telegramBits[i];
         if (b > 1) return false;
         ones += b;
-        const unsigned feedback = ((reg >> 6) & 1u) ^ b;
-        reg = (reg << 1) & 0x7Fu;
-        if (feedback) reg ^= 0x45u;
+        const unsigned feedback = ((reg >> (kCheckBits - 1)) & 1u) ^ b;
+        reg = (reg << 1) & kCheckMask;
+        if (feedback) reg ^= kCheckGenerator;
     }
-    for (int k = 0; k < 7; ++k) {
-        const unsigned b = bits.telegramBits[48 + k];
-        if (b != ((reg >> (6 - k)) & 1u)) return false;
+    for (int k = 0; k < kCheckBits; ++k) {
+        const unsigned b = bits.telegramBits[kDataBits + k];
+        if (b != ((reg >> (kCheckBits - 1 - k)) & 1u)) return false;
         ones += b;
     }
-    const unsigned parity = bits.telegramBits[55];
+    const unsigned parity = bits.telegramBits[kParityBit];
     if (parity > 1) return false;
     return ((ones + parity) & 1u) == 0;
 }
 
 bool fmsReceptionPlausible(const std::string& k, int undecidablePosition) {
-    if (k.size() != 8) return false;
-    if (std::count(k.begin(), k.end(), '0') >= 6) return false;
+    // A Kennung of mostly zeros is what noise after a lucky sync word looks like.
+    constexpr std::size_t kKennungLength = 8;
+    constexpr std::ptrdiff_t kMostlyZeros = 6;
+    constexpr std::size_t kFront = 4;
+    if (k.size() != kKennungLength) return false;
+    if (std::count(k.begin(), k.end(), '0') >= kMostlyZeros) return false;
     if (undecidablePosition != 0) return false;
-    if (k.compare(0, 4, "0000") == 0 || k.compare(0, 4, "FFFF") == 0) return false;
+    if (k.compare(0, kFront, "0000") == 0 || k.compare(0, kFront, "FFFF") == 0) return false;
     return true;
 }
 

@@ -10,19 +10,6 @@ namespace kub {
 
 class FmsDemodulator;
 
-// What the last evaluation left for the reception handling, per channel.
-struct FmsTelegramState {
-    std::string lastKennung;
-    int lastStatus = 0;     // 0 to 15
-    int lastTki = 0;        // 0 to 3
-    int lastDirection = 0;  // 0 vehicle to control room, 1 back
-    std::string textBuffer;  // UTF-8
-    int textTelegramCount = 0;   // follow-up telegrams of the text transmission so far
-    int announcedTextCount = 0;  // follow-up telegrams its first one announced
-    // 1-based position of the first undecidable bit among the first 48, 0 if none.
-    int undecidablePosition = 0;
-};
-
 // The bits as the slicer left them: decisions 0, 1 or 2 (undecidable), bit 0 first.
 struct FmsBits {
     const std::uint8_t* telegramBits;
@@ -30,14 +17,46 @@ struct FmsBits {
     int count;
 };
 
+// What the last evaluation left for the reception handling, per channel. Only an
+// evaluation changes it.
+class FmsTelegramState {
+public:
+    // One evaluation. Returns true when the reception handling is due (the busy flag is
+    // off afterwards). `fmsBusy` is the channel's flag, read and written here.
+    bool evaluate(const FmsBits& bits, bool& fmsBusy);
+
+    const std::string& kennung() const { return kennung_; }
+    int status() const { return status_; }        // 0 to 15
+    int tki() const { return tki_; }              // 0 to 3
+    int direction() const { return direction_; }  // 0 vehicle to control room, 1 back
+    const std::string& text() const { return text_; }  // UTF-8
+    // Follow-up telegrams of the text transmission so far, and how many its first one
+    // announced.
+    int textTelegramCount() const { return textTelegramCount_; }
+    int announcedTextCount() const { return announcedTextCount_; }
+    // 1-based position of the first undecidable bit among the first 48, 0 if none.
+    int undecidablePosition() const { return undecidablePosition_; }
+
+private:
+    void evaluateFirst(const FmsBits& bits, bool& fmsBusy);
+    void evaluateFollowUp(const FmsBits& bits, bool& fmsBusy);
+    // Appends a received character; codes below 32 are control codes, 4 ends the text.
+    void takeCharacter(int code, bool& fmsBusy);
+
+    std::string kennung_;
+    int status_ = 0;
+    int tki_ = 0;
+    int direction_ = 0;
+    std::string text_;
+    int textTelegramCount_ = 0;
+    int announcedTextCount_ = 0;
+    int undecidablePosition_ = 0;
+};
+
 // Least significant bit first; an undecidable bit sets the next more significant bit.
 int fieldValue(const FmsBits& bits, int first, int last);
 // The value as "0".."9", "A".."F"; empty for 16 and above.
 std::string hexDigit(const FmsBits& bits, int first, int last);
-
-// One evaluation. Returns true when the reception handling is due (the busy flag is off
-// afterwards). `fmsBusy` is the channel's flag, read and written here.
-bool evaluateFmsTelegram(const FmsBits& bits, FmsTelegramState& state, bool& fmsBusy);
 
 // A first telegram as sent over the air: bits 0..7 the block sync word, 8..47 the data,
 // 48..54 the check bits of the generator x^7 + x^6 + x^2 + 1 over the data, 55 even
@@ -50,7 +69,7 @@ bool fmsCheckBitsValid(const FmsBits& bits);
 // Kennung that is not mostly zeros, no undecidable bit, no "0000" or "FFFF" in front.
 bool fmsReceptionPlausible(const std::string& kennung, int undecidablePosition);
 inline bool fmsReceptionPlausible(const FmsTelegramState& state) {
-    return fmsReceptionPlausible(state.lastKennung, state.undecidablePosition);
+    return fmsReceptionPlausible(state.kennung(), state.undecidablePosition());
 }
 
 }  // namespace kub
