@@ -6,9 +6,12 @@
 // operations in the same order and give the same numbers to the last bit: a recording
 // decodes alike on every machine.
 //
-// Elsewhere (arm64, or a build that asks for one copy with KUB_ONE_COPY) the plain loop.
+// Elsewhere (arm64, clang, a sanitizer build, or a build that asks for one copy with
+// KUB_ONE_COPY) the plain loop: clang's fuzzing and sanitizer builds do not link the
+// loader-picked copies.
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(KUB_ONE_COPY)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
+    !defined(__SANITIZE_ADDRESS__) && !defined(KUB_ONE_COPY)
 #define KUB_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
 #else
 #define KUB_WIDE_VECTORS
