@@ -55,9 +55,20 @@ public:
         oldest_ = (oldest_ + 1) % kept_.size();
     }
     void goBack() {
+        beforeGoBack_ = {{fifty_, sixty_}, kept_, oldest_};
         fifty_ = kept_[oldest_].fifty;
         sixty_ = kept_[oldest_].sixty;
         for (auto& e : kept_) e = {fifty_, sixty_};
+    }
+    // The transmission was none (noise or hum that looked like a preamble for a moment):
+    // what was learnt up to it is hum, and is taken up again. Going back each time instead,
+    // a channel whose hum makes such moments every few tenths of a second never learns its
+    // hum, and the hum left over makes the next ones.
+    void undoGoBack() {
+        fifty_ = beforeGoBack_.now.fifty;
+        sixty_ = beforeGoBack_.now.sixty;
+        kept_ = beforeGoBack_.kept;
+        oldest_ = beforeGoBack_.oldest;
     }
 
     // The same as step() over a block. Cut where either ring wraps, the pieces have no
@@ -110,6 +121,12 @@ private:
     };
     std::array<Estimate, 5> kept_{};
     std::size_t oldest_ = 0;  // in kept_; the next keep() goes there
+    struct Snapshot {
+        Estimate now;
+        std::array<Estimate, 5> kept{};
+        std::size_t oldest = 0;
+    };
+    Snapshot beforeGoBack_{};
 };
 
 }  // namespace kub

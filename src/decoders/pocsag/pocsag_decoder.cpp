@@ -244,6 +244,7 @@ void PocsagDecoder::process(const SampleArray& samples) {
     if (improved && hunting && bits_.pocsagState != PocsagPhase::Hunting) {
         humCanceller_.goBack();
         blocksSinceKept_ = 0;
+        humUndoable_ = true;
     }
     if (improved) holdPreambleEnd();
     if (bits_.pocsagState > PocsagPhase::Hunting) {
@@ -262,7 +263,15 @@ void PocsagDecoder::process(const SampleArray& samples) {
     // first alarm of a long transmission need not wait for the last.
     if (!words_.finishedPages.empty()) emitPages();
     if (bits_.transmissionEnded && bits_.pocsagState > PocsagPhase::Hunting) endTransmission();
+    // A preamble that alternated long, or was followed by a sync codeword, was real: what
+    // the canceller had learnt up to it may hold its beginning. Once the canceller learns
+    // again in a preamble far too long, what it learns is newer than what it had.
+    if (preambleSeen_ || bits_.pocsagState > PocsagPhase::Preamble || preambleTooLong()) humUndoable_ = false;
     if (bits_.pocsagState == PocsagPhase::Hunting || (bits_.pocsagState > PocsagPhase::Preamble && reading_ < 0)) resetRestored();
+    if (bits_.pocsagState == PocsagPhase::Hunting && humUndoable_) {
+        humCanceller_.undoGoBack();
+        humUndoable_ = false;
+    }
     if (bits_.pocsagState == PocsagPhase::Hunting) {
         slicer_ = PocsagSymbolSlicer();
         reading_ = -1;
