@@ -126,6 +126,21 @@ bool FmsBitCorrelator::readThroughEcho(double near, int n, Reading& out) const {
     return found;
 }
 
+bool FmsBitCorrelator::holdsDropOut(double near, int n) const {
+    const auto first = std::max<std::int64_t>(static_cast<std::int64_t>(std::floor(near)), seen_ - kHistory);
+    const auto last = std::min<std::int64_t>(static_cast<std::int64_t>(std::ceil(near + n * kSamplesPerBit)), seen_);
+    if (last - first < kDropOutSamples) return false;
+    double energy = 0.0;
+    for (std::int64_t i = first; i < last; ++i) energy += sample(i) * sample(i);
+    const double quiet = kDropOutLevel * kDropOutLevel * energy / static_cast<double>(last - first);
+    int run = 0;
+    for (std::int64_t i = first; i < last; ++i) {
+        run = sample(i) * sample(i) < quiet ? run + 1 : 0;
+        if (run >= kDropOutSamples) return true;
+    }
+    return false;
+}
+
 double FmsBitCorrelator::readFrom(const Stretch& audio, double near, int n, Reading& out) {
     const double reach = kSearchBits * kSamplesPerBit;
     // Every whole-sample start within reach; the one where the known bits agree and the

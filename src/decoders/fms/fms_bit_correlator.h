@@ -50,8 +50,17 @@ public:
     // that make the reading fit clearly best. False if the audio is not held or no echo
     // removal fits better than the audio as heard.
     bool readThroughEcho(double near, int n, Reading& out) const;
+    // Whether the audio of `n` bits from sample `near` holds a drop-out: kDropOutSamples in
+    // a row far quieter than the telegram around them, as when the squelch closes for a
+    // moment. What is read there is the filter dying away, not what was sent. False if the
+    // audio is not held.
+    bool holdsDropOut(double near, int n) const;
 
 private:
+    // A drop-out: at least 2 ms below 3 % of the telegram's RMS level. Even noise at 0 dB
+    // does not stay that quiet for so long, nor does either tone between its crossings.
+    static constexpr int kDropOutSamples = 44;
+    static constexpr double kDropOutLevel = 0.03;
     static constexpr double kSearchBits = 1.5;
     // An echo is looked for this far behind the direct signal (in samples), and this much
     // audio before the telegram is taken through the echo remover, so that what it does

@@ -28,7 +28,9 @@ bool FmsDecoder::rescueFirstTelegram(const FmsBits& bits) {
     // Near the noise floor a single misread crossing breaks the telegram. Other readings of
     // its least certain bits are tried; one is taken only if it is the only one that passes
     // the check bits and is plausible. Then the audio is read once more by correlation with
-    // the two tones, under the same rules.
+    // the two tones, under the same rules. Neither may mend a cut through a drop-out: two
+    // turned bits can make the silence's run of zeros pass the check bits.
+    if (demodulator_.lastCutHitByDropOut()) return false;
     const auto vouched = [&] {
         if (!fmsCheckBitsValid(bits)) return false;
         FmsTelegramState trial;

@@ -79,6 +79,12 @@ public:
     // as it was.
     template <typename Accept>
     bool takeReading(const FmsBitCorrelator::Reading& heard, int maxTurned, Accept accept);
+    // Whether a drop-out lies in the audio of the first telegram cut last. Its bits there
+    // are not what was sent, and a recut or reread that makes such a cut pass its check
+    // bits has found a telegram that was never sent.
+    bool lastCutHitByDropOut() const {
+        return correlator_.holdsDropOut(firstBitSample(), kFirstTelegramBits);
+    }
 
     // A preamble was found and enough values behind it have arrived: the next slice cuts
     // the telegram.
@@ -202,6 +208,12 @@ private:
         ringWrite_ = static_cast<std::int16_t>(write);
     }
     void feedToneCalls();
+    // About where the last first telegram's first bit began: the first value above the
+    // split is measured about half a bit into the first 0 bit.
+    double firstBitSample() const {
+        return static_cast<double>(crossingSample_[static_cast<std::size_t>(lastCutFrom_)]) -
+               0.5 * FmsBitCorrelator::kSamplesPerBit;
+    }
     // Cuts `n` bits from ring position `from`; returns the values they took. `forced`
     // (optional) holds per bit -1 for the slicer's own decision, else 0 or 1.
     int cutBits(int from, int n, const std::int8_t* forced = nullptr);
@@ -325,10 +337,7 @@ bool FmsDemodulator::recutFirstTelegram(Accept accept) {
 
 template <typename Accept>
 bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
-    // The first value above the split is measured about half a bit into the first 0 bit.
-    const double near =
-        static_cast<double>(crossingSample_[static_cast<std::size_t>(lastCutFrom_)]) -
-        0.5 * FmsBitCorrelator::kSamplesPerBit;
+    const double near = firstBitSample();
     FmsBitCorrelator::Reading heard;
     if (correlator_.read(near, kFirstTelegramBits, heard) && takeReading(heard, kMaxTurned, accept)) return true;
     // Only when the audio as heard gives nothing: an echo removal that fits better is a
