@@ -32,7 +32,9 @@ CaptureDevice::CaptureDevice(BlockDispatcher& dispatcher, QObject* parent)
     connect(watchdog_, &QTimer::timeout, this, &CaptureDevice::checkAlive);
 }
 
-CaptureDevice::~CaptureDevice() {
+CaptureDevice::~CaptureDevice() { release(); }
+
+void CaptureDevice::release() {
     stopCapture();
     // Qt's sound backends may run the event loop while a source is destroyed. Left to
     // ~QObject, the stopped sources go when this is no longer a CaptureDevice, and a block

@@ -36,6 +36,11 @@ public:
     bool openCapture(int deviceId);
     // Stops and closes; harmless when nothing is open.
     void stopCapture();
+    // Stops and lets the sound backend go at once. Qt's PulseAudio source runs the event
+    // loop while it is destroyed, so whoever owns this calls it at the start of its own
+    // teardown, while everything an event may reach is still whole. Never from inside a
+    // signal of the source.
+    void release();
     bool isOpen() const { return source_ != nullptr; }
 
     void requeueBuffer(int blockNumber) override;

@@ -127,7 +127,7 @@ void MonitorSession::uploadStatusPage() {
 
 void MonitorSession::shutdown() {
     incidentTimer_.stop();
-    device->stopCapture();
+    device->release();
     exports->shutdown();
 }
 

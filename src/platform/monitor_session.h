@@ -84,7 +84,7 @@ public:
     bool writeStatusPage();
     // The page to the web server (over the dial-up connection when so configured).
     void uploadStatusPage();
-    // Capture stopped, TCP export closed; nothing is written.
+    // Capture stopped and its sound source gone, TCP export closed; nothing is written.
     void shutdown();
 
     const std::string& programFolder() const { return folder_; }

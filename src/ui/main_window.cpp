@@ -75,6 +75,9 @@ MainWindow::MainWindow(std::string programFolder, Clock& clock, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    // Destroying the sound source runs the event loop; the window and the monitor behind
+    // it must be whole then, not half gone as they are once the members go.
+    device_->release();
     // What is still open goes out as an incident while every output is there.
     wiring_.stop();
     stopHistory();

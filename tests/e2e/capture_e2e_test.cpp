@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "platform/capture_device.h"
 #include "storage/day_log.h"
@@ -258,6 +259,8 @@ TEST(CaptureEndToEnd, ANewFolderCapturesFromTheStartAnOlderMonIniWaitsForStart) 
     ASSERT_EQ(CaptureDevice::listCaptureDevices().front(), "Funkempfaenger");
     RecordingDialogs dialogs;
     WallClock clock;
+    std::size_t outputsOpen = 0;
+    std::vector<std::size_t> outputsWhenRun;
     {
         ProgramFolder folder;
         folder.write("Fzg.txt", {"HLF Süd 1\tHilfeleistung\t623B1234"});
@@ -275,7 +278,12 @@ TEST(CaptureEndToEnd, ANewFolderCapturesFromTheStartAnOlderMonIniWaitsForStart) 
         ASSERT_EQ(run(QStringLiteral("paplay"), {"-d", "radio", QString::fromStdString(wav)}), 0);
         EXPECT_TRUE(waitFor([&] { return w.core().context.vehicles.vehicleTable[0].status == 3; }, 5000))
             << "nothing decoded from the start";
+        // Closing while capturing: the sound backend runs the event loop as its source goes,
+        // and what it delivers then must find the window whole, every output still there.
+        outputsOpen = w.core().context.outputs.size();
+        QTimer::singleShot(0, w.tables(), [&] { outputsWhenRun.push_back(w.core().context.outputs.size()); });
     }
+    EXPECT_EQ(outputsWhenRun, std::vector<std::size_t>{outputsOpen});
     {
         ProgramFolder folder;
         std::vector<std::string> older(30, " 0 ");
