@@ -1,6 +1,6 @@
 // The reception watchdog as a running monitor wires it: the sound card's channels by
 // their side, an SDR stick's channels (once the core has them) by name and frequency; and
-// a stick that delivers nothing does not stop the clock it measures silence on.
+// a receiver that delivers nothing does not stop the clock it measures silence on.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,6 +8,7 @@
 #include "core/headless_window.h"
 #include "core/sdr_core_feed.h"
 #include "platform/monitor_wiring.h"
+#include "platform/pipe_replay.h"
 #include "platform/sdr_replay.h"
 #include "sdr/fd_iq_source.h"
 #include "support/qt_app.h"
@@ -48,19 +49,35 @@ TEST(WatchedChannels, AQuietChannelIsSaidOnceByTheNameItsRecordsCarry) {
     }
 }
 
-TEST(WatchedChannels, TheStreamClockKeepsUpWithTheWallClockWhileTheStickDeliversNothing) {
+TEST(WatchedChannels, TheStreamClockKeepsUpWithTheWallClockWhileTheReceiverDeliversNothing) {
     kubtest::ensureQtApp();
-    int stick[2];
-    ASSERT_EQ(::pipe(stick), 0);
-    kub::ManualClock wall(1796738707);
-    kub::StreamClock stream(wall.nowSeconds());
-    kub::SdrReplay replay(std::make_unique<kub::FdIqSource>(stick[0], true, kub::IqFormat::Cu8), 1024000, stream, wall,
-                          [](std::span<const std::uint8_t>) {}, [](const std::string&) {}, 1 << 20);
-    replay.start();
-    wall.advance(600);
-    EXPECT_TRUE(kubtest::waitFor([&] { return stream.nowSeconds() >= wall.nowSeconds(); }, 5000));
-    replay.stop();
-    ::close(stick[1]);
+    // A stick, and raw PCM on "--input -": both stalled, neither writer ever writes.
+    for (const bool stick : {true, false}) {
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        kub::ManualClock wall(1796738707);
+        kub::StreamClock stream(wall.nowSeconds());
+        kub::HeadlessWindow window;
+        kub::MonitorCore core(wall, window);
+        std::unique_ptr<kub::SdrReplay> sdr;
+        std::unique_ptr<kub::PipeReplay> pcm;
+        if (stick) {
+            sdr = std::make_unique<kub::SdrReplay>(
+                std::make_unique<kub::FdIqSource>(fds[0], true, kub::IqFormat::Cu8), 1024000, stream, wall,
+                [](std::span<const std::uint8_t>) {}, [](const std::string&) {}, 1 << 20);
+            sdr->start();
+        } else {
+            pcm = std::make_unique<kub::PipeReplay>(core.dispatcher, fds[0], kub::RawPcmFormat{22050, 1}, stream, wall);
+            pcm->start();
+        }
+        wall.advance(600);
+        EXPECT_TRUE(kubtest::waitFor([&] { return stream.nowSeconds() >= wall.nowSeconds(); }, 5000))
+            << (stick ? "SDR" : "PCM");
+        if (sdr) sdr->stop();
+        if (pcm) pcm->stop();
+        ::close(fds[1]);
+        if (!stick) ::close(fds[0]);
+    }
 }
 
 }  // namespace

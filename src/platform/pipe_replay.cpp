@@ -16,11 +16,13 @@ constexpr std::size_t kReadBytes = 65536;
 // memory growing while the blocks are still being handled.
 constexpr std::size_t kMaxPendingSamples = 2 * kBlockFrames * kCaptureBufferCount;
 constexpr int kRetryMs = 10;
+constexpr int kKeepUpMs = 1000;
 }  // namespace
 
 PipeReplay::PipeReplay(BlockDispatcher& dispatcher, int fd, RawPcmFormat format, StreamClock& clock,
                        const Clock& wall)
-    : dispatcher_(dispatcher), fd_(fd), converter_(format), clock_(clock), wall_(wall) {}
+    : dispatcher_(dispatcher), fd_(fd), converter_(format), clock_(clock), wall_(wall),
+      keepUp_(kKeepUpMs, [this] { clock_.keepUpWith(wall_.nowSeconds()); }) {}
 
 PipeReplay::~PipeReplay() { stop(); }
 
@@ -30,10 +32,12 @@ void PipeReplay::start() {
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { readable(); });
     notifier_->setEnabled(true);
+    keepUp_.start();
 }
 
 void PipeReplay::stop() {
     running_ = false;
+    keepUp_.stop();
     notifier_.reset();
 }
 

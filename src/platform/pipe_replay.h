@@ -3,7 +3,9 @@
 // the same ten buffers and hand-back as live capture. The pipe sets the pace: blocks are
 // handled as soon as the writer has delivered them, with no waiting for real time. At
 // the end of the input the last part-block is filled up with silence and about a second
-// of silence follows, so a transmission at the very end is still finished.
+// of silence follows, so a transmission at the very end is still finished. While the
+// writer delivers nothing the stream clock keeps up with the wall clock every second all
+// the same: a receiver that stalls must show as silence to the reception watchdog.
 
 #include <QSocketNotifier>
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include "capture/block_dispatcher.h"
 #include "capture/raw_pcm.h"
 #include "common/clock.h"
+#include "platform/repeating_timer.h"
 
 namespace kub {
 
@@ -58,6 +61,7 @@ private:
     int silentBlocks_ = 0;
     long long bytes_ = 0;
     long long delivered_ = 0;
+    RepeatingTimer keepUp_;
 };
 
 }  // namespace kub
