@@ -8,6 +8,7 @@
 
 #include <toml++/toml.h>
 
+#include "common/ric.h"
 #include "common/week_time.h"
 #include "common/whole_number.h"
 #include "storage/alarm_settings.h"
@@ -23,8 +24,6 @@ constexpr std::size_t kMaxRules = 10000;
 constexpr std::size_t kMaxListed = 1000;
 constexpr std::size_t kMaxNameBytes = 100;
 constexpr std::size_t kMaxPatternBytes = 2000;
-// The largest RIC a POCSAG address codeword can carry (21 bits).
-constexpr std::uint32_t kMaxRic = 2097151;
 
 using FaultList = TomlFaults;
 

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/printable_text.h"
+#include "common/ric.h"
 #include "common/whole_number.h"
 
 namespace kub {
@@ -16,8 +17,6 @@ namespace {
 constexpr std::size_t kMaxPayload = 16384;
 constexpr std::size_t kMaxText = 4096;
 constexpr std::size_t kMaxName = 256;
-// The largest RIC a POCSAG address codeword can carry (21 bits).
-constexpr long kMaxRic = 2097151;
 constexpr double kOldestSeconds = 600;
 constexpr double kAheadSeconds = 60;
 
