@@ -65,35 +65,40 @@ TEST(PocsagGaps, ThreeToFiveWrongBitsAreNeverAnotherCodeword) {
     }
 }
 
-// A 12 ms drop-out (digital silence, as a squelch leaves it) in the middle of one codeword
-// of a page that runs over two batches.
+// 12 ms drop-outs (digital silence, as a squelch leaves it) in the middle of codewords of a
+// page that runs over two batches.
 struct DropOut {
     const char* what;
-    int codeword;       // 0 the first sync codeword, 1 the address, 17 the second sync
-    bool pageExpected;  // a page at all
-    double wholeBelow;  // its text exactly as sent below this rate, else with a marked gap
+    std::vector<int> codewords;  // 0 the first sync codeword, 1 the address, 17 the second sync
+    bool pageExpected;           // a page at all
+    double wholeBelow;           // its text exactly as sent below this rate, else with marked gaps
 };
 
 class PocsagDropOut : public ::testing::TestWithParam<double> {};
 
-TEST_P(PocsagDropOut, LosesOnlyTheCodewordItHits) {
+TEST_P(PocsagDropOut, LosesOnlyTheCodewordsTheyHit) {
     const double rate = GetParam();
     const std::string text = "Einsatz B3 Brand Lagerhalle Industriestr. 12 Personen vermisst";
+    constexpr double kAmplitude = 0.5;
     // At 2400 bit/s the drop-out blanks 29 of the sync codeword's 32 bits: a sync codeword
     // that unheard is not taken (a squelch shut for good must end the transmission), and the
-    // text after it is marked missing.
-    const DropOut cases[] = {{"address", 1, false, 0},
-                             {"message", 5, true, 0},
-                             {"second sync", 17, true, 2400}};
+    // text after it is marked missing. Four blanked codewords in the address's batch are no
+    // sign of a batch read out of step.
+    const DropOut cases[] = {{"address", {1}, false, 0},
+                             {"message", {5}, true, 0},
+                             {"second sync", {17}, true, 2400},
+                             {"four in one batch", {3, 6, 9, 12}, true, 0}};
     for (const DropOut& c : cases) {
         SCOPED_TRACE(c.what);
         std::vector<float> signal =
-            siggen::pocsagSignal({{1000000, 2, siggen::PocsagContent::Alpha, text}}, rate, 0.5, false);
+            siggen::pocsagSignal({{1000000, 2, siggen::PocsagContent::Alpha, text}}, rate, kAmplitude, false);
         const double samplesPerBit = kub::kSampleRate / rate;
-        const double middle = (siggen::kPocsagPreambleBits + 32.0 * c.codeword + 16.0) * samplesPerBit;
-        const double half = 0.006 * kub::kSampleRate;
-        std::fill(signal.begin() + static_cast<std::ptrdiff_t>(middle - half),
-                  signal.begin() + static_cast<std::ptrdiff_t>(middle + half), 0.0f);
+        for (int codeword : c.codewords) {
+            const double middle = (siggen::kPocsagPreambleBits + 32.0 * codeword + 16.0) * samplesPerBit;
+            const double half = 0.006 * kub::kSampleRate;
+            std::fill(signal.begin() + static_cast<std::ptrdiff_t>(middle - half),
+                      signal.begin() + static_cast<std::ptrdiff_t>(middle + half), 0.0f);
+        }
         kubtest::PocsagHarness h;
         h.context.options = kub::DecoderOptions::allOn();
         h.silence(0.3);
@@ -112,14 +117,26 @@ TEST_P(PocsagDropOut, LosesOnlyTheCodewordItHits) {
             EXPECT_EQ(got, text);
             continue;
         }
-        // What was read around the gap is the text as sent.
-        const auto gap = got.find(kGap);
-        ASSERT_NE(gap, std::string::npos) << got;
-        EXPECT_EQ(got.find(kGap, gap + 1), std::string::npos) << got;
-        const std::string before = got.substr(0, gap), after = got.substr(gap + kGap.size());
-        EXPECT_EQ(text.rfind(before, 0), 0u) << got;
-        EXPECT_TRUE(text.size() > before.size() + after.size() &&
-                    text.compare(text.size() - after.size(), after.size(), after) == 0)
+        // One gap per drop-out, and what was read between them is the text as sent.
+        std::vector<std::string> pieces;
+        for (std::size_t from = 0;;) {
+            const auto gap = got.find(kGap, from);
+            pieces.push_back(got.substr(from, gap == std::string::npos ? gap : gap - from));
+            if (gap == std::string::npos) break;
+            from = gap + kGap.size();
+        }
+        EXPECT_EQ(pieces.size(), c.codewords.size() + 1) << got;
+        std::size_t at = 0;
+        for (const std::string& piece : pieces) {
+            const auto found = text.find(piece, at);
+            ASSERT_NE(found, std::string::npos) << got;
+            if (&piece == &pieces.front()) {
+                EXPECT_EQ(found, 0u) << got;
+            }
+            at = found + piece.size() + 1;
+        }
+        EXPECT_TRUE(text.size() >= pieces.back().size() &&
+                    text.compare(text.size() - pieces.back().size(), pieces.back().size(), pieces.back()) == 0)
             << got;
     }
 }
