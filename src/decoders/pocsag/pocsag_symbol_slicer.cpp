@@ -21,6 +21,8 @@ constexpr double kRateRange = 0.04;
 constexpr double kLevelBits = 16.0;
 // A bit summed to less than this share of the swing between ones and zeros is silence.
 constexpr double kSilentShare = 0.15;
+// After silence, a bit summed to less than this share is still taken for it.
+constexpr double kHeardShare = 0.5;
 // Pagers are sent at one of three rates from a crystal; a preamble measured in noise, or
 // with short runs of the traffic before it, can be far off (7 % and 15 % short were seen at
 // 2400 bit/s, and the clock, held near its start, then never locked). The rates lie more
@@ -66,6 +68,7 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
         equaliser_.reset();
         alternating_ = 0;
         meanLevel_ = meanSwing_ = 0;
+        quiet_ = false;
     }
     for (const double x : samples) {
         // Each sample stands for one sample period; where the bit's halves or the bit itself
@@ -114,7 +117,15 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     const double sum = h1 + h2;
     // A bit of squelch silence says nothing about the clock or the levels: pulled by it, the
     // clock slips and the levels sink, and the codewords after the drop-out are lost too.
-    const bool silent = haveHigh_ && haveLow_ && high_ > low_ && std::fabs(sum) < kSilentShare * (high_ - low_) * half;
+    // Once silent, the silence lasts until a bit is clearly heard again: with the middle a
+    // little off zero, the first bits of a long drop-out (29 bits at 2400 bit/s) came out just
+    // above the silence share, pulled the level of their side towards zero, and the rest of
+    // the drop-out was read as a run of loud equal bits, "corrected" into an address that was
+    // never sent.
+    const bool levels = haveHigh_ && haveLow_ && high_ > low_;
+    const double share = quiet_ ? kHeardShare : kSilentShare;
+    const bool silent = levels && std::fabs(sum) < share * (high_ - low_) * half;
+    quiet_ = silent;
     // The preamble's bits alternate: every earlier bit is the coming one or its opposite, and
     // what the echo does could not be told from the bit itself (learnt there, the shares
     // would be spread over all earlier bits and cut into the first codewords). Silence
