@@ -72,6 +72,7 @@ struct DropOut {
     std::vector<int> codewords;  // 0 the first sync codeword, 1 the address, 17 the second sync
     bool pageExpected;           // a page at all
     double wholeBelow;           // its text exactly as sent below this rate, else with marked gaps
+    double offset = 0;           // the signal off zero by this share of its amplitude
 };
 
 class PocsagDropOut : public ::testing::TestWithParam<double> {};
@@ -83,15 +84,18 @@ TEST_P(PocsagDropOut, LosesOnlyTheCodewordsTheyHit) {
     // At 2400 bit/s the drop-out blanks 29 of the sync codeword's 32 bits: a sync codeword
     // that unheard is not taken (a squelch shut for good must end the transmission), and the
     // text after it is marked missing. Four blanked codewords in the address's batch are no
-    // sign of a batch read out of step.
+    // sign of a batch read out of step. A squelch shuts to zero, not to the middle of a signal
+    // sitting off zero.
     const DropOut cases[] = {{"address", {1}, false, 0},
                              {"message", {5}, true, 0},
                              {"second sync", {17}, true, 2400},
-                             {"four in one batch", {3, 6, 9, 12}, true, 0}};
+                             {"four in one batch", {3, 6, 9, 12}, true, 0},
+                             {"signal off zero", {5}, true, 0, 0.3}};
     for (const DropOut& c : cases) {
         SCOPED_TRACE(c.what);
         std::vector<float> signal =
             siggen::pocsagSignal({{1000000, 2, siggen::PocsagContent::Alpha, text}}, rate, kAmplitude, false);
+        for (float& v : signal) v = static_cast<float>(v + c.offset * kAmplitude);
         const double samplesPerBit = kub::kSampleRate / rate;
         for (int codeword : c.codewords) {
             const double middle = (siggen::kPocsagPreambleBits + 32.0 * codeword + 16.0) * samplesPerBit;
