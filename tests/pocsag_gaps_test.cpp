@@ -121,27 +121,22 @@ TEST_P(PocsagDropOut, LosesOnlyTheCodewordsTheyHit) {
             EXPECT_EQ(got, text);
             continue;
         }
-        // One gap per drop-out, and what was read between them is the text as sent.
-        std::vector<std::string> pieces;
-        for (std::size_t from = 0;;) {
+        // One gap per drop-out, and what was read between them is the text as sent, from its
+        // beginning to its end.
+        std::size_t gaps = 0;
+        for (std::size_t from = 0, at = 0;; ++gaps) {
             const auto gap = got.find(kGap, from);
-            pieces.push_back(got.substr(from, gap == std::string::npos ? gap : gap - from));
+            const std::string piece = got.substr(from, gap == std::string::npos ? gap : gap - from);
+            ASSERT_LE(piece.size(), text.size()) << got;
+            const auto found = gap == std::string::npos ? text.size() - piece.size() : text.find(piece, at);
+            ASSERT_TRUE(found != std::string::npos && found >= at && (from > 0 || found == 0) &&
+                        text.compare(found, piece.size(), piece) == 0)
+                << got;
             if (gap == std::string::npos) break;
+            at = found + piece.size() + 1;
             from = gap + kGap.size();
         }
-        EXPECT_EQ(pieces.size(), c.codewords.size() + 1) << got;
-        std::size_t at = 0;
-        for (const std::string& piece : pieces) {
-            const auto found = text.find(piece, at);
-            ASSERT_NE(found, std::string::npos) << got;
-            if (&piece == &pieces.front()) {
-                EXPECT_EQ(found, 0u) << got;
-            }
-            at = found + piece.size() + 1;
-        }
-        EXPECT_TRUE(text.size() >= pieces.back().size() &&
-                    text.compare(text.size() - pieces.back().size(), pieces.back().size(), pieces.back()) == 0)
-            << got;
+        EXPECT_EQ(gaps, c.codewords.size()) << got;
     }
 }
 
