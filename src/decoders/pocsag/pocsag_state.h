@@ -99,6 +99,9 @@ struct PocsagWordState {
     // With error correction: bits corrected in each codeword of the batch, or
     // kUncorrectable.
     std::array<std::int8_t, 17> batchWordErrors{};
+    // With soft bits: the codeword lost two or more bits in a row to silence (a squelch
+    // drop-out), so its damage says nothing about the batch's framing or the noise.
+    std::array<bool, 17> batchWordSilenced{};
     bool correcting = false;  // the batch was collected with error correction
     int batchWordCount = 0;
     // With the batch-aware end: bits searched for the next sync codeword since the last

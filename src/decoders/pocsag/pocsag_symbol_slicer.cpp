@@ -21,6 +21,11 @@ constexpr double kRateRange = 0.04;
 constexpr double kLevelBits = 16.0;
 // A bit summed to less than this share of the swing between ones and zeros is silence.
 constexpr double kSilentShare = 0.15;
+// After silence, a bit summed to less than this share is still taken for it.
+constexpr double kHeardShare = 0.5;
+// The middle this far off zero (as a share of half the swing), and zero at least as far inside
+// both levels: the signal sits off zero.
+constexpr double kOffZero = 0.2;
 // Pagers are sent at one of three rates from a crystal; a preamble measured in noise, or
 // with short runs of the traffic before it, can be far off (7 % and 15 % short were seen at
 // 2400 bit/s, and the clock, held near its start, then never locked). The rates lie more
@@ -66,6 +71,7 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
         equaliser_.reset();
         alternating_ = 0;
         meanLevel_ = meanSwing_ = 0;
+        quiet_ = false;
     }
     for (const double x : samples) {
         // Each sample stands for one sample period; where the bit's halves or the bit itself
@@ -92,6 +98,7 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
 
 void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     const double half = 0.5 / step_;  // samples per half bit
+    const double heardLevel = (firstHalf_ + secondHalf_) / (2.0 * half);
     double h1 = firstHalf_ - mid_ * half;
     double h2 = secondHalf_ - mid_ * half;
     firstHalf_ = secondHalf_ = 0;
@@ -114,7 +121,23 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     const double sum = h1 + h2;
     // A bit of squelch silence says nothing about the clock or the levels: pulled by it, the
     // clock slips and the levels sink, and the codewords after the drop-out are lost too.
-    const bool silent = haveHigh_ && haveLow_ && high_ > low_ && std::fabs(sum) < kSilentShare * (high_ - low_) * half;
+    // Once silent, the silence lasts until a bit is clearly heard again: with the middle a
+    // little off zero, the first bits of a long drop-out (29 bits at 2400 bit/s) came out just
+    // above the silence share, pulled the level of their side towards zero, and the rest of
+    // the drop-out was read as a run of loud equal bits, "corrected" into an address that was
+    // never sent.
+    const bool levels = haveHigh_ && haveLow_ && high_ > low_;
+    const double share = quiet_ ? kHeardShare : kSilentShare;
+    // A squelch shuts to zero, not to the middle: with the signal sitting well off zero (a
+    // DC-coupled path), silence lies far from the middle and would be read as a run of bits.
+    // Through a voice channel the middle stays at zero and runs of equal bits sag towards it,
+    // so there a bit near zero is only a weak bit.
+    const double halfSwing = 0.5 * (high_ - low_);
+    const bool offZero = levels && baselineHz_ == 0 && std::fabs(mid_) > kOffZero * halfSwing &&
+                         high_ > kOffZero * halfSwing && low_ < -kOffZero * halfSwing;
+    const bool silent = levels && (std::fabs(sum) < share * (high_ - low_) * half ||
+                                   (offZero && std::fabs(heardLevel) < kSilentShare * halfSwing));
+    quiet_ = silent;
     // The preamble's bits alternate: every earlier bit is the coming one or its opposite, and
     // what the echo does could not be told from the bit itself (learnt there, the shares
     // would be spread over all earlier bits and cut into the first codewords). Silence
@@ -179,6 +202,8 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
         meanSwing_ += (std::fabs(level - meanLevel_) - meanSwing_) / kPreambleMeanBits;
         mid_ = meanLevel_;
     }
+    // Silence is never a bit heard, however far from the middle it lies.
+    if (silent) soft = std::clamp(soft, -kSilentShare, kSilentShare);
     if (sum <= 0 && soft > 0) soft = -soft;
     st.bitRing[static_cast<std::size_t>(st.bitWrite)] = soft;
     st.bitWrite = (st.bitWrite + 1) % kPocsagRingSize;

@@ -59,6 +59,7 @@ private:
     double meanLevel_ = 0;  // middle and swing of the levels while the preamble is on
     double meanSwing_ = 0;
     int alternating_ = 0;  // bits in a row that alternated, before the baseline is followed
+    bool quiet_ = false;   // the last bit was squelch silence
 };
 
 }  // namespace kub

@@ -102,12 +102,13 @@ bool looksLikeSlippedIdle(std::uint32_t word) {
 // batch that has slipped by a bit reads an address as another valid one; and a quarter
 // of random words lie within two bits of some codeword. An address therefore needs a
 // neighbour that came through with at most one wrong bit, and comes from no batch full
-// of damaged codewords.
+// of damaged codewords (those a drop-out blanked aside).
 bool trustworthy(const PocsagWordState& w, int index) {
     const auto errors = [&](int i) { return w.batchWordErrors[static_cast<std::size_t>(i)]; };
     if (errors(index) == kUncorrectable) return false;
     int damaged = 0;
-    for (int i = 1; i < w.batchWordCount; ++i) damaged += errors(i) >= 2 ? 1 : 0;
+    for (int i = 1; i < w.batchWordCount; ++i)
+        damaged += errors(i) >= 2 && !w.batchWordSilenced[static_cast<std::size_t>(i)] ? 1 : 0;
     if (damaged > kDamagedWordsPerBatch) return false;
     if (looksLikeSlippedIdle(w.batchWords[static_cast<std::size_t>(index)])) return false;
     return (index > 0 && errors(index - 1) <= 1) || (index + 1 < w.batchWordCount && errors(index + 1) <= 1);
@@ -211,6 +212,7 @@ void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& opt
     }
     w.batchWords.fill(0);
     w.batchWordErrors.fill(0);
+    w.batchWordSilenced.fill(false);
     w.batchWords[0] = w.syncRegister;
     w.batchWordCount = 1;
 }
@@ -232,6 +234,8 @@ void collectCodewords(PocsagBitState& b, PocsagWordState& w, const DecoderOption
             // A codeword not vouched for stays as received, marked: it is never a guess.
             w.batchWords[at] = sound ? checked.word : word;
             w.batchWordErrors[at] = sound ? static_cast<std::int8_t>(checked.flipped) : kUncorrectable;
+            // Noise leaves its weak bits scattered; a drop-out blanks a stretch.
+            w.batchWordSilenced[at] = options.inputFilter && (w.unheardBits & (w.unheardBits >> 1)) != 0;
         }
         ++w.batchWordCount;
         if (word == 0 || w.batchWordCount >= 17) {
