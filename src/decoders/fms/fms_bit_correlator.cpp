@@ -6,8 +6,6 @@
 namespace kub {
 
 namespace {
-// A bit covers 18 or 19 samples.
-constexpr int kMaxBitSamples = 20;
 // The preamble's 1 bits right before the sync word that take part in finding the clock.
 constexpr int kPreambleBits = 4;
 // Echo gains tried, and how much better per bit a reading through an echo remover must
@@ -27,10 +25,8 @@ void FmsBitCorrelator::append(const SampleArray& block) {
 
 double FmsBitCorrelator::bitSoft(const FmsToneSums& sums, std::int64_t base, double start) {
     const auto first = static_cast<std::int64_t>(std::ceil(start));
-    const auto count =
-        std::min(kMaxBitSamples,
-                 static_cast<int>(std::ceil(start + kSamplesPerBit)) - static_cast<int>(first));
-    return sums.soft(static_cast<std::size_t>(first - base), static_cast<std::size_t>(count));
+    const auto length = static_cast<std::int64_t>(std::ceil(start + kSamplesPerBit)) - first;
+    return sums.soft(static_cast<std::size_t>(first - base), static_cast<std::size_t>(length));
 }
 
 bool FmsBitCorrelator::heardStretch(double near, int n, Stretch& out) const {
@@ -115,24 +111,34 @@ bool FmsBitCorrelator::holdsDropOut(double near, int n) const {
 double FmsBitCorrelator::readFrom(const FmsToneSums& sums, std::int64_t base, double near, int n, Reading& out) {
     const double reach = kSearchBits * kSamplesPerBit;
     // Every whole-sample start within reach; the one where the known bits agree and the
-    // unknown ones are surest is the clock.
+    // unknown ones are surest is the clock. Bit k lies the same whole number of samples
+    // after every start and has the same length, so the scores of all starts grow bit by
+    // bit together, each bit from a row of neighbouring decisions.
+    constexpr std::size_t kMaxStarts = 64;
+    static_assert(2.0 * kSearchBits * kSamplesPerBit + 1.0 < kMaxStarts);
+    const double firstStart = std::ceil(near - reach);
+    std::size_t starts = 0;
+    for (double start = firstStart; start <= near + reach; start += 1.0) ++starts;
+    std::array<double, kMaxStarts> scores{};
+    for (int k = -kPreambleBits; k < n; ++k) {
+        const double offset = k * kSamplesPerBit;
+        const auto first = static_cast<std::int64_t>(std::ceil(offset));
+        const auto length = static_cast<std::size_t>(static_cast<std::int64_t>(std::ceil(offset + kSamplesPerBit)) - first);
+        const double* soft = sums.softs(length) + (static_cast<std::int64_t>(firstStart) + first - base);
+        if (k < 0 || (k < static_cast<int>(kSyncWord.size()) && kSyncWord[static_cast<std::size_t>(k)] != 0))
+            for (std::size_t j = 0; j < starts; ++j) scores[j] += soft[j];
+        else if (k < static_cast<int>(kSyncWord.size()))
+            for (std::size_t j = 0; j < starts; ++j) scores[j] += -soft[j];
+        else
+            for (std::size_t j = 0; j < starts; ++j) scores[j] += std::fabs(soft[j]);
+    }
     double bestScore = -1e300;
     double bestStart = near;
-    for (double start = std::ceil(near - reach); start <= near + reach; start += 1.0) {
-        double score = 0.0;
-        for (int k = -kPreambleBits; k < 0; ++k) score += bitSoft(sums, base, start + k * kSamplesPerBit);
-        for (int k = 0; k < n; ++k) {
-            const double s = bitSoft(sums, base, start + k * kSamplesPerBit);
-            if (k < static_cast<int>(kSyncWord.size()))
-                score += kSyncWord[static_cast<std::size_t>(k)] != 0 ? s : -s;
-            else
-                score += std::fabs(s);
+    for (std::size_t j = 0; j < starts; ++j)
+        if (scores[j] > bestScore) {
+            bestScore = scores[j];
+            bestStart = firstStart + static_cast<double>(j);
         }
-        if (score > bestScore) {
-            bestScore = score;
-            bestStart = start;
-        }
-    }
     for (int k = 0; k < n; ++k) {
         const auto i = static_cast<std::size_t>(k);
         out.soft[i] = bitSoft(sums, base, bestStart + k * kSamplesPerBit);

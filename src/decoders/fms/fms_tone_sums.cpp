@@ -1,8 +1,12 @@
 #include "decoders/fms/fms_tone_sums.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
+
+#include "common/wide_vectors.h"
 
 namespace kub {
 
@@ -30,34 +34,52 @@ const ToneTables& toneTables() {
     }();
     return tables;
 }
+
+// The decisions of `bits` bits of `length` samples from running sums; one loop with
+// nothing carried from bit to bit, so it runs several bits per instruction.
+KUB_WIDE_VECTORS
+void decideBits(const double* oneRe, const double* oneIm, const double* zeroRe, const double* zeroIm,
+                std::size_t length, std::size_t bits, double* out) {
+    for (std::size_t p = 0; p < bits; ++p) {
+        const double a = oneRe[p + length] - oneRe[p], b = oneIm[p + length] - oneIm[p];
+        const double c = zeroRe[p + length] - zeroRe[p], d = zeroIm[p + length] - zeroIm[p];
+        const double one = a * a + b * b;
+        const double zero = c * c + d * d;
+        const double sum = one + zero;
+        // Silence has no energy in either tone: its 0 comes from dividing by the least
+        // number above zero instead, below which no other sum can lie; without a branch.
+        out[p] = (one - zero) / std::max(sum, std::numeric_limits<double>::denorm_min());
+    }
+}
 }  // namespace
 
 void FmsToneSums::fill(const double* samples, std::size_t count) {
     const ToneTables& t = toneTables();
-    sums_.resize(count + 1);
-    Sums s;
-    sums_[0] = s;
+    for (auto* v : {&oneRe_, &oneIm_, &zeroRe_, &zeroIm_}) v->resize(count + 1);
+    double oneRe = 0, oneIm = 0, zeroRe = 0, zeroIm = 0;
+    oneRe_[0] = oneIm_[0] = zeroRe_[0] = zeroIm_[0] = 0.0;
     std::size_t phase = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const double x = samples[i];
-        s.oneRe += x * t.cosOne[phase];
-        s.oneIm += x * t.sinOne[phase];
-        s.zeroRe += x * t.cosZero[phase];
-        s.zeroIm += x * t.sinZero[phase];
-        sums_[i + 1] = s;
+        oneRe += x * t.cosOne[phase];
+        oneIm += x * t.sinOne[phase];
+        zeroRe += x * t.cosZero[phase];
+        zeroIm += x * t.sinZero[phase];
+        oneRe_[i + 1] = oneRe;
+        oneIm_[i + 1] = oneIm;
+        zeroRe_[i + 1] = zeroRe;
+        zeroIm_[i + 1] = zeroIm;
         if (++phase == kPeriod) phase = 0;
     }
+    decide(kShortBit, shortBits_);
+    decide(kLongBit, longBits_);
 }
 
-double FmsToneSums::soft(std::size_t first, std::size_t count) const {
-    const Sums& a = sums_[first];
-    const Sums& b = sums_[first + count];
-    const double oneRe = b.oneRe - a.oneRe, oneIm = b.oneIm - a.oneIm;
-    const double zeroRe = b.zeroRe - a.zeroRe, zeroIm = b.zeroIm - a.zeroIm;
-    const double one = oneRe * oneRe + oneIm * oneIm;
-    const double zero = zeroRe * zeroRe + zeroIm * zeroIm;
-    const double sum = one + zero;
-    return sum > 0.0 ? (one - zero) / sum : 0.0;
+void FmsToneSums::decide(std::size_t length, std::vector<double>& out) const {
+    const std::size_t samples = oneRe_.size() - 1;
+    const std::size_t bits = samples >= length ? samples - length + 1 : 0;
+    out.resize(bits);
+    decideBits(oneRe_.data(), oneIm_.data(), zeroRe_.data(), zeroIm_.data(), length, bits, out.data());
 }
 
 }  // namespace kub
