@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#include "common/wide_vectors.h"
 
 namespace kub {
 
@@ -12,6 +15,79 @@ constexpr int kPreambleBits = 4;
 // fit than the one as heard.
 constexpr std::array<double, 3> kEchoGains = {0.3, 0.5, 0.7};
 constexpr double kEchoMargin = 0.01;
+
+using Four = double __attribute__((vector_size(32)));
+using FourBits = std::uint64_t __attribute__((vector_size(32)));
+
+void load(Four& v, const double* p) { std::memcpy(&v, p, sizeof v); }
+
+// How a bit's decision counts towards a clock start's score: as it is (a 1 that must be
+// there), turned (a 0 that must be there), or by its sureness alone (a bit not known).
+enum class Counts { AsIs, Turned, Sureness };
+
+struct ScoreRow {
+    const double* soft;  // the bit's decision for each start
+    Counts counts;
+};
+
+// The score of every start, the rows added in their order; eight starts at a time stay in
+// registers over all rows. Subtracting is adding the turned decision, to the last bit;
+// the sureness is the decision with its sign bit cleared, as |x| gives it.
+KUB_WIDE_VECTORS
+void scoreStarts(const ScoreRow* rows, std::size_t rowCount, std::size_t starts, double* scores) {
+    const FourBits sign = FourBits{} + 0x8000000000000000ull;
+    std::size_t j = 0;
+    for (; j + 8 <= starts; j += 8) {
+        Four a{}, b{};
+        for (std::size_t r = 0; r < rowCount; ++r) {
+            Four x, y;
+            load(x, rows[r].soft + j);
+            load(y, rows[r].soft + j + 4);
+            switch (rows[r].counts) {
+                case Counts::AsIs:
+                    a += x;
+                    b += y;
+                    break;
+                case Counts::Turned:
+                    a -= x;
+                    b -= y;
+                    break;
+                case Counts::Sureness:
+                    a += (Four)((FourBits)x & ~sign);
+                    b += (Four)((FourBits)y & ~sign);
+                    break;
+            }
+        }
+        std::memcpy(scores + j, &a, sizeof a);
+        std::memcpy(scores + j + 4, &b, sizeof b);
+    }
+    for (; j < starts; ++j) {
+        double score = 0.0;
+        for (std::size_t r = 0; r < rowCount; ++r) {
+            const double x = rows[r].soft[j];
+            score += rows[r].counts == Counts::AsIs ? x : rows[r].counts == Counts::Turned ? -x : std::fabs(x);
+        }
+        scores[j] = score;
+    }
+}
+
+// The audio without an echo of `gain`, `delay` samples late: clean[k] = heard[k] -
+// gain clean[k - delay]. An echo is at least four samples late, so four samples at a time
+// need only ones already worked out.
+KUB_WIDE_VECTORS
+void removeEcho(const double* heard, std::size_t count, double gain, std::size_t delay, double* clean) {
+    const std::size_t direct = std::min(delay, count);
+    std::copy(heard, heard + direct, clean);
+    std::size_t k = direct;
+    for (; k + 4 <= count; k += 4) {
+        Four h, c;
+        load(h, heard + k);
+        load(c, clean + k - delay);
+        const Four x = h - gain * c;
+        std::memcpy(clean + k, &x, sizeof x);
+    }
+    for (; k < count; ++k) clean[k] = heard[k] - gain * clean[k - delay];
+}
 
 }  // namespace
 
@@ -73,15 +149,12 @@ bool FmsBitCorrelator::readThroughEcho(double near, int n, Reading& out) const {
     Reading trial;
     double best = readFrom(sums, heard.base, near, n, trial) + kEchoMargin * n;
     bool found = false;
+    static_assert(kMinEchoDelay >= 4);
     Stretch clean = heard;
     const std::size_t count = heard.samples.size();
     for (const double gain : kEchoGains)
         for (int d = kMinEchoDelay; d <= kMaxEchoDelay; ++d) {
-            const auto delay = std::min(static_cast<std::size_t>(d), count);
-            std::copy(heard.samples.begin(), heard.samples.begin() + static_cast<std::ptrdiff_t>(delay),
-                      clean.samples.begin());
-            for (std::size_t k = delay; k < count; ++k)
-                clean.samples[k] = heard.samples[k] - gain * clean.samples[k - delay];
+            removeEcho(heard.samples.data(), count, gain, static_cast<std::size_t>(d), clean.samples.data());
             sumTones(clean, sums);
             const double score = readFrom(sums, heard.base, near, n, trial);
             if (score > best) {
@@ -119,19 +192,20 @@ double FmsBitCorrelator::readFrom(const FmsToneSums& sums, std::int64_t base, do
     const double firstStart = std::ceil(near - reach);
     std::size_t starts = 0;
     for (double start = firstStart; start <= near + reach; start += 1.0) ++starts;
-    std::array<double, kMaxStarts> scores{};
+    std::array<ScoreRow, kPreambleBits + kMaxBits> rows{};
+    std::size_t rowCount = 0;
     for (int k = -kPreambleBits; k < n; ++k) {
         const double offset = k * kSamplesPerBit;
         const auto first = static_cast<std::int64_t>(std::ceil(offset));
         const auto length = static_cast<std::size_t>(static_cast<std::int64_t>(std::ceil(offset + kSamplesPerBit)) - first);
-        const double* soft = sums.softs(length) + (static_cast<std::int64_t>(firstStart) + first - base);
-        if (k < 0 || (k < static_cast<int>(kSyncWord.size()) && kSyncWord[static_cast<std::size_t>(k)] != 0))
-            for (std::size_t j = 0; j < starts; ++j) scores[j] += soft[j];
-        else if (k < static_cast<int>(kSyncWord.size()))
-            for (std::size_t j = 0; j < starts; ++j) scores[j] += -soft[j];
-        else
-            for (std::size_t j = 0; j < starts; ++j) scores[j] += std::fabs(soft[j]);
+        const Counts counts = k < 0 ? Counts::AsIs
+                              : k < static_cast<int>(kSyncWord.size())
+                                  ? (kSyncWord[static_cast<std::size_t>(k)] != 0 ? Counts::AsIs : Counts::Turned)
+                                  : Counts::Sureness;
+        rows[rowCount++] = {sums.softs(length) + (static_cast<std::int64_t>(firstStart) + first - base), counts};
     }
+    std::array<double, kMaxStarts> scores{};
+    scoreStarts(rows.data(), rowCount, starts, scores.data());
     double bestScore = -1e300;
     double bestStart = near;
     for (std::size_t j = 0; j < starts; ++j)
