@@ -2,16 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
-#include <numbers>
+#include <cstring>
+
+#include "common/wide_vectors.h"
 
 namespace kub {
 
 namespace {
-constexpr double kOneHz = 1200.0;
-constexpr double kZeroHz = 1800.0;
-// A bit covers 18 or 19 samples.
-constexpr int kMaxBitSamples = 20;
 // The preamble's 1 bits right before the sync word that take part in finding the clock.
 constexpr int kPreambleBits = 4;
 // Echo gains tried, and how much better per bit a reading through an echo remover must
@@ -19,27 +16,79 @@ constexpr int kPreambleBits = 4;
 constexpr std::array<double, 3> kEchoGains = {0.3, 0.5, 0.7};
 constexpr double kEchoMargin = 0.01;
 
-struct ToneTables {
-    std::array<double, kMaxBitSamples> cosOne{}, sinOne{}, cosZero{}, sinZero{};
+using Four = double __attribute__((vector_size(32)));
+using FourBits = std::uint64_t __attribute__((vector_size(32)));
+
+void load(Four& v, const double* p) { std::memcpy(&v, p, sizeof v); }
+
+// How a bit's decision counts towards a clock start's score: as it is (a 1 that must be
+// there), turned (a 0 that must be there), or by its sureness alone (a bit not known).
+enum class Counts { AsIs, Turned, Sureness };
+
+struct ScoreRow {
+    const double* soft;  // the bit's decision for each start
+    Counts counts;
 };
 
-const ToneTables& toneTables() {
-    static const ToneTables tables = [] {
-        ToneTables t;
-        for (int k = 0; k < kMaxBitSamples; ++k) {
-            const auto i = static_cast<std::size_t>(k);
-            const double one = 2.0 * std::numbers::pi * kOneHz * k / FmsBitCorrelator::kSampleRate;
-            const double zero =
-                2.0 * std::numbers::pi * kZeroHz * k / FmsBitCorrelator::kSampleRate;
-            t.cosOne[i] = std::cos(one);
-            t.sinOne[i] = std::sin(one);
-            t.cosZero[i] = std::cos(zero);
-            t.sinZero[i] = std::sin(zero);
+// The score of every start, the rows added in their order; eight starts at a time stay in
+// registers over all rows. Subtracting is adding the turned decision, to the last bit;
+// the sureness is the decision with its sign bit cleared, as |x| gives it.
+KUB_WIDE_VECTORS
+void scoreStarts(const ScoreRow* rows, std::size_t rowCount, std::size_t starts, double* scores) {
+    const FourBits sign = FourBits{} + 0x8000000000000000ull;
+    std::size_t j = 0;
+    for (; j + 8 <= starts; j += 8) {
+        Four a{}, b{};
+        for (std::size_t r = 0; r < rowCount; ++r) {
+            Four x, y;
+            load(x, rows[r].soft + j);
+            load(y, rows[r].soft + j + 4);
+            switch (rows[r].counts) {
+                case Counts::AsIs:
+                    a += x;
+                    b += y;
+                    break;
+                case Counts::Turned:
+                    a -= x;
+                    b -= y;
+                    break;
+                case Counts::Sureness:
+                    a += (Four)((FourBits)x & ~sign);
+                    b += (Four)((FourBits)y & ~sign);
+                    break;
+            }
         }
-        return t;
-    }();
-    return tables;
+        std::memcpy(scores + j, &a, sizeof a);
+        std::memcpy(scores + j + 4, &b, sizeof b);
+    }
+    for (; j < starts; ++j) {
+        double score = 0.0;
+        for (std::size_t r = 0; r < rowCount; ++r) {
+            const double x = rows[r].soft[j];
+            score += rows[r].counts == Counts::AsIs ? x : rows[r].counts == Counts::Turned ? -x : std::fabs(x);
+        }
+        scores[j] = score;
+    }
 }
+
+// The audio without an echo of `gain`, `delay` samples late: clean[k] = heard[k] -
+// gain clean[k - delay]. An echo is at least four samples late, so four samples at a time
+// need only ones already worked out.
+KUB_WIDE_VECTORS
+void removeEcho(const double* heard, std::size_t count, double gain, std::size_t delay, double* clean) {
+    const std::size_t direct = std::min(delay, count);
+    std::copy(heard, heard + direct, clean);
+    std::size_t k = direct;
+    for (; k + 4 <= count; k += 4) {
+        Four h, c;
+        load(h, heard + k);
+        load(c, clean + k - delay);
+        const Four x = h - gain * c;
+        std::memcpy(clean + k, &x, sizeof x);
+    }
+    for (; k < count; ++k) clean[k] = heard[k] - gain * clean[k - delay];
+}
+
 }  // namespace
 
 void FmsBitCorrelator::append(const SampleArray& block) {
@@ -50,73 +99,64 @@ void FmsBitCorrelator::append(const SampleArray& block) {
     seen_ += kBlockFrames;
 }
 
-double FmsBitCorrelator::bitSoft(const Stretch& audio, double start) {
-    const ToneTables& t = toneTables();
+double FmsBitCorrelator::bitSoft(const FmsToneSums& sums, std::int64_t base, double start) {
     const auto first = static_cast<std::int64_t>(std::ceil(start));
-    const auto count =
-        std::min(kMaxBitSamples,
-                 static_cast<int>(std::ceil(start + kSamplesPerBit)) - static_cast<int>(first));
-    double oneRe = 0.0, oneIm = 0.0, zeroRe = 0.0, zeroIm = 0.0;
-    for (int k = 0; k < count; ++k) {
-        const auto i = static_cast<std::size_t>(k);
-        const double x = audio.at(first + k);
-        oneRe += x * t.cosOne[i];
-        oneIm += x * t.sinOne[i];
-        zeroRe += x * t.cosZero[i];
-        zeroIm += x * t.sinZero[i];
-    }
-    const double one = oneRe * oneRe + oneIm * oneIm;
-    const double zero = zeroRe * zeroRe + zeroIm * zeroIm;
-    const double sum = one + zero;
-    return sum > 0.0 ? (one - zero) / sum : 0.0;
+    const auto length = static_cast<std::int64_t>(std::ceil(start + kSamplesPerBit)) - first;
+    return sums.soft(static_cast<std::size_t>(first - base), static_cast<std::size_t>(length));
 }
 
-std::unique_ptr<FmsBitCorrelator::Stretch> FmsBitCorrelator::heardStretch(double near, int n) const {
+bool FmsBitCorrelator::heardStretch(double near, int n, Stretch& out) const {
     const double reach = kSearchBits * kSamplesPerBit;
     const double earliest = near - reach - kPreambleBits * kSamplesPerBit;
     const double latest = near + reach + n * kSamplesPerBit + 1.0;
     if (earliest < static_cast<double>(seen_ - kHistory) || earliest < 0.0 ||
         latest > static_cast<double>(seen_))
-        return nullptr;
-    auto heard = std::make_unique<Stretch>();
-    heard->first = std::max<std::int64_t>(
-        {static_cast<std::int64_t>(std::floor(earliest)) - kEchoLeadIn, seen_ - kHistory, 0});
-    heard->count = std::min<std::int64_t>(static_cast<std::int64_t>(std::ceil(latest)) + 1 - heard->first, kHistory);
-    for (std::int64_t i = 0; i < heard->count; ++i)
-        heard->samples[static_cast<std::size_t>(i)] = sample(heard->first + i);
-    return heard;
+        return false;
+    out.base = static_cast<std::int64_t>(std::floor(earliest));
+    out.first = std::max<std::int64_t>({out.base - kEchoLeadIn, seen_ - kHistory, 0});
+    const auto count =
+        std::min<std::int64_t>(static_cast<std::int64_t>(std::ceil(latest)) + 1 - out.first, kHistory);
+    out.samples.resize(static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; ++i) out.samples[static_cast<std::size_t>(i)] = sample(out.first + i);
+    return true;
+}
+
+void FmsBitCorrelator::sumTones(const Stretch& audio, FmsToneSums& sums) {
+    const auto skip = static_cast<std::size_t>(audio.base - audio.first);
+    sums.fill(audio.samples.data() + skip, audio.samples.size() - skip);
 }
 
 bool FmsBitCorrelator::read(double near, int n, Reading& out) const {
     n = std::min(n, kMaxBits);
-    const auto heard = heardStretch(near, n);
-    if (!heard) return false;
-    readFrom(*heard, near, n, out);
+    Stretch heard;
+    if (!heardStretch(near, n, heard)) return false;
+    FmsToneSums sums;
+    sumTones(heard, sums);
+    readFrom(sums, heard.base, near, n, out);
     return true;
 }
 
 bool FmsBitCorrelator::readThroughEcho(double near, int n, Reading& out) const {
     n = std::min(n, kMaxBits);
-    const auto heard = heardStretch(near, n);
-    if (!heard) return false;
+    Stretch heard;
+    if (!heardStretch(near, n, heard)) return false;
     // The stretch as it would be without an echo of gain g, d samples late:
     // x[i] = y[i] - g x[i - d]. The echo of a bit lies over the bits a few later and
     // turns their tone energies; the removal whose clock, sync word and decisions fit
     // clearly better than the audio as heard is taken.
+    FmsToneSums sums;
+    sumTones(heard, sums);
     Reading trial;
-    double best = readFrom(*heard, near, n, trial) + kEchoMargin * n;
+    double best = readFrom(sums, heard.base, near, n, trial) + kEchoMargin * n;
     bool found = false;
-    auto clean = std::make_unique<Stretch>();
-    clean->first = heard->first;
-    clean->count = heard->count;
+    static_assert(kMinEchoDelay >= 4);
+    Stretch clean = heard;
+    const std::size_t count = heard.samples.size();
     for (const double gain : kEchoGains)
         for (int d = kMinEchoDelay; d <= kMaxEchoDelay; ++d) {
-            for (std::int64_t i = 0; i < heard->count; ++i) {
-                const auto k = static_cast<std::size_t>(i);
-                const double echo = i >= d ? gain * clean->samples[k - static_cast<std::size_t>(d)] : 0.0;
-                clean->samples[k] = heard->samples[k] - echo;
-            }
-            const double score = readFrom(*clean, near, n, trial);
+            removeEcho(heard.samples.data(), count, gain, static_cast<std::size_t>(d), clean.samples.data());
+            sumTones(clean, sums);
+            const double score = readFrom(sums, heard.base, near, n, trial);
             if (score > best) {
                 best = score;
                 out = trial;
@@ -141,30 +181,41 @@ bool FmsBitCorrelator::holdsDropOut(double near, int n) const {
     return false;
 }
 
-double FmsBitCorrelator::readFrom(const Stretch& audio, double near, int n, Reading& out) {
+double FmsBitCorrelator::readFrom(const FmsToneSums& sums, std::int64_t base, double near, int n, Reading& out) {
     const double reach = kSearchBits * kSamplesPerBit;
     // Every whole-sample start within reach; the one where the known bits agree and the
-    // unknown ones are surest is the clock.
+    // unknown ones are surest is the clock. Bit k lies the same whole number of samples
+    // after every start and has the same length, so the scores of all starts grow bit by
+    // bit together, each bit from a row of neighbouring decisions.
+    constexpr std::size_t kMaxStarts = 64;
+    static_assert(2.0 * kSearchBits * kSamplesPerBit + 1.0 < kMaxStarts);
+    const double firstStart = std::ceil(near - reach);
+    std::size_t starts = 0;
+    for (double start = firstStart; start <= near + reach; start += 1.0) ++starts;
+    std::array<ScoreRow, kPreambleBits + kMaxBits> rows{};
+    std::size_t rowCount = 0;
+    for (int k = -kPreambleBits; k < n; ++k) {
+        const double offset = k * kSamplesPerBit;
+        const auto first = static_cast<std::int64_t>(std::ceil(offset));
+        const auto length = static_cast<std::size_t>(static_cast<std::int64_t>(std::ceil(offset + kSamplesPerBit)) - first);
+        const Counts counts = k < 0 ? Counts::AsIs
+                              : k < static_cast<int>(kSyncWord.size())
+                                  ? (kSyncWord[static_cast<std::size_t>(k)] != 0 ? Counts::AsIs : Counts::Turned)
+                                  : Counts::Sureness;
+        rows[rowCount++] = {sums.softs(length) + (static_cast<std::int64_t>(firstStart) + first - base), counts};
+    }
+    std::array<double, kMaxStarts> scores{};
+    scoreStarts(rows.data(), rowCount, starts, scores.data());
     double bestScore = -1e300;
     double bestStart = near;
-    for (double start = std::ceil(near - reach); start <= near + reach; start += 1.0) {
-        double score = 0.0;
-        for (int k = -kPreambleBits; k < 0; ++k) score += bitSoft(audio, start + k * kSamplesPerBit);
-        for (int k = 0; k < n; ++k) {
-            const double s = bitSoft(audio, start + k * kSamplesPerBit);
-            if (k < static_cast<int>(kSyncWord.size()))
-                score += kSyncWord[static_cast<std::size_t>(k)] != 0 ? s : -s;
-            else
-                score += std::fabs(s);
+    for (std::size_t j = 0; j < starts; ++j)
+        if (scores[j] > bestScore) {
+            bestScore = scores[j];
+            bestStart = firstStart + static_cast<double>(j);
         }
-        if (score > bestScore) {
-            bestScore = score;
-            bestStart = start;
-        }
-    }
     for (int k = 0; k < n; ++k) {
         const auto i = static_cast<std::size_t>(k);
-        out.soft[i] = bitSoft(audio, bestStart + k * kSamplesPerBit);
+        out.soft[i] = bitSoft(sums, base, bestStart + k * kSamplesPerBit);
         out.bits[i] = out.soft[i] > 0.0 ? 1 : 0;
     }
     out.endSample = bestStart + n * kSamplesPerBit;

@@ -9,9 +9,10 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
+#include <vector>
 
 #include "common/sample_block.h"
+#include "decoders/fms/fms_tone_sums.h"
 
 namespace kub {
 
@@ -69,20 +70,22 @@ private:
     static constexpr int kMaxEchoDelay = 110;
     static constexpr int kEchoLeadIn = 6 * kMaxEchoDelay;
 
-    // A stretch of the history, `first` its first sample, for reading from.
+    // A stretch of the history, `first` its first sample, for reading from: the lead-in
+    // for an echo remover, then `base`, the first sample a bit can start at.
     struct Stretch {
-        std::array<double, kHistory> samples{};
+        std::vector<double> samples;
         std::int64_t first = 0;
-        std::int64_t count = 0;
-        double at(std::int64_t i) const { return samples[static_cast<std::size_t>((i - first) & (kHistory - 1))]; }
+        std::int64_t base = 0;
     };
-    // The audio a reading at `near` needs, with the lead-in for an echo remover; null if
+    // The audio a reading at `near` needs, with the lead-in for an echo remover; false if
     // it is not held.
-    std::unique_ptr<Stretch> heardStretch(double near, int n) const;
+    bool heardStretch(double near, int n, Stretch& out) const;
+    // The tone sums from `audio`'s base on, into `sums`.
+    static void sumTones(const Stretch& audio, FmsToneSums& sums);
     // The soft decision over the bit starting at sample `start`.
-    static double bitSoft(const Stretch& audio, double start);
-    // The clock and the bits that fit `audio` best; returns how well they fit.
-    static double readFrom(const Stretch& audio, double near, int n, Reading& out);
+    static double bitSoft(const FmsToneSums& sums, std::int64_t base, double start);
+    // The clock and the bits that fit the summed stretch best; returns how well they fit.
+    static double readFrom(const FmsToneSums& sums, std::int64_t base, double near, int n, Reading& out);
     double sample(std::int64_t i) const {
         return history_[static_cast<std::size_t>(i & (kHistory - 1))];
     }
