@@ -48,6 +48,7 @@ void FmsDemodulator::removeDc(SampleArray& samples) {
 }
 
 void FmsDemodulator::measureCrossings(const SampleArray& samples) {
+    heard_.append(samples);
     Crossings c = startCrossings();
     for (const double x : samples) c(x);
     endCrossings(c);
