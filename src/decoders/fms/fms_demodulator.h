@@ -97,6 +97,14 @@ public:
                heard_.holdsDropOut(first + bit, first + (kFirstTelegramBits - 1) * bit);
     }
 
+    // Whether the last first telegram, cut as it came and through a drop-out, is vouched
+    // for all the same: the drop-out is short (hidden behind the band-pass) and leaves at
+    // most kMaxBitsUnderDropOut bits unheard, and a reading by correlation at one clock
+    // for the whole telegram agrees with the cut on every other bit, so the slicer did not
+    // slip in the silence. The check bits catch every error of three bits or fewer: with
+    // all other bits heard alike twice, a cut that passes them is the telegram sent.
+    bool lastCutConfirmedAroundDropOut() const;
+
     // A preamble was found and enough values behind it have arrived: the next slice cuts
     // the telegram.
     bool slicing() const { return syncState_ == FmsSync::Ready; }
@@ -132,6 +140,8 @@ private:
     static constexpr int kMaxCloseCalls = 8;
     // At most this many bits of a reading differ from what was heard.
     static constexpr int kMaxTurned = 2;
+    // At most this many bits of a cut lie in a drop-out that still leaves it vouched for.
+    static constexpr int kMaxBitsUnderDropOut = 3;
     // Marks a decision as already picked among the least certain.
     static constexpr double kPicked = 1e9;
     static constexpr double kSampleRateHz = kSampleRate;

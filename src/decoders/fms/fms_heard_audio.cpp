@@ -12,10 +12,10 @@ void FmsHeardAudio::append(const SampleArray& block) {
     seen_ += kBlockFrames;
 }
 
-bool FmsHeardAudio::holdsDropOut(double first, double last) const {
+std::optional<FmsHeardAudio::Span> FmsHeardAudio::dropOut(double first, double last) const {
     const auto from = std::max<std::int64_t>({static_cast<std::int64_t>(std::floor(first)), seen_ - kHistory, 0});
     const auto to = std::min<std::int64_t>(static_cast<std::int64_t>(std::ceil(last)), seen_);
-    if (to - from < kDropOutSamples) return false;
+    if (to - from < kDropOutSamples) return std::nullopt;
     auto x = [&](std::int64_t i) { return static_cast<double>(history_[static_cast<std::size_t>(i & (kHistory - 1))]); };
     const double count = static_cast<double>(to - from);
     double sum = 0.0;
@@ -24,12 +24,20 @@ bool FmsHeardAudio::holdsDropOut(double first, double last) const {
     double energy = 0.0;
     for (std::int64_t i = from; i < to; ++i) energy += (x(i) - mean) * (x(i) - mean);
     const double quiet = kDropOutLevel * kDropOutLevel * energy / count;
+    std::optional<Span> found;
     int run = 0;
-    for (std::int64_t i = from; i < to; ++i) {
-        run = (x(i) - mean) * (x(i) - mean) < quiet ? run + 1 : 0;
-        if (run >= kDropOutSamples) return true;
+    for (std::int64_t i = from; i <= to; ++i) {
+        if (i < to && (x(i) - mean) * (x(i) - mean) < quiet) {
+            ++run;
+            continue;
+        }
+        if (run >= kDropOutSamples) {
+            if (!found) found = Span{i - run, i};
+            found->to = i;
+        }
+        run = 0;
     }
-    return false;
+    return found;
 }
 
 }  // namespace kub

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "common/sample_block.h"
 
@@ -29,7 +30,14 @@ public:
     // than a sample at its crossings, nor does noise at 0 dB for eleven. Silence of 13
     // samples over a telegram's bits has been seen to slip the crossing slicer by a value
     // and make a telegram that was never sent. False if less than that is held.
-    bool holdsDropOut(double first, double last) const;
+    bool holdsDropOut(double first, double last) const { return dropOut(first, last).has_value(); }
+    // Where the drop-outs in [first, last) lie: from the first one's first quiet sample to
+    // the last one's end; none if there is none.
+    struct Span {
+        std::int64_t from = 0;
+        std::int64_t to = 0;
+    };
+    std::optional<Span> dropOut(double first, double last) const;
 
 private:
     static constexpr int kDropOutSamples = 11;
