@@ -69,6 +69,16 @@ void FmsDecoder::process(const SampleArray& samples) {
             if (firstTelegram && options_.fmsCheckBits && !fmsCheckBitsValid(bits)) {
                 flags_.fmsBusy = false;
                 due = rescueFirstTelegram(bits) && telegram_.evaluate(bits, flags_.fmsBusy);
+            } else if (firstTelegram && options_.fmsCheckBits && demodulator_.lastCutHitByDropOut() &&
+                       !demodulator_.lastCutConfirmedAroundDropOut()) {
+                // The check bits passed, but some of the bits were cut from a squelch's
+                // silence: one such cut in 256 passes by chance and names a vehicle that
+                // never sent. A first telegram stands on its own: unless a second reading
+                // confirms every bit outside a short drop-out, it is not shown, nor does
+                // it start a text. The window is the telegram's own bits: silence in the
+                // preamble before it or behind its parity bit costs nothing.
+                flags_.fmsBusy = false;
+                due = false;
             }
             if (due) emitTelegram();
         }

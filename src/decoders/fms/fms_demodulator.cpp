@@ -48,6 +48,7 @@ void FmsDemodulator::removeDc(SampleArray& samples) {
 }
 
 void FmsDemodulator::measureCrossings(const SampleArray& samples) {
+    heard_.append(samples);
     Crossings c = startCrossings();
     for (const double x : samples) c(x);
     endCrossings(c);
@@ -184,6 +185,24 @@ int FmsDemodulator::sliceBits(bool busy) {
     // audio once more and could report a telegram that was already shown.
     if (consumed + offset > available) ringRead_ = ringWrite_;
     return n;
+}
+
+bool FmsDemodulator::lastCutConfirmedAroundDropOut() const {
+    constexpr double bit = FmsBitCorrelator::kSamplesPerBit;
+    const double first = firstBitSample();
+    if (correlator_.holdsDropOut(first, kFirstTelegramBits)) return false;
+    const auto quiet = heard_.dropOut(first + bit, first + (kFirstTelegramBits - 1) * bit);
+    if (!quiet) return true;
+    // The bits the silence touches, and the one behind it, where the band-pass still rings.
+    const int from = static_cast<int>(std::floor((static_cast<double>(quiet->from) - first) / bit));
+    const int to = static_cast<int>(std::floor((static_cast<double>(quiet->to) - 1.0 - first) / bit)) + 2;
+    if (to - from > kMaxBitsUnderDropOut) return false;
+    FmsBitCorrelator::Reading heard;
+    if (!correlator_.read(first, kFirstTelegramBits, heard)) return false;
+    for (int i = 0; i < kFirstTelegramBits; ++i)
+        if ((i < from || i >= to) && heard.bits[static_cast<std::size_t>(i)] != telegramBits_[static_cast<std::size_t>(i)])
+            return false;
+    return true;
 }
 
 bool FmsDemodulator::takeToneEventI() {

@@ -16,6 +16,7 @@
 #include "common/sample_block.h"
 #include "decoders/dither_source.h"
 #include "decoders/fms/fms_bit_correlator.h"
+#include "decoders/fms/fms_heard_audio.h"
 #include "decoders/fms/fms_telegram.h"
 #include "decoders/fms/tone_call_detector.h"
 
@@ -47,6 +48,7 @@ public:
     // the same pass (see BandPassFilter::process).
     template <typename Filter>
     void filterAndMeasureCrossings(SampleArray& samples, Filter& filter) {
+        heard_.append(samples);
         Crossings c = startCrossings();
         filter.process(samples, c);
         endCrossings(c);
@@ -79,12 +81,29 @@ public:
     // as it was.
     template <typename Accept>
     bool takeReading(const FmsBitCorrelator::Reading& heard, int maxTurned, Accept accept);
-    // Whether a drop-out lies in the audio of the first telegram cut last. Its bits there
-    // are not what was sent, and a recut or reread that makes such a cut pass its check
-    // bits has found a telegram that was never sent.
+    // Whether a drop-out lies in the audio of the first telegram cut last, from its first
+    // sync bit to its parity bit: silence in the preamble before it or behind it is not
+    // counted. Its bits there are not what was sent, and a cut, recut or reread of them
+    // that passes its check bits has found a telegram that was never sent. Looked for
+    // behind the band-pass and, where the filter rings on over a short one, before it;
+    // there without the first and the last bit: the window's ends may lie a few samples
+    // off, so a short silence just beside the telegram would count, and silence over
+    // those bits alone cannot make a wrong telegram pass (the sync word is known, and the
+    // parity bit follows from all the others).
     bool lastCutHitByDropOut() const {
-        return correlator_.holdsDropOut(firstBitSample(), kFirstTelegramBits);
+        const double first = firstBitSample();
+        constexpr double bit = FmsBitCorrelator::kSamplesPerBit;
+        return correlator_.holdsDropOut(first, kFirstTelegramBits) ||
+               heard_.holdsDropOut(first + bit, first + (kFirstTelegramBits - 1) * bit);
     }
+
+    // Whether the last first telegram, cut as it came and through a drop-out, is vouched
+    // for all the same: the drop-out is short (hidden behind the band-pass) and leaves at
+    // most kMaxBitsUnderDropOut bits unheard, and a reading by correlation at one clock
+    // for the whole telegram agrees with the cut on every other bit, so the slicer did not
+    // slip in the silence. The check bits catch every error of three bits or fewer: with
+    // all other bits heard alike twice, a cut that passes them is the telegram sent.
+    bool lastCutConfirmedAroundDropOut() const;
 
     // A preamble was found and enough values behind it have arrived: the next slice cuts
     // the telegram.
@@ -121,6 +140,8 @@ private:
     static constexpr int kMaxCloseCalls = 8;
     // At most this many bits of a reading differ from what was heard.
     static constexpr int kMaxTurned = 2;
+    // At most this many bits of a cut lie in a drop-out that still leaves it vouched for.
+    static constexpr int kMaxBitsUnderDropOut = 3;
     // Marks a decision as already picked among the least certain.
     static constexpr double kPicked = 1e9;
     static constexpr double kSampleRateHz = kSampleRate;
@@ -225,6 +246,8 @@ private:
     std::int64_t samplesMeasured_ = 0;
     // The same audio for a second reading of a telegram the crossings could not read.
     FmsBitCorrelator correlator_;
+    // The channel before the band-pass, for drop-outs the filter hides.
+    FmsHeardAudio heard_;
     std::int16_t ringWrite_ = 0;
     std::int16_t ringRead_ = 0;
     FmsSync syncState_ = FmsSync::Searching;
