@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace kub {
 
@@ -31,14 +32,22 @@ bool fitChannel(const double* y, const double* x, const bool* known, int size, l
 // against how much worse they fit for a clean signal. Behind a steep edge a bit may leave
 // less in its own half sums than in the next bit's, so every half sum it reaches counts.
 // `bit(n)` gives the bits as read (±1), `heard(n, half)` the half sums.
+// A stretch heard at less than 1 / kHeardShare of the level the channel gives random bits
+// makes its bits less sure in proportion; a drop-out makes them nothing.
+constexpr double kHeardShare = 1.5;
+
 template <typename Bits, typename Heard>
 double bitClarity(const Bits& bit, const Heard& heard, const ChannelTaps& first, const ChannelTaps& second, long m,
                   long last) {
     const double b = bit(m);
-    double agree = 0, clean = 0;
+    double agree = 0, clean = 0, power = 0, expected = 0;
+    double shares = 0;  // what random bits leave in a half sum, squared
+    for (std::size_t k = 0; k < first.size(); ++k) shares += first[k] * first[k] + second[k] * second[k];
     for (long n = m; n <= last && n - m < static_cast<long>(first.size()); ++n) {
         const auto j = static_cast<std::size_t>(n - m);
         double e1 = heard(n, 0), e2 = heard(n, 1);
+        power += e1 * e1 + e2 * e2;
+        expected += shares;
         for (std::size_t k = 0; k < first.size(); ++k) {
             const double x = bit(n - static_cast<long>(k));
             e1 -= first[k] * x;
@@ -47,7 +56,10 @@ double bitClarity(const Bits& bit, const Heard& heard, const ChannelTaps& first,
         agree += b * (first[j] * e1 + second[j] * e2);
         clean += first[j] * first[j] + second[j] * second[j];
     }
-    const double size = clean > 0 ? std::clamp(1.0 + agree / clean, 1e-6, 1.0) : 1e-6;
+    // A drop-out fits any bits about as well: what is heard there must be as loud as the
+    // channel makes the bits.
+    const double loud = expected > 0 ? std::min(1.0, kHeardShare * std::sqrt(power / expected)) : 0.0;
+    const double size = clean > 0 ? std::clamp((1.0 + agree / clean) * loud, 1e-6, 1.0) : 1e-6;
     return b > 0 ? size : -size;
 }
 

@@ -48,6 +48,22 @@ double PocsagSteepEqualiser::softAt(long n) const {
                       count_ - 1);
 }
 
+// How far the half sums from bit `from` to the bit just decided lie from what the channel
+// makes of the bits as they stand in x_.
+double PocsagSteepEqualiser::misfitFrom(long from) const {
+    double sum = 0;
+    for (long n = from; n < count_; ++n) {
+        double e1 = y1_[at(n)], e2 = y2_[at(n)];
+        for (std::size_t k = 0; k < first_.size(); ++k) {
+            const double b = x_[at(n - static_cast<long>(k))];
+            e1 -= first_[k] * b;
+            e2 -= second_[k] * b;
+        }
+        sum += e1 * e1 + e2 * e2;
+    }
+    return sum;
+}
+
 bool PocsagSteepEqualiser::refit(long from, long to, int taps) {
     ChannelTaps f = first_, s = second_;
     if (!fitChannel(y1_.data(), x_.data(), known_.data(), kHistory, from, to, taps, f) ||
@@ -95,7 +111,7 @@ void PocsagSteepEqualiser::decided(double bit, double h1, double h2) {
 void PocsagSteepEqualiser::tryStarts() {
     const long now = count_ - 1;
     const auto heard = x_;  // the decisions as made, to go back to between tries
-    int bestFlips = 3;
+    double bestMisfit = 0;
     bool found = false;
     decltype(x_) bestX{};
     decltype(known_) bestKnown{};
@@ -123,6 +139,7 @@ void PocsagSteepEqualiser::tryStarts() {
             SoftSizes sizes{};
             int b = 0;
             const auto take = [&](double bit, double soft) {
+                x_[at(start + 32 + b)] = bit;
                 if (b < 32) {
                     word = (word << 1) | ((bit > 0) != inverted ? 1u : 0u);
                     sizes[static_cast<std::size_t>(31 - b)] = static_cast<float>(std::fabs(soft * kClarityShare));
@@ -137,14 +154,18 @@ void PocsagSteepEqualiser::tryStarts() {
             const int left = reader.flush(first_, second_, rest, restSoft);
             for (int k = 0; k < left; ++k) take(rest[static_cast<std::size_t>(k)], restSoft[static_cast<std::size_t>(k)]);
             const CheckedCodeword c = correctCodeword(word);
-            if (b < 32 || !vouchedFor(word, c, sizes) || c.flipped >= bestFlips) continue;
+            if (b < 32 || !vouchedFor(word, c, sizes)) continue;
             for (int k = 0; k < 32; ++k) {
                 const bool one = ((c.word >> (31 - k)) & 1u) != 0;
                 x_[at(start + 32 + k)] = one != inverted ? 1.0 : -1.0;
                 known_[at(start + 32 + k)] = true;
             }
+            // Starts a bit apart may all read the codeword (the shares move by a bit with
+            // them); the one whose channel explains what was heard best is taken.
+            const double misfit = misfitFrom(breakAt_);
+            if (found && misfit >= bestMisfit) continue;
             found = true;
-            bestFlips = c.flipped;
+            bestMisfit = misfit;
             bestX = x_;
             bestKnown = known_;
             bestFirst = first_;

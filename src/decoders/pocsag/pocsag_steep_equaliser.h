@@ -71,6 +71,7 @@ private:
     // At the end of each codeword given out once learnt.
     void wordEnded();
     bool refit(long from, long to, int taps);
+    double misfitFrom(long from) const;
 
     std::array<double, kHistory> y1_{}, y2_{}, x_{};
     std::array<bool, kHistory> known_{};
