@@ -37,8 +37,8 @@ public:
     // From the preamble's end on the edges lie where the tails push them, and a bit's own
     // shape through the edge is lopsided: a clock pulled to where the sums of two bits
     // balance would move the half sums the channel is learnt from, and drift. The clock runs
-    // on at the rate the preamble showed; what it gains or loses slowly is learnt again
-    // with the channel at every codeword vouched for.
+    // on unpulled (at the standard rate when near it, see the slicer); what it gains or loses
+    // slowly is learnt again with the channel at every codeword vouched for.
     bool holdsClock() const { return breakAt_ >= 0; }
 
     // The coming bit was decided as `bit` (+1 or -1) from the halves `h1`, `h2` as they came
