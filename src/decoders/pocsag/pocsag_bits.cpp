@@ -201,11 +201,13 @@ void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
         const double bits = roundEven(len / st.bitPeriod);
         h[static_cast<std::size_t>(std::min(bits, 4.0))] += 2.0;
 
-        std::copy(st.periodHistory.begin() + 1, st.periodHistory.end(), st.periodHistory.begin());
-        st.periodHistory.back() = st.bitPeriod;
-
-        const double newest = st.periodHistory[199];
-        const double older = st.periodHistory[100];
+        // The length 99 runs ago is the one written next, before it is overwritten.
+        auto& ring = st.periodHistory;
+        const auto at = static_cast<std::size_t>(st.periodNext);
+        const double newest = st.bitPeriod;
+        const double older = ring[(at + 1) % ring.size()];
+        ring[at] = newest;
+        st.periodNext = static_cast<int>((at + 1) % ring.size());
         const bool steady = std::fabs(older - newest) / (newest + older) <= 0.1 && h[1] / 4 >= h[0] &&
                             len <= 20.0 * st.bitPeriod;
         if (!steady) {

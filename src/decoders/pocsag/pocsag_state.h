@@ -46,7 +46,10 @@ struct PocsagBitState {
     int runRead = 0;
     double bitPeriod = 0;
     std::array<double, 5> runHistogram{};
-    std::array<double, 200> periodHistory{};
+    // The last 100 bit lengths, a ring: the newest at periodNext - 1. Shifting a whole
+    // history on every run cost more than the tracker itself.
+    std::array<double, 100> periodHistory{};
+    int periodNext = 0;
 
     // Preamble and transmission.
     PocsagPhase pocsagState = PocsagPhase::Hunting;
