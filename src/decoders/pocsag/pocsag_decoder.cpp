@@ -25,6 +25,8 @@ constexpr double kLongestPreambleBits = 1500;
 // Alternating bits after which the restored slicers join in: noise rarely gets that far, and
 // the preamble has hundreds.
 constexpr int kRestoreAfterBits = 16;
+// Bits shorter than this (1200 and 2400 bit/s) are read through an edge of unknown make too.
+constexpr double kLearnedSamplesPerBit = 30;
 
 // The sizes of the soft bits of the 32 bits up to ring index `last`: how sure a slicer was
 // of a sync codeword it read.
@@ -68,6 +70,21 @@ void PocsagDecoder::sliceRestored(Restored& r, bool acquiring) {
             r.syncAt = (i + 1) % kPocsagRingSize;
         }
     }
+}
+
+void PocsagDecoder::sliceLearning(Restored& r, bool acquiring) {
+    // A preamble below the voice band's edge (512 bit/s) does not come through it at all.
+    if (bits_.samplesPerBit >= kLearnedSamplesPerBit) return;
+    r.bits.samplesPerBit = bits_.samplesPerBit;
+    r.slicer.slice(r.bits, r.samples, acquiring);
+    if (r.syncAt >= 0 || r.slicer.learntSyncEnd() < 0) return;
+    r.syncAt = r.slicer.learntSyncEnd();
+    const int last = (r.syncAt + kPocsagRingSize - 1) % kPocsagRingSize;
+    std::uint32_t sync = 0;
+    for (int k = 31; k >= 0; --k)
+        sync = (sync << 1) | (r.bits.bitRing[static_cast<std::size_t>((last + kPocsagRingSize - k) % kPocsagRingSize)] > 0 ? 1u : 0u);
+    r.syncErrors = std::min(std::popcount(sync ^ kSyncCodeword), std::popcount(sync ^ kInvertedSyncCodeword));
+    r.syncSureness = sureness(r.bits, last);
 }
 
 void PocsagDecoder::holdPreambleEnd() {
@@ -147,8 +164,14 @@ void PocsagDecoder::sliceByClock() {
                       acquiring);
         if (acquiring && reading_ < 0) {
             plainSyncErrors_ = plainSyncErrors(from);
-            for (Restored& r : restored_)
-                if (restoring_ && r.restorer.settled()) sliceRestored(r, acquiring);
+            for (Restored& r : restored_) {
+                if (!restoring_ || !r.restorer.settled()) continue;
+                if (&r == &restored_.back()) {
+                    sliceLearning(r, acquiring);
+                } else {
+                    sliceRestored(r, acquiring);
+                }
+            }
             if (!restoring_ && alternating_ >= kRestoreAfterBits) {
                 // A preamble, not noise that the run lock took for one: the paths are
                 // undone from the next block on. The restorers lift the lowest

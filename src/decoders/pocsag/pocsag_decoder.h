@@ -77,6 +77,7 @@ private:
     struct Restored {
         explicit Restored(PocsagAudioPath path) : restorer(path) {
             if (path == PocsagAudioPath::VoiceBand) slicer.followBaseline(PocsagPathRestorer::kVoiceBandRestoredHz);
+            if (path == PocsagAudioPath::AsHeard) slicer.learnChannel();
         }
         PocsagPathRestorer restorer;
         SampleArray samples{};
@@ -88,9 +89,15 @@ private:
         double syncSureness = 0;  // sum of its soft bits' sizes
     };
     void sliceRestored(Restored& r, bool acquiring);
+    // The same for the slicer that learns the channel: its sync codeword is the one it learnt from.
+    void sliceLearning(Restored& r, bool acquiring);
     // Fewest wrong bits of the sync codeword (either polarity) over the plain slicer's new bits.
     int plainSyncErrors(int from);
-    std::array<Restored, 2> restored_{Restored(PocsagAudioPath::Loudspeaker), Restored(PocsagAudioPath::VoiceBand)};
+    // Behind an edge steeper than the voice channel's, or of another make, the third learns
+    // the channel from the sync codeword; it is the last resort, as it finds the sync
+    // codeword only a codeword after the others would.
+    std::array<Restored, 3> restored_{Restored(PocsagAudioPath::Loudspeaker), Restored(PocsagAudioPath::VoiceBand),
+                                      Restored(PocsagAudioPath::AsHeard)};
     std::uint32_t plainSync_ = 0;
     int plainSyncErrors_ = 32;
     double plainSyncSureness_ = 0;

@@ -53,7 +53,7 @@ PocsagPathRestorer::PocsagPathRestorer(PocsagAudioPath path) : path_(path) {
             s.d2 = to.a2;
         }
         settleSamples_ = kVoiceBandSettleSamples;
-    } else {
+    } else if (path_ == PocsagAudioPath::Loudspeaker) {
         // The de-emphasis pole cancelled, one at kEmphasisHz in its place, unity gain at DC.
         const double a = std::exp(-2.0 * std::numbers::pi * kPathHz / kRate);
         const double b = std::exp(-2.0 * std::numbers::pi * kEmphasisHz / kRate);
@@ -75,6 +75,10 @@ void PocsagPathRestorer::restart(double older, double last) {
 
 void PocsagPathRestorer::process(const SampleArray& in, SampleArray& out) {
     sinceRestart_ += static_cast<long>(in.size());
+    if (path_ == PocsagAudioPath::AsHeard) {
+        out = in;
+        return;
+    }
     if (path_ == PocsagAudioPath::Loudspeaker) {
         double cin = couplingIn_, cout = couplingOut_;
         Section s = sections_[0];

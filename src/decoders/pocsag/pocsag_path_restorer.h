@@ -20,6 +20,8 @@ enum class PocsagAudioPath {
     Loudspeaker,
     // A telephone-grade voice channel: a fourth-order Butterworth high-pass at 300 Hz.
     VoiceBand,
+    // An edge of unknown make: nothing is undone here, the slicer learns the channel.
+    AsHeard,
 };
 
 class PocsagPathRestorer {

@@ -17,6 +17,9 @@ constexpr double kRateGain = 0.002;
 // A sound card's clock or a transmitter's crystal can be off by a few per cent; the clock
 // follows that far from the standard rate.
 constexpr double kRateRange = 0.04;
+// How far from the standard rate a rate learnt on a preamble is taken for the standard one
+// once the clock is no longer pulled.
+constexpr double kCrystalRange = 0.005;
 // Bits over which the levels of ones and zeros are averaged.
 constexpr double kLevelBits = 16.0;
 // A bit summed to less than this share of the swing between ones and zeros is silence.
@@ -69,6 +72,9 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
         high_ = low_ = mid_ = 0;
         baseline_.stop();
         equaliser_.reset();
+        steep_.reset();
+        learntSyncEnd_ = -1;
+        rateHeld_ = false;
         alternating_ = 0;
         meanLevel_ = meanSwing_ = 0;
         quiet_ = false;
@@ -96,6 +102,23 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
     }
 }
 
+void PocsagSymbolSlicer::learnt(PocsagBitState& st, double half) {
+    // The bits from the sync codeword on were put out with their tails still in them: they
+    // go back out as read now, and the reader gives out the rest. The levels are the
+    // channel's for a bit on its own.
+    const auto& r = steep_.reread();
+    st.bitWrite = (st.bitWrite - r.back + kPocsagRingSize) % kPocsagRingSize;
+    for (int k = 0; k < r.count; ++k) {
+        st.bitRing[static_cast<std::size_t>(st.bitWrite)] = r.soft[static_cast<std::size_t>(k)];
+        st.bitWrite = (st.bitWrite + 1) % kPocsagRingSize;
+        if (k == 31) learntSyncEnd_ = st.bitWrite;
+    }
+    steep_.clearReread();
+    high_ = steep_.level() / (2.0 * half);
+    low_ = -high_;
+    haveHigh_ = haveLow_ = true;
+}
+
 void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     const double half = 0.5 / step_;  // samples per half bit
     const double heardLevel = (firstHalf_ + secondHalf_) / (2.0 * half);
@@ -106,6 +129,10 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     const double echo2 = equaliser_.secondHalfEcho();
     h1 -= echo1;
     h2 -= echo2;
+    const double tail1 = steep_.firstHalfTail();
+    const double tail2 = steep_.secondHalfTail();
+    h1 -= tail1;
+    h2 -= tail2;
     if (baseline_.active()) {
         // The level of a bit as sent, from the levels of ones and zeros (which are the
         // levels as sent once the baseline is right).
@@ -142,9 +169,19 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     // what the echo does could not be told from the bit itself (learnt there, the shares
     // would be spread over all earlier bits and cut into the first codewords). Silence
     // carries no echo to learn from either.
-    equaliser_.decided(sum > 0 ? 1.0 : -1.0, h1 + echo1, h2 + echo2, !acquiring && !silent);
+    equaliser_.decided(sum > 0 ? 1.0 : -1.0, h1 + echo1, h2 + echo2, !acquiring && !silent && !learnsChannel_);
+    if (learnsChannel_) {
+        steep_.decided(sum > 0 ? 1.0 : -1.0, h1 + tail1, h2 + tail2);
+        // The clock stops being pulled where the preamble ends. The rate it learnt there is
+        // off by a few tenths of a per cent (half a bit over a batch); a pager's bit clock
+        // comes from a crystal, so near the standard rate it runs at exactly that.
+        if (steep_.holdsClock() && !rateHeld_) {
+            rateHeld_ = true;
+            if (std::fabs(step_ / nominalStep_ - 1.0) <= kCrystalRange) step_ = nominalStep_;
+        }
+    }
 
-    if (havePrevious_ && !silent && (sum > 0) != (previousSum_ > 0)) {
+    if (havePrevious_ && !silent && (sum > 0) != (previousSum_ > 0) && !steep_.holdsClock()) {
         const double norm = 0.5 * (std::fabs(sum) + std::fabs(previousSum_));
         if (norm > 0) {
             // How late this bit's window lies, as a share of a bit.
@@ -188,7 +225,7 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     }
     double soft = sum > 0 ? 1.0 : -1.0;
     if (haveHigh_ && haveLow_) {
-        mid_ = 0.5 * (high_ + low_);
+        mid_ = learnsChannel_ ? 0.0 : 0.5 * (high_ + low_);
         const double swing = 0.5 * (high_ - low_) * 2.0 * half;
         if (swing > 0) soft = std::clamp(sum / swing, -1.0, 1.0);
         if (soft == 0) soft = sum > 0 ? 1e-6 : -1e-6;
@@ -205,6 +242,14 @@ void PocsagSymbolSlicer::finishBit(PocsagBitState& st, bool acquiring) {
     // Silence is never a bit heard, however far from the middle it lies.
     if (silent) soft = std::clamp(soft, -kSilentShare, kSilentShare);
     if (sum <= 0 && soft > 0) soft = -soft;
+    if (steep_.learnt()) {
+        // The bits come out of the channel's reader, a few bits late.
+        if (steep_.reread().count > 0) {
+            learnt(st, half);
+            return;
+        }
+        if (!steep_.output(soft)) return;
+    }
     st.bitRing[static_cast<std::size_t>(st.bitWrite)] = soft;
     st.bitWrite = (st.bitWrite + 1) % kPocsagRingSize;
 }

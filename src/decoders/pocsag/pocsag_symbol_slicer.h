@@ -15,6 +15,7 @@
 #include "decoders/pocsag/pocsag_baseline.h"
 #include "decoders/pocsag/pocsag_echo_equaliser.h"
 #include "decoders/pocsag/pocsag_state.h"
+#include "decoders/pocsag/pocsag_steep_equaliser.h"
 
 namespace kub {
 
@@ -33,11 +34,21 @@ public:
     // already decided leave is taken off each new bit (from the next start on).
     void followBaseline(double hz) { baselineHz_ = hz; }
 
+    // The signal may have lost its low frequencies to an edge of unknown make: the channel is
+    // learnt from the sync codeword and the tails of the bits decided are taken off each new
+    // bit (see PocsagSteepEqualiser). A high-pass leaves no offset, so none is followed.
+    void learnChannel() { learnsChannel_ = true; }
+    // Once the channel is learnt: the ring index after the sync codeword it was learnt from
+    // (the bits up to there are read again), -1 before.
+    int learntSyncEnd() const { return learntSyncEnd_; }
+
     // The bit length the clock runs at now (tests).
     double samplesPerBit() const { return 1.0 / step_; }
 
 private:
     void finishBit(PocsagBitState& st, bool acquiring);
+    // The channel has just been learnt: the stretch read again replaces what was put out.
+    void learnt(PocsagBitState& st, double half);
 
     bool active_ = false;
     double nominalStep_ = 0;
@@ -56,6 +67,10 @@ private:
     double baselineHz_ = 0;
     PocsagBaseline baseline_;
     PocsagEchoEqualiser equaliser_;
+    bool learnsChannel_ = false;
+    PocsagSteepEqualiser steep_;
+    int learntSyncEnd_ = -1;
+    bool rateHeld_ = false;
     double meanLevel_ = 0;  // middle and swing of the levels while the preamble is on
     double meanSwing_ = 0;
     int alternating_ = 0;  // bits in a row that alternated, before the baseline is followed
