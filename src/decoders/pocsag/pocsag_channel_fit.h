@@ -32,9 +32,9 @@ bool fitChannel(const double* y, const double* x, const bool* known, int size, l
 // against how much worse they fit for a clean signal. Behind a steep edge a bit may leave
 // less in its own half sums than in the next bit's, so every half sum it reaches counts.
 // `bit(n)` gives the bits as read (±1), `heard(n, half)` the half sums.
-// A stretch heard at less than 1 / kHeardShare of the level the channel gives random bits
+// A stretch heard at less than 1 / kChannelLevelShare of the level the channel gives random bits
 // makes its bits less sure in proportion; a drop-out makes them nothing.
-constexpr double kHeardShare = 1.5;
+constexpr double kChannelLevelShare = 1.5;
 
 template <typename Bits, typename Heard>
 double bitClarity(const Bits& bit, const Heard& heard, const ChannelTaps& first, const ChannelTaps& second, long m,
@@ -58,7 +58,7 @@ double bitClarity(const Bits& bit, const Heard& heard, const ChannelTaps& first,
     }
     // A drop-out fits any bits about as well: what is heard there must be as loud as the
     // channel makes the bits.
-    const double loud = expected > 0 ? std::min(1.0, kHeardShare * std::sqrt(power / expected)) : 0.0;
+    const double loud = expected > 0 ? std::min(1.0, kChannelLevelShare * std::sqrt(power / expected)) : 0.0;
     const double size = clean > 0 ? std::clamp((1.0 + agree / clean) * loud, 1e-6, 1.0) : 1e-6;
     return b > 0 ? size : -size;
 }
