@@ -27,6 +27,11 @@ constexpr double kLongestPreambleBits = 1500;
 constexpr int kRestoreAfterBits = 16;
 // Bits shorter than this (1200 and 2400 bit/s) are read through an edge of unknown make too.
 constexpr double kLearnedSamplesPerBit = 30;
+// The alternation before a sync codeword the channel is learnt from lasts at least this
+// long (samples): a five-tone code's tone alternates like a preamble at twice its
+// frequency, but for 70 ms, not the 240 ms or more of a preamble. Taken for one, it held
+// the channel's other decoders back and cost the code itself.
+constexpr double kLearnedPreambleSamples = 0.15 * kSampleRate;
 
 // The sizes of the soft bits of the 32 bits up to ring index `last`: how sure a slicer was
 // of a sync codeword it read.
@@ -45,6 +50,7 @@ int PocsagDecoder::plainSyncErrors(int from) {
         const bool one = bits_.bitRing[static_cast<std::size_t>(i)] > 0;
         alternating_ = one != ((plainSync_ & 1u) != 0) ? alternating_ + 1 : 0;
         if (alternating_ >= kPreambleSeenBits) preambleSeen_ = true;
+        longestAlternating_ = std::max(longestAlternating_, alternating_ * bits_.samplesPerBit);
         plainSync_ = (plainSync_ << 1) | (one ? 1u : 0u);
         const int errors = std::min(std::popcount(plainSync_ ^ kSyncCodeword), std::popcount(plainSync_ ^ kInvertedSyncCodeword));
         if (errors <= best) {
@@ -77,7 +83,7 @@ void PocsagDecoder::sliceLearning(Restored& r, bool acquiring) {
     if (bits_.samplesPerBit >= kLearnedSamplesPerBit) return;
     r.bits.samplesPerBit = bits_.samplesPerBit;
     r.slicer.slice(r.bits, r.samples, acquiring);
-    if (r.syncAt >= 0 || r.slicer.learntSyncEnd() < 0) return;
+    if (r.syncAt >= 0 || r.slicer.learntSyncEnd() < 0 || longestAlternating_ < kLearnedPreambleSamples) return;
     r.syncAt = r.slicer.learntSyncEnd();
     const int last = (r.syncAt + kPocsagRingSize - 1) % kPocsagRingSize;
     std::uint32_t sync = 0;
@@ -251,6 +257,7 @@ void PocsagDecoder::resetRestored() {
     }
     plainSync_ = 0;
     alternating_ = 0;
+    longestAlternating_ = 0;
     preambleSeen_ = false;
     restoring_ = false;
 }

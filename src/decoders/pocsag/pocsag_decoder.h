@@ -111,6 +111,7 @@ private:
     double preambleSamples_ = 0;  // since the preamble was found
     bool preambleTooLong() const;
     int alternating_ = 0;  // the plain slicer's last bits that alternate
+    double longestAlternating_ = 0;  // the longest such run since the hunt, in samples
     bool preambleSeen_ = false;
     bool restoring_ = false;  // the restored slicers run
     PocsagBitState bits_;
