@@ -191,7 +191,7 @@ bool FmsDemodulator::lastCutConfirmedAroundDropOut() const {
     constexpr double bit = FmsBitCorrelator::kSamplesPerBit;
     const double first = firstBitSample();
     if (correlator_.holdsDropOut(first, kFirstTelegramBits)) return false;
-    const auto quiet = heard_.dropOut(first + bit, first + (kFirstTelegramBits - 1) * bit);
+    const auto quiet = heardDropOut();
     if (!quiet) return true;
     // The bits the silence touches, and the one behind it, where the band-pass still rings.
     const int from = static_cast<int>(std::floor((static_cast<double>(quiet->from) - first) / bit));

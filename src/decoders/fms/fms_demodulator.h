@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "common/sample_block.h"
@@ -91,10 +92,7 @@ public:
     // those bits alone cannot make a wrong telegram pass (the sync word is known, and the
     // parity bit follows from all the others).
     bool lastCutHitByDropOut() const {
-        const double first = firstBitSample();
-        constexpr double bit = FmsBitCorrelator::kSamplesPerBit;
-        return correlator_.holdsDropOut(first, kFirstTelegramBits) ||
-               heard_.holdsDropOut(first + bit, first + (kFirstTelegramBits - 1) * bit);
+        return correlator_.holdsDropOut(firstBitSample(), kFirstTelegramBits) || heardDropOut().has_value();
     }
 
     // Whether the last first telegram, cut as it came and through a drop-out, is vouched
@@ -127,6 +125,14 @@ private:
     // Tests place hand-made crossing values in the ring and start a slice on them
     // (FmsDemodulatorTestSeam in the demodulator's tests); nothing else writes the state.
     friend class FmsDemodulatorTestSeam;
+
+    // The drop-outs before the band-pass over the last first telegram's bits, its first and
+    // last bit left out (see lastCutHitByDropOut).
+    std::optional<FmsHeardAudio::Span> heardDropOut() const {
+        constexpr double bit = FmsBitCorrelator::kSamplesPerBit;
+        const double first = firstBitSample();
+        return heard_.dropOut(first + bit, first + (kFirstTelegramBits - 1) * bit);
+    }
 
     // A reading by correlation with more bits than this near the split between the tones
     // is too far gone for turning some of them (as kMaxCloseCalls in the recut).
