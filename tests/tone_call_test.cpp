@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,43 @@ TEST(ToneCalls, OnlyASteadyToneCallIsOne) {
                 EXPECT_EQ(monitor.toneCalls("Tonruf II"), c.toneII);
             }
         }
+    }
+}
+
+// After its five-tone code a fire brigade's alarm often carries a pair of tones for seconds
+// (675 Hz with 1240 Hz for a fire alarm). Read by the tone bank, the pair's wavering
+// 1240 Hz once made "33333", a fifth tone running into 1860 Hz became "L", and the POCSAG
+// path that learns a steep channel took the pair for a preamble and opened pages for
+// addresses never sent.
+TEST(ToneCalls, FiveToneCodesFollowedByAlarmTonePairsGiveTheCodesAndNothingElse) {
+    struct Case {
+        double low, high;
+        unsigned seed;
+        int codes;
+        char lastDigit;  // 0: any
+    };
+    const Case cases[] = {{675, 1240, 1, 8, 0}, {675, 1860, 2, 8, '7'}, {1240, 1860, 2, 40, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.low) + " Hz + " + std::to_string(c.high) + " Hz");
+        std::mt19937 rng(c.seed);
+        std::vector<float> s(4410, 0.0f);
+        std::vector<std::string> want;
+        for (int n = 0; n < c.codes; ++n) {
+            std::string code;
+            for (int i = 0; i < 5; ++i) code.push_back(static_cast<char>('0' + rng() % 10));
+            if (c.lastDigit) code.back() = c.lastDigit;
+            want.push_back("##ZVEI#" + code + "##+");
+            append(s, siggen::zveiSequence(code, 0.5), 0);
+            auto pair = siggen::toneSignal(c.low, 1000 + static_cast<int>(rng() % 2000), 0.25);
+            const auto high = siggen::toneSignal(c.high, static_cast<int>(pair.size() * 1000 / 22050), 0.25);
+            for (std::size_t i = 0; i < pair.size() && i < high.size(); ++i) pair[i] += high[i];
+            append(s, pair, 22050);
+        }
+        siggen::RepeatableRandom noise(4);
+        for (float& x : s) x += static_cast<float>(noise.gaussian(0.035));
+        kub::test::MonitorFeed monitor(DecoderOptions::allOn());
+        monitor.feed(s);
+        EXPECT_EQ(monitor.lines(), want);
     }
 }
 

@@ -23,8 +23,8 @@ constexpr int kStableRunWrap = 31000;
 // blocks its edges share with the neighbouring tones.
 constexpr int kToneMiddleBack = 3;
 // A fifth tone is read three blocks after its start. After a very long fifth tone that
-// block has left the ring, so the look-back stops inside the ring; every block of a
-// steady run holds the same frequency.
+// block has left the ring, so the classic look-back stops inside the ring (the tone bank
+// keeps that block aside instead: a steady run may drift by 1 % a block into an alarm tone).
 constexpr int kMaxLookBack = 200;
 // Steady block pairs a tone holds: the classic cut takes 5 to 9 (about 55 to 90 ms).
 // Encoders in the field send anything from 50 to 100 ms; the tone bank's blocks are
@@ -286,16 +286,27 @@ void ZveiDecoder::segmentTones() {
                 rawRing_[static_cast<std::size_t>(ringIndex(d.blockRead + j - kToneMiddleBack))];
             d.stableRun = 0;
             d.toneCount += 1;
+            if (bank) restartOnRepeatedTone();
         }
         if (d.toneCount == kTonesPerCode - 1 && a > kSteadyPair && d.stableRun >= shortest) {
             // The fifth tone may be of any length.
-            const int back = std::min(d.stableRun - kToneMiddleBack, kMaxLookBack);
-            d.tones[4] = ring(d.blockRead + j - back);
-            rawTones_[4] = rawRing_[static_cast<std::size_t>(ringIndex(d.blockRead + j - back))];
+            if (bank) {
+                d.tones[4] = fifthStart_;
+                rawTones_[4] = rawFifthStart_;
+            } else {
+                const int back = std::min(d.stableRun - kToneMiddleBack, kMaxLookBack);
+                d.tones[4] = ring(d.blockRead + j - back);
+                rawTones_[4] = rawRing_[static_cast<std::size_t>(ringIndex(d.blockRead + j - back))];
+            }
             d.toneCount = kTonesPerCode;
+            if (bank) restartOnRepeatedTone();
         }
         if (a < kSteadyPair) {
             d.stableRun += 1;
+            if (d.toneCount == kTonesPerCode - 1 && d.stableRun == kToneMiddleBack) {
+                fifthStart_ = f1;
+                rawFifthStart_ = rawRing_[static_cast<std::size_t>(ringIndex(d.blockRead + j + 1))];
+            }
             if (d.stableRun > kStableRunWrap) d.stableRun = 0;
             d.unstableRun = 0;
         } else {
@@ -310,6 +321,22 @@ void ZveiDecoder::segmentTones() {
         if (d.toneCount == kTonesPerCode) break;
     }
     d.blockRead = ringIndex(d.blockRead + j);
+}
+
+void ZveiDecoder::restartOnRepeatedTone() {
+    // A sender never puts the same tone twice in a row (that is what the repeat tone is
+    // for), so two equal neighbours are one tone broken up, or an alarm tone whose partner
+    // makes the bank's reading waver (675 Hz with 1240 Hz read as "33333"). The newer of
+    // the two may still be the first tone of a code.
+    Detector& d = d_;
+    const auto last = static_cast<std::size_t>(d.toneCount - 1);
+    // The frequencies the bank measured, not the rows: a tone on the edge of a row may be
+    // read on it in one block and off it in the next. Neighbouring tones of the table lie
+    // 1.6 % apart or more.
+    if (last == 0 || !(std::fabs(rawTones_[last] / rawTones_[last - 1] - 1.0) < kOffsetAgreement)) return;
+    d.tones[0] = d.tones[last];
+    rawTones_[0] = rawTones_[last];
+    d.toneCount = 1;
 }
 
 void ZveiDecoder::readSequence(const Tones& tones) {

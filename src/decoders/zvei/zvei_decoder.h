@@ -112,9 +112,15 @@ private:
     // five are off by the same factor (offGridValue, readWithOffset).
     static double offGridValue(double hz);
     bool readWithOffset(Tones& tones) const;
+    void restartOnRepeatedTone();
     std::array<double, 2> rawHistory_{};
     std::array<double, kRingSize> rawRing_{};
     Tones rawTones_{};
+    // With the bank, the fifth tone's block three blocks after its start, and its measured
+    // frequency: a tone running straight into an alarm tone a few hertz above it stays
+    // one steady run, and a look-back from its end would read the alarm tone.
+    double fifthStart_ = 0;
+    double rawFifthStart_ = 0;
 };
 
 }  // namespace kub
