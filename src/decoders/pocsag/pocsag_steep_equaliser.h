@@ -72,6 +72,7 @@ private:
     void wordEnded();
     bool refit(long from, long to, int taps);
     double misfitFrom(long from) const;
+    double heardEnergyFrom(long from) const;
 
     std::array<double, kHistory> y1_{}, y2_{}, x_{};
     std::array<bool, kHistory> known_{};
