@@ -1,6 +1,7 @@
 // Decoding through what a real receiver does to the audio: mains hum, the whole signal
 // off frequency, a loudspeaker path, a voice band, clipping, a quiet input, five-tone
-// codes with short and long tones, and bit rates off by 1 %. Every case is made with our
+// codes with short and long tones and with a pair of alarm tones behind them (2.5 s, as a
+// fire brigade's siren control sends), and bit rates off by 1 %. Every case is made with our
 // generator, white noise at 15 dB SNR added (the mean power of the transmissions over the
 // noise power across 0..11025 Hz), and decoded three ways on the same samples: ours
 // with the improvements on, ours classic (both through the whole monitor, all decoders of
@@ -62,6 +63,10 @@ struct Tape {
 struct Making {
     double toneMs = siggen::kZveiToneMs;  // five-tone codes
     double bitRateFactor = 1.0;           // POCSAG
+    // Five-tone codes: a pair of alarm tones straight after each code (a fire brigade's
+    // siren control), 0 for none.
+    double pairLowHz = 0;
+    double pairHighHz = 0;
 };
 
 void addTransmission(Tape& tape, const std::vector<float>& s, double& energy, std::size_t& count) {
@@ -91,7 +96,14 @@ Tape makeTape(Proto proto, double pocsagRate, int n, unsigned seed, const Making
         for (int k = 0; k < n; ++k) {
             std::string code;
             for (int d = 0; d < 5; ++d) code += static_cast<char>('0' + rng() % 10);
-            addTransmission(tape, siggen::zveiSequence(code, kAmplitude, making.toneMs), energy, count);
+            std::vector<float> s = siggen::zveiSequence(code, kAmplitude, making.toneMs);
+            if (making.pairLowHz > 0) {
+                auto pair = siggen::toneSignal(making.pairLowHz, 2500, kAmplitude / 2);
+                const auto high = siggen::toneSignal(making.pairHighHz, 2500, kAmplitude / 2);
+                for (std::size_t i = 0; i < pair.size() && i < high.size(); ++i) pair[i] += high[i];
+                s.insert(s.end(), pair.begin(), pair.end());
+            }
+            addTransmission(tape, s, energy, count);
             tape.sent.push_back("##ZVEI#" + code + "##+");
         }
     } else {
@@ -415,6 +427,14 @@ std::vector<Case> allCases() {
                 Making m;
                 m.toneMs = ms;
                 add("tones of " + std::to_string(static_cast<int>(ms)) + " ms", 1.0, nullptr, m);
+            }
+            for (const auto& [low, high] : {std::pair{675.0, 1240.0}, std::pair{675.0, 1860.0}, std::pair{1240.0, 1860.0}}) {
+                Making m;
+                m.pairLowHz = low;
+                m.pairHighHz = high;
+                add("alarm tones " + std::to_string(static_cast<int>(low)) + "+" + std::to_string(static_cast<int>(high)) +
+                        " Hz after the code",
+                    1.0, nullptr, m);
             }
         }
     }
