@@ -14,12 +14,26 @@ namespace {
 // sum, repeated idle codewords nothing about bits 32 apart).
 constexpr double kRidge = 1e-3;
 constexpr int kUnknowns = kChannelTaps + 1;
-using Matrix = std::array<std::array<double, kUnknowns + 1>, kUnknowns>;
+// The products of the bits, then one column of sums for each half.
+constexpr std::size_t kFirstSide = kUnknowns;
+constexpr std::size_t kSecondSide = kUnknowns + 1;
+using Matrix = std::array<std::array<double, kUnknowns + 2>, kUnknowns>;
 
-// Gaussian elimination with partial pivoting on the first `n` rows of the augmented matrix.
-bool solve(Matrix& m, int n, ChannelTaps& out) {
+std::size_t u(int i) { return static_cast<std::size_t>(i); }
+
+void solveBack(const Matrix& m, int n, std::size_t side, ChannelTaps& out) {
     ChannelTaps solved{};
-    const auto u = [](int i) { return static_cast<std::size_t>(i); };
+    for (int c = n - 1; c >= 0; --c) {
+        double v = m[u(c)][side];
+        for (int k = c + 1; k < n; ++k) v -= m[u(c)][u(k)] * solved[u(k)];
+        solved[u(c)] = v / m[u(c)][u(c)];
+    }
+    out = solved;
+}
+
+// Gaussian elimination with partial pivoting on the first `n` rows of the matrix, both
+// columns of sums carried along.
+bool solve(Matrix& m, int n, ChannelTaps& out1, ChannelTaps& out2) {
     for (int c = 0; c < n; ++c) {
         int pivot = c;
         for (int r = c + 1; r < n; ++r)
@@ -31,22 +45,19 @@ bool solve(Matrix& m, int n, ChannelTaps& out) {
             const double f = m[u(r)][u(c)] / p;
             if (f == 0) continue;
             for (int k = c; k < n; ++k) m[u(r)][u(k)] -= f * m[u(c)][u(k)];
-            m[u(r)][kUnknowns] -= f * m[u(c)][kUnknowns];
+            m[u(r)][kFirstSide] -= f * m[u(c)][kFirstSide];
+            m[u(r)][kSecondSide] -= f * m[u(c)][kSecondSide];
         }
     }
-    for (int c = n - 1; c >= 0; --c) {
-        double v = m[u(c)][kUnknowns];
-        for (int k = c + 1; k < n; ++k) v -= m[u(c)][u(k)] * solved[u(k)];
-        solved[u(c)] = v / m[u(c)][u(c)];
-    }
-    out = solved;
+    solveBack(m, n, kFirstSide, out1);
+    solveBack(m, n, kSecondSide, out2);
     return true;
 }
 
 }  // namespace
 
-bool fitChannel(const double* y, const double* x, const bool* known, int size, long from, long to, int taps,
-                ChannelTaps& out) {
+bool fitChannel(const double* y1, const double* y2, const double* x, const bool* known, int size, long from, long to,
+                int taps, ChannelTaps& out1, ChannelTaps& out2) {
     const auto at = [size](long n) { return static_cast<std::size_t>(((n % size) + size) % size); };
     const int n = std::clamp(taps, 0, kChannelTaps) + 1;
     Matrix m{};
@@ -56,23 +67,29 @@ bool fitChannel(const double* y, const double* x, const bool* known, int size, l
     for (long k = from - n; k < to; ++k) {
         knownRun = known[at(k)] ? knownRun + 1 : 0;
         if (k < from || knownRun < n) continue;
-        for (int j = 0; j < n; ++j) row[static_cast<std::size_t>(j)] = x[at(k - j)];
-        const double target = y[at(k)];
+        for (int j = 0; j < n; ++j) row[u(j)] = x[at(k - j)];
+        const double target1 = y1[at(k)];
+        const double target2 = y2[at(k)];
+        // The products are symmetric: only those on and right of the diagonal are summed.
         for (int i = 0; i < n; ++i) {
-            auto& mi = m[static_cast<std::size_t>(i)];
-            const double ri = row[static_cast<std::size_t>(i)];
-            for (int j = 0; j < n; ++j) mi[static_cast<std::size_t>(j)] += ri * row[static_cast<std::size_t>(j)];
-            mi[kUnknowns] += ri * target;
+            auto& mi = m[u(i)];
+            const double ri = row[u(i)];
+            for (int j = i; j < n; ++j) mi[u(j)] += ri * row[u(j)];
+            mi[kFirstSide] += ri * target1;
+            mi[kSecondSide] += ri * target2;
         }
         ++equations;
     }
     if (equations < n) return false;
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < i; ++j) m[u(i)][u(j)] = m[u(j)][u(i)];
     for (int i = 0; i < n; ++i) {
         const double pull = kRidge * equations;
-        m[static_cast<std::size_t>(i)][static_cast<std::size_t>(i)] += pull;
-        m[static_cast<std::size_t>(i)][kUnknowns] += pull * out[static_cast<std::size_t>(i)];
+        m[u(i)][u(i)] += pull;
+        m[u(i)][kFirstSide] += pull * out1[u(i)];
+        m[u(i)][kSecondSide] += pull * out2[u(i)];
     }
-    return solve(m, n, out);
+    return solve(m, n, out1, out2);
 }
 
 }  // namespace kub
