@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace kub {
@@ -38,7 +39,7 @@ bool solve(Matrix& m, int n, ChannelTaps& out1, ChannelTaps& out2) {
         int pivot = c;
         for (int r = c + 1; r < n; ++r)
             if (std::fabs(m[u(r)][u(c)]) > std::fabs(m[u(pivot)][u(c)])) pivot = r;
-        std::swap(m[u(c)], m[u(pivot)]);
+        if (pivot != c) std::swap(m[u(c)], m[u(pivot)]);
         const double p = m[u(c)][u(c)];
         if (std::fabs(p) < 1e-300) return false;
         for (int r = c + 1; r < n; ++r) {
@@ -60,29 +61,47 @@ bool fitChannel(const double* y1, const double* y2, const double* x, const bool*
                 int taps, ChannelTaps& out1, ChannelTaps& out2) {
     const auto at = [size](long n) { return static_cast<std::size_t>(((n % size) + size) % size); };
     const int n = std::clamp(taps, 0, kChannelTaps) + 1;
+    // The bits from the earliest any equation reaches back to, with n - 1 zeros in front.
+    const long lo = from - n + 1;
+    const auto span = static_cast<std::size_t>(std::max(to - lo, 0L));
+    const auto front = u(n - 1);
+    std::vector<int> bits(front + span, 0);
+    for (std::size_t t = 0; t < span; ++t) bits[front + t] = static_cast<int>(x[at(lo + static_cast<long>(t))]);
     Matrix m{};
-    std::array<double, kUnknowns> row{};
+    // The equations (bits whose own and earlier bits in reach are known) as runs [a, b).
+    std::vector<std::pair<long, long>> runs;
     int equations = 0;
     int knownRun = 0;  // known bits in a row up to k
     for (long k = from - n; k < to; ++k) {
         knownRun = known[at(k)] ? knownRun + 1 : 0;
         if (k < from || knownRun < n) continue;
-        for (int j = 0; j < n; ++j) row[u(j)] = x[at(k - j)];
+        if (runs.empty() || runs.back().second != k) runs.emplace_back(k, k);
+        ++runs.back().second;
         const double target1 = y1[at(k)];
         const double target2 = y2[at(k)];
-        // The products are symmetric: only those on and right of the diagonal are summed.
+        const int* row = bits.data() + front + static_cast<std::size_t>(k - lo);  // row[-i] is bit k - i
         for (int i = 0; i < n; ++i) {
-            auto& mi = m[u(i)];
-            const double ri = row[u(i)];
-            for (int j = i; j < n; ++j) mi[u(j)] += ri * row[u(j)];
-            mi[kFirstSide] += ri * target1;
-            mi[kSecondSide] += ri * target2;
+            const auto ri = static_cast<double>(row[-i]);
+            m[u(i)][kFirstSide] += ri * target1;
+            m[u(i)][kSecondSide] += ri * target2;
         }
         ++equations;
     }
     if (equations < n) return false;
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < i; ++j) m[u(i)][u(j)] = m[u(j)][u(i)];
+    // The products of the bits: row i, column i + d sums bit(k - i) × bit(k - i - d) over
+    // the equations k, a running sum of bit(t) × bit(t - d) taken between the runs' ends
+    // moved back by i. The bits are -1, 0 or +1, so every sum is a small whole number and
+    // comes out the same whichever way it is added up.
+    std::vector<int> sums(span + 1);
+    for (int d = 0; d < n; ++d) {
+        for (std::size_t t = 0; t < span; ++t) sums[t + 1] = sums[t] + bits[front + t] * bits[front + t - u(d)];
+        for (int i = 0; i + d < n; ++i) {
+            int sum = 0;
+            for (const auto& [a, b] : runs)
+                sum += sums[static_cast<std::size_t>(b - i - lo)] - sums[static_cast<std::size_t>(a - i - lo)];
+            m[u(i)][u(i + d)] = m[u(i + d)][u(i)] = sum;
+        }
+    }
     for (int i = 0; i < n; ++i) {
         const double pull = kRidge * equations;
         m[u(i)][u(i)] += pull;

@@ -15,35 +15,43 @@ namespace {
 constexpr double kUnreached = std::numeric_limits<double>::infinity();
 constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
 
-// What every path's bits leave in the two halves of the coming bit, four paths side by side.
-// Each path's sums are added up tap by tap from the newest bit back, as pathTail does, so
-// they come out the same to the last bit. A bit of -1 turns the share's sign: the product
-// with ±1 is exact, and so is flipping the sign bit. `newest` is the ring place of the bit
-// just before the coming one.
+// What every path's bits leave in the two halves of the coming bit, sixteen paths side by
+// side (`count` a multiple of 16). Each path's sums are added up tap by tap from the newest
+// bit back, as pathTail does, so they come out the same to the last bit. A bit of -1 turns
+// the share's sign: the product with ±1 is exact, and so is flipping the sign bit.
+// `newest` is the ring place of the bit just before the coming one.
 KUB_WIDE_VECTORS void pathTails(const std::uint64_t* paths, int count, const double* first, const double* second,
                                 int newest, double* out1, double* out2) {
     using Doubles = double __attribute__((vector_size(32)));
     using Words = std::uint64_t __attribute__((vector_size(32)));
+    constexpr int kLanes = 4;
+    constexpr int kGroups = 4;  // vectors at a time: the shares are fetched once for all of them
     const Words sign = {kSignBit, kSignBit, kSignBit, kSignBit};
     std::array<std::uint64_t, kChannelTaps + 1> f{}, s{};
     std::memcpy(f.data(), first, sizeof f);
     std::memcpy(s.data(), second, sizeof s);
     const int turn = 63 - newest;
-    for (int g = 0; g < count; g += 4) {
+    for (int g = 0; g < count; g += kLanes * kGroups) {
         // The bits turned so that the newest is the top one, set where the bit is -1.
-        Words r = {std::rotl(~paths[g], turn), std::rotl(~paths[g + 1], turn), std::rotl(~paths[g + 2], turn),
-                   std::rotl(~paths[g + 3], turn)};
-        Doubles sum1 = {0, 0, 0, 0}, sum2 = {0, 0, 0, 0};
+        std::array<std::uint64_t, kLanes * kGroups> turned{};
+        for (std::size_t i = 0; i < turned.size(); ++i) turned[i] = std::rotl(~paths[static_cast<std::size_t>(g) + i], turn);
+        Words r[kGroups];
+        std::memcpy(r, turned.data(), sizeof r);
+        Doubles sum1[kGroups] = {}, sum2[kGroups] = {};
         for (std::size_t k = 1; k < f.size(); ++k) {
-            const Words flip = r & sign;
             const Words t1 = {f[k], f[k], f[k], f[k]};
             const Words t2 = {s[k], s[k], s[k], s[k]};
-            sum1 += reinterpret_cast<Doubles>(t1 ^ flip);
-            sum2 += reinterpret_cast<Doubles>(t2 ^ flip);
-            r += r;
+            for (int q = 0; q < kGroups; ++q) {
+                const Words flip = r[q] & sign;
+                sum1[q] += reinterpret_cast<Doubles>(t1 ^ flip);
+                sum2[q] += reinterpret_cast<Doubles>(t2 ^ flip);
+                r[q] += r[q];
+            }
         }
-        std::memcpy(out1 + g, &sum1, sizeof sum1);
-        std::memcpy(out2 + g, &sum2, sizeof sum2);
+        for (int q = 0; q < kGroups; ++q) {
+            std::memcpy(out1 + g + kLanes * q, &sum1[q], sizeof sum1[q]);
+            std::memcpy(out2 + g + kLanes * q, &sum2[q], sizeof sum2[q]);
+        }
     }
 }
 
