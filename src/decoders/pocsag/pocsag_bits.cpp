@@ -95,7 +95,7 @@ public:
         // Two decay steps, each back to a whole number: below about 500 the peak stays.
         posPeak_ = decayed(posPeak_);
         if (x > posPeak_) posPeak_ = static_cast<int>(roundEven(x));
-        if (decayingNegPeak_) negPeak_ = decayed(negPeak_);
+        if (decayingNegPeak_) negPeak_ = decayedNegative(negPeak_);
         if (x < negPeak_) negPeak_ = static_cast<std::int32_t>(roundEven(x));
 
         if (y > posPeak_ && !triggerHigh_) {
@@ -130,6 +130,12 @@ private:
         return static_cast<std::int32_t>(decayStep(decayStep(peak)));
     }
 
+    // The same, looked up for a negative peak first.
+    std::int32_t decayedNegative(std::int32_t peak) const {
+        if (static_cast<std::uint32_t>(-static_cast<std::int64_t>(peak)) < kDecayTableSize) return -decay_[-peak];
+        return decayed(peak);
+    }
+
     void store(double run) {
         st_.runRing[static_cast<std::size_t>(runWrite_)] = run;
         runWrite_ = nextIndex(runWrite_);
@@ -156,14 +162,18 @@ void measureRuns(PocsagBitState& st, const SampleArray& samples, bool decayingNe
 
 void ditherAndMeasureRuns(PocsagBitState& st, SampleArray& samples, DitherSource& random, PocsagLowPass* lowPass) {
     RunMeter meter(st, lowPass != nullptr);
+    // The random source in a local as well: through the reference its state would be stored
+    // at every sample, since the compiler cannot tell it from the samples written.
+    DitherSource local = random;
     if (lowPass) {
-        lowPass->process(samples, random, [&meter](double v) { meter(v); });
-        return;
+        lowPass->process(samples, local, [&meter](double v) { meter(v); });
+    } else {
+        for (double& x : samples) {
+            x += local.next() - 0.5;
+            meter(x);
+        }
     }
-    for (double& x : samples) {
-        x += random.next() - 0.5;
-        meter(x);
-    }
+    random = local;
 }
 
 void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {

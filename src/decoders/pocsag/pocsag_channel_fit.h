@@ -18,14 +18,16 @@ namespace kub {
 constexpr int kChannelTaps = 48;
 using ChannelTaps = std::array<double, kChannelTaps + 1>;
 
-// Half sums `y` of bits `x` (±1), both indexed by bit; `known[n]` says whether x[n] is
-// certain. Fits the first `taps` + 1 shares on every bit from `from` to `to` (exclusive)
-// whose own and earlier bits in reach are known; the later shares are zero. What the bits
-// cannot tell apart stays as it was in `out` (idle codewords, sent again and again, repeat
-// every 32 bits: the shares of bits 32 apart are then one). False when too few bits were
-// known. The arrays are rings of `size` entries; indices are taken modulo `size`.
-bool fitChannel(const double* y, const double* x, const bool* known, int size, long from, long to, int taps,
-                ChannelTaps& out);
+// Half sums `y1` and `y2` (the two halves of each bit) of bits `x` (±1), all indexed by bit;
+// `known[n]` says whether x[n] is certain. Fits the first `taps` + 1 shares of each half on
+// every bit from `from` to `to` (exclusive) whose own and earlier bits in reach are known;
+// the later shares are zero. What the bits cannot tell apart stays as it was in `out1` and
+// `out2` (idle codewords, sent again and again, repeat every 32 bits: the shares of bits 32
+// apart are then one). False, with both left as they were, when too few bits were known.
+// The arrays are rings of `size` entries; indices are taken modulo `size`. Both halves are
+// fitted on the same bits, so they share one set of equations.
+bool fitChannel(const double* y1, const double* y2, const double* x, const bool* known, int size, long from, long to,
+                int taps, ChannelTaps& out1, ChannelTaps& out2);
 
 // How clearly bit `m` was heard, as a soft bit (±1 a full-level bit, its sign the bit's):
 // how much worse the half sums from `m` to `last` would fit with this one bit turned,
@@ -36,31 +38,31 @@ bool fitChannel(const double* y, const double* x, const bool* known, int size, l
 // makes its bits less sure in proportion; a drop-out makes them nothing.
 constexpr double kChannelLevelShare = 1.5;
 
+// The same from the bits and half sums laid out in a row (pocsag_bit_clarity.cpp).
+struct ClarityStretch {
+    // Room for the half sums of kChannelTaps + 1 bits, rounded up to whole groups of four.
+    static constexpr int kReach = kChannelTaps + 1;
+    static constexpr int kRoom = (kReach + 3) / 4 * 4;
+    // bits[i] is bit m - kChannelTaps + i; heard1[j], heard2[j] are the halves of bit m + j.
+    std::array<double, kChannelTaps + kRoom> bits{};
+    std::array<double, kRoom> heard1{}, heard2{};
+    int count = 0;  // half sums from bit m on (at most kReach)
+};
+double bitClarity(const ClarityStretch& stretch, const ChannelTaps& first, const ChannelTaps& second);
+
 template <typename Bits, typename Heard>
 double bitClarity(const Bits& bit, const Heard& heard, const ChannelTaps& first, const ChannelTaps& second, long m,
                   long last) {
-    const double b = bit(m);
-    double agree = 0, clean = 0, power = 0, expected = 0;
-    double shares = 0;  // what random bits leave in a half sum, squared
-    for (std::size_t k = 0; k < first.size(); ++k) shares += first[k] * first[k] + second[k] * second[k];
-    for (long n = m; n <= last && n - m < static_cast<long>(first.size()); ++n) {
-        const auto j = static_cast<std::size_t>(n - m);
-        double e1 = heard(n, 0), e2 = heard(n, 1);
-        power += e1 * e1 + e2 * e2;
-        expected += shares;
-        for (std::size_t k = 0; k < first.size(); ++k) {
-            const double x = bit(n - static_cast<long>(k));
-            e1 -= first[k] * x;
-            e2 -= second[k] * x;
-        }
-        agree += b * (first[j] * e1 + second[j] * e2);
-        clean += first[j] * first[j] + second[j] * second[j];
+    ClarityStretch s;
+    s.count = static_cast<int>(std::clamp(last - m + 1, 0L, static_cast<long>(ClarityStretch::kReach)));
+    for (int i = 0; i < kChannelTaps + s.count; ++i)
+        s.bits[static_cast<std::size_t>(i)] = bit(m - kChannelTaps + i);
+    for (int j = 0; j < s.count; ++j) {
+        s.heard1[static_cast<std::size_t>(j)] = heard(m + j, 0);
+        s.heard2[static_cast<std::size_t>(j)] = heard(m + j, 1);
     }
-    // A drop-out fits any bits about as well: what is heard there must be as loud as the
-    // channel makes the bits.
-    const double loud = expected > 0 ? std::min(1.0, kChannelLevelShare * std::sqrt(power / expected)) : 0.0;
-    const double size = clean > 0 ? std::clamp((1.0 + agree / clean) * loud, 1e-6, 1.0) : 1e-6;
-    return b > 0 ? size : -size;
+    if (s.count == 0) s.bits[kChannelTaps] = bit(m);
+    return bitClarity(s, first, second);
 }
 
 }  // namespace kub

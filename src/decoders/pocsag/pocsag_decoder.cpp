@@ -157,6 +157,7 @@ void PocsagDecoder::conditionInput(std::uint64_t previousBlock) {
 
 void PocsagDecoder::sliceByClock() {
     const bool acquiring = bits_.pocsagState == PocsagPhase::Preamble;
+    slicerFresh_ = false;
     // The paths are undone only while a slicer reads from them.
     if (reading_ >= 0) {
         Restored& r = restored_[static_cast<std::size_t>(reading_)];
@@ -225,6 +226,7 @@ void PocsagDecoder::readFromRestored(int k) {
     bits_.pocsagState = PocsagPhase::Preamble;
     reading_ = k;
     slicer_ = r.slicer;
+    slicerFresh_ = false;
     bits_.bitRead = bits_.bitWrite;
     for (int i = (r.syncAt + kPocsagRingSize - 32) % kPocsagRingSize; i != r.bits.bitWrite;
          i = (i + 1) % kPocsagRingSize) {
@@ -303,7 +305,8 @@ void PocsagDecoder::process(const SampleArray& samples) {
         humUndoable_ = false;
     }
     if (bits_.pocsagState == PocsagPhase::Hunting) {
-        slicer_ = PocsagSymbolSlicer();
+        if (!slicerFresh_) slicer_ = PocsagSymbolSlicer();
+        slicerFresh_ = true;
         reading_ = -1;
     }
     flags_.pocsagBusy = bits_.pocsagState > PocsagPhase::Preamble;

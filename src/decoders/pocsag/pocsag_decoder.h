@@ -67,6 +67,9 @@ private:
     bool humUndoable_ = false;
     // The bit recovery of the improved path (with the input filter).
     PocsagSymbolSlicer slicer_;
+    // Whether slicer_ is as new: between transmissions it is made new only once, not every
+    // block (it holds several kilobytes).
+    bool slicerFresh_ = true;
     // A receiver's loudspeaker output is de-emphasised and AC-coupled, a voice channel has
     // lost everything below 300 Hz: runs of equal bits sag towards zero and the bit sums of
     // the slicer above lose their sign. While the preamble is on, a slicer per such path

@@ -38,9 +38,12 @@ private:
     static constexpr int kStates = 1 << kJoint;
     static constexpr int kSpan = 64;  // bits each path remembers: more than the taps and the delay
     static std::size_t at(long n) { return static_cast<std::size_t>(((n % kSpan) + kSpan) % kSpan); }
-    using Path = std::array<std::int8_t, kSpan>;
-    double pathTail(const Path& p, const ChannelTaps& taps, long n) const;
-    double softOf(const Path& p, const ChannelTaps& first, const ChannelTaps& second, long n) const;
+    // A path's bits as one word, bit at(n) set for a one: a step copies 64 words, not 64
+    // arrays of 64 bits.
+    using Path = std::uint64_t;
+    static double bitOf(Path p, long n) { return ((p >> at(n)) & 1u) != 0 ? 1.0 : -1.0; }
+    static double pathTail(Path p, const ChannelTaps& taps, long n);
+    double softOf(Path p, const ChannelTaps& first, const ChannelTaps& second, long n) const;
     int best() const;
 
     std::array<Path, kStates> paths_{};

@@ -78,8 +78,8 @@ double PocsagSteepEqualiser::heardEnergyFrom(long from) const {
 
 bool PocsagSteepEqualiser::refit(long from, long to, int taps) {
     ChannelTaps f = first_, s = second_;
-    if (!fitChannel(y1_.data(), x_.data(), known_.data(), kHistory, from, to, taps, f) ||
-        !fitChannel(y2_.data(), x_.data(), known_.data(), kHistory, from, to, taps, s) || !(f[0] + s[0] > 0))
+    if (!fitChannel(y1_.data(), y2_.data(), x_.data(), known_.data(), kHistory, from, to, taps, f, s) ||
+        !(f[0] + s[0] > 0))
         return false;
     first_ = f;
     second_ = s;

@@ -81,7 +81,16 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
     }
     for (const double x : samples) {
         // Each sample stands for one sample period; where the bit's halves or the bit itself
-        // end inside it, it is shared in proportion.
+        // end inside it, it is shared in proportion. Most samples lie inside a half: the
+        // whole sample goes to it (x × 1 and 1 × step_ are x and step_ to the last bit).
+        {
+            const double boundary = phase_ < 0.5 ? 0.5 : 1.0;
+            if ((boundary - phase_) / step_ >= 1.0) {
+                (phase_ < 0.5 ? firstHalf_ : secondHalf_) += x;
+                phase_ += step_;
+                continue;
+            }
+        }
         double left = 1.0;  // part of this sample period still to place
         while (left > 0) {
             const double boundary = phase_ < 0.5 ? 0.5 : 1.0;
