@@ -192,9 +192,7 @@ private:
             const PhaseMask below = PhasePair{prev, s} < 0.0;
             const PhaseMask restart = below & ~__builtin_shufflevector(below, below, 1, 0);
             const PhasePair fresh = PhasePair{} + (1.0 - t);
-            phases = std::bit_cast<PhasePair>((std::bit_cast<PhaseMask>(fresh) & restart) |
-                                              (std::bit_cast<PhaseMask>(phases) & ~restart)) +
-                     1.0;
+            phases = (restart ? fresh : phases) + 1.0;
             prevSample = s;
             crossed[at++] = static_cast<Crossed>(isCrossing);
         }
