@@ -80,8 +80,10 @@ private:
     // The audio a reading at `near` needs, with the lead-in for an echo remover; false if
     // it is not held.
     bool heardStretch(double near, int n, Stretch& out) const;
-    // The tone sums from `audio`'s base on, into `sums`.
-    static void sumTones(const Stretch& audio, FmsToneSums& sums);
+    // One past the last sample a reading of `n` bits at `near` needs.
+    static std::int64_t stretchEnd(double near, int n);
+    // The tone sums of `audio`'s first `count` samples from its base on, into `sums`.
+    static void sumTones(const Stretch& audio, std::size_t count, FmsToneSums& sums);
     // The soft decision over the bit starting at sample `start`.
     static double bitSoft(const FmsToneSums& sums, std::int64_t base, double start);
     // The clock and the bits that fit the summed stretch best; returns how well they fit.

@@ -183,17 +183,16 @@ private:
             const double s = x + random.next() - 0.5;
             const double prev = prevSample;
             const bool isCrossing = (prev < 0.0) != (s < 0.0);
-            const bool upwards = s >= 0.0;
             // The fraction of the sample since the crossing, and the period it would end.
             const double t = std::fabs(prev) / std::max(std::fabs(s - prev), 1.0);
             periods[at] = phases - 1.0 + t;
-            // The phase of the crossing's direction starts again from it.
-            const PhaseMask restart{-static_cast<std::int64_t>(isCrossing && upwards),
-                                    -static_cast<std::int64_t>(isCrossing && !upwards)};
+            // The phase of the crossing's direction starts again from it: the rising one
+            // where the sample before was below zero and this one is not, the falling one
+            // the other way round; both lanes at once, from one comparison of the pair.
+            const PhaseMask below = PhasePair{prev, s} < 0.0;
+            const PhaseMask restart = below & ~__builtin_shufflevector(below, below, 1, 0);
             const PhasePair fresh = PhasePair{} + (1.0 - t);
-            phases = std::bit_cast<PhasePair>((std::bit_cast<PhaseMask>(fresh) & restart) |
-                                              (std::bit_cast<PhaseMask>(phases) & ~restart)) +
-                     1.0;
+            phases = (restart ? fresh : phases) + 1.0;
             prevSample = s;
             crossed[at++] = static_cast<Crossed>(isCrossing);
         }
