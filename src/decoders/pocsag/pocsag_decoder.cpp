@@ -47,7 +47,8 @@ constexpr double kPreambleFoundBits = 400;
 // follow each other by less than that leave the canceller nothing of the hum it learnt
 // between them.
 std::size_t keepsBeforePreamble(double samplesPerBit, std::uint64_t blocksSinceFound) {
-    const double blocks = kPreambleFoundBits * samplesPerBit / kBlockFrames + static_cast<double>(blocksSinceFound);
+    const double blocks =
+        kPreambleFoundBits * samplesPerBit / kBlockFrames + static_cast<double>(blocksSinceFound);
     // The keep just before the preamble began may lie up to a keep's blocks further back.
     return static_cast<std::size_t>(std::ceil(blocks / kBlocksPerKeep)) + 1;
 }
@@ -283,7 +284,8 @@ void PocsagDecoder::process(const SampleArray& samples) {
     // found on holds its beginning.
     const bool real = preambleSeen_ || reading_ >= 0 || bits_.pocsagState > PocsagPhase::Preamble;
     if (improved && real && !humWentBack_ && !preambleTooLong()) {
-        humCanceller_.goBack(keepsBeforePreamble(bits_.samplesPerBit, flags_.blocks - preambleFoundAt_));
+        const std::uint64_t blocksSinceFound = flags_.blocks - preambleFoundAt_;
+        humCanceller_.goBack(keepsBeforePreamble(bits_.samplesPerBit, blocksSinceFound));
         blocksSinceKept_ = 0;
         humWentBack_ = true;
     }
