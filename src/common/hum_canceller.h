@@ -13,7 +13,7 @@
 // what follows it. So the caller stops the learning while its own transmission runs, and
 // when a transmission turns out to have begun, it goes back to the estimate from before
 // its start: keep() every tenth of a second or so, goBack() as many keeps as the preamble
-// may have been on before it proved real. A slow preamble may be found only half a second
+// may have been on before it was found. A slow preamble may be found only half a second
 // after it began; an estimate that has learnt part of it gives it back after the
 // transmission, as a preamble that is not there.
 
@@ -60,11 +60,37 @@ public:
     // later, or a channel whose transmissions follow each other closer than the way back
     // would lose what it learnt between them each time and never learn its hum.
     void goBack(std::size_t keeps) {
+        aside_ = {{fifty_, sixty_}, newest_, count_};
         const std::size_t back = std::clamp<std::size_t>(keeps, 1, count_) - 1;
         newest_ = (newest_ + kept_.size() - back) % kept_.size();
         fifty_ = kept_[newest_].fifty;
         sixty_ = kept_[newest_].sixty;
         count_ = 1;
+    }
+    // While what was found may still be no transmission, the estimate from before going
+    // back learns on aside from the block (before process() takes it), so that a false
+    // preamble, which may hold for a second, does not hold up the learning. The estimate
+    // in use learns nothing of it: a real preamble would be learnt and taken away from
+    // itself as the slicers measure it.
+    template <typename Block>
+    void learnAside(const Block& block) {
+        Block x = block;
+        std::size_t a = i50_;
+        std::size_t b = i60_;
+        for (std::size_t at = 0; at < std::size(x);) {
+            const std::size_t n = std::min({std::size(x) - at, fifty_.size() - a, sixty_.size() - b});
+            run<true>(std::data(x) + at, aside_.now.fifty.data() + a, aside_.now.sixty.data() + b, n);
+            at += n;
+            a = (a + n) % fifty_.size();
+            b = (b + n) % sixty_.size();
+        }
+    }
+    // It was none: the estimate learnt aside is taken up, and the kept ones are as they were.
+    void undoGoBack() {
+        fifty_ = aside_.now.fifty;
+        sixty_ = aside_.now.sixty;
+        newest_ = aside_.newest;
+        count_ = aside_.count;
     }
     static constexpr std::size_t kKept = 10;
 
@@ -121,6 +147,12 @@ private:
     // Kept since the last goBack(), that one included; at the start the one kept is the
     // empty estimate, before anything was learnt.
     std::size_t count_ = 1;
+    struct Aside {
+        Estimate now;
+        std::size_t newest = 0;
+        std::size_t count = 0;
+    };
+    Aside aside_{};
 };
 
 }  // namespace kub

@@ -39,16 +39,15 @@ double sureness(const PocsagBitState& st, int last) {
 constexpr int kBlocksPerKeep = 2;
 // Bits a preamble may have been on when the run lock finds it: the lock wants a hundred
 // steady runs, and more when what is left of the hum bends some of them.
-constexpr double kPreambleFoundBits = 400;
+constexpr double kPreambleFoundBits = 600;
 
-// The keeps to go back to before a preamble of `samplesPerBit` began, `blocksSinceFound`
-// blocks after the run lock found it, and no further. A 2400 bit/s preamble is found in a
+// The keeps to go back to before a preamble of `samplesPerBit` began, when the run lock
+// has just found it, and no further. A 2400 bit/s preamble is found in a
 // tenth of the time a 512 bit/s one needs; going back as far for it, transmissions that
 // follow each other by less than that leave the canceller nothing of the hum it learnt
 // between them.
-std::size_t keepsBeforePreamble(double samplesPerBit, std::uint64_t blocksSinceFound) {
-    const double blocks =
-        kPreambleFoundBits * samplesPerBit / kBlockFrames + static_cast<double>(blocksSinceFound);
+std::size_t keepsBeforePreamble(double samplesPerBit) {
+    const double blocks = kPreambleFoundBits * samplesPerBit / kBlockFrames;
     // The keep just before the preamble began may lie up to a keep's blocks further back.
     return static_cast<std::size_t>(std::ceil(blocks / kBlocksPerKeep)) + 1;
 }
@@ -137,13 +136,14 @@ void PocsagDecoder::conditionInput(std::uint64_t previousBlock) {
     // Blocks handed to the other decoders of the channel still moved the mains on.
     if (flags_.blocks > previousBlock + 1) humCanceller_.skip((flags_.blocks - previousBlock - 1) * kBlockFrames);
     // Learnt only between transmissions: inside one the data would be learnt too. What
-    // only looks like a preamble is learnt through: the hum left over makes such moments,
-    // one may hold for a second, and not learning then, the canceller does not catch up
-    // before the first transmission. A preamble far longer than any is what the canceller
-    // itself puts out: learning again lets it fade.
-    const bool learn = bits_.pocsagState <= PocsagPhase::Preamble && !humWentBack_;
+    // may only look like a preamble is learnt through aside: the hum left over makes such
+    // moments, one may hold for a second, and not learning then, the canceller does not
+    // catch up before the first transmission. A preamble far longer than any is what the
+    // canceller itself puts out: learning again lets it fade.
+    if (humUndoable_) humCanceller_.learnAside(samples_);
+    const bool learn = bits_.pocsagState == PocsagPhase::Hunting;
     humCanceller_.process(samples_, learn || preambleTooLong());
-    // An estimate kept every other block (0.09 s), to go back to when a preamble proves real.
+    // An estimate kept every other block (0.09 s), to go back to when a preamble is found.
     if (learn && ++blocksSinceKept_ >= kBlocksPerKeep) {
         humCanceller_.keep();
         blocksSinceKept_ = 0;
@@ -261,7 +261,11 @@ void PocsagDecoder::process(const SampleArray& samples) {
     ditherAndMeasureRuns(bits_, samples_, dither_, improved ? &lowPass_ : nullptr);
     const bool hunting = bits_.pocsagState == PocsagPhase::Hunting;
     trackBitLength(bits_, options_.pocsagBatchAwareEnd);
-    if (hunting && bits_.pocsagState != PocsagPhase::Hunting) preambleFoundAt_ = flags_.blocks;
+    if (improved && hunting && bits_.pocsagState != PocsagPhase::Hunting) {
+        humCanceller_.goBack(keepsBeforePreamble(bits_.samplesPerBit));
+        blocksSinceKept_ = 0;
+        humUndoable_ = true;
+    }
     if (improved) holdPreambleEnd();
     if (bits_.pocsagState > PocsagPhase::Hunting) {
         if (improved) {
@@ -280,16 +284,16 @@ void PocsagDecoder::process(const SampleArray& samples) {
     if (!words_.finishedPages.empty()) emitPages();
     if (bits_.transmissionEnded && bits_.pocsagState > PocsagPhase::Hunting) endTransmission();
     // A preamble that alternated long, or was followed by a sync codeword (on the plain or
-    // a restored signal), was real: what the canceller learnt from a while before it was
-    // found on holds its beginning.
-    const bool real = preambleSeen_ || reading_ >= 0 || bits_.pocsagState > PocsagPhase::Preamble;
-    if (improved && real && !humWentBack_ && !preambleTooLong()) {
-        const std::uint64_t blocksSinceFound = flags_.blocks - preambleFoundAt_;
-        humCanceller_.goBack(keepsBeforePreamble(bits_.samplesPerBit, blocksSinceFound));
-        blocksSinceKept_ = 0;
-        humWentBack_ = true;
+    // a restored signal), was real: what the canceller had learnt up to it may hold its
+    // beginning. Once the canceller learns again in a preamble far too long, what it learns
+    // is newer than what it had. One that ends before either was none: what was learnt
+    // aside through it is taken up.
+    if (preambleSeen_ || reading_ >= 0 || bits_.pocsagState > PocsagPhase::Preamble || preambleTooLong())
+        humUndoable_ = false;
+    if (bits_.pocsagState == PocsagPhase::Hunting && humUndoable_) {
+        humCanceller_.undoGoBack();
+        humUndoable_ = false;
     }
-    if (bits_.pocsagState == PocsagPhase::Hunting) humWentBack_ = false;
     if (bits_.pocsagState == PocsagPhase::Hunting || (bits_.pocsagState > PocsagPhase::Preamble && reading_ < 0)) resetRestored();
     if (bits_.pocsagState == PocsagPhase::Hunting) {
         slicer_ = PocsagSymbolSlicer();

@@ -63,9 +63,8 @@ private:
     HumCanceller humCanceller_;
     std::uint64_t lastBlock_ = 0;  // the channel's block count at the last call
     int blocksSinceKept_ = 0;
-    // The canceller went back for this transmission's preamble, and learns no more in it.
-    bool humWentBack_ = false;
-    std::uint64_t preambleFoundAt_ = 0;  // the channel's block count then
+    // The canceller went back for a preamble that has not yet shown itself real.
+    bool humUndoable_ = false;
     // The bit recovery of the improved path (with the input filter).
     PocsagSymbolSlicer slicer_;
     // A receiver's loudspeaker output is de-emphasised and AC-coupled, a voice channel has
