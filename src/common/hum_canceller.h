@@ -12,10 +12,10 @@
 // pager preamble at 1200 or 2400 bit/s) is learnt as well, and would be taken away from
 // what follows it. So the caller stops the learning while its own transmission runs, and
 // when a transmission turns out to have begun, it goes back to the estimate from before
-// its start: keep() every few tenths of a second, goBack() to the oldest of the last five
-// kept estimates. A slow preamble may be found only half a second after it began; an
-// estimate that has learnt part of it gives it back after the transmission, as a preamble
-// that is not there.
+// its start: keep() every tenth of a second or so, goBack() as many keeps as the preamble
+// may have been on before it was found. A slow preamble may be found only half a second
+// after it began; an estimate that has learnt part of it gives it back after the
+// transmission, as a preamble that is not there.
 
 #include <algorithm>
 #include <array>
@@ -49,27 +49,50 @@ public:
     }
 
     // The kept estimates are a ring: a new one takes the oldest one's place, and nothing
-    // else moves (shifting all five moved 38 KB each time).
+    // else moves (shifting them all moved tens of KB each time).
     void keep() {
-        kept_[oldest_] = {fifty_, sixty_};
-        oldest_ = (oldest_ + 1) % kept_.size();
+        newest_ = (newest_ + 1) % kept_.size();
+        kept_[newest_] = {fifty_, sixty_};
+        count_ = std::min(count_ + 1, kept_.size());
     }
-    void goBack() {
-        beforeGoBack_ = {{fifty_, sixty_}, kept_, oldest_};
-        fifty_ = kept_[oldest_].fifty;
-        sixty_ = kept_[oldest_].sixty;
-        for (auto& e : kept_) e = {fifty_, sixty_};
+    // Back to the estimate kept `keeps` keeps ago (1: the newest), or the oldest there is.
+    // The one gone back to is where learning goes on from: nothing older is gone back to
+    // later, or a channel whose transmissions follow each other closer than the way back
+    // would lose what it learnt between them each time and never learn its hum.
+    void goBack(std::size_t keeps) {
+        aside_ = {{fifty_, sixty_}, newest_, count_};
+        const std::size_t back = std::clamp<std::size_t>(keeps, 1, count_) - 1;
+        newest_ = (newest_ + kept_.size() - back) % kept_.size();
+        fifty_ = kept_[newest_].fifty;
+        sixty_ = kept_[newest_].sixty;
+        count_ = 1;
     }
-    // The transmission was none (noise or hum that looked like a preamble for a moment):
-    // what was learnt up to it is hum, and is taken up again. Going back each time instead,
-    // a channel whose hum makes such moments every few tenths of a second never learns its
-    // hum, and the hum left over makes the next ones.
+    // While what was found may still be no transmission, the estimate from before going
+    // back learns on aside from the block (before process() takes it), so that a false
+    // preamble, which may hold for a second, does not hold up the learning. The estimate
+    // in use learns nothing of it: a real preamble would be learnt and taken away from
+    // itself as the slicers measure it.
+    template <typename Block>
+    void learnAside(const Block& block) {
+        Block x = block;
+        std::size_t a = i50_;
+        std::size_t b = i60_;
+        for (std::size_t at = 0; at < std::size(x);) {
+            const std::size_t n = std::min({std::size(x) - at, fifty_.size() - a, sixty_.size() - b});
+            run<true>(std::data(x) + at, aside_.now.fifty.data() + a, aside_.now.sixty.data() + b, n);
+            at += n;
+            a = (a + n) % fifty_.size();
+            b = (b + n) % sixty_.size();
+        }
+    }
+    // It was none: the estimate learnt aside is taken up, and the kept ones are as they were.
     void undoGoBack() {
-        fifty_ = beforeGoBack_.now.fifty;
-        sixty_ = beforeGoBack_.now.sixty;
-        kept_ = beforeGoBack_.kept;
-        oldest_ = beforeGoBack_.oldest;
+        fifty_ = aside_.now.fifty;
+        sixty_ = aside_.now.sixty;
+        newest_ = aside_.newest;
+        count_ = aside_.count;
     }
+    static constexpr std::size_t kKept = 10;
 
     // The same as step() over a block. Cut where either ring wraps, the pieces have no
     // index to wrap and no sample that waits for another, so that several go through at once.
@@ -119,14 +142,17 @@ private:
         std::array<double, 441> fifty{};
         std::array<double, 735> sixty{};
     };
-    std::array<Estimate, 5> kept_{};
-    std::size_t oldest_ = 0;  // in kept_; the next keep() goes there
-    struct Snapshot {
+    std::array<Estimate, kKept> kept_{};
+    std::size_t newest_ = 0;  // in kept_
+    // Kept since the last goBack(), that one included; at the start the one kept is the
+    // empty estimate, before anything was learnt.
+    std::size_t count_ = 1;
+    struct Aside {
         Estimate now;
-        std::array<Estimate, 5> kept{};
-        std::size_t oldest = 0;
+        std::size_t newest = 0;
+        std::size_t count = 0;
     };
-    Snapshot beforeGoBack_{};
+    Aside aside_{};
 };
 
 }  // namespace kub
