@@ -19,9 +19,11 @@
 
 #include <algorithm>
 #include <array>
+#include <complex>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <numbers>
 
 namespace kub {
 
@@ -96,13 +98,16 @@ public:
 
     // The same as step() over a block. Cut where either ring wraps, the pieces have no
     // index to wrap and no sample that waits for another, so that several go through at once.
+    // `subtract` false: the block stays as it is, and the estimate learns from it all the same.
     template <typename Block>
-    void process(Block& block, bool learn) {
+    void process(Block& block, bool learn, bool subtract = true) {
         double* x = std::data(block);
         std::size_t left = std::size(block);
         while (left > 0) {
             const std::size_t n = std::min({left, fifty_.size() - i50_, sixty_.size() - i60_});
-            if (learn) {
+            if (!subtract) {
+                if (learn) run<true, false>(x, fifty_.data() + i50_, sixty_.data() + i60_, n);
+            } else if (learn) {
                 run<true>(x, fifty_.data() + i50_, sixty_.data() + i60_, n);
             } else {
                 run<false>(x, fifty_.data() + i50_, sixty_.data() + i60_, n);
@@ -116,8 +121,28 @@ public:
         }
     }
 
+    // Whether the estimate holds hum: a line on a mains harmonic up to 500 Hz (or the DC the
+    // rings take as well) that stands well above the rest of its ring's spectrum. Learnt from
+    // noise alone, the estimate is as flat as the noise, and taking it away only adds a little
+    // noise; learnt in part from a transmission (a preamble before it was found, the data
+    // after the lock lost it), it would take away a piece of the next one. The lines a pager
+    // preamble makes (600 and 1200 Hz and their odd multiples) lie above the lines looked at.
+    // `held`: the answer the last time; it changes only for a clear difference, so that hum
+    // near the mark is not taken away now and then.
+    bool holdsHum(bool held) const {
+        const double over = held ? kHumLineDropsBelow : kHumLineStandsOut;
+        // 50 Hz ring: bins of 50 Hz; DC to 500 Hz against 550 to 1150 Hz.
+        constexpr int kLines50[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+        constexpr int kRest50[] = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23};
+        // 60 Hz ring (two periods): bins of 30 Hz; 60 to 480 Hz against the odd bins
+        // between them that are not 50 Hz harmonics either.
+        constexpr int kLines60[] = {2, 4, 6, 8, 10, 12, 14, 16};
+        constexpr int kRest60[] = {1, 3, 7, 9, 11, 13, 17, 19, 21, 23};
+        return linesStandOut(fifty_, kLines50, kRest50, over) || linesStandOut(sixty_, kLines60, kRest60, over);
+    }
+
 private:
-    template <bool Learn>
+    template <bool Learn, bool Write = true>
     static void run(double* __restrict x, double* __restrict fifty, double* __restrict sixty, std::size_t n) {
         for (std::size_t k = 0; k < n; ++k) {
             const double y = x[k] - fifty[k];
@@ -126,9 +151,38 @@ private:
                 fifty[k] += kGain * (x[k] - fifty[k]);
                 sixty[k] += kGain * (y - sixty[k]);
             }
-            x[k] = z;
+            if constexpr (Write) x[k] = z;
         }
     }
+
+    // The power of the ring's `bin`th harmonic (of the ring's length).
+    template <std::size_t N>
+    static double binPower(const std::array<double, N>& ring, int bin) {
+        const std::complex<double> turn = std::polar(1.0, -2 * std::numbers::pi * bin / static_cast<double>(N));
+        std::complex<double> phase = 1.0;
+        std::complex<double> sum = 0.0;
+        for (double v : ring) {
+            sum += v * phase;
+            phase *= turn;
+        }
+        return std::norm(sum);
+    }
+    // Whether one of `lines` is more than `over` times the median of `rest`.
+    template <std::size_t N, std::size_t L, std::size_t R>
+    static bool linesStandOut(const std::array<double, N>& ring, const int (&lines)[L], const int (&rest)[R], double over) {
+        std::array<double, R> floor{};
+        for (std::size_t i = 0; i < R; ++i) floor[i] = binPower(ring, rest[i]);
+        std::nth_element(floor.begin(), floor.begin() + R / 2, floor.end());
+        const double mark = over * floor[R / 2];
+        for (int bin : lines)
+            if (binPower(ring, bin) > mark) return true;
+        return false;
+    }
+    // A bin of noise is above 20 times the median of others about once in 10^6 (twenty
+    // lines, each an exponential of its mean, the median about 0.7 of it); hum at 20 dB
+    // below the signal still stands 30 dB out.
+    static constexpr double kHumLineStandsOut = 20.0;
+    static constexpr double kHumLineDropsBelow = 8.0;
 
     // About 64 periods: a second and a quarter at 50 Hz. Slower would follow the mains
     // frequency's wandering less well; faster would let more of the noise and the data

@@ -44,6 +44,8 @@ double sureness(const PocsagBitState& st, int last) {
 
 // Hunting blocks from one kept hum estimate to the next.
 constexpr int kBlocksPerKeep = 2;
+// Keeps from one look at whether the estimate holds hum to the next.
+constexpr int kKeepsPerHumLook = 4;
 // Bits a preamble may have been on when the run lock finds it: the lock wants a hundred
 // steady runs, and more when what is left of the hum bends some of them.
 constexpr double kPreambleFoundBits = 600;
@@ -165,11 +167,18 @@ void PocsagDecoder::conditionInput(std::uint64_t previousBlock) {
     // canceller itself puts out: learning again lets it fade.
     if (humUndoable_) humCanceller_.learnAside(samples_);
     const bool learn = bits_.pocsagState == PocsagPhase::Hunting;
-    humCanceller_.process(samples_, learn || preambleTooLong());
+    humCanceller_.process(samples_, learn || preambleTooLong(), subtractHum_);
     // An estimate kept every other block (0.09 s), to go back to when a preamble is found.
     if (learn && ++blocksSinceKept_ >= kBlocksPerKeep) {
         humCanceller_.keep();
         blocksSinceKept_ = 0;
+        // Whether there is hum to take away, looked at every few keeps (0.37 s): what the
+        // estimate holds without hum is noise and what it caught of transmissions, and taking
+        // that away costs pages through a voice band, where the restored paths lift it.
+        if (++keepsSinceHumLooked_ >= kKeepsPerHumLook) {
+            subtractHum_ = humCanceller_.holdsHum(subtractHum_);
+            keepsSinceHumLooked_ = 0;
+        }
     }
     lowPass_.setCorner(bits_.pocsagState > PocsagPhase::Hunting ? PocsagLowPass::cornerFor(bits_.samplesPerBit)
                                                    : PocsagLowPass::kHuntingHz);
