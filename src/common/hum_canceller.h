@@ -134,10 +134,12 @@ public:
         // 50 Hz ring: bins of 50 Hz; DC to 500 Hz against 550 to 1150 Hz.
         constexpr int kLines50[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
         constexpr int kRest50[] = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23};
-        // 60 Hz ring (two periods): bins of 30 Hz; 60 to 480 Hz against the odd bins
-        // between them that are not 50 Hz harmonics either.
+        // 60 Hz ring (two periods): bins of 30 Hz; 60 to 480 Hz against the odd bins from
+        // 510 to 1170 Hz that are not 50 Hz harmonics either. The rest lies above the lines in
+        // both rings: behind a voice band's edge at 300 Hz, noise below it is gone, and a rest
+        // taken there would make the noise above the edge stand out as lines.
         constexpr int kLines60[] = {2, 4, 6, 8, 10, 12, 14, 16};
-        constexpr int kRest60[] = {1, 3, 7, 9, 11, 13, 17, 19, 21, 23};
+        constexpr int kRest60[] = {17, 19, 21, 23, 27, 29, 31, 33, 37, 39};
         return linesStandOut(fifty_, kLines50, kRest50, over) || linesStandOut(sixty_, kLines60, kRest60, over);
     }
 
@@ -178,11 +180,12 @@ private:
             if (binPower(ring, bin) > mark) return true;
         return false;
     }
-    // A bin of noise is above 20 times the median of others about once in 10^6 (twenty
-    // lines, each an exponential of its mean, the median about 0.7 of it); hum at 20 dB
-    // below the signal still stands 30 dB out.
-    static constexpr double kHumLineStandsOut = 20.0;
-    static constexpr double kHumLineDropsBelow = 8.0;
+    // A bin of noise is above 100 times the median of others practically never (each an
+    // exponential of its mean, the median about 0.7 of it); what a steep voice band's edge
+    // rings after each transmission near 300 Hz reached 20 times. Hum at 20 dB below the
+    // signal still stands 30 dB out.
+    static constexpr double kHumLineStandsOut = 100.0;
+    static constexpr double kHumLineDropsBelow = 30.0;
 
     // About 64 periods: a second and a quarter at 50 Hz. Slower would follow the mains
     // frequency's wandering less well; faster would let more of the noise and the data
