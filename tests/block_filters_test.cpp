@@ -82,8 +82,8 @@ TEST(BlockFilters, HumCancellerBlocksGiveWhatSingleStepsGive) {
             stepwise.keep();
         }
         if (b == 30) {
-            blockwise.goBack();
-            stepwise.goBack();
+            blockwise.goBack(1);
+            stepwise.goBack(1);
         }
     }
     EXPECT_EQ(mismatches, 0);

@@ -12,16 +12,18 @@
 // pager preamble at 1200 or 2400 bit/s) is learnt as well, and would be taken away from
 // what follows it. So the caller stops the learning while its own transmission runs, and
 // when a transmission turns out to have begun, it goes back to the estimate from before
-// its start: keep() every few tenths of a second, goBack() to the oldest of the last five
-// kept estimates. A slow preamble may be found only half a second after it began; an
-// estimate that has learnt part of it gives it back after the transmission, as a preamble
-// that is not there.
+// its start: keep() every tenth of a second or so, goBack() as many keeps as the preamble
+// may have been on before it was found. A slow preamble may be found only half a second
+// after it began; an estimate that has learnt part of it gives it back after the
+// transmission, as a preamble that is not there.
 
 #include <algorithm>
 #include <array>
+#include <complex>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <numbers>
 
 namespace kub {
 
@@ -49,37 +51,63 @@ public:
     }
 
     // The kept estimates are a ring: a new one takes the oldest one's place, and nothing
-    // else moves (shifting all five moved 38 KB each time).
+    // else moves (shifting them all moved tens of KB each time).
     void keep() {
-        kept_[oldest_] = {fifty_, sixty_};
-        oldest_ = (oldest_ + 1) % kept_.size();
+        newest_ = (newest_ + 1) % kept_.size();
+        kept_[newest_] = {fifty_, sixty_};
+        count_ = std::min(count_ + 1, kept_.size());
     }
-    void goBack() {
-        beforeGoBack_ = {{fifty_, sixty_}, kept_, oldest_};
-        fifty_ = kept_[oldest_].fifty;
-        sixty_ = kept_[oldest_].sixty;
-        for (auto& e : kept_) e = {fifty_, sixty_};
+    // Back to the estimate kept `keeps` keeps ago (1: the newest), or the oldest there is.
+    // The one gone back to is where learning goes on from: nothing older is gone back to
+    // later, or a channel whose transmissions follow each other closer than the way back
+    // would lose what it learnt between them each time and never learn its hum.
+    void goBack(std::size_t keeps) {
+        aside_ = {{fifty_, sixty_}, newest_, count_};
+        const std::size_t back = std::clamp<std::size_t>(keeps, 1, count_) - 1;
+        newest_ = (newest_ + kept_.size() - back) % kept_.size();
+        fifty_ = kept_[newest_].fifty;
+        sixty_ = kept_[newest_].sixty;
+        count_ = 1;
     }
-    // The transmission was none (noise or hum that looked like a preamble for a moment):
-    // what was learnt up to it is hum, and is taken up again. Going back each time instead,
-    // a channel whose hum makes such moments every few tenths of a second never learns its
-    // hum, and the hum left over makes the next ones.
+    // While what was found may still be no transmission, the estimate from before going
+    // back learns on aside from the block (before process() takes it), so that a false
+    // preamble, which may hold for a second, does not hold up the learning. The estimate
+    // in use learns nothing of it: a real preamble would be learnt and taken away from
+    // itself as the slicers measure it.
+    template <typename Block>
+    void learnAside(const Block& block) {
+        Block x = block;
+        std::size_t a = i50_;
+        std::size_t b = i60_;
+        for (std::size_t at = 0; at < std::size(x);) {
+            const std::size_t n = std::min({std::size(x) - at, fifty_.size() - a, sixty_.size() - b});
+            run<true>(std::data(x) + at, aside_.now.fifty.data() + a, aside_.now.sixty.data() + b, n);
+            at += n;
+            a = (a + n) % fifty_.size();
+            b = (b + n) % sixty_.size();
+        }
+    }
+    // It was none: the estimate learnt aside is taken up, and the kept ones are as they were.
     void undoGoBack() {
-        fifty_ = beforeGoBack_.now.fifty;
-        sixty_ = beforeGoBack_.now.sixty;
-        kept_ = beforeGoBack_.kept;
-        oldest_ = beforeGoBack_.oldest;
+        fifty_ = aside_.now.fifty;
+        sixty_ = aside_.now.sixty;
+        newest_ = aside_.newest;
+        count_ = aside_.count;
     }
+    static constexpr std::size_t kKept = 10;
 
     // The same as step() over a block. Cut where either ring wraps, the pieces have no
     // index to wrap and no sample that waits for another, so that several go through at once.
+    // `subtract` false: the block stays as it is, and the estimate learns from it all the same.
     template <typename Block>
-    void process(Block& block, bool learn) {
+    void process(Block& block, bool learn, bool subtract = true) {
         double* x = std::data(block);
         std::size_t left = std::size(block);
         while (left > 0) {
             const std::size_t n = std::min({left, fifty_.size() - i50_, sixty_.size() - i60_});
-            if (learn) {
+            if (!subtract) {
+                if (learn) run<true, false>(x, fifty_.data() + i50_, sixty_.data() + i60_, n);
+            } else if (learn) {
                 run<true>(x, fifty_.data() + i50_, sixty_.data() + i60_, n);
             } else {
                 run<false>(x, fifty_.data() + i50_, sixty_.data() + i60_, n);
@@ -93,8 +121,30 @@ public:
         }
     }
 
+    // Whether the estimate holds hum: a line on a mains harmonic up to 500 Hz (or the DC the
+    // rings take as well) that stands well above the rest of its ring's spectrum. Learnt from
+    // noise alone, the estimate is as flat as the noise, and taking it away only adds a little
+    // noise; learnt in part from a transmission (a preamble before it was found, the data
+    // after the lock lost it), it would take away a piece of the next one. The lines a pager
+    // preamble makes (600 and 1200 Hz and their odd multiples) lie above the lines looked at.
+    // `held`: the answer the last time; it changes only for a clear difference, so that hum
+    // near the mark is not taken away now and then.
+    bool holdsHum(bool held) const {
+        const double over = held ? kHumLineDropsBelow : kHumLineStandsOut;
+        // 50 Hz ring: bins of 50 Hz; DC to 500 Hz against 550 to 1150 Hz.
+        constexpr int kLines50[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+        constexpr int kRest50[] = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23};
+        // 60 Hz ring (two periods): bins of 30 Hz; 60 to 480 Hz against the odd bins from
+        // 510 to 1170 Hz that are not 50 Hz harmonics either. The rest lies above the lines in
+        // both rings: behind a voice band's edge at 300 Hz, noise below it is gone, and a rest
+        // taken there would make the noise above the edge stand out as lines.
+        constexpr int kLines60[] = {2, 4, 6, 8, 10, 12, 14, 16};
+        constexpr int kRest60[] = {17, 19, 21, 23, 27, 29, 31, 33, 37, 39};
+        return linesStandOut(fifty_, kLines50, kRest50, over) || linesStandOut(sixty_, kLines60, kRest60, over);
+    }
+
 private:
-    template <bool Learn>
+    template <bool Learn, bool Write = true>
     static void run(double* __restrict x, double* __restrict fifty, double* __restrict sixty, std::size_t n) {
         for (std::size_t k = 0; k < n; ++k) {
             const double y = x[k] - fifty[k];
@@ -103,9 +153,39 @@ private:
                 fifty[k] += kGain * (x[k] - fifty[k]);
                 sixty[k] += kGain * (y - sixty[k]);
             }
-            x[k] = z;
+            if constexpr (Write) x[k] = z;
         }
     }
+
+    // The power of the ring's `bin`th harmonic (of the ring's length).
+    template <std::size_t N>
+    static double binPower(const std::array<double, N>& ring, int bin) {
+        const std::complex<double> turn = std::polar(1.0, -2 * std::numbers::pi * bin / static_cast<double>(N));
+        std::complex<double> phase = 1.0;
+        std::complex<double> sum = 0.0;
+        for (double v : ring) {
+            sum += v * phase;
+            phase *= turn;
+        }
+        return std::norm(sum);
+    }
+    // Whether one of `lines` is more than `over` times the median of `rest`.
+    template <std::size_t N, std::size_t L, std::size_t R>
+    static bool linesStandOut(const std::array<double, N>& ring, const int (&lines)[L], const int (&rest)[R], double over) {
+        std::array<double, R> floor{};
+        for (std::size_t i = 0; i < R; ++i) floor[i] = binPower(ring, rest[i]);
+        std::nth_element(floor.begin(), floor.begin() + R / 2, floor.end());
+        const double mark = over * floor[R / 2];
+        for (int bin : lines)
+            if (binPower(ring, bin) > mark) return true;
+        return false;
+    }
+    // A bin of noise is above 100 times the median of others practically never (each an
+    // exponential of its mean, the median about 0.7 of it); what a steep voice band's edge
+    // rings after each transmission near 300 Hz reached 20 times. Hum at 20 dB below the
+    // signal still stands 30 dB out.
+    static constexpr double kHumLineStandsOut = 100.0;
+    static constexpr double kHumLineDropsBelow = 30.0;
 
     // About 64 periods: a second and a quarter at 50 Hz. Slower would follow the mains
     // frequency's wandering less well; faster would let more of the noise and the data
@@ -119,14 +199,17 @@ private:
         std::array<double, 441> fifty{};
         std::array<double, 735> sixty{};
     };
-    std::array<Estimate, 5> kept_{};
-    std::size_t oldest_ = 0;  // in kept_; the next keep() goes there
-    struct Snapshot {
+    std::array<Estimate, kKept> kept_{};
+    std::size_t newest_ = 0;  // in kept_
+    // Kept since the last goBack(), that one included; at the start the one kept is the
+    // empty estimate, before anything was learnt.
+    std::size_t count_ = 1;
+    struct Aside {
         Estimate now;
-        std::array<Estimate, 5> kept{};
-        std::size_t oldest = 0;
+        std::size_t newest = 0;
+        std::size_t count = 0;
     };
-    Snapshot beforeGoBack_{};
+    Aside aside_{};
 };
 
 }  // namespace kub

@@ -42,6 +42,25 @@ double sureness(const PocsagBitState& st, int last) {
     return sum;
 }
 
+// Hunting blocks from one kept hum estimate to the next.
+constexpr int kBlocksPerKeep = 2;
+// Keeps from one look at whether the estimate holds hum to the next.
+constexpr int kKeepsPerHumLook = 4;
+// Bits a preamble may have been on when the run lock finds it: the lock wants a hundred
+// steady runs, and more when what is left of the hum bends some of them.
+constexpr double kPreambleFoundBits = 600;
+
+// The keeps to go back to before a preamble of `samplesPerBit` began, when the run lock
+// has just found it, and no further. A 2400 bit/s preamble is found in a
+// tenth of the time a 512 bit/s one needs; going back as far for it, transmissions that
+// follow each other by less than that leave the canceller nothing of the hum it learnt
+// between them.
+std::size_t keepsBeforePreamble(double samplesPerBit) {
+    const double blocks = kPreambleFoundBits * samplesPerBit / kBlockFrames;
+    // The keep just before the preamble began may lie up to a keep's blocks further back.
+    return static_cast<std::size_t>(std::ceil(blocks / kBlocksPerKeep)) + 1;
+}
+
 }  // namespace
 
 int PocsagDecoder::plainSyncErrors(int from) {
@@ -141,15 +160,25 @@ std::vector<PocsagPageEvent> PocsagDecoder::takeEvents() {
 void PocsagDecoder::conditionInput(std::uint64_t previousBlock) {
     // Blocks handed to the other decoders of the channel still moved the mains on.
     if (flags_.blocks > previousBlock + 1) humCanceller_.skip((flags_.blocks - previousBlock - 1) * kBlockFrames);
-    // Learnt only between transmissions: inside one the data would be learnt too. A
-    // preamble far longer than any is what the canceller itself puts out: learning
-    // again lets it fade.
-    humCanceller_.process(samples_, bits_.pocsagState == PocsagPhase::Hunting || preambleTooLong());
-    // An estimate kept every four blocks (0.19 s): when a preamble is found, the oldest
-    // of the last five is from 0.74 s or more before, before the preamble began.
-    if (bits_.pocsagState == PocsagPhase::Hunting && ++blocksSinceKept_ >= 4) {
+    // Learnt only between transmissions: inside one the data would be learnt too. What
+    // may only look like a preamble is learnt through aside: the hum left over makes such
+    // moments, one may hold for a second, and not learning then, the canceller does not
+    // catch up before the first transmission. A preamble far longer than any is what the
+    // canceller itself puts out: learning again lets it fade.
+    if (humUndoable_) humCanceller_.learnAside(samples_);
+    const bool learn = bits_.pocsagState == PocsagPhase::Hunting;
+    humCanceller_.process(samples_, learn || preambleTooLong(), subtractHum_);
+    // An estimate kept every other block (0.09 s), to go back to when a preamble is found.
+    if (learn && ++blocksSinceKept_ >= kBlocksPerKeep) {
         humCanceller_.keep();
         blocksSinceKept_ = 0;
+        // Whether there is hum to take away, looked at every few keeps (0.37 s): what the
+        // estimate holds without hum is noise and what it caught of transmissions, and taking
+        // that away costs pages through a voice band, where the restored paths lift it.
+        if (++keepsSinceHumLooked_ >= kKeepsPerHumLook) {
+            subtractHum_ = humCanceller_.holdsHum(subtractHum_);
+            keepsSinceHumLooked_ = 0;
+        }
     }
     lowPass_.setCorner(bits_.pocsagState > PocsagPhase::Hunting ? PocsagLowPass::cornerFor(bits_.samplesPerBit)
                                                    : PocsagLowPass::kHuntingHz);
@@ -274,7 +303,7 @@ void PocsagDecoder::process(const SampleArray& samples) {
     const bool hunting = bits_.pocsagState == PocsagPhase::Hunting;
     trackBitLength(bits_, options_.pocsagBatchAwareEnd);
     if (improved && hunting && bits_.pocsagState != PocsagPhase::Hunting) {
-        humCanceller_.goBack();
+        humCanceller_.goBack(keepsBeforePreamble(bits_.samplesPerBit));
         blocksSinceKept_ = 0;
         humUndoable_ = true;
     }
@@ -295,15 +324,18 @@ void PocsagDecoder::process(const SampleArray& samples) {
     // first alarm of a long transmission need not wait for the last.
     if (!words_.finishedPages.empty()) emitPages();
     if (bits_.transmissionEnded && bits_.pocsagState > PocsagPhase::Hunting) endTransmission();
-    // A preamble that alternated long, or was followed by a sync codeword, was real: what
-    // the canceller had learnt up to it may hold its beginning. Once the canceller learns
-    // again in a preamble far too long, what it learns is newer than what it had.
-    if (preambleSeen_ || bits_.pocsagState > PocsagPhase::Preamble || preambleTooLong()) humUndoable_ = false;
-    if (bits_.pocsagState == PocsagPhase::Hunting || (bits_.pocsagState > PocsagPhase::Preamble && reading_ < 0)) resetRestored();
+    // A preamble that alternated long, or was followed by a sync codeword (on the plain or
+    // a restored signal), was real: what the canceller had learnt up to it may hold its
+    // beginning. Once the canceller learns again in a preamble far too long, what it learns
+    // is newer than what it had. One that ends before either was none: what was learnt
+    // aside through it is taken up.
+    if (preambleSeen_ || reading_ >= 0 || bits_.pocsagState > PocsagPhase::Preamble || preambleTooLong())
+        humUndoable_ = false;
     if (bits_.pocsagState == PocsagPhase::Hunting && humUndoable_) {
         humCanceller_.undoGoBack();
         humUndoable_ = false;
     }
+    if (bits_.pocsagState == PocsagPhase::Hunting || (bits_.pocsagState > PocsagPhase::Preamble && reading_ < 0)) resetRestored();
     if (bits_.pocsagState == PocsagPhase::Hunting) {
         if (!slicerFresh_) slicer_ = PocsagSymbolSlicer();
         slicerFresh_ = true;

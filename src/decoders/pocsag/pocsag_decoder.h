@@ -63,7 +63,9 @@ private:
     HumCanceller humCanceller_;
     std::uint64_t lastBlock_ = 0;  // the channel's block count at the last call
     int blocksSinceKept_ = 0;
-    // The canceller went back for a preamble that has not yet shown a sync codeword.
+    int keepsSinceHumLooked_ = 0;
+    bool subtractHum_ = false;  // the estimate holds hum, and is taken away
+    // The canceller went back for a preamble that has not yet shown itself real.
     bool humUndoable_ = false;
     // The bit recovery of the improved path (with the input filter).
     PocsagSymbolSlicer slicer_;
