@@ -91,7 +91,7 @@ TEST(Impairments, ImprovedDecodingReadsThroughHumOffsetsAndToneLengths) {
         SCOPED_TRACE(c.name);
         std::vector<float> audio =
             withNoise(c.speed == 1.0 ? c.recording.audio : siggen::speedChanged(c.recording.audio, c.speed));
-        if (c.humHz > 0) siggen::addHum(audio, 50, 0.045);  // the power of a 0.3 sine
+        if (c.humHz > 0) siggen::addHum(audio, c.humHz, 0.045);  // the power of a 0.3 sine
         kub::test::MonitorFeed monitor(DecoderOptions::allOn());
         monitor.feed(audio);
         EXPECT_EQ(monitor.lines(), c.recording.lines);
