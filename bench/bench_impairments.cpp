@@ -428,15 +428,18 @@ std::vector<Case> allCases() {
                 m.toneMs = ms;
                 add("tones of " + std::to_string(static_cast<int>(ms)) + " ms", 1.0, nullptr, m);
             }
-            for (const auto& [low, high] : {std::pair{675.0, 1240.0}, std::pair{675.0, 1860.0}, std::pair{1240.0, 1860.0}}) {
-                Making m;
-                m.pairLowHz = low;
-                m.pairHighHz = high;
-                add("alarm tones " + std::to_string(static_cast<int>(low)) + "+" + std::to_string(static_cast<int>(high)) +
-                        " Hz after the code",
-                    1.0, nullptr, m);
-            }
+
         }
+    }
+    // Added behind all others: a case's recording is made from its place in the list, and
+    // the rows published before keep theirs.
+    for (const auto& [low, high] : {std::pair{675.0, 1240.0}, std::pair{675.0, 1860.0}, std::pair{1240.0, 1860.0}}) {
+        Making m;
+        m.pairLowHz = low;
+        m.pairHighHz = high;
+        cases.push_back({"ZVEI, alarm tones " + std::to_string(static_cast<int>(low)) + "+" +
+                             std::to_string(static_cast<int>(high)) + " Hz after the code",
+                         Proto::Zvei, 0, m, 1.0, nullptr});
     }
     return cases;
 }
