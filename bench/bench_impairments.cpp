@@ -182,7 +182,8 @@ void capturedAt(std::vector<float>& x, double hz) {
 bool haveSox() { return std::system("command -v sox >/dev/null 2>&1") == 0; }
 
 // Through a codec with sox and back to 22050 Hz: `encode` are sox's output options and file
-// type. False when sox is missing or fails.
+// type. False when sox is missing or fails. Repeatable (-R): sox dithers from a fixed seed,
+// so that a row is the same from run to run.
 bool throughCodec(std::vector<float>& x, const std::string& encode, const std::string& ext) {
     const std::string base =
         (std::filesystem::temp_directory_path() / ("bench-codec-" + std::to_string(::getpid()))).string();
@@ -195,9 +196,9 @@ bool throughCodec(std::vector<float>& x, const std::string& encode, const std::s
         std::fclose(f);
     }
     const std::string in = "-t raw -r 22050 -e signed -b 16 -c 1 ";
-    const bool ok = std::system(("sox " + in + raw + " " + encode + " " + coded + " 2>/dev/null && sox " + coded + " " +
-                                 in + back + " 2>/dev/null")
-                                    .c_str()) == 0;
+    const std::string command = "sox -R " + in + raw + " " + encode + " " + coded + " 2>/dev/null && sox -R " +
+                                coded + " " + in + back + " 2>/dev/null";
+    const bool ok = std::system(command.c_str()) == 0;
     std::vector<float> out;
     if (std::FILE* f = ok ? std::fopen(back.c_str(), "rb") : nullptr) {
         std::int16_t buf[4096];
