@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <iterator>
 #include <numbers>
+#include <utility>
 
 namespace kub {
 
@@ -76,16 +77,10 @@ public:
     // itself as the slicers measure it.
     template <typename Block>
     void learnAside(const Block& block) {
-        Block x = block;
-        std::size_t a = i50_;
-        std::size_t b = i60_;
-        for (std::size_t at = 0; at < std::size(x);) {
-            const std::size_t n = std::min({std::size(x) - at, fifty_.size() - a, sixty_.size() - b});
-            run<true>(std::data(x) + at, aside_.now.fifty.data() + a, aside_.now.sixty.data() + b, n);
-            at += n;
-            a = (a + n) % fifty_.size();
-            b = (b + n) % sixty_.size();
-        }
+        const double* x = std::data(block);
+        walk(std::size(block), [&](std::size_t at, std::size_t a, std::size_t b, std::size_t n) {
+            run<true, false>(x + at, aside_.now.fifty.data() + a, aside_.now.sixty.data() + b, n);
+        });
     }
     // It was none: the estimate learnt aside is taken up, and the kept ones are as they were.
     void undoGoBack() {
@@ -102,23 +97,17 @@ public:
     template <typename Block>
     void process(Block& block, bool learn, bool subtract = true) {
         double* x = std::data(block);
-        std::size_t left = std::size(block);
-        while (left > 0) {
-            const std::size_t n = std::min({left, fifty_.size() - i50_, sixty_.size() - i60_});
+        const auto [a, b] = walk(std::size(block), [&](std::size_t at, std::size_t p50, std::size_t p60, std::size_t n) {
             if (!subtract) {
-                if (learn) run<true, false>(x, fifty_.data() + i50_, sixty_.data() + i60_, n);
+                if (learn) run<true, false>(x + at, fifty_.data() + p50, sixty_.data() + p60, n);
             } else if (learn) {
-                run<true>(x, fifty_.data() + i50_, sixty_.data() + i60_, n);
+                run<true>(x + at, fifty_.data() + p50, sixty_.data() + p60, n);
             } else {
-                run<false>(x, fifty_.data() + i50_, sixty_.data() + i60_, n);
+                run<false>(x + at, fifty_.data() + p50, sixty_.data() + p60, n);
             }
-            x += n;
-            left -= n;
-            i50_ += n;
-            i60_ += n;
-            if (i50_ == fifty_.size()) i50_ = 0;
-            if (i60_ == sixty_.size()) i60_ = 0;
-        }
+        });
+        i50_ = a;
+        i60_ = b;
     }
 
     // Whether the estimate holds hum: a line on a mains harmonic up to 500 Hz (or the DC the
@@ -144,8 +133,25 @@ public:
     }
 
 private:
-    template <bool Learn, bool Write = true>
-    static void run(double* __restrict x, double* __restrict fifty, double* __restrict sixty, std::size_t n) {
+    // Hands `piece(at, p50, p60, n)` the next `count` samples from the rings' places on, cut
+    // where either ring wraps; returns the places behind them.
+    template <typename Piece>
+    std::pair<std::size_t, std::size_t> walk(std::size_t count, const Piece& piece) const {
+        std::size_t a = i50_;
+        std::size_t b = i60_;
+        for (std::size_t at = 0; at < count;) {
+            const std::size_t n = std::min({count - at, fifty_.size() - a, sixty_.size() - b});
+            piece(at, a, b, n);
+            at += n;
+            a = (a + n) % fifty_.size();
+            b = (b + n) % sixty_.size();
+        }
+        return {a, b};
+    }
+
+    // `X` is const double where the block is only learnt from (Write false).
+    template <bool Learn, bool Write = true, typename X>
+    static void run(X* __restrict x, double* __restrict fifty, double* __restrict sixty, std::size_t n) {
         for (std::size_t k = 0; k < n; ++k) {
             const double y = x[k] - fifty[k];
             const double z = y - sixty[k];

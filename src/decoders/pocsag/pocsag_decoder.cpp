@@ -33,6 +33,11 @@ constexpr double kLearnedSamplesPerBit = 30;
 // the channel's other decoders back and cost the code itself.
 constexpr double kLearnedPreambleSamples = 0.15 * kSampleRate;
 
+// Wrong bits of `word` as a sync codeword of either polarity.
+int syncErrors(std::uint32_t word) {
+    return std::min(std::popcount(word ^ kSyncCodeword), std::popcount(word ^ kInvertedSyncCodeword));
+}
+
 // The sizes of the soft bits of the 32 bits up to ring index `last`: how sure a slicer was
 // of a sync codeword it read.
 double sureness(const PocsagBitState& st, int last) {
@@ -71,7 +76,7 @@ int PocsagDecoder::plainSyncErrors(int from) {
         if (alternating_ >= kPreambleSeenBits) preambleSeen_ = true;
         longestAlternating_ = std::max(longestAlternating_, alternating_ * bits_.samplesPerBit);
         plainSync_ = (plainSync_ << 1) | (one ? 1u : 0u);
-        const int errors = std::min(std::popcount(plainSync_ ^ kSyncCodeword), std::popcount(plainSync_ ^ kInvertedSyncCodeword));
+        const int errors = syncErrors(plainSync_);
         if (errors <= best) {
             best = errors;
             // Compared only with a restored slicer's sync codeword, which has few wrong bits.
@@ -87,8 +92,7 @@ void PocsagDecoder::sliceRestored(Restored& r, bool acquiring) {
     r.slicer.slice(r.bits, r.samples, acquiring);
     for (int i = from; i != r.bits.bitWrite && r.syncAt < 0; i = (i + 1) % kPocsagRingSize) {
         r.sync = (r.sync << 1) | (r.bits.bitRing[static_cast<std::size_t>(i)] > 0 ? 1u : 0u);
-        const int errors =
-            std::min(std::popcount(r.sync ^ kSyncCodeword), std::popcount(r.sync ^ kInvertedSyncCodeword));
+        const int errors = syncErrors(r.sync);
         if (errors <= kRestoredSyncErrors) {
             r.syncErrors = errors;
             r.syncSureness = sureness(r.bits, i);
@@ -108,7 +112,7 @@ void PocsagDecoder::sliceLearning(Restored& r, bool acquiring) {
     std::uint32_t sync = 0;
     for (int k = 31; k >= 0; --k)
         sync = (sync << 1) | (r.bits.bitRing[static_cast<std::size_t>((last + kPocsagRingSize - k) % kPocsagRingSize)] > 0 ? 1u : 0u);
-    r.syncErrors = std::min(std::popcount(sync ^ kSyncCodeword), std::popcount(sync ^ kInvertedSyncCodeword));
+    r.syncErrors = syncErrors(sync);
     r.syncSureness = sureness(r.bits, last);
 }
 
