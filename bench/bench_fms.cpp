@@ -119,7 +119,7 @@ std::vector<std::string> decodeMultimon(const std::vector<double>& audio, const 
 
 // How many sent telegrams were received (each counted once) and how many receptions
 // matched nothing sent.
-std::pair<int, int> score(const std::vector<std::string>& sent, const std::vector<std::string>& got) {
+std::pair<int, int> score(const std::vector<std::string>& sent, const std::vector<std::string>& got, const char* who) {
     std::map<std::string, int> wanted;
     for (const auto& s : sent) ++wanted[s];
     int hits = 0, wrong = 0;
@@ -130,6 +130,7 @@ std::pair<int, int> score(const std::vector<std::string>& sent, const std::vecto
             ++hits;
         } else {
             ++wrong;
+            std::fprintf(stderr, "  %s wrong: %s\n", who, g.c_str());
         }
     }
     return {hits, wrong};
@@ -180,13 +181,13 @@ int main(int argc, char** argv) {
             lines.push_back(s.line);
             keys.push_back(s.key);
         }
-        const auto ours = score(lines, decodeOurs(audio, kub::DecoderOptions::allOn()));
-        const auto classic = score(lines, decodeOurs(audio, kub::DecoderOptions::classic()));
+        const auto ours = score(lines, decodeOurs(audio, kub::DecoderOptions::allOn()), "ours");
+        const auto classic = score(lines, decodeOurs(audio, kub::DecoderOptions::classic()), "classic");
         std::printf("%6d  %5d/%d  %5d   %5d/%d  %5d", snr, ours.first, perPoint, ours.second, classic.first, perPoint,
                     classic.second);
         if (multimon) {
             int printed = 0;
-            const auto theirs = score(keys, decodeMultimon(audio, raw, printed));
+            const auto theirs = score(keys, decodeMultimon(audio, raw, printed), "multimon-ng");
             std::printf("  %3d/%d  %5d", theirs.first, perPoint, theirs.second);
         }
         std::printf("\n");

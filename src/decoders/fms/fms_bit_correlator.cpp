@@ -193,7 +193,9 @@ bool FmsBitCorrelator::readThroughEcho(double near, int n, Reading& out) const {
         removeEcho(heard.samples.data(), count, t->gain, static_cast<std::size_t>(t->delay), clean.samples.data());
         sumTones(clean, count, sums);
         const double score = readFrom(sums, heard.base, near, n, trial);
-        if (score > best) {
+        // A removal that makes the sync word read wrong has not found the channel, however
+        // sure its other decisions come out (one that boosts 1800 Hz reads all 0s surely).
+        if (score > best && std::equal(kSyncWord.begin(), kSyncWord.end(), trial.bits.begin())) {
             best = score;
             out = trial;
             found = true;

@@ -48,8 +48,8 @@ public:
     bool read(double near, int n, Reading& out) const;
     // The same reading with an echo taken off first (a copy of the signal a few
     // milliseconds late, as from a reflection or a second transmitter): the gain and delay
-    // that make the reading fit clearly best. False if the audio is not held or no echo
-    // removal fits better than the audio as heard.
+    // that make the reading fit clearly best with the sync word read right. False if the
+    // audio is not held or no such echo removal fits better than the audio as heard.
     bool readThroughEcho(double near, int n, Reading& out) const;
     // Whether the audio of `n` bits from sample `near` holds a drop-out: kDropOutSamples in
     // a row far quieter than the telegram around them, as when the squelch closes for a

@@ -66,15 +66,18 @@ public:
     // one value earlier or later as well, with none, one or two of its least certain
     // decisions taken the other way, and hands every
     // cut that has wholly arrived to `accept`. If exactly one distinct bit string was
-    // accepted it replaces the telegram and true is returned; two or more different ones
-    // are a guess, and nothing changes.
+    // accepted, and the correlation of the audio hears none of its bits surely the other
+    // way, it replaces the telegram and true is returned; two or more different ones are
+    // a guess, and nothing changes.
     template <typename Accept>
     bool recutFirstTelegram(Accept accept);
     // After the recut found nothing: reads the same first telegram again from the audio by
     // correlating each bit with the two tones (fms_bit_correlator.h), with the known sync
-    // word set right. The reading is taken if it passes `accept` as heard; else one or two
-    // of its weakest bits are turned as in the recut, and it is taken only if exactly one
-    // such reading passes.
+    // word set right. The reading is taken if it passes `accept` as heard; else, if its sync
+    // word was heard right, one or two of its weakest bits are turned as in the recut, and
+    // it is taken only if exactly one such reading passes. A reading through an echo
+    // removal comes last, and only where the audio as heard hears none of its bits surely
+    // the other way.
     template <typename Accept>
     bool rereadFirstTelegram(Accept accept);
     // One reading by correlation taken as heard or, if `maxTurned` allows, with one or two
@@ -134,6 +137,44 @@ private:
         return heard_.dropOut(first + bit, first + (kFirstTelegramBits - 1) * bit);
     }
 
+    // How many sync word bits `heard` hears wrong, all of them weak; -1 if one of them is
+    // surely wrong.
+    static int syncBitsHeardWrong(const FmsBitCorrelator::Reading& heard) {
+        int wrong = 0;
+        for (std::size_t i = 0; i < FmsBitCorrelator::kSyncWord.size(); ++i)
+            if (heard.bits[i] != FmsBitCorrelator::kSyncWord[i]) {
+                if (std::fabs(heard.soft[i]) >= kDoubtfulSoft) return -1;
+                ++wrong;
+            }
+        return wrong;
+    }
+    // Whether `bits` (kFirstTelegramBits of them) go against a decision of `heard` behind
+    // the sync word at least `sure` from the split. A reading that hears its sync word
+    // with more than one bit wrong, or one surely wrong, is out of step with the telegram
+    // (its clock a bit early or late) and speaks neither for nor against it.
+    static bool contradicts(const std::uint8_t* bits, const FmsBitCorrelator::Reading& heard, double sure) {
+        const int syncWrong = syncBitsHeardWrong(heard);
+        if (syncWrong < 0 || syncWrong > 1) return false;
+        for (int i = static_cast<int>(FmsBitCorrelator::kSyncWord.size()); i < kFirstTelegramBits; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            if (std::fabs(heard.soft[at]) >= sure && (heard.soft[at] > 0.0) != (bits[at] != 0)) return true;
+        }
+        return false;
+    }
+    // One sync word bit heard wrong, and that one weak, is the mark of an echo: its copy of
+    // the preamble's last 1s lies over the sync word's leading 0s.
+    static bool hearsEchoMark(const FmsBitCorrelator::Reading& heard) { return syncBitsHeardWrong(heard) == 1; }
+    // Whether the reading through the best-fitting echo removal, with its sync word heard
+    // right, hears a bit of `bits` surely the other way. Without such a reading, nothing
+    // speaks against them.
+    bool echoReadingContradicts(const std::uint8_t* bits) const {
+        FmsBitCorrelator::Reading echo;
+        if (!correlator_.readThroughEcho(firstBitSample(), kFirstTelegramBits, echo)) return false;
+        if (!std::equal(FmsBitCorrelator::kSyncWord.begin(), FmsBitCorrelator::kSyncWord.end(), echo.bits.begin()))
+            return false;
+        return contradicts(bits, echo, kSureSoftThroughEcho);
+    }
+
     // A reading by correlation with more bits than this near the split between the tones
     // is too far gone for turning some of them (as kMaxCloseCalls in the recut).
     static constexpr double kDoubtfulSoft = 0.1;
@@ -146,6 +187,11 @@ private:
     static constexpr int kMaxCloseCalls = 8;
     // At most this many bits of a reading differ from what was heard.
     static constexpr int kMaxTurned = 2;
+    // A decision at least this far from the split is a sure one: a second reading that
+    // hears a bit surely the other way speaks against a rescued telegram.
+    static constexpr double kSureSoft = 0.35;
+    // The same through an echo removal: its decisions come out surer, noise and all.
+    static constexpr double kSureSoftThroughEcho = 0.5;
     // At most this many bits of a cut lie in a drop-out that still leaves it vouched for.
     static constexpr int kMaxBitsUnderDropOut = 3;
     // Marks a decision as already picked among the least certain.
@@ -350,6 +396,17 @@ bool FmsDemodulator::recutFirstTelegram(Accept accept) {
                     }
             }
     }
+    // The crossings and the correlation of the tones are two readings of the same audio. A
+    // recut that passes its check bits while the correlation hears one of its bits surely
+    // the other way is one of the many tries that pass by chance: through an echo the
+    // crossings' close calls are not where the crossings went wrong.
+    FmsBitCorrelator::Reading heard;
+    if (distinct == 1 && correlator_.read(firstBitSample(), n, heard)) {
+        if (contradicts(found.data(), heard, kSureSoft)) distinct = 0;
+        // Where the correlation hears the mark of an echo in the sync word, the reading
+        // through the echo removal that fits best is the surer second reading.
+        if (hearsEchoMark(heard) && echoReadingContradicts(found.data())) distinct = 0;
+    }
     if (distinct != 1) {
         // Leave the failed cut as it was.
         cutBits(lastCutFrom_, n);
@@ -367,11 +424,18 @@ template <typename Accept>
 bool FmsDemodulator::rereadFirstTelegram(Accept accept) {
     const double near = firstBitSample();
     FmsBitCorrelator::Reading heard;
-    if (correlator_.read(near, kFirstTelegramBits, heard) && takeReading(heard, kMaxTurned, accept)) return true;
+    const bool haveHeard = correlator_.read(near, kFirstTelegramBits, heard);
+    if (haveHeard && takeReading(heard, kMaxTurned, accept)) return true;
     // Only when the audio as heard gives nothing: an echo removal that fits better is a
     // guess at the channel, and a reading that passes without it is the surer one. Through
-    // that guess no bit is turned: the reading must pass exactly as it came out.
-    return correlator_.readThroughEcho(near, kFirstTelegramBits, heard) && takeReading(heard, 0, accept);
+    // that guess no bit is turned: the reading must pass exactly as it came out. Among some
+    // three hundred removals the best fit is a search of its own, and in noise it finds
+    // readings that pass the check bits by chance: it is taken only where the audio as
+    // heard has no sure bit the other way.
+    FmsBitCorrelator::Reading echo;
+    if (!correlator_.readThroughEcho(near, kFirstTelegramBits, echo)) return false;
+    if (haveHeard && contradicts(echo.bits.data(), heard, kSureSoft)) return false;
+    return takeReading(echo, 0, accept);
 }
 
 template <typename Accept>
@@ -408,12 +472,23 @@ bool FmsDemodulator::takeReading(const FmsBitCorrelator::Reading& heard, int max
             ++turned;
         }
     if (turned > maxTurned - 1 && turned > 0) return giveUp();
-    put(bits);
-    bool taken = accept();
+    // A reading with more doubtful bits than kMaxDoubtfulSoft is too far gone to be taken
+    // even as heard (as kMaxCloseCalls in the recut): among that many doubts, check bits
+    // that pass by chance are likelier than the telegram sent.
     const auto doubtful = std::count_if(
         heard.soft.begin() + static_cast<std::ptrdiff_t>(sync.size()), heard.soft.begin() + n,
         [](double s) { return std::fabs(s) < kDoubtfulSoft; });
-    if (!taken && maxTurned > 0 && doubtful <= kMaxDoubtfulSoft) {
+    if (doubtful > kMaxDoubtfulSoft) return giveUp();
+    put(bits);
+    // Through an echo, the reading through the echo removal that fits best is the surer
+    // second reading (as in the recut).
+    bool taken = accept() && !(hearsEchoMark(heard) && echoReadingContradicts(bits.data()));
+    // A sync word bit heard wrong is the mark of an echo (hearsEchoMark) or of a clock out
+    // of step: the bits behind it are then heard wrong with confidence, not only where they
+    // are weak, and turning the weakest finds readings that pass the check bits by chance
+    // about as often as the one sent. Such a reading is taken only as it is, its sync word
+    // set right.
+    if (!taken && maxTurned > 0 && turned == 0) {
         // The weakest decisions behind the sync word, weakest first.
         std::array<double, n> weakness{};
         for (int i = 0; i < n; ++i)
@@ -442,7 +517,7 @@ bool FmsDemodulator::takeReading(const FmsBitCorrelator::Reading& heard, int max
             Bits one = bits;
             one[pos[a]] ^= 1u;
             tryTurned(one);
-            for (std::size_t b = a + 1; turned + 2 <= maxTurned && b < doubts && distinct < 2; ++b) {
+            for (std::size_t b = a + 1; maxTurned >= 2 && b < doubts && distinct < 2; ++b) {
                 Bits two = one;
                 two[pos[b]] ^= 1u;
                 tryTurned(two);
