@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/wide_vectors.h"
+
 namespace kub {
 
 namespace {
@@ -98,14 +100,20 @@ public:
         if (decayingNegPeak_) negPeak_ = decayedNegative(negPeak_);
         if (x < negPeak_) negPeak_ = static_cast<std::int32_t>(roundEven(x));
 
-        if (y > posPeak_ && !triggerHigh_) {
-            const double d = std::max(y - prevLevel_, 1.0);
-            const double t = (posPeak_ - prevLevel_) / d;
-            store(-(runPhase_ - 1.0 + t));
-            triggerHigh_ = true;
-            runPhase_ = 1.0 - t;
-        }
-        if (y < negPeak_ && triggerHigh_) {
+        // The trigger's state is asked first: it changes once a run, while the level goes
+        // back and forth over the threshold of the state it is already in many times, and
+        // a branch on that comparison first would be guessed wrong each time. The negative
+        // peak never lies above zero nor the positive one below, so one sample never
+        // crosses both ways.
+        if (!triggerHigh_) {
+            if (y > posPeak_) {
+                const double d = std::max(y - prevLevel_, 1.0);
+                const double t = (posPeak_ - prevLevel_) / d;
+                store(-(runPhase_ - 1.0 + t));
+                triggerHigh_ = true;
+                runPhase_ = 1.0 - t;
+            }
+        } else if (y < negPeak_) {
             const double d = std::max(prevLevel_ - y, 1.0);
             const double t = (prevLevel_ - negPeak_) / d;
             store(runPhase_ - 1.0 + t);
@@ -125,14 +133,14 @@ private:
     std::int32_t decayed(std::int32_t peak) const {
         // One unsigned comparison covers both ends of the table (a negative peak wraps to a
         // large number).
-        if (static_cast<std::uint32_t>(peak) < kDecayTableSize) return decay_[peak];
+        if (static_cast<std::uint32_t>(peak) < kDecayTableSize) [[likely]] return decay_[peak];
         if (static_cast<std::uint32_t>(-static_cast<std::int64_t>(peak)) < kDecayTableSize) return -decay_[-peak];
         return static_cast<std::int32_t>(decayStep(decayStep(peak)));
     }
 
     // The same, looked up for a negative peak first.
     std::int32_t decayedNegative(std::int32_t peak) const {
-        if (static_cast<std::uint32_t>(-static_cast<std::int64_t>(peak)) < kDecayTableSize) return -decay_[-peak];
+        if (static_cast<std::uint32_t>(-static_cast<std::int64_t>(peak)) < kDecayTableSize) [[likely]] return -decay_[-peak];
         return decayed(peak);
     }
 
@@ -160,7 +168,7 @@ void measureRuns(PocsagBitState& st, const SampleArray& samples, bool decayingNe
     for (const double x : samples) meter(x);
 }
 
-void ditherAndMeasureRuns(PocsagBitState& st, SampleArray& samples, DitherSource& random, PocsagLowPass* lowPass) {
+KUB_WIDE_VECTORS void ditherAndMeasureRuns(PocsagBitState& st, SampleArray& samples, DitherSource& random, PocsagLowPass* lowPass) {
     RunMeter meter(st, lowPass != nullptr);
     // The random source in a local as well: through the reference its state would be stored
     // at every sample, since the compiler cannot tell it from the samples written.

@@ -83,9 +83,13 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
         // Each sample stands for one sample period; where the bit's halves or the bit itself
         // end inside it, it is shared in proportion. Most samples lie inside a half: the
         // whole sample goes to it (x × 1 and 1 × step_ are x and step_ to the last bit).
+        // Whether the rest of the half holds a whole step is asked without dividing: for a
+        // positive step, the rounded quotient reaches 1 exactly when the dividend reaches the
+        // step (anything below the step divides to at most 1 - 2^-53 before rounding, and
+        // rounds below 1), and a division per sample held up the whole loop.
         {
             const double boundary = phase_ < 0.5 ? 0.5 : 1.0;
-            if ((boundary - phase_) / step_ >= 1.0) {
+            if (boundary - phase_ >= step_) {
                 (phase_ < 0.5 ? firstHalf_ : secondHalf_) += x;
                 phase_ += step_;
                 continue;
