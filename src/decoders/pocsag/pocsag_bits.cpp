@@ -95,10 +95,14 @@ public:
     void operator()(double x) {
         const double y = 2.0 * x;
         // Two decay steps, each back to a whole number: below about 500 the peak stays.
-        posPeak_ = decayed(posPeak_);
-        if (x > posPeak_) posPeak_ = static_cast<int>(roundEven(x));
+        // A sample beyond a peak becomes the peak, rounded. As the larger (smaller) of the
+        // two whole numbers, without a branch that noise would make a toss-up: rounding
+        // keeps the order, and a whole number rounds to itself, so a sample not beyond the
+        // peak never rounds beyond it either.
+        const auto rounded = static_cast<std::int32_t>(roundEven(x));
+        posPeak_ = std::max(decayed(posPeak_), rounded);
         if (decayingNegPeak_) negPeak_ = decayedNegative(negPeak_);
-        if (x < negPeak_) negPeak_ = static_cast<std::int32_t>(roundEven(x));
+        negPeak_ = std::min(negPeak_, rounded);
 
         // The trigger's state is asked first: it changes once a run, while the level goes
         // back and forth over the threshold of the state it is already in many times, and
@@ -190,8 +194,13 @@ void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
         const double len = std::fabs(st.runRing[static_cast<std::size_t>(st.runRead)]);
 
         if (st.bitPeriod < 8.0) st.bitPeriod = 8.0;
+        // Here and below, what a run adds is added as nothing where it does not count,
+        // rather than branched around: in noise, whether a run counts is a toss-up at every
+        // run, and a branch on it would be guessed wrong half the time. The sums it goes
+        // into are never negative, so adding zero leaves them as they are.
         const double r = roundEven(len / st.bitPeriod);
-        if (r > 0) st.bitPeriod += (len - r * st.bitPeriod) / 10.0;
+        const double pull = (len - r * st.bitPeriod) / 10.0;
+        st.bitPeriod += r > 0 ? pull : 0.0;
         st.bitPeriod = std::clamp(st.bitPeriod, 8.0, 50.0);
 
         // Runs of one bit too rare: the estimate is half the real bit length.
@@ -226,8 +235,8 @@ void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
         const double older = ring[(at + 1) % ring.size()];
         ring[at] = newest;
         st.periodNext = static_cast<int>((at + 1) % ring.size());
-        const bool steady = std::fabs(older - newest) / (newest + older) <= 0.1 && h[1] / 4 >= h[0] &&
-                            len <= 20.0 * st.bitPeriod;
+        const bool steady = (std::fabs(older - newest) / (newest + older) <= 0.1) & (h[1] / 4 >= h[0]) &
+                            (len <= 20.0 * st.bitPeriod);
         if (!steady) {
             const bool batchesRunning = batchAwareEnd && st.pocsagState > PocsagPhase::Preamble;
             if (st.pocsagState > PocsagPhase::Hunting && !st.transmissionEnded && !batchesRunning) {
@@ -246,19 +255,20 @@ void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
             st.preambleBits = 0;
             st.preambleSamples = 0;
         }
-        if (st.pocsagState == PocsagPhase::Hunting && bits >= 1 && bits <= 9) {
-            st.preambleSamples += len;
-            st.preambleBits += static_cast<std::int32_t>(bits);
+        if (st.pocsagState == PocsagPhase::Hunting) {
+            const bool counts = (bits >= 1) & (bits <= 9);
+            st.preambleSamples += counts ? len : 0.0;
+            st.preambleBits += counts ? static_cast<std::int32_t>(std::min(bits, 9.0)) : 0;
         }
 
         if (st.samplesPerBit == 0) st.samplesPerBit = 1.0;
         if (st.pocsagState > PocsagPhase::Hunting) {
             const double q = roundEven(len / st.samplesPerBit);
-            if (q >= 1 && q <= 9 && std::fabs(len - q * st.samplesPerBit) / st.samplesPerBit < 0.25 &&
-                st.preambleBits < kPreambleBitsLimit) {
-                st.preambleSamples += len;
-                st.preambleBits += static_cast<std::int32_t>(q);
-            }
+            const bool counts = (q >= 1) & (q <= 9) &
+                                (std::fabs(len - q * st.samplesPerBit) / st.samplesPerBit < 0.25) &
+                                (st.preambleBits < kPreambleBitsLimit);
+            st.preambleSamples += counts ? len : 0.0;
+            st.preambleBits += counts ? static_cast<std::int32_t>(std::min(q, 9.0)) : 0;
         }
     }
 }
