@@ -7,6 +7,10 @@
 
 #include "common/wide_vectors.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kub {
 
 namespace {
@@ -17,6 +21,17 @@ namespace {
 inline double roundEven(double v) {
     constexpr double kShift = 6755399441055744.0;
     return std::fabs(v) < 0x1p51 ? (v + kShift) - kShift : v;
+}
+
+// The same, as a whole number. With SSE2 in one instruction: the conversion rounds in the
+// current mode, halves to even by default, and beyond the int range (which no filtered
+// 16-bit sample reaches) it gives the same value as the conversion after roundEven.
+inline std::int32_t roundToInt(double v) {
+#if defined(__SSE2__)
+    return _mm_cvtsd_si32(_mm_set_sd(v));
+#else
+    return static_cast<std::int32_t>(roundEven(v));
+#endif
 }
 
 int nextIndex(int i) { return (i + 1) % kPocsagRingSize; }
@@ -99,7 +114,7 @@ public:
         // two whole numbers, without a branch that noise would make a toss-up: rounding
         // keeps the order, and a whole number rounds to itself, so a sample not beyond the
         // peak never rounds beyond it either.
-        const auto rounded = static_cast<std::int32_t>(roundEven(x));
+        const std::int32_t rounded = roundToInt(x);
         posPeak_ = std::max(decayed(posPeak_), rounded);
         if (decayingNegPeak_) negPeak_ = decayedNegative(negPeak_);
         negPeak_ = std::min(negPeak_, rounded);
