@@ -26,6 +26,8 @@
 #include <numbers>
 #include <utility>
 
+#include "common/wide_vectors.h"
+
 namespace kub {
 
 class HumCanceller {
@@ -165,9 +167,10 @@ private:
 
     // The powers of the ring's `bins`th harmonics (of the ring's length), all in one pass: a
     // Goertzel recursion per bin, the bins side by side so that the loop over them runs in
-    // vector registers. The ring's start does not matter to a harmonic's power.
+    // vector registers (with AVX2 four at a time, the same operations on each). The ring's
+    // start does not matter to a harmonic's power.
     template <std::size_t N, std::size_t B>
-    static std::array<double, B> binPowers(const std::array<double, N>& ring, const int (&bins)[B]) {
+    KUB_WIDE_VECTORS static std::array<double, B> binPowers(const std::array<double, N>& ring, const int (&bins)[B]) {
         std::array<double, B> c{}, s1{}, s2{};
         for (std::size_t b = 0; b < B; ++b) c[b] = 2.0 * std::cos(2.0 * std::numbers::pi * bins[b] / static_cast<double>(N));
         for (const double v : ring) {
@@ -183,12 +186,19 @@ private:
     }
     // Whether one of `lines` is more than `over` times the median of `rest`.
     template <std::size_t N, std::size_t L, std::size_t R>
+    // The rest and the lines go through the ring in one pass: each bin's recursion waits for
+    // its own last value, so one pass over many bins takes hardly longer than over a few.
     static bool linesStandOut(const std::array<double, N>& ring, const int (&lines)[L], const int (&rest)[R], double over) {
-        std::array<double, R> floor = binPowers(ring, rest);
+        int bins[R + L];
+        std::copy(std::begin(rest), std::end(rest), bins);
+        std::copy(std::begin(lines), std::end(lines), bins + R);
+        const std::array<double, R + L> power = binPowers(ring, bins);
+        std::array<double, R> floor;
+        std::copy_n(power.begin(), R, floor.begin());
         std::nth_element(floor.begin(), floor.begin() + R / 2, floor.end());
         const double mark = over * floor[R / 2];
-        for (const double p : binPowers(ring, lines))
-            if (p > mark) return true;
+        for (std::size_t i = R; i < R + L; ++i)
+            if (power[i] > mark) return true;
         return false;
     }
     // A bin of noise is above 100 times the median of others practically never (each an

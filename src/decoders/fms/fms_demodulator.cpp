@@ -63,12 +63,10 @@ void FmsDemodulator::feedToneCalls() {
         toneII_.interrupt();
     }
     const int newValues = static_cast<int>(valuesWritten_ - toneCounted_);
-    int at = wrap(ringWrite_ - newValues);
-    for (int n = 0; n < newValues; ++n, at = (at + 1) % kRing) {
-        const double v = crossingRing_[static_cast<std::size_t>(at)];
-        toneI_.add(v);
-        toneII_.add(v);
-    }
+    const int at = wrap(ringWrite_ - newValues);
+    // The two detectors know nothing of each other: one after the other over the new values.
+    toneI_.add(crossingRing_.data(), kRing, at, newValues);
+    toneII_.add(crossingRing_.data(), kRing, at, newValues);
     toneCounted_ = valuesWritten_;
     if (toneI_.takeEvent()) toneEventI_ = 1;
     if (toneII_.takeEvent()) toneEventII_ = 1;

@@ -30,15 +30,36 @@ public:
 
     explicit SteadyToneDetector(double nominalHz);
 
-    // One crossing value in Hz (its sign is ignored). Here, so that the demodulator's loop
-    // over the new values makes no call per value.
-    void add(double hz) {
-        const double v = std::fabs(hz);
-        if (std::fabs(v - nominal_) < kNear * nominal_) {
-            ++near_;
-            periods_ += 1.0 / v;
+    // `count` crossing values in Hz (their signs are ignored) from position `at` of a ring
+    // of `ringSize` values, a power of two, on. Without a branch on whether a value lies
+    // near the tone: in noise that is a toss-up at every value, and a wrong guess cost more
+    // than the division. A period is finite and positive: times zero it is zero, and adding
+    // that leaves the sum as it is. The window in locals between its ends: in the members,
+    // each sum would be stored and loaded again at every value.
+    void add(const double* ring, int ringSize, int at, int count) {
+        int values = values_;
+        int near = near_;
+        double periods = periods_;
+        for (int n = 0; n < count; ++n, at = (at + 1) & (ringSize - 1)) {
+            const double v = std::fabs(ring[at]);
+            const bool isNear = std::fabs(v - nominal_) < kNear * nominal_;
+            const double period = 1.0 / v;
+            // Times one or zero, so that the compiler does not make a branch of it again.
+            near += isNear ? 1 : 0;
+            periods += period * static_cast<double>(isNear);
+            if (++values == kWindow) {
+                values_ = values;
+                near_ = near;
+                periods_ = periods;
+                finishWindow();
+                values = values_;
+                near = near_;
+                periods = periods_;
+            }
         }
-        if (++values_ == kWindow) finishWindow();
+        values_ = values;
+        near_ = near;
+        periods_ = periods;
     }
     // Values were lost (the ring was overrun): a run cannot continue across them.
     void interrupt();

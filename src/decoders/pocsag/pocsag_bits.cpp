@@ -5,6 +5,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/wide_vectors.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kub {
 
 namespace {
@@ -15,6 +21,17 @@ namespace {
 inline double roundEven(double v) {
     constexpr double kShift = 6755399441055744.0;
     return std::fabs(v) < 0x1p51 ? (v + kShift) - kShift : v;
+}
+
+// The same, as a whole number. With SSE2 in one instruction: the conversion rounds in the
+// current mode, halves to even by default, and beyond the int range (which no filtered
+// 16-bit sample reaches) it gives the same value as the conversion after roundEven.
+inline std::int32_t roundToInt(double v) {
+#if defined(__SSE2__)
+    return _mm_cvtsd_si32(_mm_set_sd(v));
+#else
+    return static_cast<std::int32_t>(roundEven(v));
+#endif
 }
 
 int nextIndex(int i) { return (i + 1) % kPocsagRingSize; }
@@ -93,19 +110,29 @@ public:
     void operator()(double x) {
         const double y = 2.0 * x;
         // Two decay steps, each back to a whole number: below about 500 the peak stays.
-        posPeak_ = decayed(posPeak_);
-        if (x > posPeak_) posPeak_ = static_cast<int>(roundEven(x));
+        // A sample beyond a peak becomes the peak, rounded. As the larger (smaller) of the
+        // two whole numbers, without a branch that noise would make a toss-up: rounding
+        // keeps the order, and a whole number rounds to itself, so a sample not beyond the
+        // peak never rounds beyond it either.
+        const std::int32_t rounded = roundToInt(x);
+        posPeak_ = std::max(decayed(posPeak_), rounded);
         if (decayingNegPeak_) negPeak_ = decayedNegative(negPeak_);
-        if (x < negPeak_) negPeak_ = static_cast<std::int32_t>(roundEven(x));
+        negPeak_ = std::min(negPeak_, rounded);
 
-        if (y > posPeak_ && !triggerHigh_) {
-            const double d = std::max(y - prevLevel_, 1.0);
-            const double t = (posPeak_ - prevLevel_) / d;
-            store(-(runPhase_ - 1.0 + t));
-            triggerHigh_ = true;
-            runPhase_ = 1.0 - t;
-        }
-        if (y < negPeak_ && triggerHigh_) {
+        // The trigger's state is asked first: it changes once a run, while the level goes
+        // back and forth over the threshold of the state it is already in many times, and
+        // a branch on that comparison first would be guessed wrong each time. The negative
+        // peak never lies above zero nor the positive one below, so one sample never
+        // crosses both ways.
+        if (!triggerHigh_) {
+            if (y > posPeak_) {
+                const double d = std::max(y - prevLevel_, 1.0);
+                const double t = (posPeak_ - prevLevel_) / d;
+                store(-(runPhase_ - 1.0 + t));
+                triggerHigh_ = true;
+                runPhase_ = 1.0 - t;
+            }
+        } else if (y < negPeak_) {
             const double d = std::max(prevLevel_ - y, 1.0);
             const double t = (prevLevel_ - negPeak_) / d;
             store(runPhase_ - 1.0 + t);
@@ -125,14 +152,14 @@ private:
     std::int32_t decayed(std::int32_t peak) const {
         // One unsigned comparison covers both ends of the table (a negative peak wraps to a
         // large number).
-        if (static_cast<std::uint32_t>(peak) < kDecayTableSize) return decay_[peak];
+        if (static_cast<std::uint32_t>(peak) < kDecayTableSize) [[likely]] return decay_[peak];
         if (static_cast<std::uint32_t>(-static_cast<std::int64_t>(peak)) < kDecayTableSize) return -decay_[-peak];
         return static_cast<std::int32_t>(decayStep(decayStep(peak)));
     }
 
     // The same, looked up for a negative peak first.
     std::int32_t decayedNegative(std::int32_t peak) const {
-        if (static_cast<std::uint32_t>(-static_cast<std::int64_t>(peak)) < kDecayTableSize) return -decay_[-peak];
+        if (static_cast<std::uint32_t>(-static_cast<std::int64_t>(peak)) < kDecayTableSize) [[likely]] return -decay_[-peak];
         return decayed(peak);
     }
 
@@ -160,7 +187,7 @@ void measureRuns(PocsagBitState& st, const SampleArray& samples, bool decayingNe
     for (const double x : samples) meter(x);
 }
 
-void ditherAndMeasureRuns(PocsagBitState& st, SampleArray& samples, DitherSource& random, PocsagLowPass* lowPass) {
+KUB_WIDE_VECTORS void ditherAndMeasureRuns(PocsagBitState& st, SampleArray& samples, DitherSource& random, PocsagLowPass* lowPass) {
     RunMeter meter(st, lowPass != nullptr);
     // The random source in a local as well: through the reference its state would be stored
     // at every sample, since the compiler cannot tell it from the samples written.
@@ -182,8 +209,13 @@ void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
         const double len = std::fabs(st.runRing[static_cast<std::size_t>(st.runRead)]);
 
         if (st.bitPeriod < 8.0) st.bitPeriod = 8.0;
+        // Here and below, what a run adds is added as nothing where it does not count,
+        // rather than branched around: in noise, whether a run counts is a toss-up at every
+        // run, and a branch on it would be guessed wrong half the time. The sums it goes
+        // into are never negative, so adding zero leaves them as they are.
         const double r = roundEven(len / st.bitPeriod);
-        if (r > 0) st.bitPeriod += (len - r * st.bitPeriod) / 10.0;
+        const double pull = (len - r * st.bitPeriod) / 10.0;
+        st.bitPeriod += r > 0 ? pull : 0.0;
         st.bitPeriod = std::clamp(st.bitPeriod, 8.0, 50.0);
 
         // Runs of one bit too rare: the estimate is half the real bit length.
@@ -218,8 +250,8 @@ void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
         const double older = ring[(at + 1) % ring.size()];
         ring[at] = newest;
         st.periodNext = static_cast<int>((at + 1) % ring.size());
-        const bool steady = std::fabs(older - newest) / (newest + older) <= 0.1 && h[1] / 4 >= h[0] &&
-                            len <= 20.0 * st.bitPeriod;
+        const bool steady = (std::fabs(older - newest) / (newest + older) <= 0.1) & (h[1] / 4 >= h[0]) &
+                            (len <= 20.0 * st.bitPeriod);
         if (!steady) {
             const bool batchesRunning = batchAwareEnd && st.pocsagState > PocsagPhase::Preamble;
             if (st.pocsagState > PocsagPhase::Hunting && !st.transmissionEnded && !batchesRunning) {
@@ -238,19 +270,20 @@ void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
             st.preambleBits = 0;
             st.preambleSamples = 0;
         }
-        if (st.pocsagState == PocsagPhase::Hunting && bits >= 1 && bits <= 9) {
-            st.preambleSamples += len;
-            st.preambleBits += static_cast<std::int32_t>(bits);
+        if (st.pocsagState == PocsagPhase::Hunting) {
+            const bool counts = (bits >= 1) & (bits <= 9);
+            st.preambleSamples += counts ? len : 0.0;
+            st.preambleBits += counts ? static_cast<std::int32_t>(std::min(bits, 9.0)) : 0;
         }
 
         if (st.samplesPerBit == 0) st.samplesPerBit = 1.0;
         if (st.pocsagState > PocsagPhase::Hunting) {
             const double q = roundEven(len / st.samplesPerBit);
-            if (q >= 1 && q <= 9 && std::fabs(len - q * st.samplesPerBit) / st.samplesPerBit < 0.25 &&
-                st.preambleBits < kPreambleBitsLimit) {
-                st.preambleSamples += len;
-                st.preambleBits += static_cast<std::int32_t>(q);
-            }
+            const bool counts = (q >= 1) & (q <= 9) &
+                                (std::fabs(len - q * st.samplesPerBit) / st.samplesPerBit < 0.25) &
+                                (st.preambleBits < kPreambleBitsLimit);
+            st.preambleSamples += counts ? len : 0.0;
+            st.preambleBits += counts ? static_cast<std::int32_t>(std::min(q, 9.0)) : 0;
         }
     }
 }

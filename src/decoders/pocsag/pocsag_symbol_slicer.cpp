@@ -79,18 +79,33 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
         meanLevel_ = meanSwing_ = 0;
         quiet_ = false;
     }
+    // The clock and the sums in locals while the samples lie inside a half: kept in the
+    // members, each would be stored and loaded again at every sample (finishBit works on
+    // them), and the sums wait for their own last value. Where a half or the bit ends, the
+    // members take over.
+    double phase = phase_;
+    double firstHalf = firstHalf_;
+    double secondHalf = secondHalf_;
+    double step = step_;
     for (const double x : samples) {
         // Each sample stands for one sample period; where the bit's halves or the bit itself
         // end inside it, it is shared in proportion. Most samples lie inside a half: the
         // whole sample goes to it (x × 1 and 1 × step_ are x and step_ to the last bit).
+        // Whether the rest of the half holds a whole step is asked without dividing: for a
+        // positive step, the rounded quotient reaches 1 exactly when the dividend reaches the
+        // step (anything below the step divides to at most 1 - 2^-53 before rounding, and
+        // rounds below 1), and a division per sample held up the whole loop.
         {
-            const double boundary = phase_ < 0.5 ? 0.5 : 1.0;
-            if ((boundary - phase_) / step_ >= 1.0) {
-                (phase_ < 0.5 ? firstHalf_ : secondHalf_) += x;
-                phase_ += step_;
+            const double boundary = phase < 0.5 ? 0.5 : 1.0;
+            if (boundary - phase >= step) {
+                (phase < 0.5 ? firstHalf : secondHalf) += x;
+                phase += step;
                 continue;
             }
         }
+        phase_ = phase;
+        firstHalf_ = firstHalf;
+        secondHalf_ = secondHalf;
         double left = 1.0;  // part of this sample period still to place
         while (left > 0) {
             const double boundary = phase_ < 0.5 ? 0.5 : 1.0;
@@ -108,7 +123,14 @@ void PocsagSymbolSlicer::slice(PocsagBitState& st, const SampleArray& samples, b
                 finishBit(st, acquiring);
             }
         }
+        phase = phase_;
+        firstHalf = firstHalf_;
+        secondHalf = secondHalf_;
+        step = step_;
     }
+    phase_ = phase;
+    firstHalf_ = firstHalf;
+    secondHalf_ = secondHalf;
 }
 
 void PocsagSymbolSlicer::learnt(PocsagBitState& st, double half) {

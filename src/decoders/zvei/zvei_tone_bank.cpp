@@ -107,7 +107,10 @@ double ZveiToneBank::finishBlock() {
     std::array<double, kBins> power{};
     std::array<double, kBins> re2{};
     std::array<double, kBins> im2{};
+    // The strongest bin (the first of equals) is followed by selecting, not branching: in
+    // noise which bin leads is a toss-up at every bin.
     std::size_t best = 0;
+    double bestPower = 0;
     for (std::size_t i = 0; i < kBins; ++i) {
         re2[i] = s1_[i] - cosW_[i] * s2_[i];
         im2[i] = sinW_[i] * s2_[i];
@@ -115,7 +118,9 @@ double ZveiToneBank::finishBlock() {
         const double re = firstRe_[i] + sign * re2[i];
         const double im = firstIm_[i] + sign * im2[i];
         power[i] = re * re + im * im;
-        if (power[i] > power[best]) best = i;
+        const bool stronger = i == 0 || power[i] > bestPower;
+        best = stronger ? i : best;
+        bestPower = stronger ? power[i] : bestPower;
     }
     const double energy = energy_ - sum_ * sum_ / kBlock;
     s1_.fill(0);
