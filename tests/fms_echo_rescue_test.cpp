@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -26,22 +25,10 @@ TEST(FmsEchoRescue, ThroughAnEchoMostTelegramsDecodeAndNoneWrong) {
     for (const unsigned seed : {18u, 41u, 44u, 68u, 77u, 80u, 108u, 132u, 139u, 150u, 168u, 175u, 179u, 200u}) {
         siggen::RepeatableRandom rng(seed);
         const auto telegrams = siggen::randomFmsTelegrams(20, rng);
-        std::vector<float> audio(6615, 0.0f);
-        double power = 0;
-        std::size_t signalSamples = 0;
-        std::map<std::string, int> wanted;
-        for (const auto& t : telegrams) {
-            const auto sig = siggen::fmsTelegramSignal(t, 0.3);
-            for (const float v : sig) power += static_cast<double>(v) * v;
-            signalSamples += sig.size();
-            audio.insert(audio.end(), sig.begin(), sig.end());
-            audio.resize(audio.size() + 6615, 0.0f);
-            ++wanted["##FMS#" + t.kennung + "#" + std::to_string(t.status) + "#" + std::to_string(t.tki) +
-                     std::to_string(t.direction) + "#+"];
-        }
+        auto [audio, wanted, power] = test::telegramTape(telegrams, 0.3);
         constexpr std::size_t kDelay = 66;  // 3 ms at 22050 Hz
         for (std::size_t i = audio.size(); i-- > kDelay;) audio[i] += 0.5f * audio[i - kDelay];
-        const double sigma = std::sqrt(power / static_cast<double>(signalSamples) / std::pow(10.0, 1.5));
+        const double sigma = std::sqrt(power / std::pow(10.0, 1.5));
         for (float& v : audio) v += static_cast<float>(rng.gaussian(sigma));
 
         test::FmsRig rig;

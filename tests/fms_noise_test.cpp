@@ -32,21 +32,9 @@ TEST(FmsNoise, NearTheNoiseFloorMostTelegramsDecodeAndNoneWrong) {
         for (const unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) {
             siggen::RepeatableRandom rng(seed);
             const auto telegrams = siggen::randomFmsTelegrams(40, rng);
-            std::vector<float> audio(6615, 0.0f);
-            double power = 0;
-            std::size_t signalSamples = 0;
-            std::map<std::string, int> wanted;
-            for (const auto& t : telegrams) {
-                const auto sig = siggen::fmsTelegramSignal(t, 0.3);
-                for (const float v : sig) power += static_cast<double>(v) * v;
-                signalSamples += sig.size();
-                audio.insert(audio.end(), sig.begin(), sig.end());
-                audio.resize(audio.size() + 6615, 0.0f);
-                ++wanted["##FMS#" + t.kennung + "#" + std::to_string(t.status) + "#" + std::to_string(t.tki) +
-                         std::to_string(t.direction) + "#+"];
-            }
+            auto [audio, wanted, power] = test::telegramTape(telegrams, 0.3);
             // The noise power over every sample, c.snrDb below the telegrams' mean power.
-            const double sigma = std::sqrt(power / static_cast<double>(signalSamples) / std::pow(10.0, c.snrDb / 10.0));
+            const double sigma = std::sqrt(power / std::pow(10.0, c.snrDb / 10.0));
             for (float& v : audio) v += static_cast<float>(rng.gaussian(sigma));
 
             test::FmsRig rig;

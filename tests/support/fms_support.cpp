@@ -8,6 +8,24 @@
 
 namespace kub::test {
 
+TelegramTape telegramTape(const std::vector<siggen::FmsTelegram>& telegrams, double amplitude) {
+    TelegramTape tape;
+    tape.audio.assign(6615, 0.0f);
+    double energy = 0;
+    std::size_t samples = 0;
+    for (const auto& t : telegrams) {
+        const auto sig = siggen::fmsTelegramSignal(t, amplitude);
+        for (const float v : sig) energy += static_cast<double>(v) * v;
+        samples += sig.size();
+        tape.audio.insert(tape.audio.end(), sig.begin(), sig.end());
+        tape.audio.resize(tape.audio.size() + 6615, 0.0f);
+        ++tape.wanted["##FMS#" + t.kennung + "#" + std::to_string(t.status) + "#" + std::to_string(t.tki) +
+                      std::to_string(t.direction) + "#+"];
+    }
+    tape.signalPower = energy / static_cast<double>(std::max<std::size_t>(samples, 1));
+    return tape;
+}
+
 double toSampleValue(float v) {
     const double x = std::round(static_cast<double>(v) * 32767.0);
     return std::clamp(x, -32768.0, 32767.0);

@@ -3,6 +3,7 @@
 // or the whole monitor, temporary program folders and running the kubmon tool.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "core/reception_context.h"
 #include "decoders/fms/fms_decoder.h"
 #include "decoders/busy_flags.h"
+#include "siggen/fms_signal.h"
 
 namespace kub::test {
 
@@ -27,6 +29,15 @@ struct FmsRig {
     void feed(const std::vector<float>& signal, int flushBlocks = 22);
     int blocksFed = 0;
 };
+
+// Telegrams one after another at `amplitude`, 0.3 s of silence before each and behind
+// the last, with the export line each should give.
+struct TelegramTape {
+    std::vector<float> audio;
+    std::map<std::string, int> wanted;  // export line, how often sent
+    double signalPower = 0;             // mean power over the telegrams' own samples
+};
+TelegramTape telegramTape(const std::vector<siggen::FmsTelegram>& telegrams, double amplitude);
 
 // Converts full-scale floats to the 16-bit sample values the decoders see.
 double toSampleValue(float v);
