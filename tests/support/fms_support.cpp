@@ -26,6 +26,19 @@ TelegramTape telegramTape(const std::vector<siggen::FmsTelegram>& telegrams, dou
     return tape;
 }
 
+int countSent(TelegramTape& tape, const std::vector<std::string>& lines, std::vector<std::string>& notSent) {
+    int sent = 0;
+    for (const auto& line : lines) {
+        if (tape.wanted[line] > 0) {
+            --tape.wanted[line];
+            ++sent;
+        } else {
+            notSent.push_back(line);
+        }
+    }
+    return sent;
+}
+
 double toSampleValue(float v) {
     const double x = std::round(static_cast<double>(v) * 32767.0);
     return std::clamp(x, -32768.0, 32767.0);

@@ -38,6 +38,9 @@ struct TelegramTape {
     double signalPower = 0;             // mean power over the telegrams' own samples
 };
 TelegramTape telegramTape(const std::vector<siggen::FmsTelegram>& telegrams, double amplitude);
+// How many of `lines` were sent, each sent telegram counted once; the others (never sent,
+// or more often than sent) are added to `notSent`.
+int countSent(TelegramTape& tape, const std::vector<std::string>& lines, std::vector<std::string>& notSent);
 
 // Converts full-scale floats to the 16-bit sample values the decoders see.
 double toSampleValue(float v);
