@@ -161,9 +161,16 @@ private:
         }
         return false;
     }
-    // One sync word bit heard wrong, and that one weak, is the mark of an echo: its copy of
-    // the preamble's last 1s lies over the sync word's leading 0s.
-    static bool hearsEchoMark(const FmsBitCorrelator::Reading& heard) { return syncBitsHeardWrong(heard) == 1; }
+    // One of the sync word's three leading 0s heard as a 1, weakly, and every other sync
+    // bit right: the mark of an echo, whose copy of the preamble's last 1s lies over them.
+    // Noise turns any bit of the sync word alike.
+    static bool hearsEchoMark(const FmsBitCorrelator::Reading& heard) {
+        constexpr std::size_t kLeadingZeros = 3;
+        if (syncBitsHeardWrong(heard) != 1) return false;
+        for (std::size_t i = 0; i < kLeadingZeros; ++i)
+            if (heard.bits[i] != FmsBitCorrelator::kSyncWord[i]) return true;
+        return false;
+    }
     // Whether the reading through the best-fitting echo removal, with its sync word heard
     // right, hears a bit of `bits` surely the other way. Without such a reading, nothing
     // speaks against them.
@@ -191,7 +198,7 @@ private:
     // hears a bit surely the other way speaks against a rescued telegram.
     static constexpr double kSureSoft = 0.35;
     // The same through an echo removal: its decisions come out surer, noise and all.
-    static constexpr double kSureSoftThroughEcho = 0.5;
+    static constexpr double kSureSoftThroughEcho = 0.4;
     // At most this many bits of a cut lie in a drop-out that still leaves it vouched for.
     static constexpr int kMaxBitsUnderDropOut = 3;
     // Marks a decision as already picked among the least certain.
@@ -488,7 +495,7 @@ bool FmsDemodulator::takeReading(const FmsBitCorrelator::Reading& heard, int max
     // are weak, and turning the weakest finds readings that pass the check bits by chance
     // about as often as the one sent. Such a reading is taken only as it is, its sync word
     // set right.
-    if (!taken && maxTurned > 0 && turned == 0) {
+    if (!taken && maxTurned > 0 && !hearsEchoMark(heard)) {
         // The weakest decisions behind the sync word, weakest first.
         std::array<double, n> weakness{};
         for (int i = 0; i < n; ++i)
@@ -517,7 +524,7 @@ bool FmsDemodulator::takeReading(const FmsBitCorrelator::Reading& heard, int max
             Bits one = bits;
             one[pos[a]] ^= 1u;
             tryTurned(one);
-            for (std::size_t b = a + 1; maxTurned >= 2 && b < doubts && distinct < 2; ++b) {
+            for (std::size_t b = a + 1; turned + 2 <= maxTurned && b < doubts && distinct < 2; ++b) {
                 Bits two = one;
                 two[pos[b]] ^= 1u;
                 tryTurned(two);
