@@ -204,7 +204,10 @@ KUB_WIDE_VECTORS void ditherAndMeasureRuns(PocsagBitState& st, SampleArray& samp
 }
 
 void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
-    auto& h = st.runHistogram;
+    // The histogram in a local, added to without an index: stored to at an index that
+    // changes from run to run, it went through memory, and each run waited for the last
+    // one's stores to come back.
+    auto h = st.runHistogram;
     for (; st.runRead != st.runWrite; st.runRead = nextIndex(st.runRead)) {
         const double len = std::fabs(st.runRing[static_cast<std::size_t>(st.runRead)]);
 
@@ -239,9 +242,13 @@ void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
             h[0] = o[0] / 2;
         }
 
-        for (double& v : h) v *= 0.98;
         const double bits = roundEven(len / st.bitPeriod);
-        h[static_cast<std::size_t>(std::min(bits, 4.0))] += 2.0;
+        // The 2 for the run's count, zeros for the others, looked up rather than chosen by a
+        // branch (a toss-up in noise). Adding zero to a count that is never negative leaves
+        // it as it is.
+        static constexpr std::array<double, 9> kTwoInMiddle = {0, 0, 0, 0, 2.0, 0, 0, 0, 0};
+        const double* const added = kTwoInMiddle.data() + 4 - static_cast<std::size_t>(std::min(bits, 4.0));
+        for (std::size_t k = 0; k < h.size(); ++k) h[k] = h[k] * 0.98 + added[k];
 
         // The length 99 runs ago is the one written next, before it is overwritten.
         auto& ring = st.periodHistory;
@@ -286,6 +293,7 @@ void trackBitLength(PocsagBitState& st, bool batchAwareEnd) {
             st.preambleBits += counts ? static_cast<std::int32_t>(std::min(q, 9.0)) : 0;
         }
     }
+    st.runHistogram = h;
 }
 
 void sliceRuns(PocsagBitState& st) {
