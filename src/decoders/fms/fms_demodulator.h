@@ -171,15 +171,13 @@ private:
             if (heard.bits[i] != FmsBitCorrelator::kSyncWord[i]) return true;
         return false;
     }
-    // Whether the reading through the best-fitting echo removal, with its sync word heard
-    // right, hears a bit of `bits` surely the other way. Without such a reading, nothing
+    // Whether the reading through the best-fitting echo removal (whose sync word is read
+    // right) hears a bit of `bits` surely the other way. Without such a reading, nothing
     // speaks against them.
     bool echoReadingContradicts(const std::uint8_t* bits) const {
         FmsBitCorrelator::Reading echo;
-        if (!correlator_.readThroughEcho(firstBitSample(), kFirstTelegramBits, echo)) return false;
-        if (!std::equal(FmsBitCorrelator::kSyncWord.begin(), FmsBitCorrelator::kSyncWord.end(), echo.bits.begin()))
-            return false;
-        return contradicts(bits, echo, kSureSoftThroughEcho);
+        return correlator_.readThroughEcho(firstBitSample(), kFirstTelegramBits, echo) &&
+               contradicts(bits, echo, kSureSoftThroughEcho);
     }
 
     // A reading by correlation with more bits than this near the split between the tones
@@ -470,15 +468,10 @@ bool FmsDemodulator::takeReading(const FmsBitCorrelator::Reading& heard, int max
     // more than two. Only decisions that were close calls are ever turned: a clean
     // telegram whose check bits fail was sent that way and stays unread.
     Bits bits = heard.bits;
-    int turned = 0;
     const auto& sync = FmsBitCorrelator::kSyncWord;
-    for (std::size_t i = 0; i < sync.size(); ++i)
-        if (bits[i] != sync[i]) {
-            if (std::fabs(heard.soft[i]) >= kDoubtfulSoft) return giveUp();
-            bits[i] = sync[i];
-            ++turned;
-        }
-    if (turned > maxTurned - 1 && turned > 0) return giveUp();
+    const int turned = syncBitsHeardWrong(heard);
+    if (turned < 0 || (turned > maxTurned - 1 && turned > 0)) return giveUp();
+    std::copy(sync.begin(), sync.end(), bits.begin());
     // A reading with more doubtful bits than kMaxDoubtfulSoft is too far gone to be taken
     // even as heard (as kMaxCloseCalls in the recut): among that many doubts, check bits
     // that pass by chance are likelier than the telegram sent.
