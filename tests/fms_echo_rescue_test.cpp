@@ -4,7 +4,8 @@
 // rescue tries many readings: one that passes the check bits by chance must never be
 // shown. Each of these recordings once gave a telegram that was never sent (through a
 // recut, a reading with bits turned behind a sync word heard wrong, or a reading through
-// an echo removal).
+// an echo removal; the last five through readings that no second reading spoke against,
+// which the tones of the telegram fitted to the audio now refuse).
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,8 @@ namespace {
 
 TEST(FmsEchoRescue, ThroughAnEchoMostTelegramsDecodeAndNoneWrong) {
     int sent = 0, right = 0;
-    for (const unsigned seed : {18u, 41u, 44u, 68u, 77u, 80u, 108u, 132u, 139u, 150u, 168u, 175u, 179u, 200u}) {
+    for (const unsigned seed : {18u, 41u, 44u, 68u, 77u, 80u, 108u, 132u, 139u, 150u, 168u, 175u, 179u, 200u, 197u, 382u,
+                                464u, 492u, 567u}) {
         siggen::RepeatableRandom rng(seed);
         const auto telegrams = siggen::randomFmsTelegrams(20, rng);
         auto tape = test::telegramTape(telegrams, 0.3);

@@ -64,6 +64,13 @@ public:
             runSections<Own&>(block, each);
     }
 
+    // The same filter at rest, as before its first sample.
+    BandPassFilter atRest() const {
+        BandPassFilter fresh = *this;
+        for (Section& s : fresh.sections_) s.z1 = s.z2 = 0.0;
+        return fresh;
+    }
+
     // Gain magnitude at `hz` (design checks).
     double gainAt(double hz, double rate = 22050.0) const {
         const double w = 2.0 * std::numbers::pi * hz / rate;

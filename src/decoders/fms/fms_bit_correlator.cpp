@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/wide_vectors.h"
+#include "decoders/fms/fms_tone_fit.h"
 
 namespace kub {
 
@@ -217,6 +218,16 @@ bool FmsBitCorrelator::holdsDropOut(double near, int n) const {
         if (run >= kDropOutSamples) return true;
     }
     return false;
+}
+
+double FmsBitCorrelator::misfit(const Reading& clock, const std::uint8_t* bits, int n) const {
+    const double start = clock.endSample - n * kSamplesPerBit;
+    const auto first = static_cast<std::int64_t>(std::floor(start - kFmsFitLeadBits * kSamplesPerBit)) - 4;
+    const auto end = static_cast<std::int64_t>(std::ceil(start + n * kSamplesPerBit)) + 4;
+    if (first < 0 || first < seen_ - kHistory || end > seen_) return 0.0;
+    std::vector<double> audio(static_cast<std::size_t>(end - first));
+    for (std::size_t i = 0; i < audio.size(); ++i) audio[i] = sample(first + static_cast<std::int64_t>(i));
+    return fmsToneMisfit(audio.data(), audio.size(), start - static_cast<double>(first), bits, n, shape_ ? &*shape_ : nullptr);
 }
 
 double FmsBitCorrelator::readFrom(const FmsToneSums& sums, std::int64_t base, double near, int n, Reading& out) {

@@ -9,8 +9,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "common/band_pass_filter.h"
 #include "common/sample_block.h"
 #include "decoders/fms/fms_tone_sums.h"
 
@@ -56,6 +58,14 @@ public:
     // moment. What is read there is the filter dying away, not what was sent. False if the
     // audio is not held.
     bool holdsDropOut(double near, int n) const;
+    // How far the tones of `bits` (`n` of them, at the bit clock of `clock`, a reading of
+    // the same telegram) are from explaining the audio (fmsToneMisfit); 0 if that audio is
+    // not held.
+    double misfit(const Reading& clock, const std::uint8_t* bits, int n) const;
+    // The filter the audio appended comes through, if any (for misfit).
+    void setShape(const BandPassFilter& filter) {
+        if (!shape_) shape_ = filter.atRest();
+    }
 
 private:
     // A drop-out: at least 2 ms below 3 % of the telegram's RMS level. Even noise at 0 dB
@@ -93,6 +103,7 @@ private:
     }
 
     std::array<double, kHistory> history_{};
+    std::optional<BandPassFilter> shape_;
     std::int64_t seen_ = 0;
 };
 

@@ -50,6 +50,7 @@ public:
     template <typename Filter>
     void filterAndMeasureCrossings(SampleArray& samples, Filter& filter) {
         heard_.append(samples);
+        correlator_.setShape(filter);
         Crossings c = startCrossings();
         filter.process(samples, c);
         endCrossings(c);
@@ -66,9 +67,9 @@ public:
     // one value earlier or later as well, with none, one or two of its least certain
     // decisions taken the other way, and hands every
     // cut that has wholly arrived to `accept`. If exactly one distinct bit string was
-    // accepted, and the correlation of the audio hears none of its bits surely the other
-    // way, it replaces the telegram and true is returned; two or more different ones are
-    // a guess, and nothing changes.
+    // accepted, the correlation of the audio hears none of its bits surely the other way,
+    // and its tones fit the audio (misfits), it replaces the telegram and true is
+    // returned; two or more different ones are a guess, and nothing changes.
     template <typename Accept>
     bool recutFirstTelegram(Accept accept);
     // After the recut found nothing: reads the same first telegram again from the audio by
@@ -77,7 +78,7 @@ public:
     // word was heard right, one or two of its weakest bits are turned as in the recut, and
     // it is taken only if exactly one such reading passes. A reading through an echo
     // removal comes last, and only where the audio as heard hears none of its bits surely
-    // the other way.
+    // the other way. Every reading taken must fit the audio with its tones (misfits).
     template <typename Accept>
     bool rereadFirstTelegram(Accept accept);
     // One reading by correlation taken as heard or, if `maxTurned` allows, with one or two
@@ -180,6 +181,14 @@ private:
                contradicts(bits, echo, kSureSoftThroughEcho);
     }
 
+    // Whether the tones of `bits` at the clock of `clock`, through the echo that fits them
+    // best, leave clearly more of the audio unexplained than the noise (fms_tone_fit.h).
+    // The check bits cannot tell: among the many readings a rescue tries, one in 256
+    // passes them by chance.
+    bool misfits(const FmsBitCorrelator::Reading& clock, const std::uint8_t* bits) const {
+        return correlator_.misfit(clock, bits, kFirstTelegramBits) > kMaxMisfit;
+    }
+
     // A reading by correlation with more bits than this near the split between the tones
     // is too far gone for turning some of them (as kMaxCloseCalls in the recut).
     static constexpr double kDoubtfulSoft = 0.1;
@@ -197,6 +206,10 @@ private:
     static constexpr double kSureSoft = 0.35;
     // The same through an echo removal: its decisions come out surer, noise and all.
     static constexpr double kSureSoftThroughEcho = 0.4;
+    // The telegram sent leaves little beyond the noise unexplained (below 0.09 of the
+    // audio's power through noise at 2 dB, an echo or a Vorbis stream); those that passed
+    // their check bits by chance left 0.17 or more, through a GSM telephone line too.
+    static constexpr double kMaxMisfit = 0.125;
     // At most this many bits of a cut lie in a drop-out that still leaves it vouched for.
     static constexpr int kMaxBitsUnderDropOut = 3;
     // Marks a decision as already picked among the least certain.
@@ -411,6 +424,7 @@ bool FmsDemodulator::recutFirstTelegram(Accept accept) {
         // Where the correlation hears the mark of an echo in the sync word, the reading
         // through the echo removal that fits best is the surer second reading.
         if (hearsEchoMark(heard) && echoReadingContradicts(found.data())) distinct = 0;
+        if (distinct == 1 && misfits(heard, found.data())) distinct = 0;
     }
     if (distinct != 1) {
         // Leave the failed cut as it was.
@@ -527,6 +541,7 @@ bool FmsDemodulator::takeReading(const FmsBitCorrelator::Reading& heard, int max
         put(found);
         taken = true;
     }
+    if (taken && misfits(heard, telegramBits_.data())) taken = false;
     if (!taken) return giveUp();
     // The next search starts behind the telegram.
     int at = lastCutFrom_;
