@@ -11,7 +11,7 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch" >"$scratch/cpack.
     { cat "$scratch/cpack.log" >&2; echo "cpack -G DEB schlägt fehl" >&2; exit 1; }
 deb="$(ls "$scratch"/kub-monitor_*.deb)"
 contents="$(dpkg-deb -c "$deb")"
-for f in ./usr/bin/kub-monitor ./usr/bin/kubmon ./usr/share/applications/kub-monitor.desktop \
+for f in ./usr/bin/kub-monitor ./usr/bin/kubmon ./usr/libexec/kub-monitor/kubmon-full ./usr/share/applications/kub-monitor.desktop \
          ./usr/share/icons/hicolor/scalable/apps/kub-monitor.svg \
          ./usr/share/doc/kub-monitor/examples/kubmon.service \
          ./usr/share/doc/kub-monitor/examples/kub-monitor-autostart.desktop \

@@ -1,0 +1,48 @@
+#include "hand_over.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "common/stderr_line.h"
+#include "folder_exports.h"
+
+namespace kubmon {
+
+namespace {
+
+constexpr const char* kFullProgram = "kubmon-full";
+char** rememberedArgv = nullptr;
+
+}  // namespace
+
+void rememberArguments(char** argv) { rememberedArgv = argv; }
+
+int handOver() {
+    std::error_code ec;
+    const std::filesystem::path dir = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+    int error = ENOENT;
+    if (!ec && rememberedArgv) {
+        // Nothing of ours is in the stdio buffers yet; flushed all the same, since exec drops them.
+        std::fflush(nullptr);
+        for (const std::filesystem::path& full : {dir / kFullProgram, dir / KUB_FULL_FROM_BIN / kFullProgram}) {
+            ::execv(full.c_str(), rememberedArgv);
+            if (errno != ENOENT) error = errno;
+        }
+    }
+    kub::writeStderrLine("kubmon", std::string(kFullProgram) + " nicht startbar: " + std::strerror(error));
+    return 2;
+}
+
+// The front has no event loop: a program folder's exports are the full program's.
+std::unique_ptr<FolderExports> startFolderExports(const std::string&, kub::Settings&, kub::ReceptionContext&,
+                                                  const std::function<void(const std::string&)>&) {
+    handOver();
+    return nullptr;
+}
+
+}  // namespace kubmon

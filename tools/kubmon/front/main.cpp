@@ -1,0 +1,20 @@
+// kubmon: the monitor's command-line tool. This front decodes recordings (`kubmon decode`
+// without a program folder) itself, linked against nothing but the decoding's libraries:
+// Qt, the sound server, TLS, databases and the rest cost tens of milliseconds of loading
+// per start, more than a short recording's decoding. Every other command, and decode with
+// a folder (its exports run on Qt's event loop), is handed to `kubmon-full` unchanged.
+
+#include <clocale>
+#include <cstring>
+
+#include "commands.h"
+#include "front/hand_over.h"
+#include "usage.h"
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "C");
+    if (const int answered = kubmon::answerWithoutCommand(argc, argv); answered >= 0) return answered;
+    kubmon::rememberArguments(argv);
+    if (std::strcmp(argv[1], "decode") == 0) return kubmon::decodeCommand(kubmon::Args(argv + 2, argv + argc));
+    return kubmon::handOver();
+}
