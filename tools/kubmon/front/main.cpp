@@ -1,8 +1,9 @@
-// kubmon: the monitor's command-line tool. This front decodes recordings (`kubmon decode`
-// without a program folder) itself, linked against nothing but the decoding's libraries:
-// Qt, the sound server, TLS, databases and the rest cost tens of milliseconds of loading
-// per start, more than a short recording's decoding. Every other command, and decode with
-// a folder (its exports run on Qt's event loop), is handed to `kubmon-full` unchanged.
+// kubmon: the monitor's command-line tool. This front decodes recordings itself (`kubmon
+// decode` of a recording without a program folder), linked against nothing but the
+// decoding's libraries: Qt, the sound server, TLS, databases and the rest cost tens of
+// milliseconds of loading per start, more than a short recording's decoding. Every other command, and decode with
+// a folder (its exports run on Qt's event loop) or from an SDR's IQ, is handed to
+// `kubmon-full` unchanged.
 
 #include <clocale>
 #include <cstring>
