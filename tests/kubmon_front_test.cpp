@@ -56,10 +56,19 @@ TEST(KubmonFront, WithoutTheFullProgramSaysSoAndStillDecodes) {
     std::filesystem::copy_file(kFront, alone);
     const std::string wav = dir + "/fms.wav";
     ASSERT_EQ(kubtest::runProcess(kFull + " gen " + wav + " fms:623B1234:3:0:1 gap:300").exitCode, 0);
-    const auto page = kubtest::runProcess(alone + " page --help");
-    EXPECT_EQ(page.exitCode, 2);
-    EXPECT_EQ(page.out, "");
-    EXPECT_NE(page.err.find("kubmon-full nicht startbar"), std::string::npos) << page.err;
+    struct Case { std::string args, said; };
+    const std::vector<Case> handedOver = {
+        {"page --help", "kubmon: kubmon-full nicht startbar"},
+        {"decode --folder " + dir + " " + wav, "kubmon: kubmon-full nicht startbar"},
+        {"decode --sdr " + dir + "/x.iq --sdr-rate 240000 --sdr-mitte 170000000 --kanal a=170000000",
+         "kubmon decode: kubmon-full nicht startbar"},
+    };
+    for (const Case& c : handedOver) {
+        const auto r = kubtest::runProcess(alone + " " + c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.args;
+        EXPECT_EQ(r.out, "") << c.args;
+        EXPECT_EQ(r.err.rfind(c.said, 0), 0u) << c.args << ": " << r.err;
+    }
     const auto decoded = kubtest::runProcess(alone + " decode " + wav);
     EXPECT_EQ(decoded.exitCode, 0) << decoded.err;
     EXPECT_EQ(decoded.out, kubtest::runProcess(kFull + " decode " + wav).out);

@@ -23,7 +23,7 @@ char** rememberedArgv = nullptr;
 
 void rememberArguments(char** argv) { rememberedArgv = argv; }
 
-int handOver() {
+std::string handOverProblem() {
     std::error_code ec;
     const std::filesystem::path dir = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
     int error = ENOENT;
@@ -35,7 +35,11 @@ int handOver() {
             if (errno != ENOENT) error = errno;
         }
     }
-    kub::writeStderrLine("kubmon", std::string(kFullProgram) + " nicht startbar: " + std::strerror(error));
+    return std::string(kFullProgram) + " nicht startbar: " + std::strerror(error);
+}
+
+int handOver() {
+    kub::writeStderrLine("kubmon", handOverProblem());
     return 2;
 }
 
@@ -49,8 +53,9 @@ std::unique_ptr<FolderExports> startFolderExports(const std::string&, kub::Setti
 // Nor the SDR input's libraries (liquid-dsp, FFTW, VOLK: some 7 ms of loading per start).
 kub::FileDecodeResult decodeSdrInput(const kub::SdrOptions&, kub::MonitorCore&, kub::StreamClock&,
                                      const std::function<void()>&, const std::function<void(const std::string&)>&) {
-    handOver();
-    return {};
+    kub::FileDecodeResult result;
+    result.error = handOverProblem();
+    return result;
 }
 
 }  // namespace kubmon
