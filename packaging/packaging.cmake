@@ -1,6 +1,8 @@
 # Installation and the Debian package (cpack -G DEB in the build folder).
 include(GNUInstallDirs)
 install(TARGETS kub-monitor kubmon RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The commands kubmon hands over (see CMakeLists.txt): no program of its own for the user.
+install(TARGETS kubmon-full RUNTIME DESTINATION ${KUB_FULL_LIBEXECDIR})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/kub-monitor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/kub-monitor.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

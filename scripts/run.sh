@@ -18,8 +18,10 @@ scripts/build.sh release
 folder="${KUB_ORDNER:-$HOME/KUB-Monitor}"
 mkdir -p -m 700 "$folder"   # for its owner alone: it holds radio traffic and the FTP password
 install -m 755 build/kub-monitor "$folder/kub-monitor"
-# The web upload runs "kubmon ftp" from beside the window program.
+# The web upload runs "kubmon ftp" from beside the window program; kubmon hands it to
+# kubmon-full beside itself.
 install -m 755 build/kubmon "$folder/kubmon"
+install -m 755 build/kubmon-full "$folder/kubmon-full"
 if [ "$demo" -eq 0 ] && ! "$folder/kubmon" devices >/dev/null 2>&1; then
     echo "== Keine Soundkarte gefunden: die Demo startet (scripts/run.sh --demo) =="
     demo=1

@@ -11,7 +11,7 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch" >"$scratch/cpack.
     { cat "$scratch/cpack.log" >&2; echo "cpack -G DEB schlägt fehl" >&2; exit 1; }
 deb="$(ls "$scratch"/kub-monitor_*.deb)"
 contents="$(dpkg-deb -c "$deb")"
-for f in ./usr/bin/kub-monitor ./usr/bin/kubmon ./usr/share/applications/kub-monitor.desktop \
+for f in ./usr/bin/kub-monitor ./usr/bin/kubmon ./usr/libexec/kub-monitor/kubmon-full ./usr/share/applications/kub-monitor.desktop \
          ./usr/share/icons/hicolor/scalable/apps/kub-monitor.svg \
          ./usr/share/doc/kub-monitor/examples/kubmon.service \
          ./usr/share/doc/kub-monitor/examples/kub-monitor-autostart.desktop \
@@ -35,6 +35,10 @@ version="$(dpkg-deb -f "$deb" Version)"
 # Asked-for help is output (stdout, status 0); a wrong command is an error (stderr, 2).
 help="$("$scratch/root/usr/bin/kubmon" --help 2>"$scratch/help.err")" && [ -n "$help" ] && [ ! -s "$scratch/help.err" ] ||
     { echo "kubmon --help nicht auf stdout" >&2; exit 1; }
+# A command of kubmon-full: the front finds it in libexec.
+page="$("$scratch/root/usr/bin/kubmon" page --help 2>"$scratch/page.err")" && [[ "$page" == "Aufruf: kubmon page"* ]] &&
+    [ ! -s "$scratch/page.err" ] ||
+    { echo "kubmon page --help kommt nicht bei kubmon-full an" >&2; cat "$scratch/page.err" >&2; exit 1; }
 bad=0
 "$scratch/root/usr/bin/kubmon" gibtsnicht >"$scratch/bad.out" 2>"$scratch/bad.err" || bad=$?
 [ "$bad" -eq 2 ] && [ ! -s "$scratch/bad.out" ] && [ -s "$scratch/bad.err" ] ||

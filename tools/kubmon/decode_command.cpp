@@ -12,8 +12,7 @@
 #include "common/stderr_line.h"
 #include "core/headless_window.h"
 #include "core/monitor_core.h"
-#include "platform/export_bindings.h"
-#include "platform/qt_event_pause.h"
+#include "folder_exports.h"
 #include "storage/alarm_settings.h"
 #include "storage/settings.h"
 #include "raw_input_options.h"
@@ -23,15 +22,12 @@
 #include "usage.h"
 #include "storage/vehicle_table.h"
 
-#include <QCoreApplication>
 #include <functional>
 #include <memory>
 
 namespace kubmon {
 
 namespace {
-
-constexpr int kConnectWaitMs = 5000;
 
 void say(const std::string& line) { kub::writeStderrLine("kubmon decode", line); }
 
@@ -96,28 +92,11 @@ int decodeCommand(const Args& args) {
 
     // With a program folder the exports of its "Mon.ini" run as in the window: action
     // program, TCP export, local message export.
-    int qtArgc = 1;
-    char qtName[] = "kubmon";
-    char* qtArgv[] = {qtName, nullptr};
-    std::unique_ptr<QCoreApplication> app;
     kub::Settings settings = kub::defaultSettings();
-    kub::QtEventPause pause;
-    std::unique_ptr<kub::ExportBindings> exports;
+    std::unique_ptr<FolderExports> exports;
     if (!folder.empty()) {
-        app = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
-        std::vector<std::string> remarks;
-        settings = kub::loadSettings(folder, &remarks);
-        for (const auto& r : remarks) say(r);
-        exports = std::make_unique<kub::ExportBindings>(settings, pause);
-        exports->applyTo(core.context);
-        exports->onDropping = [](const std::string& m) { say(m); };
-        exports->startUp();
-        // A file decodes faster than a connection is made: wait for it before the first
-        // line, or the first receptions would be dropped.
-        if (settings.tcpExport && !exports->waitUntilConnected(kConnectWaitMs)) {
-            say("keine Verbindung zu " + settings.tcpServer + ":" + std::to_string(settings.tcpPort) +
-                ", TCP-Zeilen gehen verloren");
-        }
+        exports = startFolderExports(folder, settings, core.context, say);
+        if (!exports) return 2;
     }
     if (!folder.empty()) {
         // As at program start: the sub-folders "Status" and "Logbuch", the vehicle table
@@ -149,7 +128,7 @@ int decodeCommand(const Args& args) {
 
     // The exports send and start from the event loop: it runs between the blocks.
     std::function<void()> afterBlock;
-    if (app) afterBlock = [] { QCoreApplication::processEvents(); };
+    if (exports) afterBlock = [&exports] { exports->betweenBlocks(); };
     kub::FileDecodeResult r;
     if (sdrReader.wanted()) {
         r = decodeSdrInput(sdr, core, clock, afterBlock, say);

@@ -1,9 +1,9 @@
-// kubmon: the monitor's command-line tool (the monitor without a window, decode
-// recordings, generate test signals, status page and its upload).
+// kubmon-full: the monitor's command-line tool with every command (the monitor without a
+// window, decode recordings, generate test signals, status page and its upload). `kubmon`,
+// the front, decodes plain recordings itself and hands everything else to this program.
 
 #include <clocale>
 #include <cstdio>
-#include <cstring>
 
 #include "common/stderr_line.h"
 #include "commands.h"
@@ -13,18 +13,7 @@
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C");
-    if (argc < 2) {
-        std::fputs(kubmon::kOverviewUsage, stderr);
-        return 2;
-    }
-    // Asked-for help is the answer (stdout, status 0); help after a mistake goes with the error.
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        return kubmon::printHelp(kubmon::kOverviewUsage);
-    }
-    if (std::strcmp(argv[1], "--version") == 0) {
-        std::printf("kubmon %s\n", KUB_VERSION);
-        return 0;
-    }
+    if (const int answered = kubmon::answerWithoutCommand(argc, argv); answered >= 0) return answered;
     kubmon::Args args(argv + 2, argv + argc);
     const std::string cmd = argv[1];
     if (cmd == "decode") return kubmon::decodeCommand(args);

@@ -3,6 +3,7 @@
 #include "common/stderr_line.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kubmon {
 
@@ -148,6 +149,20 @@ bool wantsHelp(const Args& args) {
 int printHelp(const char* usage) {
     std::fputs(usage, stdout);
     return 0;
+}
+
+int answerWithoutCommand(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs(kOverviewUsage, stderr);
+        return 2;
+    }
+    // Asked-for help is the answer (stdout, status 0); help after a mistake goes with the error.
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) return printHelp(kOverviewUsage);
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("kubmon %s\n", KUB_VERSION);
+        return 0;
+    }
+    return -1;
 }
 
 int refuse(const char* command, const std::string& reason, const char* usage) {

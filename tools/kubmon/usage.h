@@ -24,6 +24,11 @@ bool wantsHelp(const Args& args);
 // Prints `usage` to stdout and returns 0: the answer of "--help".
 int printHelp(const char* usage);
 
+// The answers that need no command, the same from the front and the full program: the
+// overview without arguments (status 2), "--help"/"-h" and "--version" (status 0). -1
+// when argv names a command.
+int answerWithoutCommand(int argc, char** argv);
+
 // "kubmon COMMAND: REASON" and the usage to stderr; returns 2.
 int refuse(const char* command, const std::string& reason, const char* usage);
 
