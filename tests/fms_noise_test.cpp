@@ -26,7 +26,7 @@ TEST(FmsNoise, NearTheNoiseFloorMostTelegramsDecodeAndNoneWrong) {
         double snrDb;
         int percent;  // at least this share read
     };
-    for (const Case c : {Case{3.0, 90}, Case{2.0, 85}}) {
+    for (const Case c : {Case{3.0, 95}, Case{2.0, 90}}) {
         SCOPED_TRACE(c.snrDb);
         int sent = 0, right = 0, wrong = 0;
         for (const unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) {

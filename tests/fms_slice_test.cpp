@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "common/decoder_options.h"
 #include "siggen/fms_signal.h"
 #include "support/fms_support.h"
 
@@ -38,6 +39,25 @@ TEST(FmsSlice, ALongLeadInKeepsTheTelegramAndAddsNoneAtEveryBlockOffset) {
                     << "check bits " << checkBits << ", lead-in " << leadIn << " bits, offset " << offset;
             }
         }
+    }
+}
+
+// A short burst of 1200 Hz (a tone, a squelch tail) looks like a preamble, and what
+// follows it is cut as a telegram. It fails; cut over the telegram's own preamble, it
+// must not take that telegram with it.
+TEST(FmsSlice, AFalseStartJustBeforeATelegramDoesNotSwallowIt) {
+    const siggen::FmsTelegram t{"623B1234", 3, 0, 1, 0};
+    for (int offset = 0; offset < kBlockFrames; offset += 97) {
+        test::FmsRig rig;
+        rig.context.options = DecoderOptions::allOn();
+        std::vector<float> signal(static_cast<std::size_t>(2000 + offset), 0.0f);
+        siggen::FmsModulator mod(0.5);
+        for (int i = 0; i < 6; ++i) mod.bit(1, signal);
+        for (int i = 0; i < 3; ++i) mod.bits({0, 1, 1, 0, 0, 1, 0, 1}, signal);
+        const auto telegram = leadInThenTelegram(16, t);
+        signal.insert(signal.end(), telegram.begin(), telegram.end());
+        rig.feed(signal);
+        EXPECT_EQ(rig.window.receptionLines, std::vector<std::string>{"##FMS#623B1234#3#10#+"}) << "offset " << offset;
     }
 }
 

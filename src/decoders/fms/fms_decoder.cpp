@@ -47,6 +47,36 @@ void FmsDecoder::emitTelegram() {
                                        t.undecidablePosition(), flags_.blocks});
 }
 
+bool FmsDecoder::sliceAndReport(bool checked) {
+    // 0: the telegram has not fully arrived; the next block goes on with it.
+    const int n = demodulator_.sliceBits(flags_.fmsBusy);
+    if (n == 0) return false;
+    const FmsBits bits = demodulator_.lastBits(n);
+    const bool firstTelegram = !flags_.fmsBusy;
+    bool due = telegram_.evaluate(bits, flags_.fmsBusy);
+    bool searchAgain = false;
+    // A first telegram that fails its check bits is dropped whole: it is not shown and, if
+    // it seemed to announce a text, does not start a text transmission. Follow-up
+    // telegrams carry no check bits of their own.
+    if (firstTelegram && options_.fmsCheckBits && !fmsCheckBitsValid(bits)) {
+        flags_.fmsBusy = false;
+        due = rescueFirstTelegram(bits) && telegram_.evaluate(bits, flags_.fmsBusy);
+        if (!due && checked) searchAgain = demodulator_.searchBehindFailedCut();
+    } else if (firstTelegram && options_.fmsCheckBits && demodulator_.lastCutHitByDropOut() &&
+               !demodulator_.lastCutConfirmedAroundDropOut()) {
+        // The check bits passed, but some of the bits were cut from a squelch's silence:
+        // one such cut in 256 passes by chance and names a vehicle that never sent. A
+        // first telegram stands on its own: unless a second reading confirms every bit
+        // outside a short drop-out, it is not shown, nor does it start a text. The window
+        // is the telegram's own bits: silence in the preamble before it or behind its
+        // parity bit costs nothing.
+        flags_.fmsBusy = false;
+        due = false;
+    }
+    if (due) emitTelegram();
+    return searchAgain;
+}
+
 void FmsDecoder::process(const SampleArray& samples) {
     samples_ = samples;
     // The band-pass's high-pass half leaves no DC to remove.
@@ -56,32 +86,12 @@ void FmsDecoder::process(const SampleArray& samples) {
         demodulator_.removeDc(samples_);
         demodulator_.measureCrossings(samples_);
     }
-    if (!demodulator_.slicing() && !flags_.fmsBusy) demodulator_.search();
-    if (demodulator_.slicing() || flags_.fmsBusy) {
-        // 0: the telegram has not fully arrived; the next block goes on with it.
-        if (const int n = demodulator_.sliceBits(flags_.fmsBusy); n > 0) {
-            const FmsBits bits = demodulator_.lastBits(n);
-            const bool firstTelegram = !flags_.fmsBusy;
-            bool due = telegram_.evaluate(bits, flags_.fmsBusy);
-            // A first telegram that fails its check bits is dropped whole: it is not shown
-            // and, if it seemed to announce a text, does not start a text transmission.
-            // Follow-up telegrams carry no check bits of their own.
-            if (firstTelegram && options_.fmsCheckBits && !fmsCheckBitsValid(bits)) {
-                flags_.fmsBusy = false;
-                due = rescueFirstTelegram(bits) && telegram_.evaluate(bits, flags_.fmsBusy);
-            } else if (firstTelegram && options_.fmsCheckBits && demodulator_.lastCutHitByDropOut() &&
-                       !demodulator_.lastCutConfirmedAroundDropOut()) {
-                // The check bits passed, but some of the bits were cut from a squelch's
-                // silence: one such cut in 256 passes by chance and names a vehicle that
-                // never sent. A first telegram stands on its own: unless a second reading
-                // confirms every bit outside a short drop-out, it is not shown, nor does
-                // it start a text. The window is the telegram's own bits: silence in the
-                // preamble before it or behind its parity bit costs nothing.
-                flags_.fmsBusy = false;
-                due = false;
-            }
-            if (due) emitTelegram();
-        }
+    const bool checked = options_.inputFilter && options_.fmsCheckBits;
+    // A cut from a false start goes back to the search behind that start at once: by the
+    // next block, new values may have overwritten the ring there.
+    for (int pass = 0; pass < kSearchesPerBlock; ++pass) {
+        if (!demodulator_.slicing() && !flags_.fmsBusy) demodulator_.search(checked);
+        if (!(demodulator_.slicing() || flags_.fmsBusy) || !sliceAndReport(checked)) break;
     }
     // A tone call is reported once, as soon as it has lasted long enough.
     if (demodulator_.takeToneEventI()) events_.push_back(ToneCallEvent{ToneCall::I, flags_.blocks});

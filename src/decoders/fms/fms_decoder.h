@@ -40,6 +40,12 @@ private:
     // A telegram whose check bits fail: other readings of its least certain bits.
     bool rescueFirstTelegram(const FmsBits& bits);
     void emitTelegram();
+    // Slices the telegram under way and reports what it holds. True if it was a first
+    // telegram cut from a false start (no sync word where it began, nothing rescued) and
+    // the search goes on behind that start.
+    bool sliceAndReport(bool checked);
+    // Searches and slices at most this often per block.
+    static constexpr int kSearchesPerBlock = 4;
 
     FmsDemodulator demodulator_;
     FmsTelegramState telegram_;

@@ -57,7 +57,9 @@ public:
         correlator_.append(samples);
     }
     // Preamble and tone search; only while not slicing and no text transmission runs.
-    void search();
+    // `checked`: every first telegram cut will be checked (check bits, band-pass), so a
+    // shorter preamble will do.
+    void search(bool checked = false);
     // Cuts 56 bits (48 while `busy`) into the bits of the last cut; returns the count. A
     // first telegram is cut only once all of it has arrived: until then 0, and the next
     // block's call goes on from where this one stopped.
@@ -106,6 +108,20 @@ public:
     // slip in the silence. The check bits catch every error of three bits or fewer: with
     // all other bits heard alike twice, a cut that passes them is the telegram sent.
     bool lastCutConfirmedAroundDropOut() const;
+
+    // After a first telegram that nothing rescued: if it was cut where no sync word was
+    // (two or more of its bits wrong), a false start (a tone, noise that looked like a
+    // preamble), the search goes on from the value behind the cut's start, so that a
+    // telegram the cut ran over is still found; true then. A cut that found its sync word
+    // is a telegram, and the search goes on behind it.
+    bool searchBehindFailedCut() {
+        int wrong = 0;
+        for (std::size_t i = 0; i < FmsBitCorrelator::kSyncWord.size(); ++i)
+            wrong += telegramBits_[i] != FmsBitCorrelator::kSyncWord[i] ? 1 : 0;
+        if (wrong < 2) return false;
+        ringRead_ = static_cast<std::int16_t>((lastCutFrom_ + 1) & (kRingSize - 1));
+        return true;
+    }
 
     // A preamble was found and enough values behind it have arrived: the next slice cuts
     // the telegram.
@@ -320,6 +336,8 @@ private:
     std::int16_t ringWrite_ = 0;
     std::int16_t ringRead_ = 0;
     FmsSync syncState_ = FmsSync::Searching;
+    // Whether the last search was for first telegrams that will be checked (search).
+    bool checked_ = false;
     std::int16_t toneEventI_ = 0;
     std::int16_t toneEventII_ = 0;
     std::array<std::uint8_t, kCutRoom> telegramBits_{};
