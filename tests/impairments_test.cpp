@@ -53,9 +53,9 @@ Recording telegrams() {
     return r;
 }
 
-Recording codes(double toneMs) {
+Recording codes(double toneMs, const std::vector<const char*>& which = {"12367", "90818", "54321"}) {
     Recording r;
-    for (const char* code : {"12367", "90818", "54321"}) {
+    for (const char* code : which) {
         r.add(siggen::zveiSequence(code, 0.3, toneMs), std::string("##ZVEI#") + code + "##+");
     }
     return r;
@@ -84,6 +84,8 @@ TEST(Impairments, ImprovedDecodingReadsThroughHumOffsetsAndToneLengths) {
         {"ZVEI, 60 Hz hum", codes(70), 1.0, 60},
         {"ZVEI 3 % slow", codes(70), 0.97, 0},
         {"ZVEI 3 % fast", codes(70), 1.03, 0},
+        // 1830 Hz ("7") 2 % fast lies on 1860 Hz ("L"); the other four tones say by how much.
+        {"ZVEI 2 % fast, a 7 on the letter L", codes(70, {"02720", "17373"}), 1.02, 0},
         {"ZVEI, tones of 50 ms", codes(50), 1.0, 0},
         {"ZVEI, tones of 100 ms", codes(100), 1.0, 0},
     };

@@ -107,7 +107,20 @@ void ZveiDecoder::process(const SampleArray& samples) {
     if (d_.toneCount == kTonesPerCode) {
         Tones tones = d_.tones;
         bool onGrid = true;
-        for (double t : tones) onGrid = onGrid && toneRowMiddle(t) == t;
+        bool letters = false;
+        for (double t : tones) {
+            onGrid = onGrid && toneRowMiddle(t) == t;
+            const std::string_view c = classifyTone(t);
+            letters = letters || !(c.size() == 1 && ((c[0] >= '0' && c[0] <= '9') || c == kZveiRepeatTone));
+        }
+        // A letter tone lies 1.6 to 5 % from a digit tone: a whole code of digits off by
+        // a sound card's 2 % can put one of them on a letter ("L", 1860 Hz, for "7",
+        // 1830 Hz). Where all five tones are off the digit tones by one factor, they are
+        // digits off frequency; a letter sent as such is off by its own distance alone.
+        if (bank && onGrid && letters) {
+            Tones digits = tones;
+            if (readWithOffset(digits)) tones = digits;
+        }
         if (!bank || onGrid || readWithOffset(tones)) {
             readSequence(tones);
         } else {
