@@ -214,7 +214,10 @@ double fmsToneMisfit(const double* audio, std::size_t count, double start, const
     // What the fit leaves behind the sync word.
     const auto behindSync = static_cast<std::size_t>(static_cast<std::int64_t>(std::ceil(start + 8 * kSamplesPerBit)) - first);
     double left = 0.0;
-    for (std::size_t i = behindSync; i < span; ++i) left += (y[i] - model(i)) * (y[i] - model(i));
+    for (std::size_t i = behindSync; i < span; ++i) {
+        const double r = y[i] - model(i);
+        left += r * r;
+    }
     left /= static_cast<double>(span - behindSync);
 
     // The noise: what a single steady 1200 Hz tone leaves over the preamble's bits fitted.
