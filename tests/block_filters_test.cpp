@@ -147,8 +147,11 @@ TEST(BlockFilters, FmsCrossingsOfWholeBlocksAreThoseOfSingleSamples) {
             counted = got.size();
         }
         ASSERT_EQ(counted, plain.values.size());
+        // The block sums a crossing's period in another order than one sample after the
+        // other: the same to the last few bits.
         int mismatches = 0;
-        for (std::size_t i = 0; i < got.size(); ++i) mismatches += sameBits(got[i], plain.values[i]) ? 0 : 1;
+        for (std::size_t i = 0; i < got.size(); ++i)
+            mismatches += std::fabs(got[i] - plain.values[i]) <= 1e-9 * std::fabs(plain.values[i]) ? 0 : 1;
         EXPECT_EQ(mismatches, 0);
         EXPECT_GT(got.size(), 48u * 100u);
     }

@@ -235,58 +235,43 @@ private:
     static constexpr double kToneIHz = 1750.0;
     static constexpr double kToneIIHz = 2135.0;
 
-    // Both phases side by side, rising first: they are worked on alike.
-    using PhasePair = double __attribute__((vector_size(16)));
-    using PhaseMask = std::int64_t __attribute__((vector_size(16)));
-
     // The crossing measurement over one block, one sample per call. A crossing comes every
     // few samples at no foreseeable one: a test per sample that decided whether to measure
-    // would be guessed wrong at nearly every crossing, which cost more than the measuring.
-    // So every sample is measured as if it crossed either way, without a decision, into
-    // `periods`, with bits that say whether and which way it did; endCrossings() then
-    // turns only the crossings' periods into frequencies, in order. The figures are those
-    // of a measurement made only at the crossings. A value of its own, so that whoever
-    // runs it over a block can keep it in registers (see BandPassFilter::process).
+    // would be guessed wrong at nearly every crossing. So the loop only keeps each dithered
+    // sample and a flag whether it crossed zero; endCrossings() then measures the crossings
+    // alone, in order, from the samples either side of each. A value of its own, so that
+    // whoever runs it over a block can keep it in registers (see BandPassFilter::process).
     // Whether a sample crossed zero; not a character type, so that its stores are not taken
     // to change the measurement's own state.
     enum class Crossed : std::uint8_t { no = 0, yes = 1 };
     struct Crossings {
         double prevSample;
-        PhasePair phases;
         DitherSource random;
-        PhasePair* periods;
+        double* dithered;
         Crossed* crossed;
         int at = 0;  // samples of the block so far
 
         void operator()(double x) {
             // The dither keeps silence from sitting exactly on zero and crossing regularly.
             const double s = x + random.next() - 0.5;
-            const double prev = prevSample;
-            const bool isCrossing = (prev < 0.0) != (s < 0.0);
-            // The fraction of the sample since the crossing, and the period it would end.
-            const double t = std::fabs(prev) / std::max(std::fabs(s - prev), 1.0);
-            periods[at] = phases - 1.0 + t;
-            // The phase of the crossing's direction starts again from it: the rising one
-            // where the sample before was below zero and this one is not, the falling one
-            // the other way round; both lanes at once, from one comparison of the pair.
-            const PhaseMask below = PhasePair{prev, s} < 0.0;
-            const PhaseMask restart = below & ~__builtin_shufflevector(below, below, 1, 0);
-            const PhasePair fresh = PhasePair{} + (1.0 - t);
-            phases = (restart ? fresh : phases) + 1.0;
+            dithered[at] = s;
+            crossed[at++] = static_cast<Crossed>((prevSample < 0.0) != (s < 0.0));
             prevSample = s;
-            crossed[at++] = static_cast<Crossed>(isCrossing);
         }
     };
-    Crossings startCrossings() {
-        return {prevSample_, PhasePair{risingPhase_, fallingPhase_}, random_, periods_.data(), crossed_.data()};
-    }
+    Crossings startCrossings() { return {prevSample_, random_, dithered_.data(), crossed_.data()}; }
     void endCrossings(const Crossings& c) {
         // Crossings alternate in direction: the first of the block leaves the sign the
         // block began with.
         bool upwards = prevSample_ < 0.0;
+        // Per direction, the samples since its last crossing at the block's start; a
+        // crossing k samples into the block then ends the period phase + k - 1 + t, where t
+        // is the fraction of the sample the crossing lies behind it, and starts the next one
+        // at 1 - t (as phase - k, so that the same sum goes on over the block).
+        double rising = risingPhase_;
+        double falling = fallingPhase_;
+        const double before = prevSample_;
         prevSample_ = c.prevSample;
-        risingPhase_ = c.phases[0];
-        fallingPhase_ = c.phases[1];
         random_ = c.random;
         int write = ringWrite_;
         const std::int64_t blockStart = samplesMeasured_;
@@ -302,15 +287,23 @@ private:
             }
             for (; bits != 0; bits &= bits - 1) {
                 const int at = from + std::countr_zero(bits);
-                const PhasePair& p = periods_[static_cast<std::size_t>(at)];
+                const double prev = at == 0 ? before : dithered_[static_cast<std::size_t>(at - 1)];
+                const double s = dithered_[static_cast<std::size_t>(at)];
+                const double t = std::fabs(prev) / std::max(std::fabs(s - prev), 1.0);
+                const double k = at;
+                double& phase = upwards ? rising : falling;
+                const double period = phase + k - 1.0 + t;
+                phase = (1.0 - t) - k;
                 // A falling crossing's frequency is negative.
-                crossingRing_[static_cast<std::size_t>(write)] = upwards ? kSampleRateHz / p[0] : -kSampleRateHz / p[1];
+                crossingRing_[static_cast<std::size_t>(write)] = upwards ? kSampleRateHz / period : -kSampleRateHz / period;
                 crossingSample_[static_cast<std::size_t>(write)] = blockStart + at;
                 upwards = !upwards;
                 write = (write + 1) & (kRingSize - 1);
                 ++valuesWritten_;
             }
         }
+        risingPhase_ = rising + c.at;
+        fallingPhase_ = falling + c.at;
         ringWrite_ = static_cast<std::int16_t>(write);
     }
     void feedToneCalls();
@@ -358,7 +351,7 @@ private:
 
     DitherSource random_;
     // The crossing measurement of the block under way (see Crossings).
-    std::array<PhasePair, kBlockFrames> periods_{};
+    std::array<double, kBlockFrames> dithered_{};
     std::array<Crossed, kBlockFrames> crossed_{};
     // Every ring value goes to the tone-call detectors once, carried from search to
     // search, so a tone call longer than one block's crossings is seen as one run.
