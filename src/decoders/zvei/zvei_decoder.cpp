@@ -55,6 +55,12 @@ constexpr ToneRow kToneTable[] = {
     {174, 176, "U"}, {185, 187, "L"}, {212, 215, "J"}, {226, 230, "P"},
 };
 
+// A digit or the repeat tone: what a sequence of digits is made of.
+bool isDigitTone(double hz) {
+    const std::string_view t = ZveiDecoder::classifyTone(hz);
+    return (t.size() == 1 && t[0] >= '0' && t[0] <= '9') || t == kZveiRepeatTone;
+}
+
 }  // namespace
 
 ZveiDecoder::ZveiDecoder(const DecoderOptions& options, BusyFlags& flags, std::uint64_t ditherSeed)
@@ -121,7 +127,7 @@ void ZveiDecoder::process(const SampleArray& samples) {
             Tones digits = tones;
             if (readWithOffset(digits)) tones = digits;
         }
-        if (!bank || onGrid || readWithOffset(tones)) {
+        if ((!bank || onGrid || readWithOffset(tones)) && (!bank || certainLetters(tones))) {
             readSequence(tones);
         } else {
             // Tones off the table and not all off alike: no code.
@@ -153,6 +159,25 @@ double ZveiDecoder::offGridValue(double hz) {
     if (std::fabs(off) > kMaxOffset) return kUnsteadyBlock;
     // In steps of 1 %: a tone read a few hertz apart block by block stays one tone.
     return tone * (1.0 + std::nearbyint(off * kOffGridSteps) / kOffGridSteps);
+}
+
+bool ZveiDecoder::letterAtDigitsEdge(double tone, double neighbour) {
+    if (tone <= kUnsteadyBlock || neighbour <= kUnsteadyBlock || isDigitTone(tone) || !isDigitTone(neighbour))
+        return false;
+    const std::string_view letter = classifyTone(tone);
+    return !letter.empty() && letter != "Gr" && std::fabs(neighbour / tone - 1.0) <= kMaxOffset;
+}
+
+bool ZveiDecoder::certainLetters(const Tones& tones) const {
+    // A letter still read whose run borders on the digit next to it is that digit drifting
+    // in or out, unless the digit is the code's own tone on that side.
+    for (std::size_t i = 0; i < kTonesPerCode; ++i) {
+        const std::string_view before = i > 0 ? classifyTone(tones[i - 1]) : std::string_view{};
+        const std::string_view after = i + 1 < kTonesPerCode ? classifyTone(tones[i + 1]) : std::string_view{};
+        if (letterAtDigitsEdge(tones[i], edgeBefore_[i]) && classifyTone(edgeBefore_[i]) != before) return false;
+        if (letterAtDigitsEdge(tones[i], edgeAfter_[i]) && classifyTone(edgeAfter_[i]) != after) return false;
+    }
+    return true;
 }
 
 bool ZveiDecoder::readWithOffset(Tones& tones) const {
@@ -297,6 +322,8 @@ void ZveiDecoder::segmentTones() {
             d.tones[static_cast<std::size_t>(d.toneCount)] = ring(d.blockRead + j - kToneMiddleBack);
             rawTones_[static_cast<std::size_t>(d.toneCount)] =
                 rawRing_[static_cast<std::size_t>(ringIndex(d.blockRead + j - kToneMiddleBack))];
+            edgeBefore_[static_cast<std::size_t>(d.toneCount)] = ring(d.blockRead + j - d.stableRun - 1);
+            edgeAfter_[static_cast<std::size_t>(d.toneCount)] = f1;
             d.stableRun = 0;
             d.toneCount += 1;
             if (bank) restartOnRepeatedTone();
@@ -311,6 +338,8 @@ void ZveiDecoder::segmentTones() {
                 d.tones[4] = ring(d.blockRead + j - back);
                 rawTones_[4] = rawRing_[static_cast<std::size_t>(ringIndex(d.blockRead + j - back))];
             }
+            edgeBefore_[4] = ring(d.blockRead + j - d.stableRun - 1);
+            edgeAfter_[4] = f1;
             d.toneCount = kTonesPerCode;
             if (bank) restartOnRepeatedTone();
         }
@@ -349,6 +378,8 @@ void ZveiDecoder::restartOnRepeatedTone() {
     if (last == 0 || !(std::fabs(rawTones_[last] / rawTones_[last - 1] - 1.0) < kOffsetAgreement)) return;
     d.tones[0] = d.tones[last];
     rawTones_[0] = rawTones_[last];
+    edgeBefore_[0] = edgeBefore_[last];
+    edgeAfter_[0] = edgeAfter_[last];
     d.toneCount = 1;
 }
 

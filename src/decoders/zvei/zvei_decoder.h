@@ -121,6 +121,13 @@ private:
     // one steady run, and a look-back from its end would read the alarm tone.
     double fifthStart_ = 0;
     double rawFifthStart_ = 0;
+    // Per tone taken, the blocks just before and just after its run. A tone drifting on its
+    // way in, as a telephone codec's first frames bend it, can sit on a letter's row for a
+    // whole run, with the digit next to it read at the run's edge (letterAtDigitsEdge).
+    static bool letterAtDigitsEdge(double tone, double neighbour);
+    bool certainLetters(const Tones& tones) const;
+    Tones edgeBefore_{};
+    Tones edgeAfter_{};
 };
 
 }  // namespace kub
