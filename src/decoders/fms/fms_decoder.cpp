@@ -49,7 +49,7 @@ void FmsDecoder::emitTelegram() {
 
 bool FmsDecoder::sliceAndReport(bool checked) {
     // 0: the telegram has not fully arrived; the next block goes on with it.
-    const int n = demodulator_.sliceBits(flags_.fmsBusy);
+    const int n = demodulator_.sliceBits(flags_.fmsBusy, checked);
     if (n == 0) return false;
     const FmsBits bits = demodulator_.lastBits(n);
     const bool firstTelegram = !flags_.fmsBusy;

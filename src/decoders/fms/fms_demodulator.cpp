@@ -82,7 +82,6 @@ void FmsDemodulator::feedToneCalls() {
 
 void FmsDemodulator::search(bool checked) {
     const int run = checked ? kCheckedPreambleRun : kPreambleRun;
-    checked_ = checked;
     int k = 0;
     int l = 0;
     int available = ringWrite_ - ringRead_;
@@ -138,7 +137,7 @@ int FmsDemodulator::cutBits(int from, int n, const std::int8_t* forced) {
     return offset;
 }
 
-int FmsDemodulator::sliceBits(bool busy) {
+int FmsDemodulator::sliceBits(bool busy, bool checked) {
     const int available = wrap(ringWrite_ - ringRead_);
     if (!busy) {
         // A telegram is cut only from values that have arrived. Beyond the newest value
@@ -149,7 +148,7 @@ int FmsDemodulator::sliceBits(bool busy) {
         int start = 0;
         auto value = [&](int i) { return std::fabs(crossingRing_[static_cast<std::size_t>(wrap(ringRead_ + i))]); };
         while (start < available && (value(start) <= kFirstZeroHz ||
-                                     (checked_ && start + 1 < available && value(start + 1) <= kFirstZeroHz)))
+                                     (checked && start + 1 < available && value(start + 1) <= kFirstZeroHz)))
             ++start;
         if (start == available) {
             ringRead_ = ringWrite_;  // still the lead-in: the first 0 bit is yet to come

@@ -62,8 +62,8 @@ public:
     void search(bool checked = false);
     // Cuts 56 bits (48 while `busy`) into the bits of the last cut; returns the count. A
     // first telegram is cut only once all of it has arrived: until then 0, and the next
-    // block's call goes on from where this one stopped.
-    int sliceBits(bool busy);
+    // block's call goes on from where this one stopped. `checked` as for search().
+    int sliceBits(bool busy, bool checked = false);
 
     // After a first telegram failed its check bits: cuts it again from the same values, from
     // one value earlier or later as well, with none, one or two of its least certain
@@ -329,8 +329,6 @@ private:
     std::int16_t ringWrite_ = 0;
     std::int16_t ringRead_ = 0;
     FmsSync syncState_ = FmsSync::Searching;
-    // Whether the last search was for first telegrams that will be checked (search).
-    bool checked_ = false;
     std::int16_t toneEventI_ = 0;
     std::int16_t toneEventII_ = 0;
     std::array<std::uint8_t, kCutRoom> telegramBits_{};

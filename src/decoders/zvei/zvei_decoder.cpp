@@ -116,8 +116,7 @@ void ZveiDecoder::process(const SampleArray& samples) {
         bool letters = false;
         for (double t : tones) {
             onGrid = onGrid && toneRowMiddle(t) == t;
-            const std::string_view c = classifyTone(t);
-            letters = letters || !(c.size() == 1 && ((c[0] >= '0' && c[0] <= '9') || c == kZveiRepeatTone));
+            letters = letters || !isDigitTone(t);
         }
         // A letter tone lies 1.6 to 5 % from a digit tone: a whole code of digits off by
         // a sound card's 2 % can put one of them on a letter ("L", 1860 Hz, for "7",
@@ -200,9 +199,7 @@ bool ZveiDecoder::readWithOffset(Tones& tones) const {
     Tones read{};
     for (std::size_t i = 0; i < kTonesPerCode; ++i) {
         const double corrected = rawTones_[i] / factor;
-        const std::string_view t = classifyTone(corrected);
-        const bool digit = t.size() == 1 && t[0] >= '0' && t[0] <= '9';
-        if (!digit && t != kZveiRepeatTone) return false;
+        if (!isDigitTone(corrected)) return false;
         if (std::fabs(corrected / nearestDigitTone(corrected) - 1.0) > kOffsetAgreement) return false;
         read[i] = toneRowMiddle(corrected);
     }
