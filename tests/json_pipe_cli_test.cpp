@@ -1,7 +1,7 @@
 // kubmon's JSON lines and raw PCM from a pipe, through the real tools: `kubmon gen`
 // writes a recording, sox turns it into raw samples on a pipe, and `kubmon decode -` and
-// `kubmon run --input -` must decode from the pipe what `kubmon decode` decodes from the
-// file.
+// `kubmon run --input -` must decode from the pipe (on one thread) what `kubmon decode`
+// decodes from the file (its right channel on a second one, where there is a second core).
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -96,6 +96,7 @@ TEST_F(JsonPipeCli, RawPcmFromAPipeDecodesAsTheFile) {
         const std::vector<json>& expected;
     };
     std::vector<Case> cases{
+        {"decode, the file on one thread", kKubmon + " decode --json --ein-kern " + wav, fromFile},
         {"decode, stereo at our rate", "sox " + wav + raw + "- | " + kKubmon + " decode --json - --rate 22050 --channels 2",
          fromFile},
         {"decode, stereo at 48 kHz", "sox " + wav + raw + "-r 48000 - | " + kKubmon + " decode --json - --rate 48000 --channels 2",

@@ -62,21 +62,23 @@ void BlockDispatcher::processCaptureBuffer() {
 }
 
 void BlockDispatcher::handleOneBlock() {
-    const CaptureBlock& block = captureBuffers[static_cast<std::size_t>(currentBuffer_)];
-    splitChannels(block, left_, right_);
-    std::int32_t sumLeft = 0, sumRight = 0, peakLeft = 0, peakRight = 0;
-    measureLevels(block, sumLeft, peakLeft, sumRight, peakRight);
+    splitCaptureBlock(captureBuffers[static_cast<std::size_t>(currentBuffer_)], left_, right_, meters_);
     const int handled = currentBuffer_;
     currentBuffer_ = (currentBuffer_ + 1) % kCaptureBufferCount;
     if (requeue_) requeue_->requeueBuffer(handled);
-
-    meters_.meanLeft = meanMeter(sumLeft);
-    meters_.peakLeft = peakMeter(peakLeft);
-    meters_.meanRight = meanMeter(sumRight);
-    meters_.peakRight = peakMeter(peakRight);
     sink_.takeStereoBlock(left_, right_, meters_);
     ++blocksHandled_;
     if (afterBlock_) afterBlock_();
+}
+
+void splitCaptureBlock(const CaptureBlock& block, SampleArray& left, SampleArray& right, MeterValues& meters) {
+    splitChannels(block, left, right);
+    std::int32_t sumLeft = 0, sumRight = 0, peakLeft = 0, peakRight = 0;
+    measureLevels(block, sumLeft, peakLeft, sumRight, peakRight);
+    meters.meanLeft = meanMeter(sumLeft);
+    meters.peakLeft = peakMeter(peakLeft);
+    meters.meanRight = meanMeter(sumRight);
+    meters.peakRight = peakMeter(peakRight);
 }
 
 }  // namespace kub

@@ -32,6 +32,9 @@ struct MeterValues {
     bool operator==(const MeterValues&) const = default;
 };
 
+// A capture block's two channels, as the decoders take them, and their meters.
+void splitCaptureBlock(const CaptureBlock& block, SampleArray& left, SampleArray& right, MeterValues& meters);
+
 // Takes each block's two channels, after its meters.
 class StereoBlockSink {
 public:

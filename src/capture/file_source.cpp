@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "capture/audio_file.h"
-#include "capture/block_dispatcher.h"
 #include "common/clock.h"
 
 namespace kub {
@@ -19,26 +18,33 @@ FileDecodeResult feedAudioFile(const std::string& path, BlockDispatcher& dispatc
     return feedStereoSource(reader, dispatcher, clock, afterBlock);
 }
 
+bool SourceBlocks::next(CaptureBlock& block) {
+    if (silentBlocks_ >= kFlushBlocks) return false;
+    std::size_t got = 0;
+    if (!sourceDone_) {
+        got = source_.read(block.data(), kBlockFrames);
+        frames_ += static_cast<long long>(got);
+        if (got < static_cast<std::size_t>(kBlockFrames)) sourceDone_ = true;
+        if (got == 0 && frames_ == 0) {  // empty input: nothing to decode
+            silentBlocks_ = kFlushBlocks;
+            return false;
+        }
+    }
+    std::fill(block.begin() + static_cast<long>(2 * got), block.end(), std::int16_t{0});
+    if (got == 0) ++silentBlocks_;
+    return true;
+}
+
 FileDecodeResult feedStereoSource(StereoSource& reader, BlockDispatcher& dispatcher, StreamClock* clock,
                                   const std::function<void()>& afterBlock) {
-    FileDecodeResult result;
-    int silentBlocks = 0;
-    bool fileDone = false;
-    while (silentBlocks < kFlushBlocks) {
-        auto& block = dispatcher.captureBuffers[static_cast<std::size_t>(dispatcher.currentBuffer())];
-        std::size_t got = 0;
-        if (!fileDone) {
-            got = reader.read(block.data(), kBlockFrames);
-            result.frames += static_cast<long long>(got);
-            if (got < static_cast<std::size_t>(kBlockFrames)) fileDone = true;
-            if (got == 0 && result.frames == 0) break;  // empty input: nothing to decode
-        }
-        std::fill(block.begin() + static_cast<long>(2 * got), block.end(), std::int16_t{0});
-        if (got == 0) ++silentBlocks;
+    SourceBlocks blocks(reader);
+    while (blocks.next(dispatcher.captureBuffers[static_cast<std::size_t>(dispatcher.currentBuffer())])) {
         if (clock) clock->advanceFrames(kBlockFrames);
         dispatcher.processCaptureBuffer();
         if (afterBlock) afterBlock();
     }
+    FileDecodeResult result;
+    result.frames = blocks.frames();
     result.ok = true;
     return result;
 }

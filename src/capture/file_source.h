@@ -5,9 +5,10 @@
 #include <functional>
 #include <string>
 
+#include "capture/block_dispatcher.h"
+
 namespace kub {
 
-class BlockDispatcher;
 class StreamClock;
 class StereoSource;
 
@@ -20,6 +21,22 @@ struct FileDecodeResult {
 // Blocks of silence fed after the end of the file, so a transmission that ends with the
 // file is still finished by the decoders (about one second).
 constexpr int kFlushBlocks = 22;
+
+// The blocks of a source as the sound card would deliver them: its frames, the last block
+// filled up with silence, then kFlushBlocks blocks of silence; nothing of an empty source.
+class SourceBlocks {
+public:
+    explicit SourceBlocks(StereoSource& source) : source_(source) {}
+    // Fills `block` with the next block; false after the last.
+    bool next(CaptureBlock& block);
+    long long frames() const { return frames_; }
+
+private:
+    StereoSource& source_;
+    long long frames_ = 0;
+    int silentBlocks_ = 0;
+    bool sourceDone_ = false;
+};
 
 // Any source of frames, the same way; `frames` of the result counts what it delivered.
 // `afterBlock`, when given, runs after each block (the tool lets its exports work there).

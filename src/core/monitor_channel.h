@@ -29,6 +29,16 @@ public:
         decoders_.process(samples);
         handleChannelEvents(context, decoders_, memory_, name_);
     }
+    // The same in two halves, for a block decoded on another thread than the handling's
+    // (the decoding touches nothing but this channel's decoders): what it decoded, then
+    // its handling.
+    ChannelEvents decode(const SampleArray& samples) {
+        decoders_.process(samples);
+        return takeChannelEvents(decoders_);
+    }
+    void handle(ReceptionContext& context, const ChannelEvents& events) {
+        handleChannelEvents(context, events, memory_, name_);
+    }
 
     // Mono samples, any count: every block they complete is processed; the rest waits
     // for the next call. Returns the blocks processed.

@@ -1,5 +1,6 @@
 #include "core/monitor_core.h"
 
+#include "core/handling/channel_handling.h"
 #include "core/monitor_channel.h"
 
 namespace kub {
@@ -51,6 +52,13 @@ void MonitorCore::takeStereoBlock(const SampleArray& leftSamples, const SampleAr
     context.window.setMeters(m.meanLeft, m.peakLeft, m.meanRight, m.peakRight);
     left().processBlock(context, leftSamples);
     right().processBlock(context, rightSamples);
+}
+
+void MonitorCore::takeStereoBlock(const SampleArray& leftSamples, const ChannelEvents& rightDecoded,
+                                  const MeterValues& m) {
+    context.window.setMeters(m.meanLeft, m.peakLeft, m.meanRight, m.peakRight);
+    left().processBlock(context, leftSamples);
+    right().handle(context, rightDecoded);
 }
 
 void MonitorCore::enableAll(bool on) {

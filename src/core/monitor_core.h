@@ -21,6 +21,8 @@ namespace kub {
 // core/monitor_channel.h: its decoders and their switches. Only declared here, so that
 // whoever merely feeds the core does not depend on the decoders' insides.
 class MonitorChannel;
+// core/handling/channel_handling.h: what a channel's decoders decoded.
+struct ChannelEvents;
 
 class MonitorCore final : public StereoBlockSink {
 public:
@@ -57,6 +59,9 @@ public:
 
     // The sound card's block: meters to the window, then left and right.
     void takeStereoBlock(const SampleArray& left, const SampleArray& right, const MeterValues& meters) override;
+    // The same, its right channel already decoded (on another thread): what that decoded
+    // is handled after the left channel, as above.
+    void takeStereoBlock(const SampleArray& left, const ChannelEvents& rightDecoded, const MeterValues& meters);
 
 private:
     std::vector<std::unique_ptr<MonitorChannel>> channels_;

@@ -12,6 +12,7 @@
 #include "common/stderr_line.h"
 #include "core/headless_window.h"
 #include "core/monitor_core.h"
+#include "core/two_thread_feed.h"
 #include "folder_exports.h"
 #include "storage/alarm_settings.h"
 #include "storage/settings.h"
@@ -24,6 +25,7 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace kubmon {
 
@@ -37,11 +39,16 @@ int decodeCommand(const Args& args) {
     if (wantsHelp(args)) return printHelp(kDecodeUsage);
     std::string folder;
     bool classic = false;
+    bool oneCore = false;
     bool json = false;
     RawInputOptions raw;
     std::vector<std::string> files;
     kub::CommandOptions options;
-    options.flag("--json", json).flag("--klassisch", classic).text("--folder", folder).words(files);
+    options.flag("--json", json)
+        .flag("--klassisch", classic)
+        .flag("--ein-kern", oneCore)
+        .text("--folder", folder)
+        .words(files);
     raw.addTo(options);
     kub::SdrOptionReader sdrReader;
     sdrReader.addTo(options);
@@ -139,6 +146,10 @@ int decodeCommand(const Args& args) {
             r.ok = false;
             r.error = "Standardeingabe nicht weiter lesbar (Fehler Nr. " + std::to_string(pipe.readError()) + ").";
         }
+    } else if (!oneCore && std::thread::hardware_concurrency() > 1) {
+        // A recording is there to be read ahead: its right channel is decoded on a second
+        // core. A pipe is not, and keeps one thread, so nothing it delivers waits.
+        r = kub::feedAudioFileOnTwoThreads(file, core, &clock, afterBlock);
     } else {
         r = kub::feedAudioFile(file, core.dispatcher, &clock, afterBlock);
     }

@@ -16,7 +16,7 @@ const char* const kOverviewUsage =
     "        der Monitor ohne Fenster: Soundkarte (Mon.ini Zeile 1), Aufzeichnung oder Rohdaten\n"
     "        einer Pipe (SDR); Exportzeilen auf stdout, mit --json JSON Lines; Web-Ansicht, MQTT,\n"
     "        Meldung bei Funkstille\n"
-    "  kubmon decode [--folder ORDNER] [--klassisch] [--json] DATEI\n"
+    "  kubmon decode [--folder ORDNER] [--klassisch] [--ein-kern] [--json] DATEI\n"
     "  kubmon decode [--folder ORDNER] [--klassisch] [--json] - --rate HZ [--channels 1|2]\n"
     "        Aufzeichnung (oder Rohdaten S16LE von der Standardeingabe, z. B. von rtl_fm) so\n"
     "        schnell wie möglich dekodieren, Exportzeilen ausgeben\n"
@@ -38,7 +38,7 @@ const char* const kOverviewUsage =
     "  kubmon decode --json aufnahme.wav | jq -c 'select(.protocol == \"pocsag\") | {ric, text}'\n";
 
 const char* const kDecodeUsage =
-    "Aufruf: kubmon decode [--folder ORDNER] [--klassisch] [--json] DATEI\n"
+    "Aufruf: kubmon decode [--folder ORDNER] [--klassisch] [--ein-kern] [--json] DATEI\n"
     "        kubmon decode [--folder ORDNER] [--json] --sdr DATEI --sdr-rate HZ --sdr-mitte HZ --kanal ...\n"
     "        kubmon decode [--folder ORDNER] [--klassisch] [--json] - --rate HZ [--channels 1|2]\n"
     "Dekodiert eine Aufzeichnung (WAV, FLAC, …) so schnell wie möglich; je Empfang eine\n"
@@ -46,6 +46,8 @@ const char* const kDecodeUsage =
     "  --folder    Programmordner: Decoder, Fahrzeuge, Empfänger, Tageslogs und Exporte\n"
     "              seiner \"Mon.ini\" wie im Fenster (ohne: alle Decoder, keine Dateien)\n"
     "  --klassisch klassische Dekodierung, ohne die vier Verbesserungen (Mon.ini Zeilen 31-34)\n"
+    "  --ein-kern  nur ein Prozessorkern (sonst dekodiert ein zweiter den rechten Kanal\n"
+    "              einer Datei; die Empfänge sind dieselben)\n"
     "  --json      je Empfang ein JSON-Objekt auf einer Zeile (JSON Lines), z. B. mit\n"
     "              | jq -c 'select(.protocol == \"fms\") | {kennung, status}'\n"
     "  -           Rohdaten (16 Bit, little endian) von der Standardeingabe, z. B. von rtl_fm\n"

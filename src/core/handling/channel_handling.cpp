@@ -4,12 +4,15 @@
 
 namespace kub {
 
-void handleChannelEvents(ReceptionContext& context, DecoderSet& decoders, ChannelMemory& memory,
+ChannelEvents takeChannelEvents(DecoderSet& decoders) {
+    return {decoders.fms().takeEvents(), decoders.zvei().takeEvents(), decoders.pocsag().takeEvents()};
+}
+
+void handleChannelEvents(ReceptionContext& context, const ChannelEvents& events, ChannelMemory& memory,
                          const std::string& channel) {
-    for (const FmsEvent& event : decoders.fms().takeEvents()) handleFmsEvent(context, event, channel);
-    for (const ZveiCodeEvent& code : decoders.zvei().takeEvents()) handleZveiCode(context, memory.zvei, code, channel);
-    for (const PocsagPageEvent& page : decoders.pocsag().takeEvents())
-        handlePocsagPage(context, memory.pocsag, page, channel);
+    for (const FmsEvent& event : events.fms) handleFmsEvent(context, event, channel);
+    for (const ZveiCodeEvent& code : events.zvei) handleZveiCode(context, memory.zvei, code, channel);
+    for (const PocsagPageEvent& page : events.pocsag) handlePocsagPage(context, memory.pocsag, page, channel);
 }
 
 }  // namespace kub
