@@ -105,6 +105,10 @@ struct PocsagWordState {
     // With soft bits: the codeword lost two or more bits in a row to silence (a squelch
     // drop-out), so its damage says nothing about the batch's framing or the noise.
     std::array<bool, 17> batchWordSilenced{};
+    // With soft bits: codewords whose blanked stretch was filled in (bit i for word i), and
+    // each as heard, for when the word after it shows the bit clock did not hold.
+    std::uint32_t batchWordFilled = 0;
+    std::array<std::uint32_t, 17> batchWordsHeard{};
     bool correcting = false;  // the batch was collected with error correction
     int batchWordCount = 0;
     // With the batch-aware end: bits searched for the next sync codeword since the last

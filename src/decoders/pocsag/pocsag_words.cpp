@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "decoders/pocsag/pocsag_bch.h"
+#include "decoders/pocsag/pocsag_blank_fill.h"
 #include "decoders/pocsag/pocsag_text.h"
 #include "decoders/pocsag/pocsag_vouch.h"
 
@@ -70,6 +71,25 @@ bool heardPartOfSync(const PocsagWordState& w, bool inverted, bool expected) {
         return wrong == 0 && unheard <= kSyncUnheardAnywhere && span == unheard;
     }
     return wrong <= kSyncHeardErrors && unheard < kSyncMostlyUnheard;
+}
+
+// A filled-in codeword counts as one with two bits corrected: it vouches for no neighbouring
+// address, and a batch of them is no damaged batch (they are marked silenced as well).
+constexpr std::int8_t kFilledErrors = 2;
+
+// A codeword filled in across a drop-out stands only when the codeword after it in the batch
+// came through with at most one wrong bit: that shows the bit clock held through the
+// silence. Had it slipped by a bit, the heard bits after the stretch would be shifted, and
+// the few check bits left over would pass a wrong filling one time in eight.
+void confirmFilledWords(PocsagWordState& w) {
+    for (int i = 1; i < 17; ++i) {
+        if ((w.batchWordFilled & (1u << i)) == 0) continue;
+        const auto at = static_cast<std::size_t>(i);
+        if (i + 1 < w.batchWordCount && w.batchWordErrors[at + 1] <= 1) continue;
+        w.batchWords[at] = w.batchWordsHeard[at];
+        w.batchWordErrors[at] = kUncorrectable;
+        w.batchWordFilled &= ~(1u << i);
+    }
 }
 
 double takeBit(PocsagBitState& b) {
@@ -213,6 +233,7 @@ void searchSync(PocsagBitState& b, PocsagWordState& w, const DecoderOptions& opt
     w.batchWords.fill(0);
     w.batchWordErrors.fill(0);
     w.batchWordSilenced.fill(false);
+    w.batchWordFilled = 0;
     w.batchWords[0] = w.syncRegister;
     w.batchWordCount = 1;
 }
@@ -234,6 +255,14 @@ void collectCodewords(PocsagBitState& b, PocsagWordState& w, const DecoderOption
             // A codeword not vouched for stays as received, marked: it is never a guess.
             w.batchWords[at] = sound ? checked.word : word;
             w.batchWordErrors[at] = sound ? static_cast<std::int8_t>(checked.flipped) : kUncorrectable;
+            if (!sound && options.inputFilter) {
+                if (const auto filled = fillBlankedStretch(word, softSizes(w))) {
+                    w.batchWords[at] = *filled;
+                    w.batchWordsHeard[at] = word;
+                    w.batchWordErrors[at] = kFilledErrors;
+                    w.batchWordFilled |= 1u << at;
+                }
+            }
             // Noise leaves its weak bits scattered; a drop-out blanks a stretch.
             w.batchWordSilenced[at] = options.inputFilter && (w.unheardBits & (w.unheardBits >> 1)) != 0;
         }
@@ -244,9 +273,11 @@ void collectCodewords(PocsagBitState& b, PocsagWordState& w, const DecoderOption
             w.batchIndex = 0;
             w.bitsSinceBatch = 0;
             if (word == 0) --w.batchWordCount;
+            confirmFilledWords(w);
         }
     }
     if (b.transmissionEnded) {
+        confirmFilledWords(w);
         w.batchIndex = 0;
         w.batchReady = true;
     }
