@@ -129,7 +129,11 @@ void PocsagDecoder::holdPreambleEnd() {
     const bool tooLong = preambleTooLong();
     if (bits_.transmissionEnded && !endHeld_ && preambleSeen_ && !tooLong) heldSamples_ = 0;
     if (heldSamples_ < 0) return;
-    if (heldSamples_ < kHoldBits * bits_.samplesPerBit && !tooLong) {
+    // At 2400 bit/s those bits are less than a block: the hold lasts at least through the
+    // block after the one the end came in, so that a preamble coming back after a drop-out
+    // late in that block is seen before the end is taken for good.
+    const double hold = std::max(kHoldBits * bits_.samplesPerBit, 2.0 * static_cast<double>(samples_.size()));
+    if (heldSamples_ < hold && !tooLong) {
         endHeld_ = endHeld_ || bits_.transmissionEnded;
         bits_.transmissionEnded = false;
         heldSamples_ += static_cast<double>(samples_.size());
