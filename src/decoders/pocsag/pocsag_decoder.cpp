@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "decoders/pocsag/pocsag_bits.h"
+#include "decoders/pocsag/pocsag_vouch.h"
 #include "decoders/pocsag/pocsag_words.h"
 
 namespace kub {
@@ -73,6 +74,9 @@ int PocsagDecoder::plainSyncErrors(int from) {
     for (int i = from; i != bits_.bitWrite; i = (i + 1) % kPocsagRingSize) {
         const bool one = bits_.bitRing[static_cast<std::size_t>(i)] > 0;
         alternating_ = one != ((plainSync_ & 1u) != 0) ? alternating_ + 1 : 0;
+        alternatingSinceSilence_ = std::fabs(bits_.bitRing[static_cast<std::size_t>(i)]) < kErasedSoftSize
+                                       ? 0
+                                       : std::max(alternatingSinceSilence_, alternating_);
         if (alternating_ >= kPreambleSeenBits) preambleSeen_ = true;
         longestAlternating_ = std::max(longestAlternating_, alternating_ * bits_.samplesPerBit);
         plainSync_ = (plainSync_ << 1) | (one ? 1u : 0u);
@@ -137,9 +141,10 @@ void PocsagDecoder::holdPreambleEnd() {
         endHeld_ = endHeld_ || bits_.transmissionEnded;
         bits_.transmissionEnded = false;
         heldSamples_ += static_cast<double>(samples_.size());
-    } else if (alternating_ >= kRestoreAfterBits && !tooLong) {
+    } else if ((alternating_ >= kRestoreAfterBits || alternatingSinceSilence_ >= kRestoreAfterBits) && !tooLong) {
         // The preamble is still on: the lock merely stumbled, and the transmission goes on.
-        // After a squelch drop-out in the preamble it has only just come back.
+        // After a squelch drop-out in the preamble it has only just come back, and may
+        // already have given way to the sync codeword.
         heldSamples_ = -1;
         endHeld_ = false;
     } else if (endHeld_) {
@@ -296,6 +301,7 @@ void PocsagDecoder::resetRestored() {
     }
     plainSync_ = 0;
     alternating_ = 0;
+    alternatingSinceSilence_ = 0;
     longestAlternating_ = 0;
     preambleSeen_ = false;
     restoring_ = false;

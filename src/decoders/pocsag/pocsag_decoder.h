@@ -116,6 +116,9 @@ private:
     double preambleSamples_ = 0;  // since the preamble was found
     bool preambleTooLong() const;
     int alternating_ = 0;  // the plain slicer's last bits that alternate
+    // The longest run of them since the last bit lost to silence: whether a preamble came
+    // back after a drop-out, even where the sync codeword has begun since and ended the run.
+    int alternatingSinceSilence_ = 0;
     double longestAlternating_ = 0;  // the longest such run since the hunt, in samples
     bool preambleSeen_ = false;
     bool restoring_ = false;  // the restored slicers run
