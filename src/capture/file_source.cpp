@@ -7,15 +7,20 @@
 
 namespace kub {
 
-FileDecodeResult feedAudioFile(const std::string& path, BlockDispatcher& dispatcher,
-                               StreamClock* clock, const std::function<void()>& afterBlock) {
+FileDecodeResult feedAudioFileWith(const std::string& path,
+                                   const std::function<FileDecodeResult(StereoSource&)>& feed) {
     AudioFileReader reader;
     if (!reader.open(path)) {
         FileDecodeResult result;
         result.error = reader.error();
         return result;
     }
-    return feedStereoSource(reader, dispatcher, clock, afterBlock);
+    return feed(reader);
+}
+
+FileDecodeResult feedAudioFile(const std::string& path, BlockDispatcher& dispatcher,
+                               StreamClock* clock, const std::function<void()>& afterBlock) {
+    return feedAudioFileWith(path, [&](StereoSource& reader) { return feedStereoSource(reader, dispatcher, clock, afterBlock); });
 }
 
 bool SourceBlocks::next(CaptureBlock& block) {

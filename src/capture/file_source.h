@@ -43,6 +43,11 @@ private:
 FileDecodeResult feedStereoSource(StereoSource& source, BlockDispatcher& dispatcher, StreamClock* clock,
                                   const std::function<void()>& afterBlock = {});
 
+// A recording file handed to `feed` as a source; the reason as the result's error when it
+// cannot be opened.
+FileDecodeResult feedAudioFileWith(const std::string& path,
+                                   const std::function<FileDecodeResult(StereoSource&)>& feed);
+
 FileDecodeResult feedAudioFile(const std::string& path, BlockDispatcher& dispatcher,
                                StreamClock* clock, const std::function<void()>& afterBlock = {});
 

@@ -6,7 +6,6 @@
 #include <thread>
 #include <vector>
 
-#include "capture/audio_file.h"
 #include "common/clock.h"
 #include "core/handling/channel_handling.h"
 #include "core/monitor_channel.h"
@@ -152,13 +151,8 @@ FileDecodeResult feedStereoSourceOnTwoThreads(StereoSource& source, MonitorCore&
 
 FileDecodeResult feedAudioFileOnTwoThreads(const std::string& path, MonitorCore& core, StreamClock* clock,
                                            const std::function<void()>& afterBlock) {
-    AudioFileReader reader;
-    if (!reader.open(path)) {
-        FileDecodeResult result;
-        result.error = reader.error();
-        return result;
-    }
-    return feedStereoSourceOnTwoThreads(reader, core, clock, afterBlock);
+    return feedAudioFileWith(
+        path, [&](StereoSource& reader) { return feedStereoSourceOnTwoThreads(reader, core, clock, afterBlock); });
 }
 
 }  // namespace kub

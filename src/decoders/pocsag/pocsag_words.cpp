@@ -74,13 +74,13 @@ bool heardPartOfSync(const PocsagWordState& w, bool inverted, bool expected) {
 }
 
 // A filled-in codeword counts as one with two bits corrected: it vouches for no neighbouring
-// address, and a batch of them is no damaged batch (they are marked silenced as well).
+// address.
 constexpr std::int8_t kFilledErrors = 2;
 
 // A codeword filled in across a drop-out stands only when the codeword after it in the batch
 // came through with at most one wrong bit: that shows the bit clock held through the
 // silence. Had it slipped by a bit, the heard bits after the stretch would be shifted, and
-// the few check bits left over would pass a wrong filling one time in eight.
+// the few check bits left over would pass a wrong filling one time in sixteen.
 void confirmFilledWords(PocsagWordState& w) {
     for (int i = 1; i < 17; ++i) {
         if ((w.batchWordFilled & (1u << i)) == 0) continue;
