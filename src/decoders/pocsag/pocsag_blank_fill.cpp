@@ -15,10 +15,6 @@ namespace {
 constexpr int kMostBlanked = 7;
 // Two bits near zero in the stretch: a drop-out's, not one weak bit of noise.
 constexpr int kLeastSilent = 2;
-// Below this a bit is unsure and counts to the stretch; every heard bit lies above it.
-constexpr float kUnsureSize = 0.5f;
-// The heard bits on average: the level of a clean signal through a little noise.
-constexpr float kClearMeanSize = 0.8f;
 
 }  // namespace
 
@@ -28,7 +24,8 @@ std::optional<std::uint32_t> fillBlankedStretch(std::uint32_t received, const So
     float heardSum = 0;
     for (int bit = 0; bit < 32; ++bit) {
         const float size = sizes[static_cast<std::size_t>(bit)];
-        if (size < kUnsureSize) {
+        // A doubtful bit is unsure and counts to the stretch; every heard bit lies above it.
+        if (size < kDoubtfulSize) {
             unsure |= 1u << bit;
             silent += size < kErasedSoftSize ? 1 : 0;
         } else {

@@ -9,14 +9,6 @@ namespace {
 // Bits near zero that make a word a drop-out's: one or two happen at a bit edge in noise,
 // a drop-out of 10 ms blanks five bits even at 512 bit/s.
 constexpr int kDropOutBits = 4;
-// A bit the slicer heard at half the full level or more was no close call: a correction
-// that flips it lands far from what was heard.
-constexpr float kDoubtfulSize = 0.5f;
-
-// A word whose soft bits are this large on average was heard clearly as a whole: the level
-// of a clean signal through a little noise. Through hum, a voice channel's droop or a clock
-// that slips, the bits come out at half to two thirds of it.
-constexpr float kClearMeanSize = 0.8f;
 
 float meanSize(const SoftSizes& sizes) {
     float sum = 0;

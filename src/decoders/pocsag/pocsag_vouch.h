@@ -18,6 +18,13 @@ using SoftSizes = std::array<float, 32>;
 
 // A soft bit smaller than this carries next to no signal: a drop-out or a bit lost in noise.
 constexpr float kErasedSoftSize = 0.3f;
+// A bit the slicer heard at half the full level or more was no close call: a correction
+// that flips it lands far from what was heard.
+constexpr float kDoubtfulSize = 0.5f;
+// A word whose soft bits are this large on average was heard clearly as a whole: the level
+// of a clean signal through a little noise. Through hum, a voice channel's droop or a clock
+// that slips, the bits come out at half to two thirds of it.
+constexpr float kClearMeanSize = 0.8f;
 
 // Bits of the word whose soft size is below kErasedSoftSize.
 int erasedBits(const SoftSizes& sizes);
