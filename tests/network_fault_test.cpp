@@ -20,6 +20,7 @@
 #include "core/headless_window.h"
 #include "core/monitor_core.h"
 #include "platform/export_bindings.h"
+#include "platform/qt_event_pause.h"
 #include "platform/qt_process_runner.h"
 #include "platform/queued_action_launcher.h"
 #include "siggen/mixed_traffic.h"
@@ -206,6 +207,7 @@ TEST_F(NetworkFaults, BlockingExportsQueueBoundedAndSayDroppingOnce) {
     ASSERT_TRUE(peer.listen());
     settings.tcpPort = static_cast<std::int16_t>(peer.port());
     ExportBindings exports(settings, pause);
+    exports.tcp().setLinePauseMs(0);
     std::vector<std::string> said;
     exports.onDropping = [&said](const std::string& m) { said.push_back(m); };
     exports.startUp();
@@ -238,6 +240,30 @@ TEST_F(NetworkFaults, BlockingExportsQueueBoundedAndSayDroppingOnce) {
     // With the queues empty again a new jam is news again.
     for (int i = 0; i < lines; ++i) exports.send_message("##ZVEI#12345##+");
     EXPECT_EQ(said.size(), 3u);
+    exports.shutdown();
+}
+
+// An FTP upload waits in an event loop of its own (the client, then the pause after
+// it). Lines queued for the TCP export go out meanwhile, each after the pause between
+// lines, instead of waiting until the upload is over.
+TEST_F(NetworkFaults, TcpLinesGoOutWhileAnUploadWaits) {
+    kubtest::LineServer peer;
+    ASSERT_TRUE(peer.listen());
+    settings.tcpPort = static_cast<std::int16_t>(peer.port());
+    QtEventPause waits;
+    ExportBindings exports(settings, waits);
+    exports.startUp();
+    ASSERT_TRUE(exports.waitUntilConnected(5000));
+
+    const std::vector<std::string> lines = {"##FMS#11111111#3#00#+", "##ZVEI#12345##+", "##POC#1234567#3#Brand#+"};
+    for (const auto& l : lines) exports.send_message(l);
+    std::string receivedWhileUploading;
+    QTimer::singleShot(50, [&] {
+        waits.pauseMs(3000);  // as the upload's pause after the transfer
+        receivedWhileUploading = peer.received;
+    });
+    ASSERT_TRUE(kubtest::waitFor([&] { return !receivedWhileUploading.empty(); }, 10000));
+    EXPECT_EQ(receivedWhileUploading, lines[0] + lines[1] + lines[2]);
     exports.shutdown();
 }
 

@@ -47,6 +47,12 @@ void TcpExport::connect() {
 void TcpExport::onSocketError() { socket_.close(); }
 
 void TcpExport::send_message(const std::string& line) {
+    sendLine(line);
+    pause_.processEvents();
+    pause_.pauseMs(linePauseMs_);
+}
+
+void TcpExport::sendLine(const std::string& line) {
     const std::string bytes = utf8ToCp1252(line);
     if (socket_.state() == kTcpConnected && socket_.pendingBytes() + bytes.size() <= kMaxPendingBytes) {
         socket_.write(bytes);
@@ -54,8 +60,6 @@ void TcpExport::send_message(const std::string& line) {
     } else {
         ++linesDropped_;
     }
-    pause_.processEvents();
-    pause_.pauseMs(linePauseMs_);
 }
 
 WatchdogTick TcpExport::watchdogTick() {

@@ -83,6 +83,8 @@ public:
     void onSocketError();
     // Sends the line when connected, drops it otherwise; then the pause between lines.
     void send_message(const std::string& line);
+    // The sending alone, for a caller that keeps the pause between lines itself.
+    void sendLine(const std::string& line);
     // One tick of the 1000 ms watchdog.
     WatchdogTick watchdogTick();
     // Whether the watchdog timer should run with the settings in force.
@@ -90,6 +92,7 @@ public:
     void shutdown();
 
     void setLinePauseMs(int ms) { linePauseMs_ = ms; }
+    int linePauseMs() const { return linePauseMs_; }
     int linesSent() const { return linesSent_; }
     int linesDropped() const { return linesDropped_; }
 

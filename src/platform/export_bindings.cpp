@@ -8,6 +8,7 @@ namespace kub {
 
 ExportBindings::ExportBindings(Settings& settings, EventPause& pause)
     : settings_(settings),
+      pause_(pause),
       tcp_(settings, pause),
       local_(settings, sink_),
       watchdog_(1000, [this] {
@@ -15,6 +16,9 @@ ExportBindings::ExportBindings(Settings& settings, EventPause& pause)
           if (tick.ran && onWatchdogTick) onWatchdogTick(tick);
       }) {
     queuedLauncher_.onDropping = [this](const std::string& m) { dropping(m); };
+    pacer_.setSingleShot(true);
+    pacer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&pacer_, &QTimer::timeout, &pacer_, [this] { sendNext(); });
 }
 
 void ExportBindings::dropping(const std::string& message) {
@@ -31,27 +35,21 @@ void ExportBindings::send_message(const std::string& line) {
         return;
     }
     tcpQueue_.push_back(line);
-    if (drainScheduled_ || draining_) return;
-    drainScheduled_ = true;
-    QTimer::singleShot(0, &queueContext_, [this] {
-        drainScheduled_ = false;
-        drainTcp(-1);
-    });
+    // Sent from the event loop once this reception's handling is done, or when the pause
+    // after the line before is over.
+    if (!pacer_.isActive() && !shuttingDown_) pacer_.start(0);
 }
 
-void ExportBindings::drainTcp(int deadlineMs) {
-    // The pause after each line lets the event loop run, and with it the next
-    // receptions, which queue behind this one; they are sent by this same loop.
-    if (draining_) return;
-    draining_ = true;
-    QDeadlineTimer deadline(deadlineMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(deadlineMs));
-    while (!tcpQueue_.empty() && !deadline.hasExpired()) {
-        const std::string line = std::move(tcpQueue_.front());
-        tcpQueue_.pop_front();
-        tcp_.exporter.send_message(line);
-    }
-    draining_ = false;
+void ExportBindings::sendNext() {
+    if (tcpQueue_.empty()) return;
+    const std::string line = std::move(tcpQueue_.front());
+    tcpQueue_.pop_front();
     if (tcpQueue_.empty()) droppingLines_ = false;
+    tcp_.exporter.sendLine(line);
+    // The pause between lines is a timer, not a wait: a wait is an event loop inside this
+    // one, and an FTP upload begun in it would hold every line behind it until the upload
+    // and its pause were over.
+    pacer_.start(tcp_.exporter.linePauseMs());
 }
 
 void ExportBindings::applyTo(ReceptionContext& context) {
@@ -63,6 +61,7 @@ void ExportBindings::applyTo(ReceptionContext& context) {
 }
 
 void ExportBindings::startUp() {
+    shuttingDown_ = false;
     if (tcp_.exporter.watchdogWanted()) {
         tcp_.exporter.connect();
         watchdog_.start();
@@ -83,7 +82,17 @@ bool ExportBindings::waitUntilConnected(int timeoutMs) {
 
 void ExportBindings::shutdown() {
     queuedLauncher_.flush();
-    drainTcp(kShutdownDrainMs);
+    shuttingDown_ = true;
+    if (pacer_.isActive()) {
+        pacer_.stop();
+        if (!tcpQueue_.empty()) pause_.pauseMs(tcp_.exporter.linePauseMs());
+    }
+    QDeadlineTimer drain(kShutdownDrainMs);
+    while (!tcpQueue_.empty() && !drain.hasExpired()) {
+        const std::string line = std::move(tcpQueue_.front());
+        tcpQueue_.pop_front();
+        tcp_.exporter.send_message(line);
+    }
     if (!tcpQueue_.empty()) {
         droppedLines_ += static_cast<long long>(tcpQueue_.size());
         dropping("TCP-Export: " + std::to_string(tcpQueue_.size()) + " Zeilen beim Beenden nicht mehr gesendet.");

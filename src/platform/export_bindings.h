@@ -8,7 +8,7 @@
 // never holds up the rows, logs and other exports of the receptions behind it. Past the
 // queue's end lines are dropped, and that is said once until the queue has emptied.
 
-#include <QObject>
+#include <QTimer>
 #include <deque>
 #include <functional>
 
@@ -56,10 +56,11 @@ public:
     QtActionLauncher& launcher() { return launcher_; }
 
 private:
-    void drainTcp(int deadlineMs);
+    void sendNext();
     void dropping(const std::string& message);
 
     Settings& settings_;
+    EventPause& pause_;
     QtTcpExport tcp_;
     QtLocalMessageSink sink_;
     LocalMessageExport local_;
@@ -67,9 +68,8 @@ private:
     QueuedActionLauncher queuedLauncher_{launcher_};
     RepeatingTimer watchdog_;
     std::deque<std::string> tcpQueue_;
-    QObject queueContext_;
-    bool drainScheduled_ = false;
-    bool draining_ = false;
+    QTimer pacer_;
+    bool shuttingDown_ = false;
     bool droppingLines_ = false;
     long long droppedLines_ = 0;
 };

@@ -289,7 +289,7 @@ TEST_F(RunEndToEnd, CapturesTrafficExportsLogsAndUploadsThenStopsOnSigterm) {
     // The page with the pager text reaches the server at the next housekeeping pass.
     ASSERT_TRUE(waitFor([&] { return ftp.page().find("Brand Hauptstrasse 5") != std::string::npos; }, 15000))
         << m.err;
-    ASSERT_TRUE(waitFor([&] { return count(tcp.received, "#+") >= m.lines().size(); }, 5000)) << tcp.received;
+    ASSERT_TRUE(waitFor([&] { return count(tcp.received, "#+") >= m.lines().size(); }, 5000)) << tcp.received << m.err;
     ASSERT_EQ(m.end(SIGTERM), 0) << m.err;
     EXPECT_NE(m.err.find("kubmon run: beendet."), std::string::npos) << m.err;
     checkTraffic(folder, m, tcp.received, ftp);
