@@ -36,8 +36,11 @@ constexpr int kSyncDropOutBits = 3;
 constexpr int kSyncMostlyUnheard = 16;
 constexpr int kSyncHeardErrors = 1;
 // Anywhere else (the first sync codeword after the preamble) the unheard bits must be one
-// stretch, as a drop-out leaves them, of at most this many bits, and every bit heard must fit.
-constexpr int kSyncUnheardAnywhere = 10;
+// stretch, as a drop-out leaves them, of at most half the word, and every bit heard must fit:
+// 12 ms of silence blank 14 bits at 1200 bit/s. Sixteen heard bits fit by chance once in
+// 32768 stretches in either polarity, and a sync taken wrongly only puts a batch out of step,
+// whose codewords then fail their checks.
+constexpr int kSyncUnheardAnywhere = 16;
 // The mark for a gap in a page's text: characters that were sent but not read for certain.
 constexpr const char* kGapMark = "\u2026";
 
